@@ -1,0 +1,92 @@
+#include "settingsconversion.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace SettingsConversion {
+
+namespace {
+
+// Rounds to the nearest integer with ties to the even one, as the store's readers always have.
+double roundHalfEven(double value)
+{
+    return value - std::floor(value) == 0.5 ? 2.0 * std::round(value / 2.0) : std::round(value);
+}
+
+std::optional<qint64> fitted(double value, qint64 min, qint64 max)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double rounded = roundHalfEven(value);
+    if (rounded < double(min) || rounded > double(max))
+        return std::nullopt;
+    return qint64(rounded);
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Length of the decimal number (sign, digits, fraction, exponent) at the start of text.
+qsizetype numberPrefixLength(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    const qsizetype digitsStart = i;
+    while (i < n && isDigit(text[i]))
+        ++i;
+    qsizetype mantissaDigits = i - digitsStart;
+    if (i < n && text[i] == u'.') {
+        const qsizetype fractionStart = ++i;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        mantissaDigits += i - fractionStart;
+    }
+    if (mantissaDigits == 0)
+        return 0;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        if (j < n && (text[j] == u'+' || text[j] == u'-'))
+            ++j;
+        if (j < n && isDigit(text[j])) {
+            while (j < n && isDigit(text[j]))
+                ++j;
+            i = j;
+        }
+    }
+    return i;
+}
+
+} // namespace
+
+std::optional<qint64> strictInteger(const QString &text, qint64 min, qint64 max)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || numberPrefixLength(trimmed) != trimmed.size())
+        return std::nullopt;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(trimmed, &ok);
+    if (!ok)
+        return std::nullopt;
+    return fitted(value, min, max);
+}
+
+qint64 lenientInteger(const QString &text, qint64 min, qint64 max)
+{
+    const QString trimmed = text.trimmed();
+    const qsizetype length = numberPrefixLength(trimmed);
+    if (length == 0)
+        return 0;
+    bool ok = false;
+    double value = QLocale::c().toDouble(trimmed.left(length), &ok);
+    if (!ok || std::isnan(value))
+        return 0;
+    value = roundHalfEven(std::clamp(value, double(min), double(max)));
+    return qint64(value);
+}
+
+} // namespace SettingsConversion

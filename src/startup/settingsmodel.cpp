@@ -1,0 +1,7 @@
+#include "settingsmodel.h"
+
+SettingsModel &settings()
+{
+    static SettingsModel model;
+    return model;
+}

@@ -1,0 +1,225 @@
+#include "settingsstore.h"
+
+#include "settingsconversion.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QStringList>
+
+namespace {
+
+constexpr auto kApplication = "Corvanta";
+
+// Reads and converts the keys of one section, reporting a failed conversion with its place.
+class SectionReader
+{
+public:
+    SectionReader(QSettings &store, const char *section)
+        : m_store(store)
+        , m_section(section)
+    { }
+
+    QString text(const char *key, const QString &fallback) const
+    {
+        const QVariant value = m_store.value(m_section + u'/' + QLatin1String(key));
+        if (!value.isValid())
+            return fallback;
+        // A hand-edited value with commas comes back from QSettings as a list.
+        if (value.metaType().id() == QMetaType::QStringList)
+            return value.toStringList().join(QLatin1String(", "));
+        return value.toString();
+    }
+
+    template<typename Int>
+    Int strict(const char *key, Int fallback) const
+    {
+        const QString stored = text(key, QString::number(fallback));
+        const auto number = SettingsConversion::strictInteger(
+                stored, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());
+        if (!number)
+            throw SettingsConversionError(m_section, QLatin1String(key), stored,
+                                          m_store.fileName());
+        return Int(*number);
+    }
+
+    qint16 lenient(const char *key, qint16 fallback) const
+    {
+        return qint16(SettingsConversion::lenientInteger(text(key, QString::number(fallback)),
+                                                         std::numeric_limits<qint16>::min(),
+                                                         std::numeric_limits<qint16>::max()));
+    }
+
+private:
+    QSettings &m_store;
+    QString m_section;
+};
+
+class SectionWriter
+{
+public:
+    SectionWriter(QSettings &store, const char *section)
+        : m_store(store)
+        , m_section(section)
+    { }
+
+    void operator()(const char *key, const QString &value)
+    {
+        m_store.setValue(m_section + u'/' + QLatin1String(key), value);
+    }
+    void operator()(const char *key, qint64 value) { (*this)(key, QString::number(value)); }
+
+private:
+    QSettings &m_store;
+    QString m_section;
+};
+
+QString programFolderFile(const char *name)
+{
+    return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(name);
+}
+
+QSettings userStore()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, kApplication, kApplication);
+}
+
+} // namespace
+
+SettingsConversionError::SettingsConversionError(const QString &section, const QString &key,
+                                                 const QString &text, const QString &fileName)
+    : std::runtime_error("stored setting does not convert")
+    , section(section)
+    , key(key)
+    , text(text)
+    , fileName(fileName)
+{ }
+
+QString SettingsConversionError::message() const
+{
+    return QStringLiteral("The setting %1/%2 holds \"%3\", which is not a number the setting can "
+                          "take. Correct or remove it in %4 and start again.")
+            .arg(section, key, text, fileName);
+}
+
+QString settingsFileName()
+{
+    return userStore().fileName();
+}
+
+void loadSettingsFrom(QSettings &store, SettingsModel &m)
+{
+    const SectionReader colors(store, "ColorSettings");
+    m.TimeColor = colors.strict<qint32>("TimeColor", 0x000080FF);
+    m.LEDBack = colors.strict<qint32>("LEDBack", 0);
+    m.ScoreColor = colors.strict<qint32>("ScoreColor", 0x000000FF);
+    m.PeriodColor = colors.strict<qint32>("PeriodColor", 0x0000C000);
+    m.FormBack = colors.strict<qint32>("FormBack", 0x00404040);
+    m.LEDSelected = colors.strict<qint32>("LEDSelected", m.FormBack);
+    m.BorderColor = colors.strict<qint32>("BorderColor", 0x00FFFFFF);
+    m.HomeColor = colors.strict<qint32>("HomeColor", 0x00FFFFFF);
+    m.VisitorColor = colors.strict<qint32>("VisitorColor", 0x00FFFFFF);
+    m.LEDSelectedWidth = colors.strict<qint16>("LEDSelectedWidth", 0);
+
+    const SectionReader keys(store, "KeySettings");
+    m.StartStopJamClockKey = keys.strict<qint16>("StartStopJamClockKey", 74);
+    m.ResetJamClockKey = keys.strict<qint16>("ResetJamClockKey", 82);
+    m.StartStopPeriodClockKey = keys.strict<qint16>("StartStopPeriodClockKey", 83);
+    m.ResetPeriodClockKey = keys.strict<qint16>("ResetPeriodClockKey", 84);
+    m.ClockSwitchKey = keys.strict<qint16>("ClockSwitchKey", 67);
+    m.SepTimeKey = keys.strict<qint16>("SepTimeKey", 73);
+    m.ClearKey = keys.strict<qint16>("ClearKey", 46);
+    m.BuzzerKey = keys.strict<qint16>("BuzzerKey", 66);
+    m.PeriodEndSoundKey = keys.strict<qint16>("PeriodEndSoundKey", 80);
+    m.PenaltyIncrementSecKey = keys.strict<qint16>("PenaltyIncrementSecKey", 65);
+    m.BuzzerFile = keys.text("BuzzerFile", programFolderFile("buzzer.wav"));
+    m.JoinJamPenalty = keys.lenient("JoinJamPenalty", 1);
+    m.PeriodEndSoundFile = keys.text("PeriodEndSoundFile", programFolderFile("periodendsound.wav"));
+    m.SuppressPeriodSound = keys.lenient("SuppressPeriodSound", 0);
+    m.PenaltyIncrementSec = keys.strict<qint16>("PenaltyIncrementSec", 90);
+    m.NumLockForce = keys.strict<qint32>("NumLockForce", 0);
+    m.IsKeyCode = keys.text("IsKeyCode", QStringLiteral("No"));
+
+    const SectionReader texts(store, "TextSettings");
+    m.TitleText = texts.text("TitleText", QStringLiteral("Home"));
+    m.HomeText = texts.text("HomeText", QStringLiteral("Home"));
+    m.VisitorText = texts.text("VisitorText", QStringLiteral("Visitor"));
+
+    const SectionReader pictures(store, "PicSettings");
+    m.HomePic = pictures.text("HomePic", QString());
+    m.VisitorPic = pictures.text("VisitorPic", QString());
+    m.BoardPic = pictures.text("BoardPic", QString());
+    m.LEDType = pictures.strict<qint16>("LEDType", 0);
+}
+
+bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
+{
+    SectionWriter colors(store, "ColorSettings");
+    colors("TimeColor", m.TimeColor);
+    colors("LEDBack", m.LEDBack);
+    colors("LEDSelected", m.LEDSelected);
+    colors("ScoreColor", m.ScoreColor);
+    colors("PeriodColor", m.PeriodColor);
+    colors("FormBack", m.FormBack);
+    colors("BorderColor", m.BorderColor);
+    colors("HomeColor", m.HomeColor);
+    colors("VisitorColor", m.VisitorColor);
+    colors("LEDSelectedWidth", m.LEDSelectedWidth);
+
+    SectionWriter keys(store, "KeySettings");
+    keys("StartStopJamClockKey", m.StartStopJamClockKey);
+    keys("ResetJamClockKey", m.ResetJamClockKey);
+    keys("StartStopPeriodClockKey", m.StartStopPeriodClockKey);
+    keys("ResetPeriodClockKey", m.ResetPeriodClockKey);
+    keys("ClockSwitchKey", m.ClockSwitchKey);
+    keys("SepTimeKey", m.SepTimeKey);
+    keys("ClearKey", m.ClearKey);
+    keys("BuzzerKey", m.BuzzerKey);
+    keys("BuzzerFile", m.BuzzerFile);
+    keys("PeriodEndSoundKey", m.PeriodEndSoundKey);
+    keys("PenaltyIncrementSecKey", m.PenaltyIncrementSecKey);
+    keys("PenaltyIncrementSec", m.PenaltyIncrementSec);
+    keys("PeriodEndSoundFile", m.PeriodEndSoundFile);
+    // The check boxes store their state, "1" or "0".
+    keys("SuppressPeriodSound", m.SuppressPeriodSound == 1 ? 1 : 0);
+    keys("JoinJamPenalty", m.JoinJamPenalty == 1 ? 1 : 0);
+    keys("NumLockForce", m.NumLockForce);
+
+    SectionWriter texts(store, "TextSettings");
+    texts("TitleText", m.TitleText);
+    texts("HomeText", m.HomeText);
+    texts("VisitorText", m.VisitorText);
+
+    SectionWriter pictures(store, "PicSettings");
+    pictures("HomePic", m.HomePic);
+    pictures("VisitorPic", m.VisitorPic);
+    pictures("BoardPic", m.BoardPic);
+    pictures("LEDType", m.LEDType);
+
+    keys("IsKeyCode", QStringLiteral("Yes"));
+
+    // QSettings writes lazily; sync now so that a store that cannot be written is reported to the
+    // operator while the Options window is still open, not lost silently at exit.
+    store.sync();
+    if (store.status() == QSettings::NoError)
+        return true;
+    if (error) {
+        *error = store.status() == QSettings::AccessError
+                ? QStringLiteral("%1 could not be written: permission denied or disk full.")
+                          .arg(store.fileName())
+                : QStringLiteral("%1 could not be written: the file is damaged.")
+                          .arg(store.fileName());
+    }
+    return false;
+}
+
+void LoadSettings()
+{
+    QSettings store = userStore();
+    loadSettingsFrom(store, settings());
+}
+
+bool SaveSettings(QString *error)
+{
+    QSettings store = userStore();
+    return saveSettingsTo(store, settings(), error);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "settingsmodel.h"
+
+#include <QString>
+
+#include <stdexcept>
+
+class QSettings;
+
+// A stored value that does not convert to its field. Start-up cannot go on with it.
+class SettingsConversionError : public std::runtime_error
+{
+public:
+    SettingsConversionError(const QString &section, const QString &key, const QString &text,
+                            const QString &fileName);
+
+    QString section;
+    QString key;
+    QString text;
+    QString fileName;
+
+    // One line for the operator: which key of which file holds what.
+    QString message() const;
+};
+
+// The per-user store: QSettings in its native format, organisation and application "Corvanta".
+QString settingsFileName();
+
+// Fills the program-wide model from the store. Throws SettingsConversionError when a number does
+// not convert; the model is then partly filled and must not be used.
+void LoadSettings();
+
+// Writes every field of the program-wide model to the store. Returns false, with the reason in
+// *error, when the store could not be written.
+bool SaveSettings(QString *error = nullptr);
+
+// The same, on a given store and model.
+void loadSettingsFrom(QSettings &store, SettingsModel &model);
+bool saveSettingsTo(QSettings &store, const SettingsModel &model, QString *error = nullptr);

@@ -1,0 +1,119 @@
+#include "frmsplash.h"
+#include "settingsstore.h"
+#include "version.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+
+class TestFrmSplash : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QWidget *scoreboard()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == "frmScoreboard" && w->isVisible())
+                return w;
+        }
+        return nullptr;
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(settingsFileName());
+        for (QWidget *w : QApplication::topLevelWidgets())
+            delete w;
+    }
+
+    void loadPlacesTheWindowAndShowsTheVersion()
+    {
+        frmSplash splash;
+        QVERIFY(splash.Form_Load(QString()));
+        QVERIFY(!splash.isGone());
+        QCOMPARE(splash.size(), QSize(416, 216));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(splash.y(), (screen.height() - 392) / 2);
+        QCOMPARE(splash.x(), (screen.width() - 416) / 2);
+        QCOMPARE(splash.findChild<QLabel *>("lblVersion")->text(),
+                 QString("Version ") + CORVANTA_VERSION);
+        QCOMPARE(splash.findChild<QWidget *>("frameSplash")->geometry(), QRect(8, 0, 400, 208));
+        QCOMPARE(splash.findChild<QWidget *>("cmdOptions")->geometry(), QRect(304, 168, 81, 25));
+        QVERIFY(!splash.findChild<QLabel *>("picLogo")->pixmap().isNull());
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<bool>("bypassed");
+        QTest::newRow("bypass") << "bypass" << true;
+        QTest::newRow("capitalised") << "Bypass" << false;
+        QTest::newRow("further word") << "bypass now" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+
+    void commandLine()
+    {
+        QFETCH(QString, commandLine);
+        QFETCH(bool, bypassed);
+        QPointer<frmSplash> splash = new frmSplash;
+        QVERIFY(splash->Form_Load(commandLine));
+        QCOMPARE(splash->isGone(), bypassed);
+        QCOMPARE(scoreboard() != nullptr, bypassed);
+        if (bypassed) {
+            QCOMPARE(scoreboard()->windowTitle(), "Corvanta");
+            QTRY_VERIFY(splash.isNull());
+        } else {
+            delete splash;
+        }
+    }
+
+    void clicksGoOnButButtonsDoNot()
+    {
+        QPointer<frmSplash> splash = new frmSplash;
+        QVERIFY(splash->Form_Load(QString()));
+        splash->show();
+        QTest::mouseClick(splash->findChild<QPushButton *>("cmdHelp"), Qt::LeftButton);
+        QTest::mouseClick(splash->findChild<QPushButton *>("cmdOptions"), Qt::LeftButton);
+        QVERIFY(!splash->isGone());
+        QVERIFY(!scoreboard());
+        QTest::mouseClick(splash->findChild<QLabel *>("Label2"), Qt::LeftButton);
+        QVERIFY(splash->isGone());
+        QVERIFY(scoreboard());
+        QTRY_VERIFY(splash.isNull());
+    }
+
+    void badSettingEndsStartUp()
+    {
+        {
+            QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Corvanta", "Corvanta");
+            store.setValue("ColorSettings/ScoreColor", "crimson");
+        }
+        QString shown;
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->accept();
+            }
+        });
+        frmSplash splash;
+        QVERIFY(!splash.Form_Load("bypass"));
+        QVERIFY(!splash.isGone());
+        QVERIFY(!scoreboard());
+        QVERIFY(shown.contains("ScoreColor"));
+        QVERIFY(shown.contains("crimson"));
+        QVERIFY(shown.contains(settingsFileName()));
+    }
+};
+
+QTEST_MAIN(TestFrmSplash)
+#include "tst_frmsplash.moc"
