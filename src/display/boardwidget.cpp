@@ -1,0 +1,69 @@
+#include "boardwidget.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+
+int toPixels(double twips)
+{
+    return int(std::lround(twips / kTwipsPerPixel));
+}
+
+} // namespace
+
+BoardWidget::BoardWidget(QWidget *parent)
+    : QWidget(parent)
+{ }
+
+void BoardWidget::setLeft(double twips)
+{
+    m_left = twips;
+    applyGeometry();
+}
+
+void BoardWidget::setTop(double twips)
+{
+    m_top = twips;
+    applyGeometry();
+}
+
+void BoardWidget::setWidth(double twips)
+{
+    m_width = twips;
+    applyGeometry();
+}
+
+void BoardWidget::setHeight(double twips)
+{
+    m_height = twips;
+    applyGeometry();
+}
+
+void BoardWidget::setTwipGeometry(double left, double top, double width, double height)
+{
+    m_left = left;
+    m_top = top;
+    m_width = width;
+    m_height = height;
+    applyGeometry();
+}
+
+void BoardWidget::setPixelSize(const QSize &size)
+{
+    m_width = size.width() * kTwipsPerPixel;
+    m_height = size.height() * kTwipsPerPixel;
+    applyGeometry();
+}
+
+void BoardWidget::applyGeometry()
+{
+    const int left = toPixels(m_left);
+    const int top = toPixels(m_top);
+    // Edges rather than sizes are rounded, so that neighbouring widgets never gap or overlap.
+    const QRect pixels(QPoint(left, top),
+                       QPoint(toPixels(m_left + m_width) - 1, toPixels(m_top + m_height) - 1));
+    if (geometry() != pixels)
+        setGeometry(pixels);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QWidget>
+
+// Base of every widget that the board lays out by design: the LED displays, labels, shapes,
+// picture frames and images. Position and size are members in twips (15 to a pixel), so that the
+// generic layout and colour code can read and set them by name, whatever the widget.
+class BoardWidget : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Name READ Name)
+    Q_PROPERTY(QWidget *Container READ Container)
+    Q_PROPERTY(double Left READ Left WRITE setLeft)
+    Q_PROPERTY(double Top READ Top WRITE setTop)
+    Q_PROPERTY(double Width READ Width WRITE setWidth)
+    Q_PROPERTY(double Height READ Height WRITE setHeight)
+
+public:
+    explicit BoardWidget(QWidget *parent = nullptr);
+
+    QString Name() const { return objectName(); }
+    QWidget *Container() const { return parentWidget(); }
+
+    double Left() const { return m_left; }
+    double Top() const { return m_top; }
+    double Width() const { return m_width; }
+    double Height() const { return m_height; }
+    void setLeft(double twips);
+    void setTop(double twips);
+    void setWidth(double twips);
+    void setHeight(double twips);
+
+    // Places the widget at a designed position and size, all in twips.
+    void setTwipGeometry(double left, double top, double width, double height);
+
+protected:
+    // Widgets that size themselves (the LED displays) set their pixel size here; the twip size
+    // follows it.
+    void setPixelSize(const QSize &size);
+
+private:
+    void applyGeometry();
+
+    double m_left = 0;
+    double m_top = 0;
+    double m_width = 0;
+    double m_height = 0;
+};
