@@ -1,0 +1,70 @@
+#include "timekeeper.h"
+
+#include "clocksource.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr qint64 NanosecondsPerTick = 1000000000 / TimeKeeper::TicksPerSecond;
+}
+
+TimeKeeper::TimeKeeper(QObject *parent)
+    : QObject(parent)
+{ }
+
+void TimeKeeper::restartCount(qint64 fromTicks) const
+{
+    m_base = fromTicks;
+    m_source = ClockSource::current();
+    m_startNs = m_source->nanoseconds();
+}
+
+qint64 TimeKeeper::ticks() const
+{
+    if (!m_running)
+        return m_base;
+    if (ClockSource::current() != m_source)
+        restartCount(m_lastRead);
+    // Whole ticks since the start, computed afresh at every read: nothing accumulates, so
+    // rounding never adds up. A tick counts once it has fully elapsed.
+    const qint64 elapsed = m_source->nanoseconds() - m_startNs;
+    m_lastRead = m_base - (elapsed > 0 ? elapsed / NanosecondsPerTick : 0);
+    return m_lastRead;
+}
+
+void TimeKeeper::setTicks(qint64 ticks)
+{
+    if (m_running)
+        restartCount(ticks);
+    else
+        m_base = ticks;
+    m_lastRead = ticks;
+}
+
+double TimeKeeper::seconds() const
+{
+    return double(ticks()) / TicksPerSecond;
+}
+
+void TimeKeeper::setSeconds(double seconds)
+{
+    // Far beyond any clock the board shows, and well inside 64 bits.
+    constexpr double Limit = 1e12;
+    if (std::isnan(seconds))
+        seconds = 0;
+    setTicks(std::llround(std::clamp(seconds, -Limit, Limit) * TicksPerSecond));
+}
+
+void TimeKeeper::setRunning(bool running)
+{
+    if (running == m_running)
+        return;
+    if (running)
+        restartCount(m_base);
+    else
+        m_base = ticks();
+    m_lastRead = m_base;
+    m_running = running;
+    emit runningChanged(running);
+}

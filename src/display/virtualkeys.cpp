@@ -1,0 +1,111 @@
+#include "virtualkeys.h"
+
+#include <QKeyEvent>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+struct KeyCode
+{
+    int qtKey;
+    int code;
+};
+
+// Keys of the numeric keypad while NumLock is on; Qt reports them with Qt::KeypadModifier.
+// With NumLock off the keypad reports Home, End, arrows and so on, which map as those keys do.
+constexpr std::array KeypadKeys {
+        KeyCode {Qt::Key_0, 96},
+        KeyCode {Qt::Key_1, 97},
+        KeyCode {Qt::Key_2, 98},
+        KeyCode {Qt::Key_3, 99},
+        KeyCode {Qt::Key_4, 100},
+        KeyCode {Qt::Key_5, 101},
+        KeyCode {Qt::Key_6, 102},
+        KeyCode {Qt::Key_7, 103},
+        KeyCode {Qt::Key_8, 104},
+        KeyCode {Qt::Key_9, 105},
+        KeyCode {Qt::Key_Asterisk, 106},
+        KeyCode {Qt::Key_Plus, 107},
+        KeyCode {Qt::Key_Minus, 109},
+        KeyCode {Qt::Key_Period, 110},
+        // Layouts with a decimal comma put it on the keypad's decimal key.
+        KeyCode {Qt::Key_Comma, 110},
+        KeyCode {Qt::Key_Slash, 111},
+};
+
+// Everything else, keypad or not. The shifted symbols of a US layout map back to the key that
+// types them, since Qt reports the symbol (Shift+1 arrives as Key_Exclam).
+constexpr std::array Keys {
+        KeyCode {Qt::Key_Backspace, 8},      KeyCode {Qt::Key_Tab, 9},
+        KeyCode {Qt::Key_Backtab, 9},        KeyCode {Qt::Key_Clear, 12},
+        KeyCode {Qt::Key_Return, 13},        KeyCode {Qt::Key_Enter, 13},
+        KeyCode {Qt::Key_Shift, 16},         KeyCode {Qt::Key_Control, 17},
+        KeyCode {Qt::Key_Alt, 18},           KeyCode {Qt::Key_AltGr, 18},
+        KeyCode {Qt::Key_Pause, 19},         KeyCode {Qt::Key_CapsLock, 20},
+        KeyCode {Qt::Key_Escape, 27},        KeyCode {Qt::Key_Space, 32},
+        KeyCode {Qt::Key_PageUp, 33},        KeyCode {Qt::Key_PageDown, 34},
+        KeyCode {Qt::Key_End, 35},           KeyCode {Qt::Key_Home, 36},
+        KeyCode {Qt::Key_Left, 37},          KeyCode {Qt::Key_Up, 38},
+        KeyCode {Qt::Key_Right, 39},         KeyCode {Qt::Key_Down, 40},
+        KeyCode {Qt::Key_Print, 44},         KeyCode {Qt::Key_Insert, 45},
+        KeyCode {Qt::Key_Delete, 46},        KeyCode {Qt::Key_ParenRight, 48},
+        KeyCode {Qt::Key_Exclam, 49},        KeyCode {Qt::Key_At, 50},
+        KeyCode {Qt::Key_NumberSign, 51},    KeyCode {Qt::Key_Dollar, 52},
+        KeyCode {Qt::Key_Percent, 53},       KeyCode {Qt::Key_AsciiCircum, 54},
+        KeyCode {Qt::Key_Ampersand, 55},     KeyCode {Qt::Key_Asterisk, 56},
+        KeyCode {Qt::Key_ParenLeft, 57},     KeyCode {Qt::Key_Menu, 93},
+        KeyCode {Qt::Key_NumLock, 144},      KeyCode {Qt::Key_ScrollLock, 145},
+        KeyCode {Qt::Key_Semicolon, 186},    KeyCode {Qt::Key_Colon, 186},
+        KeyCode {Qt::Key_Equal, 187},        KeyCode {Qt::Key_Plus, 187},
+        KeyCode {Qt::Key_Comma, 188},        KeyCode {Qt::Key_Less, 188},
+        KeyCode {Qt::Key_Minus, 189},        KeyCode {Qt::Key_Underscore, 189},
+        KeyCode {Qt::Key_Period, 190},       KeyCode {Qt::Key_Greater, 190},
+        KeyCode {Qt::Key_Slash, 191},        KeyCode {Qt::Key_Question, 191},
+        KeyCode {Qt::Key_QuoteLeft, 192},    KeyCode {Qt::Key_AsciiTilde, 192},
+        KeyCode {Qt::Key_BracketLeft, 219},  KeyCode {Qt::Key_BraceLeft, 219},
+        KeyCode {Qt::Key_Backslash, 220},    KeyCode {Qt::Key_Bar, 220},
+        KeyCode {Qt::Key_BracketRight, 221}, KeyCode {Qt::Key_BraceRight, 221},
+        KeyCode {Qt::Key_Apostrophe, 222},   KeyCode {Qt::Key_QuoteDbl, 222},
+};
+
+template<std::size_t N>
+int lookUp(const std::array<KeyCode, N> &table, int qtKey)
+{
+    const auto found = std::find_if(table.begin(), table.end(),
+                                    [qtKey](const KeyCode &entry) { return entry.qtKey == qtKey; });
+    return found == table.end() ? 0 : found->code;
+}
+
+} // namespace
+
+namespace VirtualKeys {
+
+int fromQt(int qtKey, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers.testFlag(Qt::KeypadModifier)) {
+        if (const int code = lookUp(KeypadKeys, qtKey))
+            return code;
+    }
+    // Letters and main-block digits share their codes with Qt's (the ASCII capitals and digits).
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+        return qtKey;
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return 112 + (qtKey - Qt::Key_F1);
+    return lookUp(Keys, qtKey);
+}
+
+int fromEvent(const QKeyEvent *event)
+{
+    if (!event)
+        return 0;
+#ifdef Q_OS_WIN
+    // Windows hands over the code itself, whatever the keyboard layout.
+    if (const quint32 native = event->nativeVirtualKey(); native > 0 && native < 256)
+        return int(native);
+#endif
+    return fromQt(event->key(), event->modifiers());
+}
+
+} // namespace VirtualKeys

@@ -1,0 +1,148 @@
+#include "clocksource.h"
+#include "timekeeper.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class TestTimeKeeper : public QObject
+{
+    Q_OBJECT
+
+private:
+    ManualClockSource m_clock {123456789};
+
+private slots:
+    void init() { ClockSource::setCurrent(&m_clock); }
+    void cleanup() { ClockSource::setCurrent(nullptr); }
+
+    void countsDownOnlyWhileRunning()
+    {
+        TimeKeeper keeper;
+        QSignalSpy runningChanged(&keeper, &TimeKeeper::runningChanged);
+        keeper.setSeconds(120);
+        m_clock.advanceMilliseconds(5000);
+        QCOMPARE(keeper.ticks(), 120 * TimeKeeper::TicksPerSecond);
+
+        keeper.setProperty("Running", true);
+        keeper.setRunning(true);
+        QCOMPARE(runningChanged.count(), 1);
+        m_clock.advanceMilliseconds(1500);
+        QCOMPARE(keeper.property("Seconds").toDouble(), 118.5);
+        // A tick counts only once it has fully elapsed.
+        m_clock.advance(99999);
+        QCOMPARE(keeper.ticks(), 1185000);
+        m_clock.advance(1);
+        QCOMPARE(keeper.ticks(), 1184999);
+
+        // Stopping freezes the value read at that moment.
+        keeper.setProperty("Running", false);
+        QCOMPARE(runningChanged.count(), 2);
+        m_clock.advanceMilliseconds(60000);
+        QCOMPARE(keeper.ticks(), 1184999);
+
+        // Starting again carries on from the frozen value.
+        keeper.setRunning(true);
+        m_clock.advanceMilliseconds(250);
+        QCOMPARE(keeper.ticks(), 1182499);
+    }
+
+    void writeWhileRunningRestartsFromTheNewValue()
+    {
+        TimeKeeper keeper;
+        keeper.setSeconds(10);
+        keeper.setRunning(true);
+        m_clock.advanceMilliseconds(3000);
+        keeper.setSeconds(90);
+        QCOMPARE(keeper.seconds(), 90.0);
+        QVERIFY(keeper.isRunning());
+        m_clock.advanceMilliseconds(1000);
+        QCOMPARE(keeper.seconds(), 89.0);
+
+        keeper.setTicks(5);
+        m_clock.advance(100000);
+        QCOMPARE(keeper.ticks(), 4);
+    }
+
+    void keepsCountingBelowZero()
+    {
+        TimeKeeper keeper;
+        keeper.setSeconds(0.5);
+        keeper.setRunning(true);
+        m_clock.advanceMilliseconds(500);
+        QCOMPARE(keeper.ticks(), 0);
+        m_clock.advanceMilliseconds(2750);
+        QCOMPARE(keeper.seconds(), -2.75);
+        keeper.setRunning(false);
+        QCOMPARE(keeper.ticks(), -27500);
+    }
+
+    void secondsRoundToTenThousandths_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<qint64>("ticks");
+        QTest::newRow("exact") << 59.9 << qint64(599000);
+        QTest::newRow("smallest step") << 0.0001 << qint64(1);
+        QTest::newRow("half a step rounds away") << 0.00005 << qint64(1);
+        QTest::newRow("below half a step") << 0.00004 << qint64(0);
+        QTest::newRow("negative") << -0.03 << qint64(-300);
+        QTest::newRow("not a number") << qQNaN() << qint64(0);
+    }
+    void secondsRoundToTenThousandths()
+    {
+        QFETCH(double, seconds);
+        QFETCH(qint64, ticks);
+        TimeKeeper keeper;
+        keeper.setSeconds(seconds);
+        QCOMPARE(keeper.ticks(), ticks);
+    }
+
+    void noDriftOverThreeHoursOfRefreshes()
+    {
+        // Read every 50 ms with a ragged interval, as a busy refresh timer would, for three
+        // hours: the value depends on the time elapsed alone, not on how often it was read.
+        TimeKeeper keeper;
+        const qint64 start = 3 * 3600 * TimeKeeper::TicksPerSecond;
+        keeper.setTicks(start);
+        keeper.setRunning(true);
+        qint64 elapsedNs = 0;
+        int step = 0;
+        while (elapsedNs < qint64(3) * 3600 * 1000000000) {
+            const qint64 ns = 50000000 + (step++ % 7) * 1234567 - 3000000;
+            m_clock.advance(ns);
+            elapsedNs += ns;
+            if (keeper.ticks() != start - elapsedNs / 100000)
+                QFAIL(qPrintable(QString("drift after %1 ns").arg(elapsedNs)));
+        }
+        QVERIFY(keeper.ticks() <= 0);
+    }
+
+    void replacingTheClockUnderARunningEngineKeepsItsValue()
+    {
+        TimeKeeper keeper;
+        keeper.setSeconds(100);
+        keeper.setRunning(true);
+        m_clock.advanceMilliseconds(10000);
+        QCOMPARE(keeper.seconds(), 90.0);
+        {
+            // A clock whose readings are far from the first one's.
+            ManualClockSource other(-5000000000);
+            ClockSource::setCurrent(&other);
+            QCOMPARE(keeper.seconds(), 90.0);
+            other.advanceMilliseconds(2000);
+            QCOMPARE(keeper.seconds(), 88.0);
+            ClockSource::setCurrent(&m_clock);
+        }
+        QCOMPARE(keeper.seconds(), 88.0);
+    }
+
+    void systemClockIsMonotonic()
+    {
+        ClockSource::setCurrent(nullptr);
+        QCOMPARE(ClockSource::current(), ClockSource::system());
+        const qint64 first = ClockSource::current()->nanoseconds();
+        QVERIFY(ClockSource::current()->nanoseconds() >= first);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestTimeKeeper)
+#include "tst_timekeeper.moc"
