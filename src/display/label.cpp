@@ -1,0 +1,53 @@
+#include "label.h"
+
+#include "platformcolor.h"
+
+#include <QPainter>
+
+Label::Label(QWidget *parent)
+    : BoardWidget(parent)
+{
+    // Captions are decoration: clicks go through to whatever lies beneath.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Label::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    setAccessibleName(caption);
+    update();
+}
+
+void Label::setForeColor(int color)
+{
+    if (color == m_foreColor)
+        return;
+    m_foreColor = color;
+    update();
+}
+
+void Label::setFontSize(double points)
+{
+    if (points == m_fontSize)
+        return;
+    m_fontSize = points;
+    update();
+}
+
+void Label::paintEvent(QPaintEvent *)
+{
+    if (m_caption.isEmpty() || m_fontSize <= 0)
+        return;
+    QFont font(QStringLiteral("Arial"));
+    font.setBold(true);
+    // Points are taken at the board's 96 dots per inch whatever the screen reports, so that the
+    // text keeps its designed proportion to the twip geometry.
+    font.setPixelSize(qMax(1, qRound(m_fontSize * 96.0 / 72.0)));
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(font);
+    painter.setPen(PlatformColor::toQColor(m_foreColor));
+    painter.drawText(rect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "boardwidget.h"
+
+// A caption on the board: one line of bold Arial, centred, on a transparent background.
+class Label final : public BoardWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Label)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    // Platform colour, 0x00BBGGRR.
+    Q_PROPERTY(int ForeColor READ ForeColor WRITE setForeColor)
+    // Points; the board is laid out at 96 dots per inch, so a point is 4/3 of a pixel.
+    Q_PROPERTY(double FontSize READ FontSize WRITE setFontSize)
+
+public:
+    explicit Label(QWidget *parent = nullptr);
+
+    QString Caption() const { return m_caption; }
+    int ForeColor() const { return m_foreColor; }
+    double FontSize() const { return m_fontSize; }
+    void setCaption(const QString &caption);
+    void setForeColor(int color);
+    void setFontSize(double points);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_caption;
+    int m_foreColor = 0x00FFFFFF;
+    double m_fontSize = 8.25;
+};
