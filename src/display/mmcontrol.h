@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QTimer;
+class SoundBackend;
+
+// The board's media control: plays one .wav file at a time in the background, driven by writing
+// command words to Command ("Open", "Play", "Stop", "Prev", "Close"), and raises Done when a play
+// has finished.
+//
+// The window counts on Done ending every play, and an audio backend cannot be trusted with that:
+// some report the end late or never, and with no sound server they "play" forever. So the control
+// keeps the time itself: it reads the file's length from its header and raises Done when that
+// time has passed on the monotonic ClockSource, or when the backend reports the end, whichever
+// comes first. A play that cannot start (nothing open, not a .wav, no output device) gets its Done
+// straight after the command returns. Every play gets exactly one Done.
+class MMControl final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Name READ objectName WRITE setObjectName)
+    Q_PROPERTY(QString FileName READ fileName WRITE setFileName)
+    Q_PROPERTY(QString Command READ command WRITE setCommand)
+
+public:
+    // Plays through Qt Multimedia.
+    explicit MMControl(QObject *parent = nullptr);
+    explicit MMControl(std::unique_ptr<SoundBackend> backend, QObject *parent = nullptr);
+    ~MMControl() override;
+    Q_DISABLE_COPY_MOVE(MMControl)
+
+    QString fileName() const { return m_fileName; }
+    // Takes effect at the next "Open".
+    void setFileName(const QString &fileName);
+
+    // The last command written.
+    QString command() const { return m_command; }
+    // Runs the command; command words are case-insensitive and unknown ones are ignored.
+    void setCommand(const QString &command);
+
+    bool isOpen() const { return m_open; }
+    bool isPlaying() const { return m_playing; }
+
+    // Longest wait between two looks at the clock while a play is under way, so that a replaced
+    // clock is noticed soon.
+    static constexpr int ClockCheckMilliseconds = 100;
+
+signals:
+    void Done();
+
+private:
+    void open();
+    void play();
+    void stop();
+    void close();
+    void rewind();
+    void startPlay();
+    void checkClock();
+    void finishPlay();
+
+    std::unique_ptr<SoundBackend> m_backend;
+    QTimer *m_timer = nullptr;
+    QString m_fileName;
+    QString m_command;
+    bool m_open = false;
+    bool m_canPlay = false;
+    qint64 m_lengthNs = 0;
+    bool m_playing = false;
+    // Counts plays, so that a Done queued for a play that cannot start is dropped when that play
+    // has already ended another way.
+    quint64 m_playNumber = 0;
+    qint64 m_deadlineNs = 0;
+};

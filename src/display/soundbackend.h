@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+// What the media control needs from the thing that makes the sound: open a file, play it from
+// the start in the background, stop, close. MMControl keeps the time itself; the backend only
+// has to say when a play it started has ended early or failed.
+class SoundBackend : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SoundBackend(QObject *parent = nullptr)
+        : QObject(parent)
+    { }
+    Q_DISABLE_COPY_MOVE(SoundBackend)
+
+    // False when the file cannot be opened for playing.
+    virtual bool open(const QString &path) = 0;
+    // Starts the open file from its beginning. False when the play cannot start.
+    virtual bool play() = 0;
+    // Ends a play under way; never reports finished() for it.
+    virtual void stop() = 0;
+    virtual void close() = 0;
+
+signals:
+    // The play last started has ended, by reaching its end or by failing after it started.
+    void finished();
+};

@@ -1,0 +1,322 @@
+#include "clocksource.h"
+#include "mmcontrol.h"
+#include "soundbackend.h"
+#include "wavlength.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QtEndian>
+
+namespace {
+
+QByteArray le32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray chunk(const char *id, const QByteArray &body, quint32 declaredSize = 0)
+{
+    QByteArray padded = body;
+    if (padded.size() % 2)
+        padded.append('\0');
+    return QByteArray(id, 4) + le32(declaredSize ? declaredSize : quint32(body.size())) + padded;
+}
+
+QByteArray formatChunk(quint32 byteRate)
+{
+    QByteArray body;
+    body += QByteArray::fromHex("0100"); // PCM
+    body += QByteArray::fromHex("0200"); // stereo
+    body += le32(byteRate / 4); // sample rate at 16 bits and two channels
+    body += le32(byteRate);
+    body += QByteArray::fromHex("04001000"); // block align 4, 16 bits
+    return chunk("fmt ", body);
+}
+
+QByteArray riff(const QByteArray &chunks)
+{
+    return "RIFF" + le32(quint32(4 + chunks.size())) + "WAVE" + chunks;
+}
+
+// A 16-bit stereo .wav at 8000 frames a second (32000 bytes a second) lasting the given time.
+QByteArray wav(int milliseconds)
+{
+    return riff(formatChunk(32000) + chunk("data", QByteArray(32 * milliseconds, '\0')));
+}
+
+class FakeBackend final : public SoundBackend
+{
+public:
+    bool open(const QString &path) override
+    {
+        calls << "open " + QFileInfo(path).fileName();
+        return QFileInfo(path).isFile();
+    }
+    bool play() override
+    {
+        calls << "play";
+        return canPlay;
+    }
+    void stop() override { calls << "stop"; }
+    void close() override { calls << "close"; }
+    void reportEnd() { emit finished(); }
+
+    QStringList calls;
+    bool canPlay = true;
+};
+
+} // namespace
+
+class TestMMControl : public QObject
+{
+    Q_OBJECT
+
+private:
+    ManualClockSource m_clock {42};
+    QTemporaryDir m_dir;
+    FakeBackend *m_backend = nullptr;
+    std::unique_ptr<MMControl> m_control;
+
+    QString file(const QString &name, const QByteArray &contents)
+    {
+        QFile out(m_dir.filePath(name));
+        if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size())
+            qFatal("cannot write %s", qPrintable(out.fileName()));
+        return out.fileName();
+    }
+
+    // Lets time pass on the manual clock and gives the control its look at the clock at once,
+    // instead of at its next timer tick.
+    void elapse(qint64 nanoseconds)
+    {
+        m_clock.advance(nanoseconds);
+        if (auto *timer = m_control->findChild<QTimer *>(); timer && timer->isActive())
+            timer->start(0);
+        QCoreApplication::processEvents();
+    }
+
+    void send(const QString &command) { m_control->setProperty("Command", command); }
+
+    void openAndPlay(const QString &path)
+    {
+        m_control->setProperty("FileName", path);
+        send("Open");
+        send("Play");
+    }
+
+private slots:
+    void init()
+    {
+        ClockSource::setCurrent(&m_clock);
+        auto backend = std::make_unique<FakeBackend>();
+        m_backend = backend.get();
+        m_control = std::make_unique<MMControl>(std::move(backend));
+    }
+    void cleanup()
+    {
+        m_control.reset();
+        ClockSource::setCurrent(nullptr);
+    }
+
+    void readsTheLengthFromTheHeader_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<qint64>("nanoseconds");
+        const qint64 none = -1;
+        QTest::newRow("one second") << wav(1000) << qint64(1000000000);
+        QTest::newRow("odd chunk before the data") << riff(formatChunk(32000) + chunk("LIST", "abc")
+                                                           + chunk("data", QByteArray(16, 0)))
+                                                   << qint64(500000);
+        QTest::newRow("rounds up, never early")
+                << riff(formatChunk(3) + chunk("data", QByteArray(1, 0))) << qint64(333333334);
+        QTest::newRow("size left unset by a streaming writer")
+                << riff(formatChunk(32000) + chunk("data", QByteArray(3200, 0), 0xFFFFFFFF))
+                << qint64(100000000);
+        QTest::newRow("empty data") << riff(formatChunk(32000) + chunk("data", {})) << qint64(0);
+        QTest::newRow("not RIFF") << QByteArray("plain text, not a sound at all") << none;
+        QTest::newRow("RIFF but not WAVE")
+                << QByteArray("RIFF" + le32(16) + "AVI " + chunk("data", "abcd")) << none;
+        QTest::newRow("data before format")
+                << riff(chunk("data", QByteArray(32, 0)) + formatChunk(32000)) << none;
+        QTest::newRow("zero byte rate")
+                << riff(formatChunk(0) + chunk("data", QByteArray(32, 0))) << none;
+        QTest::newRow("no data chunk") << riff(formatChunk(32000)) << none;
+        QTest::newRow("cut inside the header") << wav(10).left(30) << none;
+        QTest::newRow("empty file") << QByteArray() << none;
+    }
+    void readsTheLengthFromTheHeader()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(qint64, nanoseconds);
+        QBuffer buffer(&contents);
+        buffer.open(QIODevice::ReadOnly);
+        QCOMPARE(WavLength::nanoseconds(&buffer).value_or(-1), nanoseconds);
+    }
+
+    void doneWhenTheLengthHasPassed()
+    {
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+        openAndPlay(file("short.wav", wav(250)));
+        QCOMPARE(m_backend->calls, (QStringList {"open short.wav", "play"}));
+        QVERIFY(m_control->isPlaying());
+
+        elapse(250000000 - 1);
+        QCOMPARE(done.count(), 0);
+        elapse(1);
+        QCOMPARE(done.count(), 1);
+        QVERIFY(!m_control->isPlaying());
+        // A backend that would play for ever is stopped when the time is up.
+        QCOMPARE(m_backend->calls.last(), "stop");
+
+        elapse(10000000000);
+        QCOMPARE(done.count(), 1);
+    }
+
+    void doneEarlierWhenTheBackendReportsTheEnd()
+    {
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+        openAndPlay(file("long.wav", wav(2000)));
+        elapse(1500000000);
+        m_backend->reportEnd();
+        QCOMPARE(done.count(), 1);
+        // Neither the deadline nor a repeated report gives a second Done.
+        m_backend->reportEnd();
+        elapse(1000000000);
+        QCOMPARE(done.count(), 1);
+    }
+
+    void windowCycleReplaysFromTheStart()
+    {
+        // The window answers Done with Stop and Prev, and plays the open file again later.
+        const QString path = file("buzz.wav", wav(1000));
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+        connect(m_control.get(), &MMControl::Done, m_control.get(), [this] {
+            send("Stop");
+            send("Prev");
+        });
+        openAndPlay(path);
+        elapse(1000000000);
+        QCOMPARE(done.count(), 1);
+        QVERIFY(m_control->isOpen());
+
+        m_backend->calls.clear();
+        send("Play");
+        QCOMPARE(m_backend->calls, (QStringList {"play"}));
+        elapse(999999999);
+        QCOMPARE(done.count(), 1);
+        elapse(1);
+        QCOMPARE(done.count(), 2);
+    }
+
+    void stopCloseOrReplayEndAPlayWithItsDone()
+    {
+        const QString path = file("a.wav", wav(1000));
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+
+        openAndPlay(path);
+        send("Stop");
+        QCOMPARE(done.count(), 1);
+        send("Stop");
+        QCOMPARE(done.count(), 1);
+
+        send("Play");
+        send("Play"); // the first play ends, the second starts over
+        QCOMPARE(done.count(), 2);
+        elapse(600000000);
+        // Prev during a play starts it over: the time is counted again from here.
+        send("Prev");
+        elapse(600000000);
+        QCOMPARE(done.count(), 2);
+        elapse(400000000);
+        QCOMPARE(done.count(), 3);
+
+        send("Play");
+        send("Close");
+        QCOMPARE(done.count(), 4);
+        QVERIFY(!m_control->isOpen());
+        QCOMPARE(m_backend->calls.last(), "close");
+        elapse(5000000000);
+        QCOMPARE(done.count(), 4);
+    }
+
+    void openingAnotherFileClosesTheFirst()
+    {
+        m_control->setProperty("FileName", file("a.wav", wav(10)));
+        send("open");
+        m_control->setProperty("FileName", file("b.wav", wav(10)));
+        QCOMPARE(m_control->property("FileName").toString(), m_dir.filePath("b.wav"));
+        send("Close");
+        send("Open");
+        QCOMPARE(m_backend->calls, (QStringList {"open a.wav", "close", "open b.wav"}));
+        QCOMPARE(m_control->property("Command").toString(), "Open");
+        send("Rewind please"); // not a command: ignored
+        QCOMPARE(m_backend->calls.size(), 3);
+    }
+
+    void aPlayThatCannotStartIsDoneAtOnce_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("deviceCanPlay");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("no output device") << wav(1000) << false << true;
+        QTest::newRow("not a wav") << QByteArray("MZ this is no sound") << true << true;
+        QTest::newRow("nothing open") << wav(1000) << true << false;
+        QTest::newRow("file gone before opening") << QByteArray() << true << true;
+    }
+    void aPlayThatCannotStartIsDoneAtOnce()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, deviceCanPlay);
+        QFETCH(bool, open);
+        m_backend->canPlay = deviceCanPlay;
+        QString path = file("sound.wav", contents);
+        if (contents.isEmpty())
+            QFile::remove(path);
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+        m_control->setProperty("FileName", path);
+        if (open)
+            send("Open");
+        send("Play");
+        // Not inside the command itself: the caller finishes what it was doing first.
+        QCOMPARE(done.count(), 0);
+        QVERIFY(m_control->isPlaying());
+        QCoreApplication::processEvents();
+        QCOMPARE(done.count(), 1);
+        QVERIFY(!m_control->isPlaying());
+        QCoreApplication::processEvents();
+        QCOMPARE(done.count(), 1);
+    }
+
+    void aFailedPlayStoppedBeforeItsDoneArrivesEndsOnce()
+    {
+        m_backend->canPlay = false;
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+        openAndPlay(file("x.wav", wav(100)));
+        send("Stop");
+        QCOMPARE(done.count(), 1);
+        m_backend->canPlay = true;
+        send("Play");
+        QCoreApplication::processEvents();
+        // The Done queued for the failed play is not taken for the end of the new one.
+        QCOMPARE(done.count(), 1);
+        QVERIFY(m_control->isPlaying());
+    }
+
+    void noDoneWhenDestroyedDuringAPlay()
+    {
+        openAndPlay(file("x.wav", wav(100)));
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+        m_control.reset();
+        QCOMPARE(done.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMMControl)
+#include "tst_mmcontrol.moc"
