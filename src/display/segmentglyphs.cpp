@@ -1,0 +1,232 @@
+#include "segmentglyphs.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+// Segments a to g, clockwise from the top, g in the middle.
+enum Segment { A = 1, B = 2, C = 4, D = 8, E = 16, F = 32, G = 64 };
+
+constexpr std::array<int, 10> kDigitSegments = {
+        A | B | C | D | E | F, // 0
+        B | C, // 1
+        A | B | G | E | D, // 2
+        A | B | G | C | D, // 3
+        F | G | B | C, // 4
+        A | F | G | C | D, // 5
+        A | F | G | E | D | C, // 6
+        A | B | C, // 7
+        A | B | C | D | E | F | G, // 8
+        A | B | C | D | F | G, // 9
+};
+
+// Stroke of a segment and of the gap between two segments, as parts of the digit height.
+constexpr double kStroke = 0.13;
+constexpr double kGap = 0.12; // of the stroke
+// Diameter of one LED of the dotted style, as a part of the digit height.
+constexpr double kDot = 0.094;
+// LEDs between two corners of a dotted digit.
+constexpr int kDotsPerSegment = 3;
+// How far the unlit shade goes from the background towards the lit colour.
+constexpr double kUnlitShare = 0.14;
+
+QColor mix(const QColor &from, const QColor &to, double share)
+{
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * share),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * share),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * share));
+}
+
+QColor scaled(const QColor &c, double factor)
+{
+    return QColor::fromRgbF(float(c.redF() * factor), float(c.greenF() * factor),
+                            float(c.blueF() * factor));
+}
+
+// A bar with bevelled (pointed) ends from p to q, stroke t wide, shortened by gap at both ends.
+QPolygonF bar(QPointF p, QPointF q, double t, double gap)
+{
+    const QPointF along = (q - p) / std::hypot(q.x() - p.x(), q.y() - p.y());
+    const QPointF across(-along.y(), along.x());
+    const QPointF s = p + along * gap;
+    const QPointF e = q - along * gap;
+    const double h = t / 2;
+    return QPolygonF({s, s + along * h - across * h, e - along * h - across * h, e,
+                      e - along * h + across * h, s + along * h + across * h});
+}
+
+} // namespace
+
+int SegmentGlyphs::digitWidth(int height)
+{
+    return qMax(1, int(std::lround(height * DigitWidthRatio)));
+}
+
+int SegmentGlyphs::separatorWidth(int height)
+{
+    return qMax(1, int(std::lround(height * SeparatorWidthRatio)));
+}
+
+int SegmentGlyphs::cellWidth(QChar c, int height)
+{
+    return isSeparator(c) ? separatorWidth(height) : digitWidth(height);
+}
+
+void SegmentGlyphs::setLook(const Look &look)
+{
+    if (look == m_look)
+        return;
+    m_look = look;
+    m_cache.clear();
+}
+
+QColor SegmentGlyphs::unlitColor() const
+{
+    return mix(m_look.back, m_look.lit, kUnlitShare);
+}
+
+QPixmap SegmentGlyphs::glyph(QChar c, bool lit)
+{
+    const int key = (c.unicode() << 1) | (lit ? 1 : 0);
+    auto found = m_cache.constFind(key);
+    if (found != m_cache.constEnd())
+        return *found;
+    ++m_renders;
+    const QPixmap pixmap = render(c, lit);
+    m_cache.insert(key, pixmap);
+    return pixmap;
+}
+
+QPixmap SegmentGlyphs::render(QChar c, bool lit) const
+{
+    const int h = qMax(1, m_look.height);
+    const int w = cellWidth(c, h);
+    QPixmap pixmap(QSize(w, h) * m_look.pixelRatio);
+    pixmap.setDevicePixelRatio(m_look.pixelRatio);
+    pixmap.fill(Qt::transparent);
+
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+
+    const QColor unlit = unlitColor();
+    const QColor &on = m_look.lit;
+    const bool dots = m_look.style == Dots;
+    const double t = h * kStroke;
+    const double d = h * kDot;
+
+    // A lit LED bar is brightest along its middle and a round LED at its centre, as real ones are.
+    auto paintBar = [&](const QPolygonF &shape, QPointF p, QPointF q, bool on_) {
+        if (!on_) {
+            painter.setBrush(unlit);
+        } else {
+            const QPointF along = (q - p) / std::hypot(q.x() - p.x(), q.y() - p.y());
+            const QPointF mid = (p + q) / 2;
+            const QPointF across(-along.y() * t / 2, along.x() * t / 2);
+            QLinearGradient shade(mid - across, mid + across);
+            shade.setColorAt(0, scaled(on, 0.78));
+            shade.setColorAt(0.5, mix(on, Qt::white, 0.28));
+            shade.setColorAt(1, scaled(on, 0.78));
+            painter.setBrush(shade);
+        }
+        painter.drawPolygon(shape);
+    };
+    auto paintDot = [&](QPointF centre, double diameter, bool on_) {
+        if (!on_) {
+            painter.setBrush(unlit);
+        } else {
+            QRadialGradient shade(centre, diameter / 2,
+                                  centre - QPointF(diameter, diameter) * 0.12);
+            shade.setColorAt(0, mix(on, Qt::white, 0.45));
+            shade.setColorAt(0.55, on);
+            shade.setColorAt(1, scaled(on, 0.72));
+            painter.setBrush(shade);
+        }
+        painter.drawEllipse(centre, diameter / 2, diameter / 2);
+    };
+
+    if (isSeparator(c)) {
+        const double x = w / 2.0;
+        QList<double> rows;
+        if (c == QLatin1Char(':'))
+            rows = {h * 0.3, h * 0.7};
+        else
+            rows = {h - (dots ? d : t) / 2};
+        for (double y : rows) {
+            if (dots) {
+                paintDot(QPointF(x, y), d * 1.15, lit);
+            } else {
+                // A square LED with bevelled corners, the same stroke as the segments.
+                const QPointF centre(x, y);
+                const double r = t / 2;
+                const double cut = t * 0.22;
+                QPolygonF square({centre + QPointF(-r + cut, -r), centre + QPointF(r - cut, -r),
+                                  centre + QPointF(r, -r + cut), centre + QPointF(r, r - cut),
+                                  centre + QPointF(r - cut, r), centre + QPointF(-r + cut, r),
+                                  centre + QPointF(-r, r - cut), centre + QPointF(-r, -r + cut)});
+                paintBar(square, centre - QPointF(r, 0), centre + QPointF(r, 0), lit);
+            }
+        }
+        return pixmap;
+    }
+
+    const int segments = c.isDigit() ? kDigitSegments.at(c.digitValue()) : 0;
+
+    // Corners of the digit: left/right by top/middle/bottom.
+    const double inset = dots ? d / 2 : t / 2;
+    const double x0 = inset;
+    const double x1 = w - inset;
+    const double y0 = inset;
+    const double ym = h / 2.0;
+    const double y1 = h - inset;
+    struct Span
+    {
+        Segment segment;
+        QPointF from;
+        QPointF to;
+    };
+    const std::array<Span, 7> spans = {{
+            {A, {x0, y0}, {x1, y0}},
+            {B, {x1, y0}, {x1, ym}},
+            {C, {x1, ym}, {x1, y1}},
+            {D, {x0, y1}, {x1, y1}},
+            {E, {x0, ym}, {x0, y1}},
+            {F, {x0, y0}, {x0, ym}},
+            {G, {x0, ym}, {x1, ym}},
+    }};
+
+    if (!dots) {
+        for (const Span &span : spans) {
+            paintBar(bar(span.from, span.to, t, t * kGap), span.from, span.to,
+                     (segments & span.segment) != 0);
+        }
+        return pixmap;
+    }
+
+    // Each segment is a row of round LEDs; the LED at a corner belongs to every segment that
+    // meets there and lights with any of them.
+    QHash<quint64, bool> corners;
+    auto cornerKey = [](QPointF p) {
+        return (quint64(std::lround(p.x() * 64)) << 32) | quint64(std::lround(p.y() * 64));
+    };
+    for (const Span &span : spans) {
+        const bool on_ = (segments & span.segment) != 0;
+        corners[cornerKey(span.from)] |= on_;
+        corners[cornerKey(span.to)] |= on_;
+        for (int i = 1; i <= kDotsPerSegment; ++i) {
+            const double f = double(i) / (kDotsPerSegment + 1);
+            paintDot(span.from + (span.to - span.from) * f, d, on_);
+        }
+    }
+    for (const QPointF corner : {QPointF(x0, y0), QPointF(x1, y0), QPointF(x0, ym), QPointF(x1, ym),
+                                 QPointF(x0, y1), QPointF(x1, y1)}) {
+        paintDot(corner, d, corners.value(cornerKey(corner)));
+    }
+    return pixmap;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QColor>
+#include <QHash>
+#include <QPixmap>
+
+// Draws the cells of an LED display (a seven-segment digit, a blank cell, a colon or a point) and
+// keeps each drawing, so that a repaint only copies pixmaps. The drawings are rebuilt when the
+// digit height, the LED style, a colour or the screen's pixel ratio changes.
+class SegmentGlyphs final
+{
+public:
+    enum Style { Lines = 0, Dots = 1 };
+
+    // Proportions of a cell to the digit height; the board's displays are laid out with these.
+    static constexpr double DigitWidthRatio = 0.56;
+    static constexpr double SeparatorWidthRatio = 0.16;
+
+    struct Look
+    {
+        int height = 0;
+        int style = Lines;
+        QColor lit;
+        QColor back;
+        qreal pixelRatio = 1;
+        bool operator==(const Look &) const = default;
+    };
+
+    SegmentGlyphs() = default;
+    Q_DISABLE_COPY_MOVE(SegmentGlyphs)
+
+    static int digitWidth(int height);
+    static int separatorWidth(int height);
+    // Width of a cell for the character c: a digit or space, ":" or ".".
+    static int cellWidth(QChar c, int height);
+    static bool isSeparator(QChar c) { return c == QLatin1Char(':') || c == QLatin1Char('.'); }
+
+    void setLook(const Look &look);
+    const Look &look() const { return m_look; }
+
+    // The unlit segments: a dim shade of the lit colour over the background.
+    QColor unlitColor() const;
+
+    // c is '0' to '9', ' ' (every segment unlit), ':' or '.'. A separator that is not lit is
+    // drawn in the unlit shade.
+    QPixmap glyph(QChar c, bool lit);
+
+    // Number of drawings made since construction; lets a test see that the cache holds.
+    int renderCount() const { return m_renders; }
+
+private:
+    QPixmap render(QChar c, bool lit) const;
+
+    Look m_look;
+    QHash<int, QPixmap> m_cache;
+    int m_renders = 0;
+};
