@@ -23,10 +23,10 @@ void Image::setStretch(bool stretch)
 {
     if (stretch == m_stretch)
         return;
+    // Switching stretching off keeps the present size until a picture is given, so an image that
+    // gets no new picture stays as it was fitted.
     m_stretch = stretch;
     m_scaled = QPixmap();
-    if (!m_stretch)
-        takeNaturalSize();
     update();
 }
 

@@ -4,8 +4,8 @@
 
 #include <QPixmap>
 
-// A picture on the board. Unstretched, the widget takes the picture's own size; stretched, the
-// picture is drawn scaled to whatever size the widget has.
+// A picture on the board. Unstretched, the widget takes the size of each picture it is given;
+// stretched, the picture is drawn scaled to whatever size the widget has.
 class Image final : public BoardWidget
 {
     Q_OBJECT
