@@ -32,7 +32,7 @@ void ColorLED(QObject *widget, qint32 litColor)
         if (!QMetaObject::invokeMethod(widget, "Item", Q_RETURN_ARG(QObject *, member),
                                        Q_ARG(int, index))
             || !member) {
-            qCCritical(lcColor, "group \"%s\" has no member %d", qPrintable(widget->objectName()),
+            qCWarning(lcColor, "group \"%s\" has no member %d", qPrintable(widget->objectName()),
                        index);
             continue;
         }

@@ -47,7 +47,7 @@ bool hasMember(const QObject *object, const char *name)
 QVariant get(const QObject *object, const char *name)
 {
     if (!hasMember(object, name)) {
-        qCCritical(lcLateBinding, "%s has no member %s", qPrintable(describe(object)), name);
+        qCWarning(lcLateBinding, "%s has no member %s", qPrintable(describe(object)), name);
         return {};
     }
     return object->property(name);
@@ -57,11 +57,11 @@ bool set(QObject *object, const char *name, const QVariant &value)
 {
     const int index = object->metaObject()->indexOfProperty(name);
     if (index < 0) {
-        qCCritical(lcLateBinding, "%s has no member %s", qPrintable(describe(object)), name);
+        qCWarning(lcLateBinding, "%s has no member %s", qPrintable(describe(object)), name);
         return false;
     }
     if (!object->metaObject()->property(index).write(object, value)) {
-        qCCritical(lcLateBinding, "%s refuses %s = %s", qPrintable(describe(object)), name,
+        qCWarning(lcLateBinding, "%s refuses %s = %s", qPrintable(describe(object)), name,
                    qPrintable(value.toString()));
         return false;
     }

@@ -65,7 +65,7 @@ qint16 toInt16(double value, const QObject *control, const char *member)
     const double rounded = std::nearbyint(value);
     if (!(rounded >= std::numeric_limits<qint16>::min()
           && rounded <= std::numeric_limits<qint16>::max())) {
-        qCCritical(lcLayout, "%s of \"%s\" is out of range: %g", member,
+        qCWarning(lcLayout, "%s of \"%s\" is out of range: %g", member,
                    qPrintable(control->objectName()), value);
         if (std::isnan(rounded))
             return 0;
@@ -81,7 +81,7 @@ double readNumber(const QObject *control, const char *member)
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (value.isValid() && !ok)
-        qCCritical(lcLayout, "%s of \"%s\" is not a number", member,
+        qCWarning(lcLayout, "%s of \"%s\" is not a number", member,
                    qPrintable(control->objectName()));
     return ok ? number : 0;
 }

@@ -1,9 +1,12 @@
+#include "facetra.h"
 #include "image.h"
 #include "label.h"
 #include "latebinding.h"
 #include "layoutscaling.h"
+#include "numberled.h"
 #include "picturebox.h"
 #include "shape.h"
+#include "timeled.h"
 
 #include <QDialog>
 #include <QPushButton>
@@ -36,6 +39,9 @@ struct Board
     PictureBox *pictureFrame = nullptr;
     Image *picture = nullptr;
     LEDDisplay *lights = nullptr;
+    TimeLED *clock = nullptr;
+    NumberLED *score = nullptr;
+    Facetra *preview = nullptr;
     QPushButton *button = nullptr;
 
     Board()
@@ -58,6 +64,23 @@ struct Board
         picture->setTwipGeometry(30, 60, 1215, 855);
         lights = new LEDDisplay(&window);
         lights->setTwipGeometry(3000, 4000, 1500, 900);
+        clock = new TimeLED(&window);
+        clock->setLeft(3195);
+        clock->setTop(1065);
+        clock->setSize(65);
+        clock->setPaddingH(80);
+        clock->setPaddingV(65);
+        clock->setPaddingI(175);
+        clock->setPaddingD(125);
+        score = new NumberLED(&window);
+        score->setLeft(604);
+        score->setTop(1125);
+        score->setSize(68);
+        score->setPaddingH(100);
+        score->setPaddingV(80);
+        score->setPaddingI(175);
+        preview = new Facetra(&window);
+        preview->setSize(32);
         new QTimer(&window);
         button = new QPushButton(&window);
         button->setGeometry(10, 10, 50, 20);
@@ -118,6 +141,28 @@ private slots:
         // A member recorded as 0 is never set.
         QCOMPARE(board.borderless->BorderWidth(), 0.0);
         QCOMPARE(board.button->geometry(), QRect(10, 10, 50, 20));
+
+        // LED displays get their digit size and paddings, and size themselves from them.
+        QCOMPARE(QPointF(board.clock->Left(), board.clock->Top()), QPointF(6390, 2130));
+        QCOMPARE(board.clock->Size(), 130);
+        QCOMPARE(board.clock->PaddingH(), 160);
+        QCOMPARE(board.clock->PaddingV(), 130);
+        QCOMPARE(board.clock->PaddingI(), 350);
+        QCOMPARE(board.clock->PaddingD(), 250);
+        QCOMPARE(board.score->Size(), 136);
+        QCOMPARE(board.score->PaddingI(), 350);
+        QCOMPARE(board.preview->Size(), 64);
+    }
+
+    void ledTypeReachesEveryLedDisplayOnly()
+    {
+        Board board;
+        // Any member set on a widget without it would be reported and fail the test.
+        QTest::failOnWarning(QRegularExpression(".*"));
+        SetLEDType(&board.window, 1);
+        QCOMPARE(board.clock->LedType(), 1);
+        QCOMPARE(board.score->LedType(), 1);
+        QCOMPARE(board.preview->LedType(), 1);
     }
 
     void widthOnlyCentresWithoutScaling()
@@ -210,9 +255,9 @@ private slots:
     void missingOrReadOnlyMemberIsReported()
     {
         Label label;
-        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("has no member LitColor"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("has no member LitColor"));
         QVERIFY(!LateBinding::set(&label, "LitColor", 255));
-        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("refuses Name"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refuses Name"));
         QVERIFY(!LateBinding::set(&label, "Name", QStringLiteral("x")));
         QVERIFY(!label.property("LitColor").isValid());
     }
