@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class ColorSwatch;
+class Facetra;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QTabWidget;
+class frmChooseKey;
+class Image;
+class PictureBox;
+
+// The Options window. It edits a working copy of the settings model, loaded afresh at every
+// opening, and hands it back only on OK, which also writes the whole store and applies a forced
+// NumLock mode. Cancel and the close box drop the copy.
+class frmOptions final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmOptions)
+
+public:
+    explicit frmOptions(QWidget *parent = nullptr);
+
+    // The working copy's sound and picture paths (empty: none) and the ten key codes. The
+    // key-capture dialog checks a new key against all ten.
+    QString BuzzTemp;
+    QString PeriodEndSoundTemp;
+    QString HomePicTemp;
+    QString VisitorPicTemp;
+    QString BoardPicTemp;
+    qint16 StartStopJamClockKeyTemp = 0;
+    qint16 ResetJamClockKeyTemp = 0;
+    qint16 StartStopPeriodClockKeyTemp = 0;
+    qint16 ResetPeriodClockKeyTemp = 0;
+    qint16 ClockSwitchKeyTemp = 0;
+    qint16 SepTimeKeyTemp = 0;
+    qint16 ClearKeyTemp = 0;
+    qint16 BuzzerKeyTemp = 0;
+    qint16 PeriodEndSoundKeyTemp = 0;
+    qint16 PenaltyIncrementSecKeyTemp = 0;
+
+    static QString KeyCodeToStr(int keyCode);
+    void UpdateBuzzerCaption();
+    void UpdatePeriodEndSoundCaption();
+
+    // The text a sound's file label shows for a path: the path itself up to 50 characters, else
+    // its first 25 characters, " ...\" and the file's bare name if the file exists now.
+    static QString soundFileCaption(const QString &path);
+
+    // Everything that would open a dialog of its own goes through these, so that tests can answer
+    // in place of the operator. The defaults open the platform's dialogs.
+    // The colour picked, or nothing when the picker was cancelled.
+    std::function<std::optional<qint32>(QWidget *parent)> chooseColor;
+    // The file chosen with a Qt name filter, or an empty text when cancelled.
+    std::function<QString(QWidget *parent, const QString &filter)> chooseFile;
+    // True only for Yes.
+    std::function<bool(QWidget *parent, const QString &title, const QString &question)> askYesNo;
+    std::function<void(QWidget *parent, const QString &title, const QString &text)> tell;
+    // Runs the key-capture dialog until it closes.
+    std::function<void(frmChooseKey &dialog)> runChooseKey;
+    std::function<void(bool on)> setNumLock;
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+
+private:
+    // One of the ten assignable commands: its button, the label naming its key, the working
+    // copy's variable and the phrase that completes the capture dialog's prompt.
+    struct KeyCommand
+    {
+        qint16 frmOptions::*variable = nullptr;
+        const char *purpose = nullptr;
+        QPushButton *button = nullptr;
+        QLabel *label = nullptr;
+    };
+    struct SoundGroup
+    {
+        QString frmOptions::*path = nullptr;
+        int command = 0; // index into m_keys
+        qint16 keyGivenBack = 0; // the key "Change Sound ..." gives a sound without one
+        QLabel *fileLabel = nullptr;
+        QPushButton *change = nullptr;
+        QPushButton *none = nullptr;
+    };
+    struct PicturePreview
+    {
+        QString frmOptions::*path = nullptr;
+        PictureBox *container = nullptr;
+        Image *image = nullptr;
+    };
+
+    void buildKeyControls(QWidget *tab);
+    void buildColorControls(QWidget *tab);
+    void buildTextControls(QWidget *tab);
+    void buildPictures(QWidget *tab);
+    void buildAdditionalSettings(QWidget *tab);
+    QLabel *newKeyLabel(const char *name);
+    QPushButton *newButton(const char *name, const QString &caption, void (frmOptions::*handler)());
+
+    void Form_Load();
+    void Form_Activate();
+    void cmdOk_Click();
+    void cmdCancel_Click();
+    void cmdResetKeys_Click();
+    void cmdResetColors_Click();
+    void chooseKeyFor(const KeyCommand &command);
+    void changeColor(ColorSwatch *swatch);
+    void changePicture(PicturePreview &preview);
+    void clearPicture(PicturePreview &preview);
+    void showPicture(PicturePreview &preview);
+    void changeSound(SoundGroup &group);
+    void noSound(SoundGroup &group);
+    void updateSoundCaption(SoundGroup &group);
+    void scrLEDSelectedWidth_Change(int value);
+    void vsPenaltyIncrement_Change(int value);
+    void cmbLedType_Click(int index);
+
+    QTabWidget *m_SSTab1 = nullptr;
+    QPushButton *m_cmdOk = nullptr;
+    QPushButton *m_cmdCancel = nullptr;
+
+    std::array<ColorSwatch *, 9> m_swatches {};
+    QScrollBar *m_scrLEDSelectedWidth = nullptr;
+    QLabel *m_lblLEDSelectedWidthValue = nullptr;
+
+    std::array<KeyCommand, 10> m_keys {};
+    QRadioButton *m_optNormal = nullptr;
+    QRadioButton *m_optKeepOn = nullptr;
+    QRadioButton *m_optKeepOff = nullptr;
+    QCheckBox *m_chkJoinJamPenalty = nullptr;
+    QCheckBox *m_chkSuppressPeriodSound = nullptr;
+
+    std::array<SoundGroup, 2> m_sounds {};
+    QScrollBar *m_vsPenaltyIncrement = nullptr;
+    QLabel *m_lblPenaltyIncrement = nullptr;
+
+    QLineEdit *m_txtTitleText = nullptr;
+    QLineEdit *m_txtHomeText = nullptr;
+    QLineEdit *m_txtVisitorText = nullptr;
+
+    std::array<PicturePreview, 3> m_pictures {};
+    QComboBox *m_cmbLedType = nullptr;
+    Facetra *m_pledPreview = nullptr;
+
+    // Set when the window closes, so that showing it again loads the settings afresh.
+    bool m_stale = false;
+};

@@ -1,0 +1,572 @@
+#include "colorswatch.h"
+#include "facetra.h"
+#include "frmchoosekey.h"
+#include "frmoptions.h"
+#include "image.h"
+
+#include "settingsmodel.h"
+#include "settingsstore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QSettings store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Corvanta", "Corvanta");
+}
+
+void touch(const QString &path, const QByteArray &content = "RIFF")
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// A file whose full path has exactly the given length.
+QString pathOfLength(const QTemporaryDir &dir, int length, const QString &suffix)
+{
+    const QString folder = dir.path() + u'/';
+    return folder + QString(length - folder.size() - suffix.size(), u'n') + suffix;
+}
+
+} // namespace
+
+class TestFrmOptions : public QObject
+{
+    Q_OBJECT
+
+private:
+    template<typename T>
+    static T *find(const frmOptions &window, const char *name)
+    {
+        T *child = window.findChild<T *>(QLatin1String(name));
+        if (!child)
+            qFatal("no widget %s", name);
+        return child;
+    }
+    static void click(const frmOptions &window, const char *button)
+    {
+        find<QPushButton>(window, button)->click();
+    }
+    static QString text(const frmOptions &window, const char *label)
+    {
+        return find<QLabel>(window, label)->text();
+    }
+    static qint32 swatch(const frmOptions &window, const char *name)
+    {
+        return find<ColorSwatch>(window, name)->color();
+    }
+    // Answers the key-capture dialog with one key press, the way the operator would.
+    static void answerKeys(frmOptions &window, Qt::Key key)
+    {
+        window.runChooseKey = [key](frmChooseKey &dialog) {
+            dialog.beep = [] {};
+            QTest::keyClick(&dialog, key);
+        };
+    }
+
+    QTemporaryDir m_files;
+    QStringList m_told;
+
+    // A window whose dialogs are answered by the test: no file, no colour, No to questions.
+    void prepare(frmOptions &window)
+    {
+        window.chooseColor = [](QWidget *) { return std::nullopt; };
+        window.chooseFile = [](QWidget *, const QString &) { return QString(); };
+        window.askYesNo = [](QWidget *, const QString &, const QString &) { return false; };
+        window.tell
+                = [this](QWidget *, const QString &, const QString &text) { m_told.append(text); };
+        window.setNumLock = [](bool) { QFAIL("NumLock forced unexpectedly"); };
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(settingsFileName());
+        QDir(settingsFileName()).removeRecursively();
+        LoadSettings();
+        m_told.clear();
+    }
+
+    void cancelDiscardsTheWorkingCopy()
+    {
+        const QString picture = m_files.filePath("home.bmp");
+        QImage(40, 20, QImage::Format_RGB32).save(picture);
+        settings().HomePic = picture;
+        const SettingsModel before = settings();
+
+        for (const bool byCloseBox : {false, true}) {
+            frmOptions window;
+            prepare(window);
+            window.show();
+            answerKeys(window, Qt::Key_X);
+            click(window, "cmdStartStopJamClock");
+            window.chooseColor = [](QWidget *) { return std::optional<qint32>(0x123456); };
+            click(window, "cmdTimeC");
+            click(window, "cmdClearHomePic");
+            click(window, "cmdBuzzerSoundNone");
+            find<QLineEdit>(window, "txtTitleText")->setText("Changed");
+            find<QScrollBar>(window, "vsPenaltyIncrement")->setValue(5);
+            find<QRadioButton>(window, "optKeepOn")->setChecked(true);
+            QCOMPARE(text(window, "lblStartStopJamClock"), "X");
+            if (byCloseBox)
+                QVERIFY(window.close());
+            else
+                click(window, "cmdCancel");
+            QCOMPARE(window.result(), int(QDialog::Rejected));
+        }
+
+        QCOMPARE(settings(), before);
+        QVERIFY(!QFile::exists(settingsFileName()));
+
+        frmOptions again;
+        QCOMPARE(text(again, "lblStartStopJamClock"), "J");
+        QCOMPARE(swatch(again, "picTimeC"), 0x000080FF);
+        QCOMPARE(again.HomePicTemp, picture);
+        QVERIFY(!find<Image>(again, "imgHomePicPreview")->Picture().isNull());
+        QCOMPARE(again.BuzzTemp, before.BuzzerFile);
+        QCOMPARE(find<QLineEdit>(again, "txtTitleText")->text(), "Home");
+        QCOMPARE(text(again, "lblPenaltyIncrement"), "90");
+        QVERIFY(find<QRadioButton>(again, "optNormal")->isChecked());
+    }
+
+    void okWithoutChangeWritesEveryKey()
+    {
+        const SettingsModel before = settings();
+        frmOptions window;
+        prepare(window);
+        window.show();
+        click(window, "cmdOk");
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(settings(), before);
+        QVERIFY(m_told.isEmpty());
+
+        QSettings written = store();
+        const auto count = [&written](const char *section) {
+            written.beginGroup(QLatin1String(section));
+            const auto n = written.childKeys().size();
+            written.endGroup();
+            return n;
+        };
+        QCOMPARE(count("ColorSettings"), 10);
+        QCOMPARE(count("KeySettings"), 17);
+        QCOMPARE(count("TextSettings"), 3);
+        QCOMPARE(count("PicSettings"), 4);
+        QCOMPARE(written.value("KeySettings/IsKeyCode").toString(), "Yes");
+        QCOMPARE(written.value("KeySettings/BuzzerFile").toString(), before.BuzzerFile);
+        QCOMPARE(written.value("KeySettings/JoinJamPenalty").toString(), "1");
+        QCOMPARE(written.value("ColorSettings/TimeColor").toString(), "33023");
+    }
+
+    void opensOnKeyControlsWithFocusOnOk()
+    {
+        frmOptions window;
+        prepare(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(window.focusWidget(), find<QPushButton>(window, "cmdOk"));
+        auto *tabs = find<QTabWidget>(window, "SSTab1");
+        QCOMPARE(tabs->tabText(4), "&Additional Settings");
+        tabs->setCurrentIndex(3);
+        window.reject();
+        window.show();
+        QCOMPARE(tabs->currentIndex(), 0);
+
+        // After the key-capture dialog, Enter commits.
+        answerKeys(window, Qt::Key_Escape);
+        find<QPushButton>(window, "cmdResetJamClock")->setFocus();
+        click(window, "cmdResetJamClock");
+        QCOMPARE(window.focusWidget(), find<QPushButton>(window, "cmdOk"));
+        QTest::keyClick(&window, Qt::Key_Return);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+    }
+
+    void keyReassignment()
+    {
+        frmOptions window;
+        prepare(window);
+        // Esc is refused like any nameless key; the dialog then leaves by its close box.
+        window.runChooseKey = [](frmChooseKey &dialog) {
+            dialog.beep = [] {};
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            dialog.close();
+        };
+        click(window, "cmdResetJamClock");
+        QCOMPARE(window.ResetJamClockKeyTemp, 82);
+        QCOMPARE(text(window, "lblResetJamClock"), "R");
+
+        // J is held by the jam clock until it moves to X; then it is free at once.
+        answerKeys(window, Qt::Key_J);
+        click(window, "cmdResetJamClock");
+        QCOMPARE(window.ResetJamClockKeyTemp, 82);
+        answerKeys(window, Qt::Key_X);
+        click(window, "cmdStartStopJamClock");
+        answerKeys(window, Qt::Key_J);
+        click(window, "cmdResetJamClock");
+        QCOMPARE(window.StartStopJamClockKeyTemp, 88);
+        QCOMPARE(window.ResetJamClockKeyTemp, 74);
+        QCOMPARE(text(window, "lblResetJamClock"), "J");
+
+        answerKeys(window, Qt::Key_F12);
+        click(window, "cmdPenaltyIncrementKey");
+        QCOMPARE(text(window, "lblPenaltyIncrementKey"), "F12");
+
+        click(window, "cmdOk");
+        QCOMPARE(settings().StartStopJamClockKey, 88);
+        QCOMPARE(settings().ResetJamClockKey, 74);
+        QCOMPARE(settings().PenaltyIncrementSecKey, 123);
+        QCOMPARE(store().value("KeySettings/ResetJamClockKey").toString(), "74");
+    }
+
+    void resetKeys()
+    {
+        settings().NumLockForce = 2;
+        frmOptions window;
+        prepare(window);
+        answerKeys(window, Qt::Key_Q);
+        click(window, "cmdClearKey");
+        answerKeys(window, Qt::Key_Z);
+        click(window, "cmdStartStopJamClock");
+        // The buzzer takes the freed J; after the reset both commands use J.
+        answerKeys(window, Qt::Key_J);
+        click(window, "cmdBuzzerKey");
+        QCOMPARE(window.BuzzerKeyTemp, 74);
+
+        QStringList asked;
+        window.askYesNo = [&asked](QWidget *, const QString &title, const QString &question) {
+            asked << title << question;
+            return false;
+        };
+        click(window, "cmdResetKeys");
+        QCOMPARE(asked, (QStringList {"Reset Keys", "Are you sure you want to reset the keys?"}));
+        QCOMPARE(window.ClearKeyTemp, 81);
+        QVERIFY(find<QRadioButton>(window, "optKeepOff")->isChecked());
+
+        window.askYesNo = [](QWidget *, const QString &, const QString &) { return true; };
+        click(window, "cmdResetKeys");
+        const QList<int> seven {window.StartStopJamClockKeyTemp,
+                                window.ResetJamClockKeyTemp,
+                                window.StartStopPeriodClockKeyTemp,
+                                window.ResetPeriodClockKeyTemp,
+                                window.ClockSwitchKeyTemp,
+                                window.SepTimeKeyTemp,
+                                window.ClearKeyTemp};
+        QCOMPARE(seven, (QList<int> {74, 82, 83, 84, 67, 73, 46}));
+        QCOMPARE(text(window, "lblClear"), "Delete");
+        QCOMPARE(text(window, "lblStartStopJamClock"), "J");
+        QVERIFY(find<QRadioButton>(window, "optNormal")->isChecked());
+        QCOMPARE(window.BuzzerKeyTemp, 74);
+        QCOMPARE(window.PeriodEndSoundKeyTemp, 80);
+        QCOMPARE(window.PenaltyIncrementSecKeyTemp, 65);
+    }
+
+    void colors()
+    {
+        settings().LEDSelectedWidth = 1;
+        frmOptions window;
+        prepare(window);
+        QCOMPARE(text(window, "lblLEDSelectedWidthValue"), "1");
+
+        // A cancelled pick leaves the swatch; a pick sets it.
+        click(window, "cmdScoreC");
+        QCOMPARE(swatch(window, "picScoreC"), 0x000000FF);
+        window.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00ABCDEF); };
+        for (const char *button :
+             {"cmdTimeC", "cmdLEDB", "cmdLedSelected", "cmdScoreC", "cmdPeriodC", "cmdBackC",
+              "cmdBorderC", "cmdHomeC", "cmdVisitorC"})
+            click(window, button);
+        QCOMPARE(swatch(window, "picVisitorC"), 0x00ABCDEF);
+        find<QScrollBar>(window, "scrLEDSelectedWidth")->setValue(4);
+        QCOMPARE(text(window, "lblLEDSelectedWidthValue"), "4");
+
+        QStringList asked;
+        window.askYesNo = [&asked](QWidget *, const QString &title, const QString &question) {
+            asked << title << question;
+            return false;
+        };
+        click(window, "cmdResetColors");
+        QCOMPARE(asked,
+                 (QStringList {"Reset Colors", "Are you sure you want to reset the colors?"}));
+        QCOMPARE(swatch(window, "picTimeC"), 0x00ABCDEF);
+        QCOMPARE(text(window, "lblLEDSelectedWidthValue"), "4");
+
+        window.askYesNo = [](QWidget *, const QString &, const QString &) { return true; };
+        click(window, "cmdResetColors");
+        QCOMPARE(text(window, "lblLEDSelectedWidthValue"), "0");
+        click(window, "cmdOk");
+        const SettingsModel &m = settings();
+        const QList<qint32> stored {m.TimeColor,   m.LEDBack,     m.LEDSelected,
+                                    m.ScoreColor,  m.PeriodColor, m.FormBack,
+                                    m.BorderColor, m.HomeColor,   m.VisitorColor};
+        QCOMPARE(stored,
+                 (QList<qint32> {0x000080FF, 0, 0x00404040, 0x000000FF, 0x0000C000, 0x00404040,
+                                 0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF}));
+        QCOMPARE(m.LEDSelectedWidth, 0);
+    }
+
+    void pictures()
+    {
+        const QString old = m_files.filePath("old.bmp");
+        QImage(60, 30, QImage::Format_RGB32).save(old);
+        const QString tall = m_files.filePath("tall.jpg");
+        QImage(10, 40, QImage::Format_RGB32).save(tall, "JPG");
+        const QString broken = m_files.filePath("broken.jpg");
+        touch(broken, "this is no picture");
+        settings().HomePic = old;
+        settings().VisitorPic = old;
+
+        frmOptions window;
+        prepare(window);
+        auto *image = find<Image>(window, "imgHomePicPreview");
+        QCOMPARE(image->Picture().size(), QSize(60, 30));
+
+        // A file that is no picture: a message, and path and preview stay.
+        QString filter;
+        window.chooseFile = [&](QWidget *, const QString &f) {
+            filter = f;
+            return broken;
+        };
+        click(window, "cmdChangeHomePic");
+        QCOMPARE(filter, "Pictures (*.bmp *.gif *.jpg)");
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY(m_told.first().contains(broken));
+        QCOMPARE(window.HomePicTemp, old);
+        QCOMPARE(image->Picture().size(), QSize(60, 30));
+
+        // A file that does not exist is not taken, silently.
+        window.chooseFile
+                = [&](QWidget *, const QString &) { return m_files.filePath("gone.bmp"); };
+        click(window, "cmdChangeHomePic");
+        QCOMPARE(window.HomePicTemp, old);
+        QCOMPARE(m_told.size(), 1);
+
+        window.chooseFile = [&](QWidget *, const QString &) { return tall; };
+        click(window, "cmdChangeBoardPic");
+        QCOMPARE(window.BoardPicTemp, tall);
+        auto *board = find<Image>(window, "imgBoardPicPreview");
+        QCOMPARE(board->Picture().isNull(), false);
+        QVERIFY(board->Height() > board->Width());
+
+        click(window, "cmdClearHomePic");
+        QVERIFY(image->Picture().isNull());
+        QCOMPARE(window.HomePicTemp, QString());
+        click(window, "cmdCancel");
+        QCOMPARE(settings().HomePic, old);
+
+        frmOptions again;
+        prepare(again);
+        click(again, "cmdClearVisitorPic");
+        click(again, "cmdOk");
+        QCOMPARE(settings().HomePic, old);
+        QCOMPARE(settings().VisitorPic, QString());
+        QCOMPARE(store().value("PicSettings/VisitorPic").toString(), QString());
+    }
+
+    void soundCaption_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("shortened");
+
+        QTest::newRow("50 characters") << 50 << true << false;
+        QTest::newRow("51 characters") << 51 << true << true;
+        QTest::newRow("long and deleted") << 80 << false << true;
+        QTest::newRow("short and deleted") << 40 << false << false;
+    }
+
+    void soundCaption()
+    {
+        QFETCH(int, length);
+        QFETCH(bool, exists);
+        QFETCH(bool, shortened);
+
+        const QString path = pathOfLength(m_files, length, "z.wav");
+        QCOMPARE(path.size(), length);
+        if (exists)
+            touch(path);
+        settings().BuzzerFile = path;
+        frmOptions window;
+        QString expected = path;
+        if (shortened)
+            expected = path.left(25) + " ...\\" + (exists ? path.section(u'/', -1) : QString());
+        QCOMPARE(text(window, "lblBFile"), expected);
+        QVERIFY(find<QPushButton>(window, "cmdBuzzerKey")->isEnabled());
+        QFile::remove(path);
+    }
+
+    void noSoundAndChangeSound()
+    {
+        const QString wav = m_files.filePath("horn.wav");
+        touch(wav);
+        // The jam clock holds B; the buzzer gets it back all the same.
+        settings().StartStopJamClockKey = 66;
+        settings().PeriodEndSoundFile.clear();
+
+        frmOptions window;
+        prepare(window);
+        QCOMPARE(text(window, "lblPeriodEndSound"), "[No File Selected]");
+        QVERIFY(!find<QPushButton>(window, "cmdPeriodEndSoundKey")->isEnabled());
+        QVERIFY(!find<QPushButton>(window, "cmdPeriodEndSoundNone")->isEnabled());
+        QVERIFY(!find<QLabel>(window, "lblPeriodEndSoundKey")->isEnabled());
+
+        click(window, "cmdBuzzerSoundNone");
+        QCOMPARE(window.BuzzTemp, QString());
+        QCOMPARE(window.BuzzerKeyTemp, 32);
+        QCOMPARE(text(window, "lblBuzzerKey"), QString());
+        QCOMPARE(text(window, "lblBFile"), "[No File Selected]");
+        QVERIFY(!find<QPushButton>(window, "cmdBuzzerKey")->isEnabled());
+
+        // A cancelled file dialog changes nothing.
+        QString filter;
+        window.chooseFile = [&](QWidget *, const QString &f) {
+            filter = f;
+            return QString();
+        };
+        click(window, "cmdBuzzerSoundChange");
+        QCOMPARE(filter, "Sounds (*.wav)");
+        QCOMPARE(window.BuzzerKeyTemp, 32);
+
+        window.chooseFile = [&](QWidget *, const QString &) { return wav; };
+        click(window, "cmdBuzzerSoundChange");
+        QCOMPARE(window.BuzzTemp, wav);
+        QCOMPARE(window.BuzzerKeyTemp, 66);
+        QCOMPARE(text(window, "lblBuzzerKey"), "B");
+        QVERIFY(find<QPushButton>(window, "cmdBuzzerKey")->isEnabled());
+
+        // A new sound keeps a real key.
+        answerKeys(window, Qt::Key_Y);
+        click(window, "cmdBuzzerKey");
+        click(window, "cmdBuzzerSoundChange");
+        QCOMPARE(window.BuzzerKeyTemp, 89);
+
+        click(window, "cmdPeriodEndSoundChange");
+        QCOMPARE(window.PeriodEndSoundKeyTemp, 80);
+        click(window, "cmdPeriodEndSoundNone");
+        click(window, "cmdOk");
+        QCOMPARE(settings().PeriodEndSoundFile, QString());
+        QCOMPARE(settings().PeriodEndSoundKey, 32);
+        QCOMPARE(store().value("KeySettings/PeriodEndSoundKey").toString(), "32");
+        QCOMPARE(settings().BuzzerFile, wav);
+    }
+
+    void textLengths()
+    {
+        frmOptions window;
+        prepare(window);
+        window.show();
+        auto *title = find<QLineEdit>(window, "txtTitleText");
+        auto *home = find<QLineEdit>(window, "txtHomeText");
+        title->clear();
+        QTest::keyClicks(title, "abcdefghijklmnopqrstuvwxy");
+        QCOMPARE(title->text().size(), 25);
+        QTest::keyClicks(title, "z");
+        QCOMPARE(title->text(), "abcdefghijklmnopqrstuvwxy");
+        home->clear();
+        QTest::keyClicks(home, "abcdefghijklmnopqrstu");
+        QCOMPARE(home->text(), "abcdefghijklmnopqrst");
+        find<QLineEdit>(window, "txtVisitorText")->clear();
+        click(window, "cmdOk");
+        QCOMPARE(settings().TitleText, "abcdefghijklmnopqrstuvwxy");
+        QCOMPARE(settings().VisitorText, QString());
+    }
+
+    // Stored values the widgets cannot hold are shown clamped, and OK stores what is shown.
+    void outOfRangeValuesAreClamped()
+    {
+        SettingsModel &m = settings();
+        m.LEDSelectedWidth = 9;
+        m.PenaltyIncrementSec = -4;
+        m.LEDType = 3;
+        m.JoinJamPenalty = 2;
+        m.SuppressPeriodSound = 1;
+        m.NumLockForce = 7;
+        frmOptions window;
+        prepare(window);
+        QCOMPARE(text(window, "lblLEDSelectedWidthValue"), "5");
+        QCOMPARE(text(window, "lblPenaltyIncrement"), "0");
+        QCOMPARE(find<QComboBox>(window, "cmbLedType")->currentText(), "Dots");
+        QVERIFY(!find<QCheckBox>(window, "chkJoinJamPenalty")->isChecked());
+        QVERIFY(find<QCheckBox>(window, "chkSuppressPeriodSound")->isChecked());
+        for (const char *option : {"optNormal", "optKeepOn", "optKeepOff"})
+            QVERIFY(!find<QRadioButton>(window, option)->isChecked());
+        click(window, "cmdOk");
+        QCOMPARE(m.LEDSelectedWidth, 5);
+        QCOMPARE(m.PenaltyIncrementSec, 0);
+        QCOMPARE(m.LEDType, 1);
+        QCOMPARE(m.JoinJamPenalty, 0);
+        QCOMPARE(m.SuppressPeriodSound, 1);
+        QCOMPARE(m.NumLockForce, 7);
+
+        m.PenaltyIncrementSec = 700;
+        frmOptions again;
+        QCOMPARE(text(again, "lblPenaltyIncrement"), "599");
+    }
+
+    void digitStylePreview()
+    {
+        settings().LEDType = 1;
+        frmOptions window;
+        auto *preview = find<Facetra>(window, "pledPreview");
+        QCOMPARE(preview->LedType(), 1);
+        find<QComboBox>(window, "cmbLedType")->setCurrentIndex(0);
+        QCOMPARE(preview->LedType(), 0);
+        QCOMPARE(settings().LEDType, 1);
+    }
+
+    void numLockModesOnOk_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("force");
+        QTest::addColumn<QList<bool>>("calls");
+        QTest::newRow("normal") << "optNormal" << 0 << QList<bool> {};
+        QTest::newRow("keep on") << "optKeepOn" << 1 << QList<bool> {true};
+        QTest::newRow("keep off") << "optKeepOff" << 2 << QList<bool> {false};
+    }
+
+    void numLockModesOnOk()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, force);
+        QFETCH(QList<bool>, calls);
+        frmOptions window;
+        prepare(window);
+        QList<bool> made;
+        window.setNumLock = [&made](bool on) { made.append(on); };
+        find<QRadioButton>(window, option.toLatin1())->setChecked(true);
+        click(window, "cmdOk");
+        QCOMPARE(settings().NumLockForce, force);
+        QCOMPARE(made, calls);
+    }
+
+    void failedSaveStillApplies()
+    {
+        // A folder where the store's file should be cannot be written.
+        QVERIFY(QDir().mkpath(settingsFileName()));
+        frmOptions window;
+        prepare(window);
+        find<QLineEdit>(window, "txtHomeText")->setText("Rollers");
+        click(window, "cmdOk");
+        QCOMPARE(settings().HomeText, "Rollers");
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY(m_told.first().contains(settingsFileName()));
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QDir(settingsFileName()).removeRecursively();
+    }
+};
+
+QTEST_MAIN(TestFrmOptions)
+#include "tst_frmoptions.moc"
