@@ -17,6 +17,7 @@ Facetra::Facetra(QWidget *parent)
     : BoardWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setPixelSize(sizeHint());
 }
 

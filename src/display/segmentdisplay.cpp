@@ -57,6 +57,8 @@ SegmentDisplay::SegmentDisplay(QWidget *parent)
     Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The display's size comes from its digit size and paddings, not from a layout.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 SegmentDisplay::~SegmentDisplay() = default;
