@@ -173,16 +173,12 @@ private slots:
 
         QTest::newRow("score displays")
                 << false << "999" << 68 << 100 << 80 << 175 << 0 << 2265 << 1200;
-        << false << "999" << 68 << 100 << 80 << 175 << 0 << 2265 << 1200;
         QTest::newRow("tledPeriod")
                 << true << "2,2" << 65 << 80 << 65 << 175 << 125 << 3090 << 1110;
         QTest::newRow("nledPeriod") << false << "9" << 55 << 80 << 50 << 60 << 0 << 630 << 930;
         QTest::newRow("tledJam") << true << "1,2" << 70 << 80 << 70 << 160 << 0 << 2385 << 1170;
         QTest::newRow("penalty displays")
                 << true << "1,2" << 55 << 100 << 70 << 160 << 95 << 2085 << 960;
-        << true << "1,2" << 55 << 100 << 70 << 160 << 95 << 2085 << 960;
-        << true << "1,2" << 55 << 100 << 70 << 160 << 95 << 2085 << 960;
-        << true << "1,2" << 55 << 100 << 70 << 160 << 95 << 2085 << 960;
     }
 
     // The layout code sets only the digit size and the paddings, with doubles; the display must
