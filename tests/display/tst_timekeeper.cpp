@@ -134,14 +134,6 @@ private slots:
         }
         QCOMPARE(keeper.seconds(), 88.0);
     }
-
-    void systemClockIsMonotonic()
-    {
-        ClockSource::setCurrent(nullptr);
-        QCOMPARE(ClockSource::current(), ClockSource::system());
-        const qint64 first = ClockSource::current()->nanoseconds();
-        QVERIFY(ClockSource::current()->nanoseconds() >= first);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestTimeKeeper)
