@@ -1,0 +1,193 @@
+#include "scoreboarddesign.h"
+
+#include "image.h"
+#include "label.h"
+#include "mmcontrol.h"
+#include "numberled.h"
+#include "picturebox.h"
+#include "platformcolor.h"
+#include "shape.h"
+#include "timekeeper.h"
+#include "timeled.h"
+#include "twips.h"
+
+#include <QTimer>
+
+namespace {
+
+constexpr int kWhite = 0x00FFFFFF;
+constexpr int kRed = 0x000000FF;
+constexpr int kGreen = 0x0000C000;
+constexpr int kKeep = -1; // the class default
+
+// The displays in focus order. Paddings are in twips, Size is the digit height in pixels; the
+// displays size themselves from these.
+struct DisplayDesign
+{
+    const char *name;
+    bool time;
+    int left;
+    int top;
+    int size;
+    int paddingH;
+    int paddingV;
+    int paddingI;
+    int paddingD;
+    int litColor;
+    const char *groups; // time displays: digit cells before and after the colon
+};
+
+constexpr DisplayDesign kDisplays[] = {
+        {"nledHomeScore", false, 604, 1125, 68, 100, 80, 175, kKeep, kRed, nullptr},
+        {"tledPeriod", true, 3195, 1065, 65, 80, 65, 175, 125, kKeep, nullptr},
+        {"nledVisitorScore", false, 6612, 1120, 68, 100, 80, 175, kKeep, kRed, nullptr},
+        {"nledPeriod", false, 5145, 2460, 55, 80, 50, 60, kKeep, kGreen, nullptr},
+        {"tledJam", true, 3600, 4000, 70, 80, 70, 160, kKeep, kKeep, "1,2"},
+        {"tledHomePenalty1", true, 673, 4540, 55, 100, 70, 160, 95, kRed, "1,2"},
+        {"tledVisitorPenalty1", true, 6723, 4540, 55, 100, 70, 160, 95, kRed, "1,2"},
+        {"tledHomePenalty2", true, 673, 5610, 55, 100, 70, 160, 95, kRed, "1,2"},
+        {"tledVisitorPenalty2", true, 6723, 5610, 55, 100, 70, 160, 95, kRed, "1,2"},
+};
+
+struct LabelDesign
+{
+    const char *name;
+    int left;
+    int top;
+    int width;
+    int height;
+    const char *caption;
+    double points;
+};
+
+constexpr LabelDesign kLabels[] = {
+        {"lblTitle", 120, 0, 9255, 855, "", 36},
+        {"lblHomeTeam", 240, 2400, 3135, 495, "", 20.25},
+        {"lblVisitorTeam", 6120, 2400, 3135, 495, "", 20.25},
+        {"Label4", 3705, 2760, 1335, 450, "Period", 18},
+        {"Label1", 3600, 3480, 2355, 450, "Jam", 18},
+        {"Label2", 713, 3990, 1935, 465, "Penalty", 18},
+        {"Label3", 6713, 3990, 2055, 465, "Penalty", 18},
+        {"lblCreatedBy", 3263, 5280, 2955, 300, "Corvanta scoreboard", 11.25},
+};
+
+struct PictureDesign
+{
+    const char *frame;
+    const char *image;
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+constexpr PictureDesign kPictures[] = {
+        {"picHomePicContainer", "imgHomePic", 623, 2940, 2175, 975},
+        {"picVisitorPicContainer", "imgVisitorPic", 6743, 2940, 2115, 975},
+        {"picBoardPicContainer", "imgBoardPic", 3533, 5640, 2415, 950},
+};
+
+constexpr const char *kTimeKeepers[]
+        = {"tkPeriod",         "tkJam", "tkHomePenalty1", "tkHomePenalty2", "tkVisitorPenalty1",
+           "tkVisitorPenalty2"};
+
+template<typename T, typename Parent>
+T *named(Parent *parent, const char *name)
+{
+    auto *object = new T(parent);
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+void addFrame(QWidget *window, const char *name, int left, int top, int width, int height)
+{
+    auto *frame = named<Shape>(window, name);
+    frame->setTwipGeometry(left, top, width, height);
+    frame->setKind(Shape::RoundedRectangle);
+    frame->setBorderColor(kWhite);
+    frame->setBorderWidth(7);
+    frame->setFilled(false);
+}
+
+SegmentDisplay *addDisplay(QWidget *window, const DisplayDesign &design)
+{
+    SegmentDisplay *display = nullptr;
+    if (design.time) {
+        auto *clock = named<TimeLED>(window, design.name);
+        if (design.groups)
+            clock->setGroupLengths(QString::fromLatin1(design.groups));
+        if (design.paddingD != kKeep)
+            clock->setPaddingD(design.paddingD);
+        clock->setValue(3600);
+        display = clock;
+    } else {
+        auto *number = named<NumberLED>(window, design.name);
+        // The score displays count to 999; the period number keeps the single digit.
+        if (design.litColor == kRed)
+            number->setMax(999);
+        display = number;
+    }
+    display->setSize(design.size);
+    display->setPaddingH(design.paddingH);
+    display->setPaddingV(design.paddingV);
+    display->setPaddingI(design.paddingI);
+    if (design.litColor != kKeep)
+        display->setLitColor(design.litColor);
+    display->setLeft(design.left);
+    display->setTop(design.top);
+    return display;
+}
+
+} // namespace
+
+void buildScoreboardDesign(QWidget *window)
+{
+    window->resize(9480 / Twips::perPixel, 6795 / Twips::perPixel);
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::Window, PlatformColor::toQColor(0x00404040));
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
+
+    // Created first, the shapes lie beneath everything else.
+    addFrame(window, "Shape3", 113, 960, 9255, 5775);
+    addFrame(window, "Shape1", 3038, 960, 3405, 1350);
+    auto *selection = named<Shape>(window, "shpObjectSelected");
+    selection->setTwipGeometry(5280, 2760, 255, 255);
+    selection->setKind(Shape::Rectangle);
+    selection->setBorderWidth(0);
+    selection->setFilled(true);
+    selection->setFillColor(kRed);
+    selection->hide();
+
+    QWidget *previous = nullptr;
+    for (const DisplayDesign &design : kDisplays) {
+        QWidget *display = addDisplay(window, design);
+        if (previous)
+            QWidget::setTabOrder(previous, display);
+        previous = display;
+    }
+
+    for (const LabelDesign &design : kLabels) {
+        auto *label = named<Label>(window, design.name);
+        label->setTwipGeometry(design.left, design.top, design.width, design.height);
+        label->setCaption(QString::fromLatin1(design.caption));
+        label->setFontSize(design.points);
+        label->setForeColor(kWhite);
+    }
+
+    for (const PictureDesign &design : kPictures) {
+        auto *frame = named<PictureBox>(window, design.frame);
+        frame->setTwipGeometry(design.left, design.top, design.width, design.height);
+        auto *image = named<Image>(frame, design.image);
+        image->setTwipGeometry(0, 0, 1215, 855);
+    }
+
+    for (const char *name : kTimeKeepers)
+        named<TimeKeeper>(window, name);
+    named<MMControl>(window, "mmcBuzzer");
+
+    // The refresh cycle's clock; the window starts it once it is loaded.
+    auto *refresh = named<QTimer>(window, "tmrClock1");
+    refresh->setInterval(50);
+    refresh->setTimerType(Qt::PreciseTimer);
+}

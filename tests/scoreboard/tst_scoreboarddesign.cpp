@@ -1,0 +1,153 @@
+#include "colorapply.h"
+#include "label.h"
+#include "layoutscaling.h"
+#include "picturebox.h"
+#include "scoreboarddesign.h"
+#include "segmentdisplay.h"
+#include "settingsmodel.h"
+#include "shape.h"
+#include "timekeeper.h"
+
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+template<typename T = QWidget>
+T *child(QWidget &window, const char *name)
+{
+    auto *found = window.findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("the design has no %s", name);
+    return found;
+}
+
+} // namespace
+
+class tst_ScoreboardDesign final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void displaysSizeThemselvesToTheDesign_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("designed"); // twips
+        QTest::newRow("home score") << "nledHomeScore" << QRect(604, 1125, 2265, 1200);
+        QTest::newRow("period") << "tledPeriod" << QRect(3195, 1065, 3090, 1110);
+        QTest::newRow("visitor score") << "nledVisitorScore" << QRect(6612, 1120, 2265, 1200);
+        QTest::newRow("period number") << "nledPeriod" << QRect(5145, 2460, 630, 930);
+        QTest::newRow("jam") << "tledJam" << QRect(3600, 4000, 2385, 1170);
+        QTest::newRow("home penalty 1") << "tledHomePenalty1" << QRect(673, 4540, 2085, 960);
+        QTest::newRow("visitor penalty 2") << "tledVisitorPenalty2" << QRect(6723, 5610, 2085, 960);
+    }
+
+    void displaysSizeThemselvesToTheDesign()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, designed);
+        QWidget window;
+        buildScoreboardDesign(&window);
+        const QRect pixels = child(window, qPrintable(name))->geometry();
+        const auto near = [](int actual, int twips) { return qAbs(actual - twips / 15.0) <= 2; };
+        QVERIFY2(near(pixels.x(), designed.x()) && near(pixels.y(), designed.y())
+                         && near(pixels.width(), designed.width())
+                         && near(pixels.height(), designed.height()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                    .arg(pixels.x())
+                                    .arg(pixels.y())
+                                    .arg(pixels.width())
+                                    .arg(pixels.height())));
+    }
+
+    void shapesLieBeneathAndSelectionFrameIsHidden()
+    {
+        QWidget window;
+        buildScoreboardDesign(&window);
+        QCOMPARE(window.size(), QSize(632, 453));
+        const QObjectList stack = window.children(); // bottom to top
+        qsizetype highestShape = -1;
+        qsizetype lowestFace = stack.size();
+        for (qsizetype i = 0; i < stack.size(); ++i) {
+            if (qobject_cast<Shape *>(stack[i]))
+                highestShape = i;
+            else if (qobject_cast<SegmentDisplay *>(stack[i])
+                     || qobject_cast<PictureBox *>(stack[i]))
+                lowestFace = qMin(lowestFace, i);
+        }
+        QVERIFY(highestShape >= 0 && highestShape < lowestFace);
+        QVERIFY(child(window, "shpObjectSelected")->isHidden());
+        QVERIFY(!child(window, "Shape3")->isHidden());
+    }
+
+    void focusFollowsTheDesignedOrder()
+    {
+        QWidget window;
+        buildScoreboardDesign(&window);
+        const QStringList expected
+                = {"nledHomeScore",       "tledPeriod",       "nledVisitorScore",
+                   "nledPeriod",          "tledJam",          "tledHomePenalty1",
+                   "tledVisitorPenalty1", "tledHomePenalty2", "tledVisitorPenalty2"};
+        QStringList order;
+        QWidget *widget = &window;
+        do {
+            widget = widget->nextInFocusChain();
+            if (widget->focusPolicy() & Qt::TabFocus)
+                order.append(widget->objectName());
+        } while (widget != &window);
+        QCOMPARE(order, expected);
+    }
+
+    void timingPartsWaitForTheWindow()
+    {
+        QWidget window;
+        buildScoreboardDesign(&window);
+        const QList<TimeKeeper *> engines = window.findChildren<TimeKeeper *>();
+        QCOMPARE(engines.size(), 6);
+        for (const TimeKeeper *engine : engines)
+            QVERIFY2(!engine->isRunning(), qPrintable(engine->objectName()));
+        QVERIFY(window.findChild<QObject *>(QStringLiteral("mmcBuzzer")));
+        auto *refresh = child<QTimer>(window, "tmrClock1");
+        QCOMPARE(refresh->interval(), 50);
+        QCOMPARE(refresh->timerType(), Qt::PreciseTimer);
+        QVERIFY(!refresh->isActive());
+    }
+
+    // The window's generic procedures find every member they address on the designed widgets.
+    void scalesAndColoursAsAWhole()
+    {
+        QTest::failOnWarning(QRegularExpression(".*"));
+        QWidget window;
+        buildScoreboardDesign(&window);
+        SaveLayout(&window);
+        window.resize(1264, 906);
+        StretchLayout(&window);
+        QCOMPARE(child<Label>(window, "lblTitle")->FontSize(), 72.0);
+        QCOMPARE(child<Label>(window, "lblHomeTeam")->FontSize(), 40.0); // recorded whole
+        QCOMPARE(child<BoardWidget>(window, "imgBoardPic")->Left(), 0.0);
+        QCOMPARE(child<Shape>(window, "Shape3")->BorderWidth(), 14.0);
+        const QSize penalty = child(window, "tledHomePenalty1")->size();
+        for (const char *name : {"tledHomePenalty2", "tledVisitorPenalty1", "tledVisitorPenalty2"})
+            QCOMPARE(child(window, name)->size(), penalty);
+        QVERIFY(qAbs(penalty.width() - 2 * 2085 / 15.0) <= 4);
+
+        settings().BorderColor = 0x00123456;
+        settings().LEDBack = 0x00654321;
+        const QList<QWidget *> exclusions
+                = {child(window, "lblHomeTeam"), child(window, "lblVisitorTeam"),
+                   child(window, "picHomePicContainer"), child(window, "picVisitorPicContainer"),
+                   child(window, "picBoardPicContainer")};
+        ColorFormControls(&window, exclusions);
+        QCOMPARE(child<Label>(window, "Label4")->ForeColor(), 0x00123456);
+        QCOMPARE(child<Label>(window, "lblHomeTeam")->ForeColor(), 0x00FFFFFF);
+        QCOMPARE(child<Shape>(window, "Shape1")->BorderColor(), 0x00123456);
+        QCOMPARE(child<PictureBox>(window, "picBoardPicContainer")->BackColor(), 0x00404040);
+
+        SetLEDType(&window, 1);
+        for (const SegmentDisplay *display : window.findChildren<SegmentDisplay *>())
+            QCOMPARE(display->LedType(), 1);
+    }
+};
+
+QTEST_MAIN(tst_ScoreboardDesign)
+#include "tst_scoreboarddesign.moc"
