@@ -1,0 +1,343 @@
+#include "rtfreader.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextList>
+
+namespace {
+
+QTextDocument *readRtf(const QByteArray &rtf, QTextDocument *document)
+{
+    RtfReader::read(rtf, document);
+    return document;
+}
+
+// The text as read, with line separators and no-break spaces kept, and a newline between blocks.
+QString plainText(const QByteArray &rtf)
+{
+    QTextDocument document;
+    return readRtf(rtf, &document)->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+}
+
+QTextBlock blockStartingWith(const QTextDocument &document, const QString &start)
+{
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        if (b.text().startsWith(start))
+            return b;
+    }
+    return {};
+}
+
+// The character format of the first occurrence of text.
+QTextCharFormat formatOf(const QTextDocument &document, const QString &text)
+{
+    QTextCursor found = document.find(text);
+    if (found.isNull())
+        return {};
+    found.setPosition(found.selectionStart() + 1);
+    return found.charFormat();
+}
+
+} // namespace
+
+class TestRtfReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writersSamples_data();
+    void writersSamples();
+    void characters_data();
+    void characters();
+    void otherCodePages();
+    void formatting();
+    void listsAndParagraphs();
+    void notRtf();
+    void hostileInput_data();
+    void hostileInput();
+    void everyTruncationReadsWhatItCan();
+};
+
+void TestRtfReader::writersSamples_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("realLists");
+    QTest::addColumn<bool>("centralEuropean");
+    QTest::newRow("WordPad") << "wordpad-style.rtf" << true << false;
+    QTest::newRow("word processor") << "wordprocessor-style.rtf" << true << true;
+    QTest::newRow("AbiWord") << "abiword-export.rtf" << true << true;
+    QTest::newRow("pandoc") << "pandoc-export.rtf" << false << true;
+}
+
+void TestRtfReader::writersSamples()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, realLists);
+    QFETCH(bool, centralEuropean);
+
+    QTextDocument doc;
+    QVERIFY(RtfReader::readFile(QStringLiteral(CORVANTA_HELP_SAMPLES "/") + file, &doc));
+    const QString text = doc.toPlainText();
+
+    // Nothing from the tables, style sheets, document information or pictures leaks out.
+    for (const char *hidden : {"Calibri", "Liberation", "Normal", "heading", "Operator", "504b",
+                               "0100", "Symbol", "Sample", "{", "}", "\\"})
+        QVERIFY2(!text.contains(QLatin1String(hidden)), hidden);
+
+    const QTextBlock heading = doc.begin();
+    QCOMPARE(heading.text(), QStringLiteral("Bout day"));
+    const QTextCharFormat headingFormat = formatOf(doc, "Bout day");
+    QVERIFY(headingFormat.fontWeight() >= QFont::Bold);
+    QVERIFY(headingFormat.fontPointSize() > formatOf(doc, "Plain").fontPointSize());
+
+    QVERIFY(formatOf(doc, "bold words").fontWeight() >= QFont::Bold);
+    QCOMPARE(formatOf(doc, "Plain text").fontWeight(), int(QFont::Normal));
+    QVERIFY(formatOf(doc, "italic words").fontItalic());
+    QVERIFY(!formatOf(doc, "bold words").fontItalic());
+    QVERIFY(formatOf(doc, "underlined").fontUnderline());
+    QVERIFY(!formatOf(doc, ".").fontUnderline());
+
+    QVERIFY(text.contains(QStringLiteral("Café crème")));
+    QVERIFY(text.contains(QStringLiteral("5 €")));
+    QVERIFY(text.contains(QStringLiteral("Ωmega")));
+    QVERIFY(!text.contains(QStringLiteral("?mega")));
+    if (centralEuropean)
+        QVERIFY(text.contains(QStringLiteral("Zażółć")));
+
+    const QTextBlock first = blockStartingWith(doc, "First bullet");
+    const QTextBlock second = blockStartingWith(doc, "Second bullet");
+    const QTextBlock stepTwo = blockStartingWith(doc, "Step two");
+    if (realLists) {
+        // The writer's spelled-out marker is dropped: the list draws its own.
+        QCOMPARE(first.text(), QStringLiteral("First bullet"));
+        QVERIFY(first.textList());
+        QCOMPARE(first.textList(), second.textList());
+        QCOMPARE(first.textList()->format().style(), QTextListFormat::ListDisc);
+        QVERIFY(stepTwo.textList());
+        QVERIFY(stepTwo.textList() != first.textList());
+        QCOMPARE(stepTwo.textList()->format().style(), QTextListFormat::ListDecimal);
+        QCOMPARE(stepTwo.textList()->itemNumber(stepTwo), 1);
+        QVERIFY(!heading.textList());
+    } else {
+        // This writer spells lists out as indented paragraphs.
+        QVERIFY(blockStartingWith(doc, QStringLiteral("•\tFirst bullet")).isValid());
+        QVERIFY(blockStartingWith(doc, "2.\tStep two").blockFormat().leftMargin() > 0);
+    }
+}
+
+void TestRtfReader::characters_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("Windows-1252 by default")
+            << QByteArray("\\'e9\\'80\\'93q\\'94\\'85") << QStringLiteral("é€“q”…");
+    QTest::newRow("raw 8-bit bytes") << QByteArray("caf\xe9") << QStringLiteral("café");
+    QTest::newRow("unicode skips one fallback")
+            << QByteArray("\\u8212\\'97x") << QStringLiteral("—x");
+    QTest::newRow("uc2 skips two") << QByteArray("\\uc2\\u8364 EUx") << QStringLiteral("€x");
+    QTest::newRow("uc0 skips none") << QByteArray("\\uc0\\u937 mega") << QStringLiteral("Ωmega");
+    QTest::newRow("negative code") << QByteArray("\\u-3913?") << QString(QChar(0xF0B7));
+    QTest::newRow("uc is scoped to its group")
+            << QByteArray("{\\uc0\\u945 }\\u946 ?") << QStringLiteral("αβ");
+    QTest::newRow("a group ends the fallback")
+            << QByteArray("\\uc3\\u947 {b}c") << QStringLiteral("γbc");
+    QTest::newRow("escaped symbols") << QByteArray("\\{a\\}\\\\") << QStringLiteral("{a}\\");
+    QTest::newRow("line, tab, no-break space")
+            << QByteArray("a\\line b\\tab c\\~d")
+            << QStringLiteral("a") + QChar::LineSeparator + "b\tc" + QChar::Nbsp + "d";
+    QTest::newRow("named punctuation") << QByteArray("\\lquote\\rquote\\ldblquote\\rdblquote"
+                                                     "\\emdash\\endash\\bullet")
+                                       << QStringLiteral("‘’“”—–•");
+    QTest::newRow("unknown words ignored")
+            << QByteArray("a\\foo123 b\\bar c\\zz-5 d") << QStringLiteral("abcd");
+    QTest::newRow("optional destination skipped")
+            << QByteArray("a{\\*\\mystery hidden {\\b more}}b") << QStringLiteral("ab");
+    QTest::newRow("skipped destinations")
+            << QByteArray("a{\\info{\\title t}}{\\stylesheet{\\s1 x;}}{\\pict\\pngblip 89504e47}"
+                          "{\\header h}{\\footnote f}b")
+            << QStringLiteral("ab");
+    QTest::newRow("field shows its result")
+            << QByteArray("{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}")
+            << QStringLiteral("link");
+    QTest::newRow("binary data skipped by count")
+            << QByteArray("a{\\*\\blob\\bin4 }}{{}b") << QStringLiteral("ab");
+    QTest::newRow("line ends in the file are not text")
+            << QByteArray("a\r\nb\nc") << QStringLiteral("abc");
+    QTest::newRow("backslash newline is a paragraph")
+            << QByteArray("a\\\nb") << QStringLiteral("a\nb");
+}
+
+void TestRtfReader::characters()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, expected);
+    QCOMPARE(plainText("{\\rtf1\\ansi " + body + "}"), expected);
+}
+
+void TestRtfReader::otherCodePages()
+{
+    if (!QStringDecoder("windows-1251").isValid())
+        QSKIP("This Qt has no Windows-1251 decoder");
+    // The document's code page, then a font whose character set overrides it.
+    QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg1251 \\'c4\\'e0}"), QStringLiteral("Да"));
+    QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Arial "
+                       "CE;}}\\f0\\'b3{\\f1\\'b3}}"),
+             QStringLiteral("³ł"));
+}
+
+void TestRtfReader::formatting()
+{
+    QTextDocument doc;
+    readRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
+            "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+            "\\fs20 plain {\\cf1 red}{\\cf2\\b blue}{\\cf0 auto}{\\cf99 missing}{\\f1 mono}"
+            "{\\fs99999999999 huge}{\\fs0 tiny}{\\ul under\\ul0 over\\ulnone}"
+            "{\\i slanted\\i0 upright}{\\super raised}\\plain after}",
+            &doc);
+    QCOMPARE(formatOf(doc, "plain").fontPointSize(), 10.0);
+    QCOMPARE(formatOf(doc, "red").foreground().color(), QColor(Qt::red));
+    QCOMPARE(formatOf(doc, "blue").foreground().color(), QColor(Qt::blue));
+    QVERIFY(formatOf(doc, "blue").fontWeight() >= QFont::Bold);
+    QVERIFY(!formatOf(doc, "auto").hasProperty(QTextFormat::ForegroundBrush));
+    QVERIFY(!formatOf(doc, "missing").hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(formatOf(doc, "mono").fontFamilies().toStringList(), QStringList {"Courier New"});
+    QCOMPARE(formatOf(doc, "plain").fontFamilies().toStringList(), QStringList {"Arial"});
+    QCOMPARE(formatOf(doc, "huge").fontPointSize(), 1638.0);
+    QCOMPARE(formatOf(doc, "tiny").fontPointSize(), 1.0);
+    QVERIFY(formatOf(doc, "under").fontUnderline());
+    QVERIFY(!formatOf(doc, "over").fontUnderline());
+    QVERIFY(formatOf(doc, "slanted").fontItalic());
+    QVERIFY(!formatOf(doc, "upright").fontItalic());
+    QCOMPARE(formatOf(doc, "raised").verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    QCOMPARE(formatOf(doc, "after").fontPointSize(), 12.0);
+    QCOMPARE(formatOf(doc, "after").fontWeight(), int(QFont::Normal));
+}
+
+void TestRtfReader::listsAndParagraphs()
+{
+    QTextDocument doc;
+    readRtf("{\\rtf1\\ansi \\pard\\qc centred\\par"
+            "\\pard\\li720\\ri360\\fi-360\\sb120\\sa240 indented\\par"
+            " right\\qr\\par" // the last alignment before \par counts
+            "\\pard{\\pntext a.\\tab}\\li720 alpha\\par"
+            "\\pard\\ls1{\\listtext\\'b7\\tab} dot\\par"
+            "\\pard\\ls1\\ilvl1{\\listtext 1.\\tab} nested one\\par"
+            "\\ls1\\ilvl1{\\listtext 2.\\tab} nested two\\par"
+            "\\pard\\ls1\\ilvl0{\\listtext\\'b7\\tab} dot again\\par"
+            "\\pard after lists\\par}",
+            &doc);
+    QCOMPARE(doc.blockCount(), 9); // the closing \par leaves no empty block behind
+    QCOMPARE(blockStartingWith(doc, "centred").blockFormat().alignment(), Qt::AlignHCenter);
+    const QTextBlockFormat indented = blockStartingWith(doc, "indented").blockFormat();
+    QCOMPARE(indented.leftMargin(), 48.0);
+    QCOMPARE(indented.rightMargin(), 24.0);
+    QCOMPARE(indented.textIndent(), -24.0);
+    QCOMPARE(indented.topMargin(), 8.0);
+    QCOMPARE(indented.bottomMargin(), 16.0);
+    QCOMPARE(blockStartingWith(doc, "right").blockFormat().alignment(), Qt::AlignRight);
+
+    QTextList *alpha = blockStartingWith(doc, "alpha").textList();
+    QVERIFY(alpha);
+    QCOMPARE(alpha->format().style(), QTextListFormat::ListLowerAlpha);
+
+    const QTextBlock dot = blockStartingWith(doc, " dot");
+    const QTextBlock one = blockStartingWith(doc, " nested one");
+    const QTextBlock two = blockStartingWith(doc, " nested two");
+    const QTextBlock again = blockStartingWith(doc, " dot again");
+    QVERIFY(dot.textList() && one.textList() && again.textList());
+    QCOMPARE(one.textList(), two.textList());
+    QCOMPARE(one.textList()->format().style(), QTextListFormat::ListDecimal);
+    QCOMPARE(one.textList()->format().indent(), 2);
+    QCOMPARE(again.textList(), dot.textList()); // back out of the nested list, same bullets
+    QVERIFY(!blockStartingWith(doc, "after lists").textList());
+}
+
+void TestRtfReader::notRtf()
+{
+    QTextDocument doc;
+    doc.setPlainText("old");
+    QVERIFY(!RtfReader::read("plain words", &doc));
+    QVERIFY(doc.isEmpty());
+    QVERIFY(!RtfReader::readFile("/nonexistent/corvanta.rtf", &doc));
+    // Whatever follows the document's closing brace is not part of it.
+    QCOMPARE(plainText("  {\\rtf1 a}b{c}"), QStringLiteral("a"));
+}
+
+void TestRtfReader::hostileInput_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("readable");
+    const int million = 1'000'000;
+    QTest::newRow("a million nested groups, never closed")
+            << "{\\rtf1 start" + QByteArray(million, '{') + "deep" << QStringLiteral("startdeep");
+    QTest::newRow("a million nested groups, closed")
+            << "{\\rtf1 a" + QByteArray(million, '{') + "\\b b" + QByteArray(million, '}') + "c}"
+            << QStringLiteral("abc");
+    QTest::newRow("groups deeper than the limit still match")
+            << "{\\rtf1 " + QByteArray(RtfReader::MaxDepth + 50, '{') + "x"
+                    + QByteArray(RtfReader::MaxDepth + 50, '}') + "y}"
+            << QStringLiteral("xy");
+    QTest::newRow("a million optional destinations")
+            << "{\\rtf1 a" + QByteArray("{\\*\\x").repeated(million) << QStringLiteral("a");
+    QTest::newRow("huge bin") << QByteArray("{\\rtf1 a\\bin99999999999999999999 bcd}")
+                              << QStringLiteral("a");
+    QTest::newRow("negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << QStringLiteral("ab");
+    QTest::newRow("absurd numbers")
+            << QByteArray("{\\rtf1 \\fs-99999999999999\\li99999999999999999999\\f-7\\cf-3 x"
+                          "\\u99999999999 ?{\\uc999999999\\u65 abc}\\ansicpg-1 \\'e9}")
+            << "x" + QString(QChar::ReplacementCharacter) + "Aé";
+    QTest::newRow("a control word a megabyte long")
+            << "{\\rtf1 a\\" + QByteArray(million, 'x') + " b}" << QStringLiteral("ab");
+    QTest::newRow("a number a megabyte long")
+            << "{\\rtf1 a\\fs" + QByteArray(million, '9') + " b}" << QStringLiteral("ab");
+    QTest::newRow("unbalanced closing braces")
+            << QByteArray("{\\rtf1 a}}}}}b") << QStringLiteral("a");
+    QTest::newRow("ends in an escape") << QByteArray("{\\rtf1 a\\") << QStringLiteral("a");
+    QTest::newRow("ends in a hex escape") << QByteArray("{\\rtf1 a\\'e") << QStringLiteral("a");
+    QTest::newRow("ends in a font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << QString();
+    QTest::newRow("a million colours") << "{\\rtf1{\\colortbl" + QByteArray(million, ';')
+                    + "}{\\cf5000 x}}" << QStringLiteral("x");
+    QByteArray fonts = "{\\rtf1{\\fonttbl";
+    for (int i = 0; i < 100'000; ++i)
+        fonts += "{\\f" + QByteArray::number(i) + " Font;}";
+    QTest::newRow("a hundred thousand fonts") << fonts + "}\\f99999 x}" << QStringLiteral("x");
+    QTest::newRow("NUL bytes") << QByteArray("{\\rtf1 a\0b}", 11) << QStringLiteral("ab");
+}
+
+void TestRtfReader::hostileInput()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, readable);
+    QCOMPARE(plainText(rtf), readable);
+}
+
+void TestRtfReader::everyTruncationReadsWhatItCan()
+{
+    QFile file(QStringLiteral(CORVANTA_HELP_SAMPLES "/wordprocessor-style.rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray whole = file.readAll();
+    QTextDocument doc;
+    for (qsizetype size = 0; size < whole.size(); size += 3)
+        RtfReader::read(whole.left(size), &doc);
+    // Cut just before the end, everything but the last groups is there.
+    RtfReader::read(whole.left(whole.indexOf("{\\*\\themedata")), &doc);
+    QVERIFY(doc.toPlainText().contains(QStringLiteral("Big text")));
+
+    // Random bytes after a valid start: whatever happens, it ends.
+    QRandomGenerator random(20240504);
+    for (int round = 0; round < 200; ++round) {
+        QByteArray noise = "{\\rtf1 ";
+        for (int i = 0; i < 2000; ++i) {
+            static const char alphabet[] = "{}\\'*abuc0123456789- ;\xe9\x80";
+            noise.append(alphabet[random.bounded(int(sizeof alphabet - 1))]);
+        }
+        RtfReader::read(noise, &doc);
+    }
+}
+
+QTEST_MAIN(TestRtfReader)
+#include "tst_rtfreader.moc"
