@@ -5,6 +5,7 @@
 #include "frmchoosekey.h"
 #include "image.h"
 #include "keycodetostr.h"
+#include "numlock.h"
 #include "picturebox.h"
 #include "picturefit.h"
 #include "platformcolor.h"
@@ -29,11 +30,6 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-#if __has_include("numlock.h")
-#include "numlock.h"
-#define CORVANTA_HAS_NUMLOCK 1
-#endif
 
 namespace {
 
@@ -128,13 +124,7 @@ frmOptions::frmOptions(QWidget *parent)
         QMessageBox::warning(parent, title, text);
     })
     , runChooseKey([](frmChooseKey &dialog) { dialog.exec(); })
-    , setNumLock([](bool on) {
-#ifdef CORVANTA_HAS_NUMLOCK
-        SetNumLock(on);
-#else
-        Q_UNUSED(on);
-#endif
-    })
+    , setNumLock([](bool on) { SetNumLock(on); })
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
@@ -447,7 +437,7 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
         QGroupBox *frame = newFrame(rows[i].frame, QLatin1String(rows[i].caption), tab);
         frames[i] = frame;
         group.fileLabel = newLabel(rows[i].fileLabel, QString(), frame);
-        group.fileLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        group.fileLabel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         // Room for the longest text shown whole, fifty characters of a path.
         group.fileLabel->setMinimumWidth(
                 group.fileLabel->fontMetrics().horizontalAdvance(QString(50, u'M')) * 3 / 4);
@@ -492,7 +482,7 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
     penaltyLayout->addWidget(m_vsPenaltyIncrement);
     penaltyLayout->addStretch();
     penaltyLayout->addWidget(increment.button);
-    penaltyLayout->addWidget(increment.label);
+    penaltyLayout->addWidget(increment.label, 0, Qt::AlignVCenter);
 
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(frames[0]);
