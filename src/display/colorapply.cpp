@@ -33,7 +33,7 @@ void ColorLED(QObject *widget, qint32 litColor)
                                        Q_ARG(int, index))
             || !member) {
             qCWarning(lcColor, "group \"%s\" has no member %d", qPrintable(widget->objectName()),
-                       index);
+                      index);
             continue;
         }
         colorDisplay(member, litColor);

@@ -62,7 +62,7 @@ bool set(QObject *object, const char *name, const QVariant &value)
     }
     if (!object->metaObject()->property(index).write(object, value)) {
         qCWarning(lcLateBinding, "%s refuses %s = %s", qPrintable(describe(object)), name,
-                   qPrintable(value.toString()));
+                  qPrintable(value.toString()));
         return false;
     }
     return true;

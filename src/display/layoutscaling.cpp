@@ -66,7 +66,7 @@ qint16 toInt16(double value, const QObject *control, const char *member)
     if (!(rounded >= std::numeric_limits<qint16>::min()
           && rounded <= std::numeric_limits<qint16>::max())) {
         qCWarning(lcLayout, "%s of \"%s\" is out of range: %g", member,
-                   qPrintable(control->objectName()), value);
+                  qPrintable(control->objectName()), value);
         if (std::isnan(rounded))
             return 0;
         return rounded > 0 ? std::numeric_limits<qint16>::max()
@@ -82,7 +82,7 @@ double readNumber(const QObject *control, const char *member)
     const double number = value.toDouble(&ok);
     if (value.isValid() && !ok)
         qCWarning(lcLayout, "%s of \"%s\" is not a number", member,
-                   qPrintable(control->objectName()));
+                  qPrintable(control->objectName()));
     return ok ? number : 0;
 }
 
