@@ -16,6 +16,7 @@
 #include <cctype>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 namespace {
@@ -220,6 +221,41 @@ const QSet<QByteArray> &skippedDestinations()
                                            "subject"};
     return names;
 }
+
+template<typename T>
+struct Named
+{
+    const char *name;
+    T value;
+};
+
+template<typename T, std::size_t N>
+std::optional<T> lookup(const Named<T> (&table)[N], QByteArrayView word)
+{
+    for (const Named<T> &entry : table) {
+        if (word == entry.name)
+            return entry.value;
+    }
+    return std::nullopt;
+}
+
+const Named<QChar> Symbols[]
+        = {{"emdash", QChar(0x2014)},   {"endash", QChar(0x2013)}, {"bullet", QChar(0x2022)},
+           {"lquote", QChar(0x2018)},   {"rquote", QChar(0x2019)}, {"ldblquote", QChar(0x201C)},
+           {"rdblquote", QChar(0x201D)}};
+
+const Named<Qt::Alignment> Alignments[] = {{"ql", Qt::AlignLeft},
+                                           {"qc", Qt::AlignHCenter},
+                                           {"qr", Qt::AlignRight},
+                                           {"qj", Qt::AlignJustify}};
+
+const Named<int> CharacterSets[] = {{"ansi", 1252}, {"pc", 437}, {"pca", 850}, {"mac", 10000}};
+
+// How WordPad's paragraph numbering names its styles.
+const Named<QTextListFormat::Style> PnStyles[] = {
+        {"pnlvlblt", QTextListFormat::ListDisc},      {"pndec", QTextListFormat::ListDecimal},
+        {"pnlcltr", QTextListFormat::ListLowerAlpha}, {"pnucltr", QTextListFormat::ListUpperAlpha},
+        {"pnlcrm", QTextListFormat::ListLowerRoman},  {"pnucrm", QTextListFormat::ListUpperRoman}};
 
 class Parser final
 {
@@ -461,18 +497,8 @@ void Parser::controlWord(QByteArrayView word, bool hasParam, int param)
             m_blue = std::clamp(param, 0, 255);
         return;
     case Destination::ListProps:
-        if (word == "pnlvlblt")
-            m_pnStyle = QTextListFormat::ListDisc;
-        else if (word == "pndec")
-            m_pnStyle = QTextListFormat::ListDecimal;
-        else if (word == "pnlcltr")
-            m_pnStyle = QTextListFormat::ListLowerAlpha;
-        else if (word == "pnucltr")
-            m_pnStyle = QTextListFormat::ListUpperAlpha;
-        else if (word == "pnlcrm")
-            m_pnStyle = QTextListFormat::ListLowerRoman;
-        else if (word == "pnucrm")
-            m_pnStyle = QTextListFormat::ListUpperRoman;
+        if (const auto style = lookup(PnStyles, word))
+            m_pnStyle = *style;
         else if (word == "pnlvl")
             m_pnLevel = std::clamp(param - 1, 0, MaxListLevels - 1);
         return;
@@ -530,14 +556,8 @@ void Parser::controlWord(QByteArrayView word, bool hasParam, int param)
         c.font = m_defaultFont;
     } else if (word == "pard") {
         para = ParaProps {};
-    } else if (word == "ql") {
-        para.alignment = Qt::AlignLeft;
-    } else if (word == "qc") {
-        para.alignment = Qt::AlignHCenter;
-    } else if (word == "qr") {
-        para.alignment = Qt::AlignRight;
-    } else if (word == "qj") {
-        para.alignment = Qt::AlignJustify;
+    } else if (const auto alignment = lookup(Alignments, word)) {
+        para.alignment = *alignment;
     } else if (word == "li") {
         para.left = clampTwips(param);
     } else if (word == "ri") {
@@ -555,30 +575,12 @@ void Parser::controlWord(QByteArrayView word, bool hasParam, int param)
                     : QTextListFormat::ListDisc;
     } else if (word == "ilvl") {
         para.level = std::clamp(param, 0, MaxListLevels - 1);
-    } else if (word == "emdash") {
-        appendText(QString(QChar(0x2014)));
-    } else if (word == "endash") {
-        appendText(QString(QChar(0x2013)));
-    } else if (word == "bullet") {
-        appendText(QString(QChar(0x2022)));
-    } else if (word == "lquote") {
-        appendText(QString(QChar(0x2018)));
-    } else if (word == "rquote") {
-        appendText(QString(QChar(0x2019)));
-    } else if (word == "ldblquote") {
-        appendText(QString(QChar(0x201C)));
-    } else if (word == "rdblquote") {
-        appendText(QString(QChar(0x201D)));
+    } else if (const auto symbol = lookup(Symbols, word)) {
+        appendText(QString(*symbol));
     } else if (word == "ansicpg") {
         m_codePage = param;
-    } else if (word == "ansi") {
-        m_codePage = 1252;
-    } else if (word == "pc") {
-        m_codePage = 437;
-    } else if (word == "pca") {
-        m_codePage = 850;
-    } else if (word == "mac") {
-        m_codePage = 10000;
+    } else if (const auto codePage = lookup(CharacterSets, word)) {
+        m_codePage = *codePage;
     } else if (word == "deff") {
         m_defaultFont = param;
         c.font = param;
