@@ -65,20 +65,15 @@ struct Board
         lights = new LEDDisplay(&window);
         lights->setTwipGeometry(3000, 4000, 1500, 900);
         clock = new TimeLED(&window);
-        clock->setLeft(3195);
-        clock->setTop(1065);
-        clock->setSize(65);
-        clock->setPaddingH(80);
-        clock->setPaddingV(65);
-        clock->setPaddingI(175);
-        clock->setPaddingD(125);
         score = new NumberLED(&window);
-        score->setLeft(604);
-        score->setTop(1125);
-        score->setSize(68);
-        score->setPaddingH(100);
-        score->setPaddingV(80);
-        score->setPaddingI(175);
+        for (SegmentDisplay *display : std::initializer_list<SegmentDisplay *> {clock, score}) {
+            display->setTwipGeometry(3195, 1065, 0, 0);
+            display->setSize(65);
+            display->setPaddingH(80);
+            display->setPaddingV(65);
+            display->setPaddingI(175);
+        }
+        clock->setPaddingD(125);
         preview = new Facetra(&window);
         preview->setSize(32);
         new QTimer(&window);
@@ -149,8 +144,8 @@ private slots:
         QCOMPARE(board.clock->PaddingV(), 130);
         QCOMPARE(board.clock->PaddingI(), 350);
         QCOMPARE(board.clock->PaddingD(), 250);
-        QCOMPARE(board.score->Size(), 136);
-        QCOMPARE(board.score->PaddingI(), 350);
+        QCOMPARE(board.score->Size(), 130);
+        QCOMPARE(board.score->PaddingV(), 130);
         QCOMPARE(board.preview->Size(), 64);
     }
 

@@ -6,10 +6,8 @@
 #include "segmentdisplay.h"
 #include "settingsmodel.h"
 #include "shape.h"
-#include "timekeeper.h"
 
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -96,21 +94,6 @@ private slots:
                 order.append(widget->objectName());
         } while (widget != &window);
         QCOMPARE(order, expected);
-    }
-
-    void timingPartsWaitForTheWindow()
-    {
-        QWidget window;
-        buildScoreboardDesign(&window);
-        const QList<TimeKeeper *> engines = window.findChildren<TimeKeeper *>();
-        QCOMPARE(engines.size(), 6);
-        for (const TimeKeeper *engine : engines)
-            QVERIFY2(!engine->isRunning(), qPrintable(engine->objectName()));
-        QVERIFY(window.findChild<QObject *>(QStringLiteral("mmcBuzzer")));
-        auto *refresh = child<QTimer>(window, "tmrClock1");
-        QCOMPARE(refresh->interval(), 50);
-        QCOMPARE(refresh->timerType(), Qt::PreciseTimer);
-        QVERIFY(!refresh->isActive());
     }
 
     // The window's generic procedures find every member they address on the designed widgets.
