@@ -7,9 +7,31 @@
 
 #include <QTimer>
 
+namespace {
+
+MMControl::BackendFactory &backendFactory()
+{
+    static MMControl::BackendFactory factory;
+    return factory;
+}
+
+std::unique_ptr<SoundBackend> defaultBackend()
+{
+    if (backendFactory())
+        return backendFactory()();
+    return std::make_unique<SoundEffectBackend>();
+}
+
+} // namespace
+
 MMControl::MMControl(QObject *parent)
-    : MMControl(std::make_unique<SoundEffectBackend>(), parent)
+    : MMControl(defaultBackend(), parent)
 { }
+
+void MMControl::setBackendFactory(BackendFactory factory)
+{
+    backendFactory() = std::move(factory);
+}
 
 MMControl::MMControl(std::unique_ptr<SoundBackend> backend, QObject *parent)
     : QObject(parent)

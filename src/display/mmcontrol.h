@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -26,7 +27,7 @@ class MMControl final : public QObject
     Q_PROPERTY(QString Command READ command WRITE setCommand)
 
 public:
-    // Plays through Qt Multimedia.
+    // Plays through Qt Multimedia, or through what the backend factory makes.
     explicit MMControl(QObject *parent = nullptr);
     explicit MMControl(std::unique_ptr<SoundBackend> backend, QObject *parent = nullptr);
     ~MMControl() override;
@@ -40,6 +41,11 @@ public:
     QString command() const { return m_command; }
     // Runs the command; command words are case-insensitive and unknown ones are ignored.
     void setCommand(const QString &command);
+
+    // Where controls made without a backend get theirs; tests put a fake sound device here. An
+    // empty factory puts Qt Multimedia back.
+    using BackendFactory = std::function<std::unique_ptr<SoundBackend>()>;
+    static void setBackendFactory(BackendFactory factory);
 
     bool isOpen() const { return m_open; }
     bool isPlaying() const { return m_playing; }
