@@ -1,0 +1,164 @@
+// The keyboard commands: every key press reaches AllKeyCode once, from the window when no display
+// has the focus and from the selected display otherwise.
+
+#include "frmscoreboard.h"
+
+#include "frmhelp.h"
+#include "frmoptions.h"
+#include "layoutscaling.h"
+#include "numlock.h"
+#include "settingsmodel.h"
+#include "timekeeper.h"
+#include "virtualkeys.h"
+
+#include <QKeyEvent>
+
+namespace {
+
+constexpr int kF1 = 112;
+constexpr int kF2 = 113;
+constexpr int kNumLock = 144;
+
+} // namespace
+
+void frmScoreboard::AllKeyCode(int keyCode)
+{
+    const SettingsModel &s = settings();
+    // Rows in this order: when two settings hold the same key, the earlier command wins.
+    if (keyCode == s.StartStopJamClockKey)
+        toggleJam();
+    else if (keyCode == s.ResetJamClockKey)
+        resetJam();
+    else if (keyCode == s.StartStopPeriodClockKey)
+        togglePeriod();
+    else if (keyCode == s.ResetPeriodClockKey)
+        resetPeriod();
+    else if (keyCode == s.ClockSwitchKey)
+        m_clockTime = !m_clockTime; // shown by the next tick
+    else if (keyCode == s.BuzzerKey)
+        Buzzer(s.BuzzerFile);
+    else if (keyCode == s.PeriodEndSoundKey)
+        Buzzer(s.PeriodEndSoundFile);
+    else if (keyCode == kF1)
+        showHelp();
+    else if (keyCode == kF2)
+        showOptions();
+}
+
+void frmScoreboard::toggleJam()
+{
+    const SettingsModel &s = settings();
+    if (m_tkJam->isRunning()) {
+        if (m_suppressedPeriodSound) {
+            Buzzer(s.PeriodEndSoundFile);
+            m_suppressedPeriodSound = false;
+        } else {
+            Buzzer(s.BuzzerFile);
+        }
+    } else if (!m_tkPeriod->isRunning()) {
+        // Starting a jam starts a stopped period clock first.
+        AllKeyCode(s.StartStopPeriodClockKey);
+    }
+    m_tkJam->setRunning(!m_tkJam->isRunning());
+    if (s.JoinJamPenalty == 1)
+        setPenaltiesRunning(m_tkJam->isRunning());
+}
+
+void frmScoreboard::togglePeriod()
+{
+    const SettingsModel &s = settings();
+    m_tkPeriod->setRunning(!m_tkPeriod->isRunning());
+    // Stopping the period clock stops a running jam, with the jam's sound.
+    if (!m_tkPeriod->isRunning() && m_tkJam->isRunning())
+        AllKeyCode(s.StartStopJamClockKey);
+    if (s.JoinJamPenalty != 1)
+        setPenaltiesRunning(m_tkPeriod->isRunning());
+    RefreshTime();
+}
+
+void frmScoreboard::resetJam()
+{
+    if (m_tkJam->isRunning())
+        AllKeyCode(settings().StartStopJamClockKey);
+    m_tkJam->setTicks(m_jamResetTicks);
+    RefreshTime();
+}
+
+void frmScoreboard::resetPeriod()
+{
+    const SettingsModel &s = settings();
+    if (m_tkPeriod->isRunning())
+        AllKeyCode(s.StartStopPeriodClockKey);
+    m_tkPeriod->setTicks(m_periodResetTicks);
+    AllKeyCode(s.ResetJamClockKey);
+    RefreshTime();
+}
+
+void frmScoreboard::showHelp()
+{
+    frmHelp::showHelp();
+}
+
+void frmScoreboard::showOptions()
+{
+    // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
+    frmOptions options(this);
+    options.exec();
+    UpdateLabels();
+    UpdateFormColors();
+    RefreshTime();
+    SaveLayout(this);
+}
+
+void frmScoreboard::AllKeyUp(int keyCode, int shift)
+{
+    Q_UNUSED(shift);
+    if (keyCode == kNumLock)
+        UpdateNumLock();
+}
+
+void frmScoreboard::UpdateNumLock()
+{
+    // An operator's press of NumLock is undone on release in the keep-on and keep-off modes.
+    const qint32 force = settings().NumLockForce;
+    if (force == 1)
+        SetNumLock(true);
+    else if (force == 2)
+        SetNumLock(false);
+}
+
+int frmScoreboard::KeyCodeToAsci(int keyCode) const
+{
+    if (keyCode == 32)
+        return 32;
+    if (keyCode == 13)
+        return 13;
+    if (keyCode == settings().ClearKey)
+        return 0;
+    if (keyCode == 187 || keyCode == 107)
+        return '+';
+    if (keyCode == 189 || keyCode == 109)
+        return '-';
+    if (keyCode >= 96 && keyCode <= 105)
+        return keyCode - 96 + '0';
+    if (keyCode >= 48 && keyCode <= 57)
+        return keyCode;
+    if (keyCode == 110 || keyCode == 190)
+        return '.';
+    return -1;
+}
+
+void frmScoreboard::keyPressEvent(QKeyEvent *event)
+{
+    // Reached only when no display has the focus: a focused display handles its own keys.
+    if (const int keyCode = VirtualKeys::fromEvent(event))
+        AllKeyCode(keyCode);
+    event->accept();
+}
+
+void frmScoreboard::keyReleaseEvent(QKeyEvent *event)
+{
+    if (const int keyCode = VirtualKeys::fromEvent(event))
+        AllKeyUp(keyCode, int(event->modifiers() & Qt::ShiftModifier ? 1 : 0));
+    event->accept();
+}
