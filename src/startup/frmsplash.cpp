@@ -4,6 +4,8 @@
 #include "twips.h"
 #include "version.h"
 
+#include "frmhelp.h"
+#include "frmoptions.h"
 #include "frmscoreboard.h"
 
 #include <QGroupBox>
@@ -148,12 +150,14 @@ void frmSplash::GoScore()
 
 void frmSplash::cmdHelp_Click()
 {
-    // The help window arrives with the help viewer.
+    frmHelp::showHelp();
 }
 
 void frmSplash::cmdOptions_Click()
 {
-    // The Options window arrives with the options editor.
+    // Settings committed here are what the scoreboard reads when it is created.
+    frmOptions options(this);
+    options.exec();
 }
 
 bool frmSplash::eventFilter(QObject *watched, QEvent *event)

@@ -1,3 +1,4 @@
+#include "frmoptions.h"
 #include "frmsplash.h"
 #include "settingsstore.h"
 #include "version.h"
@@ -83,13 +84,34 @@ private slots:
         QVERIFY(splash->Form_Load(QString()));
         splash->show();
         QTest::mouseClick(splash->findChild<QPushButton *>("cmdHelp"), Qt::LeftButton);
+        QWidget *help = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == "frmHelp" && w->isVisible())
+                help = w;
+        }
+        QVERIFY(help);
+
+        // Options is modal; the new colours are what the scoreboard opens in.
+        QTimer::singleShot(0, this, [] {
+            auto *options = qobject_cast<frmOptions *>(QApplication::activeModalWidget());
+            QVERIFY(options);
+            options->chooseColor = [](QWidget *) { return std::optional<qint32>(0x00123456); };
+            options->findChild<QPushButton *>("cmdBackC")->click();
+            options->findChild<QPushButton *>("cmdOk")->click();
+        });
         QTest::mouseClick(splash->findChild<QPushButton *>("cmdOptions"), Qt::LeftButton);
         QVERIFY(!splash->isGone());
         QVERIFY(!scoreboard());
+
         QTest::mouseClick(splash->findChild<QLabel *>("Label2"), Qt::LeftButton);
         QVERIFY(splash->isGone());
         QVERIFY(scoreboard());
+        QCOMPARE(scoreboard()->palette().color(QPalette::Window), QColor(0x56, 0x34, 0x12));
         QTRY_VERIFY(splash.isNull());
+        // The help window outlives the start-up window, and closes with the scoreboard.
+        QVERIFY(help->isVisible());
+        scoreboard()->close();
+        QVERIFY(!help->isVisible());
     }
 
     void badSettingEndsStartUp()
