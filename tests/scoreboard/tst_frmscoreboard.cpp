@@ -9,8 +9,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -328,6 +330,27 @@ private slots:
         press(kB);
         QCOMPARE(plays().size(), 3);
         QVERIFY(!board().BuzzerPlaying());
+    }
+
+    void optionsReturnReappliesAppearance()
+    {
+        // The model changes behind the board's back; F2 and Cancel must show it at once.
+        settings().TitleText = "Derby Night";
+        settings().FormBack = 0x00102030;
+        engine("tkJam")->setSeconds(42);
+        bool opened = false;
+        QTimer::singleShot(0, this, [&opened] {
+            QWidget *options = QApplication::activeModalWidget();
+            opened = options && options->objectName() == "frmOptions";
+            if (options)
+                options->findChild<QPushButton *>("cmdCancel")->click();
+        });
+        press(113);
+        QVERIFY(opened);
+        QCOMPARE(board().findChild<QObject *>("lblTitle")->property("Caption").toString(),
+                 "Derby Night");
+        QCOMPARE(board().palette().color(QPalette::Window), QColor(0x30, 0x20, 0x10));
+        QCOMPARE(shown("tledJam"), "0:42");
     }
 
     void keyCodeToAsci_data()

@@ -1,0 +1,152 @@
+// The scoreboard on a real X server, driven by real key presses (XTEST through xdotool), the way
+// an operator's keyboard reaches it. Screenshots of what it shows are left in the test's folder.
+
+#include "clocksource.h"
+#include "frmscoreboard.h"
+#include "mmcontrol.h"
+#include "numberled.h"
+#include "settingsstore.h"
+#include "timekeeper.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <unistd.h>
+
+class TestScoreboardX11 : public QObject
+{
+    Q_OBJECT
+
+private:
+    ManualClockSource m_clock;
+    std::unique_ptr<frmScoreboard> m_board;
+
+    // Real key presses: letters, digits, Tab and Return only; xdotool would toggle NumLock
+    // itself for keypad keys.
+    static void type(const QStringList &keys)
+    {
+        QProcess xdotool;
+        xdotool.start("xdotool", QStringList {"key", "--delay", "20"} + keys);
+        QVERIFY(xdotool.waitForFinished(10000));
+        QCOMPARE(xdotool.exitCode(), 0);
+    }
+    QString shown(const char *name) const
+    {
+        return m_board->findChild<QWidget *>(name)->property("Text").toString();
+    }
+    void tick(qint64 milliseconds)
+    {
+        m_clock.advanceMilliseconds(milliseconds);
+        m_board->RefreshTime();
+    }
+    void screenshot(const QString &name) const { QVERIFY(m_board->grab().save(name + ".png")); }
+    // Waits for the X server to deliver what xdotool sent.
+    template<typename Condition>
+    static bool settle(Condition condition)
+    {
+        for (int i = 0; i < 100 && !condition(); ++i)
+            QTest::qWait(20);
+        return condition();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != "xcb")
+            QSKIP("needs an X server");
+        if (QProcess::execute("xdotool", {"version"}) != 0)
+            QSKIP("needs xdotool");
+        // The sound server the test command starts, if it was not named; Qt Multimedia looks for
+        // it once, when the first board makes its media control.
+        const QString socket = QString("/tmp/corvanta-pulse-%1/native").arg(getuid());
+        if (!qEnvironmentVariableIsSet("PULSE_SERVER") && QFile::exists(socket))
+            qputenv("PULSE_SERVER", "unix:" + socket.toLocal8Bit());
+    }
+
+    void init()
+    {
+        QFile::remove(settingsFileName());
+        LoadSettings();
+        ClockSource::setCurrent(&m_clock);
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->show();
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+    }
+
+    void cleanup()
+    {
+        m_board.reset();
+        ClockSource::setCurrent(nullptr);
+    }
+
+    void lettersRunTheClocks()
+    {
+        type({"j"});
+        QVERIFY(settle([this] { return m_board->findChild<TimeKeeper *>("tkJam")->isRunning(); }));
+        QVERIFY(m_board->findChild<TimeKeeper *>("tkPeriod")->isRunning());
+        tick(5000);
+        QCOMPARE(shown("tledPeriod"), " 9:55");
+        QCOMPARE(shown("tledJam"), "1:55");
+        screenshot("board-counting");
+
+        type({"s"});
+        QVERIFY(settle(
+                [this] { return !m_board->findChild<TimeKeeper *>("tkPeriod")->isRunning(); }));
+        QVERIFY(!m_board->findChild<TimeKeeper *>("tkJam")->isRunning());
+    }
+
+    void typedScoreAndPenalty()
+    {
+        // From the window itself, Tab reaches the home score first.
+        m_board->setFocus();
+        type({"Tab", "1", "2", "Return"});
+        auto *score = m_board->findChild<NumberLED *>("nledHomeScore");
+        QVERIFY(settle([score] { return score->Caption() == "12"; }));
+        QVERIFY(score->hasFocus());
+        QVERIFY(m_board->findChild<QWidget *>("shpObjectSelected")->isVisible());
+
+        // Tab on through the displays to the first home penalty clock.
+        type({"Tab", "Tab", "Tab", "Tab", "Tab"});
+        QWidget *penalty = m_board->findChild<QWidget *>("tledHomePenalty1");
+        QVERIFY(settle([penalty] { return penalty->hasFocus(); }));
+        type({"a", "a"});
+        QVERIFY(settle([this] { return shown("tledHomePenalty1") == "3:00"; }));
+        type({"j"});
+        QVERIFY(settle([this] { return m_board->findChild<TimeKeeper *>("tkJam")->isRunning(); }));
+        tick(10000);
+        QCOMPARE(shown("tledHomePenalty1"), "2:50");
+        QCOMPARE(shown("nledHomeScore"), " 12");
+        screenshot("board-score-and-penalty");
+    }
+
+    void buzzerOnARealSoundServer()
+    {
+        if (!qEnvironmentVariableIsSet("PULSE_SERVER"))
+            QSKIP("no sound server");
+        // Real time from here: the play ends when the sound has been heard.
+        ClockSource::setCurrent(nullptr);
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->show();
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+
+        QElapsedTimer played;
+        type({"b"});
+        played.start();
+        QVERIFY(settle([this] { return m_board->BuzzerPlaying(); }));
+        // A second press during the play is dropped: the play still ends a second after the
+        // first press, not a second after the second one.
+        QTest::qWait(300);
+        type({"b"});
+        QTRY_VERIFY_WITH_TIMEOUT(!m_board->BuzzerPlaying(), 5000);
+        QVERIFY2(played.elapsed() < 1250, qPrintable(QString::number(played.elapsed())));
+        QVERIFY(played.elapsed() >= 900);
+    }
+};
+
+QTEST_MAIN(TestScoreboardX11)
+#include "tst_scoreboard_x11.moc"
