@@ -14,14 +14,23 @@ double roundHalfEven(double value)
     return value - std::floor(value) == 0.5 ? 2.0 * std::round(value / 2.0) : std::round(value);
 }
 
-std::optional<qint64> fitted(double value, qint64 min, qint64 max)
+// 2^63: the first double above every qint64. Limits near it do not convert to double exactly, so
+// the range is checked on the integer.
+constexpr double kInt64End = 9223372036854775808.0;
+
+std::optional<qint64> toInt64(double rounded)
 {
-    if (!std::isfinite(value))
-        return std::nullopt;
-    const double rounded = roundHalfEven(value);
-    if (rounded < double(min) || rounded > double(max))
+    if (!(rounded >= -kInt64End && rounded < kInt64End))
         return std::nullopt;
     return qint64(rounded);
+}
+
+std::optional<qint64> fitted(double value, qint64 min, qint64 max)
+{
+    const std::optional<qint64> rounded = toInt64(roundHalfEven(value));
+    if (!rounded || *rounded < min || *rounded > max)
+        return std::nullopt;
+    return rounded;
 }
 
 bool isDigit(QChar c)
@@ -85,8 +94,9 @@ qint64 lenientInteger(const QString &text, qint64 min, qint64 max)
     double value = QLocale::c().toDouble(trimmed.left(length), &ok);
     if (!ok || std::isnan(value))
         return 0;
-    value = roundHalfEven(std::clamp(value, double(min), double(max)));
-    return qint64(value);
+    const double clamped
+            = std::clamp(roundHalfEven(value), -kInt64End, std::nextafter(kInt64End, 0.0));
+    return std::clamp(qint64(clamped), min, max);
 }
 
 } // namespace SettingsConversion
