@@ -353,6 +353,20 @@ private slots:
         QCOMPARE(shown("tledJam"), "0:42");
     }
 
+    void helpOpensWithoutWaiting()
+    {
+        press(112);
+        QWidget *help = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == "frmHelp" && w->isVisible())
+                help = w;
+        }
+        QVERIFY(help);
+        // Closing the scoreboard closes every other window with it.
+        board().close();
+        QVERIFY(!help->isVisible());
+    }
+
     void keyCodeToAsci_data()
     {
         QTest::addColumn<int>("keyCode");

@@ -5,6 +5,7 @@
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
 #include "numberled.h"
+#include "numlock.h"
 #include "settingsstore.h"
 #include "timekeeper.h"
 
@@ -121,6 +122,24 @@ private slots:
         QCOMPARE(shown("tledHomePenalty1"), "2:50");
         QCOMPARE(shown("nledHomeScore"), " 12");
         screenshot("board-score-and-penalty");
+    }
+
+    void numLockIsForcedBackOnRelease()
+    {
+        // The operator's NumLock press is undone when the key comes up, in the keep modes only.
+        settings().NumLockForce = 0;
+        QVERIFY(SetNumLock(false));
+        m_board->AllKeyUp(144, 0);
+        QCOMPARE(NumLockState(), std::optional<bool>(false));
+        settings().NumLockForce = 1;
+        m_board->AllKeyUp(144, 0);
+        QCOMPARE(NumLockState(), std::optional<bool>(true));
+        m_board->AllKeyUp(74, 0);
+        settings().NumLockForce = 2;
+        m_board->AllKeyUp(145, 0);
+        QCOMPARE(NumLockState(), std::optional<bool>(true));
+        m_board->AllKeyUp(144, 0);
+        QCOMPARE(NumLockState(), std::optional<bool>(false));
     }
 
     void buzzerOnARealSoundServer()
