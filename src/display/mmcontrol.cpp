@@ -82,9 +82,13 @@ void MMControl::open()
     if (m_fileName.isEmpty())
         return;
     m_open = true;
-    const std::optional<qint64> length = WavLength::nanoseconds(m_fileName);
+    bool complete = false;
+    const std::optional<qint64> length = WavLength::nanoseconds(m_fileName, &complete);
     m_lengthNs = length.value_or(0);
-    m_canPlay = m_backend->open(m_fileName) && length.has_value();
+    // Only a whole WAV reaches the device: Qt Multimedia's decoder waits for the rest of a file
+    // cut short for ever, and the next change of file then waits for that decoder, freezing the
+    // window. A cut file plays nothing, like any other file that cannot play.
+    m_canPlay = length.has_value() && complete && m_backend->open(m_fileName);
 }
 
 void MMControl::play()

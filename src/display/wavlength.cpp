@@ -19,8 +19,10 @@ bool skip(QIODevice *device, qint64 bytes)
 
 namespace WavLength {
 
-std::optional<qint64> nanoseconds(QIODevice *device)
+std::optional<qint64> nanoseconds(QIODevice *device, bool *complete)
 {
+    if (complete)
+        *complete = false;
     if (!device || !device->isOpen())
         return std::nullopt;
     char riff[12];
@@ -48,6 +50,8 @@ std::optional<qint64> nanoseconds(QIODevice *device)
             // A writer that streamed the file may have left the size unset or too large; the
             // samples then run to the end of the file.
             const qint64 remaining = device->size() - device->pos();
+            if (complete)
+                *complete = size <= remaining;
             const qint64 bytes = qMin<qint64>(size, qMax<qint64>(remaining, 0));
             // Whole nanoseconds, rounded up, so that a timeout set from it is never early.
             return (bytes * 1000000000 + byteRate - 1) / byteRate;
@@ -58,12 +62,14 @@ std::optional<qint64> nanoseconds(QIODevice *device)
     return std::nullopt;
 }
 
-std::optional<qint64> nanoseconds(const QString &path)
+std::optional<qint64> nanoseconds(const QString &path, bool *complete)
 {
+    if (complete)
+        *complete = false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return nanoseconds(&file);
+    return nanoseconds(&file, complete);
 }
 
 } // namespace WavLength

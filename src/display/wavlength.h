@@ -12,7 +12,8 @@ class QIODevice;
 // chunks and a non-zero byte rate.
 namespace WavLength {
 
-std::optional<qint64> nanoseconds(QIODevice *device);
-std::optional<qint64> nanoseconds(const QString &path);
+// *complete, when given, tells whether the file holds all the sample data its header declares.
+std::optional<qint64> nanoseconds(QIODevice *device, bool *complete = nullptr);
+std::optional<qint64> nanoseconds(const QString &path, bool *complete = nullptr);
 
 } // namespace WavLength

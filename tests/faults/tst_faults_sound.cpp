@@ -1,0 +1,187 @@
+#include "clocksource.h"
+#include "frmscoreboard.h"
+#include "mmcontrol.h"
+#include "settingsmodel.h"
+#include "settingsstore.h"
+#include "timekeeper.h"
+
+#include <QApplication>
+#include <QAudioDevice>
+#include <QDir>
+#include <QMediaDevices>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+// The scoreboard's sounds on the real sound device when the sound goes wrong: no sound server,
+// the file deleted after it was opened, a file that is not a WAV. Run once with a sound server
+// (scripts/test starts one with a null sink) and once with none to be found. In every case the
+// bout goes on: each expiry asks for its sound, BuzzerPlaying comes back to false, and the next
+// expiry sounds again.
+class TestFaultsSound : public QObject
+{
+    Q_OBJECT
+
+private:
+    ManualClockSource m_clock;
+    QTemporaryDir m_dir;
+    std::unique_ptr<frmScoreboard> m_board;
+
+    static QString shipped(const QString &name)
+    {
+        return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    }
+
+    TimeKeeper *engine(const char *name) { return m_board->findChild<TimeKeeper *>(name); }
+    MMControl *device() { return m_board->findChild<MMControl *>("mmcBuzzer"); }
+
+    // Runs a two-second jam out with the refresh the timer would give it.
+    void runJamOut()
+    {
+        engine("tkJam")->setTicks(2 * TimeKeeper::TicksPerSecond);
+        m_board->AllKeyCode(settings().StartStopJamClockKey);
+        for (int tick = 0; tick < 41; ++tick) {
+            m_clock.advanceMilliseconds(50);
+            m_board->RefreshTime();
+        }
+        QVERIFY(!engine("tkJam")->isRunning());
+        QVERIFY(m_board->JamEndSignalled());
+    }
+
+    // Lets the sound under way end: its length passes on the replaced clock, and the media
+    // control notices at its next look (at most ClockCheckMilliseconds later).
+    void letSoundEnd()
+    {
+        m_clock.advanceMilliseconds(10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_board->BuzzerPlaying(), 2000);
+    }
+
+    void stopPeriod()
+    {
+        if (engine("tkPeriod")->isRunning())
+            m_board->AllKeyCode(settings().StartStopPeriodClockKey);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QFile::exists(shipped("buzzer.wav")));
+        ClockSource::setCurrent(&m_clock);
+        if (qEnvironmentVariableIsSet("CORVANTA_NO_AUDIO"))
+            QVERIFY2(QMediaDevices::defaultAudioOutput().isNull(), "a sound output was found");
+    }
+
+    void init()
+    {
+        QFile::remove(settingsFileName());
+        LoadSettings();
+    }
+
+    void cleanup() { m_board.reset(); }
+
+    void everyExpirySoundsAndTheBoutGoesOn_data()
+    {
+        QTest::addColumn<QByteArray>("contents"); // empty: a copy of the shipped buzzer
+        QTest::addColumn<bool>("deleteAfterOpen");
+        QTest::newRow("wav") << QByteArray() << false;
+        QTest::newRow("wav deleted after it was opened") << QByteArray() << true;
+        QTest::newRow("text named .wav") << QByteArray("not a sound at all\n") << false;
+        QTest::newRow("RIFF without a format chunk")
+                << QByteArray("RIFF\x24\0\0\0WAVEdata\0\0\0\0", 20) << false;
+        QByteArray gif("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
+        QTest::newRow("picture named .wav") << gif << false;
+        // Cut short: the sound device's decoder waits for the rest of such a file for ever.
+        QTest::newRow("RIFF cut short in its header") << QByteArray("RIFF junk") << false;
+        QFile shippedBuzzer(shipped("buzzer.wav"));
+        QVERIFY(shippedBuzzer.open(QIODevice::ReadOnly));
+        const QByteArray wav = shippedBuzzer.readAll();
+        QTest::newRow("WAV cut short in its format") << wav.left(30) << false;
+        QTest::newRow("WAV cut short in its samples") << wav.left(wav.size() / 3) << false;
+    }
+
+    void everyExpirySoundsAndTheBoutGoesOn()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, deleteAfterOpen);
+        const QString path = m_dir.filePath(QString("buzzer-%1.wav").arg(QTest::currentDataTag()));
+        if (contents.isEmpty()) {
+            QFile::remove(path);
+            QVERIFY(QFile::copy(shipped("buzzer.wav"), path));
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(contents);
+        }
+        settings().BuzzerFile = path;
+        m_board = std::make_unique<frmScoreboard>();
+
+        runJamOut();
+        QCOMPARE(device()->fileName(), path);
+        if (deleteAfterOpen) {
+            // Gone while it plays: the play still ends, and later expiries find no file and
+            // play nothing, without a word, as for any missing sound.
+            QVERIFY(QFile::remove(path));
+        }
+        stopPeriod();
+        letSoundEnd();
+
+        for (int jam = 0; jam < 3; ++jam) {
+            runJamOut();
+            stopPeriod();
+            letSoundEnd();
+        }
+        // The clocks kept time through it all: the period ran for exactly the four jams of
+        // 41 ticks each.
+        QCOMPARE(engine("tkPeriod")->ticks(), 600 * TimeKeeper::TicksPerSecond - 4 * 41 * 500);
+
+        // A sound chosen afterwards replaces the bad one on the device and plays.
+        settings().BuzzerFile = shipped("buzzer.wav");
+        runJamOut();
+        QCOMPARE(device()->fileName(), settings().BuzzerFile);
+        stopPeriod();
+        letSoundEnd();
+    }
+
+    void periodEndSoundFaultsLeaveTheBuzzer()
+    {
+        // A period-end sound that cannot play does not keep the buzzer from the next jam.
+        const QString broken = m_dir.filePath("period.wav");
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("RIFF junk");
+        file.close();
+        settings().PeriodEndSoundFile = broken;
+        m_board = std::make_unique<frmScoreboard>();
+        engine("tkPeriod")->setTicks(TimeKeeper::TicksPerSecond);
+        m_board->AllKeyCode(settings().StartStopPeriodClockKey);
+        for (int tick = 0; tick < 21; ++tick) {
+            m_clock.advanceMilliseconds(50);
+            m_board->RefreshTime();
+        }
+        QVERIFY(m_board->PeriodEndSignalled());
+        letSoundEnd();
+        m_board->AllKeyCode(settings().ResetPeriodClockKey);
+        runJamOut();
+        QCOMPARE(device()->fileName(), settings().BuzzerFile);
+        letSoundEnd();
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // As in the media control's own sound test: scripts/test's sound server, when there is one.
+    if (!qEnvironmentVariableIsSet("PULSE_SERVER")) {
+        const QString socket = QString("/tmp/corvanta-pulse-%1/native").arg(getuid());
+        if (QFile::exists(socket))
+            qputenv("PULSE_SERVER", "unix:" + socket.toLocal8Bit());
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Corvanta");
+    TestFaultsSound test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faults_sound.moc"
