@@ -1,0 +1,180 @@
+#include "messagecatcher.h"
+
+#include "frmoptions.h"
+#include "frmsplash.h"
+#include "settingsmodel.h"
+#include "settingsstore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+
+#include <unistd.h>
+
+// A damaged or unwritable settings store. Every strict key holding something that is not a
+// number of its width ends start-up with a message that names it, and leaves the file as it
+// was; a store that cannot be written at OK of the Options window is reported there, and the new
+// settings hold for the rest of the run.
+class TestFaultsSettings : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QSettings store()
+    {
+        return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Corvanta", "Corvanta");
+    }
+    static QByteArray storeBytes()
+    {
+        QFile file(settingsFileName());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static bool scoreboardOpen()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == "frmScoreboard")
+                return true;
+        }
+        return false;
+    }
+    static void removeStore()
+    {
+        const QFileInfo file(settingsFileName());
+        QDir(file.absoluteFilePath()).removeRecursively();
+        QFile::remove(file.absoluteFilePath());
+        QDir(file.absolutePath()).removeRecursively();
+        QFile::remove(file.absolutePath());
+        QFile::setPermissions(file.absolutePath(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+private slots:
+    void init() { removeStore(); }
+    void cleanup()
+    {
+        removeStore();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            delete w;
+    }
+
+    void corruptStrictKeyEndsStartUp_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        const char *wide[] = {"ColorSettings/TimeColor",    "ColorSettings/LEDBack",
+                              "ColorSettings/ScoreColor",   "ColorSettings/PeriodColor",
+                              "ColorSettings/FormBack",     "ColorSettings/LEDSelected",
+                              "ColorSettings/BorderColor",  "ColorSettings/HomeColor",
+                              "ColorSettings/VisitorColor", "KeySettings/NumLockForce"};
+        const char *narrow[] = {"ColorSettings/LEDSelectedWidth",
+                                "KeySettings/StartStopJamClockKey",
+                                "KeySettings/ResetJamClockKey",
+                                "KeySettings/StartStopPeriodClockKey",
+                                "KeySettings/ResetPeriodClockKey",
+                                "KeySettings/ClockSwitchKey",
+                                "KeySettings/SepTimeKey",
+                                "KeySettings/ClearKey",
+                                "KeySettings/BuzzerKey",
+                                "KeySettings/PeriodEndSoundKey",
+                                "KeySettings/PenaltyIncrementSecKey",
+                                "KeySettings/PenaltyIncrementSec",
+                                "PicSettings/LEDType"};
+        for (const char *key : wide) {
+            QTest::addRow("%s word", key) << key << "crimson";
+            QTest::addRow("%s beyond 32 bits", key) << key << "2147483648";
+        }
+        for (const char *key : narrow) {
+            QTest::addRow("%s word", key) << key << "J";
+            QTest::addRow("%s beyond 16 bits", key) << key << "32768";
+            QTest::addRow("%s empty", key) << key << "";
+        }
+    }
+
+    void corruptStrictKeyEndsStartUp()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        {
+            QSettings s = store();
+            s.setValue("TextSettings/TitleText", "Final");
+            s.setValue(key, text);
+        }
+        const QByteArray before = storeBytes();
+
+        MessageCatcher catcher;
+        frmSplash splash;
+        QVERIFY(!splash.Form_Load("bypass"));
+        QVERIFY(!scoreboardOpen());
+        QCOMPARE(catcher.texts.size(), 1);
+        const QString told = catcher.texts.first();
+        QVERIFY2(told.contains(key), qPrintable(told));
+        QVERIFY2(told.contains('"' + text + '"'), qPrintable(told));
+        QVERIFY2(told.contains(settingsFileName()), qPrintable(told));
+        // Nothing repaired or rewritten: the operator's other settings are all still there.
+        QCOMPARE(storeBytes(), before);
+    }
+
+    void unwritableStoreAtOk_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("a folder where the settings file belongs") << "file is a folder";
+        QTest::newRow("a file where the settings folder belongs") << "folder is a file";
+        QTest::newRow("settings folder read-only") << "read-only folder";
+    }
+
+    void unwritableStoreAtOk()
+    {
+        QFETCH(QString, fault);
+        const QFileInfo file(settingsFileName());
+        if (fault == "file is a folder") {
+            // Root writes through any permission, but not a file over a folder.
+            QVERIFY(QDir().mkpath(file.absoluteFilePath() + "/kept"));
+        } else if (fault == "folder is a file") {
+            QDir().mkpath(QFileInfo(file.absolutePath()).absolutePath());
+            QFile blocker(file.absolutePath());
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else {
+            if (geteuid() == 0)
+                QSKIP("root writes into read-only folders; the other rows stand for this");
+            QVERIFY(QDir().mkpath(file.absolutePath()));
+            QVERIFY(QFile::setPermissions(file.absolutePath(), QFile::ReadOwner | QFile::ExeOwner));
+        }
+
+        // Start-up reads nothing from such a store and goes on with the defaults.
+        MessageCatcher catcher;
+        auto *splash = new frmSplash;
+        QVERIFY(splash->Form_Load(QString()));
+        QVERIFY(catcher.texts.isEmpty());
+        QCOMPARE(settings().TitleText, "Home");
+
+        frmOptions options;
+        options.show();
+        options.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00123456); };
+        options.findChild<QPushButton *>("cmdBackC")->click();
+        options.findChild<QPushButton *>("cmdOk")->click();
+
+        QCOMPARE(catcher.texts.size(), 1);
+        QVERIFY2(catcher.texts.first().contains(settingsFileName()),
+                 qPrintable(catcher.texts.first()));
+        QCOMPARE(options.result(), int(QDialog::Accepted));
+        // Nothing the run can keep is lost: the model holds the choice, so the scoreboard opened
+        // now shows it.
+        QCOMPARE(settings().FormBack, 0x00123456);
+        splash->GoScore();
+        QWidget *board = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == "frmScoreboard")
+                board = w;
+        }
+        QVERIFY(board);
+        QCOMPARE(board->palette().color(QPalette::Window), QColor(0x56, 0x34, 0x12));
+        if (fault == "file is a folder")
+            QVERIFY(QFileInfo(file.absoluteFilePath() + "/kept").isDir());
+    }
+};
+
+QTEST_MAIN(TestFaultsSettings)
+#include "tst_faults_settings.moc"
