@@ -1,0 +1,493 @@
+// A long simulated bout against the real scoreboard window: three hours of refresh ticks on a
+// replaced clock, with a hundred thousand random key presses on whatever has the focus, focus
+// moves and option changes in between. After every event the board must still hold its limits.
+// Built with AddressSanitizer and UndefinedBehaviorSanitizer by the test command.
+//
+// CORVANTA_BOUT_SEED=<number> replays a run; "random" picks a new seed. The seed is printed.
+
+#include "clocksource.h"
+#include "frmscoreboard.h"
+#include "keycodetostr.h"
+#include "mmcontrol.h"
+#include "numberled.h"
+#include "settingsmodel.h"
+#include "settingsstore.h"
+#include "soundbackend.h"
+#include "timekeeper.h"
+#include "virtualkeys.h"
+#include "wavlength.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTimer>
+
+#include <map>
+
+namespace {
+
+constexpr qint64 kTickMs = 50;
+constexpr qint64 kTicks = 3 * 3600 * 1000 / kTickMs;
+constexpr int kKeyPresses = 100000;
+constexpr qint64 kMs = 1000000;
+
+// The sound device: plays for the file's length on the replaced clock, unless told to fail to
+// open, fail to start, or end early, as real devices do.
+class FakeSound final : public SoundBackend
+{
+public:
+    explicit FakeSound(QRandomGenerator *random)
+        : m_random(random)
+    { }
+
+    bool open(const QString &path) override
+    {
+        m_lengthNs = WavLength::nanoseconds(path).value_or(0);
+        lastFile = QFileInfo(path).fileName();
+        return m_random->bounded(100) >= 2;
+    }
+    bool play() override
+    {
+        lastStartNs = ClockSource::current()->nanoseconds();
+        lastLengthNs = m_lengthNs;
+        ++plays;
+        if (m_random->bounded(100) < 2)
+            return false;
+        m_playing = true;
+        // Now and then a device reports the end before the file's length.
+        m_endNs = lastStartNs
+                + (m_random->bounded(100) < 5 ? m_random->bounded(m_lengthNs + 1) : m_lengthNs);
+        return true;
+    }
+    void stop() override { m_playing = false; }
+    void close() override { m_playing = false; }
+
+    // Reports the end of a play whose time has come.
+    void finishDue()
+    {
+        if (m_playing && ClockSource::current()->nanoseconds() >= m_endNs) {
+            m_playing = false;
+            emit finished();
+        }
+    }
+
+    qint64 lastStartNs = 0;
+    qint64 lastLengthNs = 0;
+    int plays = 0;
+    QString lastFile;
+
+private:
+    QRandomGenerator *m_random;
+    qint64 m_lengthNs = 0;
+    qint64 m_endNs = 0;
+    bool m_playing = false;
+};
+
+// A key as Qt delivers it.
+struct QtKey
+{
+    int key;
+    Qt::KeyboardModifiers modifiers;
+};
+
+// Every key a keyboard can send that has a virtual-key code, by that code. F1 and F2 are left
+// out: they open the help and Options windows, which this run does not drive; NumLock too, since
+// its release sets the real keyboard's state.
+std::map<int, QtKey> keyboard()
+{
+    std::map<int, QtKey> keys;
+    auto add = [&keys](int key, Qt::KeyboardModifiers modifiers = {}) {
+        const int code = VirtualKeys::fromQt(key, modifiers);
+        if (code != 0 && code != 112 && code != 113 && code != 144 && !keys.count(code))
+            keys[code] = QtKey {key, modifiers};
+    };
+    for (int key = Qt::Key_0; key <= Qt::Key_9; ++key) {
+        add(key);
+        add(key, Qt::KeypadModifier);
+    }
+    for (int key = Qt::Key_A; key <= Qt::Key_Z; ++key)
+        add(key);
+    for (int key = Qt::Key_F3; key <= Qt::Key_F12; ++key)
+        add(key);
+    for (int key : {Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Period, Qt::Key_Asterisk, Qt::Key_Slash})
+        add(key, Qt::KeypadModifier);
+    for (int key = Qt::Key_Space; key <= Qt::Key_AsciiTilde; ++key)
+        add(key);
+    for (int key = Qt::Key_Escape; key <= Qt::Key_ScrollLock; ++key)
+        add(key);
+    return keys;
+}
+
+const char *const kKeySettings[] = {"StartStopJamClockKey",
+                                    "ResetJamClockKey",
+                                    "StartStopPeriodClockKey",
+                                    "ResetPeriodClockKey",
+                                    "ClockSwitchKey",
+                                    "SepTimeKey",
+                                    "ClearKey",
+                                    "BuzzerKey",
+                                    "PeriodEndSoundKey",
+                                    "PenaltyIncrementSecKey"};
+
+qint16 &keySetting(int index)
+{
+    SettingsModel &s = settings();
+    qint16 *fields[] = {&s.StartStopJamClockKey,
+                        &s.ResetJamClockKey,
+                        &s.StartStopPeriodClockKey,
+                        &s.ResetPeriodClockKey,
+                        &s.ClockSwitchKey,
+                        &s.SepTimeKey,
+                        &s.ClearKey,
+                        &s.BuzzerKey,
+                        &s.PeriodEndSoundKey,
+                        &s.PenaltyIncrementSecKey};
+    return *fields[index];
+}
+
+quint32 seedFromEnvironment()
+{
+    const QByteArray text = qgetenv("CORVANTA_BOUT_SEED");
+    if (text == "random")
+        return QRandomGenerator::system()->generate();
+    bool ok = false;
+    const quint32 seed = text.toUInt(&ok);
+    return ok ? seed : 20240601u;
+}
+
+} // namespace
+
+class TestBout : public QObject
+{
+    Q_OBJECT
+
+private:
+    QRandomGenerator m_random;
+    ManualClockSource m_clock;
+    FakeSound *m_sound = nullptr;
+    frmScoreboard *m_board = nullptr;
+    std::map<int, QtKey> m_keys;
+    QList<QWidget *> m_displays;
+    // A clock that has sounded its expiry does not sound it again before it has shown time left.
+    bool m_jamArmed = true;
+    bool m_periodArmed = true;
+    qint64 m_events = 0;
+    QString m_failure;
+    // The last events, told with the failure.
+    QStringList m_history;
+    QString m_event;
+
+    TimeKeeper *engine(const char *name) { return m_board->findChild<TimeKeeper *>(name); }
+
+    void fail(const QString &what)
+    {
+        if (m_failure.isEmpty())
+            m_failure = QStringLiteral("event %1 at %2 ms: %3")
+                                .arg(m_events)
+                                .arg(m_clock.nanoseconds() / kMs)
+                                .arg(what)
+                    + QStringLiteral("\nlast events:\n") + m_history.join(u'\n');
+    }
+
+    // What the event loop would deliver between events: a Done queued for a play that could not
+    // start. Timers and painting are left out, so that the run does not depend on real time.
+    void deliverQueued() { QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall); }
+
+    void checkNumber(const char *name, int max)
+    {
+        const QString caption = m_board->findChild<NumberLED *>(name)->Caption();
+        bool ok = false;
+        const int shown = caption.toInt(&ok);
+        if (!ok || shown < -1 || shown > max)
+            fail(QStringLiteral("%1 shows \"%2\"").arg(name, caption));
+    }
+
+    void checkBoard()
+    {
+        deliverQueued();
+        checkNumber("nledHomeScore", 999);
+        checkNumber("nledVisitorScore", 999);
+        checkNumber("nledPeriod", 9);
+        const double jamReset = m_board->JamResetValue();
+        const double periodReset = m_board->PeriodResetValue();
+        if (jamReset < 0 || jamReset > 599)
+            fail(QStringLiteral("jam reset value %1").arg(jamReset));
+        if (periodReset < 0 || periodReset > 5999)
+            fail(QStringLiteral("period reset value %1").arg(periodReset));
+        // The flag may outlast the sound by the tick that notices the end.
+        if (m_board->BuzzerPlaying()
+            && m_clock.nanoseconds() - m_sound->lastStartNs > m_sound->lastLengthNs + kTickMs * kMs)
+            fail(QStringLiteral("BuzzerPlaying outlasts its sound"));
+        // Time left re-arms a clock's expiry sound.
+        if (engine("tkJam")->ticks() > 0)
+            m_jamArmed = true;
+        if (engine("tkPeriod")->ticks() > 0)
+            m_periodArmed = true;
+        TimeKeeper *jam = engine("tkJam");
+        TimeKeeper *period = engine("tkPeriod");
+        m_history.append(QStringLiteral("%1: jam %2%3, period %4%5, sounds %6, playing %7")
+                                 .arg(m_event)
+                                 .arg(jam->ticks())
+                                 .arg(jam->isRunning() ? " running" : "")
+                                 .arg(period->ticks())
+                                 .arg(period->isRunning() ? " running" : "")
+                                 .arg(m_sound->plays)
+                                 .arg(m_board->BuzzerPlaying()));
+        if (m_history.size() > 12)
+            m_history.removeFirst();
+        ++m_events;
+    }
+
+    // One refresh tick: time passes, a due sound ends, the timer runs RefreshTime. A sound that
+    // starts here must be an expiry, of a clock that has not sounded its expiry yet.
+    void tick()
+    {
+        m_clock.advanceMilliseconds(kTickMs);
+        m_event = QStringLiteral("time passes");
+        m_sound->finishDue();
+        checkBoard();
+        TimeKeeper *jam = engine("tkJam");
+        TimeKeeper *period = engine("tkPeriod");
+        const bool jamExpires = jam->isRunning() && jam->ticks() <= 0;
+        const bool periodExpires = period->isRunning() && period->ticks() <= 0;
+        const qint64 jamBefore = jam->ticks();
+        const qint64 periodBefore = period->ticks();
+        const bool jamRan = jam->isRunning();
+        const bool periodRan = period->isRunning();
+        const int plays = m_sound->plays;
+        m_event = QStringLiteral("tick");
+        m_board->RefreshTime();
+        if (m_sound->plays > plays + 1)
+            fail(QStringLiteral("%1 sounds in one tick").arg(m_sound->plays - plays));
+        else if (m_sound->plays > plays) {
+            // Only an expiry sounds from a tick: the clock found at zero, running.
+            if (jamExpires && m_jamArmed)
+                m_jamArmed = false;
+            else if (periodExpires && m_periodArmed)
+                m_periodArmed = false;
+            else
+                fail(QStringLiteral("%1 with no expiry due (jam %2 ticks%3, period %4 ticks%5)")
+                             .arg(m_sound->lastFile)
+                             .arg(jamBefore)
+                             .arg(jamRan ? ", running" : "")
+                             .arg(periodBefore)
+                             .arg(periodRan ? ", running" : ""));
+        }
+        checkBoard();
+    }
+
+    QtKey anyKey()
+    {
+        auto it = m_keys.begin();
+        std::advance(it, m_random.bounded(int(m_keys.size())));
+        return it->second;
+    }
+
+    QtKey keyFor(int code)
+    {
+        const auto found = m_keys.find(code);
+        return found == m_keys.end() ? anyKey() : found->second;
+    }
+
+    // A key press and release, chosen across commands, digits, signs, Enter, Space, the clear key,
+    // focus keys and everything else.
+    QtKey randomKey()
+    {
+        const int kind = m_random.bounded(100);
+        if (kind < 30)
+            return keyFor(keySetting(m_random.bounded(10)));
+        if (kind < 55) {
+            const int digit = m_random.bounded(10);
+            return m_random.bounded(2) ? QtKey {Qt::Key_0 + digit, {}}
+                                       : QtKey {Qt::Key_0 + digit, Qt::KeypadModifier};
+        }
+        switch (kind) {
+        case 55:
+        case 56:
+            return QtKey {Qt::Key_Equal, {}};
+        case 57:
+        case 58:
+            return QtKey {Qt::Key_Plus, Qt::KeypadModifier};
+        case 59:
+        case 60:
+            return QtKey {Qt::Key_Minus, {}};
+        case 61:
+        case 62:
+            return QtKey {Qt::Key_Minus, Qt::KeypadModifier};
+        case 63:
+        case 64:
+        case 65:
+            return QtKey {Qt::Key_Period, kind == 65 ? Qt::KeypadModifier : Qt::NoModifier};
+        case 66:
+        case 67:
+        case 68:
+        case 69:
+            return QtKey {Qt::Key_Return, {}};
+        case 70:
+        case 71:
+            return QtKey {Qt::Key_Enter, Qt::KeypadModifier};
+        case 72:
+        case 73:
+        case 74:
+            return QtKey {Qt::Key_Space, {}};
+        case 75:
+        case 76:
+        case 77:
+        case 78:
+            return keyFor(settings().ClearKey);
+        case 79:
+            return QtKey {Qt::Key_Tab, {}};
+        case 80:
+            return QtKey {Qt::Key_Backtab, Qt::ShiftModifier};
+        default:
+            return anyKey();
+        }
+    }
+
+    void pressKey(QtKey key)
+    {
+        QWidget *target = QApplication::focusWidget();
+        if (!target)
+            target = m_board;
+        m_event = QStringLiteral("key %1 on %2")
+                          .arg(VirtualKeys::fromQt(key.key, key.modifiers))
+                          .arg(target->objectName());
+        QKeyEvent press(QEvent::KeyPress, key.key, key.modifiers);
+        QApplication::sendEvent(target, &press);
+        checkBoard();
+        target = QApplication::focusWidget() ? QApplication::focusWidget() : m_board;
+        m_event = QStringLiteral("release");
+        QKeyEvent release(QEvent::KeyRelease, key.key, key.modifiers);
+        QApplication::sendEvent(target, &release);
+        checkBoard();
+    }
+
+    // Selects a display, or none (the window itself), as a mouse click would.
+    void moveFocus()
+    {
+        const int which = m_random.bounded(int(m_displays.size()) + 1);
+        m_event = QStringLiteral("focus moves");
+        if (which == m_displays.size())
+            m_board->setFocus(Qt::MouseFocusReason);
+        else
+            m_displays[which]->setFocus(Qt::MouseFocusReason);
+        checkBoard();
+    }
+
+    // What an OK of the Options window could change, then what the window does when it closes.
+    void changeOptions()
+    {
+        SettingsModel &s = settings();
+        switch (m_random.bounded(5)) {
+        case 0:
+        case 1: {
+            // Any key the store can hold; two commands may share one, as a hand-edited store
+            // allows.
+            const int code = std::next(m_keys.begin(), m_random.bounded(int(m_keys.size())))->first;
+            keySetting(m_random.bounded(10)) = qint16(code);
+            break;
+        }
+        case 2:
+            s.JoinJamPenalty = qint16(m_random.bounded(3));
+            break;
+        case 3:
+            s.SuppressPeriodSound = qint16(m_random.bounded(3));
+            break;
+        default:
+            s.PenaltyIncrementSec
+                    = qint16(std::array {1, 30, 60, 90, 599, 600}[m_random.bounded(6)]);
+            break;
+        }
+        const int plays = m_sound->plays;
+        m_event = QStringLiteral("options changed");
+        m_board->UpdateLabels();
+        m_board->UpdateFormColors();
+        m_board->RefreshTime();
+        if (m_sound->plays > plays + 1)
+            fail(QStringLiteral("options changed: %1 sounds").arg(m_sound->plays - plays));
+        checkBoard();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const quint32 seed = seedFromEnvironment();
+        qInfo("bout seed %u (CORVANTA_BOUT_SEED=%u replays this run)", seed, seed);
+        m_random.seed(seed);
+        ClockSource::setCurrent(&m_clock);
+        MMControl::setBackendFactory([this] {
+            auto backend = std::make_unique<FakeSound>(&m_random);
+            m_sound = backend.get();
+            return std::unique_ptr<SoundBackend>(std::move(backend));
+        });
+        QFile::remove(settingsFileName());
+        LoadSettings();
+        m_keys = keyboard();
+        QVERIFY(m_keys.size() > 80);
+    }
+
+    void cleanupTestCase()
+    {
+        MMControl::setBackendFactory({});
+        ClockSource::setCurrent(nullptr);
+    }
+
+    void threeHoursOfRandomPlay()
+    {
+        frmScoreboard board;
+        m_board = &board;
+        // The test ticks in place of the window's timer, on the replaced clock.
+        board.findChild<QTimer *>("tmrClock1")->stop();
+        board.setTimeOfDaySource(
+                [this] {
+                    return QTime(0, 0).addMSecs(int(m_clock.nanoseconds() / kMs % 86400000));
+                },
+                QLocale::c());
+        for (const char *name :
+             {"nledHomeScore", "tledPeriod", "nledVisitorScore", "nledPeriod", "tledJam",
+              "tledHomePenalty1", "tledHomePenalty2", "tledVisitorPenalty1", "tledVisitorPenalty2"})
+            m_displays.append(board.findChild<QWidget *>(name));
+        board.show();
+        board.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&board));
+        QVERIFY(m_sound);
+
+        qint64 ticksLeft = kTicks;
+        qint64 keysLeft = kKeyPresses;
+        int focusMoves = 0;
+        int optionChanges = 0;
+        qint64 steps = 0;
+        while ((ticksLeft > 0 || keysLeft > 0) && m_failure.isEmpty()) {
+            if (m_random.bounded(ticksLeft + keysLeft) < quint64(keysLeft)) {
+                if (m_random.bounded(20) == 0) {
+                    moveFocus();
+                    ++focusMoves;
+                }
+                if (m_random.bounded(1000) == 0) {
+                    changeOptions();
+                    ++optionChanges;
+                }
+                pressKey(randomKey());
+                --keysLeft;
+            } else {
+                tick();
+                --ticksLeft;
+            }
+            // Now and then the board is painted as it stands.
+            if (++steps % 20000 == 0)
+                board.repaint();
+        }
+        qInfo("%lld events: %lld ticks, %lld key presses, %d focus moves, %d option changes, "
+              "%d sounds started",
+              m_events, kTicks - ticksLeft, kKeyPresses - keysLeft, focusMoves, optionChanges,
+              m_sound->plays);
+        QVERIFY2(m_failure.isEmpty(), qPrintable(m_failure));
+        m_board = nullptr;
+    }
+};
+
+QTEST_MAIN(TestBout)
+#include "tst_bout.moc"
