@@ -1,0 +1,240 @@
+// The running board's cost: one refresh tick with everything running, a full repaint at two
+// window sizes in both digit styles, and a jam key press until the jam display is repainted. The
+// board is shown on the platform given (offscreen by scripts/bench), which paints into a real
+// backing store; time is replaced so that every tick changes what the displays show.
+
+#include "benchstats.h"
+
+#include "clocksource.h"
+#include "frmscoreboard.h"
+#include "mmcontrol.h"
+#include "settingsmodel.h"
+#include "settingsstore.h"
+#include "soundbackend.h"
+#include "timekeeper.h"
+#include "timeled.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+using BenchStats::report;
+
+namespace {
+
+constexpr qint64 kTicksPerSecond = TimeKeeper::TicksPerSecond;
+constexpr int kResetJamKey = 82; // R
+
+// No sound device: every play ends at once.
+class SilentSound final : public SoundBackend
+{
+public:
+    bool open(const QString &) override { return false; }
+    bool play() override { return false; }
+    void stop() override { }
+    void close() override { }
+};
+
+// Counts the paint events each widget receives.
+class PaintCounter final : public QObject
+{
+public:
+    int count(const QObject *widget) const { return m_counts.value(widget); }
+    int total() const
+    {
+        int sum = 0;
+        for (int n : m_counts)
+            sum += n;
+        return sum;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++m_counts[watched];
+        return false;
+    }
+
+private:
+    QHash<const QObject *, int> m_counts;
+};
+
+double milliseconds(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Paints what the last change made dirty, now, as the event loop would on its next turn.
+void paintPending(QWidget *window)
+{
+    QCoreApplication::sendPostedEvents(window, QEvent::UpdateRequest);
+    QCoreApplication::sendPostedEvents();
+}
+
+void setAllRunning(frmScoreboard &board)
+{
+    // Nine minutes: nothing runs out during the 500 s measured, every display can show the time
+    // (the jam and penalty displays have one minute digit), and it changes once a second (the
+    // period's tenths in its last minute). The penalty displays are shown, so that they are
+    // written and painted like the clocks.
+    for (TimeKeeper *engine : board.findChildren<TimeKeeper *>()) {
+        engine->setTicks(9 * 60 * kTicksPerSecond);
+        engine->setRunning(true);
+    }
+    for (const char *name :
+         {"tledHomePenalty1", "tledHomePenalty2", "tledVisitorPenalty1", "tledVisitorPenalty2"})
+        board.findChild<TimeLED *>(name)->setValue(0);
+}
+
+void refreshTick(frmScoreboard &board, ManualClockSource &clock, int ticks)
+{
+    board.resize(1920, 1080);
+    setAllRunning(board);
+    board.RefreshTime();
+    paintPending(&board);
+
+    PaintCounter paints;
+    for (QWidget *widget : board.findChildren<QWidget *>())
+        widget->installEventFilter(&paints);
+
+    // Ticks come from here, not from the running timer.
+    board.findChild<QTimer *>("tmrClock1")->stop();
+    QList<double> samples, painting;
+    samples.reserve(ticks);
+    for (int i = 0; i < ticks; ++i) {
+        clock.advanceMilliseconds(50);
+        QElapsedTimer timer;
+        timer.start();
+        const int before = paints.total();
+        board.RefreshTime();
+        paintPending(&board);
+        samples.append(milliseconds(timer));
+        if (paints.total() != before)
+            painting.append(samples.last());
+    }
+    report("refresh tick median", BenchStats::median(samples), "ms", "<= 0.2 ms");
+    report("refresh tick p99", BenchStats::percentile(samples, 0.99), "ms");
+    report("refresh tick that repaints (once a second), median", BenchStats::median(painting),
+           "ms");
+    report("refresh tick widgets painted per tick", double(paints.total()) / ticks, "widgets");
+    for (TimeKeeper *engine : board.findChildren<TimeKeeper *>())
+        engine->setRunning(false);
+}
+
+void fullRepaint(frmScoreboard &board, QSize size, int ledType, int repeats)
+{
+    settings().LEDType = qint16(ledType);
+    board.resize(size);
+    board.UpdateLabels();
+    if (board.size() != size)
+        std::fprintf(stderr, "bench_board: the window is %dx%d, not %dx%d\n", board.width(),
+                     board.height(), size.width(), size.height());
+
+    // The first repaint after a resize or a change of style builds the digit caches.
+    QElapsedTimer first;
+    first.start();
+    board.repaint();
+    const double cold = milliseconds(first);
+
+    QList<double> samples;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        board.repaint();
+        samples.append(milliseconds(timer));
+    }
+    const QString name = QStringLiteral("full repaint %1x%2 %3")
+                                 .arg(size.width())
+                                 .arg(size.height())
+                                 .arg(ledType == 0 ? "lines" : "dots");
+    report(name + " median", BenchStats::median(samples), "ms",
+           size.width() >= 3840 ? "<= 4 ms" : QString());
+    report(name + " after resize", cold, "ms");
+}
+
+void keyToPixels(frmScoreboard &board, ManualClockSource &clock, int presses)
+{
+    settings().LEDType = 0;
+    board.resize(1920, 1080);
+    board.UpdateLabels();
+    paintPending(&board);
+    auto *jam = board.findChild<TimeLED *>("tledJam");
+    PaintCounter paints;
+    jam->installEventFilter(&paints);
+    // Delivered where the window would deliver them: to the selected display, or to the board
+    // when none has the focus (the offscreen window is never made active).
+    QWidget *target = board.focusWidget() ? board.focusWidget() : &board;
+    auto keyDown = [target] {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_J, Qt::NoModifier, QStringLiteral("j"));
+        QCoreApplication::sendEvent(target, &down);
+    };
+    auto keyUp = [target] {
+        QKeyEvent up(QEvent::KeyRelease, Qt::Key_J, Qt::NoModifier, QStringLiteral("j"));
+        QCoreApplication::sendEvent(target, &up);
+    };
+
+    board.findChild<QTimer *>("tmrClock1")->start();
+    QList<double> samples;
+    int missed = 0;
+    for (int i = 0; i < presses; ++i) {
+        // The jam key starts the jam; a second later (not yet refreshed) it stops it, and the
+        // display shows the time it stopped at once it is repainted.
+        keyDown();
+        keyUp();
+        paintPending(&board);
+        clock.advanceMilliseconds(1000);
+        const int before = paints.count(jam);
+        QElapsedTimer timer;
+        timer.start();
+        keyDown();
+        paintPending(&board);
+        // The jam command itself writes no display; the next refresh tick does.
+        while (paints.count(jam) == before && timer.elapsed() < 200)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        samples.append(milliseconds(timer));
+        keyUp();
+        if (paints.count(jam) == before)
+            ++missed;
+        if (board.findChild<TimeKeeper *>("tkJam")->ticks() < 10 * kTicksPerSecond)
+            board.AllKeyCode(kResetJamKey); // before the jam runs out
+    }
+    if (missed)
+        std::fprintf(stderr, "bench_board: %d of %d jam presses painted no jam display\n", missed,
+                     presses);
+    report("key to pixels (jam key) median", BenchStats::median(samples), "ms", "<= 2 ms");
+    report("key to pixels (jam key) max", BenchStats::percentile(samples, 1.0), "ms");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvanta"));
+    const bool quick = QApplication::arguments().contains(QStringLiteral("--quick"));
+
+    ManualClockSource clock;
+    ClockSource::setCurrent(&clock);
+    MMControl::setBackendFactory([] { return std::make_unique<SilentSound>(); });
+    LoadSettings();
+
+    frmScoreboard board;
+    board.show();
+    board.activateWindow();
+    QCoreApplication::processEvents();
+
+    refreshTick(board, clock, 10000);
+    for (const QSize size : {QSize(1920, 1080), QSize(3840, 2160)}) {
+        for (int ledType : {0, 1})
+            fullRepaint(board, size, ledType, quick ? 20 : 100);
+    }
+    keyToPixels(board, clock, quick ? 50 : 200);
+
+    ClockSource::setCurrent(nullptr);
+    return 0;
+}
