@@ -56,8 +56,12 @@ void frmScoreboard::toggleJam()
             Buzzer(s.BuzzerFile);
         }
     } else if (!m_tkPeriod->isRunning()) {
-        // Starting a jam starts a stopped period clock first.
-        AllKeyCode(s.StartStopPeriodClockKey);
+        // Starting a jam starts a stopped period clock first. A store edited by hand can give
+        // both commands one key; the jam's row wins, so the key would lead straight back here.
+        if (s.StartStopPeriodClockKey == s.StartStopJamClockKey)
+            togglePeriod();
+        else
+            AllKeyCode(s.StartStopPeriodClockKey);
     }
     m_tkJam->setRunning(!m_tkJam->isRunning());
     if (s.JoinJamPenalty == 1)

@@ -181,6 +181,18 @@ private slots:
         QVERIFY(penaltiesRunning(join != 1));
     }
 
+    void jamAndPeriodOnOneKey()
+    {
+        // Only a hand-edited store does this; the jam command wins and still starts the period.
+        settings().StartStopPeriodClockKey = settings().StartStopJamClockKey;
+        press(kJ);
+        QVERIFY(running("tkJam"));
+        QVERIFY(running("tkPeriod"));
+        press(kJ);
+        QVERIFY(!running("tkJam"));
+        QVERIFY(running("tkPeriod"));
+    }
+
     void periodKeyDuringJamStopsEverything()
     {
         press(kJ);
