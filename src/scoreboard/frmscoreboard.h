@@ -90,7 +90,6 @@ private:
     bool m_jamEndSignalled = false;
     bool m_periodEndSignalled = false;
     bool m_shownOnce = false;
-    bool m_stoppingPeriod = false;
     qint64 m_jamResetTicks = 0;
     qint64 m_periodResetTicks = 0;
 

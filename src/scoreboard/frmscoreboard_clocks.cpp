@@ -57,17 +57,8 @@ void frmScoreboard::RefreshTime()
             }
         } else {
             // Stopped exactly as the operator's period key would; that also stops a running
-            // jam, with its own sound, before the end of the period is sounded. A store edited
-            // by hand can give the period key's code to an earlier command (a reset, which
-            // refreshes again): the guard keeps that from recursing without end, and the engine
-            // is stopped here if the key did not stop it.
-            if (!m_stoppingPeriod) {
-                m_stoppingPeriod = true;
-                AllKeyCode(s.StartStopPeriodClockKey);
-                m_stoppingPeriod = false;
-            }
-            if (m_tkPeriod->isRunning())
-                m_tkPeriod->setRunning(false);
+            // jam, with its own sound, before the end of the period is sounded.
+            togglePeriod();
             if (!m_periodEndSignalled) {
                 m_periodEndSignalled = true;
                 Buzzer(s.PeriodEndSoundFile);

@@ -21,6 +21,9 @@ constexpr int kNumLock = 144;
 
 } // namespace
 
+// A command that implies another (a jam start starts the period clock, a period stop stops the
+// jam, a reset stops its clock) runs that command itself rather than through its key: a store
+// edited by hand may give two commands one key, and the key would then lead back into the first.
 void frmScoreboard::AllKeyCode(int keyCode)
 {
     const SettingsModel &s = settings();
@@ -56,12 +59,8 @@ void frmScoreboard::toggleJam()
             Buzzer(s.BuzzerFile);
         }
     } else if (!m_tkPeriod->isRunning()) {
-        // Starting a jam starts a stopped period clock first. A store edited by hand can give
-        // both commands one key; the jam's row wins, so the key would lead straight back here.
-        if (s.StartStopPeriodClockKey == s.StartStopJamClockKey)
-            togglePeriod();
-        else
-            AllKeyCode(s.StartStopPeriodClockKey);
+        // Starting a jam starts a stopped period clock first.
+        togglePeriod();
     }
     m_tkJam->setRunning(!m_tkJam->isRunning());
     if (s.JoinJamPenalty == 1)
@@ -74,7 +73,7 @@ void frmScoreboard::togglePeriod()
     m_tkPeriod->setRunning(!m_tkPeriod->isRunning());
     // Stopping the period clock stops a running jam, with the jam's sound.
     if (!m_tkPeriod->isRunning() && m_tkJam->isRunning())
-        AllKeyCode(s.StartStopJamClockKey);
+        toggleJam();
     if (s.JoinJamPenalty != 1)
         setPenaltiesRunning(m_tkPeriod->isRunning());
     RefreshTime();
@@ -83,18 +82,17 @@ void frmScoreboard::togglePeriod()
 void frmScoreboard::resetJam()
 {
     if (m_tkJam->isRunning())
-        AllKeyCode(settings().StartStopJamClockKey);
+        toggleJam();
     m_tkJam->setTicks(m_jamResetTicks);
     RefreshTime();
 }
 
 void frmScoreboard::resetPeriod()
 {
-    const SettingsModel &s = settings();
     if (m_tkPeriod->isRunning())
-        AllKeyCode(s.StartStopPeriodClockKey);
+        togglePeriod();
     m_tkPeriod->setTicks(m_periodResetTicks);
-    AllKeyCode(s.ResetJamClockKey);
+    resetJam();
     RefreshTime();
 }
 
