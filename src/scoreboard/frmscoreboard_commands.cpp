@@ -37,7 +37,7 @@ void frmScoreboard::AllKeyCode(int keyCode)
     else if (keyCode == s.ResetPeriodClockKey)
         resetPeriod();
     else if (keyCode == s.ClockSwitchKey)
-        m_clockTime = !m_clockTime; // shown by the next tick
+        m_clockTime = !m_clockTime;
     else if (keyCode == s.BuzzerKey)
         Buzzer(s.BuzzerFile);
     else if (keyCode == s.PeriodEndSoundKey)
@@ -153,8 +153,11 @@ int frmScoreboard::KeyCodeToAsci(int keyCode) const
 void frmScoreboard::keyPressEvent(QKeyEvent *event)
 {
     // Reached only when no display has the focus: a focused display handles its own keys.
-    if (const int keyCode = VirtualKeys::fromEvent(event))
+    if (const int keyCode = VirtualKeys::fromEvent(event)) {
         AllKeyCode(keyCode);
+        // What the key did shows at once rather than at the next tick.
+        RefreshTime();
+    }
     event->accept();
 }
 

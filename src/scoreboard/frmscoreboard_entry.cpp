@@ -72,6 +72,11 @@ void frmScoreboard::connectDisplays()
         connect(penalty.display, &TimeLED::KeyDown, this,
                 [this, penalty](int &keyCode, int) { penaltyDisplay_KeyDown(penalty, keyCode); });
     }
+
+    // Connected last, so that it runs after each display's own handling: what a key did shows at
+    // once rather than at the next tick.
+    for (SegmentDisplay *display : displays)
+        connect(display, &SegmentDisplay::KeyDown, this, &frmScoreboard::RefreshTime);
 }
 
 void frmScoreboard::numberDisplay_KeyDown(NumberLED *display, int keyCode, qint16 max)
