@@ -17,6 +17,7 @@ void Label::setCaption(const QString &caption)
         return;
     m_caption = caption;
     setAccessibleName(caption);
+    m_drawing.invalidate();
     update();
 }
 
@@ -25,6 +26,7 @@ void Label::setForeColor(int color)
     if (color == m_foreColor)
         return;
     m_foreColor = color;
+    m_drawing.invalidate();
     update();
 }
 
@@ -33,6 +35,7 @@ void Label::setFontSize(double points)
     if (points == m_fontSize)
         return;
     m_fontSize = points;
+    m_drawing.invalidate();
     update();
 }
 
@@ -40,14 +43,15 @@ void Label::paintEvent(QPaintEvent *)
 {
     if (m_caption.isEmpty() || m_fontSize <= 0)
         return;
-    QFont font(QStringLiteral("Arial"));
-    font.setBold(true);
-    // Points are taken at the board's 96 dots per inch whatever the screen reports, so that the
-    // text keeps its designed proportion to the twip geometry.
-    font.setPixelSize(qMax(1, qRound(m_fontSize * 96.0 / 72.0)));
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setFont(font);
-    painter.setPen(PlatformColor::toQColor(m_foreColor));
-    painter.drawText(rect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+    m_drawing.paint(this, [this](QPainter &painter) {
+        QFont font(QStringLiteral("Arial"));
+        font.setBold(true);
+        // Points are taken at the board's 96 dots per inch whatever the screen reports, so that
+        // the text keeps its designed proportion to the twip geometry.
+        font.setPixelSize(qMax(1, qRound(m_fontSize * 96.0 / 72.0)));
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setFont(font);
+        painter.setPen(PlatformColor::toQColor(m_foreColor));
+        painter.drawText(rect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+    });
 }

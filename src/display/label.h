@@ -1,6 +1,7 @@
 #pragma once
 
 #include "boardwidget.h"
+#include "cacheddrawing.h"
 
 // A caption on the board: one line of bold Arial, centred, on a transparent background.
 class Label final : public BoardWidget
@@ -30,4 +31,5 @@ private:
     QString m_caption;
     int m_foreColor = 0x00FFFFFF;
     double m_fontSize = 8.25;
+    CachedDrawing m_drawing;
 };
