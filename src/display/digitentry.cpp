@@ -34,18 +34,15 @@ EntryBuffer &bufferFor(EntryBuffer &buffer, const QObject *display)
 
 // The leading number of text: an optional sign, then digits up to the first other character.
 // No digits read as 0; long digit runs saturate rather than overflow.
-qint64 leadingNumber(QStringView text, bool *hasDigits = nullptr)
+qint64 leadingNumber(QStringView text)
 {
     qsizetype i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
         negative = text[i++] == u'-';
     qint64 value = 0;
-    const qsizetype digitsStart = i;
     for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i)
         value = std::min(kSaturation, value * 10 + (text[i].unicode() - '0'));
-    if (hasDigits)
-        *hasDigits = i > digitsStart;
     return negative ? -value : value;
 }
 
