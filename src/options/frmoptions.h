@@ -77,6 +77,23 @@ protected:
     void done(int result) override;
 
 private:
+    // Indexes of the ten commands in m_keys, in the order the working copy declares them.
+    enum Command {
+        StartStopJamClock,
+        ResetJamClock,
+        StartStopPeriodClock,
+        ResetPeriodClock,
+        ClockSwitch,
+        SepTime,
+        Clear,
+        BuzzerKey,
+        PeriodEndSoundKey,
+        PenaltyIncrementKey
+    };
+
+    // Indexes of the nine swatches, in the order the colour settings pair with them.
+    enum Swatch { TimeC, LEDB, LedSelected, ScoreC, PeriodC, BackC, BorderC, HomeC, VisitorC };
+
     // One of the ten assignable commands: its button, the label naming its key, the working
     // copy's variable and the phrase that completes the capture dialog's prompt.
     struct KeyCommand

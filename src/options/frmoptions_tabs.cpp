@@ -1,0 +1,380 @@
+// The five tabs of the Options window: their widgets, laid out with Qt layouts.
+
+#include "frmoptions.h"
+
+#include "colorswatch.h"
+#include "facetra.h"
+#include "image.h"
+#include "picturebox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kTitleLength = 25;
+constexpr int kTeamNameLength = 20;
+constexpr int kPreviewPixels = 100;
+
+QGroupBox *newFrame(const char *name, const QString &caption, QWidget *parent)
+{
+    auto *frame = new QGroupBox(caption, parent);
+    frame->setObjectName(QLatin1String(name));
+    return frame;
+}
+
+QLabel *newLabel(const char *name, const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+// Bordered, centred value label on a white ground, as the width and increment values show.
+QLabel *newValueLabel(const char *name, QWidget *parent)
+{
+    QLabel *label = newLabel(name, QString(), parent);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(palette);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 8);
+    return label;
+}
+
+// A vertical scroll bar whose up arrow raises the value, one unit per arrow or page click.
+QScrollBar *newUpwardScrollBar(const char *name, int maximum, QWidget *parent)
+{
+    auto *bar = new QScrollBar(Qt::Vertical, parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setRange(0, maximum);
+    bar->setSingleStep(1);
+    bar->setPageStep(1);
+    bar->setInvertedAppearance(true);
+    bar->setInvertedControls(false);
+    bar->setFixedHeight(44);
+    return bar;
+}
+
+} // namespace
+
+QPushButton *frmOptions::newButton(const char *name, const QString &caption,
+                                   void (frmOptions::*handler)())
+{
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    // Only "&Ok" answers Enter, wherever the focus is.
+    button->setAutoDefault(false);
+    if (handler)
+        connect(button, &QPushButton::clicked, this, handler);
+    return button;
+}
+
+QLabel *frmOptions::newKeyLabel(const char *name)
+{
+    QLabel *label = newLabel(name, QString(), this);
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setAlignment(Qt::AlignCenter);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("Pause/Break"))
+                           + 16);
+    return label;
+}
+
+void frmOptions::buildKeyControls(QWidget *tab)
+{
+    static constexpr struct
+    {
+        const char *button;
+        const char *caption;
+        const char *label;
+    } rows[] = {
+            {"cmdStartStopJamClock", "Start / Stop Jam Clock", "lblStartStopJamClock"},
+            {"cmdResetJamClock", "Reset Jam Clock", "lblResetJamClock"},
+            {"cmdStartStopPeriodClock", "Start / Stop Period Clock", "lblStartStopPeriodClock"},
+            {"cmdResetPeriodClock", "Reset Period Clock", "lblResetPeriodClock"},
+            {"cmdClockSwitch", "Period / Clock Switch", "lblClockSwitch"},
+            {"cmdSepTime", "Start / Stop Penalty Clock", "lblSepTime"},
+            {"cmdClearKey", "# Clear Key", "lblClear"},
+    };
+    auto *grid = new QGridLayout;
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        KeyCommand &command = m_keys[i];
+        command.button = newButton(rows[i].button, QLatin1String(rows[i].caption), nullptr);
+        command.label = newKeyLabel(rows[i].label);
+        connect(command.button, &QPushButton::clicked, this,
+                [this, i] { chooseKeyFor(m_keys[i]); });
+        grid->addWidget(command.button, i, 0);
+        grid->addWidget(command.label, i, 1);
+    }
+
+    QPushButton *resetKeys = newButton("cmdResetKeys", QStringLiteral("Reset Keys"),
+                                       &frmOptions::cmdResetKeys_Click);
+
+    QGroupBox *numLock = newFrame("fraNumLock", QStringLiteral("Numlock Options:"), tab);
+    m_optNormal = new QRadioButton(QStringLiteral("Normal Mode"), numLock);
+    m_optNormal->setObjectName(QStringLiteral("optNormal"));
+    m_optKeepOn = new QRadioButton(QStringLiteral("Keep Numlock On"), numLock);
+    m_optKeepOn->setObjectName(QStringLiteral("optKeepOn"));
+    m_optKeepOff = new QRadioButton(QStringLiteral("Keep Numlock Off"), numLock);
+    m_optKeepOff->setObjectName(QStringLiteral("optKeepOff"));
+    auto *numLockLayout = new QVBoxLayout(numLock);
+    numLockLayout->addWidget(m_optNormal);
+    numLockLayout->addWidget(m_optKeepOn);
+    numLockLayout->addWidget(m_optKeepOff);
+
+    auto *side = new QVBoxLayout;
+    side->addWidget(numLock);
+    side->addStretch();
+    side->addWidget(resetKeys);
+
+    m_chkJoinJamPenalty
+            = new QCheckBox(QStringLiteral("Start/Stop penalty clocks with jam clock."));
+    m_chkJoinJamPenalty->setObjectName(QStringLiteral("chkJoinJamPenalty"));
+
+    auto *top = new QHBoxLayout;
+    top->addLayout(grid);
+    top->addSpacing(12);
+    top->addLayout(side);
+    auto *layout = new QVBoxLayout(tab);
+    layout->addLayout(top);
+    layout->addWidget(m_chkJoinJamPenalty);
+    layout->addStretch();
+}
+
+void frmOptions::buildColorControls(QWidget *tab)
+{
+    static constexpr struct
+    {
+        const char *frame;
+        const char *caption;
+        const char *button;
+        const char *swatch;
+    } rows[] = {
+            {"fraTimeFore", "Time Color:", "cmdTimeC", "picTimeC"},
+            {"fraLedBack", "LED Background:", "cmdLEDB", "picLEDB"},
+            {"fraLedSelected", "LED Selected", "cmdLedSelected", "picLedSelected"},
+            {"frmScoreColor", "Score Color:", "cmdScoreC", "picScoreC"},
+            {"frmPeriodColor", "Period Color:", "cmdPeriodC", "picPeriodC"},
+            {"frmBackColor", "Back Color:", "cmdBackC", "picBackC"},
+            {"frmBorderColor", "Border Color:", "cmdBorderC", "picBorderC"},
+            {"frmHomeColor", "Home Color:", "cmdHomeC", "picHomeC"},
+            {"frmVisitorColor", "Visitor Color:", "cmdVisitorC", "picVisitorC"},
+    };
+    auto *grid = new QGridLayout;
+    for (int i = 0; i < int(std::size(rows)); ++i) {
+        QGroupBox *frame = newFrame(rows[i].frame, QLatin1String(rows[i].caption), tab);
+        auto *swatch = new ColorSwatch(frame);
+        swatch->setObjectName(QLatin1String(rows[i].swatch));
+        m_swatches[i] = swatch;
+        QPushButton *change = newButton(rows[i].button, QStringLiteral("Change"), nullptr);
+        connect(change, &QPushButton::clicked, this, [this, swatch] { changeColor(swatch); });
+
+        auto *inner = new QGridLayout(frame);
+        inner->addWidget(swatch, 0, 0);
+        inner->addWidget(change, 1, 0);
+        if (i == LedSelected) {
+            m_scrLEDSelectedWidth = newUpwardScrollBar("scrLEDSelectedWidth", 5, frame);
+            m_lblLEDSelectedWidthValue = newValueLabel("lblLEDSelectedWidthValue", frame);
+            connect(m_scrLEDSelectedWidth, &QScrollBar::valueChanged, this,
+                    &frmOptions::scrLEDSelectedWidth_Change);
+            inner->addWidget(newLabel("lblLEDSelectedWidth", QStringLiteral("Width:"), frame), 0,
+                             1);
+            inner->addWidget(m_lblLEDSelectedWidthValue, 1, 1);
+            inner->addWidget(m_scrLEDSelectedWidth, 0, 2, 2, 1);
+        }
+        grid->addWidget(frame, i / 3, i % 3);
+    }
+
+    QPushButton *reset = newButton("cmdResetColors", QStringLiteral("Reset Colors"),
+                                   &frmOptions::cmdResetColors_Click);
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch();
+    bottom->addWidget(reset);
+    auto *layout = new QVBoxLayout(tab);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addLayout(bottom);
+}
+
+void frmOptions::buildTextControls(QWidget *tab)
+{
+    QFont large = font();
+    large.setPointSize(16);
+    const auto addText
+            = [&](const char *frameName, const QString &caption, const char *name, int maxLength) {
+                  QGroupBox *frame = newFrame(frameName, caption, tab);
+                  auto *text = new QLineEdit(frame);
+                  text->setObjectName(QLatin1String(name));
+                  text->setFont(large);
+                  text->setAlignment(Qt::AlignCenter);
+                  text->setMaxLength(maxLength);
+                  auto *inner = new QVBoxLayout(frame);
+                  inner->addWidget(text);
+                  tab->layout()->addWidget(frame);
+                  return text;
+              };
+    auto *layout = new QVBoxLayout(tab);
+    m_txtTitleText
+            = addText("fraTitleText", QStringLiteral("Board Name:"), "txtTitleText", kTitleLength);
+    m_txtHomeText
+            = addText("fraHomeText", QStringLiteral("Home Name:"), "txtHomeText", kTeamNameLength);
+    m_txtVisitorText = addText("fraVisitorText", QStringLiteral("Visitor Name:"), "txtVisitorText",
+                               kTeamNameLength);
+    layout->addStretch();
+}
+
+void frmOptions::buildPictures(QWidget *tab)
+{
+    QGroupBox *digitType = newFrame("fraDigitType", QStringLiteral("Digit Type:"), tab);
+    m_cmbLedType = new QComboBox(digitType);
+    m_cmbLedType->setObjectName(QStringLiteral("cmbLedType"));
+    m_cmbLedType->addItems({QStringLiteral("Lines"), QStringLiteral("Dots")});
+    connect(m_cmbLedType, &QComboBox::currentIndexChanged, this, &frmOptions::cmbLedType_Click);
+    m_pledPreview = new Facetra(digitType);
+    m_pledPreview->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_pledPreview->setObjectName(QStringLiteral("pledPreview"));
+    auto *digitLayout = new QHBoxLayout(digitType);
+    digitLayout->addWidget(m_cmbLedType);
+    digitLayout->addSpacing(12);
+    digitLayout->addWidget(newLabel("lblPreview", QStringLiteral("Preview:"), digitType));
+    digitLayout->addWidget(m_pledPreview);
+    digitLayout->addStretch();
+
+    static constexpr struct
+    {
+        const char *frame;
+        const char *caption;
+        const char *change;
+        const char *clear;
+        const char *container;
+        const char *image;
+    } rows[] = {
+            {"fraHomePic", "Home Picture", "cmdChangeHomePic", "cmdClearHomePic",
+             "picHomePicPreviewCon", "imgHomePicPreview"},
+            {"fraVisitorPic", "Visitor Picture", "cmdChangeVisitorPic", "cmdClearVisitorPic",
+             "picVisitorPicPreviewCon", "imgVisitorPicPreview"},
+            {"fraBoardPic", "Scoreboard Picture", "cmdChangeBoardPic", "cmdClearBoardPic",
+             "picBoardPicPreviewCon", "imgBoardPicPreview"},
+    };
+    auto *pictures = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        PicturePreview &preview = m_pictures[i];
+        QGroupBox *frame = newFrame(rows[i].frame, QLatin1String(rows[i].caption), tab);
+        // The container is placed in twips by the board's own geometry, so it sits in a holder of
+        // fixed size rather than in the layout itself.
+        auto *holder = new QWidget(frame);
+        holder->setFixedSize(kPreviewPixels, kPreviewPixels);
+        preview.container = new PictureBox(holder);
+        preview.container->setTwipGeometry(0, 0, kPreviewPixels * 15, kPreviewPixels * 15);
+        preview.image = new Image(preview.container);
+        preview.container->setObjectName(QLatin1String(rows[i].container));
+        preview.image->setObjectName(QLatin1String(rows[i].image));
+        QPushButton *change = newButton(rows[i].change, QStringLiteral("Change"), nullptr);
+        QPushButton *clear = newButton(rows[i].clear, QStringLiteral("Clear"), nullptr);
+        connect(change, &QPushButton::clicked, this, [this, i] { changePicture(m_pictures[i]); });
+        connect(clear, &QPushButton::clicked, this, [this, i] { clearPicture(m_pictures[i]); });
+        auto *buttons = new QHBoxLayout;
+        buttons->addWidget(change);
+        buttons->addWidget(clear);
+        auto *inner = new QVBoxLayout(frame);
+        inner->addWidget(holder, 0, Qt::AlignHCenter);
+        inner->addLayout(buttons);
+        pictures->addWidget(frame);
+    }
+
+    auto *layout = new QVBoxLayout(tab);
+    layout->addWidget(digitType);
+    layout->addLayout(pictures);
+    layout->addStretch();
+}
+
+void frmOptions::buildAdditionalSettings(QWidget *tab)
+{
+    static constexpr struct
+    {
+        const char *frame;
+        const char *caption;
+        const char *fileLabel;
+        const char *change;
+        const char *none;
+        const char *keyButton;
+        const char *keyLabel;
+    } rows[] = {
+            {"fraBuzzer", "When jam ends play sound:", "lblBFile", "cmdBuzzerSoundChange",
+             "cmdBuzzerSoundNone", "cmdBuzzerKey", "lblBuzzerKey"},
+            {"fraPeriodEndSound", "When period ends play sound:", "lblPeriodEndSound",
+             "cmdPeriodEndSoundChange", "cmdPeriodEndSoundNone", "cmdPeriodEndSoundKey",
+             "lblPeriodEndSoundKey"},
+    };
+    QGroupBox *frames[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        SoundGroup &group = m_sounds[i];
+        KeyCommand &command = m_keys[group.command];
+        QGroupBox *frame = newFrame(rows[i].frame, QLatin1String(rows[i].caption), tab);
+        frames[i] = frame;
+        group.fileLabel = newLabel(rows[i].fileLabel, QString(), frame);
+        group.fileLabel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        // Room for the longest text shown whole, fifty characters of a path.
+        group.fileLabel->setMinimumWidth(
+                group.fileLabel->fontMetrics().horizontalAdvance(QString(50, u'M')) * 3 / 4);
+        group.change = newButton(rows[i].change, QStringLiteral("Change Sound ..."), nullptr);
+        group.none = newButton(rows[i].none, QStringLiteral("No Sound"), nullptr);
+        command.button = newButton(rows[i].keyButton, QStringLiteral("Select Sound Key"), nullptr);
+        command.label = newKeyLabel(rows[i].keyLabel);
+        connect(group.change, &QPushButton::clicked, this, [this, i] { changeSound(m_sounds[i]); });
+        connect(group.none, &QPushButton::clicked, this, [this, i] { noSound(m_sounds[i]); });
+        connect(command.button, &QPushButton::clicked, this,
+                [this, i] { chooseKeyFor(m_keys[m_sounds[i].command]); });
+
+        auto *inner = new QGridLayout(frame);
+        inner->addWidget(group.fileLabel, 0, 0, 1, 4);
+        inner->addWidget(group.change, 1, 0);
+        inner->addWidget(group.none, 1, 1);
+        inner->addWidget(command.button, 1, 2);
+        inner->addWidget(command.label, 1, 3);
+    }
+
+    m_chkSuppressPeriodSound = new QCheckBox(
+            QStringLiteral("Delay \"period end sound' until jam ends or is stopped."), frames[1]);
+    m_chkSuppressPeriodSound->setObjectName(QStringLiteral("chkSuppressPeriodSound"));
+    static_cast<QGridLayout *>(frames[1]->layout())
+            ->addWidget(m_chkSuppressPeriodSound, 2, 0, 1, 4);
+
+    QGroupBox *penalty
+            = newFrame("fraPenaltyIncrement", QStringLiteral("Penalty time increment:"), tab);
+    m_lblPenaltyIncrement = newValueLabel("lblPenaltyIncrement", penalty);
+    m_vsPenaltyIncrement = newUpwardScrollBar("vsPenaltyIncrement", 599, penalty);
+    connect(m_vsPenaltyIncrement, &QScrollBar::valueChanged, this,
+            &frmOptions::vsPenaltyIncrement_Change);
+    KeyCommand &increment = m_keys[PenaltyIncrementKey];
+    increment.button = newButton("cmdPenaltyIncrementKey", QStringLiteral("Select Key"), nullptr);
+    increment.label = newKeyLabel("lblPenaltyIncrementKey");
+    connect(increment.button, &QPushButton::clicked, this,
+            [this] { chooseKeyFor(m_keys[PenaltyIncrementKey]); });
+    auto *penaltyLayout = new QHBoxLayout(penalty);
+    penaltyLayout->addWidget(newLabel(
+            "Label2", QStringLiteral("Add this much time to the selected penalty:"), penalty));
+    penaltyLayout->addWidget(m_lblPenaltyIncrement);
+    penaltyLayout->addWidget(m_vsPenaltyIncrement);
+    penaltyLayout->addStretch();
+    penaltyLayout->addWidget(increment.button);
+    penaltyLayout->addWidget(increment.label, 0, Qt::AlignVCenter);
+
+    auto *layout = new QVBoxLayout(tab);
+    layout->addWidget(frames[0]);
+    layout->addWidget(penalty);
+    layout->addWidget(frames[1]);
+    layout->addStretch();
+}
