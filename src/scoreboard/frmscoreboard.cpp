@@ -12,7 +12,6 @@
 #include "settingsmodel.h"
 #include "timekeeper.h"
 #include "timeled.h"
-#include "twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,9 +39,7 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
     setFocusPolicy(Qt::StrongFocus);
-    setAutoFillBackground(true);
-    resize(Twips::toPixels(9480), Twips::toPixels(6795));
-
+    // At its designed size of 9480 x 6795 twips, with every widget of the board.
     buildScoreboardDesign(this);
     m_tkPeriod = child<TimeKeeper>(this, "tkPeriod");
     m_tkJam = child<TimeKeeper>(this, "tkJam");
