@@ -151,9 +151,11 @@ void frmScoreboard::UpdateFormColors()
     for (QWidget *container : containers)
         container->setProperty("BackColor", s.FormBack);
     m_selectionFrame->setProperty("FillColor", s.LEDSelected);
-    for (TimeLED *display :
-         {m_tledPeriod, m_tledJam, m_penalties[0].display, m_penalties[1].display,
-          m_penalties[2].display, m_penalties[3].display})
+    // Every display's frame, the scores' and the period number's as well as the clocks'.
+    for (SegmentDisplay *display : std::initializer_list<SegmentDisplay *> {
+                 m_tledPeriod, m_tledJam, m_penalties[0].display, m_penalties[1].display,
+                 m_penalties[2].display, m_penalties[3].display, m_nledHomeScore,
+                 m_nledVisitorScore, m_nledPeriod})
         display->setProperty("BorderColor", s.BorderColor);
 }
 
