@@ -38,7 +38,9 @@ frmScoreboard::frmScoreboard(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
-    setFocusPolicy(Qt::StrongFocus);
+    // Only the nine displays take the focus: a click on the background, a label or a picture
+    // leaves it (and the selection frame) where it was, and Tab cycles through the displays alone.
+    setFocusPolicy(Qt::NoFocus);
     // At its designed size of 9480 x 6795 twips, with every widget of the board.
     buildScoreboardDesign(this);
     m_tkPeriod = child<TimeKeeper>(this, "tkPeriod");
