@@ -1,12 +1,23 @@
+#include "destroyedwindowwatch.h"
 #include "frmsplash.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QPointer>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
+    // Set for the whole program, so that every window shows the icon at whatever size it needs.
+    QIcon icon;
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString &name : icons.entryList({QStringLiteral("corvanta-*.png")}))
+        icon.addFile(icons.filePath(name));
+    QApplication::setWindowIcon(icon);
+    DestroyedWindowWatch destroyedWindowWatch;
+    app.installNativeEventFilter(&destroyedWindowWatch);
 
     QPointer<frmSplash> splash = new frmSplash;
     if (!splash->Form_Load(QApplication::arguments().mid(1).join(u' ')))

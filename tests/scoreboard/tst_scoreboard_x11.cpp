@@ -192,6 +192,32 @@ private slots:
         QVERIFY2(played.elapsed() < 1250, qPrintable(QString::number(played.elapsed())));
         QVERIFY(played.elapsed() >= 900);
     }
+
+    void programIconAndDestroyedWindow()
+    {
+        // The real program, whose window another client destroys.
+        QProcess program;
+        program.start(CORVANTA_PROGRAM, {"bypass"});
+        QVERIFY(program.waitForStarted());
+        const QString window = xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
+                                        QString::number(program.processId())})
+                                       .section('\n', 0, 0);
+        QVERIFY(!window.isEmpty());
+        // The window carries the program's icon (set as the program gets going: looked for again
+        // until it shows).
+        const auto icon = [&window] {
+            QProcess xprop;
+            xprop.start("xprop", {"-id", window, "_NET_WM_ICON"});
+            return xprop.waitForFinished(10000)
+                    && xprop.readAllStandardOutput().contains("Icon (16 x 16)");
+        };
+        QVERIFY(settle(icon));
+
+        xdotool({"windowclose", window});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+    }
 };
 
 QTEST_MAIN(TestScoreboardX11)
