@@ -1,13 +1,33 @@
 #include "frmhelp.h"
+#include "frmscoreboard.h"
+#include "helploader.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
-// Built into a folder of its own, where the manual is not: the help window must say so.
+// Built into a folder of its own, where the manual is not: the help window must say so, and the
+// test may put help files of its own there.
 class TestFrmHelpMissing : public QObject
 {
     Q_OBJECT
+
+private:
+    static void writeHelpFile(const QByteArray &content)
+    {
+        QFile file(frmHelp::helpFilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(content), content.size());
+    }
+    static void closeAndDestroy(frmHelp *help)
+    {
+        help->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
 private slots:
     void init() { QFile::remove(frmHelp::helpFilePath()); }
@@ -27,12 +47,62 @@ private slots:
         QCOMPARE(frmHelp::showHelp(), help);
         QCOMPARE(help->box()->toPlainText(), frmHelp::MissingFileText);
 
-        help->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        closeAndDestroy(help);
         help = frmHelp::showHelp();
+        QTRY_VERIFY(!help->isLoading());
         QVERIFY(help->box()->toPlainText().startsWith(QStringLiteral("Corvanta Help")));
-        help->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        closeAndDestroy(help);
+    }
+
+    void largeHelpFilesLeaveTheBoardRunning()
+    {
+        // Over the limit: refused unread, with the file's size.
+        writeHelpFile(QByteArray(HelpLoader::MaxFileBytes + 100 * 1024, 'x'));
+        frmHelp *help = frmHelp::showHelp();
+        QCOMPARE(help->box()->toPlainText(),
+                 "Help file is too large to show (8.1 MB; the largest shown is 8.0 MB).  Please "
+                 "reinstall the program.");
+        closeAndDestroy(help);
+
+        // At the limit: the manual's text over and over, and random bytes (plain text in long
+        // runs). The board's refresh keeps ticking while F1 opens each and the box lays it out.
+        QFile manual(QStringLiteral(CORVANTA_MANUAL));
+        QVERIFY(manual.open(QIODevice::ReadOnly));
+        const QByteArray rtf = manual.readAll();
+        const qsizetype bodyStart = rtf.indexOf("\\pard");
+        const QByteArray body = rtf.mid(bodyStart, rtf.lastIndexOf('}') - bodyStart);
+        QByteArray manuals = rtf.left(bodyStart);
+        while (manuals.size() + body.size() < HelpLoader::MaxFileBytes)
+            manuals += body;
+        manuals += '}';
+        QByteArray noise(HelpLoader::MaxFileBytes, '\0');
+        QRandomGenerator(17).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+
+        for (const QByteArray &content : {manuals, noise}) {
+            writeHelpFile(content);
+            frmScoreboard board;
+            board.show();
+            QElapsedTimer clock;
+            clock.start();
+            qint64 lastTick = 0, longestGap = 0;
+            int ticks = 0;
+            connect(board.findChild<QTimer *>("tmrClock1"), &QTimer::timeout, &board, [&] {
+                const qint64 now = clock.elapsed();
+                longestGap = std::max(longestGap, now - lastTick);
+                lastTick = now;
+                ++ticks;
+            });
+            QTRY_VERIFY(ticks > 0);
+            board.AllKeyCode(112); // F1
+            help = frmHelp::showHelp();
+            QTRY_VERIFY_WITH_TIMEOUT(!help->isLoading(), 30000);
+            QVERIFY(help->box()->document()->characterCount() > 1000000);
+            // Two seconds of the box laying out the text between ticks.
+            const int loadedAt = ticks;
+            QTRY_VERIFY_WITH_TIMEOUT(ticks > loadedAt + 40, 30000);
+            QVERIFY2(longestGap <= 100, QByteArray::number(longestGap) + " ms between ticks");
+            closeAndDestroy(help);
+        }
     }
 };
 
