@@ -90,8 +90,8 @@ void frmHelp::Form_Load()
 
 void frmHelp::showDocument(QTextDocument *document)
 {
-    // The box lays the text out a piece at a time between the board's events.
-    // The box deletes the empty document it made itself; the new one is its child.
+    // The box deletes the empty document it made itself; the new one is its child. The box then
+    // lays the text out a slice at a time between the board's events (HelpLayoutPacer).
     const QPointer<QTextDocument> empty = m_rtbHelp->document();
     document->setParent(m_rtbHelp);
     m_rtbHelp->setDocument(document);

@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QThread>
 #include <QThreadPool>
 
 #ifdef Q_OS_LINUX
