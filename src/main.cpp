@@ -18,6 +18,9 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(icon);
     DestroyedWindowWatch destroyedWindowWatch;
     app.installNativeEventFilter(&destroyedWindowWatch);
+    // The desktop entry's name: Wayland matches the window to its entry and icon by it. On X11
+    // the window class is the application name, the entry's StartupWMClass.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.corvanta.Corvanta"));
 
     QPointer<frmSplash> splash = new frmSplash;
     if (!splash->Form_Load(QApplication::arguments().mid(1).join(u' ')))
