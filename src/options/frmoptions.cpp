@@ -1,6 +1,7 @@
 #include "frmoptions.h"
 
 #include "colorswatch.h"
+#include "colortable.h"
 #include "frmchoosekey.h"
 #include "keycodetostr.h"
 #include "numlock.h"
@@ -142,11 +143,8 @@ void frmOptions::Form_Load()
 
     m_SSTab1->setCurrentIndex(0);
 
-    const qint32 colors[]
-            = {m.TimeColor, m.LEDBack,     m.LEDSelected, m.ScoreColor,  m.PeriodColor,
-               m.FormBack,  m.BorderColor, m.HomeColor,   m.VisitorColor};
-    for (int i = 0; i < 9; ++i)
-        m_swatches[i]->setColor(colors[i]);
+    for (std::size_t i = 0; i < m_swatches.size(); ++i)
+        m_swatches[i]->setColor(m.*colorTable()[i].field);
 
     // The scroll bars clamp a stored value outside their range; the label shows what they hold.
     m_scrLEDSelectedWidth->setValue(m.LEDSelectedWidth);
@@ -229,11 +227,8 @@ void frmOptions::cmdOk_Click()
 {
     SettingsModel &m = settings();
 
-    qint32 *colors[]
-            = {&m.TimeColor, &m.LEDBack,     &m.LEDSelected, &m.ScoreColor,  &m.PeriodColor,
-               &m.FormBack,  &m.BorderColor, &m.HomeColor,   &m.VisitorColor};
-    for (int i = 0; i < 9; ++i)
-        *colors[i] = m_swatches[i]->color();
+    for (std::size_t i = 0; i < m_swatches.size(); ++i)
+        m.*colorTable()[i].field = m_swatches[i]->color();
     m.LEDSelectedWidth = qint16(m_lblLEDSelectedWidthValue->text().toInt());
 
     for (const CommandKey &row : commandTable())

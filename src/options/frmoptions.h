@@ -79,9 +79,6 @@ protected:
     void done(int result) override;
 
 private:
-    // Indexes of the nine swatches, in the order the colour settings pair with them.
-    enum Swatch { TimeC, LEDB, LedSelected, ScoreC, PeriodC, BackC, BorderC, HomeC, VisitorC };
-
     // One of the ten assignable commands: its button, the label naming its key and the working
     // copy's variable.
     struct KeyCommand
@@ -138,7 +135,7 @@ private:
     QPushButton *m_cmdOk = nullptr;
     QPushButton *m_cmdCancel = nullptr;
 
-    std::array<ColorSwatch *, 9> m_swatches {};
+    std::array<ColorSwatch *, 9> m_swatches {}; // in the order of the colour table
     QScrollBar *m_scrLEDSelectedWidth = nullptr;
     QLabel *m_lblLEDSelectedWidthValue = nullptr;
 

@@ -3,6 +3,7 @@
 #include "frmoptions.h"
 
 #include "colorswatch.h"
+#include "colortable.h"
 #include "facetra.h"
 #include "frmchoosekey.h"
 #include "image.h"
@@ -68,17 +69,10 @@ void frmOptions::cmdResetColors_Click()
     if (!askYesNo(this, QStringLiteral("Reset Colors"),
                   QStringLiteral("Are you sure you want to reset the colors?")))
         return;
-    m_swatches[LedSelected]->setColor(0x00404040);
+    for (std::size_t i = 0; i < m_swatches.size(); ++i)
+        m_swatches[i]->setColor(colorTable()[i].defaultColor);
     m_scrLEDSelectedWidth->setValue(0);
     scrLEDSelectedWidth_Change(0);
-    m_swatches[TimeC]->setColor(0x000080FF);
-    m_swatches[LEDB]->setColor(0);
-    m_swatches[ScoreC]->setColor(0x000000FF);
-    m_swatches[PeriodC]->setColor(0x0000C000);
-    m_swatches[BackC]->setColor(0x00404040);
-    m_swatches[BorderC]->setColor(0x00FFFFFF);
-    m_swatches[HomeC]->setColor(0x00FFFFFF);
-    m_swatches[VisitorC]->setColor(0x00FFFFFF);
 }
 
 void frmOptions::scrLEDSelectedWidth_Change(int value)

@@ -3,6 +3,7 @@
 #include "frmoptions.h"
 
 #include "colorswatch.h"
+#include "colortable.h"
 #include "facetra.h"
 #include "image.h"
 #include "picturebox.h"
@@ -190,7 +191,7 @@ void frmOptions::buildColorControls(QWidget *tab)
         auto *inner = new QGridLayout(frame);
         inner->addWidget(swatch, 0, 0);
         inner->addWidget(change, 1, 0);
-        if (i == LedSelected) {
+        if (colorTable()[i].field == &SettingsModel::LEDSelected) {
             m_scrLEDSelectedWidth = newUpwardScrollBar("scrLEDSelectedWidth", 5, frame);
             m_lblLEDSelectedWidthValue = newValueLabel("lblLEDSelectedWidthValue", frame);
             connect(m_scrLEDSelectedWidth, &QScrollBar::valueChanged, this,

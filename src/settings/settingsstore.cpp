@@ -1,5 +1,6 @@
 #include "settingsstore.h"
 
+#include "colortable.h"
 #include "commandtable.h"
 #include "settingsconversion.h"
 
@@ -110,15 +111,13 @@ QString settingsFileName()
 void loadSettingsFrom(QSettings &store, SettingsModel &m)
 {
     const SectionReader colors(store, "ColorSettings");
-    m.TimeColor = colors.strict<qint32>("TimeColor", 0x000080FF);
-    m.LEDBack = colors.strict<qint32>("LEDBack", 0);
-    m.ScoreColor = colors.strict<qint32>("ScoreColor", 0x000000FF);
-    m.PeriodColor = colors.strict<qint32>("PeriodColor", 0x0000C000);
-    m.FormBack = colors.strict<qint32>("FormBack", 0x00404040);
+    // The selection frame's colour defaults to the window's background as stored, so it is read
+    // after FormBack.
+    for (const ColorSetting &color : colorTable()) {
+        if (color.field != &SettingsModel::LEDSelected)
+            m.*color.field = colors.strict<qint32>(color.settingsKey, color.defaultColor);
+    }
     m.LEDSelected = colors.strict<qint32>("LEDSelected", m.FormBack);
-    m.BorderColor = colors.strict<qint32>("BorderColor", 0x00FFFFFF);
-    m.HomeColor = colors.strict<qint32>("HomeColor", 0x00FFFFFF);
-    m.VisitorColor = colors.strict<qint32>("VisitorColor", 0x00FFFFFF);
     m.LEDSelectedWidth = colors.strict<qint16>("LEDSelectedWidth", 0);
 
     const SectionReader keys(store, "KeySettings");
@@ -147,15 +146,8 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
 bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
 {
     SectionWriter colors(store, "ColorSettings");
-    colors("TimeColor", m.TimeColor);
-    colors("LEDBack", m.LEDBack);
-    colors("LEDSelected", m.LEDSelected);
-    colors("ScoreColor", m.ScoreColor);
-    colors("PeriodColor", m.PeriodColor);
-    colors("FormBack", m.FormBack);
-    colors("BorderColor", m.BorderColor);
-    colors("HomeColor", m.HomeColor);
-    colors("VisitorColor", m.VisitorColor);
+    for (const ColorSetting &color : colorTable())
+        colors(color.settingsKey, m.*color.field);
     colors("LEDSelectedWidth", m.LEDSelectedWidth);
 
     SectionWriter keys(store, "KeySettings");
