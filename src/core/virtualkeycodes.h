@@ -4,7 +4,6 @@
 // use these codes; a letter key's code is its capital letter's character code.
 namespace VirtualKeys {
 
-constexpr int kBackspace = 8;
 constexpr int kEnter = 13;
 constexpr int kSpace = 32;
 constexpr int kDelete = 46;
@@ -17,6 +16,8 @@ constexpr int kKeypadMinus = 109;
 constexpr int kKeypadPoint = 110;
 constexpr int kF1 = 112; // shows the help window
 constexpr int kF2 = 113; // shows the Options window
+constexpr int kF3 = 114;
+constexpr int kF12 = 123;
 constexpr int kNumLock = 144;
 constexpr int kPlus = 187; // the = + key of the main block
 constexpr int kMinus = 189;
