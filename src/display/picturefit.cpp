@@ -16,6 +16,11 @@
 #include <cmath>
 #include <memory>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Pictures are decoded one at a time on a thread of their own: the board's thread never waits
@@ -33,6 +38,11 @@ QFuture<DecodedPicture> decodeLater(const QString &path, const QSize &box)
     auto promise = std::make_shared<QPromise<DecodedPicture>>();
     promise->start();
     decoders().start([promise, path, box] {
+#ifdef Q_OS_LINUX
+        // The board's thread comes first whenever both want the processor; Qt's thread
+        // priorities do not reach an ordinary Linux thread, its nice value does.
+        setpriority(PRIO_PROCESS, gettid(), 10);
+#endif
         // A request superseded while it waited is dropped unread.
         if (!promise->isCanceled())
             promise->addResult(DecodePicture(path, box));
