@@ -5,6 +5,7 @@
 #include "picturedecode.h"
 #include "twips.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QFutureWatcher>
@@ -29,7 +30,17 @@ namespace {
 QThreadPool &decoders()
 {
     static QThreadPool pool;
-    pool.setMaxThreadCount(1);
+    static const bool prepared = [] {
+        pool.setMaxThreadCount(1);
+        // At the end, the picture being decoded is finished before the application and its
+        // picture readers go; those waiting are dropped.
+        qAddPostRoutine([] {
+            pool.clear();
+            pool.waitForDone();
+        });
+        return true;
+    }();
+    Q_UNUSED(prepared);
     return pool;
 }
 
