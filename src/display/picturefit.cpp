@@ -90,10 +90,23 @@ void place(Image *image, const PictureBox *container, const QSize &natural)
     image->setTop((box.height() - fitted.height()) / 2);
 }
 
-// The decode that the image waits for is a watcher among its children, named after the request.
+// The decode that the image waits for is a watcher among its children, named after the request;
+// one no longer wanted loses its name and goes.
 QFutureWatcherBase *pendingDecode(Image *image)
 {
-    return image->findChild<QFutureWatcherBase *>(QString(), Qt::FindDirectChildrenOnly);
+    const auto watchers
+            = image->findChildren<QFutureWatcherBase *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QFutureWatcherBase *watcher : watchers) {
+        if (!watcher->objectName().isEmpty())
+            return watcher;
+    }
+    return nullptr;
+}
+
+void dismiss(QFutureWatcherBase *watcher)
+{
+    watcher->setObjectName(QString());
+    watcher->deleteLater();
 }
 
 void dropPendingDecode(Image *image)
@@ -101,8 +114,7 @@ void dropPendingDecode(Image *image)
     while (QFutureWatcherBase *watcher = pendingDecode(image)) {
         watcher->disconnect();
         watcher->cancel();
-        watcher->setParent(nullptr);
-        watcher->deleteLater();
+        dismiss(watcher);
     }
 }
 
@@ -162,8 +174,7 @@ void FitPicture(Image *image, PictureBox *container, const QString &path,
     watcher->setObjectName(request);
     const QPointer<PictureBox> frame(container);
     QObject::connect(watcher, &QFutureWatcherBase::finished, image, [=] {
-        watcher->setParent(nullptr);
-        watcher->deleteLater();
+        dismiss(watcher);
         if (!frame || watcher->future().resultCount() == 0)
             return;
         const DecodedPicture decoded = watcher->result();

@@ -29,8 +29,7 @@ class tst_PictureFit final : public QObject
     {
         std::optional<bool> shown;
         FitPicture(&image, &frame, path, [&shown](bool outcome) { shown = outcome; });
-        QTest::qWaitFor([&shown] { return shown.has_value(); }, 30000);
-        return shown.value_or(false);
+        return QTest::qWaitFor([&shown] { return shown.has_value(); }, 30000) && *shown;
     }
 
 private slots:

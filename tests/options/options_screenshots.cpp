@@ -33,7 +33,7 @@ int main(int argc, char **argv)
     window.show();
     QTest::qWaitForWindowExposed(&window);
     // The preview follows once the picture is decoded.
-    QTest::qWaitFor([&window] {
+    (void)QTest::qWaitFor([&window] {
         return !window.findChild<Image *>("imgHomePicPreview")->Picture().isNull();
     });
     auto *tabs = window.findChild<QTabWidget *>("SSTab1");
