@@ -20,7 +20,7 @@ namespace {
 // A sound without a key holds Space, which no command can be given.
 constexpr qint16 kNoKey = VirtualKeys::kSpace;
 
-const QString kPictureFilter = QStringLiteral("Pictures (*.bmp *.gif *.jpg)");
+const QString kPictureFilter = QStringLiteral("Pictures (*.bmp *.gif *.jpg *.jpeg *.png)");
 const QString kSoundFilter = QStringLiteral("Sounds (*.wav)");
 
 } // namespace
@@ -100,19 +100,22 @@ void frmOptions::changePicture(PicturePreview &preview)
     const QString chosen = chooseFile(this, kPictureFilter);
     if (chosen.isEmpty() || !QFileInfo::exists(chosen))
         return;
-    if (!FitPicture(preview.image, preview.container, chosen)) {
-        // The preview goes back to the picture the path still names.
+    // The path is taken once the picture shows; until then it names the picture before.
+    FitPicture(preview.image, preview.container, chosen, [this, &preview, chosen](bool shown) {
+        if (shown) {
+            this->*preview.path = chosen;
+            return;
+        }
         showPicture(preview);
         tell(this, windowTitle(),
              QStringLiteral("The file %1 could not be read as a picture.").arg(chosen));
-        return;
-    }
-    this->*preview.path = chosen;
+    });
 }
 
 void frmOptions::clearPicture(PicturePreview &preview)
 {
-    preview.image->setPicture(QPixmap());
+    // Also drops a picture still being decoded for the preview.
+    FitPicture(preview.image, preview.container, QString());
     this->*preview.path = QString();
 }
 
