@@ -100,16 +100,20 @@ void frmOptions::changePicture(PicturePreview &preview)
     const QString chosen = chooseFile(this, kPictureFilter);
     if (chosen.isEmpty() || !QFileInfo::exists(chosen))
         return;
-    // The path is taken once the picture shows; until then it names the picture before.
-    FitPicture(preview.image, preview.container, chosen, [this, &preview, chosen](bool shown) {
-        if (shown) {
-            this->*preview.path = chosen;
-            return;
-        }
-        showPicture(preview);
-        tell(this, windowTitle(),
-             QStringLiteral("The file %1 could not be read as a picture.").arg(chosen));
-    });
+    // Taken at once, so that Ok pressed while a large picture is still decoding keeps the choice;
+    // a file that turns out not to be a picture gives the one before back.
+    const QString previous = this->*preview.path;
+    this->*preview.path = chosen;
+    FitPicture(preview.image, preview.container, chosen,
+               [this, &preview, chosen, previous](bool shown) {
+                   if (shown)
+                       return;
+                   if (this->*preview.path == chosen)
+                       this->*preview.path = previous;
+                   showPicture(preview);
+                   tell(this, windowTitle(),
+                        QStringLiteral("The file %1 could not be read as a picture.").arg(chosen));
+               });
 }
 
 void frmOptions::clearPicture(PicturePreview &preview)
