@@ -9,7 +9,6 @@
 
 class QTimer;
 class SoundBackend;
-class SoundFile;
 
 // The board's media control: plays one .wav file at a time in the background, driven by writing
 // command words to Command ("Open", "Play", "Stop", "Prev", "Close"), and raises Done when a play
