@@ -2,6 +2,9 @@
 
 #include <QFile>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 SoundServer::~SoundServer()
 {
     kill();
@@ -14,6 +17,8 @@ bool SoundServer::start()
     // No pid file, so that it runs beside any other server of the same user; -n: no default
     // set-up, which would look for sound cards and a session bus.
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Ends with the test even when the test crashes.
+    m_server.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_server.start("pulseaudio",
                    {"--daemonize=no", "--system=false", "-n", "--use-pid-file=false",
                     "--exit-idle-time=-1", "--disallow-exit", "--log-level=error",
