@@ -11,6 +11,7 @@
 #include "settingsmodel.h"
 #include "settingsstore.h"
 #include "soundbackend.h"
+#include "soundfile.h"
 #include "timekeeper.h"
 #include "timeled.h"
 
@@ -33,7 +34,7 @@ constexpr int kResetJamKey = 82; // R
 class SilentSound final : public SoundBackend
 {
 public:
-    bool open(const QString &) override { return false; }
+    bool open(const SoundFile &) override { return false; }
     bool play() override { return false; }
     void stop() override { }
     void close() override { }

@@ -7,7 +7,9 @@
 #include "facetra.h"
 #include "frmchoosekey.h"
 #include "image.h"
+#include "mmcontrol.h"
 #include "picturefit.h"
+#include "soundfile.h"
 #include "virtualkeycodes.h"
 
 #include <QFileInfo>
@@ -128,6 +130,22 @@ void frmOptions::changeSound(SoundGroup &group)
     const QString chosen = chooseFile(this, kSoundFilter);
     if (chosen.isEmpty() || !QFileInfo::exists(chosen))
         return;
+    // Said now, while the operator can still choose another, not at the end of a jam.
+    const SoundFile sound = SoundFile::inspect(chosen);
+    if (!sound.canPlay()) {
+        tell(this, windowTitle(),
+             QStringLiteral("The file %1 cannot be played: %2.").arg(chosen, sound.problem()));
+        return;
+    }
+    const qint64 seconds = sound.nanoseconds() / 1000000000;
+    if (sound.nanoseconds() > MMControl::LongestPlayNanoseconds)
+        tell(this, windowTitle(),
+             QStringLiteral("The file %1 plays for %2:%3; the scoreboard stops every sound after "
+                            "%4 seconds.")
+                     .arg(chosen)
+                     .arg(seconds / 60)
+                     .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+                     .arg(MMControl::LongestPlayNanoseconds / 1000000000));
     this->*group.path = chosen;
     updateSoundCaption(group);
     KeyCommand &command = keyCommand(group.command);

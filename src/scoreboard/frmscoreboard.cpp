@@ -2,8 +2,10 @@
 
 #include "colorapply.h"
 #include "image.h"
+#include "label.h"
 #include "layoutscaling.h"
 #include "mmcontrol.h"
+#include "notice.h"
 #include "numberled.h"
 #include "picturebox.h"
 #include "picturefit.h"
@@ -63,6 +65,11 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     m_tmrClock1 = child<QTimer>(this, "tmrClock1");
 
     connect(m_mmcBuzzer, &MMControl::Done, this, &frmScoreboard::mmcBuzzer_Done);
+    // A sound that cannot play, or a silent sound server, is told in a caption of its own.
+    auto *notice = new Notice(child<Label>(this, "lblNotice"), child<QWidget>(this, "lblCreatedBy"),
+                              this);
+    connect(m_mmcBuzzer, &MMControl::Problem, notice,
+            [notice](const QString &message) { notice->showText(message); });
     connect(m_tmrClock1, &QTimer::timeout, this, &frmScoreboard::RefreshTime);
     connectDisplays();
 

@@ -9,11 +9,12 @@
 
 void frmScoreboard::Buzzer(const QString &fileName)
 {
-    // An empty name is how a sound is switched off; a missing file plays nothing, silently.
+    // An empty name is how a sound is switched off; a missing file plays nothing, silently. A
+    // folder or pipe by that name goes to the device, which tells the board it cannot play it.
     if (fileName.isEmpty() || m_buzzerPlaying)
         return;
     const QFileInfo file(fileName);
-    if (!file.isFile() || file.isHidden())
+    if (!file.exists() || file.isHidden())
         return;
     if (m_mmcBuzzer->property("FileName").toString() != fileName) {
         m_mmcBuzzer->setProperty("Command", QStringLiteral("Close"));

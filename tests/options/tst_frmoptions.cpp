@@ -14,11 +14,11 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSettings>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -412,7 +412,8 @@ private slots:
     void noSoundAndChangeSound()
     {
         const QString wav = m_files.filePath("horn.wav");
-        touch(wav);
+        QFile::remove(wav);
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/buzzer.wav", wav));
         // The jam clock holds B; the buzzer gets it back all the same.
         settings().StartStopJamClockKey = 66;
         settings().PeriodEndSoundFile.clear();
@@ -440,6 +441,43 @@ private slots:
         click(window, "cmdBuzzerSoundChange");
         QCOMPARE(filter, "Sounds (*.wav)");
         QCOMPARE(window.BuzzerKeyTemp, 32);
+
+        // A sound that cannot play is refused with the reason; one over 30 seconds is taken
+        // with a warning.
+        const QString adpcm = m_files.filePath("adpcm.wav");
+        touch(adpcm,
+              QByteArray::fromHex("52494646"
+                                  "28000000"
+                                  "57415645"
+                                  "666d7420"
+                                  "10000000"
+                                  "0200"
+                                  "0100"
+                                  "401f0000"
+                                  "a00f0000"
+                                  "0100"
+                                  "0400"
+                                  "64617461"
+                                  "04000000"
+                                  "00000000"));
+        const QString longSound = m_files.filePath("long.wav");
+        QCOMPARE(QProcess::execute(
+                         "sox",
+                         {"-n", "-r", "8000", "-c", "1", "-b", "8", longSound, "trim", "0", "75"}),
+                 0);
+        window.chooseFile = [&](QWidget *, const QString &) { return adpcm; };
+        click(window, "cmdBuzzerSoundChange");
+        QCOMPARE(window.BuzzTemp, QString());
+        window.chooseFile = [&](QWidget *, const QString &) { return longSound; };
+        click(window, "cmdBuzzerSoundChange");
+        QCOMPARE(window.BuzzTemp, longSound);
+        QCOMPARE(m_told,
+                 QStringList({"The file " + adpcm
+                                      + " cannot be played: it is compressed (WAV format "
+                                        "0x0002); save it as uncompressed PCM.",
+                              "The file " + longSound
+                                      + " plays for 1:15; the scoreboard stops every sound "
+                                        "after 30 seconds."}));
 
         window.chooseFile = [&](QWidget *, const QString &) { return wav; };
         click(window, "cmdBuzzerSoundChange");

@@ -4,6 +4,7 @@
 #include "numberled.h"
 #include "settingsstore.h"
 #include "soundbackend.h"
+#include "soundfile.h"
 #include "timekeeper.h"
 #include "timeled.h"
 
@@ -22,9 +23,9 @@ constexpr int kJ = 74, kR = 82, kS = 83, kT = 84, kC = 67, kB = 66, kP = 80;
 class FakeSound final : public SoundBackend
 {
 public:
-    bool open(const QString &path) override
+    bool open(const SoundFile &sound) override
     {
-        log->append("open " + QFileInfo(path).fileName());
+        log->append("open " + QFileInfo(sound.path()).fileName());
         return true;
     }
     bool play() override
