@@ -12,6 +12,26 @@ namespace {
 
 constexpr int kF1 = 112;
 constexpr int kF2 = 113;
+
+// The keys typed entry on the board reads: a command on one of them would run as well as type,
+// so "1.30" Enter on the jam clock would also run the command on ".".
+bool typesIntoDisplays(int keyCode)
+{
+    const bool digit = (keyCode >= 48 && keyCode <= 57) || (keyCode >= 96 && keyCode <= 105);
+    switch (keyCode) {
+    case 13: // Enter
+    case 32: // Space
+    case 107: // Numpad +
+    case 109: // Numpad -
+    case 110: // Numpad .
+    case 187: // = and +
+    case 189: // -
+    case 190: // .
+        return true;
+    default:
+        return digit;
+    }
+}
 // Wide enough for the prompt to wrap into two lines at 18 points.
 constexpr int kWidthPixels = 440;
 
@@ -70,7 +90,7 @@ frmChooseKey::frmChooseKey(const QString &purpose, int current, const QList<int>
 bool frmChooseKey::refuses(int keyCode) const
 {
     return KeyCodeToStr(keyCode).isEmpty() || m_held.contains(keyCode) || keyCode == kF1
-            || keyCode == kF2;
+            || keyCode == kF2 || typesIntoDisplays(keyCode);
 }
 
 void frmChooseKey::Form_KeyDown(int keyCode)
