@@ -55,7 +55,8 @@ public:
     void UpdatePeriodEndSoundCaption();
 
     // The text a sound's file label shows for a path: the path itself up to 50 characters, else
-    // its first 25 characters, " ...\" and the file's bare name if the file exists now.
+    // its first 25 characters, " ...", the platform's folder separator and the file's bare name if
+    // the file exists now.
     static QString soundFileCaption(const QString &path);
 
     // Everything that would open a dialog of its own goes through these, so that tests can answer
@@ -90,6 +91,10 @@ private:
         PeriodEndSoundKey,
         PenaltyIncrementKey
     };
+
+    // The most characters the operator can type into the title and into a team name.
+    static constexpr int kTitleLength = 25;
+    static constexpr int kTeamNameLength = 20;
 
     // Indexes of the nine swatches, in the order the colour settings pair with them.
     enum Swatch { TimeC, LEDB, LedSelected, ScoreC, PeriodC, BackC, BorderC, HomeC, VisitorC };
@@ -134,6 +139,9 @@ private:
     void cmdResetKeys_Click();
     void cmdResetColors_Click();
     void chooseKeyFor(const KeyCommand &command);
+    void setKey(const KeyCommand &command, qint16 keyCode);
+    bool keyHeldByAnother(qint16 keyCode, const KeyCommand &command) const;
+    void separateSharedKeys();
     void changeColor(ColorSwatch *swatch);
     void changePicture(PicturePreview &preview);
     void clearPicture(PicturePreview &preview);

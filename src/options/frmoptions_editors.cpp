@@ -16,6 +16,8 @@
 namespace {
 
 constexpr qint16 kNoKey = 32;
+// Each command's own key, in the order of m_keys: J R S T C I Delete B P A. No two are the same.
+constexpr qint16 kDefaultKeys[] = {74, 82, 83, 84, 67, 73, 46, 66, 80, 65};
 
 const QString kPictureFilter = QStringLiteral("Pictures (*.bmp *.gif *.jpg)");
 const QString kSoundFilter = QStringLiteral("Sounds (*.wav)");
@@ -29,11 +31,41 @@ void frmOptions::chooseKeyFor(const KeyCommand &command)
         held.append(this->*each.variable);
     frmChooseKey dialog(QLatin1String(command.purpose), this->*command.variable, held, this);
     runChooseKey(dialog);
-    if (dialog.chosenKey() != 0) {
-        this->*command.variable = qint16(dialog.chosenKey());
-        command.label->setText(KeyCodeToStr(dialog.chosenKey()));
-    }
+    if (dialog.chosenKey() != 0)
+        setKey(command, qint16(dialog.chosenKey()));
     Form_Activate();
+}
+
+void frmOptions::setKey(const KeyCommand &command, qint16 keyCode)
+{
+    this->*command.variable = keyCode;
+    command.label->setText(KeyCodeToStr(keyCode));
+}
+
+bool frmOptions::keyHeldByAnother(qint16 keyCode, const KeyCommand &command) const
+{
+    for (const KeyCommand &each : m_keys) {
+        if (&each != &command && this->*each.variable == keyCode)
+            return true;
+    }
+    return false;
+}
+
+void frmOptions::separateSharedKeys()
+{
+    // A command that shares its key with another and is away from its own key goes back to it.
+    // That may take the key from a third command, which then goes back in turn; as the own keys
+    // all differ, this ends at the latest with every command on its own key.
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (int i = 0; i < int(m_keys.size()); ++i) {
+            const qint16 key = this->*m_keys[i].variable;
+            if (key != kNoKey && key != kDefaultKeys[i] && keyHeldByAnother(key, m_keys[i])) {
+                setKey(m_keys[i], kDefaultKeys[i]);
+                moved = true;
+            }
+        }
+    }
 }
 
 void frmOptions::cmdResetKeys_Click()
@@ -41,12 +73,10 @@ void frmOptions::cmdResetKeys_Click()
     if (!askYesNo(this, QStringLiteral("Reset Keys"),
                   QStringLiteral("Are you sure you want to reset the keys?")))
         return;
-    // The three keys of the additional settings keep theirs.
-    static constexpr qint16 defaults[] = {74, 82, 83, 84, 67, 73, 46};
-    for (int i = 0; i < int(std::size(defaults)); ++i) {
-        m_keys[i].label->setText(KeyCodeToStr(defaults[i]));
-        this->*m_keys[i].variable = defaults[i];
-    }
+    // The three keys of the additional settings keep theirs, unless one of the seven takes it.
+    for (int i = StartStopJamClock; i <= Clear; ++i)
+        setKey(m_keys[i], kDefaultKeys[i]);
+    separateSharedKeys();
     m_optNormal->setChecked(true);
 }
 
@@ -124,18 +154,22 @@ void frmOptions::changeSound(SoundGroup &group)
     this->*group.path = chosen;
     updateSoundCaption(group);
     KeyCommand &command = m_keys[group.command];
-    // A sound that had no key gets its usual one back, even if another command holds it now.
-    if (this->*command.variable == kNoKey) {
-        this->*command.variable = group.keyGivenBack;
-        command.label->setText(KeyCodeToStr(group.keyGivenBack));
+    // A sound that had no key gets its usual one back, if no other command has taken it since.
+    if (this->*command.variable != kNoKey)
+        return;
+    if (keyHeldByAnother(group.keyGivenBack, command)) {
+        tell(this, windowTitle(),
+             QStringLiteral("The key %1 is used by another command, so this sound has no key. "
+                            "Choose one with \"Select Sound Key\".")
+                     .arg(KeyCodeToStr(group.keyGivenBack)));
+        return;
     }
+    setKey(command, group.keyGivenBack);
 }
 
 void frmOptions::noSound(SoundGroup &group)
 {
     this->*group.path = QString();
     updateSoundCaption(group);
-    KeyCommand &command = m_keys[group.command];
-    this->*command.variable = kNoKey;
-    command.label->setText(QString());
+    setKey(m_keys[group.command], kNoKey);
 }
