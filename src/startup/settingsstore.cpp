@@ -100,14 +100,15 @@ bool holdsExactly(const QSettings &store, const SettingsModel &m)
 }
 
 // The system's reason why the store's file cannot be written, found by doing what writing it
-// takes: a new file in its folder, filled, then put in its place. The file itself is left alone.
+// takes: its folder, and a new file there filled as far as the settings need. The new file is
+// thrown away; the store's file is left alone.
 QString whyNotWritable(const QSettings &store)
 {
     const QFileInfo file(store.fileName());
     if (!QDir().mkpath(file.absolutePath())) {
         // The first part of the path that exists but is no folder, or cannot take a new one.
         QFileInfo part(file.absolutePath());
-        while (!part.exists())
+        while (!part.exists() && part.absolutePath() != part.absoluteFilePath())
             part = QFileInfo(part.absolutePath());
         return part.isDir() ? QStringLiteral("the folder %1 cannot be created in %2")
                                       .arg(file.absolutePath(), part.filePath())
