@@ -1,12 +1,26 @@
+#include "destroyedwindowwatch.h"
 #include "frmsplash.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QPointer>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
+    // Set for the whole program, so that every window shows the icon at whatever size it needs.
+    QIcon icon;
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString &name : icons.entryList({QStringLiteral("corvanta-*.png")}))
+        icon.addFile(icons.filePath(name));
+    QApplication::setWindowIcon(icon);
+    DestroyedWindowWatch destroyedWindowWatch;
+    app.installNativeEventFilter(&destroyedWindowWatch);
+    // The desktop entry's name: Wayland matches the window to its entry and icon by it. On X11
+    // the window class is the application name, the entry's StartupWMClass.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.corvanta.Corvanta"));
 
     QPointer<frmSplash> splash = new frmSplash;
     if (!splash->Form_Load(QApplication::arguments().mid(1).join(u' ')))

@@ -1,13 +1,14 @@
 #include "frmhelp.h"
 
-#include "rtfreader.h"
+#include "helploader.h"
 #include "twips.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace {
@@ -15,8 +16,6 @@ namespace {
 // Sizes in twips, 15 to a pixel.
 constexpr int MinimumOuterWidth = 2700;
 constexpr int MinimumOuterHeight = 1700;
-constexpr int BoxWidthMargin = 240;
-constexpr int BoxHeightMargin = 420;
 constexpr int WrapMargin = 450;
 // The window opens at 640 x 480 pixels; the handlers only ever enforce the minimum.
 constexpr int InitialWidth = 9600;
@@ -65,20 +64,42 @@ QString frmHelp::helpFilePath()
             .filePath(QStringLiteral("corvantahelpfile.rtf"));
 }
 
+QString frmHelp::tooLargeText(qint64 bytes)
+{
+    const auto megabytes = [](double n) { return QString::number(n / (1024 * 1024), 'f', 1); };
+    return QStringLiteral("Help file is too large to show (%1 MB; the largest shown is %2 MB).  "
+                          "Please reinstall the program.")
+            .arg(megabytes(double(bytes)), megabytes(double(HelpLoader::MaxFileBytes)));
+}
+
 void frmHelp::Form_Load()
 {
-    const QString path = helpFilePath();
-    if (QFileInfo(path).isFile()) {
-        if (!RtfReader::readFile(path, m_rtbHelp->document())) {
-            // Not rich text after all: show what the file says rather than nothing.
-            QFile file(path);
-            if (file.open(QIODevice::ReadOnly))
-                m_rtbHelp->setPlainText(QString::fromUtf8(file.readAll()));
-        }
-    } else {
+    const QFileInfo file(helpFilePath());
+    if (!file.isFile()) {
         m_rtbHelp->setPlainText(MissingFileText);
+        emit loaded();
+    } else if (file.size() > HelpLoader::MaxFileBytes) {
+        m_rtbHelp->setPlainText(tooLargeText(file.size()));
+        emit loaded();
+    } else {
+        m_loading = true;
+        HelpLoader::start(file.filePath(), this,
+                          [this](QTextDocument *document) { showDocument(document); });
     }
+}
+
+void frmHelp::showDocument(QTextDocument *document)
+{
+    // The box deletes the empty document it made itself; the new one is its child. The box then
+    // lays the text out a slice at a time between the board's events (HelpLayoutPacer).
+    const QPointer<QTextDocument> empty = m_rtbHelp->document();
+    document->setParent(m_rtbHelp);
+    m_rtbHelp->setDocument(document);
+    if (empty)
+        empty->deleteLater();
     m_rtbHelp->moveCursor(QTextCursor::Start);
+    m_loading = false;
+    emit loaded();
 }
 
 void frmHelp::Form_Resize()
@@ -97,11 +118,9 @@ void frmHelp::Form_Resize()
         m_resizing = false;
     }
 
-    const QSize now = frameGeometry().size();
-    const int boxWidth = now.width() - Twips::toPixels(BoxWidthMargin);
-    const int boxHeight = now.height() - Twips::toPixels(BoxHeightMargin);
-    m_rtbHelp->setGeometry(0, 0, boxWidth, boxHeight);
-    m_rtbHelp->setLineWrapColumnOrWidth(std::max(0, boxWidth - Twips::toPixels(WrapMargin)));
+    // The box fills the inside of the window, whatever frame the window manager draws.
+    m_rtbHelp->setGeometry(rect());
+    m_rtbHelp->setLineWrapColumnOrWidth(std::max(0, width() - Twips::toPixels(WrapMargin)));
     m_rtbHelp->viewport()->update();
 }
 

@@ -3,19 +3,24 @@
 #include <QPointer>
 #include <QWidget>
 
+class QTextDocument;
 class QTextEdit;
 
 // The help window: the manual, read from the rich-text file beside the executable, in one
-// read-only box that follows the window's size. One help window exists at a time; it has no
-// owner, so it outlives the start-up window.
+// read-only box that fills the window. One help window exists at a time; it has no owner, so it
+// outlives the start-up window. The file is read on a worker thread: the window shows at once,
+// and the manual follows.
 class frmHelp final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmHelp)
+    Q_PROPERTY(bool loading READ isLoading NOTIFY loaded)
 
 public:
     // Shown in place of the manual when the file is not beside the executable.
     static const QString MissingFileText;
+    // Shown in place of a help file too large to show, naming its size.
+    static QString tooLargeText(qint64 bytes);
 
     // Shows the help window without waiting for it, creating it (and so reading the manual) if
     // none is open, and brings it forward.
@@ -25,11 +30,17 @@ public:
     static QString helpFilePath();
 
     QTextEdit *box() const { return m_rtbHelp; }
+    // True from Form_Load until the manual is in the box.
+    bool isLoading() const { return m_loading; }
 
-    // Reads the manual into the box, or shows MissingFileText.
+    // Starts reading the manual into the box, or shows MissingFileText or tooLargeText.
     void Form_Load();
-    // Keeps the window at least 2700 x 1700 twips (outer size) and fits the box to it.
+    // Keeps the window at least 2700 x 1700 twips (outer size) and fits the box to its inside.
     void Form_Resize();
+
+signals:
+    // The manual, or what stands in its place, is in the box.
+    void loaded();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -38,7 +49,10 @@ protected:
 private:
     explicit frmHelp(QWidget *parent = nullptr);
 
+    void showDocument(QTextDocument *document);
+
     QTextEdit *m_rtbHelp = nullptr;
     bool m_resizing = false;
+    bool m_loading = false;
     static QPointer<frmHelp> s_window;
 };

@@ -1,6 +1,7 @@
 #include "frmchoosekey.h"
 
 #include "keycodetostr.h"
+#include "virtualkeycodes.h"
 #include "virtualkeys.h"
 
 #include <QApplication>
@@ -10,28 +11,28 @@
 
 namespace {
 
-constexpr int kF1 = 112;
-constexpr int kF2 = 113;
-
 // The keys typed entry on the board reads: a command on one of them would run as well as type,
 // so "1.30" Enter on the jam clock would also run the command on ".".
 bool typesIntoDisplays(int keyCode)
 {
-    const bool digit = (keyCode >= 48 && keyCode <= 57) || (keyCode >= 96 && keyCode <= 105);
+    using namespace VirtualKeys;
+    const bool digit = (keyCode >= kDigit0 && keyCode <= kDigit9)
+            || (keyCode >= kKeypad0 && keyCode <= kKeypad9);
     switch (keyCode) {
-    case 13: // Enter
-    case 32: // Space
-    case 107: // Numpad +
-    case 109: // Numpad -
-    case 110: // Numpad .
-    case 187: // = and +
-    case 189: // -
-    case 190: // .
+    case kEnter:
+    case kSpace:
+    case kKeypadPlus:
+    case kKeypadMinus:
+    case kKeypadPoint:
+    case kPlus:
+    case kMinus:
+    case kPoint:
         return true;
     default:
         return digit;
     }
 }
+
 // Wide enough for the prompt to wrap into two lines at 18 points.
 constexpr int kWidthPixels = 440;
 
@@ -89,8 +90,9 @@ frmChooseKey::frmChooseKey(const QString &purpose, int current, const QList<int>
 
 bool frmChooseKey::refuses(int keyCode) const
 {
-    return KeyCodeToStr(keyCode).isEmpty() || m_held.contains(keyCode) || keyCode == kF1
-            || keyCode == kF2 || typesIntoDisplays(keyCode);
+    return KeyCodeToStr(keyCode).isEmpty() || m_held.contains(keyCode)
+            || keyCode == VirtualKeys::kF1 || keyCode == VirtualKeys::kF2
+            || typesIntoDisplays(keyCode);
 }
 
 void frmChooseKey::Form_KeyDown(int keyCode)

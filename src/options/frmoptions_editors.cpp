@@ -3,10 +3,12 @@
 #include "frmoptions.h"
 
 #include "colorswatch.h"
+#include "colortable.h"
 #include "facetra.h"
 #include "frmchoosekey.h"
 #include "image.h"
 #include "picturefit.h"
+#include "virtualkeycodes.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -15,37 +17,38 @@
 
 namespace {
 
-constexpr qint16 kNoKey = 32;
-// Each command's own key, in the order of m_keys: J R S T C I Delete B P A. No two are the same.
-constexpr qint16 kDefaultKeys[] = {74, 82, 83, 84, 67, 73, 46, 66, 80, 65};
+// A sound without a key holds Space, which no command can be given.
+constexpr qint16 kNoKey = VirtualKeys::kSpace;
 
 const QString kPictureFilter = QStringLiteral("Pictures (*.bmp *.gif *.jpg)");
 const QString kSoundFilter = QStringLiteral("Sounds (*.wav)");
 
 } // namespace
 
-void frmOptions::chooseKeyFor(const KeyCommand &command)
+void frmOptions::chooseKeyFor(Command which)
 {
     QList<int> held;
     for (const KeyCommand &each : m_keys)
         held.append(this->*each.variable);
-    frmChooseKey dialog(QLatin1String(command.purpose), this->*command.variable, held, this);
+    frmChooseKey dialog(QLatin1String(commandKey(which).purpose), this->*keyCommand(which).variable,
+                        held, this);
     runChooseKey(dialog);
     if (dialog.chosenKey() != 0)
-        setKey(command, qint16(dialog.chosenKey()));
+        setKey(which, qint16(dialog.chosenKey()));
     Form_Activate();
 }
 
-void frmOptions::setKey(const KeyCommand &command, qint16 keyCode)
+void frmOptions::setKey(Command which, qint16 keyCode)
 {
+    const KeyCommand &command = keyCommand(which);
     this->*command.variable = keyCode;
     command.label->setText(KeyCodeToStr(keyCode));
 }
 
-bool frmOptions::keyHeldByAnother(qint16 keyCode, const KeyCommand &command) const
+bool frmOptions::keyHeldByAnother(qint16 keyCode, Command which) const
 {
-    for (const KeyCommand &each : m_keys) {
-        if (&each != &command && this->*each.variable == keyCode)
+    for (const CommandKey &row : commandTable()) {
+        if (row.command != which && this->*keyCommand(row.command).variable == keyCode)
             return true;
     }
     return false;
@@ -54,14 +57,14 @@ bool frmOptions::keyHeldByAnother(qint16 keyCode, const KeyCommand &command) con
 void frmOptions::separateSharedKeys()
 {
     // A command that shares its key with another and is away from its own key goes back to it.
-    // That may take the key from a third command, which then goes back in turn; as the own keys
-    // all differ, this ends at the latest with every command on its own key.
+    // That may take the key from a third command, which then goes back in turn; as the default
+    // keys all differ, this ends at the latest with every command on its own key.
     for (bool moved = true; moved;) {
         moved = false;
-        for (int i = 0; i < int(m_keys.size()); ++i) {
-            const qint16 key = this->*m_keys[i].variable;
-            if (key != kNoKey && key != kDefaultKeys[i] && keyHeldByAnother(key, m_keys[i])) {
-                setKey(m_keys[i], kDefaultKeys[i]);
+        for (const CommandKey &row : commandTable()) {
+            const qint16 key = this->*keyCommand(row.command).variable;
+            if (key != kNoKey && key != row.defaultKey && keyHeldByAnother(key, row.command)) {
+                setKey(row.command, row.defaultKey);
                 moved = true;
             }
         }
@@ -74,8 +77,10 @@ void frmOptions::cmdResetKeys_Click()
                   QStringLiteral("Are you sure you want to reset the keys?")))
         return;
     // The three keys of the additional settings keep theirs, unless one of the seven takes it.
-    for (int i = StartStopJamClock; i <= Clear; ++i)
-        setKey(m_keys[i], kDefaultKeys[i]);
+    for (const CommandKey &row : commandTable()) {
+        if (row.resetByResetKeys)
+            setKey(row.command, row.defaultKey);
+    }
     separateSharedKeys();
     m_optNormal->setChecked(true);
 }
@@ -92,17 +97,10 @@ void frmOptions::cmdResetColors_Click()
     if (!askYesNo(this, QStringLiteral("Reset Colors"),
                   QStringLiteral("Are you sure you want to reset the colors?")))
         return;
-    m_swatches[LedSelected]->setColor(0x00404040);
+    for (std::size_t i = 0; i < m_swatches.size(); ++i)
+        m_swatches[i]->setColor(colorTable()[i].defaultColor);
     m_scrLEDSelectedWidth->setValue(0);
     scrLEDSelectedWidth_Change(0);
-    m_swatches[TimeC]->setColor(0x000080FF);
-    m_swatches[LEDB]->setColor(0);
-    m_swatches[ScoreC]->setColor(0x000000FF);
-    m_swatches[PeriodC]->setColor(0x0000C000);
-    m_swatches[BackC]->setColor(0x00404040);
-    m_swatches[BorderC]->setColor(0x00FFFFFF);
-    m_swatches[HomeC]->setColor(0x00FFFFFF);
-    m_swatches[VisitorC]->setColor(0x00FFFFFF);
 }
 
 void frmOptions::scrLEDSelectedWidth_Change(int value)
@@ -153,23 +151,23 @@ void frmOptions::changeSound(SoundGroup &group)
         return;
     this->*group.path = chosen;
     updateSoundCaption(group);
-    KeyCommand &command = m_keys[group.command];
     // A sound that had no key gets its usual one back, if no other command has taken it since.
-    if (this->*command.variable != kNoKey)
+    if (this->*keyCommand(group.command).variable != kNoKey)
         return;
-    if (keyHeldByAnother(group.keyGivenBack, command)) {
+    const qint16 usual = commandKey(group.command).defaultKey;
+    if (keyHeldByAnother(usual, group.command)) {
         tell(this, windowTitle(),
              QStringLiteral("The key %1 is used by another command, so this sound has no key. "
                             "Choose one with \"Select Sound Key\".")
-                     .arg(KeyCodeToStr(group.keyGivenBack)));
+                     .arg(KeyCodeToStr(usual)));
         return;
     }
-    setKey(command, group.keyGivenBack);
+    setKey(group.command, usual);
 }
 
 void frmOptions::noSound(SoundGroup &group)
 {
     this->*group.path = QString();
     updateSoundCaption(group);
-    setKey(m_keys[group.command], kNoKey);
+    setKey(group.command, kNoKey);
 }

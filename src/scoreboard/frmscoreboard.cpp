@@ -38,7 +38,9 @@ frmScoreboard::frmScoreboard(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
-    setFocusPolicy(Qt::StrongFocus);
+    // Only the nine displays take the focus: a click on the background, a label or a picture
+    // leaves it (and the selection frame) where it was, and Tab cycles through the displays alone.
+    setFocusPolicy(Qt::NoFocus);
     // At its designed size of 9480 x 6795 twips, with every widget of the board.
     buildScoreboardDesign(this);
     m_tkPeriod = child<TimeKeeper>(this, "tkPeriod");
@@ -132,28 +134,31 @@ void frmScoreboard::UpdateFormColors()
     palette.setColor(QPalette::Window, PlatformColor::toQColor(s.FormBack));
     setPalette(palette);
 
-    ColorLED(m_tledPeriod, s.TimeColor);
-    ColorLED(m_nledHomeScore, s.ScoreColor);
-    ColorLED(m_nledVisitorScore, s.ScoreColor);
-    ColorLED(m_nledPeriod, s.PeriodColor);
-    ColorLED(m_tledJam, s.TimeColor);
+    ColorLED(m_tledPeriod, s.TimeColor, s.LEDBack);
+    ColorLED(m_nledHomeScore, s.ScoreColor, s.LEDBack);
+    ColorLED(m_nledVisitorScore, s.ScoreColor, s.LEDBack);
+    ColorLED(m_nledPeriod, s.PeriodColor, s.LEDBack);
+    ColorLED(m_tledJam, s.TimeColor, s.LEDBack);
     for (const PenaltyClock &penalty : m_penalties)
-        ColorLED(penalty.display, s.ScoreColor);
+        ColorLED(penalty.display, s.ScoreColor, s.LEDBack);
 
     QWidget *homeTeam = child<QWidget>(this, "lblHomeTeam");
     QWidget *visitorTeam = child<QWidget>(this, "lblVisitorTeam");
     const QList<QWidget *> containers {child<QWidget>(this, "picHomePicContainer"),
                                        child<QWidget>(this, "picVisitorPicContainer"),
                                        child<QWidget>(this, "picBoardPicContainer")};
-    ColorFormControls(this, QList<QWidget *> {homeTeam, visitorTeam} + containers);
+    ColorFormControls(this, QList<QWidget *> {homeTeam, visitorTeam} + containers, s.BorderColor,
+                      s.LEDBack);
     homeTeam->setProperty("ForeColor", s.HomeColor);
     visitorTeam->setProperty("ForeColor", s.VisitorColor);
     for (QWidget *container : containers)
         container->setProperty("BackColor", s.FormBack);
     m_selectionFrame->setProperty("FillColor", s.LEDSelected);
-    for (TimeLED *display :
-         {m_tledPeriod, m_tledJam, m_penalties[0].display, m_penalties[1].display,
-          m_penalties[2].display, m_penalties[3].display})
+    // Every display's frame, the scores' and the period number's as well as the clocks'.
+    for (SegmentDisplay *display : std::initializer_list<SegmentDisplay *> {
+                 m_tledPeriod, m_tledJam, m_penalties[0].display, m_penalties[1].display,
+                 m_penalties[2].display, m_penalties[3].display, m_nledHomeScore,
+                 m_nledVisitorScore, m_nledPeriod})
         display->setProperty("BorderColor", s.BorderColor);
 }
 

@@ -1,13 +1,33 @@
 #include "frmhelp.h"
+#include "frmscoreboard.h"
+#include "helplayoutpacer.h"
+#include "helploader.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
-// Built into a folder of its own, where the manual is not: the help window must say so.
+// Built into a folder of its own, where the manual is not: the help window must say so, and the
+// test may put help files of its own there.
 class TestFrmHelpMissing : public QObject
 {
     Q_OBJECT
+
+private:
+    static void writeHelpFile(const QByteArray &content)
+    {
+        QFile file(frmHelp::helpFilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(content), content.size());
+    }
+    static void closeAndDestroy(frmHelp *help)
+    {
+        help->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
 private slots:
     void init() { QFile::remove(frmHelp::helpFilePath()); }
@@ -27,12 +47,66 @@ private slots:
         QCOMPARE(frmHelp::showHelp(), help);
         QCOMPARE(help->box()->toPlainText(), frmHelp::MissingFileText);
 
-        help->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        closeAndDestroy(help);
         help = frmHelp::showHelp();
+        QTRY_VERIFY(!help->isLoading());
         QVERIFY(help->box()->toPlainText().startsWith(QStringLiteral("Corvanta Help")));
-        help->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        closeAndDestroy(help);
+    }
+
+    void largeHelpFilesLeaveTheBoardRunning()
+    {
+        // Over the limit: refused unread, with the file's size.
+        writeHelpFile(QByteArray(HelpLoader::MaxFileBytes + 100 * 1024, 'x'));
+        frmHelp *help = frmHelp::showHelp();
+        QCOMPARE(help->box()->toPlainText(),
+                 "Help file is too large to show (8.1 MB; the largest shown is 8.0 MB).  Please "
+                 "reinstall the program.");
+        closeAndDestroy(help);
+
+        // At the limit: the manual's text over and over, and plain text on one line (which no
+        // layout can take in one piece). The board's refresh keeps ticking while F1 opens each,
+        // from the key until the box has laid out the whole text.
+        QFile manual(QStringLiteral(CORVANTA_MANUAL));
+        QVERIFY(manual.open(QIODevice::ReadOnly));
+        const QByteArray rtf = manual.readAll();
+        const qsizetype bodyStart = rtf.indexOf("\\pard");
+        const QByteArray body = rtf.mid(bodyStart, rtf.lastIndexOf('}') - bodyStart);
+        QByteArray manuals = rtf.left(bodyStart);
+        while (manuals.size() + body.size() < HelpLoader::MaxFileBytes)
+            manuals += body;
+        manuals += '}';
+        QByteArray line;
+        while (line.size() < HelpLoader::MaxFileBytes)
+            line += QByteArray::number(QRandomGenerator::global()->generate(), 36) + ' ';
+        line.truncate(HelpLoader::MaxFileBytes);
+
+        for (const QByteArray &content : {manuals, line}) {
+            writeHelpFile(content);
+            frmScoreboard board;
+            board.show();
+            QElapsedTimer clock;
+            clock.start();
+            qint64 lastTick = 0, longestGap = 0;
+            int ticks = 0;
+            connect(board.findChild<QTimer *>("tmrClock1"), &QTimer::timeout, &board, [&] {
+                const qint64 now = clock.elapsed();
+                if (ticks > 0)
+                    longestGap = std::max(longestGap, now - lastTick);
+                lastTick = now;
+                ++ticks;
+            });
+            QTRY_VERIFY(ticks > 0);
+            board.AllKeyCode(112); // F1
+            help = frmHelp::showHelp();
+            QTRY_VERIFY_WITH_TIMEOUT(!help->isLoading(), 30000);
+            QVERIFY(help->box()->document()->characterCount() > 1000000);
+            const auto *layout = help->box()->document()->findChild<HelpLayoutPacer *>();
+            QVERIFY(layout);
+            QTRY_VERIFY_WITH_TIMEOUT(layout->isComplete(), 60000);
+            QVERIFY2(longestGap <= 100, QByteArray::number(longestGap) + " ms between ticks");
+            closeAndDestroy(help);
+        }
     }
 };
 

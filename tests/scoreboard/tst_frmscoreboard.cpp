@@ -349,6 +349,7 @@ private slots:
         // The model changes behind the board's back; F2 and Cancel must show it at once.
         settings().TitleText = "Derby Night";
         settings().FormBack = 0x00102030;
+        settings().BorderColor = 0x000080FF;
         engine("tkJam")->setSeconds(42);
         bool opened = false;
         QTimer::singleShot(0, this, [&opened] {
@@ -362,6 +363,11 @@ private slots:
         QCOMPARE(board().findChild<QObject *>("lblTitle")->property("Caption").toString(),
                  "Derby Night");
         QCOMPARE(board().palette().color(QPalette::Window), QColor(0x30, 0x20, 0x10));
+        // Every display's frame takes the border colour, the scores' and period number's too.
+        const QList<SegmentDisplay *> displays = board().findChildren<SegmentDisplay *>();
+        QCOMPARE(displays.size(), 9);
+        for (const SegmentDisplay *display : displays)
+            QCOMPARE(display->BorderColor(), 0x000080FF);
         QCOMPARE(shown("tledJam"), "0:42");
     }
 

@@ -25,14 +25,26 @@ private:
     ManualClockSource m_clock;
     std::unique_ptr<frmScoreboard> m_board;
 
+    // What xdotool printed; it fails the test if xdotool fails.
+    static QString xdotool(const QStringList &arguments)
+    {
+        QProcess xdotool;
+        xdotool.start("xdotool", arguments);
+        if (!xdotool.waitForFinished(10000) || xdotool.exitCode() != 0)
+            QTest::qFail(qPrintable("xdotool " + arguments.join(' ')), __FILE__, __LINE__);
+        return QString::fromLatin1(xdotool.readAllStandardOutput()).trimmed();
+    }
     // Real key presses: letters, digits, Tab and Return only; xdotool would toggle NumLock
     // itself for keypad keys.
     static void type(const QStringList &keys)
     {
-        QProcess xdotool;
-        xdotool.start("xdotool", QStringList {"key", "--delay", "20"} + keys);
-        QVERIFY(xdotool.waitForFinished(10000));
-        QCOMPARE(xdotool.exitCode(), 0);
+        xdotool(QStringList {"key", "--delay", "20"} + keys);
+    }
+    // A real click at a point of the board, in its own pixels.
+    void click(QPoint at) const
+    {
+        xdotool({"mousemove", "--window", QString::number(m_board->winId()),
+                 QString::number(at.x()), QString::number(at.y()), "click", "1"});
     }
     QString shown(const char *name) const
     {
@@ -102,13 +114,19 @@ private slots:
 
     void typedScoreAndPenalty()
     {
-        // From the window itself, Tab reaches the home score first.
-        m_board->setFocus();
-        type({"Tab", "1", "2", "Return"});
+        // The home score has the focus from the start. Clicks on the background and on a label
+        // leave the focus and the frame on it: the digits typed after them still reach it.
         auto *score = m_board->findChild<NumberLED *>("nledHomeScore");
+        QWidget *frame = m_board->findChild<QWidget *>("shpObjectSelected");
+        type({"1", "2", "Return"});
         QVERIFY(settle([score] { return score->Caption() == "12"; }));
-        QVERIFY(score->hasFocus());
-        QVERIFY(m_board->findChild<QWidget *>("shpObjectSelected")->isVisible());
+        click({3, 3});
+        click({m_board->width() - 3, m_board->height() - 3});
+        click(m_board->findChild<QWidget *>("Label1")->geometry().center());
+        type({"5", "Return"});
+        QVERIFY(settle([score] { return score->Caption() == "5"; }));
+        const QRect framed = frame->geometry();
+        QVERIFY(frame->isVisible() && framed.contains(score->geometry()));
 
         // Tab on through the displays to the first home penalty clock.
         type({"Tab", "Tab", "Tab", "Tab", "Tab"});
@@ -120,8 +138,17 @@ private slots:
         QVERIFY(settle([this] { return m_board->findChild<TimeKeeper *>("tkJam")->isRunning(); }));
         tick(10000);
         QCOMPARE(shown("tledHomePenalty1"), "2:50");
-        QCOMPARE(shown("nledHomeScore"), " 12");
+        QCOMPARE(shown("nledHomeScore"), "  5");
         screenshot("board-score-and-penalty");
+
+        // Tab goes round the nine displays only: from the last one back to the first, and
+        // Shift+Tab from the first to the last.
+        type({"Tab", "Tab", "Tab", "Tab"});
+        QVERIFY(settle([score] { return score->hasFocus(); }));
+        QCOMPARE(frame->geometry(), framed);
+        type({"shift+Tab"});
+        QWidget *last = m_board->findChild<QWidget *>("tledVisitorPenalty2");
+        QVERIFY(settle([last] { return last->hasFocus(); }));
     }
 
     void numLockIsForcedBackOnRelease()
@@ -164,6 +191,32 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_board->BuzzerPlaying(), 5000);
         QVERIFY2(played.elapsed() < 1250, qPrintable(QString::number(played.elapsed())));
         QVERIFY(played.elapsed() >= 900);
+    }
+
+    void programIconAndDestroyedWindow()
+    {
+        // The real program, whose window another client destroys.
+        QProcess program;
+        program.start(CORVANTA_PROGRAM, {"bypass"});
+        QVERIFY(program.waitForStarted());
+        const QString window = xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
+                                        QString::number(program.processId())})
+                                       .section('\n', 0, 0);
+        QVERIFY(!window.isEmpty());
+        // The window carries the program's icon (set as the program gets going: looked for again
+        // until it shows).
+        const auto icon = [&window] {
+            QProcess xprop;
+            xprop.start("xprop", {"-id", window, "_NET_WM_ICON"});
+            return xprop.waitForFinished(10000)
+                    && xprop.readAllStandardOutput().contains("Icon (16 x 16)");
+        };
+        QVERIFY(settle(icon));
+
+        xdotool({"windowclose", window});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
     }
 };
 

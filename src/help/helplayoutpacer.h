@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <QTextBlock>
+
+class QTextDocument;
+
+// Lays a long document out in slices between other events. Qt's text box lays out its document
+// lazily, but in steps that double up to 200,000 characters, each taking far longer than the
+// board's 50 ms refresh; the pacer takes over the layout's own timer and lays out for no more
+// than a few milliseconds at each of its turns, until every paragraph is laid out. It restarts by
+// itself whenever the box lays the document out anew (a new width).
+class HelpLayoutPacer final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HelpLayoutPacer)
+
+public:
+    static constexpr int SliceMilliseconds = 4;
+
+    // Watches the document's layout; belongs to the document.
+    explicit HelpLayoutPacer(QTextDocument *document);
+
+    // Every paragraph of the document is laid out.
+    bool isComplete() const { return !firstUnlaidBlock().isValid(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QTextBlock firstUnlaidBlock() const;
+
+    QTextDocument *m_document = nullptr;
+};

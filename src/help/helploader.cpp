@@ -1,0 +1,126 @@
+#include "helploader.h"
+
+#include "helplayoutpacer.h"
+#include "rtfreader.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QFile>
+#include <QPointer>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QThread>
+#include <QThreadPool>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// One thread, kept for reading help files alone: it runs at a lower priority than the board.
+QThreadPool &readerThread()
+{
+    static QThreadPool *pool = [] {
+        auto *threads = new QThreadPool;
+        threads->setMaxThreadCount(1);
+        // A read still running when the program ends is waited for while the application lasts,
+        // so that its hand-over has somewhere to go.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, threads,
+                         [threads] { threads->waitForDone(); });
+        QObject::connect(qApp, &QObject::destroyed, threads, [threads] { delete threads; });
+        return threads;
+    }();
+    return *pool;
+}
+
+void lowerThisThreadsPriority()
+{
+#ifdef Q_OS_LINUX
+    // Linux gives each thread its own nice value; the board's thread stays at the process's.
+    setpriority(PRIO_PROCESS, gettid(), 10);
+#endif
+}
+
+void cutLongParagraphs(QTextDocument *document)
+{
+    QTextCursor cursor(document);
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        // Each break starts a new block, which the loop then comes to and cuts in turn.
+        if (block.length() - 1 > HelpLoader::MaxParagraphLength) {
+            cursor.setPosition(block.position() + HelpLoader::MaxParagraphLength);
+            cursor.insertBlock();
+        }
+    }
+}
+
+// Text in many scripts (a damaged file decodes to any character) sends the first layout looking
+// for fonts that have its characters, which takes long. The fonts found are remembered for the
+// whole program, so laying out the document's opening here spares the board's thread the search.
+void findFallbackFonts(const QTextDocument &document)
+{
+    QTextLayout opening(document.toPlainText().left(20000), document.defaultFont());
+    opening.beginLayout();
+    while (opening.createLine().isValid()) { }
+    opening.endLayout();
+}
+
+} // namespace
+
+std::unique_ptr<QTextDocument> HelpLoader::read(const QString &path)
+{
+    auto document = std::make_unique<QTextDocument>();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return document;
+    const QByteArray data = file.read(MaxFileBytes + 1);
+    if (data.size() > MaxFileBytes)
+        return document;
+    // Nobody undoes the manual. Inside one edit block the cursors that write it keep no
+    // paragraph layouts, which the box would otherwise clear one by one at each new width.
+    document->setUndoRedoEnabled(false);
+    QTextCursor edit(document.get());
+    edit.beginEditBlock();
+    // Not rich text after all: show what the file says rather than nothing.
+    if (!RtfReader::read(data, document.get()))
+        document->setPlainText(QString::fromUtf8(data));
+    cutLongParagraphs(document.get());
+    edit.endEditBlock();
+    return document;
+}
+
+void HelpLoader::start(const QString &path, QObject *receiver,
+                       std::function<void(QTextDocument *)> done)
+{
+    QPointer<QObject> target(receiver);
+    QThread *targetThread = receiver->thread();
+    readerThread().start([path, target, targetThread, done = std::move(done)] {
+        lowerThisThreadsPriority();
+        QTextDocument *document = read(path).release();
+        // Made here, the layout and its pacer move with the document: the board's thread is
+        // spared building them.
+        document->documentLayout();
+        new HelpLayoutPacer(document);
+        findFallbackFonts(*document);
+        document->moveToThread(targetThread);
+        // The receiver may go while the file is read; the application outlives the reading
+        // thread, so the hand-over is queued there and looks for the receiver on arrival.
+        QCoreApplication *application = QCoreApplication::instance();
+        if (!application) { // the program is ending
+            delete document;
+            return;
+        }
+        QMetaObject::invokeMethod(
+                application,
+                [target, document, done] {
+                    if (target)
+                        done(document);
+                    else
+                        delete document;
+                },
+                Qt::QueuedConnection);
+    });
+}
