@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -109,11 +110,14 @@ QString frmOptions::soundFileCaption(const QString &path)
 {
     if (path.isEmpty())
         return QStringLiteral("[No File Selected]");
-    if (path.size() <= 50)
-        return path;
+    // Shown with the platform's own folder separator throughout.
+    const QString shown = QDir::toNativeSeparators(path);
+    if (shown.size() <= 50)
+        return shown;
     // The bare name comes from looking the file up now: a file deleted since leaves nothing.
     const QFileInfo file(path);
-    return path.left(25) + QStringLiteral(" ...\\") + (file.exists() ? file.fileName() : QString());
+    return shown.left(25) + QStringLiteral(" ...") + QDir::separator()
+            + (file.exists() ? file.fileName() : QString());
 }
 
 void frmOptions::updateSoundCaption(SoundGroup &group)
@@ -187,9 +191,15 @@ void frmOptions::Form_Load()
     // Runs even when the index did not change, so the preview always shows the loaded style.
     cmbLedType_Click(m_cmbLedType->currentIndex());
 
-    m_txtTitleText->setText(m.TitleText);
-    m_txtHomeText->setText(m.HomeText);
-    m_txtVisitorText->setText(m.VisitorText);
+    // A text written into the settings by other means may be longer than the operator can type;
+    // it is shown and committed whole, so the box's limit makes room for it.
+    const auto loadText = [](QLineEdit *box, const QString &text, int limit) {
+        box->setMaxLength(std::max(limit, int(text.size())));
+        box->setText(text);
+    };
+    loadText(m_txtTitleText, m.TitleText, kTitleLength);
+    loadText(m_txtHomeText, m.HomeText, kTeamNameLength);
+    loadText(m_txtVisitorText, m.VisitorText, kTeamNameLength);
 
     m_vsPenaltyIncrement->setValue(m.PenaltyIncrementSec);
     vsPenaltyIncrement_Change(m_vsPenaltyIncrement->value());

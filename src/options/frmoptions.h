@@ -57,7 +57,8 @@ public:
     void UpdatePeriodEndSoundCaption();
 
     // The text a sound's file label shows for a path: the path itself up to 50 characters, else
-    // its first 25 characters, " ...\" and the file's bare name if the file exists now.
+    // its first 25 characters, " ...", the platform's folder separator and the file's bare name if
+    // the file exists now.
     static QString soundFileCaption(const QString &path);
 
     // Everything that would open a dialog of its own goes through these, so that tests can answer
@@ -79,6 +80,10 @@ protected:
     void done(int result) override;
 
 private:
+    // The most characters the operator can type into the title and into a team name.
+    static constexpr int kTitleLength = 25;
+    static constexpr int kTeamNameLength = 20;
+
     // One of the ten assignable commands: its button, the label naming its key and the working
     // copy's variable.
     struct KeyCommand
@@ -91,7 +96,7 @@ private:
     {
         QString frmOptions::*path = nullptr;
         // The command that plays it. "Change Sound ..." gives a sound without a key the
-        // command's default key.
+        // command's default key, unless another command holds it.
         Command command = Command::Buzzer;
         QLabel *fileLabel = nullptr;
         QPushButton *change = nullptr;
@@ -119,7 +124,11 @@ private:
     void cmdResetKeys_Click();
     void cmdResetColors_Click();
     KeyCommand &keyCommand(Command command) { return m_keys[std::size_t(command)]; }
+    const KeyCommand &keyCommand(Command command) const { return m_keys[std::size_t(command)]; }
     void chooseKeyFor(Command command);
+    void setKey(Command command, qint16 keyCode);
+    bool keyHeldByAnother(qint16 keyCode, Command command) const;
+    void separateSharedKeys();
     void changeColor(ColorSwatch *swatch);
     void changePicture(PicturePreview &preview);
     void clearPicture(PicturePreview &preview);

@@ -32,15 +32,45 @@ void frmOptions::chooseKeyFor(Command which)
     QList<int> held;
     for (const KeyCommand &each : m_keys)
         held.append(this->*each.variable);
-    const KeyCommand &command = keyCommand(which);
-    frmChooseKey dialog(QLatin1String(commandKey(which).purpose), this->*command.variable, held,
-                        this);
+    frmChooseKey dialog(QLatin1String(commandKey(which).purpose), this->*keyCommand(which).variable,
+                        held, this);
     runChooseKey(dialog);
-    if (dialog.chosenKey() != 0) {
-        this->*command.variable = qint16(dialog.chosenKey());
-        command.label->setText(KeyCodeToStr(dialog.chosenKey()));
-    }
+    if (dialog.chosenKey() != 0)
+        setKey(which, qint16(dialog.chosenKey()));
     Form_Activate();
+}
+
+void frmOptions::setKey(Command which, qint16 keyCode)
+{
+    const KeyCommand &command = keyCommand(which);
+    this->*command.variable = keyCode;
+    command.label->setText(KeyCodeToStr(keyCode));
+}
+
+bool frmOptions::keyHeldByAnother(qint16 keyCode, Command which) const
+{
+    for (const CommandKey &row : commandTable()) {
+        if (row.command != which && this->*keyCommand(row.command).variable == keyCode)
+            return true;
+    }
+    return false;
+}
+
+void frmOptions::separateSharedKeys()
+{
+    // A command that shares its key with another and is away from its own key goes back to it.
+    // That may take the key from a third command, which then goes back in turn; as the default
+    // keys all differ, this ends at the latest with every command on its own key.
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (const CommandKey &row : commandTable()) {
+            const qint16 key = this->*keyCommand(row.command).variable;
+            if (key != kNoKey && key != row.defaultKey && keyHeldByAnother(key, row.command)) {
+                setKey(row.command, row.defaultKey);
+                moved = true;
+            }
+        }
+    }
 }
 
 void frmOptions::cmdResetKeys_Click()
@@ -48,14 +78,12 @@ void frmOptions::cmdResetKeys_Click()
     if (!askYesNo(this, QStringLiteral("Reset Keys"),
                   QStringLiteral("Are you sure you want to reset the keys?")))
         return;
-    // The three keys of the additional settings keep theirs.
+    // The three keys of the additional settings keep theirs, unless one of the seven takes it.
     for (const CommandKey &row : commandTable()) {
-        if (!row.resetByResetKeys)
-            continue;
-        const KeyCommand &command = keyCommand(row.command);
-        command.label->setText(KeyCodeToStr(row.defaultKey));
-        this->*command.variable = row.defaultKey;
+        if (row.resetByResetKeys)
+            setKey(row.command, row.defaultKey);
     }
+    separateSharedKeys();
     m_optNormal->setChecked(true);
 }
 
@@ -148,20 +176,23 @@ void frmOptions::changeSound(SoundGroup &group)
                      .arg(MMControl::LongestPlayNanoseconds / 1000000000));
     this->*group.path = chosen;
     updateSoundCaption(group);
-    KeyCommand &command = keyCommand(group.command);
-    // A sound that had no key gets its usual one back, even if another command holds it now.
-    if (this->*command.variable == kNoKey) {
-        const qint16 usual = commandKey(group.command).defaultKey;
-        this->*command.variable = usual;
-        command.label->setText(KeyCodeToStr(usual));
+    // A sound that had no key gets its usual one back, if no other command has taken it since.
+    if (this->*keyCommand(group.command).variable != kNoKey)
+        return;
+    const qint16 usual = commandKey(group.command).defaultKey;
+    if (keyHeldByAnother(usual, group.command)) {
+        tell(this, windowTitle(),
+             QStringLiteral("The key %1 is used by another command, so this sound has no key. "
+                            "Choose one with \"Select Sound Key\".")
+                     .arg(KeyCodeToStr(usual)));
+        return;
     }
+    setKey(group.command, usual);
 }
 
 void frmOptions::noSound(SoundGroup &group)
 {
     this->*group.path = QString();
     updateSoundCaption(group);
-    KeyCommand &command = keyCommand(group.command);
-    this->*command.variable = kNoKey;
-    command.label->setText(QString());
+    setKey(group.command, kNoKey);
 }

@@ -7,10 +7,12 @@
 #include "settingsmodel.h"
 #include "settingsstore.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +23,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -179,6 +182,27 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QCOMPARE(window.focusWidget(), find<QPushButton>(window, "cmdOk"));
+        // Offscreen, NumLock cannot be set: the group says so and cannot be changed.
+        QVERIFY(!find<QGroupBox>(window, "fraNumLock")->isEnabled());
+        QVERIFY(find<QLabel>(window, "lblNumLockNote")->isVisible());
+
+        // Enter and Space press the focused button; Enter elsewhere presses "&Ok".
+        int asked = 0;
+        window.askYesNo = [&asked](QWidget *, const QString &, const QString &) {
+            ++asked;
+            return false;
+        };
+        auto *resetKeys = find<QPushButton>(window, "cmdResetKeys");
+        resetKeys->setFocus();
+        QTest::keyClick(resetKeys, Qt::Key_Return);
+        QTest::keyClick(resetKeys, Qt::Key_Space);
+        QCOMPARE(asked, 2);
+        QVERIFY(window.isVisible());
+        auto *joinJamPenalty = find<QCheckBox>(window, "chkJoinJamPenalty");
+        joinJamPenalty->setFocus();
+        QTest::keyClick(joinJamPenalty, Qt::Key_Return);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        window.show();
         auto *tabs = find<QTabWidget>(window, "SSTab1");
         QCOMPARE(tabs->tabText(4), "&Additional Settings");
         tabs->setCurrentIndex(3);
@@ -241,9 +265,11 @@ private slots:
         click(window, "cmdClearKey");
         answerKeys(window, Qt::Key_Z);
         click(window, "cmdStartStopJamClock");
-        // The buzzer takes the freed J; after the reset both commands use J.
+        // The buzzer takes the freed J and the increment the freed B.
         answerKeys(window, Qt::Key_J);
         click(window, "cmdBuzzerKey");
+        answerKeys(window, Qt::Key_B);
+        click(window, "cmdPenaltyIncrementKey");
         QCOMPARE(window.BuzzerKeyTemp, 74);
 
         QStringList asked;
@@ -269,9 +295,12 @@ private slots:
         QCOMPARE(text(window, "lblClear"), "Delete");
         QCOMPARE(text(window, "lblStartStopJamClock"), "J");
         QVERIFY(find<QRadioButton>(window, "optNormal")->isChecked());
-        QCOMPARE(window.BuzzerKeyTemp, 74);
+        // The jam takes J back, so the buzzer goes back to B, and the increment from B to A.
+        QCOMPARE(window.BuzzerKeyTemp, 66);
+        QCOMPARE(text(window, "lblBuzzerKey"), "B");
         QCOMPARE(window.PeriodEndSoundKeyTemp, 80);
         QCOMPARE(window.PenaltyIncrementSecKeyTemp, 65);
+        QCOMPARE(text(window, "lblPenaltyIncrementKey"), "A");
     }
 
     void colors()
@@ -316,6 +345,44 @@ private slots:
                  (QList<qint32> {0x000080FF, 0, 0x00404040, 0x000000FF, 0x0000C000, 0x00404040,
                                  0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF}));
         QCOMPARE(m.LEDSelectedWidth, 0);
+    }
+
+    // The up arrow, the page area above the thumb and the wheel turned away raise the value; the
+    // thumb can be dragged to the top for the maximum.
+    void scrollBarsRaiseUpward()
+    {
+        settings().LEDSelectedWidth = 0;
+        settings().PenaltyIncrementSec = 0;
+        frmOptions window;
+        prepare(window);
+        window.show();
+        auto *tabs = find<QTabWidget>(window, "SSTab1");
+        for (const auto &[tab, name] :
+             {std::pair(1, "scrLEDSelectedWidth"), std::pair(4, "vsPenaltyIncrement")}) {
+            tabs->setCurrentIndex(tab);
+            auto *bar = find<QScrollBar>(window, name);
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            // A vertical bar's arrows are as tall as it is wide.
+            const int x = bar->width() / 2;
+            const int arrow = bar->width();
+            QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(x, 2));
+            QCOMPARE(bar->value(), 1);
+            QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(x, bar->height() - 3));
+            QCOMPARE(bar->value(), 0);
+            QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(x, arrow + 2));
+            QCOMPARE(bar->value(), 1);
+            QWheelEvent away(QPointF(x, arrow), bar->mapToGlobal(QPointF(x, arrow)), {},
+                             QPoint(0, 120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(bar, &away);
+            QCOMPARE(bar->value(), 2);
+            bar->setValue(0);
+            const QPoint thumb(x, bar->height() - arrow - 4);
+            QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
+            QTest::mouseMove(bar, QPoint(x, 0));
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(x, 0));
+            QCOMPARE(bar->value(), bar->maximum());
+        }
+        QCOMPARE(text(window, "lblPenaltyIncrement"), "599");
     }
 
     void pictures()
@@ -403,7 +470,7 @@ private slots:
         frmOptions window;
         QString expected = path;
         if (shortened)
-            expected = path.left(25) + " ...\\" + (exists ? path.section(u'/', -1) : QString());
+            expected = path.left(25) + " .../" + (exists ? path.section(u'/', -1) : QString());
         QCOMPARE(text(window, "lblBFile"), expected);
         QVERIFY(find<QPushButton>(window, "cmdBuzzerKey")->isEnabled());
         QFile::remove(path);
@@ -414,7 +481,7 @@ private slots:
         const QString wav = m_files.filePath("horn.wav");
         QFile::remove(wav);
         QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/buzzer.wav", wav));
-        // The jam clock holds B; the buzzer gets it back all the same.
+        // The jam clock holds B, so the buzzer cannot get it back.
         settings().StartStopJamClockKey = 66;
         settings().PeriodEndSoundFile.clear();
 
@@ -482,8 +549,9 @@ private slots:
         window.chooseFile = [&](QWidget *, const QString &) { return wav; };
         click(window, "cmdBuzzerSoundChange");
         QCOMPARE(window.BuzzTemp, wav);
-        QCOMPARE(window.BuzzerKeyTemp, 66);
-        QCOMPARE(text(window, "lblBuzzerKey"), "B");
+        QCOMPARE(window.BuzzerKeyTemp, 32);
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY(m_told.first().contains("Select Sound Key"));
         QVERIFY(find<QPushButton>(window, "cmdBuzzerKey")->isEnabled());
 
         // A new sound keeps a real key.
@@ -492,8 +560,11 @@ private slots:
         click(window, "cmdBuzzerSoundChange");
         QCOMPARE(window.BuzzerKeyTemp, 89);
 
+        // A key still free is given back.
+        click(window, "cmdPeriodEndSoundNone");
         click(window, "cmdPeriodEndSoundChange");
         QCOMPARE(window.PeriodEndSoundKeyTemp, 80);
+        QCOMPARE(text(window, "lblPeriodEndSoundKey"), "P");
         click(window, "cmdPeriodEndSoundNone");
         click(window, "cmdOk");
         QCOMPARE(settings().PeriodEndSoundFile, QString());
@@ -504,11 +575,20 @@ private slots:
 
     void textLengths()
     {
+        // A longer name stored by other means stays whole; typing cannot lengthen it again.
+        const QString stored(30, u'V');
+        settings().VisitorText = stored;
         frmOptions window;
         prepare(window);
         window.show();
         auto *title = find<QLineEdit>(window, "txtTitleText");
         auto *home = find<QLineEdit>(window, "txtHomeText");
+        auto *visitor = find<QLineEdit>(window, "txtVisitorText");
+        QCOMPARE(visitor->text(), stored);
+        QTest::keyClicks(visitor, "x");
+        QTest::keyClick(visitor, Qt::Key_Backspace);
+        QTest::keyClicks(visitor, "x");
+        QCOMPARE(visitor->text(), stored.left(29));
         title->clear();
         QTest::keyClicks(title, "abcdefghijklmnopqrstuvwxy");
         QCOMPARE(title->text().size(), 25);
@@ -517,10 +597,11 @@ private slots:
         home->clear();
         QTest::keyClicks(home, "abcdefghijklmnopqrstu");
         QCOMPARE(home->text(), "abcdefghijklmnopqrst");
-        find<QLineEdit>(window, "txtVisitorText")->clear();
+        home->clear();
         click(window, "cmdOk");
         QCOMPARE(settings().TitleText, "abcdefghijklmnopqrstuvwxy");
-        QCOMPARE(settings().VisitorText, QString());
+        QCOMPARE(settings().HomeText, QString());
+        QCOMPARE(settings().VisitorText, stored.left(29));
     }
 
     // Stored values the widgets cannot hold are shown clamped, and OK stores what is shown.
@@ -589,21 +670,6 @@ private slots:
         click(window, "cmdOk");
         QCOMPARE(settings().NumLockForce, force);
         QCOMPARE(made, calls);
-    }
-
-    void failedSaveStillApplies()
-    {
-        // A folder where the store's file should be cannot be written.
-        QVERIFY(QDir().mkpath(settingsFileName()));
-        frmOptions window;
-        prepare(window);
-        find<QLineEdit>(window, "txtHomeText")->setText("Rollers");
-        click(window, "cmdOk");
-        QCOMPARE(settings().HomeText, "Rollers");
-        QCOMPARE(m_told.size(), 1);
-        QVERIFY(m_told.first().contains(settingsFileName()));
-        QCOMPARE(window.result(), int(QDialog::Accepted));
-        QDir(settingsFileName()).removeRecursively();
     }
 };
 
