@@ -565,6 +565,9 @@ private slots:
         QVERIFY(running("tkHomePenalty1"));
         advance(3000);
         QCOMPARE(shown("tledHomePenalty1"), "");
+        // Time put on a blank clock starts from zero, not from where its engine ran to.
+        key(a);
+        QCOMPARE(shown("tledHomePenalty1"), "1:30");
 
         // A typed time, stopped, within 9:59.
         for (int code : {49, 190, 52, 53, 13})
