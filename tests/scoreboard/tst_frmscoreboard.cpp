@@ -507,6 +507,11 @@ private slots:
         QVERIFY(penaltiesRunning(false));
         QCOMPARE(board().JamResetValue(), 90.0);
         QCOMPARE(shown("tledJam"), "1:30");
+        // An Enter with nothing typed changes nothing.
+        type("tledJam", "\n");
+        type("tledPeriod", "\n");
+        QCOMPARE(board().JamResetValue(), 90.0);
+        QVERIFY(running("tkPeriod"));
         type("tledJam", "10.00\n");
         QCOMPARE(board().JamResetValue(), 90.0);
 
