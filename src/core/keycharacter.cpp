@@ -1,21 +1,8 @@
 #include "keycharacter.h"
 
-namespace {
+#include "virtualkeycodes.h"
 
-constexpr int kSpace = 32;
-constexpr int kEnter = 13;
-constexpr int kPlus = 187;
-constexpr int kKeypadPlus = 107;
-constexpr int kMinus = 189;
-constexpr int kKeypadMinus = 109;
-constexpr int kKeypad0 = 96;
-constexpr int kKeypad9 = 105;
-constexpr int kDigit0 = 48;
-constexpr int kDigit9 = 57;
-constexpr int kKeypadPoint = 110;
-constexpr int kPoint = 190;
-
-} // namespace
+using namespace VirtualKeys;
 
 int KeyCharacter(int keyCode, int clearKey)
 {

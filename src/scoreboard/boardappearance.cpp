@@ -30,20 +30,21 @@ void ApplyBoardColors(QWidget *window, const ScoreboardUi &ui, const SettingsMod
     palette.setColor(QPalette::Window, PlatformColor::toQColor(settings.FormBack));
     window->setPalette(palette);
 
-    ColorLED(ui.tledPeriod, settings.TimeColor);
-    ColorLED(ui.nledHomeScore, settings.ScoreColor);
-    ColorLED(ui.nledVisitorScore, settings.ScoreColor);
-    ColorLED(ui.nledPeriod, settings.PeriodColor);
-    ColorLED(ui.tledJam, settings.TimeColor);
+    ColorLED(ui.tledPeriod, settings.TimeColor, settings.LEDBack);
+    ColorLED(ui.nledHomeScore, settings.ScoreColor, settings.LEDBack);
+    ColorLED(ui.nledVisitorScore, settings.ScoreColor, settings.LEDBack);
+    ColorLED(ui.nledPeriod, settings.PeriodColor, settings.LEDBack);
+    ColorLED(ui.tledJam, settings.TimeColor, settings.LEDBack);
     for (TimeLED *penalty : ui.penalties())
-        ColorLED(penalty, settings.ScoreColor);
+        ColorLED(penalty, settings.ScoreColor, settings.LEDBack);
 
     // The team names and picture frames take colours of their own, not the generic ones.
     const QList<PictureBox *> containers {ui.picHomePicContainer, ui.picVisitorPicContainer,
                                           ui.picBoardPicContainer};
     ColorFormControls(
             window,
-            {ui.lblHomeTeam, ui.lblVisitorTeam, containers[0], containers[1], containers[2]});
+            {ui.lblHomeTeam, ui.lblVisitorTeam, containers[0], containers[1], containers[2]},
+            settings.BorderColor, settings.LEDBack);
     ui.lblHomeTeam->setForeColor(settings.HomeColor);
     ui.lblVisitorTeam->setForeColor(settings.VisitorColor);
     for (PictureBox *container : containers)

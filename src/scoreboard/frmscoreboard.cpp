@@ -2,6 +2,7 @@
 
 #include "boardappearance.h"
 #include "boardview.h"
+#include "commandtable.h"
 #include "digitentry.h"
 #include "frmhelp.h"
 #include "frmoptions.h"
@@ -13,6 +14,7 @@
 #include "settingsmodel.h"
 #include "soundplayer.h"
 #include "timeled.h"
+#include "virtualkeycodes.h"
 #include "virtualkeys.h"
 
 #include <QApplication>
@@ -21,11 +23,11 @@
 #include <QScreen>
 #include <QTimer>
 
-namespace {
+#include <functional>
 
-constexpr int kF1 = 112;
-constexpr int kF2 = 113;
-constexpr int kNumLock = 144;
+using namespace VirtualKeys;
+
+namespace {
 
 // What each display shows, in focus order.
 constexpr Bout::Item kShown[] = {Bout::HomeScore,       Bout::PeriodClock,  Bout::VisitorScore,
@@ -105,22 +107,21 @@ void frmScoreboard::AllKeyCode(int keyCode)
 {
     const SettingsModel &s = settings();
     applyRules();
-    // Rows in this order: when two settings hold the same key, the earlier command wins.
-    if (keyCode == s.StartStopJamClockKey)
-        m_bout->startStopJam();
-    else if (keyCode == s.ResetJamClockKey)
-        m_bout->resetJam();
-    else if (keyCode == s.StartStopPeriodClockKey)
-        m_bout->startStopPeriod();
-    else if (keyCode == s.ResetPeriodClockKey)
-        m_bout->resetPeriod();
-    else if (keyCode == s.ClockSwitchKey)
-        m_bout->switchClock();
-    else if (keyCode == s.BuzzerKey)
-        Buzzer(s.BuzzerFile);
-    else if (keyCode == s.PeriodEndSoundKey)
-        Buzzer(s.PeriodEndSoundFile);
-    else if (keyCode == kF1)
+    // The window's commands in the order of Command; the keys a selected display acts on follow
+    // them there and are no commands of the window.
+    const std::function<void()> handlers[]
+            = {[this] { m_bout->startStopJam(); },          [this] { m_bout->resetJam(); },
+               [this] { m_bout->startStopPeriod(); },       [this] { m_bout->resetPeriod(); },
+               [this] { m_bout->switchClock(); },           [this, &s] { Buzzer(s.BuzzerFile); },
+               [this, &s] { Buzzer(s.PeriodEndSoundFile); }};
+    // In the table's order: when two settings hold the same key, the earlier command wins.
+    for (const CommandKey &row : commandTable()) {
+        if (size_t(row.command) < std::size(handlers) && keyCode == s.*row.field) {
+            handlers[size_t(row.command)]();
+            return;
+        }
+    }
+    if (keyCode == kF1)
         frmHelp::showHelp();
     else if (keyCode == kF2)
         showOptions();
