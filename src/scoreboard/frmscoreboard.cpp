@@ -134,20 +134,21 @@ void frmScoreboard::UpdateFormColors()
     palette.setColor(QPalette::Window, PlatformColor::toQColor(s.FormBack));
     setPalette(palette);
 
-    ColorLED(m_tledPeriod, s.TimeColor);
-    ColorLED(m_nledHomeScore, s.ScoreColor);
-    ColorLED(m_nledVisitorScore, s.ScoreColor);
-    ColorLED(m_nledPeriod, s.PeriodColor);
-    ColorLED(m_tledJam, s.TimeColor);
+    ColorLED(m_tledPeriod, s.TimeColor, s.LEDBack);
+    ColorLED(m_nledHomeScore, s.ScoreColor, s.LEDBack);
+    ColorLED(m_nledVisitorScore, s.ScoreColor, s.LEDBack);
+    ColorLED(m_nledPeriod, s.PeriodColor, s.LEDBack);
+    ColorLED(m_tledJam, s.TimeColor, s.LEDBack);
     for (const PenaltyClock &penalty : m_penalties)
-        ColorLED(penalty.display, s.ScoreColor);
+        ColorLED(penalty.display, s.ScoreColor, s.LEDBack);
 
     QWidget *homeTeam = child<QWidget>(this, "lblHomeTeam");
     QWidget *visitorTeam = child<QWidget>(this, "lblVisitorTeam");
     const QList<QWidget *> containers {child<QWidget>(this, "picHomePicContainer"),
                                        child<QWidget>(this, "picVisitorPicContainer"),
                                        child<QWidget>(this, "picBoardPicContainer")};
-    ColorFormControls(this, QList<QWidget *> {homeTeam, visitorTeam} + containers);
+    ColorFormControls(this, QList<QWidget *> {homeTeam, visitorTeam} + containers, s.BorderColor,
+                      s.LEDBack);
     homeTeam->setProperty("ForeColor", s.HomeColor);
     visitorTeam->setProperty("ForeColor", s.VisitorColor);
     for (QWidget *container : containers)

@@ -9,17 +9,12 @@
 #include "numlock.h"
 #include "settingsmodel.h"
 #include "timekeeper.h"
+#include "virtualkeycodes.h"
 #include "virtualkeys.h"
 
 #include <QKeyEvent>
 
-namespace {
-
-constexpr int kF1 = 112;
-constexpr int kF2 = 113;
-constexpr int kNumLock = 144;
-
-} // namespace
+using namespace VirtualKeys;
 
 // A command that implies another (a jam start starts the period clock, a period stop stops the
 // jam, a reset stops its clock) runs that command itself rather than through its key: a store
@@ -131,21 +126,20 @@ void frmScoreboard::UpdateNumLock()
 
 int frmScoreboard::KeyCodeToAsci(int keyCode) const
 {
-    if (keyCode == 32)
-        return 32;
-    if (keyCode == 13)
-        return 13;
+    // Space and Enter give their own codes, as do the digits of the main block.
+    if (keyCode == kSpace || keyCode == kEnter)
+        return keyCode;
     if (keyCode == settings().ClearKey)
         return 0;
-    if (keyCode == 187 || keyCode == 107)
+    if (keyCode == kPlus || keyCode == kKeypadPlus)
         return '+';
-    if (keyCode == 189 || keyCode == 109)
+    if (keyCode == kMinus || keyCode == kKeypadMinus)
         return '-';
-    if (keyCode >= 96 && keyCode <= 105)
-        return keyCode - 96 + '0';
-    if (keyCode >= 48 && keyCode <= 57)
+    if (keyCode >= kKeypad0 && keyCode <= kKeypad9)
+        return keyCode - kKeypad0 + '0';
+    if (keyCode >= kDigit0 && keyCode <= kDigit9)
         return keyCode;
-    if (keyCode == 110 || keyCode == 190)
+    if (keyCode == kKeypadPoint || keyCode == kPoint)
         return '.';
     return -1;
 }

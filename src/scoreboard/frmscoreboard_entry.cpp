@@ -8,6 +8,7 @@
 #include "settingsmodel.h"
 #include "timekeeper.h"
 #include "timeled.h"
+#include "twips.h"
 
 #include <cmath>
 
@@ -24,7 +25,7 @@ void frmScoreboard::ObjectSelected(QWidget *selected)
 {
     // The frame lies beneath the displays, so only a margin of it shows round the selected one:
     // LEDSelectedWidth pixels, and one pixel more on the right and below.
-    const int margin = std::clamp<int>(settings().LEDSelectedWidth, 0, 5) * 15;
+    const int margin = std::clamp<int>(settings().LEDSelectedWidth, 0, 5) * Twips::perPixel;
     m_selectionFrame->hide();
     if (!selected)
         return;

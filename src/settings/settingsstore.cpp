@@ -1,5 +1,6 @@
 #include "settingsstore.h"
 
+#include "commandtable.h"
 #include "settingsconversion.h"
 
 #include <QCoreApplication>
@@ -121,16 +122,8 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
     m.LEDSelectedWidth = colors.strict<qint16>("LEDSelectedWidth", 0);
 
     const SectionReader keys(store, "KeySettings");
-    m.StartStopJamClockKey = keys.strict<qint16>("StartStopJamClockKey", 74);
-    m.ResetJamClockKey = keys.strict<qint16>("ResetJamClockKey", 82);
-    m.StartStopPeriodClockKey = keys.strict<qint16>("StartStopPeriodClockKey", 83);
-    m.ResetPeriodClockKey = keys.strict<qint16>("ResetPeriodClockKey", 84);
-    m.ClockSwitchKey = keys.strict<qint16>("ClockSwitchKey", 67);
-    m.SepTimeKey = keys.strict<qint16>("SepTimeKey", 73);
-    m.ClearKey = keys.strict<qint16>("ClearKey", 46);
-    m.BuzzerKey = keys.strict<qint16>("BuzzerKey", 66);
-    m.PeriodEndSoundKey = keys.strict<qint16>("PeriodEndSoundKey", 80);
-    m.PenaltyIncrementSecKey = keys.strict<qint16>("PenaltyIncrementSecKey", 65);
+    for (const CommandKey &command : commandTable())
+        m.*command.field = keys.strict<qint16>(command.settingsKey, command.defaultKey);
     m.BuzzerFile = keys.text("BuzzerFile", programFolderFile("buzzer.wav"));
     m.JoinJamPenalty = keys.lenient("JoinJamPenalty", 1);
     m.PeriodEndSoundFile = keys.text("PeriodEndSoundFile", programFolderFile("periodendsound.wav"));
@@ -166,17 +159,9 @@ bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
     colors("LEDSelectedWidth", m.LEDSelectedWidth);
 
     SectionWriter keys(store, "KeySettings");
-    keys("StartStopJamClockKey", m.StartStopJamClockKey);
-    keys("ResetJamClockKey", m.ResetJamClockKey);
-    keys("StartStopPeriodClockKey", m.StartStopPeriodClockKey);
-    keys("ResetPeriodClockKey", m.ResetPeriodClockKey);
-    keys("ClockSwitchKey", m.ClockSwitchKey);
-    keys("SepTimeKey", m.SepTimeKey);
-    keys("ClearKey", m.ClearKey);
-    keys("BuzzerKey", m.BuzzerKey);
+    for (const CommandKey &command : commandTable())
+        keys(command.settingsKey, m.*command.field);
     keys("BuzzerFile", m.BuzzerFile);
-    keys("PeriodEndSoundKey", m.PeriodEndSoundKey);
-    keys("PenaltyIncrementSecKey", m.PenaltyIncrementSecKey);
     keys("PenaltyIncrementSec", m.PenaltyIncrementSec);
     keys("PeriodEndSoundFile", m.PeriodEndSoundFile);
     // The check boxes store their state, "1" or "0".
