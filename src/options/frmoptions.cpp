@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -195,6 +196,9 @@ void frmOptions::Form_Load()
 
     m_vsPenaltyIncrement->setValue(m.PenaltyIncrementSec);
     vsPenaltyIncrement_Change(m_vsPenaltyIncrement->value());
+
+    NewBoutKeyTemp = m.NewBoutKey;
+    m_lblNewBoutKey->setText(KeyCodeToStr(m.NewBoutKey));
 }
 
 void frmOptions::Form_Activate()
@@ -215,6 +219,8 @@ void frmOptions::showEvent(QShowEvent *event)
         m_stale = false;
         Form_Load();
     }
+    m_cmdNewBout->setEnabled(
+            isSignalConnected(QMetaMethod::fromSignal(&frmOptions::newBoutConfirmed)));
     QDialog::showEvent(event);
     Form_Activate();
 }
@@ -243,6 +249,7 @@ void frmOptions::cmdOk_Click()
     m.PeriodEndSoundFile = PeriodEndSoundTemp;
     m.PenaltyIncrementSec = qint16(m_vsPenaltyIncrement->value());
     m.SuppressPeriodSound = m_chkSuppressPeriodSound->isChecked() ? 1 : 0;
+    m.NewBoutKey = NewBoutKeyTemp;
 
     // With no option selected (an unknown stored mode) the mode is kept as it was.
     std::optional<bool> forcedNumLock;

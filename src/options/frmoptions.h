@@ -51,6 +51,8 @@ public:
     qint16 BuzzerKeyTemp = 0;
     qint16 PeriodEndSoundKeyTemp = 0;
     qint16 PenaltyIncrementSecKeyTemp = 0;
+    // The key of the new-bout command, 0 when none is assigned.
+    qint16 NewBoutKeyTemp = 0;
 
     static QString KeyCodeToStr(int keyCode);
     void UpdateBuzzerCaption();
@@ -72,6 +74,11 @@ public:
     // Runs the key-capture dialog until it closes.
     std::function<void(frmChooseKey &dialog)> runChooseKey;
     std::function<void(bool on)> setNumLock;
+
+signals:
+    // The operator confirmed a new bout with the button; the board clears itself at once. The
+    // button is enabled only where a board listens.
+    void newBoutConfirmed();
 
 protected:
     bool event(QEvent *event) override;
@@ -121,6 +128,9 @@ private:
     void cmdCancel_Click();
     void cmdResetKeys_Click();
     void cmdResetColors_Click();
+    void cmdNewBout_Click();
+    void chooseNewBoutKey();
+    QList<int> heldKeys() const;
     KeyCommand &keyCommand(Command command) { return m_keys[std::size_t(command)]; }
     void chooseKeyFor(Command command);
     void changeColor(ColorSwatch *swatch);
@@ -137,6 +147,8 @@ private:
     QTabWidget *m_SSTab1 = nullptr;
     QPushButton *m_cmdOk = nullptr;
     QPushButton *m_cmdCancel = nullptr;
+    QPushButton *m_cmdNewBout = nullptr;
+    QLabel *m_lblNewBoutKey = nullptr;
 
     std::array<ColorSwatch *, 9> m_swatches {};
     QScrollBar *m_scrLEDSelectedWidth = nullptr;

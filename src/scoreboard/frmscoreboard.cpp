@@ -5,8 +5,11 @@
 #include "digitentry.h"
 #include "frmhelp.h"
 #include "frmoptions.h"
+#include "journalsession.h"
 #include "keycharacter.h"
+#include "label.h"
 #include "layoutscaling.h"
+#include "notice.h"
 #include "numberled.h"
 #include "numlock.h"
 #include "selectionframe.h"
@@ -18,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 
@@ -40,6 +44,7 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     , m_bout(new Bout(this))
     , m_view(new BoardView(m_bout, m_ui, this))
     , m_sound(new SoundPlayer(m_ui.mmcBuzzer, this))
+    , m_notice(new Notice(m_ui.lblNotice, m_ui.lblCreatedBy, this))
 {
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
@@ -120,16 +125,44 @@ void frmScoreboard::AllKeyCode(int keyCode)
         Buzzer(s.BuzzerFile);
     else if (keyCode == s.PeriodEndSoundKey)
         Buzzer(s.PeriodEndSoundFile);
+    else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)
+        NewBout();
     else if (keyCode == kF1)
         frmHelp::showHelp();
     else if (keyCode == kF2)
         showOptions();
 }
 
+void frmScoreboard::keepIn(BoutJournal *journal)
+{
+    m_journal = new JournalSession(m_bout, journal, m_notice, this);
+    applyRules();
+    m_journal->resume();
+    RefreshTime();
+}
+
+void frmScoreboard::NewBout()
+{
+    const auto answer = QMessageBox::question(
+            this, QStringLiteral("New Bout"),
+            QStringLiteral("Start a new bout? The scores, the period number, the clocks and the "
+                           "penalties on the board go back to their start."),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes)
+        startNewBout();
+}
+
+void frmScoreboard::startNewBout()
+{
+    m_bout->setState(BoutState());
+    RefreshTime();
+}
+
 void frmScoreboard::showOptions()
 {
     // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
     frmOptions options(this);
+    connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
     UpdateLabels();
     UpdateFormColors();
@@ -251,12 +284,16 @@ void frmScoreboard::showEvent(QShowEvent *event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
+    if (m_journal)
+        QTimer::singleShot(0, m_journal, &JournalSession::greet);
     // The first display of the focus order takes the focus; its GotFocus frames it.
     m_ui.nledHomeScore->setFocus(Qt::OtherFocusReason);
 }
 
 void frmScoreboard::closeEvent(QCloseEvent *event)
 {
+    if (m_journal)
+        m_journal->close();
     m_sound->close(false);
     event->accept();
     // The scoreboard is the main window: closing it ends the program with every other window.

@@ -10,6 +10,9 @@
 #include <functional>
 
 class BoardView;
+class BoutJournal;
+class JournalSession;
+class Notice;
 class SoundPlayer;
 
 // The scoreboard: the program's main window from the moment the start-up window is gone. It shows
@@ -52,6 +55,12 @@ public:
     bool PeriodEndSignalled() const { return m_bout->periodEndSignalled(); }
 
     Bout *bout() const { return m_bout; }
+    // Keeps the bout in the journal from now on, starting from the bout it holds. Called once,
+    // before the board is first shown.
+    void keepIn(BoutJournal *journal);
+    // Asks, and starts a new bout if the operator confirms.
+    Q_INVOKABLE void NewBout();
+    void startNewBout();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
 protected:
@@ -71,5 +80,7 @@ private:
     Bout *m_bout = nullptr;
     BoardView *m_view = nullptr;
     SoundPlayer *m_sound = nullptr;
+    Notice *m_notice = nullptr;
+    JournalSession *m_journal = nullptr;
     bool m_shownOnce = false;
 };
