@@ -50,8 +50,7 @@ void ApplyBoardColors(QWidget *window, const ScoreboardUi &ui, const SettingsMod
     for (PictureBox *container : containers)
         container->setBackColor(settings.FormBack);
     ui.shpObjectSelected->setFillColor(settings.LEDSelected);
-    for (TimeLED *display : {ui.tledPeriod, ui.tledJam})
-        display->setBorderColor(settings.BorderColor);
-    for (TimeLED *display : ui.penalties())
+    // Every display's frame, the scores' and the period number's as well as the clocks'.
+    for (SegmentDisplay *display : ui.displays())
         display->setBorderColor(settings.BorderColor);
 }

@@ -48,7 +48,9 @@ frmScoreboard::frmScoreboard(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
-    setFocusPolicy(Qt::StrongFocus);
+    // Only the nine displays take the focus: a click on the background, a label or a picture
+    // leaves it (and the selection frame) where it was, and Tab cycles through the displays alone.
+    setFocusPolicy(Qt::NoFocus);
 
     connect(m_bout, &Bout::soundWanted, this, [this](Bout::Sound sound) {
         Buzzer(sound == Bout::BuzzerSound ? settings().BuzzerFile : settings().PeriodEndSoundFile);

@@ -152,13 +152,15 @@ private:
         const int what = m_random.bounded(7);
         if (what <= 1) {
             const bool jam = what == 0;
-            const bool wasRunning = before.clocks[jam ? BoutState::Jam : BoutState::Period].running;
+            const int clock = jam ? BoutState::Jam : BoutState::Period;
+            const bool wasRunning = before.clocks[clock].running;
             xdotool({"key", jam ? "j" : "s"});
+            // A clock that has run out (or runs out meanwhile) stays stopped at zero: the key
+            // changes nothing then.
             waitForRecord(
                     [&](const BoutState &state) {
-                        return state.clocks[jam ? BoutState::Jam : BoutState::Period].running
-                                != wasRunning
-                                || (jam && wasRunning && state.clocks[BoutState::Jam].ticks <= 0);
+                        return state.clocks[clock].running != wasRunning
+                                || state.clocks[clock].ticks <= 0;
                     },
                     "a clock started or stopped");
         } else if (what <= 3) {
