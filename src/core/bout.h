@@ -1,5 +1,7 @@
 #pragma once
 
+#include "boutstate.h"
+
 #include <QObject>
 
 #include <array>
@@ -107,6 +109,13 @@ public:
     Q_INVOKABLE void setPenaltyTime(int penalty, qint64 ticks);
     // Refused outside -1 (blank) to the display's limit.
     Q_INVOKABLE void setNumber(Bout::Item which, int value);
+
+    // The whole bout as one value, for the journal: the clocks as they stand now, stamped with the
+    // wall time takenAtMs.
+    BoutState state(qint64 takenAtMs) const;
+    // Puts a whole bout in place, running clocks counting on from the values given; sounds
+    // nothing and runs no rule. Every item is reported changed.
+    void setState(const BoutState &state);
 
     // Stops a period or jam clock found at or below zero and asks for its sound, once per expiry,
     // and blanks a penalty clock a second after it ran out. Run by the board's refresh cycle and

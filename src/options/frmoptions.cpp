@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -203,6 +204,9 @@ void frmOptions::Form_Load()
 
     m_vsPenaltyIncrement->setValue(m.PenaltyIncrementSec);
     vsPenaltyIncrement_Change(m_vsPenaltyIncrement->value());
+
+    NewBoutKeyTemp = m.NewBoutKey;
+    m_lblNewBoutKey->setText(KeyCodeToStr(m.NewBoutKey));
 }
 
 void frmOptions::Form_Activate()
@@ -223,6 +227,8 @@ void frmOptions::showEvent(QShowEvent *event)
         m_stale = false;
         Form_Load();
     }
+    m_cmdNewBout->setEnabled(
+            isSignalConnected(QMetaMethod::fromSignal(&frmOptions::newBoutConfirmed)));
     QDialog::showEvent(event);
     Form_Activate();
 }
@@ -248,6 +254,7 @@ void frmOptions::cmdOk_Click()
     m.PeriodEndSoundFile = PeriodEndSoundTemp;
     m.PenaltyIncrementSec = qint16(m_vsPenaltyIncrement->value());
     m.SuppressPeriodSound = m_chkSuppressPeriodSound->isChecked() ? 1 : 0;
+    m.NewBoutKey = NewBoutKeyTemp;
 
     // With no option selected (an unknown stored mode) the mode is kept as it was.
     std::optional<bool> forcedNumLock;

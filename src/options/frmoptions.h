@@ -51,6 +51,8 @@ public:
     qint16 BuzzerKeyTemp = 0;
     qint16 PeriodEndSoundKeyTemp = 0;
     qint16 PenaltyIncrementSecKeyTemp = 0;
+    // The key of the new-bout command, 0 when none is assigned.
+    qint16 NewBoutKeyTemp = 0;
 
     static QString KeyCodeToStr(int keyCode);
     void UpdateBuzzerCaption();
@@ -60,6 +62,8 @@ public:
     // its first 25 characters, " ...", the platform's folder separator and the file's bare name if
     // the file exists now.
     static QString soundFileCaption(const QString &path);
+    // The question asked before a new bout clears the board, from the button or the board's key.
+    static QString newBoutQuestion();
 
     // Everything that would open a dialog of its own goes through these, so that tests can answer
     // in place of the operator. The defaults open the platform's dialogs.
@@ -73,6 +77,11 @@ public:
     // Runs the key-capture dialog until it closes.
     std::function<void(frmChooseKey &dialog)> runChooseKey;
     std::function<void(bool on)> setNumLock;
+
+signals:
+    // The operator confirmed a new bout with the button; the board clears itself at once. The
+    // button is enabled only where a board listens.
+    void newBoutConfirmed();
 
 protected:
     bool event(QEvent *event) override;
@@ -123,6 +132,9 @@ private:
     void cmdCancel_Click();
     void cmdResetKeys_Click();
     void cmdResetColors_Click();
+    void cmdNewBout_Click();
+    void chooseNewBoutKey();
+    QList<int> heldKeys() const;
     KeyCommand &keyCommand(Command command) { return m_keys[std::size_t(command)]; }
     const KeyCommand &keyCommand(Command command) const { return m_keys[std::size_t(command)]; }
     void chooseKeyFor(Command command);
@@ -143,6 +155,8 @@ private:
     QTabWidget *m_SSTab1 = nullptr;
     QPushButton *m_cmdOk = nullptr;
     QPushButton *m_cmdCancel = nullptr;
+    QPushButton *m_cmdNewBout = nullptr;
+    QLabel *m_lblNewBoutKey = nullptr;
 
     std::array<ColorSwatch *, 9> m_swatches {}; // in the order of the colour table
     QScrollBar *m_scrLEDSelectedWidth = nullptr;

@@ -27,13 +27,44 @@ const QString kSoundFilter = QStringLiteral("Sounds (*.wav)");
 
 } // namespace
 
-void frmOptions::chooseKeyFor(Command which)
+// Every key the working copy assigns, the new-bout key included when there is one.
+QList<int> frmOptions::heldKeys() const
 {
     QList<int> held;
     for (const KeyCommand &each : m_keys)
         held.append(this->*each.variable);
+    if (NewBoutKeyTemp != 0)
+        held.append(NewBoutKeyTemp);
+    return held;
+}
+
+void frmOptions::chooseNewBoutKey()
+{
+    frmChooseKey dialog(QStringLiteral("start a new bout"), NewBoutKeyTemp, heldKeys(), this);
+    runChooseKey(dialog);
+    if (dialog.chosenKey() != 0) {
+        NewBoutKeyTemp = qint16(dialog.chosenKey());
+        m_lblNewBoutKey->setText(KeyCodeToStr(NewBoutKeyTemp));
+    }
+    Form_Activate();
+}
+
+QString frmOptions::newBoutQuestion()
+{
+    return QStringLiteral("Start a new bout? The scores, the period number, the clocks and the "
+                          "penalties on the board go back to their start.");
+}
+
+void frmOptions::cmdNewBout_Click()
+{
+    if (askYesNo(this, QStringLiteral("New Bout"), newBoutQuestion()))
+        emit newBoutConfirmed();
+}
+
+void frmOptions::chooseKeyFor(Command which)
+{
     frmChooseKey dialog(QLatin1String(commandKey(which).purpose), this->*keyCommand(which).variable,
-                        held, this);
+                        heldKeys(), this);
     runChooseKey(dialog);
     if (dialog.chosenKey() != 0)
         setKey(which, qint16(dialog.chosenKey()));

@@ -386,9 +386,29 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
     penaltyLayout->addWidget(increment.button);
     penaltyLayout->addWidget(increment.label, 0, Qt::AlignVCenter);
 
+    // Starting a new bout clears the board; the bout journal keeps the board's bout otherwise.
+    QGroupBox *bout = newFrame("fraNewBout", QStringLiteral("New bout:"), tab);
+    m_cmdNewBout = newButton("cmdNewBout", QStringLiteral("Start a New Bout ..."),
+                             &frmOptions::cmdNewBout_Click);
+    QPushButton *newBoutKey = newButton("cmdNewBoutKey", QStringLiteral("Select Key"),
+                                        &frmOptions::chooseNewBoutKey);
+    QPushButton *noNewBoutKey = newButton("cmdNewBoutNoKey", QStringLiteral("No Key"), nullptr);
+    connect(noNewBoutKey, &QPushButton::clicked, this, [this] {
+        NewBoutKeyTemp = 0;
+        m_lblNewBoutKey->setText(KeyCodeToStr(0));
+    });
+    m_lblNewBoutKey = newKeyLabel("lblNewBoutKey");
+    auto *boutLayout = new QHBoxLayout(bout);
+    boutLayout->addWidget(m_cmdNewBout);
+    boutLayout->addStretch();
+    boutLayout->addWidget(noNewBoutKey);
+    boutLayout->addWidget(newBoutKey);
+    boutLayout->addWidget(m_lblNewBoutKey, 0, Qt::AlignVCenter);
+
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(frames[0]);
     layout->addWidget(penalty);
     layout->addWidget(frames[1]);
+    layout->addWidget(bout);
     layout->addStretch();
 }

@@ -49,6 +49,9 @@ struct SettingsModel
     QString BoardPic;
     qint16 LEDType = 0; // 0 lines, 1 dots
 
+    // BoutSettings: added after the first four sections, which older files and readers know.
+    qint16 NewBoutKey = 0; // 0 when no key is assigned
+
     bool operator==(const SettingsModel &) const = default;
 };
 

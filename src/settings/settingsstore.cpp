@@ -191,6 +191,9 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
     m.VisitorPic = pictures.text("VisitorPic", QString());
     m.BoardPic = pictures.text("BoardPic", QString());
     m.LEDType = pictures.strict<qint16>("LEDType", 0);
+
+    const SectionReader bout(store, "BoutSettings");
+    m.NewBoutKey = bout.strict<qint16>("NewBoutKey", 0);
 }
 
 bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
@@ -223,6 +226,9 @@ bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
     pictures("LEDType", m.LEDType);
 
     keys("IsKeyCode", QStringLiteral("Yes"));
+
+    SectionWriter bout(store, "BoutSettings");
+    bout("NewBoutKey", m.NewBoutKey);
 
     // QSettings writes lazily; sync now so that a store that cannot be written is reported to the
     // operator while the Options window is still open, not lost silently at exit.

@@ -256,6 +256,43 @@ private slots:
         QCOMPARE(store().value("KeySettings/ResetJamClockKey").toString(), "74");
     }
 
+    // The new-bout key is unassigned at first, refuses keys other commands hold and holds its own
+    // against them; the button asks, and only then tells a listening board.
+    void newBout()
+    {
+        frmOptions window;
+        prepare(window);
+        QCOMPARE(text(window, "lblNewBoutKey"), "");
+        answerKeys(window, Qt::Key_J);
+        click(window, "cmdNewBoutKey");
+        QCOMPARE(window.NewBoutKeyTemp, 0);
+        answerKeys(window, Qt::Key_N);
+        click(window, "cmdNewBoutKey");
+        QCOMPARE(text(window, "lblNewBoutKey"), "N");
+        answerKeys(window, Qt::Key_N);
+        click(window, "cmdResetJamClock");
+        QCOMPARE(window.ResetJamClockKeyTemp, 82);
+
+        int confirmed = 0;
+        connect(&window, &frmOptions::newBoutConfirmed, this, [&confirmed] { ++confirmed; });
+        window.show();
+        QVERIFY(find<QPushButton>(window, "cmdNewBout")->isEnabled());
+        click(window, "cmdNewBout");
+        QCOMPARE(confirmed, 0);
+        window.askYesNo = [](QWidget *, const QString &, const QString &) { return true; };
+        click(window, "cmdNewBout");
+        QCOMPARE(confirmed, 1);
+
+        click(window, "cmdOk");
+        QCOMPARE(settings().NewBoutKey, 78);
+        QCOMPARE(store().value("BoutSettings/NewBoutKey").toString(), "78");
+        // Opened where no board listens, as from the start-up window.
+        frmOptions alone;
+        prepare(alone);
+        alone.show();
+        QVERIFY(!find<QPushButton>(alone, "cmdNewBout")->isEnabled());
+    }
+
     void resetKeys()
     {
         settings().NumLockForce = 2;

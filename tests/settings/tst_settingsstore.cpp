@@ -59,6 +59,7 @@ private slots:
         QCOMPARE(m.HomeText, "Home");
         QCOMPARE(m.VisitorText, "Visitor");
         QVERIFY(m.HomePic.isEmpty() && m.VisitorPic.isEmpty() && m.BoardPic.isEmpty());
+        QCOMPARE(m.NewBoutKey, qint16(0));
         QCOMPARE(m.LEDType, 0);
         const QString folder = QCoreApplication::applicationDirPath();
         QCOMPARE(m.BuzzerFile, folder + "/buzzer.wav");
@@ -157,14 +158,16 @@ private slots:
         const QMap<QString, int> expected {{"ColorSettings", 10},
                                            {"KeySettings", 17},
                                            {"TextSettings", 3},
-                                           {"PicSettings", 4}};
-        QCOMPARE(s.childGroups().size(), 4);
+                                           {"PicSettings", 4},
+                                           {"BoutSettings", 1}};
+        QCOMPARE(s.childGroups().size(), 5);
         for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
             s.beginGroup(it.key());
             QCOMPARE(s.childKeys().size(), it.value());
             s.endGroup();
         }
-        QCOMPARE(s.allKeys().size(), 34);
+        QCOMPARE(s.allKeys().size(), 35);
+        QCOMPARE(s.value("BoutSettings/NewBoutKey").toString(), "0");
         QCOMPARE(s.value("KeySettings/IsKeyCode").toString(), "Yes");
         QCOMPARE(s.value("KeySettings/BuzzerFile").toString(),
                  QCoreApplication::applicationDirPath() + "/buzzer.wav");
