@@ -12,6 +12,7 @@
 #include "layoutscaling.h"
 #include "mmcontrol.h"
 #include "notice.h"
+#include "numberled.h"
 #include "numlock.h"
 #include "selectionframe.h"
 #include "settingsmodel.h"
