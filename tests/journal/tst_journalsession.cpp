@@ -26,7 +26,7 @@ const qint64 Evening = QDateTime(QDate(2026, 12, 5), QTime(20, 14, 3)).toMSecsSi
 class SilentSound final : public SoundBackend
 {
 public:
-    bool open(const QString &) override { return true; }
+    bool open(const SoundFile &) override { return true; }
     bool play() override { return true; }
     void stop() override { }
     void close() override { }
