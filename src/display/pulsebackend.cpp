@@ -176,11 +176,11 @@ void PulseBackend::dropStream()
 void PulseBackend::startStream()
 {
     m_waiting = false;
-    const pa_sample_spec spec {sampleFormat(m_sound), quint32(m_sound.sampleRate()),
-                               quint8(m_sound.channels())};
+    const pa_sample_spec sample {sampleFormat(m_sound), quint32(m_sound.sampleRate()),
+                                 quint8(m_sound.channels())};
     pa_channel_map map;
-    pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_WAVEEX);
-    m_stream = pa_stream_new(m_context, "Corvanta sound", &spec, &map);
+    pa_channel_map_init_extend(&map, sample.channels, PA_CHANNEL_MAP_WAVEEX);
+    m_stream = pa_stream_new(m_context, "Corvanta sound", &sample, &map);
     if (!m_stream) {
         report(Outcome::Ended);
         return;
