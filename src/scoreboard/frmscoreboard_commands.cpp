@@ -70,6 +70,13 @@ void frmScoreboard::toggleJam()
 void frmScoreboard::togglePeriod()
 {
     const SettingsModel &s = settings();
+    if (!m_tkPeriod->isRunning() && m_tkPeriod->ticks() <= 0 && m_tkJam->isRunning()) {
+        // The period has run out and the jam plays on: the period key ends the jam, with the
+        // end-of-period sound if it was held for it, and the period stays stopped at zero.
+        toggleJam();
+        RefreshTime();
+        return;
+    }
     m_tkPeriod->setRunning(!m_tkPeriod->isRunning());
     // Stopping the period clock stops a running jam, with the jam's sound.
     if (!m_tkPeriod->isRunning() && m_tkJam->isRunning())

@@ -127,7 +127,9 @@ void frmScoreboard::penaltyDisplay_KeyDown(const PenaltyClock &clock, int keyCod
         display->setValue(-1);
     }
     if (keyCode == s.PenaltyIncrementSecKey) {
-        const qint64 sum = engine->ticks() + qint64(s.PenaltyIncrementSec) * kTicksPerSecond;
+        // A blank clock counts as zero, whatever its engine ran to behind the blank display.
+        const qint64 held = display->Value() == -1.0f ? 0 : engine->ticks();
+        const qint64 sum = held + qint64(s.PenaltyIncrementSec) * kTicksPerSecond;
         if (sum <= kPenaltyLimitSeconds * kTicksPerSecond) {
             engine->setTicks(sum);
             engine->setRunning(false);

@@ -285,13 +285,16 @@ private slots:
     void periodEndDuringJam_data()
     {
         QTest::addColumn<int>("suppress");
-        QTest::newRow("sound at once") << 0;
-        QTest::newRow("sound put off to the jam's end") << 1;
+        QTest::addColumn<int>("endKey");
+        QTest::newRow("sound at once") << 0 << kJ;
+        QTest::newRow("sound put off to the jam's end") << 1 << kJ;
+        QTest::newRow("period key ends the jam played out") << 1 << kS;
     }
 
     void periodEndDuringJam()
     {
         QFETCH(int, suppress);
+        QFETCH(int, endKey);
         settings().SuppressPeriodSound = qint16(suppress);
         engine("tkPeriod")->setSeconds(1);
         press(kJ);
@@ -309,8 +312,11 @@ private slots:
         advance(5000);
         QVERIFY(plays().isEmpty());
         // The end of the jam, here by key, plays the end-of-period sound instead of the buzzer.
-        press(kJ);
+        press(endKey);
         QCOMPARE(plays(), QStringList {"periodendsound.wav"});
+        QVERIFY(!running("tkJam"));
+        QVERIFY(!running("tkPeriod"));
+        QVERIFY(engine("tkPeriod")->ticks() <= 0);
         QVERIFY(!board().property("SuppressedPeriodSound").toBool());
         finishSound();
         advance(1000);
@@ -513,6 +519,11 @@ private slots:
         QVERIFY(penaltiesRunning(false));
         QCOMPARE(board().JamResetValue(), 90.0);
         QCOMPARE(shown("tledJam"), "1:30");
+        // An Enter with nothing typed changes nothing.
+        type("tledJam", "\n");
+        type("tledPeriod", "\n");
+        QCOMPARE(board().JamResetValue(), 90.0);
+        QVERIFY(running("tkPeriod"));
         type("tledJam", "10.00\n");
         QCOMPARE(board().JamResetValue(), 90.0);
 
@@ -571,6 +582,9 @@ private slots:
         QVERIFY(running("tkHomePenalty1"));
         advance(3000);
         QCOMPARE(shown("tledHomePenalty1"), "");
+        // Time put on a blank clock starts from zero, not from where its engine ran to.
+        key(a);
+        QCOMPARE(shown("tledHomePenalty1"), "1:30");
 
         // A typed time, stopped, within 9:59.
         for (int code : {49, 190, 52, 53, 13})

@@ -30,7 +30,8 @@ EntryBuffer &NumberEntryBuffer();
 // that parses and is not above maxSeconds; nothing otherwise.
 std::optional<qint64> TimeKeyEntry(const QObject *display, int c, qint32 maxSeconds);
 
-// Reads "minutes.seconds" with an optional third digit for tenths ("1.305" is 90.5 s).
+// Reads "minutes.seconds" with an optional third digit for tenths ("1.305" is 90.5 s). An empty
+// text is no time.
 std::optional<qint64> ParseTimeEntry(const QString &text);
 
 // Edits the number shown on a number display ("Caption", "-1" blank) within [min, max].

@@ -88,7 +88,8 @@ std::optional<qint64> TimeKeyEntry(const QObject *display, int c, qint32 maxSeco
 
 std::optional<qint64> ParseTimeEntry(const QString &text)
 {
-    if (text.size() > 8)
+    // Nothing typed is no time: a stray Enter must not wipe a clock.
+    if (text.isEmpty() || text.size() > 8)
         return std::nullopt;
     for (QChar ch : text) {
         if (!(ch == u'.' || (ch >= u'0' && ch <= u'9')))

@@ -88,7 +88,7 @@ private slots:
         QTest::newRow("eight characters") << "01.30500\n" << 599 << 90.5;
         QTest::newRow("nine characters") << "01.305000\n" << 599 << -1.0;
         QTest::newRow("seconds above 59") << "1.90\n" << 599 << 150.0;
-        QTest::newRow("empty Enter is zero") << "\n" << 599 << 0.0;
+        QTest::newRow("empty Enter commits nothing") << "\n" << 599 << -1.0;
         QTest::newRow("jam limit") << "9.59\n" << 599 << 599.0;
         QTest::newRow("over the jam limit") << "10.00\n" << 599 << -1.0;
         QTest::newRow("period limit") << "99.59\n" << 5999 << 5999.0;
@@ -107,7 +107,7 @@ private slots:
         const FakeDisplay jam("tledJam");
         QCOMPARE(typeTime(jam.object, typed, max), seconds);
         // Enter always empties the buffer, accepted or not; without Enter the text stays pending.
-        QCOMPARE(typeTime(jam.object, "\n", 5999), typed.endsWith(u'\n') ? 0.0 : 120.0);
+        QCOMPARE(typeTime(jam.object, "\n", 5999), typed.endsWith(u'\n') ? -1.0 : 120.0);
     }
 
     void timeEntryBelongsToOneDisplay()
@@ -116,7 +116,7 @@ private slots:
         const FakeDisplay period("tledPeriod");
         typeTime(jam.object, "1.", 599);
         QCOMPARE(typeTime(period.object, "30\n", 5999), 1800.0);
-        QCOMPARE(typeTime(jam.object, "\n", 599), 0.0);
+        QCOMPARE(typeTime(jam.object, "\n", 599), -1.0);
     }
 
     void numberEntry_data()
