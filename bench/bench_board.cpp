@@ -5,6 +5,7 @@
 
 #include "benchstats.h"
 
+#include "bout.h"
 #include "clocksource.h"
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
@@ -82,13 +83,12 @@ void setAllRunning(frmScoreboard &board)
     // (the jam and penalty displays have one minute digit), and it changes once a second (the
     // period's tenths in its last minute). The penalty displays are shown, so that they are
     // written and painted like the clocks.
+    for (int penalty = 0; penalty < Bout::PenaltyCount; ++penalty)
+        board.bout()->setPenaltyTime(penalty, 0);
     for (TimeKeeper *engine : board.findChildren<TimeKeeper *>()) {
         engine->setTicks(9 * 60 * kTicksPerSecond);
         engine->setRunning(true);
     }
-    for (const char *name :
-         {"tledHomePenalty1", "tledHomePenalty2", "tledVisitorPenalty1", "tledVisitorPenalty2"})
-        board.findChild<TimeLED *>(name)->setValue(0);
 }
 
 void refreshTick(frmScoreboard &board, ManualClockSource &clock, int ticks)

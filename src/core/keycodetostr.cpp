@@ -1,12 +1,17 @@
 #include "keycodetostr.h"
 
+#include "virtualkeycodes.h"
+
+using namespace VirtualKeys;
+
 QString KeyCodeToStr(int keyCode)
 {
-    if (keyCode >= 65 && keyCode <= 90)
+    if (keyCode >= letter('A') && keyCode <= letter('Z'))
         return QString(QChar(keyCode));
     // F3 to F12 only: F1 and F2 belong to the scoreboard (help and options).
-    if (keyCode >= 114 && keyCode <= 123)
-        return QStringLiteral("F%1").arg(keyCode - 111);
+    if (keyCode >= kF3 && keyCode <= kF12)
+        return QStringLiteral("F%1").arg(keyCode - kF3 + 3);
+    // The rest by code: this table is where those keys are named.
     switch (keyCode) {
     case 8:
         return QStringLiteral("Backspace");

@@ -1,6 +1,7 @@
 #include "rtfreader.h"
 
 #include "rtfvocabulary.h"
+#include "twips.h"
 
 #include <QColor>
 #include <QFile>
@@ -23,7 +24,7 @@
 namespace {
 
 // Sizes and indents arrive in twips (1/1440 inch); the document lays out in pixels at 96 dpi.
-constexpr double TwipsPerPixel = 15.0;
+constexpr double TwipsPerPixel = Twips::perPixel;
 constexpr int MaxTwips = 31680; // 22 inches: anything wider is damage, not layout
 constexpr int MaxFonts = 1024;
 constexpr int MaxColors = 1024;

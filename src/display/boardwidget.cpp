@@ -1,14 +1,14 @@
 #include "boardwidget.h"
 
+#include "twips.h"
+
 #include <cmath>
 
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;
-
 int toPixels(double twips)
 {
-    return int(std::lround(twips / kTwipsPerPixel));
+    return int(std::lround(twips / Twips::perPixel));
 }
 
 } // namespace
@@ -52,8 +52,8 @@ void BoardWidget::setTwipGeometry(double left, double top, double width, double 
 
 void BoardWidget::setPixelSize(const QSize &size)
 {
-    m_width = size.width() * kTwipsPerPixel;
-    m_height = size.height() * kTwipsPerPixel;
+    m_width = size.width() * Twips::perPixel;
+    m_height = size.height() * Twips::perPixel;
     applyGeometry();
 }
 

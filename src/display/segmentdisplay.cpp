@@ -1,5 +1,6 @@
 #include "segmentdisplay.h"
 #include "platformcolor.h"
+#include "twips.h"
 #include "virtualkeys.h"
 
 #include <QAccessible>
@@ -10,8 +11,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr double kTwipsPerPixel = 15.0;
 
 int clampColor(int color)
 {
@@ -172,7 +171,7 @@ double SegmentDisplay::contentWidth(const QString &cells) const
         if (i > 0) {
             const bool separated = SegmentGlyphs::isSeparator(cells.at(i))
                     || SegmentGlyphs::isSeparator(cells.at(i - 1));
-            width += (separated ? m_paddingD : m_paddingI) / kTwipsPerPixel;
+            width += (separated ? m_paddingD : m_paddingI) / double(Twips::perPixel);
         }
         width += SegmentGlyphs::cellWidth(cells.at(i), m_size);
     }
@@ -181,8 +180,8 @@ double SegmentDisplay::contentWidth(const QString &cells) const
 
 QSize SegmentDisplay::sizeHint() const
 {
-    const double width = 2 * m_paddingH / kTwipsPerPixel + contentWidth(m_pattern);
-    const double height = m_size + 2 * m_paddingV / kTwipsPerPixel;
+    const double width = 2 * m_paddingH / double(Twips::perPixel) + contentWidth(m_pattern);
+    const double height = m_size + 2 * m_paddingV / double(Twips::perPixel);
     return QSize(qMax(1, int(std::lround(width))), qMax(1, int(std::lround(height))));
 }
 
@@ -232,7 +231,7 @@ void SegmentDisplay::paintEvent(QPaintEvent *)
         if (i > 0) {
             const bool separated
                     = SegmentGlyphs::isSeparator(c) || SegmentGlyphs::isSeparator(cells.at(i - 1));
-            x += (separated ? m_paddingD : m_paddingI) / kTwipsPerPixel;
+            x += (separated ? m_paddingD : m_paddingI) / double(Twips::perPixel);
         }
         painter.drawPixmap(QPoint(int(std::lround(x)), y), m_glyphs.glyph(c, !blank));
         x += SegmentGlyphs::cellWidth(c, m_size);

@@ -1,6 +1,7 @@
 #include "frmchoosekey.h"
 
 #include "keycodetostr.h"
+#include "virtualkeycodes.h"
 #include "virtualkeys.h"
 
 #include <QApplication>
@@ -10,8 +11,6 @@
 
 namespace {
 
-constexpr int kF1 = 112;
-constexpr int kF2 = 113;
 // Wide enough for the prompt to wrap into two lines at 18 points.
 constexpr int kWidthPixels = 440;
 
@@ -69,8 +68,8 @@ frmChooseKey::frmChooseKey(const QString &purpose, int current, const QList<int>
 
 bool frmChooseKey::refuses(int keyCode) const
 {
-    return KeyCodeToStr(keyCode).isEmpty() || m_held.contains(keyCode) || keyCode == kF1
-            || keyCode == kF2;
+    return KeyCodeToStr(keyCode).isEmpty() || m_held.contains(keyCode)
+            || keyCode == VirtualKeys::kF1 || keyCode == VirtualKeys::kF2;
 }
 
 void frmChooseKey::Form_KeyDown(int keyCode)

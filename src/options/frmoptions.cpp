@@ -1,6 +1,7 @@
 #include "frmoptions.h"
 
 #include "colorswatch.h"
+#include "colortable.h"
 #include "frmchoosekey.h"
 #include "keycodetostr.h"
 #include "numlock.h"
@@ -51,24 +52,20 @@ frmOptions::frmOptions(QWidget *parent)
     setWindowTitle(QStringLiteral("Options"));
     setModal(true);
 
-    m_keys = {{
-            {&frmOptions::StartStopJamClockKeyTemp, "start /stop the jam clock"},
-            {&frmOptions::ResetJamClockKeyTemp, "reset the jam clock"},
-            {&frmOptions::StartStopPeriodClockKeyTemp, "start / stop the period clock"},
-            {&frmOptions::ResetPeriodClockKeyTemp, "reset the period clock"},
-            {&frmOptions::ClockSwitchKeyTemp, "switch between clock and game time"},
-            {&frmOptions::SepTimeKeyTemp, "start / stop an independent penalty clock"},
-            {&frmOptions::ClearKeyTemp, "clear a number"},
-            {&frmOptions::BuzzerKeyTemp, "sound the buzzer"},
-            {&frmOptions::PeriodEndSoundKeyTemp, "sound the end of period"},
-            {&frmOptions::PenaltyIncrementSecKeyTemp, "increment the selected penalty"},
-    }};
+    keyCommand(Command::StartStopJamClock).variable = &frmOptions::StartStopJamClockKeyTemp;
+    keyCommand(Command::ResetJamClock).variable = &frmOptions::ResetJamClockKeyTemp;
+    keyCommand(Command::StartStopPeriodClock).variable = &frmOptions::StartStopPeriodClockKeyTemp;
+    keyCommand(Command::ResetPeriodClock).variable = &frmOptions::ResetPeriodClockKeyTemp;
+    keyCommand(Command::ClockSwitch).variable = &frmOptions::ClockSwitchKeyTemp;
+    keyCommand(Command::Buzzer).variable = &frmOptions::BuzzerKeyTemp;
+    keyCommand(Command::PeriodEndSound).variable = &frmOptions::PeriodEndSoundKeyTemp;
+    keyCommand(Command::Clear).variable = &frmOptions::ClearKeyTemp;
+    keyCommand(Command::PenaltyIncrement).variable = &frmOptions::PenaltyIncrementSecKeyTemp;
+    keyCommand(Command::SepTime).variable = &frmOptions::SepTimeKeyTemp;
     m_sounds[0].path = &frmOptions::BuzzTemp;
-    m_sounds[0].command = BuzzerKey;
-    m_sounds[0].keyGivenBack = 66;
+    m_sounds[0].command = Command::Buzzer;
     m_sounds[1].path = &frmOptions::PeriodEndSoundTemp;
-    m_sounds[1].command = PeriodEndSoundKey;
-    m_sounds[1].keyGivenBack = 80;
+    m_sounds[1].command = Command::PeriodEndSound;
     m_pictures[0].path = &frmOptions::HomePicTemp;
     m_pictures[1].path = &frmOptions::VisitorPicTemp;
     m_pictures[2].path = &frmOptions::BoardPicTemp;
@@ -124,7 +121,7 @@ void frmOptions::updateSoundCaption(SoundGroup &group)
     group.fileLabel->setText(soundFileCaption(this->*group.path));
     // A key can be given only to a sound that exists.
     const bool chosen = !(this->*group.path).isEmpty();
-    const KeyCommand &command = m_keys[group.command];
+    const KeyCommand &command = keyCommand(group.command);
     group.none->setEnabled(chosen);
     command.button->setEnabled(chosen);
     command.label->setEnabled(chosen);
@@ -146,29 +143,17 @@ void frmOptions::Form_Load()
 
     m_SSTab1->setCurrentIndex(0);
 
-    const qint32 colors[]
-            = {m.TimeColor, m.LEDBack,     m.LEDSelected, m.ScoreColor,  m.PeriodColor,
-               m.FormBack,  m.BorderColor, m.HomeColor,   m.VisitorColor};
-    for (int i = 0; i < 9; ++i)
-        m_swatches[i]->setColor(colors[i]);
+    for (std::size_t i = 0; i < m_swatches.size(); ++i)
+        m_swatches[i]->setColor(m.*colorTable()[i].field);
 
     // The scroll bars clamp a stored value outside their range; the label shows what they hold.
     m_scrLEDSelectedWidth->setValue(m.LEDSelectedWidth);
     scrLEDSelectedWidth_Change(m_scrLEDSelectedWidth->value());
 
-    const qint16 keys[] = {m.StartStopJamClockKey,
-                           m.ResetJamClockKey,
-                           m.StartStopPeriodClockKey,
-                           m.ResetPeriodClockKey,
-                           m.ClockSwitchKey,
-                           m.SepTimeKey,
-                           m.ClearKey,
-                           m.BuzzerKey,
-                           m.PeriodEndSoundKey,
-                           m.PenaltyIncrementSecKey};
-    for (int i = 0; i < 10; ++i) {
-        this->*m_keys[i].variable = keys[i];
-        m_keys[i].label->setText(KeyCodeToStr(keys[i]));
+    for (const CommandKey &row : commandTable()) {
+        const KeyCommand &command = keyCommand(row.command);
+        this->*command.variable = m.*row.field;
+        command.label->setText(KeyCodeToStr(m.*row.field));
     }
 
     // An unknown mode leaves all three cleared, which exclusive buttons allow only by being
@@ -242,25 +227,12 @@ void frmOptions::cmdOk_Click()
 {
     SettingsModel &m = settings();
 
-    qint32 *colors[]
-            = {&m.TimeColor, &m.LEDBack,     &m.LEDSelected, &m.ScoreColor,  &m.PeriodColor,
-               &m.FormBack,  &m.BorderColor, &m.HomeColor,   &m.VisitorColor};
-    for (int i = 0; i < 9; ++i)
-        *colors[i] = m_swatches[i]->color();
+    for (std::size_t i = 0; i < m_swatches.size(); ++i)
+        m.*colorTable()[i].field = m_swatches[i]->color();
     m.LEDSelectedWidth = qint16(m_lblLEDSelectedWidthValue->text().toInt());
 
-    qint16 *keys[] = {&m.StartStopJamClockKey,
-                      &m.ResetJamClockKey,
-                      &m.StartStopPeriodClockKey,
-                      &m.ResetPeriodClockKey,
-                      &m.ClockSwitchKey,
-                      &m.SepTimeKey,
-                      &m.ClearKey,
-                      &m.BuzzerKey,
-                      &m.PeriodEndSoundKey,
-                      &m.PenaltyIncrementSecKey};
-    for (int i = 0; i < 10; ++i)
-        *keys[i] = this->*m_keys[i].variable;
+    for (const CommandKey &row : commandTable())
+        m.*row.field = this->*keyCommand(row.command).variable;
     m.BuzzerFile = BuzzTemp;
     m.JoinJamPenalty = m_chkJoinJamPenalty->isChecked() ? 1 : 0;
     m.PeriodEndSoundFile = PeriodEndSoundTemp;

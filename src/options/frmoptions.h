@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commandtable.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -77,37 +79,20 @@ protected:
     void done(int result) override;
 
 private:
-    // Indexes of the ten commands in m_keys, in the order the working copy declares them.
-    enum Command {
-        StartStopJamClock,
-        ResetJamClock,
-        StartStopPeriodClock,
-        ResetPeriodClock,
-        ClockSwitch,
-        SepTime,
-        Clear,
-        BuzzerKey,
-        PeriodEndSoundKey,
-        PenaltyIncrementKey
-    };
-
-    // Indexes of the nine swatches, in the order the colour settings pair with them.
-    enum Swatch { TimeC, LEDB, LedSelected, ScoreC, PeriodC, BackC, BorderC, HomeC, VisitorC };
-
-    // One of the ten assignable commands: its button, the label naming its key, the working
-    // copy's variable and the phrase that completes the capture dialog's prompt.
+    // One of the ten assignable commands: its button, the label naming its key and the working
+    // copy's variable.
     struct KeyCommand
     {
         qint16 frmOptions::*variable = nullptr;
-        const char *purpose = nullptr;
         QPushButton *button = nullptr;
         QLabel *label = nullptr;
     };
     struct SoundGroup
     {
         QString frmOptions::*path = nullptr;
-        int command = 0; // index into m_keys
-        qint16 keyGivenBack = 0; // the key "Change Sound ..." gives a sound without one
+        // The command that plays it. "Change Sound ..." gives a sound without a key the
+        // command's default key.
+        Command command = Command::Buzzer;
         QLabel *fileLabel = nullptr;
         QPushButton *change = nullptr;
         QPushButton *none = nullptr;
@@ -133,7 +118,8 @@ private:
     void cmdCancel_Click();
     void cmdResetKeys_Click();
     void cmdResetColors_Click();
-    void chooseKeyFor(const KeyCommand &command);
+    KeyCommand &keyCommand(Command command) { return m_keys[std::size_t(command)]; }
+    void chooseKeyFor(Command command);
     void changeColor(ColorSwatch *swatch);
     void changePicture(PicturePreview &preview);
     void clearPicture(PicturePreview &preview);
@@ -149,11 +135,11 @@ private:
     QPushButton *m_cmdOk = nullptr;
     QPushButton *m_cmdCancel = nullptr;
 
-    std::array<ColorSwatch *, 9> m_swatches {};
+    std::array<ColorSwatch *, 9> m_swatches {}; // in the order of the colour table
     QScrollBar *m_scrLEDSelectedWidth = nullptr;
     QLabel *m_lblLEDSelectedWidthValue = nullptr;
 
-    std::array<KeyCommand, 10> m_keys {};
+    std::array<KeyCommand, 10> m_keys {}; // in the order of the command table
     QRadioButton *m_optNormal = nullptr;
     QRadioButton *m_optKeepOn = nullptr;
     QRadioButton *m_optKeepOff = nullptr;

@@ -3,10 +3,12 @@
 #include "frmoptions.h"
 
 #include "colorswatch.h"
+#include "colortable.h"
 #include "facetra.h"
 #include "frmchoosekey.h"
 #include "image.h"
 #include "picturefit.h"
+#include "virtualkeycodes.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -15,19 +17,22 @@
 
 namespace {
 
-constexpr qint16 kNoKey = 32;
+// A sound without a key holds Space, which no command can be given.
+constexpr qint16 kNoKey = VirtualKeys::kSpace;
 
 const QString kPictureFilter = QStringLiteral("Pictures (*.bmp *.gif *.jpg)");
 const QString kSoundFilter = QStringLiteral("Sounds (*.wav)");
 
 } // namespace
 
-void frmOptions::chooseKeyFor(const KeyCommand &command)
+void frmOptions::chooseKeyFor(Command which)
 {
     QList<int> held;
     for (const KeyCommand &each : m_keys)
         held.append(this->*each.variable);
-    frmChooseKey dialog(QLatin1String(command.purpose), this->*command.variable, held, this);
+    const KeyCommand &command = keyCommand(which);
+    frmChooseKey dialog(QLatin1String(commandKey(which).purpose), this->*command.variable, held,
+                        this);
     runChooseKey(dialog);
     if (dialog.chosenKey() != 0) {
         this->*command.variable = qint16(dialog.chosenKey());
@@ -42,10 +47,12 @@ void frmOptions::cmdResetKeys_Click()
                   QStringLiteral("Are you sure you want to reset the keys?")))
         return;
     // The three keys of the additional settings keep theirs.
-    static constexpr qint16 defaults[] = {74, 82, 83, 84, 67, 73, 46};
-    for (int i = 0; i < int(std::size(defaults)); ++i) {
-        m_keys[i].label->setText(KeyCodeToStr(defaults[i]));
-        this->*m_keys[i].variable = defaults[i];
+    for (const CommandKey &row : commandTable()) {
+        if (!row.resetByResetKeys)
+            continue;
+        const KeyCommand &command = keyCommand(row.command);
+        command.label->setText(KeyCodeToStr(row.defaultKey));
+        this->*command.variable = row.defaultKey;
     }
     m_optNormal->setChecked(true);
 }
@@ -62,17 +69,10 @@ void frmOptions::cmdResetColors_Click()
     if (!askYesNo(this, QStringLiteral("Reset Colors"),
                   QStringLiteral("Are you sure you want to reset the colors?")))
         return;
-    m_swatches[LedSelected]->setColor(0x00404040);
+    for (std::size_t i = 0; i < m_swatches.size(); ++i)
+        m_swatches[i]->setColor(colorTable()[i].defaultColor);
     m_scrLEDSelectedWidth->setValue(0);
     scrLEDSelectedWidth_Change(0);
-    m_swatches[TimeC]->setColor(0x000080FF);
-    m_swatches[LEDB]->setColor(0);
-    m_swatches[ScoreC]->setColor(0x000000FF);
-    m_swatches[PeriodC]->setColor(0x0000C000);
-    m_swatches[BackC]->setColor(0x00404040);
-    m_swatches[BorderC]->setColor(0x00FFFFFF);
-    m_swatches[HomeC]->setColor(0x00FFFFFF);
-    m_swatches[VisitorC]->setColor(0x00FFFFFF);
 }
 
 void frmOptions::scrLEDSelectedWidth_Change(int value)
@@ -123,11 +123,12 @@ void frmOptions::changeSound(SoundGroup &group)
         return;
     this->*group.path = chosen;
     updateSoundCaption(group);
-    KeyCommand &command = m_keys[group.command];
+    KeyCommand &command = keyCommand(group.command);
     // A sound that had no key gets its usual one back, even if another command holds it now.
     if (this->*command.variable == kNoKey) {
-        this->*command.variable = group.keyGivenBack;
-        command.label->setText(KeyCodeToStr(group.keyGivenBack));
+        const qint16 usual = commandKey(group.command).defaultKey;
+        this->*command.variable = usual;
+        command.label->setText(KeyCodeToStr(usual));
     }
 }
 
@@ -135,7 +136,7 @@ void frmOptions::noSound(SoundGroup &group)
 {
     this->*group.path = QString();
     updateSoundCaption(group);
-    KeyCommand &command = m_keys[group.command];
+    KeyCommand &command = keyCommand(group.command);
     this->*command.variable = kNoKey;
     command.label->setText(QString());
 }

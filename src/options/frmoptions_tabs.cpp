@@ -3,9 +3,11 @@
 #include "frmoptions.h"
 
 #include "colorswatch.h"
+#include "colortable.h"
 #include "facetra.h"
 #include "image.h"
 #include "picturebox.h"
+#include "twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -96,25 +98,30 @@ void frmOptions::buildKeyControls(QWidget *tab)
 {
     static constexpr struct
     {
+        Command command;
         const char *button;
         const char *caption;
         const char *label;
     } rows[] = {
-            {"cmdStartStopJamClock", "Start / Stop Jam Clock", "lblStartStopJamClock"},
-            {"cmdResetJamClock", "Reset Jam Clock", "lblResetJamClock"},
-            {"cmdStartStopPeriodClock", "Start / Stop Period Clock", "lblStartStopPeriodClock"},
-            {"cmdResetPeriodClock", "Reset Period Clock", "lblResetPeriodClock"},
-            {"cmdClockSwitch", "Period / Clock Switch", "lblClockSwitch"},
-            {"cmdSepTime", "Start / Stop Penalty Clock", "lblSepTime"},
-            {"cmdClearKey", "# Clear Key", "lblClear"},
+            {Command::StartStopJamClock, "cmdStartStopJamClock", "Start / Stop Jam Clock",
+             "lblStartStopJamClock"},
+            {Command::ResetJamClock, "cmdResetJamClock", "Reset Jam Clock", "lblResetJamClock"},
+            {Command::StartStopPeriodClock, "cmdStartStopPeriodClock", "Start / Stop Period Clock",
+             "lblStartStopPeriodClock"},
+            {Command::ResetPeriodClock, "cmdResetPeriodClock", "Reset Period Clock",
+             "lblResetPeriodClock"},
+            {Command::ClockSwitch, "cmdClockSwitch", "Period / Clock Switch", "lblClockSwitch"},
+            {Command::SepTime, "cmdSepTime", "Start / Stop Penalty Clock", "lblSepTime"},
+            {Command::Clear, "cmdClearKey", "# Clear Key", "lblClear"},
     };
     auto *grid = new QGridLayout;
     for (int i = 0; i < int(std::size(rows)); ++i) {
-        KeyCommand &command = m_keys[i];
+        const Command which = rows[i].command;
+        KeyCommand &command = keyCommand(which);
         command.button = newButton(rows[i].button, QLatin1String(rows[i].caption), nullptr);
         command.label = newKeyLabel(rows[i].label);
         connect(command.button, &QPushButton::clicked, this,
-                [this, i] { chooseKeyFor(m_keys[i]); });
+                [this, which] { chooseKeyFor(which); });
         grid->addWidget(command.button, i, 0);
         grid->addWidget(command.label, i, 1);
     }
@@ -184,7 +191,7 @@ void frmOptions::buildColorControls(QWidget *tab)
         auto *inner = new QGridLayout(frame);
         inner->addWidget(swatch, 0, 0);
         inner->addWidget(change, 1, 0);
-        if (i == LedSelected) {
+        if (colorTable()[i].field == &SettingsModel::LEDSelected) {
             m_scrLEDSelectedWidth = newUpwardScrollBar("scrLEDSelectedWidth", 5, frame);
             m_lblLEDSelectedWidthValue = newValueLabel("lblLEDSelectedWidthValue", frame);
             connect(m_scrLEDSelectedWidth, &QScrollBar::valueChanged, this,
@@ -277,7 +284,8 @@ void frmOptions::buildPictures(QWidget *tab)
         auto *holder = new QWidget(frame);
         holder->setFixedSize(kPreviewPixels, kPreviewPixels);
         preview.container = new PictureBox(holder);
-        preview.container->setTwipGeometry(0, 0, kPreviewPixels * 15, kPreviewPixels * 15);
+        preview.container->setTwipGeometry(0, 0, kPreviewPixels * Twips::perPixel,
+                                           kPreviewPixels * Twips::perPixel);
         preview.image = new Image(preview.container);
         preview.container->setObjectName(QLatin1String(rows[i].container));
         preview.image->setObjectName(QLatin1String(rows[i].image));
@@ -321,7 +329,7 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
     QGroupBox *frames[2] = {};
     for (int i = 0; i < 2; ++i) {
         SoundGroup &group = m_sounds[i];
-        KeyCommand &command = m_keys[group.command];
+        KeyCommand &command = keyCommand(group.command);
         QGroupBox *frame = newFrame(rows[i].frame, QLatin1String(rows[i].caption), tab);
         frames[i] = frame;
         group.fileLabel = newLabel(rows[i].fileLabel, QString(), frame);
@@ -336,7 +344,7 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
         connect(group.change, &QPushButton::clicked, this, [this, i] { changeSound(m_sounds[i]); });
         connect(group.none, &QPushButton::clicked, this, [this, i] { noSound(m_sounds[i]); });
         connect(command.button, &QPushButton::clicked, this,
-                [this, i] { chooseKeyFor(m_keys[m_sounds[i].command]); });
+                [this, i] { chooseKeyFor(m_sounds[i].command); });
 
         auto *inner = new QGridLayout(frame);
         inner->addWidget(group.fileLabel, 0, 0, 1, 4);
@@ -358,11 +366,11 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
     m_vsPenaltyIncrement = newUpwardScrollBar("vsPenaltyIncrement", 599, penalty);
     connect(m_vsPenaltyIncrement, &QScrollBar::valueChanged, this,
             &frmOptions::vsPenaltyIncrement_Change);
-    KeyCommand &increment = m_keys[PenaltyIncrementKey];
+    KeyCommand &increment = keyCommand(Command::PenaltyIncrement);
     increment.button = newButton("cmdPenaltyIncrementKey", QStringLiteral("Select Key"), nullptr);
     increment.label = newKeyLabel("lblPenaltyIncrementKey");
     connect(increment.button, &QPushButton::clicked, this,
-            [this] { chooseKeyFor(m_keys[PenaltyIncrementKey]); });
+            [this] { chooseKeyFor(Command::PenaltyIncrement); });
     auto *penaltyLayout = new QHBoxLayout(penalty);
     penaltyLayout->addWidget(newLabel(
             "Label2", QStringLiteral("Add this much time to the selected penalty:"), penalty));

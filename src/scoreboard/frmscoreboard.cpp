@@ -1,73 +1,71 @@
 #include "frmscoreboard.h"
 
-#include "colorapply.h"
-#include "image.h"
+#include "boardappearance.h"
+#include "boardview.h"
+#include "commandtable.h"
+#include "digitentry.h"
+#include "frmhelp.h"
+#include "frmoptions.h"
+#include "keycharacter.h"
 #include "layoutscaling.h"
-#include "mmcontrol.h"
 #include "numberled.h"
-#include "picturebox.h"
-#include "picturefit.h"
-#include "platformcolor.h"
-#include "scoreboarddesign.h"
+#include "numlock.h"
+#include "selectionframe.h"
 #include "settingsmodel.h"
-#include "timekeeper.h"
+#include "soundplayer.h"
 #include "timeled.h"
+#include "virtualkeycodes.h"
+#include "virtualkeys.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
 
+#include <functional>
+
+using namespace VirtualKeys;
+
 namespace {
 
-constexpr qint64 kTicksPerSecond = TimeKeeper::TicksPerSecond;
-
-template<typename T>
-T *child(QObject *window, const char *name)
-{
-    T *found = window->findChild<T *>(QLatin1String(name));
-    Q_ASSERT_X(found, "frmScoreboard", name);
-    return found;
-}
+// What each display shows, in focus order.
+constexpr Bout::Item kShown[] = {Bout::HomeScore,       Bout::PeriodClock,  Bout::VisitorScore,
+                                 Bout::PeriodNumber,    Bout::JamClock,     Bout::HomePenalty1,
+                                 Bout::VisitorPenalty1, Bout::HomePenalty2, Bout::VisitorPenalty2};
 
 } // namespace
 
 frmScoreboard::frmScoreboard(QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , m_now([] { return QTime::currentTime(); })
+    , m_ui(buildScoreboardDesign(this)) // at its designed size of 9480 x 6795 twips
+    , m_bout(new Bout(this))
+    , m_view(new BoardView(m_bout, m_ui, this))
+    , m_sound(new SoundPlayer(m_ui.mmcBuzzer, this))
 {
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
     // Only the nine displays take the focus: a click on the background, a label or a picture
     // leaves it (and the selection frame) where it was, and Tab cycles through the displays alone.
     setFocusPolicy(Qt::NoFocus);
-    // At its designed size of 9480 x 6795 twips, with every widget of the board.
-    buildScoreboardDesign(this);
-    m_tkPeriod = child<TimeKeeper>(this, "tkPeriod");
-    m_tkJam = child<TimeKeeper>(this, "tkJam");
-    m_tledPeriod = child<TimeLED>(this, "tledPeriod");
-    m_tledJam = child<TimeLED>(this, "tledJam");
-    m_nledHomeScore = child<NumberLED>(this, "nledHomeScore");
-    m_nledVisitorScore = child<NumberLED>(this, "nledVisitorScore");
-    m_nledPeriod = child<NumberLED>(this, "nledPeriod");
-    m_penalties = {PenaltyClock {child<TimeLED>(this, "tledHomePenalty1"),
-                                 child<TimeKeeper>(this, "tkHomePenalty1")},
-                   PenaltyClock {child<TimeLED>(this, "tledHomePenalty2"),
-                                 child<TimeKeeper>(this, "tkHomePenalty2")},
-                   PenaltyClock {child<TimeLED>(this, "tledVisitorPenalty1"),
-                                 child<TimeKeeper>(this, "tkVisitorPenalty1")},
-                   PenaltyClock {child<TimeLED>(this, "tledVisitorPenalty2"),
-                                 child<TimeKeeper>(this, "tkVisitorPenalty2")}};
-    m_selectionFrame = child<QWidget>(this, "shpObjectSelected");
-    m_mmcBuzzer = child<MMControl>(this, "mmcBuzzer");
-    m_tmrClock1 = child<QTimer>(this, "tmrClock1");
 
-    connect(m_mmcBuzzer, &MMControl::Done, this, &frmScoreboard::mmcBuzzer_Done);
-    connect(m_tmrClock1, &QTimer::timeout, this, &frmScoreboard::RefreshTime);
-    connectDisplays();
+    connect(m_bout, &Bout::soundWanted, this, [this](Bout::Sound sound) {
+        Buzzer(sound == Bout::BuzzerSound ? settings().BuzzerFile : settings().PeriodEndSoundFile);
+    });
+    connect(m_ui.tmrClock1, &QTimer::timeout, this, &frmScoreboard::RefreshTime);
+    const auto displays = m_ui.displays();
+    for (size_t i = 0; i < displays.size(); ++i) {
+        SegmentDisplay *display = displays[i];
+        connect(display, &SegmentDisplay::GotFocus, this,
+                [this, display] { ObjectSelected(display); });
+        connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
+        connect(display, &SegmentDisplay::KeyDown, this, [this, display, i](int &keyCode, int) {
+            display_KeyDown(display, kShown[i], keyCode);
+        });
+    }
 
     Form_Load();
-    m_tmrClock1->start();
+    m_ui.tmrClock1->start();
 
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     move(screen.center() - rect().center());
@@ -76,89 +74,170 @@ frmScoreboard::frmScoreboard(QWidget *parent)
 frmScoreboard::~frmScoreboard()
 {
     // Termination closes the device whatever it holds.
-    m_mmcBuzzer->setProperty("Command", QStringLiteral("Close"));
+    m_sound->close(true);
 }
 
 void frmScoreboard::Form_Load()
 {
     SaveLayout(this);
-    m_jamResetTicks = 120 * kTicksPerSecond;
-    m_tkJam->setTicks(m_jamResetTicks);
-    m_periodResetTicks = 600 * kTicksPerSecond;
-    m_tkPeriod->setTicks(m_periodResetTicks);
-    for (const PenaltyClock &penalty : m_penalties)
-        penalty.display->setValue(-1);
-    for (const PenaltyClock &penalty : m_penalties)
-        penalty.engine->setTicks(0);
+    // The bout starts at 10:00 and 2:00 with blank penalty clocks, nothing running.
     RefreshTime();
     UpdateLabels();
     UpdateFormColors();
 }
 
-double frmScoreboard::JamResetValue() const
-{
-    return double(m_jamResetTicks) / kTicksPerSecond;
-}
-
-double frmScoreboard::PeriodResetValue() const
-{
-    return double(m_periodResetTicks) / kTicksPerSecond;
-}
-
 void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)
 {
-    m_now = std::move(now);
-    m_timeLocale = locale;
+    m_view->setTimeOfDaySource(std::move(now), locale);
+}
+
+// The bout follows the clock options as they stand, also when they change behind its back.
+void frmScoreboard::applyRules()
+{
+    m_bout->setJoinJamPenalty(settings().JoinJamPenalty == 1);
+    m_bout->setDelayPeriodEndSound(settings().SuppressPeriodSound == 1);
+}
+
+void frmScoreboard::RefreshTime()
+{
+    applyRules();
+    m_bout->refresh();
+    m_view->showClocks();
+}
+
+void frmScoreboard::AllKeyCode(int keyCode)
+{
+    const SettingsModel &s = settings();
+    applyRules();
+    // The window's commands in the order of Command; the keys a selected display acts on follow
+    // them there and are no commands of the window.
+    const std::function<void()> handlers[]
+            = {[this] { m_bout->startStopJam(); },          [this] { m_bout->resetJam(); },
+               [this] { m_bout->startStopPeriod(); },       [this] { m_bout->resetPeriod(); },
+               [this] { m_bout->switchClock(); },           [this, &s] { Buzzer(s.BuzzerFile); },
+               [this, &s] { Buzzer(s.PeriodEndSoundFile); }};
+    // In the table's order: when two settings hold the same key, the earlier command wins.
+    for (const CommandKey &row : commandTable()) {
+        if (size_t(row.command) < std::size(handlers) && keyCode == s.*row.field) {
+            handlers[size_t(row.command)]();
+            return;
+        }
+    }
+    if (keyCode == kF1)
+        frmHelp::showHelp();
+    else if (keyCode == kF2)
+        showOptions();
+}
+
+void frmScoreboard::showOptions()
+{
+    // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
+    frmOptions options(this);
+    options.exec();
+    UpdateLabels();
+    UpdateFormColors();
+    RefreshTime();
+    SaveLayout(this);
+}
+
+// Each key runs as a command first and then reaches the display's typed entry as a character.
+void frmScoreboard::display_KeyDown(SegmentDisplay *display, Bout::Item shown, int keyCode)
+{
+    const SettingsModel &s = settings();
+    applyRules();
+    const int penalty = shown - Bout::HomePenalty1;
+    const bool isPenalty = penalty >= 0 && penalty < Bout::PenaltyCount;
+    // A penalty clock's own keys act before the key runs as a command.
+    if (isPenalty && keyCode == s.ClearKey)
+        m_bout->clearPenalty(penalty);
+    if (isPenalty && keyCode == s.PenaltyIncrementSecKey)
+        m_bout->addPenaltyTime(penalty, s.PenaltyIncrementSec);
+    AllKeyCode(keyCode);
+    const int c = KeyCodeToAsci(keyCode);
+    if (isPenalty && keyCode == s.SepTimeKey)
+        m_bout->startStopPenalty(penalty);
+
+    if (shown >= Bout::HomeScore && shown <= Bout::PeriodNumber) {
+        auto *number = static_cast<NumberLED *>(display);
+        NumberKeyEntry(number, c, -1,
+                       shown == Bout::PeriodNumber ? Bout::PeriodNumberLimit : Bout::ScoreLimit);
+        m_bout->setNumber(shown, number->Caption().toInt());
+    } else if (shown == Bout::JamClock) {
+        if (const auto typed = TimeKeyEntry(display, c, Bout::JamLimitSeconds))
+            m_bout->setJamTime(*typed);
+    } else if (shown == Bout::PeriodClock) {
+        if (const auto typed = TimeKeyEntry(display, c, Bout::PeriodLimitSeconds))
+            m_bout->setPeriodTime(*typed);
+    } else if (const auto typed = TimeKeyEntry(display, c, Bout::PenaltyLimitSeconds)) {
+        m_bout->setPenaltyTime(penalty, *typed);
+    }
+    // What the key did shows at once rather than at the next tick.
+    RefreshTime();
+}
+
+void frmScoreboard::AllKeyUp(int keyCode, int shift)
+{
+    Q_UNUSED(shift);
+    if (keyCode == kNumLock)
+        UpdateNumLock();
+}
+
+void frmScoreboard::UpdateNumLock()
+{
+    // An operator's press of NumLock is undone on release in the keep-on and keep-off modes.
+    const qint32 force = settings().NumLockForce;
+    if (force == 1)
+        SetNumLock(true);
+    else if (force == 2)
+        SetNumLock(false);
+}
+
+int frmScoreboard::KeyCodeToAsci(int keyCode) const
+{
+    return KeyCharacter(keyCode, settings().ClearKey);
+}
+
+void frmScoreboard::Buzzer(const QString &fileName)
+{
+    m_sound->play(fileName);
+}
+
+bool frmScoreboard::BuzzerPlaying() const
+{
+    return m_sound->isPlaying();
+}
+
+void frmScoreboard::ObjectSelected(QWidget *selected)
+{
+    FrameSelection(m_ui.shpObjectSelected, selected, settings().LEDSelectedWidth);
 }
 
 void frmScoreboard::UpdateLabels()
 {
-    const SettingsModel &s = settings();
-    setWindowTitle(QStringLiteral("Corvanta"));
-    child<QObject>(this, "lblTitle")->setProperty("Caption", s.TitleText);
-    child<QObject>(this, "lblHomeTeam")->setProperty("Caption", s.HomeText);
-    child<QObject>(this, "lblVisitorTeam")->setProperty("Caption", s.VisitorText);
-    FitPicture(child<Image>(this, "imgHomePic"), child<PictureBox>(this, "picHomePicContainer"),
-               s.HomePic);
-    FitPicture(child<Image>(this, "imgVisitorPic"),
-               child<PictureBox>(this, "picVisitorPicContainer"), s.VisitorPic);
-    FitPicture(child<Image>(this, "imgBoardPic"), child<PictureBox>(this, "picBoardPicContainer"),
-               s.BoardPic);
-    SetLEDType(this, s.LEDType);
+    ApplyBoardLabels(this, m_ui, settings());
 }
 
 void frmScoreboard::UpdateFormColors()
 {
-    const SettingsModel &s = settings();
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, PlatformColor::toQColor(s.FormBack));
-    setPalette(palette);
+    ApplyBoardColors(this, m_ui, settings());
+}
 
-    ColorLED(m_tledPeriod, s.TimeColor);
-    ColorLED(m_nledHomeScore, s.ScoreColor);
-    ColorLED(m_nledVisitorScore, s.ScoreColor);
-    ColorLED(m_nledPeriod, s.PeriodColor);
-    ColorLED(m_tledJam, s.TimeColor);
-    for (const PenaltyClock &penalty : m_penalties)
-        ColorLED(penalty.display, s.ScoreColor);
+void frmScoreboard::keyPressEvent(QKeyEvent *event)
+{
+    // Reached only when no display has the focus: a focused display handles its own keys.
+    if (const int keyCode = VirtualKeys::fromEvent(event)) {
+        AllKeyCode(keyCode);
+        // What the key did shows at once rather than at the next tick.
+        RefreshTime();
+    }
+    event->accept();
+}
 
-    QWidget *homeTeam = child<QWidget>(this, "lblHomeTeam");
-    QWidget *visitorTeam = child<QWidget>(this, "lblVisitorTeam");
-    const QList<QWidget *> containers {child<QWidget>(this, "picHomePicContainer"),
-                                       child<QWidget>(this, "picVisitorPicContainer"),
-                                       child<QWidget>(this, "picBoardPicContainer")};
-    ColorFormControls(this, QList<QWidget *> {homeTeam, visitorTeam} + containers);
-    homeTeam->setProperty("ForeColor", s.HomeColor);
-    visitorTeam->setProperty("ForeColor", s.VisitorColor);
-    for (QWidget *container : containers)
-        container->setProperty("BackColor", s.FormBack);
-    m_selectionFrame->setProperty("FillColor", s.LEDSelected);
-    // Every display's frame, the scores' and the period number's as well as the clocks'.
-    for (SegmentDisplay *display : std::initializer_list<SegmentDisplay *> {
-                 m_tledPeriod, m_tledJam, m_penalties[0].display, m_penalties[1].display,
-                 m_penalties[2].display, m_penalties[3].display, m_nledHomeScore,
-                 m_nledVisitorScore, m_nledPeriod})
-        display->setProperty("BorderColor", s.BorderColor);
+void frmScoreboard::keyReleaseEvent(QKeyEvent *event)
+{
+    if (const int keyCode = VirtualKeys::fromEvent(event))
+        AllKeyUp(keyCode, int(event->modifiers() & Qt::ShiftModifier ? 1 : 0));
+    event->accept();
 }
 
 void frmScoreboard::resizeEvent(QResizeEvent *event)
@@ -176,16 +255,15 @@ void frmScoreboard::showEvent(QShowEvent *event)
         return;
     m_shownOnce = true;
     // The first display of the focus order takes the focus; its GotFocus frames it.
-    m_nledHomeScore->setFocus(Qt::OtherFocusReason);
+    m_ui.nledHomeScore->setFocus(Qt::OtherFocusReason);
 }
 
 void frmScoreboard::closeEvent(QCloseEvent *event)
 {
-    if (!m_mmcBuzzer->property("FileName").toString().isEmpty())
-        m_mmcBuzzer->setProperty("Command", QStringLiteral("Close"));
+    m_sound->close(false);
     event->accept();
     // The scoreboard is the main window: closing it ends the program with every other window.
-    m_tmrClock1->stop();
+    m_ui.tmrClock1->stop();
     const QList<QWidget *> windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
         if (window != this)

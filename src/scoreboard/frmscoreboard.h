@@ -1,26 +1,26 @@
 #pragma once
 
+#include "bout.h"
+#include "scoreboarddesign.h"
+
 #include <QLocale>
 #include <QTime>
 #include <QWidget>
 
-#include <array>
 #include <functional>
 
-class MMControl;
-class NumberLED;
-class QTimer;
-class TimeKeeper;
-class TimeLED;
+class BoardView;
+class SoundPlayer;
 
-// The scoreboard: the program's main window from the moment the start-up window is gone. It
-// keeps the six clocks, turns every key into a command or typed entry, and sounds the buzzer.
+// The scoreboard: the program's main window from the moment the start-up window is gone. It shows
+// the bout it owns and turns every key into a command or typed entry on it; the bout's sounds it
+// plays through mmcBuzzer, one at a time.
 class frmScoreboard final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(frmScoreboard)
-    Q_PROPERTY(bool ClockTime MEMBER m_clockTime)
-    Q_PROPERTY(bool SuppressedPeriodSound MEMBER m_suppressedPeriodSound)
+    Q_PROPERTY(bool ClockTime READ ClockTime WRITE setClockTime)
+    Q_PROPERTY(bool SuppressedPeriodSound READ SuppressedPeriodSound WRITE setSuppressedPeriodSound)
     Q_PROPERTY(bool BuzzerPlaying READ BuzzerPlaying)
     Q_PROPERTY(double JamResetValue READ JamResetValue)
     Q_PROPERTY(double PeriodResetValue READ PeriodResetValue)
@@ -41,14 +41,17 @@ public:
     Q_INVOKABLE void UpdateLabels();
     Q_INVOKABLE void UpdateFormColors();
 
-    bool BuzzerPlaying() const { return m_buzzerPlaying; }
-    double JamResetValue() const;
-    double PeriodResetValue() const;
-    bool JamEndSignalled() const { return m_jamEndSignalled; }
-    bool PeriodEndSignalled() const { return m_periodEndSignalled; }
+    bool ClockTime() const { return m_bout->clockTime(); }
+    void setClockTime(bool on) { m_bout->setClockTime(on); }
+    bool SuppressedPeriodSound() const { return m_bout->suppressedPeriodSound(); }
+    void setSuppressedPeriodSound(bool held) { m_bout->setSuppressedPeriodSound(held); }
+    bool BuzzerPlaying() const;
+    double JamResetValue() const { return m_bout->jamResetValue(); }
+    double PeriodResetValue() const { return m_bout->periodResetValue(); }
+    bool JamEndSignalled() const { return m_bout->jamEndSignalled(); }
+    bool PeriodEndSignalled() const { return m_bout->periodEndSignalled(); }
 
-    // The time of day and the locale whose time format the period display follows in
-    // time-of-day mode; replaceable so that tests need not wait for a particular hour.
+    Bout *bout() const { return m_bout; }
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
 protected:
@@ -59,52 +62,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    struct PenaltyClock
-    {
-        TimeLED *display = nullptr;
-        TimeKeeper *engine = nullptr;
-    };
-
     void Form_Load();
-    void connectDisplays();
-    void mmcBuzzer_Done();
-
-    // Commands of the dispatcher.
-    void toggleJam();
-    void togglePeriod();
-    void resetJam();
-    void resetPeriod();
-    void showHelp();
+    void applyRules();
+    void display_KeyDown(SegmentDisplay *display, Bout::Item shown, int keyCode);
     void showOptions();
-    void setPenaltiesRunning(bool running);
 
-    // Key-down handling of the selected display.
-    void numberDisplay_KeyDown(NumberLED *display, int keyCode, qint16 max);
-    void tledJam_KeyDown(int keyCode);
-    void tledPeriod_KeyDown(int keyCode);
-    void penaltyDisplay_KeyDown(const PenaltyClock &clock, int keyCode);
-
-    bool m_clockTime = false;
-    bool m_suppressedPeriodSound = false;
-    bool m_buzzerPlaying = false;
-    bool m_jamEndSignalled = false;
-    bool m_periodEndSignalled = false;
+    const ScoreboardUi m_ui;
+    Bout *m_bout = nullptr;
+    BoardView *m_view = nullptr;
+    SoundPlayer *m_sound = nullptr;
     bool m_shownOnce = false;
-    qint64 m_jamResetTicks = 0;
-    qint64 m_periodResetTicks = 0;
-
-    std::function<QTime()> m_now;
-    QLocale m_timeLocale = QLocale::system();
-
-    TimeKeeper *m_tkPeriod = nullptr;
-    TimeKeeper *m_tkJam = nullptr;
-    TimeLED *m_tledPeriod = nullptr;
-    TimeLED *m_tledJam = nullptr;
-    NumberLED *m_nledHomeScore = nullptr;
-    NumberLED *m_nledVisitorScore = nullptr;
-    NumberLED *m_nledPeriod = nullptr;
-    std::array<PenaltyClock, 4> m_penalties; // home 1, home 2, visitor 1, visitor 2
-    QWidget *m_selectionFrame = nullptr;
-    MMControl *m_mmcBuzzer = nullptr;
-    QTimer *m_tmrClock1 = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "settingsstore.h"
 
+#include "colortable.h"
+#include "commandtable.h"
 #include "settingsconversion.h"
 
 #include <QCoreApplication>
@@ -109,28 +111,18 @@ QString settingsFileName()
 void loadSettingsFrom(QSettings &store, SettingsModel &m)
 {
     const SectionReader colors(store, "ColorSettings");
-    m.TimeColor = colors.strict<qint32>("TimeColor", 0x000080FF);
-    m.LEDBack = colors.strict<qint32>("LEDBack", 0);
-    m.ScoreColor = colors.strict<qint32>("ScoreColor", 0x000000FF);
-    m.PeriodColor = colors.strict<qint32>("PeriodColor", 0x0000C000);
-    m.FormBack = colors.strict<qint32>("FormBack", 0x00404040);
+    // The selection frame's colour defaults to the window's background as stored, so it is read
+    // after FormBack.
+    for (const ColorSetting &color : colorTable()) {
+        if (color.field != &SettingsModel::LEDSelected)
+            m.*color.field = colors.strict<qint32>(color.settingsKey, color.defaultColor);
+    }
     m.LEDSelected = colors.strict<qint32>("LEDSelected", m.FormBack);
-    m.BorderColor = colors.strict<qint32>("BorderColor", 0x00FFFFFF);
-    m.HomeColor = colors.strict<qint32>("HomeColor", 0x00FFFFFF);
-    m.VisitorColor = colors.strict<qint32>("VisitorColor", 0x00FFFFFF);
     m.LEDSelectedWidth = colors.strict<qint16>("LEDSelectedWidth", 0);
 
     const SectionReader keys(store, "KeySettings");
-    m.StartStopJamClockKey = keys.strict<qint16>("StartStopJamClockKey", 74);
-    m.ResetJamClockKey = keys.strict<qint16>("ResetJamClockKey", 82);
-    m.StartStopPeriodClockKey = keys.strict<qint16>("StartStopPeriodClockKey", 83);
-    m.ResetPeriodClockKey = keys.strict<qint16>("ResetPeriodClockKey", 84);
-    m.ClockSwitchKey = keys.strict<qint16>("ClockSwitchKey", 67);
-    m.SepTimeKey = keys.strict<qint16>("SepTimeKey", 73);
-    m.ClearKey = keys.strict<qint16>("ClearKey", 46);
-    m.BuzzerKey = keys.strict<qint16>("BuzzerKey", 66);
-    m.PeriodEndSoundKey = keys.strict<qint16>("PeriodEndSoundKey", 80);
-    m.PenaltyIncrementSecKey = keys.strict<qint16>("PenaltyIncrementSecKey", 65);
+    for (const CommandKey &command : commandTable())
+        m.*command.field = keys.strict<qint16>(command.settingsKey, command.defaultKey);
     m.BuzzerFile = keys.text("BuzzerFile", programFolderFile("buzzer.wav"));
     m.JoinJamPenalty = keys.lenient("JoinJamPenalty", 1);
     m.PeriodEndSoundFile = keys.text("PeriodEndSoundFile", programFolderFile("periodendsound.wav"));
@@ -154,29 +146,14 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
 bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
 {
     SectionWriter colors(store, "ColorSettings");
-    colors("TimeColor", m.TimeColor);
-    colors("LEDBack", m.LEDBack);
-    colors("LEDSelected", m.LEDSelected);
-    colors("ScoreColor", m.ScoreColor);
-    colors("PeriodColor", m.PeriodColor);
-    colors("FormBack", m.FormBack);
-    colors("BorderColor", m.BorderColor);
-    colors("HomeColor", m.HomeColor);
-    colors("VisitorColor", m.VisitorColor);
+    for (const ColorSetting &color : colorTable())
+        colors(color.settingsKey, m.*color.field);
     colors("LEDSelectedWidth", m.LEDSelectedWidth);
 
     SectionWriter keys(store, "KeySettings");
-    keys("StartStopJamClockKey", m.StartStopJamClockKey);
-    keys("ResetJamClockKey", m.ResetJamClockKey);
-    keys("StartStopPeriodClockKey", m.StartStopPeriodClockKey);
-    keys("ResetPeriodClockKey", m.ResetPeriodClockKey);
-    keys("ClockSwitchKey", m.ClockSwitchKey);
-    keys("SepTimeKey", m.SepTimeKey);
-    keys("ClearKey", m.ClearKey);
-    keys("BuzzerKey", m.BuzzerKey);
+    for (const CommandKey &command : commandTable())
+        keys(command.settingsKey, m.*command.field);
     keys("BuzzerFile", m.BuzzerFile);
-    keys("PeriodEndSoundKey", m.PeriodEndSoundKey);
-    keys("PenaltyIncrementSecKey", m.PenaltyIncrementSecKey);
     keys("PenaltyIncrementSec", m.PenaltyIncrementSec);
     keys("PeriodEndSoundFile", m.PeriodEndSoundFile);
     // The check boxes store their state, "1" or "0".

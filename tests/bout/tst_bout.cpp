@@ -121,17 +121,6 @@ std::map<int, QtKey> keyboard()
     return keys;
 }
 
-const char *const kKeySettings[] = {"StartStopJamClockKey",
-                                    "ResetJamClockKey",
-                                    "StartStopPeriodClockKey",
-                                    "ResetPeriodClockKey",
-                                    "ClockSwitchKey",
-                                    "SepTimeKey",
-                                    "ClearKey",
-                                    "BuzzerKey",
-                                    "PeriodEndSoundKey",
-                                    "PenaltyIncrementSecKey"};
-
 qint16 &keySetting(int index)
 {
     SettingsModel &s = settings();

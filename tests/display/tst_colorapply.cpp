@@ -2,7 +2,6 @@
 #include "image.h"
 #include "label.h"
 #include "picturebox.h"
-#include "settingsmodel.h"
 #include "shape.h"
 
 #include <QTest>
@@ -36,12 +35,6 @@ class tst_ColorApply final : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        settings().BorderColor = 0x00112233;
-        settings().LEDBack = 0x00445566;
-    }
-
     void colorsByTypeAndSkipsWholeNames()
     {
         QWidget window;
@@ -68,7 +61,7 @@ private slots:
         auto *display = new ColourDouble(&window);
         display->setObjectName(QStringLiteral("tledJam"));
 
-        ColorFormControls(&window, {excludedLabel, excludedFrame});
+        ColorFormControls(&window, {excludedLabel, excludedFrame}, 0x00112233, 0x00445566);
 
         QCOMPARE(excludedLabel->ForeColor(), 0x00FFFFFF);
         QCOMPARE(excludedFrame->BackColor(), 0x00404040);
@@ -86,14 +79,14 @@ private slots:
     void colorsSingleDisplayAndGroup()
     {
         ColourDouble single;
-        ColorLED(&single, 0x000000FF);
+        ColorLED(&single, 0x000000FF, 0x00445566);
         QCOMPARE(single.backColor, 0x00445566);
         QCOMPARE(single.litColor, 0x000000FF);
 
         DisplayGroup group;
         for (int i = 0; i < 3; ++i)
             group.members.append(new ColourDouble(&group));
-        ColorLED(&group, 0x0000C000);
+        ColorLED(&group, 0x0000C000, 0x00445566);
         for (const ColourDouble *member : std::as_const(group.members)) {
             QCOMPARE(member->backColor, 0x00445566);
             QCOMPARE(member->litColor, 0x0000C000);

@@ -1,5 +1,6 @@
 #include "messagecatcher.h"
 
+#include "commandtable.h"
 #include "frmoptions.h"
 #include "frmsplash.h"
 #include "settingsmodel.h"
@@ -69,27 +70,19 @@ private slots:
                               "ColorSettings/FormBack",     "ColorSettings/LEDSelected",
                               "ColorSettings/BorderColor",  "ColorSettings/HomeColor",
                               "ColorSettings/VisitorColor", "KeySettings/NumLockForce"};
-        const char *narrow[] = {"ColorSettings/LEDSelectedWidth",
-                                "KeySettings/StartStopJamClockKey",
-                                "KeySettings/ResetJamClockKey",
-                                "KeySettings/StartStopPeriodClockKey",
-                                "KeySettings/ResetPeriodClockKey",
-                                "KeySettings/ClockSwitchKey",
-                                "KeySettings/SepTimeKey",
-                                "KeySettings/ClearKey",
-                                "KeySettings/BuzzerKey",
-                                "KeySettings/PeriodEndSoundKey",
-                                "KeySettings/PenaltyIncrementSecKey",
-                                "KeySettings/PenaltyIncrementSec",
-                                "PicSettings/LEDType"};
+        QStringList narrow {"ColorSettings/LEDSelectedWidth", "KeySettings/PenaltyIncrementSec",
+                            "PicSettings/LEDType"};
+        for (const CommandKey &command : commandTable())
+            narrow << QStringLiteral("KeySettings/") + QLatin1String(command.settingsKey);
         for (const char *key : wide) {
             QTest::addRow("%s word", key) << key << "crimson";
             QTest::addRow("%s beyond 32 bits", key) << key << "2147483648";
         }
-        for (const char *key : narrow) {
-            QTest::addRow("%s word", key) << key << "J";
-            QTest::addRow("%s beyond 16 bits", key) << key << "32768";
-            QTest::addRow("%s empty", key) << key << "";
+        for (const QString &key : std::as_const(narrow)) {
+            const QByteArray name = key.toLatin1();
+            QTest::addRow("%s word", name.data()) << key << "J";
+            QTest::addRow("%s beyond 16 bits", name.data()) << key << "32768";
+            QTest::addRow("%s empty", name.data()) << key << "";
         }
     }
 

@@ -114,13 +114,11 @@ private slots:
             QCOMPARE(child(window, name)->size(), penalty);
         QVERIFY(qAbs(penalty.width() - 2 * 2085 / 15.0) <= 4);
 
-        settings().BorderColor = 0x00123456;
-        settings().LEDBack = 0x00654321;
         const QList<QWidget *> exclusions
                 = {child(window, "lblHomeTeam"), child(window, "lblVisitorTeam"),
                    child(window, "picHomePicContainer"), child(window, "picVisitorPicContainer"),
                    child(window, "picBoardPicContainer")};
-        ColorFormControls(&window, exclusions);
+        ColorFormControls(&window, exclusions, 0x00123456, 0x00654321);
         QCOMPARE(child<Label>(window, "Label4")->ForeColor(), 0x00123456);
         QCOMPARE(child<Label>(window, "lblHomeTeam")->ForeColor(), 0x00FFFFFF);
         QCOMPARE(child<Shape>(window, "Shape1")->BorderColor(), 0x00123456);

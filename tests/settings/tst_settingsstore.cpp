@@ -1,3 +1,4 @@
+#include "commandtable.h"
 #include "settingsconversion.h"
 #include "settingsstore.h"
 
@@ -44,17 +45,11 @@ private slots:
         QCOMPARE(m.HomeColor, 0x00FFFFFF);
         QCOMPARE(m.VisitorColor, 0x00FFFFFF);
         QCOMPARE(m.LEDSelectedWidth, 0);
-        const QList<int> keys {m.StartStopJamClockKey,
-                               m.ResetJamClockKey,
-                               m.StartStopPeriodClockKey,
-                               m.ResetPeriodClockKey,
-                               m.ClockSwitchKey,
-                               m.SepTimeKey,
-                               m.ClearKey,
-                               m.BuzzerKey,
-                               m.PeriodEndSoundKey,
-                               m.PenaltyIncrementSecKey};
-        QCOMPARE(keys, (QList<int> {74, 82, 83, 84, 67, 73, 46, 66, 80, 65}));
+        // J R S T C B P Delete A I, in the order of the command table.
+        QList<int> keys;
+        for (const CommandKey &command : commandTable())
+            keys << m.*command.field;
+        QCOMPARE(keys, (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73}));
         QCOMPARE(m.PenaltyIncrementSec, 90);
         QCOMPARE(m.SuppressPeriodSound, 0);
         QCOMPARE(m.JoinJamPenalty, 1);

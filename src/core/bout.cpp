@@ -1,0 +1,265 @@
+#include "bout.h"
+
+#include "clockreadout.h"
+#include "timekeeper.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr const char *kEngineNames[]
+        = {"tkPeriod",         "tkJam", "tkHomePenalty1", "tkHomePenalty2", "tkVisitorPenalty1",
+           "tkVisitorPenalty2"};
+
+Bout::Item penaltyItem(int penalty)
+{
+    return Bout::Item(Bout::HomePenalty1 + penalty);
+}
+
+} // namespace
+
+Bout::Bout(QObject *parent)
+    : QObject(parent)
+{
+    setObjectName(QStringLiteral("bout"));
+    for (int i = 0; i < int(m_engines.size()); ++i) {
+        m_engines[i] = new TimeKeeper(this);
+        m_engines[i]->setObjectName(QLatin1String(kEngineNames[i]));
+        // The engine items come first in Item, in the same order.
+        connect(m_engines[i], &TimeKeeper::runningChanged, this,
+                [this, i] { emit changed(Item(i)); });
+    }
+    period()->setTicks(m_periodResetTicks);
+    jam()->setTicks(m_jamResetTicks);
+}
+
+int Bout::number(Item which) const
+{
+    Q_ASSERT(which >= HomeScore && which <= PeriodNumber);
+    return m_numbers[which - HomeScore];
+}
+
+void Bout::setClockTime(bool on)
+{
+    if (m_clockTime == on)
+        return;
+    m_clockTime = on;
+    emit changed(ClockTime);
+}
+
+void Bout::setSuppressedPeriodSound(bool held)
+{
+    setLatches(m_periodEndSignalled, m_jamEndSignalled, held);
+}
+
+void Bout::setLatches(bool periodEnd, bool jamEnd, bool held)
+{
+    if (periodEnd == m_periodEndSignalled && jamEnd == m_jamEndSignalled
+        && held == m_suppressedPeriodSound)
+        return;
+    m_periodEndSignalled = periodEnd;
+    m_jamEndSignalled = jamEnd;
+    m_suppressedPeriodSound = held;
+    emit changed(Latches);
+}
+
+// A command that implies another (a jam start starts the period clock, a period stop stops the
+// jam, a reset stops its clock) runs that command itself, never through a key.
+void Bout::startStopJam()
+{
+    if (jam()->isRunning())
+        endJam();
+    else if (!period()->isRunning())
+        startStopPeriod();
+    jam()->setRunning(!jam()->isRunning());
+    if (m_joinJamPenalty)
+        setPenaltiesRunning(jam()->isRunning());
+}
+
+// The sound of a jam that is about to stop: the end-of-period sound if it was held for it.
+void Bout::endJam()
+{
+    if (m_suppressedPeriodSound) {
+        emit soundWanted(PeriodEndSound);
+        setSuppressedPeriodSound(false);
+    } else {
+        emit soundWanted(BuzzerSound);
+    }
+}
+
+void Bout::startStopPeriod()
+{
+    if (!period()->isRunning() && period()->ticks() <= 0 && jam()->isRunning()) {
+        // The period has run out and the jam plays on: the period command ends the jam, with
+        // the end-of-period sound if it was held for it, and the period stays stopped at zero.
+        startStopJam();
+        refresh();
+        return;
+    }
+    period()->setRunning(!period()->isRunning());
+    // Stopping the period clock stops a running jam, with the jam's sound.
+    if (!period()->isRunning() && jam()->isRunning())
+        startStopJam();
+    if (!m_joinJamPenalty)
+        setPenaltiesRunning(period()->isRunning());
+    refresh();
+}
+
+void Bout::resetJam()
+{
+    if (jam()->isRunning())
+        startStopJam();
+    jam()->setTicks(m_jamResetTicks);
+    emit changed(JamClock);
+    refresh();
+}
+
+void Bout::resetPeriod()
+{
+    if (period()->isRunning())
+        startStopPeriod();
+    period()->setTicks(m_periodResetTicks);
+    emit changed(PeriodClock);
+    resetJam();
+    refresh();
+}
+
+void Bout::switchClock()
+{
+    setClockTime(!m_clockTime);
+}
+
+void Bout::setPenaltiesRunning(bool running)
+{
+    for (int penalty = 0; penalty < PenaltyCount; ++penalty)
+        penaltyEngine(penalty)->setRunning(running);
+}
+
+void Bout::setPenaltyBlank(int penalty, bool blank)
+{
+    m_penaltyBlank[penalty] = blank;
+    emit changed(penaltyItem(penalty));
+}
+
+void Bout::clearPenalty(int penalty)
+{
+    TimeKeeper *engine = penaltyEngine(penalty);
+    engine->setRunning(false);
+    engine->setTicks(0);
+    setPenaltyBlank(penalty, true);
+}
+
+void Bout::addPenaltyTime(int penalty, int seconds)
+{
+    TimeKeeper *engine = penaltyEngine(penalty);
+    // A blank clock counts as zero, whatever its engine ran to behind the blank display.
+    const qint64 held = m_penaltyBlank[penalty] ? 0 : engine->ticks();
+    const qint64 sum = held + qint64(seconds) * TicksPerSecond;
+    if (sum > PenaltyLimitSeconds * TicksPerSecond)
+        return;
+    engine->setTicks(sum);
+    engine->setRunning(false);
+    setPenaltyBlank(penalty, false);
+    refresh();
+}
+
+void Bout::startStopPenalty(int penalty)
+{
+    TimeKeeper *engine = penaltyEngine(penalty);
+    engine->setRunning(!engine->isRunning());
+}
+
+void Bout::setJamTime(qint64 ticks)
+{
+    // A running jam goes on counting from the typed time.
+    jam()->setTicks(ticks);
+    if (m_joinJamPenalty)
+        setPenaltiesRunning(false);
+    m_jamResetTicks = ticks;
+    emit changed(JamClock);
+    emit changed(ResetValues);
+    refresh();
+}
+
+void Bout::setPeriodTime(qint64 ticks)
+{
+    setPenaltiesRunning(false);
+    period()->setTicks(ticks);
+    period()->setRunning(false);
+    m_periodResetTicks = ticks;
+    emit changed(PeriodClock);
+    emit changed(ResetValues);
+    refresh();
+}
+
+void Bout::setPenaltyTime(int penalty, qint64 ticks)
+{
+    // Penalties are kept in whole seconds; a half goes to the even neighbour.
+    const qint64 seconds = qint64(std::nearbyint(double(ticks) / TicksPerSecond));
+    TimeKeeper *engine = penaltyEngine(penalty);
+    engine->setRunning(false);
+    engine->setTicks(seconds * TicksPerSecond);
+    setPenaltyBlank(penalty, false);
+    refresh();
+}
+
+void Bout::setNumber(Item which, int value)
+{
+    const int limit = which == PeriodNumber ? PeriodNumberLimit : ScoreLimit;
+    int &number = m_numbers[which - HomeScore];
+    if (value < -1 || value > limit || value == number)
+        return;
+    number = value;
+    emit changed(which);
+}
+
+void Bout::refresh()
+{
+    // Both read before either expiry is handled: stopping the period may stop the jam, and the
+    // jam's own expiry must then not sound a second time.
+    const qint64 periodLeft = period()->ticks();
+    const qint64 jamLeft = jam()->ticks();
+
+    if (periodLeft > 0) {
+        setLatches(false, m_jamEndSignalled, false);
+    } else if (period()->isRunning()) {
+        if (m_delayPeriodEndSound && jam()->isRunning()) {
+            // The period is over but the jam under way is played out: stop the period (and the
+            // penalty clocks that follow it) only, and hold the end-of-period sound for the end
+            // of the jam.
+            period()->setRunning(false);
+            if (!m_joinJamPenalty)
+                setPenaltiesRunning(false);
+            if (!m_periodEndSignalled)
+                setLatches(true, m_jamEndSignalled, true);
+        } else {
+            // Stopped as the period command would; that also stops a running jam, with its own
+            // sound, before the end of the period is sounded.
+            startStopPeriod();
+            if (!m_periodEndSignalled) {
+                setLatches(true, m_jamEndSignalled, m_suppressedPeriodSound);
+                emit soundWanted(PeriodEndSound);
+            }
+        }
+    }
+
+    if (jamLeft > 0) {
+        setLatches(m_periodEndSignalled, false, m_suppressedPeriodSound);
+    } else if (jam()->isRunning()) {
+        jam()->setRunning(false);
+        if (m_joinJamPenalty)
+            setPenaltiesRunning(false);
+        if (!m_jamEndSignalled) {
+            setLatches(m_periodEndSignalled, true, m_suppressedPeriodSound);
+            endJam();
+        }
+    }
+
+    // An expired penalty clock whose engine runs on shows 0 for about a second and then blanks
+    // itself, as if cleared; its engine is left as it is.
+    for (int penalty = 0; penalty < PenaltyCount; ++penalty) {
+        if (!m_penaltyBlank[penalty]
+            && ClockReadout::wholeSeconds(penaltyEngine(penalty)->ticks()) <= -1.0f)
+            setPenaltyBlank(penalty, true);
+    }
+}

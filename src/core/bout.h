@@ -1,0 +1,141 @@
+#pragma once
+
+#include <QObject>
+
+#include <array>
+
+class TimeKeeper;
+
+// The state of one bout and its rules, apart from any board that shows it: the period and jam
+// clocks with their reset values and expiry latches, the four penalty clocks, the scores, the
+// period number and whether the period display shows the time of day. A board, a journal or a
+// second screen follows it through changed() and soundWanted() and reads the state back; the
+// bout draws nothing and plays nothing. Times are ticks, ten-thousandths of a second.
+//
+// The timing engines tkPeriod, tkJam, tkHomePenalty1, tkHomePenalty2, tkVisitorPenalty1 and
+// tkVisitorPenalty2 are the bout's named children.
+class Bout final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Bout)
+    Q_PROPERTY(bool ClockTime READ clockTime WRITE setClockTime)
+    Q_PROPERTY(bool SuppressedPeriodSound READ suppressedPeriodSound WRITE setSuppressedPeriodSound)
+    Q_PROPERTY(bool JamEndSignalled READ jamEndSignalled)
+    Q_PROPERTY(bool PeriodEndSignalled READ periodEndSignalled)
+    Q_PROPERTY(double JamResetValue READ jamResetValue)
+    Q_PROPERTY(double PeriodResetValue READ periodResetValue)
+    Q_PROPERTY(int HomeScore READ homeScore)
+    Q_PROPERTY(int VisitorScore READ visitorScore)
+    Q_PROPERTY(int PeriodNumber READ periodNumber)
+    Q_PROPERTY(bool JoinJamPenalty READ joinJamPenalty WRITE setJoinJamPenalty)
+    Q_PROPERTY(bool DelayPeriodEndSound READ delayPeriodEndSound WRITE setDelayPeriodEndSound)
+
+public:
+    // What changed: a clock (its time, running state or blankness), a number, or a rule's state.
+    enum Item {
+        PeriodClock,
+        JamClock,
+        HomePenalty1,
+        HomePenalty2,
+        VisitorPenalty1,
+        VisitorPenalty2,
+        HomeScore,
+        VisitorScore,
+        PeriodNumber,
+        ClockTime,
+        ResetValues,
+        Latches, // the expiry latches and the held end-of-period sound
+    };
+    Q_ENUM(Item)
+    enum Sound { BuzzerSound, PeriodEndSound };
+    Q_ENUM(Sound)
+
+    // Penalty clocks are numbered 0 to 3: home 1, home 2, visitor 1, visitor 2.
+    static constexpr int PenaltyCount = 4;
+    static constexpr qint64 TicksPerSecond = 10000;
+    static constexpr qint32 JamLimitSeconds = 599;
+    static constexpr qint32 PeriodLimitSeconds = 5999;
+    static constexpr qint32 PenaltyLimitSeconds = 599;
+    static constexpr int ScoreLimit = 999;
+    static constexpr int PeriodNumberLimit = 9;
+
+    explicit Bout(QObject *parent = nullptr);
+
+    TimeKeeper *periodEngine() const { return m_engines[0]; }
+    TimeKeeper *jamEngine() const { return m_engines[1]; }
+    TimeKeeper *penaltyEngine(int penalty) const { return m_engines[2 + penalty]; }
+    // A blank penalty clock shows nothing, whatever its engine holds.
+    Q_INVOKABLE bool isPenaltyBlank(int penalty) const { return m_penaltyBlank[penalty]; }
+
+    bool clockTime() const { return m_clockTime; }
+    void setClockTime(bool on);
+    bool suppressedPeriodSound() const { return m_suppressedPeriodSound; }
+    void setSuppressedPeriodSound(bool held);
+    bool jamEndSignalled() const { return m_jamEndSignalled; }
+    bool periodEndSignalled() const { return m_periodEndSignalled; }
+    qint64 jamResetTicks() const { return m_jamResetTicks; }
+    qint64 periodResetTicks() const { return m_periodResetTicks; }
+    double jamResetValue() const { return double(m_jamResetTicks) / TicksPerSecond; }
+    double periodResetValue() const { return double(m_periodResetTicks) / TicksPerSecond; }
+    // -1 is blank.
+    int homeScore() const { return m_numbers[0]; }
+    int visitorScore() const { return m_numbers[1]; }
+    int periodNumber() const { return m_numbers[2]; }
+    int number(Item which) const;
+
+    // The penalty clocks follow the jam clock when on, the period clock when off.
+    bool joinJamPenalty() const { return m_joinJamPenalty; }
+    void setJoinJamPenalty(bool on) { m_joinJamPenalty = on; }
+    // A period that runs out during a jam lets the jam play out and holds its sound for the
+    // jam's end.
+    bool delayPeriodEndSound() const { return m_delayPeriodEndSound; }
+    void setDelayPeriodEndSound(bool on) { m_delayPeriodEndSound = on; }
+
+    // The commands.
+    Q_INVOKABLE void startStopJam();
+    Q_INVOKABLE void resetJam();
+    Q_INVOKABLE void startStopPeriod();
+    Q_INVOKABLE void resetPeriod();
+    Q_INVOKABLE void switchClock();
+    Q_INVOKABLE void clearPenalty(int penalty);
+    Q_INVOKABLE void addPenaltyTime(int penalty, int seconds);
+    Q_INVOKABLE void startStopPenalty(int penalty);
+
+    // Typed entry. A typed jam or period time becomes the clock's reset value.
+    void setJamTime(qint64 ticks);
+    void setPeriodTime(qint64 ticks);
+    void setPenaltyTime(int penalty, qint64 ticks);
+    // Refused outside -1 (blank) to the display's limit.
+    void setNumber(Item which, int value);
+
+    // Stops a period or jam clock found at or below zero and asks for its sound, once per expiry,
+    // and blanks a penalty clock a second after it ran out. Run by the board's refresh cycle and
+    // after every change of a clock.
+    Q_INVOKABLE void refresh();
+
+signals:
+    void changed(Bout::Item what);
+    void soundWanted(Bout::Sound sound);
+
+private:
+    TimeKeeper *period() const { return m_engines[0]; }
+    TimeKeeper *jam() const { return m_engines[1]; }
+    void setPenaltiesRunning(bool running);
+    void setPenaltyBlank(int penalty, bool blank);
+    void setLatches(bool periodEnd, bool jamEnd, bool held);
+    void endJam();
+
+    std::array<TimeKeeper *, 2 + PenaltyCount> m_engines {};
+    std::array<bool, PenaltyCount> m_penaltyBlank {true, true, true, true};
+    // Home score, visitor score, period number: the number displays' start-up value.
+    std::array<int, 3> m_numbers {0, 0, 0};
+    qint64 m_jamResetTicks = 120 * TicksPerSecond;
+    qint64 m_periodResetTicks = 600 * TicksPerSecond;
+    bool m_clockTime = false;
+    bool m_suppressedPeriodSound = false;
+    // Set when a clock's expiry has been handled, cleared once it shows time left again.
+    bool m_jamEndSignalled = false;
+    bool m_periodEndSignalled = false;
+    bool m_joinJamPenalty = true;
+    bool m_delayPeriodEndSound = false;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "bout.h"
+
+#include <QLocale>
+#include <QObject>
+#include <QTime>
+
+#include <array>
+#include <functional>
+
+class NumberLED;
+class TimeLED;
+struct ScoreboardUi;
+
+// Shows a bout on a board's nine displays: the period and jam clocks with their rounding and
+// layout rules, the penalty clocks counting or blank, the scores and the period number. It writes
+// the displays from the bout alone, so any number of boards can show one bout.
+class BoardView final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BoardView)
+
+public:
+    BoardView(const Bout *bout, const ScoreboardUi &ui, QObject *parent);
+
+    // The time of day and the locale whose time format the period display follows in
+    // time-of-day mode; replaceable so that tests need not wait for a particular hour.
+    void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
+
+    // The six clocks as their engines stand now: the refresh cycle's work, 20 times a second.
+    void showClocks();
+    void show(Bout::Item item);
+
+private:
+    void showPeriodClock();
+
+    const Bout *m_bout;
+    TimeLED *m_period;
+    TimeLED *m_jam;
+    std::array<TimeLED *, Bout::PenaltyCount> m_penalties;
+    // Home score, visitor score, period number.
+    std::array<NumberLED *, 3> m_numbers;
+    std::function<QTime()> m_now;
+    QLocale m_timeLocale = QLocale::system();
+};

@@ -1,0 +1,51 @@
+#include "commandtable.h"
+
+#include "virtualkeycodes.h"
+
+namespace {
+
+using M = SettingsModel;
+using VirtualKeys::letter;
+
+constexpr CommandTable kCommands {{
+        {Command::StartStopJamClock, "StartStopJamClockKey", &M::StartStopJamClockKey, letter('J'),
+         "start /stop the jam clock", true},
+        {Command::ResetJamClock, "ResetJamClockKey", &M::ResetJamClockKey, letter('R'),
+         "reset the jam clock", true},
+        {Command::StartStopPeriodClock, "StartStopPeriodClockKey", &M::StartStopPeriodClockKey,
+         letter('S'), "start / stop the period clock", true},
+        {Command::ResetPeriodClock, "ResetPeriodClockKey", &M::ResetPeriodClockKey, letter('T'),
+         "reset the period clock", true},
+        {Command::ClockSwitch, "ClockSwitchKey", &M::ClockSwitchKey, letter('C'),
+         "switch between clock and game time", true},
+        {Command::Buzzer, "BuzzerKey", &M::BuzzerKey, letter('B'), "sound the buzzer", false},
+        {Command::PeriodEndSound, "PeriodEndSoundKey", &M::PeriodEndSoundKey, letter('P'),
+         "sound the end of period", false},
+        {Command::Clear, "ClearKey", &M::ClearKey, VirtualKeys::kDelete, "clear a number", true},
+        {Command::PenaltyIncrement, "PenaltyIncrementSecKey", &M::PenaltyIncrementSecKey,
+         letter('A'), "increment the selected penalty", false},
+        {Command::SepTime, "SepTimeKey", &M::SepTimeKey, letter('I'),
+         "start / stop an independent penalty clock", true},
+}};
+
+constexpr bool inCommandOrder()
+{
+    for (std::size_t row = 0; row < kCommands.size(); ++row) {
+        if (std::size_t(kCommands[row].command) != row)
+            return false;
+    }
+    return true;
+}
+static_assert(inCommandOrder(), "commandKey() finds a row by its command's number");
+
+} // namespace
+
+const CommandTable &commandTable()
+{
+    return kCommands;
+}
+
+const CommandKey &commandKey(Command command)
+{
+    return commandTable()[std::size_t(command)];
+}

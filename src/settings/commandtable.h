@@ -1,0 +1,43 @@
+#pragma once
+
+#include "settingsmodel.h"
+
+#include <QtGlobal>
+
+#include <array>
+
+// The ten commands whose keys the operator assigns. They are listed in the order the scoreboard
+// tries them: the seven commands of the window, of which the first match runs, then the three
+// keys a selected display acts on (clear, add penalty time, start or stop its penalty clock).
+enum class Command {
+    StartStopJamClock,
+    ResetJamClock,
+    StartStopPeriodClock,
+    ResetPeriodClock,
+    ClockSwitch,
+    Buzzer,
+    PeriodEndSound,
+    Clear,
+    PenaltyIncrement,
+    SepTime,
+};
+
+// One assignable command: where its key is stored, the key it has by default, the phrase that
+// completes the key-capture prompt "Press the key you would like to ...", and whether "Reset Keys"
+// gives it its default again (the three keys of the additional settings keep theirs).
+struct CommandKey
+{
+    Command command;
+    const char *settingsKey; // in the KeySettings section
+    qint16 SettingsModel::*field;
+    qint16 defaultKey; // a virtual-key code
+    const char *purpose;
+    bool resetByResetKeys;
+};
+
+using CommandTable = std::array<CommandKey, 10>;
+
+// Every assignable command, in the order of Command.
+const CommandTable &commandTable();
+
+const CommandKey &commandKey(Command command);

@@ -1,0 +1,315 @@
+#include "bout.h"
+#include "clocksource.h"
+#include "timekeeper.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using Sounds = QList<Bout::Sound>;
+
+class TestBoutModel : public QObject
+{
+    Q_OBJECT
+
+private:
+    ManualClockSource m_clock;
+    std::unique_ptr<Bout> m_bout;
+    Sounds m_sounds;
+
+    Bout &bout() { return *m_bout; }
+    TimeKeeper *period() { return m_bout->periodEngine(); }
+    TimeKeeper *jam() { return m_bout->jamEngine(); }
+    TimeKeeper *penalty(int i) { return m_bout->penaltyEngine(i); }
+    double seconds(TimeKeeper *engine) { return engine->seconds(); }
+    bool penaltiesRunning(bool expected)
+    {
+        for (int i = 0; i < Bout::PenaltyCount; ++i) {
+            if (penalty(i)->isRunning() != expected)
+                return false;
+        }
+        return true;
+    }
+    // Lets time pass as the board's refresh cycle sees it, a tick every 50 ms.
+    void advance(qint64 milliseconds)
+    {
+        for (qint64 done = 0; done < milliseconds; done += 50) {
+            m_clock.advanceMilliseconds(std::min<qint64>(50, milliseconds - done));
+            bout().refresh();
+        }
+    }
+    static qint64 ticks(double seconds) { return qint64(seconds * Bout::TicksPerSecond); }
+
+private slots:
+    void initTestCase() { ClockSource::setCurrent(&m_clock); }
+    void cleanupTestCase() { ClockSource::setCurrent(nullptr); }
+
+    void init()
+    {
+        m_sounds.clear();
+        m_bout = std::make_unique<Bout>();
+        connect(m_bout.get(), &Bout::soundWanted, this,
+                [this](Bout::Sound sound) { m_sounds.append(sound); });
+    }
+
+    void startValues()
+    {
+        QCOMPARE(seconds(period()), 600.0);
+        QCOMPARE(seconds(jam()), 120.0);
+        QCOMPARE(bout().periodResetValue(), 600.0);
+        QCOMPARE(bout().jamResetValue(), 120.0);
+        QVERIFY(!period()->isRunning() && !jam()->isRunning() && penaltiesRunning(false));
+        for (int i = 0; i < Bout::PenaltyCount; ++i)
+            QVERIFY(bout().isPenaltyBlank(i) && penalty(i)->ticks() == 0);
+        // The engines are found by name, as boards and tests look them up.
+        QCOMPARE(bout().findChild<TimeKeeper *>("tkVisitorPenalty2"), penalty(3));
+    }
+
+    void jamStartAndStop_data()
+    {
+        QTest::addColumn<bool>("join");
+        QTest::newRow("penalties follow the jam") << true;
+        QTest::newRow("penalties follow the period") << false;
+    }
+
+    void jamStartAndStop()
+    {
+        QFETCH(bool, join);
+        bout().setJoinJamPenalty(join);
+        bout().startStopJam();
+        QVERIFY(period()->isRunning() && jam()->isRunning() && penaltiesRunning(true));
+        advance(1000);
+        QCOMPARE(seconds(period()), 599.0);
+        QCOMPARE(seconds(jam()), 119.0);
+
+        // The buzzer, then the jam stops; the period runs on.
+        bout().startStopJam();
+        QCOMPARE(m_sounds, Sounds {Bout::BuzzerSound});
+        QVERIFY(!jam()->isRunning() && period()->isRunning());
+        QVERIFY(penaltiesRunning(!join));
+
+        // Stopping the period while a jam runs stops the jam too, with the buzzer.
+        bout().startStopJam();
+        bout().startStopPeriod();
+        QVERIFY(!period()->isRunning() && !jam()->isRunning() && penaltiesRunning(false));
+        QCOMPARE(m_sounds.size(), 2);
+    }
+
+    void resets()
+    {
+        bout().startStopJam();
+        advance(5000);
+        bout().resetJam();
+        QCOMPARE(m_sounds, Sounds {Bout::BuzzerSound});
+        QVERIFY(!jam()->isRunning() && period()->isRunning());
+        QCOMPARE(seconds(jam()), 120.0);
+
+        bout().startStopJam();
+        advance(3000);
+        bout().resetPeriod();
+        QVERIFY(!period()->isRunning() && !jam()->isRunning());
+        QCOMPARE(m_sounds.size(), 2);
+        QCOMPARE(seconds(period()), 600.0);
+        QCOMPARE(seconds(jam()), 120.0);
+    }
+
+    void expiriesStopAndSoundOnce()
+    {
+        jam()->setSeconds(1);
+        bout().startStopJam();
+        advance(1100);
+        QVERIFY(!jam()->isRunning() && period()->isRunning() && penaltiesRunning(false));
+        QCOMPARE(m_sounds, Sounds {Bout::BuzzerSound});
+        advance(1000);
+        QCOMPARE(m_sounds.size(), 1);
+
+        // The period runs out while the jam is stopped: the end-of-period sound, once.
+        period()->setSeconds(0.5);
+        advance(600);
+        QVERIFY(!period()->isRunning());
+        QCOMPARE(m_sounds, (Sounds {Bout::BuzzerSound, Bout::PeriodEndSound}));
+        QVERIFY(bout().periodEndSignalled());
+        advance(1000);
+        QCOMPARE(m_sounds.size(), 2);
+
+        // With the period still at zero the jam starts alone: the period starts and is stopped
+        // again at once, and this expiry has sounded already. A time above zero re-arms the jam.
+        bout().setJamTime(ticks(30));
+        QVERIFY(!bout().jamEndSignalled());
+        bout().startStopJam();
+        QVERIFY(jam()->isRunning() && !period()->isRunning());
+        QCOMPARE(m_sounds.size(), 2);
+        // A period stopped at or below zero never sounds.
+        bout().setPeriodTime(0);
+        advance(1000);
+        QCOMPARE(m_sounds.size(), 2);
+    }
+
+    void periodEndDuringJam_data()
+    {
+        QTest::addColumn<bool>("delay");
+        QTest::addColumn<QString>("end");
+        QTest::newRow("sound at once") << false << "";
+        QTest::newRow("held to the jam's own end") << true << "expiry";
+        QTest::newRow("held to the jam command") << true << "jam";
+        QTest::newRow("held to the period command") << true << "period";
+        QTest::newRow("held to the jam reset") << true << "reset jam";
+        QTest::newRow("held to the period reset") << true << "reset period";
+    }
+
+    void periodEndDuringJam()
+    {
+        QFETCH(bool, delay);
+        QFETCH(QString, end);
+        bout().setDelayPeriodEndSound(delay);
+        period()->setSeconds(1);
+        bout().startStopJam();
+        advance(1100);
+        QVERIFY(!period()->isRunning());
+        if (!delay) {
+            // The jam stops with the buzzer; the end of the period is asked for after it.
+            QVERIFY(!jam()->isRunning());
+            QCOMPARE(m_sounds, (Sounds {Bout::BuzzerSound, Bout::PeriodEndSound}));
+            return;
+        }
+        QVERIFY(jam()->isRunning() && bout().suppressedPeriodSound());
+        advance(5000);
+        QVERIFY(m_sounds.isEmpty());
+        if (end == "expiry")
+            advance(120000);
+        else if (end == "jam")
+            bout().startStopJam();
+        else if (end == "period")
+            bout().startStopPeriod();
+        else if (end == "reset jam")
+            bout().resetJam();
+        else
+            bout().resetPeriod();
+        QCOMPARE(m_sounds, Sounds {Bout::PeriodEndSound});
+        QVERIFY(!jam()->isRunning() && !period()->isRunning());
+        QVERIFY(!bout().suppressedPeriodSound());
+        if (end != "reset period")
+            QVERIFY(period()->ticks() <= 0);
+        advance(1000);
+        QCOMPARE(m_sounds.size(), 1);
+    }
+
+    void typedTimes()
+    {
+        bout().startStopJam();
+        advance(2000);
+        // A running jam goes on from the typed time, which becomes its reset value; the penalty
+        // clocks that follow the jam stop.
+        bout().setJamTime(ticks(90));
+        QVERIFY(jam()->isRunning() && penaltiesRunning(false));
+        QCOMPARE(bout().jamResetValue(), 90.0);
+
+        // A typed period time stops the period and every penalty clock, not the jam.
+        bout().startStopPenalty(2);
+        bout().setPeriodTime(ticks(1200));
+        QVERIFY(!period()->isRunning() && jam()->isRunning() && penaltiesRunning(false));
+        QCOMPARE(bout().periodResetValue(), 1200.0);
+        bout().resetPeriod();
+        QCOMPARE(seconds(period()), 1200.0);
+        QCOMPARE(seconds(jam()), 90.0);
+    }
+
+    void penaltyClocks()
+    {
+        for (int n = 0; n < 6; ++n)
+            bout().addPenaltyTime(0, 90);
+        QCOMPARE(seconds(penalty(0)), 540.0);
+        bout().addPenaltyTime(0, 90);
+        QCOMPARE(seconds(penalty(0)), 540.0);
+        QVERIFY(!bout().isPenaltyBlank(0));
+
+        // The group starts with the jam; an increment adds to what is left and stops that one.
+        bout().clearPenalty(0);
+        QVERIFY(bout().isPenaltyBlank(0));
+        bout().addPenaltyTime(0, 90);
+        bout().addPenaltyTime(0, 90);
+        bout().startStopJam();
+        advance(10000);
+        QCOMPARE(seconds(penalty(0)), 170.0);
+        bout().addPenaltyTime(0, 90);
+        QVERIFY(!penalty(0)->isRunning() && penalty(1)->isRunning());
+        QCOMPARE(seconds(penalty(0)), 260.0);
+
+        // Its own start and stop; the next group start or stop takes it back.
+        bout().startStopJam();
+        bout().startStopPenalty(0);
+        QVERIFY(penalty(0)->isRunning() && !penalty(1)->isRunning());
+        bout().startStopJam();
+        QVERIFY(penaltiesRunning(true));
+
+        // Cleared while running: blank and stopped; the next jam start runs it behind the blank,
+        // and time put on it then starts from zero, not from where its engine ran to.
+        bout().clearPenalty(0);
+        QVERIFY(!penalty(0)->isRunning() && bout().isPenaltyBlank(0));
+        bout().startStopJam();
+        bout().startStopJam();
+        QVERIFY(penalty(0)->isRunning());
+        advance(97000);
+        QVERIFY(bout().isPenaltyBlank(0) && bout().isPenaltyBlank(3));
+        bout().addPenaltyTime(3, 90);
+        QCOMPARE(seconds(penalty(3)), 90.0);
+        bout().addPenaltyTime(3, 90);
+        QCOMPARE(seconds(penalty(3)), 180.0);
+
+        // A typed time goes to the whole second, a half to the even one, and stops the clock.
+        bout().setPenaltyTime(0, ticks(104.5));
+        QVERIFY(!penalty(0)->isRunning() && !bout().isPenaltyBlank(0));
+        QCOMPARE(seconds(penalty(0)), 104.0);
+    }
+
+    void expiredPenaltyBlanksItself()
+    {
+        bout().setPenaltyTime(3, ticks(2));
+        bout().startStopPenalty(3);
+        advance(2900);
+        QVERIFY(!bout().isPenaltyBlank(3));
+        advance(200);
+        QVERIFY(bout().isPenaltyBlank(3));
+        QVERIFY(penalty(3)->isRunning());
+
+        // However late the refresh comes, an expired penalty never shows time below zero.
+        bout().setPenaltyTime(2, ticks(1));
+        bout().startStopPenalty(2);
+        m_clock.advanceMilliseconds(5000);
+        bout().refresh();
+        QVERIFY(bout().isPenaltyBlank(2));
+    }
+
+    void numbers()
+    {
+        QSignalSpy changed(&bout(), &Bout::changed);
+        bout().setNumber(Bout::HomeScore, 12);
+        bout().setNumber(Bout::HomeScore, 1000);
+        bout().setNumber(Bout::PeriodNumber, 10);
+        bout().setNumber(Bout::PeriodNumber, -1);
+        QCOMPARE(bout().homeScore(), 12);
+        QCOMPARE(bout().periodNumber(), -1);
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(changed.at(0).at(0).value<Bout::Item>(), Bout::HomeScore);
+    }
+
+    void listenersSeeEveryChange()
+    {
+        // What a journal or a second board needs: each change named once it happened.
+        QList<Bout::Item> items;
+        connect(&bout(), &Bout::changed, this, [&items](Bout::Item item) { items.append(item); });
+        bout().setJamTime(ticks(60));
+        QVERIFY(items.contains(Bout::JamClock) && items.contains(Bout::ResetValues));
+        items.clear();
+        bout().startStopJam();
+        QVERIFY(items.contains(Bout::PeriodClock) && items.contains(Bout::JamClock)
+                && items.contains(Bout::VisitorPenalty2));
+        items.clear();
+        bout().switchClock();
+        QCOMPARE(items, QList<Bout::Item> {Bout::ClockTime});
+    }
+};
+
+QTEST_APPLESS_MAIN(TestBoutModel)
+#include "tst_boutmodel.moc"
