@@ -10,9 +10,12 @@
 #include "picturefit.h"
 #include "virtualkeycodes.h"
 
+#include <QComboBox>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 
 namespace {
@@ -139,4 +142,26 @@ void frmOptions::noSound(SoundGroup &group)
     KeyCommand &command = keyCommand(group.command);
     this->*command.variable = kNoKey;
     command.label->setText(QString());
+}
+
+void frmOptions::fillAudienceScreens(const QString &chosen)
+{
+    m_cmbAudienceScreen->clear();
+    m_cmbAudienceScreen->addItem(QStringLiteral("none"), QString());
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *screen : screens) {
+        const QSize size = screen->geometry().size();
+        m_cmbAudienceScreen->addItem(QStringLiteral("%1 (%2 x %3)")
+                                             .arg(screen->name())
+                                             .arg(size.width())
+                                             .arg(size.height()),
+                                     screen->name());
+    }
+    // A chosen screen that is unplugged now stays chosen unless the operator picks another.
+    int index = m_cmbAudienceScreen->findData(chosen);
+    if (index < 0) {
+        m_cmbAudienceScreen->addItem(QStringLiteral("%1 (not connected)").arg(chosen), chosen);
+        index = m_cmbAudienceScreen->count() - 1;
+    }
+    m_cmbAudienceScreen->setCurrentIndex(index);
 }

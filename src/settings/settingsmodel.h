@@ -49,6 +49,10 @@ struct SettingsModel
     QString BoardPic;
     qint16 LEDType = 0; // 0 lines, 1 dots
 
+    // ScreenSettings
+    QString AudienceScreen; // the audience board's screen by the name Qt gives it; empty: none
+    qint16 AudienceBoardKey = 0; // shows and hides the audience board; 0: no key
+
     bool operator==(const SettingsModel &) const = default;
 };
 

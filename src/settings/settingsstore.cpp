@@ -120,9 +120,11 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
     m.LEDSelected = colors.strict<qint32>("LEDSelected", m.FormBack);
     m.LEDSelectedWidth = colors.strict<qint16>("LEDSelectedWidth", 0);
 
+    for (const CommandKey &command : commandTable()) {
+        m.*command.field = SectionReader(store, command.section)
+                                   .strict<qint16>(command.settingsKey, command.defaultKey);
+    }
     const SectionReader keys(store, "KeySettings");
-    for (const CommandKey &command : commandTable())
-        m.*command.field = keys.strict<qint16>(command.settingsKey, command.defaultKey);
     m.BuzzerFile = keys.text("BuzzerFile", programFolderFile("buzzer.wav"));
     m.JoinJamPenalty = keys.lenient("JoinJamPenalty", 1);
     m.PeriodEndSoundFile = keys.text("PeriodEndSoundFile", programFolderFile("periodendsound.wav"));
@@ -141,6 +143,10 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
     m.VisitorPic = pictures.text("VisitorPic", QString());
     m.BoardPic = pictures.text("BoardPic", QString());
     m.LEDType = pictures.strict<qint16>("LEDType", 0);
+
+    // Added after the first four sections: a file without it has no audience board.
+    const SectionReader screens(store, "ScreenSettings");
+    m.AudienceScreen = screens.text("AudienceScreen", QString());
 }
 
 bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
@@ -150,9 +156,9 @@ bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
         colors(color.settingsKey, m.*color.field);
     colors("LEDSelectedWidth", m.LEDSelectedWidth);
 
-    SectionWriter keys(store, "KeySettings");
     for (const CommandKey &command : commandTable())
-        keys(command.settingsKey, m.*command.field);
+        SectionWriter(store, command.section)(command.settingsKey, m.*command.field);
+    SectionWriter keys(store, "KeySettings");
     keys("BuzzerFile", m.BuzzerFile);
     keys("PenaltyIncrementSec", m.PenaltyIncrementSec);
     keys("PeriodEndSoundFile", m.PeriodEndSoundFile);
@@ -173,6 +179,9 @@ bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
     pictures("LEDType", m.LEDType);
 
     keys("IsKeyCode", QStringLiteral("Yes"));
+
+    SectionWriter screens(store, "ScreenSettings");
+    screens("AudienceScreen", m.AudienceScreen);
 
     // QSettings writes lazily; sync now so that a store that cannot be written is reported to the
     // operator while the Options window is still open, not lost silently at exit.

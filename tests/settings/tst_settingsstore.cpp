@@ -45,11 +45,11 @@ private slots:
         QCOMPARE(m.HomeColor, 0x00FFFFFF);
         QCOMPARE(m.VisitorColor, 0x00FFFFFF);
         QCOMPARE(m.LEDSelectedWidth, 0);
-        // J R S T C B P Delete A I, in the order of the command table.
+        // J R S T C B P Delete A I, in the order of the command table, and no audience board key.
         QList<int> keys;
         for (const CommandKey &command : commandTable())
             keys << m.*command.field;
-        QCOMPARE(keys, (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73}));
+        QCOMPARE(keys, (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73, 0}));
         QCOMPARE(m.PenaltyIncrementSec, 90);
         QCOMPARE(m.SuppressPeriodSound, 0);
         QCOMPARE(m.JoinJamPenalty, 1);
@@ -60,6 +60,8 @@ private slots:
         QCOMPARE(m.VisitorText, "Visitor");
         QVERIFY(m.HomePic.isEmpty() && m.VisitorPic.isEmpty() && m.BoardPic.isEmpty());
         QCOMPARE(m.LEDType, 0);
+        QCOMPARE(m.AudienceScreen, QString());
+        QCOMPARE(m.AudienceBoardKey, 0);
         const QString folder = QCoreApplication::applicationDirPath();
         QCOMPARE(m.BuzzerFile, folder + "/buzzer.wav");
         QCOMPARE(m.PeriodEndSoundFile, folder + "/periodendsound.wav");
@@ -82,8 +84,12 @@ private slots:
         QCOMPARE(settings().SuppressPeriodSound, 1);
 
         write("KeySettings/JoinJamPenalty", "2");
+        write("ScreenSettings/AudienceScreen", "HDMI-1");
+        write("ScreenSettings/AudienceBoardKey", "119");
         LoadSettings();
         QCOMPARE(settings().JoinJamPenalty, 2);
+        QCOMPARE(settings().AudienceScreen, "HDMI-1");
+        QCOMPARE(settings().AudienceBoardKey, 119);
     }
 
     void strictConversion_data()
@@ -157,14 +163,18 @@ private slots:
         const QMap<QString, int> expected {{"ColorSettings", 10},
                                            {"KeySettings", 17},
                                            {"TextSettings", 3},
-                                           {"PicSettings", 4}};
-        QCOMPARE(s.childGroups().size(), 4);
+                                           {"PicSettings", 4},
+                                           {"ScreenSettings", 2}};
+        QCOMPARE(s.childGroups().size(), 5);
         for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
             s.beginGroup(it.key());
             QCOMPARE(s.childKeys().size(), it.value());
             s.endGroup();
         }
-        QCOMPARE(s.allKeys().size(), 34);
+        // The four first sections keep their 34 keys; the audience board's two come apart.
+        QCOMPARE(s.allKeys().size(), 34 + 2);
+        QCOMPARE(s.value("ScreenSettings/AudienceScreen").toString(), "");
+        QCOMPARE(s.value("ScreenSettings/AudienceBoardKey").toString(), "0");
         QCOMPARE(s.value("KeySettings/IsKeyCode").toString(), "Yes");
         QCOMPARE(s.value("KeySettings/BuzzerFile").toString(),
                  QCoreApplication::applicationDirPath() + "/buzzer.wav");
