@@ -1,5 +1,6 @@
 #include "frmscoreboard.h"
 
+#include "audienceboard.h"
 #include "boardappearance.h"
 #include "boardview.h"
 #include "commandtable.h"
@@ -42,6 +43,7 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     , m_bout(new Bout(this))
     , m_view(new BoardView(m_bout, m_ui, this))
     , m_sound(new SoundPlayer(m_ui.mmcBuzzer, this))
+    , m_audience(new AudienceBoard(m_bout, this))
 {
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
@@ -88,6 +90,7 @@ void frmScoreboard::Form_Load()
 
 void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)
 {
+    m_audience->setTimeOfDaySource(now, locale);
     m_view->setTimeOfDaySource(std::move(now), locale);
 }
 
@@ -102,7 +105,9 @@ void frmScoreboard::RefreshTime()
 {
     applyRules();
     m_bout->refresh();
+    // Both boards on the same tick, one straight after the other.
     m_view->showClocks();
+    m_audience->refresh();
 }
 
 void frmScoreboard::AllKeyCode(int keyCode)
@@ -123,8 +128,10 @@ void frmScoreboard::AllKeyCode(int keyCode)
             return;
         }
     }
-    if (keyCode == kF1)
-        frmHelp::showHelp();
+    if (keyCode != 0 && keyCode == s.AudienceBoardKey)
+        m_audience->toggle();
+    else if (keyCode == kF1)
+        m_audience->keepOff(frmHelp::showHelp());
     else if (keyCode == kF2)
         showOptions();
 }
@@ -134,6 +141,7 @@ void frmScoreboard::showOptions()
     // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
     frmOptions options(this);
     options.exec();
+    m_audience->setScreenName(settings().AudienceScreen);
     UpdateLabels();
     UpdateFormColors();
     RefreshTime();
@@ -215,11 +223,13 @@ void frmScoreboard::ObjectSelected(QWidget *selected)
 void frmScoreboard::UpdateLabels()
 {
     ApplyBoardLabels(this, m_ui, settings());
+    m_audience->updateLabels();
 }
 
 void frmScoreboard::UpdateFormColors()
 {
     ApplyBoardColors(this, m_ui, settings());
+    m_audience->updateColors();
 }
 
 void frmScoreboard::keyPressEvent(QKeyEvent *event)
@@ -256,6 +266,8 @@ void frmScoreboard::showEvent(QShowEvent *event)
     m_shownOnce = true;
     // The first display of the focus order takes the focus; its GotFocus frames it.
     m_ui.nledHomeScore->setFocus(Qt::OtherFocusReason);
+    // The audience board opens once the operator's window is there to keep the keyboard.
+    m_audience->setScreenName(settings().AudienceScreen);
 }
 
 void frmScoreboard::closeEvent(QCloseEvent *event)

@@ -9,12 +9,14 @@
 
 #include <functional>
 
+class AudienceBoard;
 class BoardView;
 class SoundPlayer;
 
 // The scoreboard: the program's main window from the moment the start-up window is gone. It shows
 // the bout it owns and turns every key into a command or typed entry on it; the bout's sounds it
-// plays through mmcBuzzer, one at a time.
+// plays through mmcBuzzer, one at a time. The audience board, when there is one, follows the same
+// bout on the same tick.
 class frmScoreboard final : public QWidget
 {
     Q_OBJECT
@@ -52,6 +54,8 @@ public:
     bool PeriodEndSignalled() const { return m_bout->periodEndSignalled(); }
 
     Bout *bout() const { return m_bout; }
+    // The second board, on the screen the settings name.
+    AudienceBoard *audience() const { return m_audience; }
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
 protected:
@@ -71,5 +75,6 @@ private:
     Bout *m_bout = nullptr;
     BoardView *m_view = nullptr;
     SoundPlayer *m_sound = nullptr;
+    AudienceBoard *m_audience = nullptr;
     bool m_shownOnce = false;
 };

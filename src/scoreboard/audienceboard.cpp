@@ -1,0 +1,114 @@
+#include "audienceboard.h"
+
+#include "frmaudience.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+AudienceBoard::AudienceBoard(const Bout *bout, QWidget *operatorWindow)
+    : QObject(operatorWindow)
+    , m_bout(bout)
+    , m_operator(operatorWindow)
+{
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, &AudienceBoard::follow);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &AudienceBoard::screenRemoved);
+}
+
+AudienceBoard::~AudienceBoard()
+{
+    delete m_window;
+}
+
+frmAudience *AudienceBoard::window() const
+{
+    return m_window;
+}
+
+void AudienceBoard::setScreenName(const QString &name)
+{
+    if (name == m_screenName)
+        return;
+    m_screenName = name;
+    m_wanted = true;
+    follow();
+}
+
+void AudienceBoard::toggle()
+{
+    if (m_screenName.isEmpty())
+        return;
+    m_wanted = !m_wanted;
+    follow();
+}
+
+QScreen *AudienceBoard::chosenScreen() const
+{
+    if (m_screenName.isEmpty())
+        return nullptr;
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *screen : screens) {
+        if (screen->name() == m_screenName)
+            return screen;
+    }
+    return nullptr;
+}
+
+void AudienceBoard::follow()
+{
+    QScreen *target = m_wanted ? chosenScreen() : nullptr;
+    if (m_window && target && target == m_openedOn)
+        return;
+    delete m_window;
+    m_openedOn = target;
+    if (!target)
+        return;
+    m_window = new frmAudience(m_bout, m_operator);
+    if (m_now)
+        m_window->setTimeOfDaySource(m_now, m_timeLocale);
+    m_window->showOn(target);
+}
+
+void AudienceBoard::screenRemoved(QScreen *screen)
+{
+    // Qt moves the windows of a screen that goes to another one: the board must not land on the
+    // operator's. The bout goes on untouched.
+    if (screen != m_openedOn)
+        return;
+    delete m_window;
+    m_openedOn = nullptr;
+}
+
+void AudienceBoard::refresh()
+{
+    if (m_window)
+        m_window->RefreshTime();
+}
+
+void AudienceBoard::updateLabels()
+{
+    if (m_window)
+        m_window->UpdateLabels();
+}
+
+void AudienceBoard::updateColors()
+{
+    if (m_window)
+        m_window->UpdateFormColors();
+}
+
+void AudienceBoard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)
+{
+    m_now = std::move(now);
+    m_timeLocale = locale;
+    if (m_window)
+        m_window->setTimeOfDaySource(m_now, m_timeLocale);
+}
+
+void AudienceBoard::keepOff(QWidget *window) const
+{
+    if (!m_window || !window || !window->frameGeometry().intersects(m_window->geometry()))
+        return;
+    const QRect home = m_operator->screen()->availableGeometry();
+    window->move(home.center() - window->rect().center());
+}
