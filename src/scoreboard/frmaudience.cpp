@@ -7,7 +7,9 @@
 #include "segmentdisplay.h"
 #include "settingsmodel.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -80,6 +82,25 @@ bool frmAudience::event(QEvent *event)
         QTimer::singleShot(0, m_keyboardOwner,
                            [owner = m_keyboardOwner] { owner->activateWindow(); });
     return QWidget::event(event);
+}
+
+// Keys reach the board only where the keyboard follows the mouse pointer and the pointer rests on
+// the projector; they go on to the operator's board as if typed there, and the keyboard with them.
+void frmAudience::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_keyboardOwner)
+        return QWidget::keyPressEvent(event);
+    m_keyboardOwner->activateWindow();
+    QWidget *focus = m_keyboardOwner->focusWidget();
+    QCoreApplication::sendEvent(focus ? focus : m_keyboardOwner, event);
+}
+
+void frmAudience::keyReleaseEvent(QKeyEvent *event)
+{
+    if (!m_keyboardOwner)
+        return QWidget::keyReleaseEvent(event);
+    QWidget *focus = m_keyboardOwner->focusWidget();
+    QCoreApplication::sendEvent(focus ? focus : m_keyboardOwner, event);
 }
 
 void frmAudience::resizeEvent(QResizeEvent *event)

@@ -141,6 +141,8 @@ void frmScoreboard::showOptions()
     // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
     frmOptions options(this);
     options.exec();
+    // The keyboard comes back here, wherever the window system would send it.
+    activateWindow();
     m_audience->setScreenName(settings().AudienceScreen);
     UpdateLabels();
     UpdateFormColors();

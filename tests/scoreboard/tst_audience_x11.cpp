@@ -131,6 +131,10 @@ private slots:
         QVERIFY(settle([this] { return m_board->bout()->jamEngine()->isRunning(); }));
         QCOMPARE(QApplication::activeWindow(), m_board.get());
         QVERIFY(m_board->findChild<QWidget *>("nledHomeScore")->hasFocus());
+
+        // Where the keyboard follows the pointer onto the projector, keys still reach the bout.
+        QTest::keyClick(audience(), Qt::Key_J);
+        QVERIFY(!m_board->bout()->jamEngine()->isRunning());
     }
 
     void keysShowOnBothBoards()
