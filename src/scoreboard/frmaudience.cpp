@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
-#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 
@@ -46,10 +45,6 @@ void frmAudience::showOn(QScreen *target)
 {
     setScreen(target);
     setGeometry(target->geometry());
-    // The glyphs and captions at the screen's size are drawn now, before the window maps, so
-    // that its first frame is a copy of pixmaps and the operator's board does not wait on it.
-    const QPixmap warm = grab();
-    Q_UNUSED(warm);
     // Not showFullScreen(), which would also ask for the activation.
     setWindowState(Qt::WindowFullScreen);
     show();
