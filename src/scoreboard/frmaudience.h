@@ -28,7 +28,7 @@ public:
     // give it to the audience board all the same.
     frmAudience(const Bout *bout, QWidget *keyboardOwner);
 
-    // Fills screen, drawing the first frame before it is shown.
+    // Fills screen, full-screen, without taking the activation.
     void showOn(QScreen *screen);
     QString ScreenName() const;
 
