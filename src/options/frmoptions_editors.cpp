@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScreen>
 #include <QScrollBar>
 
 namespace {

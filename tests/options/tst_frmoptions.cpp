@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTabWidget>
@@ -230,6 +232,41 @@ private slots:
         QCOMPARE(settings().ResetJamClockKey, 74);
         QCOMPARE(settings().PenaltyIncrementSecKey, 123);
         QCOMPARE(store().value("KeySettings/ResetJamClockKey").toString(), "74");
+    }
+
+    void audienceScreenAndKey()
+    {
+        // A screen that is not connected stays chosen until another is picked.
+        settings().AudienceScreen = "HDMI-9";
+        frmOptions window;
+        prepare(window);
+        auto *screens = find<QComboBox>(window, "cmbAudienceScreen");
+        QScreen *only = QGuiApplication::screens().constFirst();
+        QCOMPARE(screens->count(), 3);
+        QCOMPARE(screens->itemText(0), "none");
+        QCOMPARE(screens->itemText(1),
+                 QStringLiteral("%1 (%2 x %3)")
+                         .arg(only->name())
+                         .arg(only->size().width())
+                         .arg(only->size().height()));
+        QCOMPARE(screens->currentText(), "HDMI-9 (not connected)");
+        QCOMPARE(text(window, "lblAudienceBoardKey"), "");
+
+        // The audience key is refused a key another command holds, like every other key.
+        answerKeys(window, Qt::Key_J);
+        click(window, "cmdAudienceBoardKey");
+        QCOMPARE(window.AudienceBoardKeyTemp, 0);
+        answerKeys(window, Qt::Key_F8);
+        click(window, "cmdAudienceBoardKey");
+        QCOMPARE(text(window, "lblAudienceBoardKey"), "F8");
+
+        screens->setCurrentIndex(1);
+        click(window, "cmdOk");
+        QCOMPARE(settings().AudienceScreen, only->name());
+        QCOMPARE(settings().AudienceBoardKey, 119);
+        QCOMPARE(store().value("ScreenSettings/AudienceScreen").toString(), only->name());
+        QCOMPARE(store().value("ScreenSettings/AudienceBoardKey").toString(), "119");
+        QVERIFY(!store().contains("KeySettings/AudienceBoardKey"));
     }
 
     void resetKeys()
