@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScreen>
 #include <QScrollBar>
 
 namespace {
