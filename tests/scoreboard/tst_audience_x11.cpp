@@ -125,8 +125,11 @@ private slots:
         QVERIFY(!audience()->findChild<Shape *>("shpObjectSelected")->isVisible());
         QVERIFY(m_board->findChild<Shape *>("shpObjectSelected")->isVisible());
 
-        // A click on the projector's board leaves the keyboard with the operator.
-        QVERIFY(run("xdotool", {"mousemove", "2500", "300", "click", "1"}));
+        // A click on a display of the projector's board leaves the keyboard with the operator.
+        const QPoint onJam = jam->mapToGlobal(jam->rect().center());
+        QVERIFY(run("xdotool",
+                    {"mousemove", QString::number(onJam.x()), QString::number(onJam.y()), "click",
+                     "1"}));
         type({"j"});
         QVERIFY(settle([this] { return m_board->bout()->jamEngine()->isRunning(); }));
         QCOMPARE(QApplication::activeWindow(), m_board.get());
@@ -207,7 +210,7 @@ private slots:
     {
         m_board.reset();
         settings().AudienceScreen = "HDMI-9";
-        QTest::failOnWarning(QRegularExpression(".*"));
+        QTest::failOnWarning(QRegularExpression("(?i)screen|audience|window"));
         m_board = std::make_unique<frmScoreboard>();
         m_board->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
