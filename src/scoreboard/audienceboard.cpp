@@ -54,6 +54,18 @@ QScreen *AudienceBoard::chosenScreen() const
     return nullptr;
 }
 
+QScreen *AudienceBoard::operatorScreen() const
+{
+    if (m_operator->screen() != m_openedOn)
+        return m_operator->screen();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *screen : screens) {
+        if (screen != m_openedOn)
+            return screen;
+    }
+    return nullptr;
+}
+
 void AudienceBoard::follow()
 {
     QScreen *target = m_wanted ? chosenScreen() : nullptr;
@@ -67,6 +79,9 @@ void AudienceBoard::follow()
     if (m_now)
         m_window->setTimeOfDaySource(m_now, m_timeLocale);
     m_window->showOn(target);
+    // A scoreboard left on the projector, as it was put there before there was an audience
+    // board, would vanish behind it.
+    keepOff(m_operator);
 }
 
 void AudienceBoard::screenRemoved(QScreen *screen)
@@ -107,8 +122,11 @@ void AudienceBoard::setTimeOfDaySource(std::function<QTime()> now, const QLocale
 
 void AudienceBoard::keepOff(QWidget *window) const
 {
-    if (!m_window || !window || !window->frameGeometry().intersects(m_window->geometry()))
+    QScreen *home = operatorScreen();
+    if (!m_window || !window || !home || !window->frameGeometry().intersects(m_window->geometry()))
         return;
-    const QRect home = m_operator->screen()->availableGeometry();
-    window->move(home.center() - window->rect().center());
+    if (window->isMaximized() || window->isFullScreen())
+        window->setWindowState(Qt::WindowNoState);
+    const QRect room = home->availableGeometry();
+    window->move(room.center() - window->rect().center());
 }

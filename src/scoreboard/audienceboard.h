@@ -42,14 +42,15 @@ public:
     void updateColors();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
-    // Moves a window of the operator's (help, say) that lies over the open board to the middle
-    // of the operator's screen.
+    // Moves a window of the operator's (help, the scoreboard itself) that lies over the open
+    // board to the middle of the operator's screen, when there is another screen for it.
     void keepOff(QWidget *window) const;
 
 private:
     void follow();
     void screenRemoved(QScreen *screen);
     QScreen *chosenScreen() const;
+    QScreen *operatorScreen() const;
 
     const Bout *m_bout;
     QWidget *m_operator;

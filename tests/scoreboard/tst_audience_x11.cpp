@@ -171,6 +171,18 @@ private slots:
         QCOMPARE(QApplication::activeWindow(), m_board.get());
     }
 
+    void scoreboardLeftOnTheProjectorMovesOff()
+    {
+        type({"F8"});
+        QVERIFY(settle([this] { return !audience(); }));
+        m_board->move(2000, 40);
+        QVERIFY(settle([this] { return m_board->screen()->name() == "RIGHT"; }));
+        type({"F8"});
+        QVERIFY(settle([this] { return audience() != nullptr; }));
+        QVERIFY(settle([this] { return m_board->screen()->name() == "LEFT"; }));
+        QVERIFY(!m_board->frameGeometry().intersects(audience()->geometry()));
+    }
+
     void helpOpensOnTheOperatorsScreen()
     {
         type({"F1"});
