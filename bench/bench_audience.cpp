@@ -23,7 +23,7 @@ namespace {
 class SilentSound final : public SoundBackend
 {
 public:
-    bool open(const QString &) override { return false; }
+    bool open(const SoundFile &) override { return false; }
     bool play() override { return false; }
     void stop() override { }
     void close() override { }
@@ -79,11 +79,11 @@ int main(int argc, char *argv[])
         watch.seen = false;
         QElapsedTimer timer;
         timer.start();
-        board.audience()->setScreenName(QStringLiteral("RIGHT"));
+        board.findChild<AudienceBoard *>()->setScreenName(QStringLiteral("RIGHT"));
         while (!watch.seen && timer.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         samples.append(double(timer.nsecsElapsed()) / 1e6);
-        board.audience()->setScreenName(QString());
+        board.findChild<AudienceBoard *>()->setScreenName(QString());
         for (int i = 0; i < 10; ++i)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }

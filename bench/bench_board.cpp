@@ -6,18 +6,22 @@
 #include "benchstats.h"
 
 #include "bout.h"
+#include "boutjournal.h"
 #include "clocksource.h"
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
 #include "soundbackend.h"
+#include "soundfile.h"
 #include "timekeeper.h"
 #include "timeled.h"
+#include "wallclock.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -34,7 +38,7 @@ constexpr int kResetJamKey = 82; // R
 class SilentSound final : public SoundBackend
 {
 public:
-    bool open(const QString &) override { return false; }
+    bool open(const SoundFile &) override { return false; }
     bool play() override { return false; }
     void stop() override { }
     void close() override { }
@@ -91,7 +95,7 @@ void setAllRunning(frmScoreboard &board)
     }
 }
 
-void refreshTick(frmScoreboard &board, ManualClockSource &clock, int ticks)
+void refreshTick(frmScoreboard &board, ManualClockSource &clock, int ticks, const QString &with)
 {
     board.resize(1920, 1080);
     setAllRunning(board);
@@ -117,10 +121,10 @@ void refreshTick(frmScoreboard &board, ManualClockSource &clock, int ticks)
         if (paints.total() != before)
             painting.append(samples.last());
     }
-    report("refresh tick median", BenchStats::median(samples), "ms", "<= 0.2 ms");
-    report("refresh tick p99", BenchStats::percentile(samples, 0.99), "ms");
-    report("refresh tick that repaints (once a second), median", BenchStats::median(painting),
-           "ms");
+    report("refresh tick median" + with, BenchStats::median(samples), "ms", "<= 0.2 ms");
+    report("refresh tick p99" + with, BenchStats::percentile(samples, 0.99), "ms");
+    report("refresh tick that repaints (once a second), median" + with,
+           BenchStats::median(painting), "ms");
     report("refresh tick widgets painted per tick", double(paints.total()) / ticks, "widgets");
     for (TimeKeeper *engine : board.findChildren<TimeKeeper *>())
         engine->setRunning(false);
@@ -157,7 +161,7 @@ void fullRepaint(frmScoreboard &board, QSize size, int ledType, int repeats)
     report(name + " after resize", cold, "ms");
 }
 
-void keyToPixels(frmScoreboard &board, ManualClockSource &clock, int presses)
+void keyToPixels(frmScoreboard &board, ManualClockSource &clock, int presses, const QString &with)
 {
     settings().LEDType = 0;
     board.resize(1920, 1080);
@@ -206,8 +210,39 @@ void keyToPixels(frmScoreboard &board, ManualClockSource &clock, int presses)
     if (missed)
         std::fprintf(stderr, "bench_board: %d of %d jam presses painted no jam display\n", missed,
                      presses);
-    report("key to pixels (jam key) median", BenchStats::median(samples), "ms", "<= 2 ms");
-    report("key to pixels (jam key) max", BenchStats::percentile(samples, 1.0), "ms");
+    report("key to pixels (jam key) median" + with, BenchStats::median(samples), "ms", "<= 2 ms");
+    report("key to pixels (jam key) max" + with, BenchStats::percentile(samples, 1.0), "ms");
+}
+
+// Reading a journal that holds a bout under way and working out where its clocks are now: what
+// the board adds to its start when there is a bout to resume.
+void resumeFromJournal(int repeats)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bout-journal.sqlite"));
+    BoutState bout;
+    bout.numbers = {87, 102, 2};
+    bout.clocks[BoutState::Period] = {1234 * kTicksPerSecond, true};
+    bout.clocks[BoutState::Jam] = {77 * kTicksPerSecond, true};
+    bout.takenAtMs = WallClock::current()->msecsSinceEpoch();
+    {
+        BoutJournal journal(path);
+        journal.open();
+        journal.record(bout);
+        journal.flush(10000);
+    }
+    QList<double> samples;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        BoutJournal journal(path);
+        const BoutState resumed = journal.open().state.resumedAt(
+                WallClock::current()->msecsSinceEpoch(), BoutState::Rules());
+        samples.append(milliseconds(timer));
+        journal.record(resumed);
+    }
+    report("resume at start-up: journal read and clocks brought on, median",
+           BenchStats::median(samples), "ms");
 }
 
 } // namespace
@@ -228,12 +263,30 @@ int main(int argc, char *argv[])
     board.activateWindow();
     QCoreApplication::processEvents();
 
-    refreshTick(board, clock, 10000);
+    refreshTick(board, clock, 10000, QString());
     for (const QSize size : {QSize(1920, 1080), QSize(3840, 2160)}) {
         for (int ledType : {0, 1})
             fullRepaint(board, size, ledType, quick ? 20 : 100);
     }
-    keyToPixels(board, clock, quick ? 50 : 200);
+    keyToPixels(board, clock, quick ? 50 : 200, QString());
+
+    // The same board keeping its bout in a journal, as the program does, on a real file with
+    // full sync in a folder of its own.
+    QTemporaryDir journalFolder;
+    auto *journal = new BoutJournal(journalFolder.filePath(QStringLiteral("bout-journal.sqlite")),
+                                    &board);
+    QList<double> onDisk;
+    QObject::connect(journal, &BoutJournal::written, journal,
+                     [&onDisk](qint64 nanoseconds) { onDisk.append(double(nanoseconds) / 1e6); });
+    board.keepIn(journal);
+    const QString with = QStringLiteral(", journal on");
+    refreshTick(board, clock, 10000, with);
+    keyToPixels(board, clock, quick ? 50 : 200, with);
+    journal->flush(10000);
+    QCoreApplication::processEvents();
+    report("journal: a change on the disk after, median", BenchStats::median(onDisk), "ms");
+    report("journal: a change on the disk after, max", BenchStats::percentile(onDisk, 1.0), "ms");
+    resumeFromJournal(quick ? 10 : 50);
 
     ClockSource::setCurrent(nullptr);
     return 0;

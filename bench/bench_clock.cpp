@@ -30,7 +30,7 @@ constexpr qint64 kNanosecondsPerTick = 1000000000 / kTicksPerSecond;
 class SilentSound final : public SoundBackend
 {
 public:
-    bool open(const QString &) override { return false; }
+    bool open(const SoundFile &) override { return false; }
     bool play() override { return false; }
     void stop() override { }
     void close() override { }

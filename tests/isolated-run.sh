@@ -1,6 +1,7 @@
 #!/bin/sh
-# Runs one test with a settings folder of its own that starts empty and is removed afterwards,
-# so that no test reads or writes the user's settings or another test's.
+# Runs one test with settings and data folders of its own that start empty and are removed
+# afterwards, so that no test reads or writes the user's settings or bout journal, or another
+# test's.
 dir=$(mktemp -d "${TMPDIR:-/tmp}/corvanta-test.XXXXXX") || exit 1
 trap 'rm -rf "$dir"' EXIT INT TERM
-XDG_CONFIG_HOME="$dir/config" "$@"
+XDG_CONFIG_HOME="$dir/config" XDG_DATA_HOME="$dir/data" "$@"

@@ -18,6 +18,8 @@ Bout::Item penaltyItem(int penalty)
 
 } // namespace
 
+static_assert(BoutState::ClockCount == 2 + Bout::PenaltyCount, "the state lists every engine");
+
 Bout::Bout(QObject *parent)
     : QObject(parent)
 {
@@ -262,4 +264,43 @@ void Bout::refresh()
             && ClockReadout::wholeSeconds(penaltyEngine(penalty)->ticks()) <= -1.0f)
             setPenaltyBlank(penalty, true);
     }
+}
+
+BoutState Bout::state(qint64 takenAtMs) const
+{
+    BoutState state;
+    for (int i = 0; i < int(m_engines.size()); ++i)
+        state.clocks[i] = {m_engines[i]->ticks(), m_engines[i]->isRunning()};
+    state.penaltyBlank = m_penaltyBlank;
+    state.numbers = m_numbers;
+    state.periodResetTicks = m_periodResetTicks;
+    state.jamResetTicks = m_jamResetTicks;
+    state.clockTime = m_clockTime;
+    state.heldPeriodEndSound = m_suppressedPeriodSound;
+    state.periodEndSignalled = m_periodEndSignalled;
+    state.jamEndSignalled = m_jamEndSignalled;
+    state.takenAtMs = takenAtMs;
+    return state;
+}
+
+void Bout::setState(const BoutState &state)
+{
+    // The engines are stopped while their values are set, so that every clock starts counting
+    // at the same moment.
+    for (TimeKeeper *engine : m_engines)
+        engine->setRunning(false);
+    for (int i = 0; i < int(m_engines.size()); ++i)
+        m_engines[i]->setTicks(state.clocks[i].ticks);
+    for (int i = 0; i < int(m_engines.size()); ++i)
+        m_engines[i]->setRunning(state.clocks[i].running);
+    m_penaltyBlank = state.penaltyBlank;
+    m_numbers = state.numbers;
+    m_periodResetTicks = state.periodResetTicks;
+    m_jamResetTicks = state.jamResetTicks;
+    m_clockTime = state.clockTime;
+    m_suppressedPeriodSound = state.heldPeriodEndSound;
+    m_periodEndSignalled = state.periodEndSignalled;
+    m_jamEndSignalled = state.jamEndSignalled;
+    for (int item = PeriodClock; item <= Latches; ++item)
+        emit changed(Item(item));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "boutstate.h"
+
 #include <QObject>
 
 #include <array>
@@ -102,11 +104,18 @@ public:
     Q_INVOKABLE void startStopPenalty(int penalty);
 
     // Typed entry. A typed jam or period time becomes the clock's reset value.
-    void setJamTime(qint64 ticks);
-    void setPeriodTime(qint64 ticks);
-    void setPenaltyTime(int penalty, qint64 ticks);
+    Q_INVOKABLE void setJamTime(qint64 ticks);
+    Q_INVOKABLE void setPeriodTime(qint64 ticks);
+    Q_INVOKABLE void setPenaltyTime(int penalty, qint64 ticks);
     // Refused outside -1 (blank) to the display's limit.
-    void setNumber(Item which, int value);
+    Q_INVOKABLE void setNumber(Bout::Item which, int value);
+
+    // The whole bout as one value, for the journal: the clocks as they stand now, stamped with the
+    // wall time takenAtMs.
+    BoutState state(qint64 takenAtMs) const;
+    // Puts a whole bout in place, running clocks counting on from the values given; sounds
+    // nothing and runs no rule. Every item is reported changed.
+    void setState(const BoutState &state);
 
     // Stops a period or jam clock found at or below zero and asks for its sound, once per expiry,
     // and blanks a penalty clock a second after it ran out. Run by the board's refresh cycle and

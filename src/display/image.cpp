@@ -19,6 +19,12 @@ void Image::setPicture(const QPixmap &picture)
     update();
 }
 
+void Image::setSource(const QString &source, const QSize &naturalSize)
+{
+    m_source = source;
+    m_naturalSize = naturalSize;
+}
+
 void Image::setStretch(bool stretch)
 {
     if (stretch == m_stretch)

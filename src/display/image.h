@@ -24,6 +24,13 @@ public:
     void setPicture(const QPixmap &picture);
     void setStretch(bool stretch);
 
+    // The file the picture was decoded from (its path, length and time of change) and the
+    // picture's own size in pixels, which the picture, decoded at the size it is shown at, no
+    // longer tells.
+    QString Source() const { return m_source; }
+    QSize NaturalSize() const { return m_naturalSize; }
+    void setSource(const QString &source, const QSize &naturalSize);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -32,6 +39,8 @@ private:
 
     QPixmap m_picture;
     bool m_stretch = false;
+    QString m_source;
+    QSize m_naturalSize;
     // The picture scaled to the widget, made once per size rather than on every paint.
     QPixmap m_scaled;
 };

@@ -1,10 +1,11 @@
 #include "mmcontrol.h"
 
 #include "clocksource.h"
+#include "pulsebackend.h"
 #include "soundbackend.h"
-#include "soundeffectbackend.h"
-#include "wavlength.h"
+#include "soundfile.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
@@ -19,7 +20,7 @@ std::unique_ptr<SoundBackend> defaultBackend()
 {
     if (backendFactory())
         return backendFactory()();
-    return std::make_unique<SoundEffectBackend>();
+    return std::make_unique<PulseBackend>();
 }
 
 } // namespace
@@ -45,6 +46,7 @@ MMControl::MMControl(std::unique_ptr<SoundBackend> backend, QObject *parent)
         if (m_playing)
             finishPlay();
     });
+    connect(m_backend.get(), &SoundBackend::serverAnswered, this, &MMControl::serverAnswered);
 }
 
 MMControl::~MMControl()
@@ -82,13 +84,10 @@ void MMControl::open()
     if (m_fileName.isEmpty())
         return;
     m_open = true;
-    bool complete = false;
-    const std::optional<qint64> length = WavLength::nanoseconds(m_fileName, &complete);
-    m_lengthNs = length.value_or(0);
-    // Only a whole WAV reaches the device: Qt Multimedia's decoder waits for the rest of a file
-    // cut short for ever, and the next change of file then waits for that decoder, freezing the
-    // window. A cut file plays nothing, like any other file that cannot play.
-    m_canPlay = length.has_value() && complete && m_backend->open(m_fileName);
+    const SoundFile sound = SoundFile::inspect(m_fileName);
+    m_lengthNs = qMin(sound.nanoseconds(), LongestPlayNanoseconds);
+    m_fileProblem = sound.problem();
+    m_canPlay = m_backend->open(sound);
 }
 
 void MMControl::play()
@@ -102,6 +101,8 @@ void MMControl::play()
         startPlay();
         return;
     }
+    if (m_open && !m_fileProblem.isEmpty())
+        tellFileProblem();
     QMetaObject::invokeMethod(
             this,
             [this, number] {
@@ -138,6 +139,30 @@ void MMControl::finishPlay()
     emit Done();
 }
 
+void MMControl::serverAnswered(bool answers)
+{
+    if (answers) {
+        m_toldServerSilent = false;
+        return;
+    }
+    if (!m_toldServerSilent) {
+        m_toldServerSilent = true;
+        emit Problem(QStringLiteral("Sound unavailable: no sound server answers."));
+    }
+    if (m_playing)
+        finishPlay();
+}
+
+void MMControl::tellFileProblem()
+{
+    const QString told = m_fileName + u'\n' + m_fileProblem;
+    if (m_toldFiles.contains(told))
+        return;
+    m_toldFiles.insert(told);
+    emit Problem(QStringLiteral("Cannot play %1: %2.")
+                         .arg(QFileInfo(m_fileName).fileName(), m_fileProblem));
+}
+
 void MMControl::stop()
 {
     if (m_playing)
@@ -163,5 +188,6 @@ void MMControl::close()
         m_backend->close();
     m_open = false;
     m_canPlay = false;
+    m_fileProblem.clear();
     m_lengthNs = 0;
 }

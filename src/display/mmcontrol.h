@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -13,12 +14,17 @@ class SoundBackend;
 // command words to Command ("Open", "Play", "Stop", "Prev", "Close"), and raises Done when a play
 // has finished.
 //
+// No play holds the device longer than LongestPlayNanoseconds, so that a long file chosen by
+// mistake cannot keep the next sound from the board. A file that cannot play and a sound server
+// that does not answer are told through Problem, once each: again for a server only after it has
+// answered in between.
+//
 // The window counts on Done ending every play, and an audio backend cannot be trusted with that:
 // some report the end late or never, and with no sound server they "play" forever. So the control
 // keeps the time itself: it reads the file's length from its header and raises Done when that
 // time has passed on the monotonic ClockSource, or when the backend reports the end, whichever
-// comes first. A play that cannot start (nothing open, not a .wav, no output device) gets its Done
-// straight after the command returns. Every play gets exactly one Done.
+// comes first. A play that cannot start (nothing open, not a playable .wav, no sound server) gets
+// its Done straight after the command returns. Every play gets exactly one Done.
 class MMControl final : public QObject
 {
     Q_OBJECT
@@ -27,7 +33,7 @@ class MMControl final : public QObject
     Q_PROPERTY(QString Command READ command WRITE setCommand)
 
 public:
-    // Plays through Qt Multimedia, or through what the backend factory makes.
+    // Plays through the PulseAudio server, or through what the backend factory makes.
     explicit MMControl(QObject *parent = nullptr);
     explicit MMControl(std::unique_ptr<SoundBackend> backend, QObject *parent = nullptr);
     ~MMControl() override;
@@ -43,7 +49,7 @@ public:
     void setCommand(const QString &command);
 
     // Where controls made without a backend get theirs; tests put a fake sound device here. An
-    // empty factory puts Qt Multimedia back.
+    // empty factory puts the PulseAudio server back.
     using BackendFactory = std::function<std::unique_ptr<SoundBackend>()>;
     static void setBackendFactory(BackendFactory factory);
 
@@ -53,9 +59,12 @@ public:
     // Longest wait between two looks at the clock while a play is under way, so that a replaced
     // clock is noticed soon.
     static constexpr int ClockCheckMilliseconds = 100;
+    static constexpr qint64 LongestPlayNanoseconds = 30'000'000'000;
 
 signals:
     void Done();
+    // A sentence for the operator, e.g. "Sound unavailable: no sound server answers."
+    void Problem(const QString &message);
 
 private:
     void open();
@@ -66,6 +75,8 @@ private:
     void startPlay();
     void checkClock();
     void finishPlay();
+    void serverAnswered(bool answers);
+    void tellFileProblem();
 
     std::unique_ptr<SoundBackend> m_backend;
     QTimer *m_timer = nullptr;
@@ -73,10 +84,14 @@ private:
     QString m_command;
     bool m_open = false;
     bool m_canPlay = false;
+    QString m_fileProblem;
     qint64 m_lengthNs = 0;
     bool m_playing = false;
     // Counts plays, so that a Done queued for a play that cannot start is dropped when that play
     // has already ended another way.
     quint64 m_playNumber = 0;
     qint64 m_deadlineNs = 0;
+    // Files whose problem has been told, with the problem, and whether a silent server has.
+    QSet<QString> m_toldFiles;
+    bool m_toldServerSilent = false;
 };

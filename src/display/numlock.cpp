@@ -83,7 +83,18 @@ std::optional<bool> NumLockState()
     return numLockOn();
 }
 
+bool NumLockSettable()
+{
+    return true;
+}
+
 #elif defined(CORVANTA_HAVE_X11)
+
+bool NumLockSettable()
+{
+    Display *display = x11Display();
+    return display && numLockMask(display) != 0;
+}
 
 bool SetNumLock(bool wanted)
 {
@@ -119,6 +130,11 @@ std::optional<bool> NumLockState()
 }
 
 #else
+
+bool NumLockSettable()
+{
+    return false;
+}
 
 bool SetNumLock(bool)
 {

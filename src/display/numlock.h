@@ -9,3 +9,7 @@ bool SetNumLock(bool wanted);
 
 // The keyboard's NumLock state, or nothing where the platform does not tell.
 std::optional<bool> NumLockState();
+
+// Whether SetNumLock can work here: on Windows, and on X11 with a keymap that has a NumLock
+// modifier. Other platforms (Wayland among them) give a program no way to set it.
+bool NumLockSettable();

@@ -2,75 +2,194 @@
 
 #include "image.h"
 #include "picturebox.h"
+#include "picturedecode.h"
 #include "twips.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
-#include <QImageReader>
+#include <QFutureWatcher>
 #include <QPixmap>
+#include <QPointer>
+#include <QPromise>
+#include <QThreadPool>
 
 #include <cmath>
+#include <memory>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
-// Qt refuses pictures that would take more memory than its allocation limit; the check is made
-// on the header's size before anything is decoded, so a huge file is turned down at once.
-bool withinAllocationLimit(const QSize &size)
+// Pictures are decoded one at a time on a thread of their own: the board's thread never waits
+// for one, a burst of large pictures takes the memory of one, and a second core stays free for
+// the board.
+QThreadPool &decoders()
 {
-    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
-    return limitBytes <= 0 || qint64(size.width()) * size.height() * 4 <= limitBytes;
+    static QThreadPool pool;
+    static const bool prepared = [] {
+        pool.setMaxThreadCount(1);
+        // At the end, the picture being decoded is finished before the application and its
+        // picture readers go; those waiting are dropped.
+        qAddPostRoutine([] {
+            pool.clear();
+            pool.waitForDone();
+        });
+        return true;
+    }();
+    Q_UNUSED(prepared);
+    return pool;
+}
+
+QFuture<DecodedPicture> decodeLater(const QString &path, const QSize &box)
+{
+    auto promise = std::make_shared<QPromise<DecodedPicture>>();
+    promise->start();
+    decoders().start([promise, path, box] {
+#ifdef Q_OS_LINUX
+        // The board's thread comes first whenever both want the processor; Qt's thread
+        // priorities do not reach an ordinary Linux thread, its nice value does.
+        setpriority(PRIO_PROCESS, gettid(), 10);
+#endif
+        // A request superseded while it waited is dropped unread.
+        if (!promise->isCanceled())
+            promise->addResult(DecodePicture(path, box));
+        promise->finish();
+    });
+    return promise->future();
+}
+
+// The same path with the same length and time of change is taken as the same picture.
+QString sourceOf(const QFileInfo &file)
+{
+    return QStringLiteral("%1|%2|%3")
+            .arg(file.absoluteFilePath())
+            .arg(file.size())
+            .arg(file.lastModified().toMSecsSinceEpoch());
+}
+
+// The container's size in device pixels: the box a picture is decoded to fit.
+QSize boxOf(const Image *image, const PictureBox *container)
+{
+    const qreal ratio = image->devicePixelRatioF();
+    return QSize(int(std::ceil(container->Width() / Twips::perPixel * ratio)),
+                 int(std::ceil(container->Height() / Twips::perPixel * ratio)));
+}
+
+// Sizes and centres the image in its container, in the widgets' own units, twips.
+void place(Image *image, const PictureBox *container, const QSize &natural)
+{
+    const QSizeF box(container->Width(), container->Height());
+    const QSizeF fitted = FittedSize(QSizeF(natural) * Twips::perPixel, box);
+    image->setWidth(fitted.width());
+    image->setHeight(fitted.height());
+    image->setLeft((box.width() - fitted.width()) / 2);
+    image->setTop((box.height() - fitted.height()) / 2);
+}
+
+// The decode that the image waits for is a watcher among its children, named after the request;
+// one no longer wanted loses its name and goes.
+QFutureWatcherBase *pendingDecode(Image *image)
+{
+    const auto watchers
+            = image->findChildren<QFutureWatcherBase *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QFutureWatcherBase *watcher : watchers) {
+        if (!watcher->objectName().isEmpty())
+            return watcher;
+    }
+    return nullptr;
+}
+
+void dismiss(QFutureWatcherBase *watcher)
+{
+    watcher->setObjectName(QString());
+    watcher->deleteLater();
+}
+
+void dropPendingDecode(Image *image)
+{
+    while (QFutureWatcherBase *watcher = pendingDecode(image)) {
+        watcher->disconnect();
+        watcher->cancel();
+        dismiss(watcher);
+    }
 }
 
 } // namespace
 
-bool FitPicture(Image *image, PictureBox *container, const QString &path)
+void FitPicture(Image *image, PictureBox *container, const QString &path,
+                std::function<void(bool shown)> shown)
 {
-    image->hide();
-    image->setStretch(false);
-
-    bool readable = true;
-    if (path.isEmpty()) {
-        image->setPicture(QPixmap());
-    } else if (QFileInfo(path).isFile()) {
-        QImageReader reader(path);
-        const QSize natural = reader.size();
-        if (!reader.canRead() || natural.isEmpty() || !withinAllocationLimit(natural)) {
+    const auto tell = [shown](bool outcome) {
+        if (shown)
+            shown(outcome);
+    };
+    image->setStretch(true);
+    const QFileInfo file(path);
+    if (path.isEmpty() || !file.isFile()) {
+        dropPendingDecode(image);
+        if (path.isEmpty()) {
             image->setPicture(QPixmap());
-            readable = false;
-        } else {
-            // Sizes in the widgets' own units, twips.
-            const double natW = natural.width() * double(Twips::perPixel);
-            const double natH = natural.height() * double(Twips::perPixel);
-            const double boxW = container->Width();
-            const double boxH = container->Height();
-            double width = boxW;
-            double height = boxW * natH / natW;
-            if (natH / boxH > natW / boxW) {
-                height = boxH;
-                width = boxH * natW / natH;
-            }
-
-            // A large picture is decoded straight at the size it is shown at (JPEG decodes
-            // scaled far faster than whole), never larger than it is.
-            const qreal ratio = image->devicePixelRatioF();
-            const QSize shown(qMax(1, int(std::ceil(width / Twips::perPixel * ratio))),
-                              qMax(1, int(std::ceil(height / Twips::perPixel * ratio))));
-            if (shown.width() < natural.width() && shown.height() < natural.height())
-                reader.setScaledSize(shown);
-            const QImage decoded = reader.read();
-            if (decoded.isNull()) {
-                image->setPicture(QPixmap());
-                readable = false;
-            } else {
-                image->setPicture(QPixmap::fromImage(decoded));
-                image->setWidth(width);
-                image->setHeight(height);
-                image->setLeft((boxW - width) / 2);
-                image->setTop((boxH - height) / 2);
-            }
+            image->setSource(QString(), QSize());
         }
+        image->show();
+        tell(true);
+        return;
     }
 
-    image->setStretch(true);
-    image->show();
-    return readable;
+    AllowLargePictures();
+    const QString source = sourceOf(file);
+    const QSize box = boxOf(image, container);
+    // The same request again (the board shown at the size it was made at) waits for the decode
+    // already under way, whose outcome is the image's.
+    const QString request
+            = QStringLiteral("%1|%2x%3").arg(source).arg(box.width()).arg(box.height());
+    if (QFutureWatcherBase *pending = pendingDecode(image);
+        pending && pending->objectName() == request) {
+        QObject::connect(pending, &QFutureWatcherBase::finished, image,
+                         [image, tell] { tell(!image->Picture().isNull()); });
+        return;
+    }
+    dropPendingDecode(image);
+
+    if (image->Source() == source && !image->Picture().isNull()) {
+        // The picture in view (the board was resized): it stays in view, refitted, and is
+        // decoded again only if it is now shown larger than it was decoded.
+        place(image, container, image->NaturalSize());
+        image->show();
+        const QSize needed = DecodedSize(image->NaturalSize(), box);
+        const QSize have = image->Picture().size();
+        if (have.width() >= needed.width() && have.height() >= needed.height()) {
+            tell(true);
+            return;
+        }
+    } else {
+        image->hide();
+    }
+
+    auto *watcher = new QFutureWatcher<DecodedPicture>(image);
+    watcher->setObjectName(request);
+    const QPointer<PictureBox> frame(container);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, image, [=] {
+        dismiss(watcher);
+        if (!frame || watcher->future().resultCount() == 0)
+            return;
+        const DecodedPicture decoded = watcher->result();
+        if (decoded.picture.isNull()) {
+            image->setPicture(QPixmap());
+            image->setSource(QString(), QSize());
+            image->show();
+            tell(false);
+            return;
+        }
+        image->setPicture(QPixmap::fromImage(decoded.picture));
+        image->setSource(source, decoded.natural);
+        place(image, frame, decoded.natural);
+        image->show();
+        tell(true);
+    });
+    watcher->setFuture(decodeLater(path, box));
 }

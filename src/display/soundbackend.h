@@ -2,9 +2,12 @@
 
 #include <QObject>
 
+class SoundFile;
+
 // What the media control needs from the thing that makes the sound: open a file, play it from
 // the start in the background, stop, close. MMControl keeps the time itself; the backend only
-// has to say when a play it started has ended early or failed.
+// has to say when a play it started has ended early or failed, and whether the sound server
+// took it.
 class SoundBackend : public QObject
 {
     Q_OBJECT
@@ -16,7 +19,7 @@ public:
     Q_DISABLE_COPY_MOVE(SoundBackend)
 
     // False when the file cannot be opened for playing.
-    virtual bool open(const QString &path) = 0;
+    virtual bool open(const SoundFile &sound) = 0;
     // Starts the open file from its beginning. False when the play cannot start.
     virtual bool play() = 0;
     // Ends a play under way; never reports finished() for it.
@@ -26,4 +29,8 @@ public:
 signals:
     // The play last started has ended, by reaching its end or by failing after it started.
     void finished();
+    // The sound server took the play last started (true), or could not be reached or went away
+    // during it (false: the play has ended, and finished() is not reported for it). Never raised
+    // inside a call of the control's.
+    void serverAnswered(bool answers);
 };

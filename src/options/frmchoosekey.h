@@ -8,8 +8,9 @@
 class QLabel;
 
 // Waits for one key press and hands back its virtual-key code. Keys without a name, keys that
-// another command holds in the Options window's working copy, F1 and F2 are refused with a red
-// message and a beep, and the dialog keeps waiting. Every key is a candidate, Esc included; only
+// another command holds in the Options window's working copy, F1, F2 and the keys that typing a
+// time or a score uses (digits, "." and Enter among them) are refused with a red message and a
+// beep, and the dialog keeps waiting. Every key is a candidate, Esc included; only
 // the close box leaves without a key.
 class frmChooseKey final : public QDialog
 {

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -110,11 +112,14 @@ QString frmOptions::soundFileCaption(const QString &path)
 {
     if (path.isEmpty())
         return QStringLiteral("[No File Selected]");
-    if (path.size() <= 50)
-        return path;
+    // Shown with the platform's own folder separator throughout.
+    const QString shown = QDir::toNativeSeparators(path);
+    if (shown.size() <= 50)
+        return shown;
     // The bare name comes from looking the file up now: a file deleted since leaves nothing.
     const QFileInfo file(path);
-    return path.left(25) + QStringLiteral(" ...\\") + (file.exists() ? file.fileName() : QString());
+    return shown.left(25) + QStringLiteral(" ...") + QDir::separator()
+            + (file.exists() ? file.fileName() : QString());
 }
 
 void frmOptions::updateSoundCaption(SoundGroup &group)
@@ -189,12 +194,21 @@ void frmOptions::Form_Load()
     // Runs even when the index did not change, so the preview always shows the loaded style.
     cmbLedType_Click(m_cmbLedType->currentIndex());
 
-    m_txtTitleText->setText(m.TitleText);
-    m_txtHomeText->setText(m.HomeText);
-    m_txtVisitorText->setText(m.VisitorText);
+    // A text written into the settings by other means may be longer than the operator can type;
+    // it is shown and committed whole, so the box's limit makes room for it.
+    const auto loadText = [](QLineEdit *box, const QString &text, int limit) {
+        box->setMaxLength(std::max(limit, int(text.size())));
+        box->setText(text);
+    };
+    loadText(m_txtTitleText, m.TitleText, kTitleLength);
+    loadText(m_txtHomeText, m.HomeText, kTeamNameLength);
+    loadText(m_txtVisitorText, m.VisitorText, kTeamNameLength);
 
     m_vsPenaltyIncrement->setValue(m.PenaltyIncrementSec);
     vsPenaltyIncrement_Change(m_vsPenaltyIncrement->value());
+
+    NewBoutKeyTemp = m.NewBoutKey;
+    m_lblNewBoutKey->setText(KeyCodeToStr(m.NewBoutKey));
 }
 
 void frmOptions::Form_Activate()
@@ -215,6 +229,8 @@ void frmOptions::showEvent(QShowEvent *event)
         m_stale = false;
         Form_Load();
     }
+    m_cmdNewBout->setEnabled(
+            isSignalConnected(QMetaMethod::fromSignal(&frmOptions::newBoutConfirmed)));
     QDialog::showEvent(event);
     Form_Activate();
 }
@@ -240,6 +256,7 @@ void frmOptions::cmdOk_Click()
     m.PeriodEndSoundFile = PeriodEndSoundTemp;
     m.PenaltyIncrementSec = qint16(m_vsPenaltyIncrement->value());
     m.SuppressPeriodSound = m_chkSuppressPeriodSound->isChecked() ? 1 : 0;
+    m.NewBoutKey = NewBoutKeyTemp;
     m.AudienceScreen = m_cmbAudienceScreen->currentData().toString();
 
     // With no option selected (an unknown stored mode) the mode is kept as it was.

@@ -52,14 +52,19 @@ public:
     qint16 PeriodEndSoundKeyTemp = 0;
     qint16 PenaltyIncrementSecKeyTemp = 0;
     qint16 AudienceBoardKeyTemp = 0;
+    // The key of the new-bout command, 0 when none is assigned.
+    qint16 NewBoutKeyTemp = 0;
 
     static QString KeyCodeToStr(int keyCode);
     void UpdateBuzzerCaption();
     void UpdatePeriodEndSoundCaption();
 
     // The text a sound's file label shows for a path: the path itself up to 50 characters, else
-    // its first 25 characters, " ...\" and the file's bare name if the file exists now.
+    // its first 25 characters, " ...", the platform's folder separator and the file's bare name if
+    // the file exists now.
     static QString soundFileCaption(const QString &path);
+    // The question asked before a new bout clears the board, from the button or the board's key.
+    static QString newBoutQuestion();
 
     // Everything that would open a dialog of its own goes through these, so that tests can answer
     // in place of the operator. The defaults open the platform's dialogs.
@@ -74,12 +79,21 @@ public:
     std::function<void(frmChooseKey &dialog)> runChooseKey;
     std::function<void(bool on)> setNumLock;
 
+signals:
+    // The operator confirmed a new bout with the button; the board clears itself at once. The
+    // button is enabled only where a board listens.
+    void newBoutConfirmed();
+
 protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
 
 private:
+    // The most characters the operator can type into the title and into a team name.
+    static constexpr int kTitleLength = 25;
+    static constexpr int kTeamNameLength = 20;
+
     // One of the ten assignable commands: its button, the label naming its key and the working
     // copy's variable.
     struct KeyCommand
@@ -92,7 +106,7 @@ private:
     {
         QString frmOptions::*path = nullptr;
         // The command that plays it. "Change Sound ..." gives a sound without a key the
-        // command's default key.
+        // command's default key, unless another command holds it.
         Command command = Command::Buzzer;
         QLabel *fileLabel = nullptr;
         QPushButton *change = nullptr;
@@ -121,8 +135,15 @@ private:
     void cmdCancel_Click();
     void cmdResetKeys_Click();
     void cmdResetColors_Click();
+    void cmdNewBout_Click();
+    void chooseNewBoutKey();
+    QList<int> heldKeys() const;
     KeyCommand &keyCommand(Command command) { return m_keys[std::size_t(command)]; }
+    const KeyCommand &keyCommand(Command command) const { return m_keys[std::size_t(command)]; }
     void chooseKeyFor(Command command);
+    void setKey(Command command, qint16 keyCode);
+    bool keyHeldByAnother(qint16 keyCode, Command command) const;
+    void separateSharedKeys();
     void changeColor(ColorSwatch *swatch);
     void changePicture(PicturePreview &preview);
     void clearPicture(PicturePreview &preview);
@@ -137,6 +158,8 @@ private:
     QTabWidget *m_SSTab1 = nullptr;
     QPushButton *m_cmdOk = nullptr;
     QPushButton *m_cmdCancel = nullptr;
+    QPushButton *m_cmdNewBout = nullptr;
+    QLabel *m_lblNewBoutKey = nullptr;
 
     std::array<ColorSwatch *, 9> m_swatches {}; // in the order of the colour table
     QScrollBar *m_scrLEDSelectedWidth = nullptr;

@@ -7,7 +7,9 @@
 #include "facetra.h"
 #include "frmchoosekey.h"
 #include "image.h"
+#include "mmcontrol.h"
 #include "picturefit.h"
+#include "soundfile.h"
 #include "virtualkeycodes.h"
 
 #include <QComboBox>
@@ -23,25 +25,93 @@ namespace {
 // A sound without a key holds Space, which no command can be given.
 constexpr qint16 kNoKey = VirtualKeys::kSpace;
 
-const QString kPictureFilter = QStringLiteral("Pictures (*.bmp *.gif *.jpg)");
+const QString kPictureFilter = QStringLiteral("Pictures (*.bmp *.gif *.jpg *.jpeg *.png)");
 const QString kSoundFilter = QStringLiteral("Sounds (*.wav)");
 
 } // namespace
 
-void frmOptions::chooseKeyFor(Command which)
+// Every key the working copy assigns, the new-bout key included when there is one.
+QList<int> frmOptions::heldKeys() const
 {
     QList<int> held;
     for (const KeyCommand &each : m_keys)
         held.append(this->*each.variable);
-    const KeyCommand &command = keyCommand(which);
-    frmChooseKey dialog(QLatin1String(commandKey(which).purpose), this->*command.variable, held,
-                        this);
+    if (NewBoutKeyTemp != 0)
+        held.append(NewBoutKeyTemp);
+    return held;
+}
+
+void frmOptions::chooseNewBoutKey()
+{
+    frmChooseKey dialog(QStringLiteral("start a new bout"), NewBoutKeyTemp, heldKeys(), this);
     runChooseKey(dialog);
     if (dialog.chosenKey() != 0) {
-        this->*command.variable = qint16(dialog.chosenKey());
-        command.label->setText(KeyCodeToStr(dialog.chosenKey()));
+        NewBoutKeyTemp = qint16(dialog.chosenKey());
+        m_lblNewBoutKey->setText(KeyCodeToStr(NewBoutKeyTemp));
     }
     Form_Activate();
+}
+
+QString frmOptions::newBoutQuestion()
+{
+    return QStringLiteral("Start a new bout? The scores, the period number, the clocks and the "
+                          "penalties on the board go back to their start.");
+}
+
+void frmOptions::cmdNewBout_Click()
+{
+    if (askYesNo(this, QStringLiteral("New Bout"), newBoutQuestion()))
+        emit newBoutConfirmed();
+}
+
+void frmOptions::chooseKeyFor(Command which)
+{
+    frmChooseKey dialog(QLatin1String(commandKey(which).purpose), this->*keyCommand(which).variable,
+                        heldKeys(), this);
+    runChooseKey(dialog);
+    if (dialog.chosenKey() != 0)
+        setKey(which, qint16(dialog.chosenKey()));
+    Form_Activate();
+}
+
+void frmOptions::setKey(Command which, qint16 keyCode)
+{
+    const KeyCommand &command = keyCommand(which);
+    this->*command.variable = keyCode;
+    command.label->setText(KeyCodeToStr(keyCode));
+}
+
+bool frmOptions::keyHeldByAnother(qint16 keyCode, Command which) const
+{
+    for (const CommandKey &row : commandTable()) {
+        if (row.command != which && this->*keyCommand(row.command).variable == keyCode)
+            return true;
+    }
+    return false;
+}
+
+void frmOptions::separateSharedKeys()
+{
+    // A command that shares its key with another and is away from its own key goes back to it.
+    // That may take the key from a third command, which then goes back in turn; as the default
+    // keys all differ, this ends at the latest with every command on its own key.
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (const CommandKey &row : commandTable()) {
+            const qint16 key = this->*keyCommand(row.command).variable;
+            if (key != kNoKey && key != row.defaultKey && keyHeldByAnother(key, row.command)) {
+                setKey(row.command, row.defaultKey);
+                moved = true;
+            }
+        }
+    }
+    // The new-bout key has no default of its own: taken by a command, it goes back to none.
+    for (const CommandKey &row : commandTable()) {
+        if (NewBoutKeyTemp != 0 && this->*keyCommand(row.command).variable == NewBoutKeyTemp) {
+            NewBoutKeyTemp = 0;
+            m_lblNewBoutKey->setText(KeyCodeToStr(0));
+        }
+    }
 }
 
 void frmOptions::cmdResetKeys_Click()
@@ -49,14 +119,12 @@ void frmOptions::cmdResetKeys_Click()
     if (!askYesNo(this, QStringLiteral("Reset Keys"),
                   QStringLiteral("Are you sure you want to reset the keys?")))
         return;
-    // The three keys of the additional settings keep theirs.
+    // The three keys of the additional settings keep theirs, unless one of the seven takes it.
     for (const CommandKey &row : commandTable()) {
-        if (!row.resetByResetKeys)
-            continue;
-        const KeyCommand &command = keyCommand(row.command);
-        command.label->setText(KeyCodeToStr(row.defaultKey));
-        this->*command.variable = row.defaultKey;
+        if (row.resetByResetKeys)
+            setKey(row.command, row.defaultKey);
     }
+    separateSharedKeys();
     m_optNormal->setChecked(true);
 }
 
@@ -103,19 +171,26 @@ void frmOptions::changePicture(PicturePreview &preview)
     const QString chosen = chooseFile(this, kPictureFilter);
     if (chosen.isEmpty() || !QFileInfo::exists(chosen))
         return;
-    if (!FitPicture(preview.image, preview.container, chosen)) {
-        // The preview goes back to the picture the path still names.
-        showPicture(preview);
-        tell(this, windowTitle(),
-             QStringLiteral("The file %1 could not be read as a picture.").arg(chosen));
-        return;
-    }
+    // Taken at once, so that Ok pressed while a large picture is still decoding keeps the choice;
+    // a file that turns out not to be a picture gives the one before back.
+    const QString previous = this->*preview.path;
     this->*preview.path = chosen;
+    FitPicture(preview.image, preview.container, chosen,
+               [this, &preview, chosen, previous](bool shown) {
+                   if (shown)
+                       return;
+                   if (this->*preview.path == chosen)
+                       this->*preview.path = previous;
+                   showPicture(preview);
+                   tell(this, windowTitle(),
+                        QStringLiteral("The file %1 could not be read as a picture.").arg(chosen));
+               });
 }
 
 void frmOptions::clearPicture(PicturePreview &preview)
 {
-    preview.image->setPicture(QPixmap());
+    // Also drops a picture still being decoded for the preview.
+    FitPicture(preview.image, preview.container, QString());
     this->*preview.path = QString();
 }
 
@@ -124,24 +199,43 @@ void frmOptions::changeSound(SoundGroup &group)
     const QString chosen = chooseFile(this, kSoundFilter);
     if (chosen.isEmpty() || !QFileInfo::exists(chosen))
         return;
+    // Said now, while the operator can still choose another, not at the end of a jam.
+    const SoundFile sound = SoundFile::inspect(chosen);
+    if (!sound.canPlay()) {
+        tell(this, windowTitle(),
+             QStringLiteral("The file %1 cannot be played: %2.").arg(chosen, sound.problem()));
+        return;
+    }
+    const qint64 seconds = sound.nanoseconds() / 1000000000;
+    if (sound.nanoseconds() > MMControl::LongestPlayNanoseconds)
+        tell(this, windowTitle(),
+             QStringLiteral("The file %1 plays for %2:%3; the scoreboard stops every sound after "
+                            "%4 seconds.")
+                     .arg(chosen)
+                     .arg(seconds / 60)
+                     .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+                     .arg(MMControl::LongestPlayNanoseconds / 1000000000));
     this->*group.path = chosen;
     updateSoundCaption(group);
-    KeyCommand &command = keyCommand(group.command);
-    // A sound that had no key gets its usual one back, even if another command holds it now.
-    if (this->*command.variable == kNoKey) {
-        const qint16 usual = commandKey(group.command).defaultKey;
-        this->*command.variable = usual;
-        command.label->setText(KeyCodeToStr(usual));
+    // A sound that had no key gets its usual one back, if no other command has taken it since.
+    if (this->*keyCommand(group.command).variable != kNoKey)
+        return;
+    const qint16 usual = commandKey(group.command).defaultKey;
+    if (keyHeldByAnother(usual, group.command)) {
+        tell(this, windowTitle(),
+             QStringLiteral("The key %1 is used by another command, so this sound has no key. "
+                            "Choose one with \"Select Sound Key\".")
+                     .arg(KeyCodeToStr(usual)));
+        return;
     }
+    setKey(group.command, usual);
 }
 
 void frmOptions::noSound(SoundGroup &group)
 {
     this->*group.path = QString();
     updateSoundCaption(group);
-    KeyCommand &command = keyCommand(group.command);
-    this->*command.variable = kNoKey;
-    command.label->setText(QString());
+    setKey(group.command, kNoKey);
 }
 
 void frmOptions::fillAudienceScreens(const QString &chosen)

@@ -6,8 +6,10 @@
 #include "colortable.h"
 #include "facetra.h"
 #include "image.h"
+#include "numlock.h"
 #include "picturebox.h"
 #include "twips.h"
+#include "upwardscrollbar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,13 +20,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
 
-constexpr int kTitleLength = 25;
-constexpr int kTeamNameLength = 20;
 constexpr int kPreviewPixels = 100;
 
 QGroupBox *newFrame(const char *name, const QString &caption, QWidget *parent)
@@ -56,17 +55,10 @@ QLabel *newValueLabel(const char *name, QWidget *parent)
     return label;
 }
 
-// A vertical scroll bar whose up arrow raises the value, one unit per arrow or page click.
-QScrollBar *newUpwardScrollBar(const char *name, int maximum, QWidget *parent)
+UpwardScrollBar *newUpwardScrollBar(const char *name, int maximum, QWidget *parent)
 {
-    auto *bar = new QScrollBar(Qt::Vertical, parent);
+    auto *bar = new UpwardScrollBar(maximum, parent);
     bar->setObjectName(QLatin1String(name));
-    bar->setRange(0, maximum);
-    bar->setSingleStep(1);
-    bar->setPageStep(1);
-    bar->setInvertedAppearance(true);
-    bar->setInvertedControls(false);
-    bar->setFixedHeight(44);
     return bar;
 }
 
@@ -77,8 +69,9 @@ QPushButton *frmOptions::newButton(const char *name, const QString &caption,
 {
     auto *button = new QPushButton(caption, this);
     button->setObjectName(QLatin1String(name));
-    // Only "&Ok" answers Enter, wherever the focus is.
-    button->setAutoDefault(false);
+    // Enter presses the focused button, as Space does; with the focus anywhere else it presses
+    // the default button, "&Ok".
+    button->setAutoDefault(true);
     if (handler)
         connect(button, &QPushButton::clicked, this, handler);
     return button;
@@ -140,6 +133,14 @@ void frmOptions::buildKeyControls(QWidget *tab)
     numLockLayout->addWidget(m_optNormal);
     numLockLayout->addWidget(m_optKeepOn);
     numLockLayout->addWidget(m_optKeepOff);
+    // Where NumLock cannot be set, the stored mode is shown but cannot be changed.
+    if (!NumLockSettable()) {
+        QLabel *note = newLabel("lblNumLockNote",
+                                QStringLiteral("NumLock cannot be set on this platform."), numLock);
+        note->setWordWrap(true);
+        numLockLayout->addWidget(note);
+        numLock->setEnabled(false);
+    }
 
     auto *side = new QVBoxLayout;
     side->addWidget(numLock);
@@ -227,6 +228,11 @@ void frmOptions::buildTextControls(QWidget *tab)
                   text->setFont(large);
                   text->setAlignment(Qt::AlignCenter);
                   text->setMaxLength(maxLength);
+                  // A longer text loaded from the settings stays whole (see Form_Load); as the
+                  // operator shortens it, the limit closes in until it is the usual one again.
+                  connect(text, &QLineEdit::textEdited, text, [text, maxLength] {
+                      text->setMaxLength(std::max(maxLength, int(text->text().size())));
+                  });
                   auto *inner = new QVBoxLayout(frame);
                   inner->addWidget(text);
                   tab->layout()->addWidget(frame);
@@ -374,16 +380,36 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
     auto *penaltyLayout = new QHBoxLayout(penalty);
     penaltyLayout->addWidget(newLabel(
             "Label2", QStringLiteral("Add this much time to the selected penalty:"), penalty));
-    penaltyLayout->addWidget(m_lblPenaltyIncrement);
+    penaltyLayout->addWidget(m_lblPenaltyIncrement, 0, Qt::AlignVCenter);
     penaltyLayout->addWidget(m_vsPenaltyIncrement);
     penaltyLayout->addStretch();
     penaltyLayout->addWidget(increment.button);
     penaltyLayout->addWidget(increment.label, 0, Qt::AlignVCenter);
 
+    // Starting a new bout clears the board; the bout journal keeps the board's bout otherwise.
+    QGroupBox *bout = newFrame("fraNewBout", QStringLiteral("New bout:"), tab);
+    m_cmdNewBout = newButton("cmdNewBout", QStringLiteral("Start a New Bout ..."),
+                             &frmOptions::cmdNewBout_Click);
+    QPushButton *newBoutKey = newButton("cmdNewBoutKey", QStringLiteral("Select Key"),
+                                        &frmOptions::chooseNewBoutKey);
+    QPushButton *noNewBoutKey = newButton("cmdNewBoutNoKey", QStringLiteral("No Key"), nullptr);
+    connect(noNewBoutKey, &QPushButton::clicked, this, [this] {
+        NewBoutKeyTemp = 0;
+        m_lblNewBoutKey->setText(KeyCodeToStr(0));
+    });
+    m_lblNewBoutKey = newKeyLabel("lblNewBoutKey");
+    auto *boutLayout = new QHBoxLayout(bout);
+    boutLayout->addWidget(m_cmdNewBout);
+    boutLayout->addStretch();
+    boutLayout->addWidget(noNewBoutKey);
+    boutLayout->addWidget(newBoutKey);
+    boutLayout->addWidget(m_lblNewBoutKey, 0, Qt::AlignVCenter);
+
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(frames[0]);
     layout->addWidget(penalty);
     layout->addWidget(frames[1]);
+    layout->addWidget(bout);
     layout->addWidget(buildAudienceBoard(tab));
     layout->addStretch();
 }

@@ -1,7 +1,11 @@
 #include "audienceboard.h"
 
 #include "frmaudience.h"
+#include "frmhelp.h"
+#include "settingsmodel.h"
+#include "virtualkeycodes.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -13,6 +17,7 @@ AudienceBoard::AudienceBoard(const Bout *bout, QWidget *operatorWindow)
 {
     connect(qGuiApp, &QGuiApplication::screenAdded, this, &AudienceBoard::follow);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &AudienceBoard::screenRemoved);
+    operatorWindow->installEventFilter(this);
 }
 
 AudienceBoard::~AudienceBoard()
@@ -40,6 +45,33 @@ void AudienceBoard::toggle()
         return;
     m_wanted = !m_wanted;
     follow();
+}
+
+bool AudienceBoard::takeKey(int keyCode)
+{
+    if (keyCode != 0 && keyCode == settings().AudienceBoardKey)
+        toggle();
+    else if (keyCode == VirtualKeys::kF1)
+        keepOff(frmHelp::showHelp());
+    else
+        return false;
+    return true;
+}
+
+void AudienceBoard::followSettings()
+{
+    // The keyboard comes back to the operator's board, wherever the window system would send it.
+    m_operator->activateWindow();
+    setScreenName(settings().AudienceScreen);
+    updateLabels();
+    updateColors();
+}
+
+bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_operator && event->type() == QEvent::Show)
+        setScreenName(settings().AudienceScreen);
+    return QObject::eventFilter(watched, event);
 }
 
 QScreen *AudienceBoard::chosenScreen() const

@@ -33,6 +33,12 @@ public:
     bool wanted() const { return m_wanted; }
     // The operator's key: hides a shown board, shows a hidden one.
     void toggle();
+    // Takes the keys of the operator's board that concern this one: its show / hide key, and F1,
+    // whose help it keeps off the board. False for any other key.
+    bool takeKey(int keyCode);
+    // After the Options window: the keyboard back to the operator's board, the screen and the
+    // looks from the settings.
+    void followSettings();
     // The board while it is open.
     frmAudience *window() const;
 
@@ -45,6 +51,11 @@ public:
     // Moves a window of the operator's (help, the scoreboard itself) that lies over the open
     // board to the middle of the operator's screen, when there is another screen for it.
     void keepOff(QWidget *window) const;
+
+protected:
+    // The operator's board showing (the first time) opens the board on the screen the settings
+    // name.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void follow();

@@ -4,11 +4,14 @@
 #include "boardappearance.h"
 #include "boardview.h"
 #include "commandtable.h"
-#include "digitentry.h"
-#include "frmhelp.h"
+#include "displaykeydown.h"
 #include "frmoptions.h"
+#include "journalsession.h"
 #include "keycharacter.h"
+#include "label.h"
 #include "layoutscaling.h"
+#include "mmcontrol.h"
+#include "notice.h"
 #include "numberled.h"
 #include "numlock.h"
 #include "selectionframe.h"
@@ -21,10 +24,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
-
-#include <functional>
 
 using namespace VirtualKeys;
 
@@ -43,13 +45,16 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     , m_bout(new Bout(this))
     , m_view(new BoardView(m_bout, m_ui, this))
     , m_sound(new SoundPlayer(m_ui.mmcBuzzer, this))
+    , m_notice(new Notice(m_ui.lblNotice, m_ui.lblCreatedBy, this))
     , m_audience(new AudienceBoard(m_bout, this))
 {
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
-    // Only the nine displays take the focus: a click on the background, a label or a picture
-    // leaves it (and the selection frame) where it was, and Tab cycles through the displays alone.
+    // Only the nine displays take the focus: a click elsewhere leaves it (and the frame) put.
     setFocusPolicy(Qt::NoFocus);
+    // A sound that cannot play, or a silent sound server, is told in the notice.
+    connect(m_ui.mmcBuzzer, &MMControl::Problem, m_notice,
+            [this](const QString &text) { m_notice->showText(text); });
 
     connect(m_bout, &Bout::soundWanted, this, [this](Bout::Sound sound) {
         Buzzer(sound == Bout::BuzzerSound ? settings().BuzzerFile : settings().PeriodEndSoundFile);
@@ -62,10 +67,14 @@ frmScoreboard::frmScoreboard(QWidget *parent)
                 [this, display] { ObjectSelected(display); });
         connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
         connect(display, &SegmentDisplay::KeyDown, this, [this, display, i](int &keyCode, int) {
-            display_KeyDown(display, kShown[i], keyCode);
+            applyRules();
+            DisplayKeyDown(
+                    m_bout, display, kShown[i], keyCode, settings(),
+                    [this](int key) { AllKeyCode(key); },
+                    [this](int key) { return KeyCodeToAsci(key); });
+            RefreshTime(); // what the key did shows at once rather than at the next tick
         });
     }
-
     Form_Load();
     m_ui.tmrClock1->start();
 
@@ -105,7 +114,6 @@ void frmScoreboard::RefreshTime()
 {
     applyRules();
     m_bout->refresh();
-    // Both boards on the same tick, one straight after the other.
     m_view->showClocks();
     m_audience->refresh();
 }
@@ -128,66 +136,49 @@ void frmScoreboard::AllKeyCode(int keyCode)
             return;
         }
     }
-    if (keyCode != 0 && keyCode == s.AudienceBoardKey)
-        m_audience->toggle();
-    else if (keyCode == kF1)
-        m_audience->keepOff(frmHelp::showHelp());
-    else if (keyCode == kF2)
+    if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)
+        NewBout();
+    else if (!m_audience->takeKey(keyCode) && keyCode == kF2)
         showOptions();
+}
+
+void frmScoreboard::keepIn(BoutJournal *journal)
+{
+    auto *session = new JournalSession(m_bout, journal, m_notice, this);
+    applyRules();
+    session->resume();
+    RefreshTime();
+}
+
+void frmScoreboard::NewBout()
+{
+    if (QMessageBox::question(this, QStringLiteral("New Bout"), frmOptions::newBoutQuestion(),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes)
+        startNewBout();
+}
+
+void frmScoreboard::startNewBout()
+{
+    m_bout->setState(BoutState());
+    RefreshTime();
 }
 
 void frmScoreboard::showOptions()
 {
     // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
     frmOptions options(this);
+    connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
-    // The keyboard comes back here, wherever the window system would send it.
-    activateWindow();
-    m_audience->setScreenName(settings().AudienceScreen);
+    m_audience->followSettings();
     UpdateLabels();
     UpdateFormColors();
     RefreshTime();
     SaveLayout(this);
 }
 
-// Each key runs as a command first and then reaches the display's typed entry as a character.
-void frmScoreboard::display_KeyDown(SegmentDisplay *display, Bout::Item shown, int keyCode)
+void frmScoreboard::AllKeyUp(int keyCode, int /*shift*/)
 {
-    const SettingsModel &s = settings();
-    applyRules();
-    const int penalty = shown - Bout::HomePenalty1;
-    const bool isPenalty = penalty >= 0 && penalty < Bout::PenaltyCount;
-    // A penalty clock's own keys act before the key runs as a command.
-    if (isPenalty && keyCode == s.ClearKey)
-        m_bout->clearPenalty(penalty);
-    if (isPenalty && keyCode == s.PenaltyIncrementSecKey)
-        m_bout->addPenaltyTime(penalty, s.PenaltyIncrementSec);
-    AllKeyCode(keyCode);
-    const int c = KeyCodeToAsci(keyCode);
-    if (isPenalty && keyCode == s.SepTimeKey)
-        m_bout->startStopPenalty(penalty);
-
-    if (shown >= Bout::HomeScore && shown <= Bout::PeriodNumber) {
-        auto *number = static_cast<NumberLED *>(display);
-        NumberKeyEntry(number, c, -1,
-                       shown == Bout::PeriodNumber ? Bout::PeriodNumberLimit : Bout::ScoreLimit);
-        m_bout->setNumber(shown, number->Caption().toInt());
-    } else if (shown == Bout::JamClock) {
-        if (const auto typed = TimeKeyEntry(display, c, Bout::JamLimitSeconds))
-            m_bout->setJamTime(*typed);
-    } else if (shown == Bout::PeriodClock) {
-        if (const auto typed = TimeKeyEntry(display, c, Bout::PeriodLimitSeconds))
-            m_bout->setPeriodTime(*typed);
-    } else if (const auto typed = TimeKeyEntry(display, c, Bout::PenaltyLimitSeconds)) {
-        m_bout->setPenaltyTime(penalty, *typed);
-    }
-    // What the key did shows at once rather than at the next tick.
-    RefreshTime();
-}
-
-void frmScoreboard::AllKeyUp(int keyCode, int shift)
-{
-    Q_UNUSED(shift);
     if (keyCode == kNumLock)
         UpdateNumLock();
 }
@@ -207,16 +198,6 @@ int frmScoreboard::KeyCodeToAsci(int keyCode) const
     return KeyCharacter(keyCode, settings().ClearKey);
 }
 
-void frmScoreboard::Buzzer(const QString &fileName)
-{
-    m_sound->play(fileName);
-}
-
-bool frmScoreboard::BuzzerPlaying() const
-{
-    return m_sound->isPlaying();
-}
-
 void frmScoreboard::ObjectSelected(QWidget *selected)
 {
     FrameSelection(m_ui.shpObjectSelected, selected, settings().LEDSelectedWidth);
@@ -225,13 +206,11 @@ void frmScoreboard::ObjectSelected(QWidget *selected)
 void frmScoreboard::UpdateLabels()
 {
     ApplyBoardLabels(this, m_ui, settings());
-    m_audience->updateLabels();
 }
 
 void frmScoreboard::UpdateFormColors()
 {
     ApplyBoardColors(this, m_ui, settings());
-    m_audience->updateColors();
 }
 
 void frmScoreboard::keyPressEvent(QKeyEvent *event)
@@ -239,7 +218,6 @@ void frmScoreboard::keyPressEvent(QKeyEvent *event)
     // Reached only when no display has the focus: a focused display handles its own keys.
     if (const int keyCode = VirtualKeys::fromEvent(event)) {
         AllKeyCode(keyCode);
-        // What the key did shows at once rather than at the next tick.
         RefreshTime();
     }
     event->accept();
@@ -268,8 +246,6 @@ void frmScoreboard::showEvent(QShowEvent *event)
     m_shownOnce = true;
     // The first display of the focus order takes the focus; its GotFocus frames it.
     m_ui.nledHomeScore->setFocus(Qt::OtherFocusReason);
-    // The audience board opens once the operator's window is there to keep the keyboard.
-    m_audience->setScreenName(settings().AudienceScreen);
 }
 
 void frmScoreboard::closeEvent(QCloseEvent *event)

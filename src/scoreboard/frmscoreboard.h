@@ -2,6 +2,7 @@
 
 #include "bout.h"
 #include "scoreboarddesign.h"
+#include "soundplayer.h"
 
 #include <QLocale>
 #include <QTime>
@@ -11,12 +12,12 @@
 
 class AudienceBoard;
 class BoardView;
-class SoundPlayer;
+class BoutJournal;
+class Notice;
 
-// The scoreboard: the program's main window from the moment the start-up window is gone. It shows
-// the bout it owns and turns every key into a command or typed entry on it; the bout's sounds it
-// plays through mmcBuzzer, one at a time. The audience board, when there is one, follows the same
-// bout on the same tick.
+// The scoreboard: the program's main window once the start-up window is gone. It shows the bout it
+// owns and turns every key into a command or typed entry on it; the bout's sounds it plays through
+// mmcBuzzer, one at a time. The audience board, a child, follows the same bout on the same tick.
 class frmScoreboard final : public QWidget
 {
     Q_OBJECT
@@ -37,7 +38,7 @@ public:
     Q_INVOKABLE void AllKeyUp(int keyCode, int shift);
     Q_INVOKABLE void UpdateNumLock();
     Q_INVOKABLE int KeyCodeToAsci(int keyCode) const;
-    Q_INVOKABLE void Buzzer(const QString &fileName);
+    Q_INVOKABLE void Buzzer(const QString &fileName) { m_sound->play(fileName); }
     Q_INVOKABLE void ObjectSelected(QWidget *selected);
     Q_INVOKABLE void RefreshTime();
     Q_INVOKABLE void UpdateLabels();
@@ -47,15 +48,19 @@ public:
     void setClockTime(bool on) { m_bout->setClockTime(on); }
     bool SuppressedPeriodSound() const { return m_bout->suppressedPeriodSound(); }
     void setSuppressedPeriodSound(bool held) { m_bout->setSuppressedPeriodSound(held); }
-    bool BuzzerPlaying() const;
+    bool BuzzerPlaying() const { return m_sound->isPlaying(); }
     double JamResetValue() const { return m_bout->jamResetValue(); }
     double PeriodResetValue() const { return m_bout->periodResetValue(); }
     bool JamEndSignalled() const { return m_bout->jamEndSignalled(); }
     bool PeriodEndSignalled() const { return m_bout->periodEndSignalled(); }
 
     Bout *bout() const { return m_bout; }
-    // The second board, on the screen the settings name.
-    AudienceBoard *audience() const { return m_audience; }
+    // Keeps the bout in the journal from now on, starting from the bout it holds. Called once,
+    // before the board is first shown.
+    void keepIn(BoutJournal *journal);
+    // Asks, and starts a new bout if the operator confirms.
+    Q_INVOKABLE void NewBout();
+    void startNewBout();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
 protected:
@@ -68,7 +73,6 @@ protected:
 private:
     void Form_Load();
     void applyRules();
-    void display_KeyDown(SegmentDisplay *display, Bout::Item shown, int keyCode);
     void showOptions();
 
     const ScoreboardUi m_ui;
@@ -76,5 +80,6 @@ private:
     BoardView *m_view = nullptr;
     SoundPlayer *m_sound = nullptr;
     AudienceBoard *m_audience = nullptr;
+    Notice *m_notice = nullptr;
     bool m_shownOnce = false;
 };

@@ -80,6 +80,9 @@ constexpr LabelDesign kLabels[] = {
         {"Label3", &ScoreboardUi::Label3, 6713, 3990, 2055, 465, "Penalty", 18},
         {"lblCreatedBy", &ScoreboardUi::lblCreatedBy, 3263, 5280, 2955, 300, "Corvanta scoreboard",
          11.25},
+        // Passing words to the operator, e.g. that sound is unavailable, shown for a while in
+        // place of the line above, between the penalty displays.
+        {"lblNotice", &ScoreboardUi::lblNotice, 2700, 5280, 4080, 300, "", 9},
 };
 
 struct PictureDesign

@@ -37,6 +37,7 @@ struct ScoreboardUi
     Label *Label2 = nullptr;
     Label *Label3 = nullptr;
     Label *lblCreatedBy = nullptr;
+    Label *lblNotice = nullptr;
     PictureBox *picHomePicContainer = nullptr;
     PictureBox *picVisitorPicContainer = nullptr;
     PictureBox *picBoardPicContainer = nullptr;

@@ -15,8 +15,10 @@ void SoundPlayer::play(const QString &fileName)
 {
     if (fileName.isEmpty() || m_playing)
         return;
+    // A missing file plays nothing, silently; a folder or pipe by that name goes to the device,
+    // which tells the board it cannot play it.
     const QFileInfo file(fileName);
-    if (!file.isFile() || file.isHidden())
+    if (!file.exists() || file.isHidden())
         return;
     if (m_device->fileName() != fileName) {
         m_device->setCommand(QStringLiteral("Close"));

@@ -5,6 +5,9 @@
 #include "settingsconversion.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStringList>
 
@@ -80,6 +83,53 @@ QString programFolderFile(const char *name)
     return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(name);
 }
 
+// Whether the store, read afresh, holds exactly the model. QSettings reports a damaged file as
+// it reads the old contents, and keeps that status after it has replaced them with good ones; so
+// the outcome of the write itself is what the store holds now.
+bool holdsExactly(const QSettings &store, const SettingsModel &m)
+{
+    QSettings written(store.fileName(), store.format());
+    if (written.status() != QSettings::NoError)
+        return false;
+    SettingsModel readBack;
+    try {
+        loadSettingsFrom(written, readBack);
+    } catch (const SettingsConversionError &) {
+        return false;
+    }
+    readBack.IsKeyCode = m.IsKeyCode;
+    return readBack == m;
+}
+
+// The system's reason why the store's file cannot be written, found by doing what writing it
+// takes: its folder, and a new file there filled as far as the settings need. The new file is
+// thrown away; the store's file is left alone.
+QString whyNotWritable(const QSettings &store)
+{
+    const QFileInfo file(store.fileName());
+    if (!QDir().mkpath(file.absolutePath())) {
+        // The first part of the path that exists but is no folder, or cannot take a new one.
+        QFileInfo part(file.absolutePath());
+        while (!part.exists() && part.absolutePath() != part.absoluteFilePath())
+            part = QFileInfo(part.absolutePath());
+        return part.isDir() ? QStringLiteral("the folder %1 cannot be created in %2")
+                                      .arg(file.absolutePath(), part.filePath())
+                            : QStringLiteral("%1 is a file, not a folder").arg(part.filePath());
+    }
+    QSaveFile probe(file.absoluteFilePath());
+    if (probe.open(QIODevice::WriteOnly)) {
+        // As much as the settings take, so that a full disk shows.
+        probe.write(QByteArray(std::max<qint64>(file.size(), 4096), ' '));
+        if (probe.flush() && probe.error() == QFileDevice::NoError) {
+            probe.cancelWriting();
+            return QStringLiteral("the system gave no reason");
+        }
+    }
+    const QString reason = probe.errorString();
+    probe.cancelWriting();
+    return reason;
+}
+
 QSettings userStore()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, kApplication, kApplication);
@@ -144,6 +194,9 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
     m.BoardPic = pictures.text("BoardPic", QString());
     m.LEDType = pictures.strict<qint16>("LEDType", 0);
 
+    const SectionReader bout(store, "BoutSettings");
+    m.NewBoutKey = bout.strict<qint16>("NewBoutKey", 0);
+
     // Added after the first four sections: a file without it has no audience board.
     const SectionReader screens(store, "ScreenSettings");
     m.AudienceScreen = screens.text("AudienceScreen", QString());
@@ -180,21 +233,21 @@ bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
 
     keys("IsKeyCode", QStringLiteral("Yes"));
 
+    SectionWriter bout(store, "BoutSettings");
+    bout("NewBoutKey", m.NewBoutKey);
+
     SectionWriter screens(store, "ScreenSettings");
     screens("AudienceScreen", m.AudienceScreen);
 
     // QSettings writes lazily; sync now so that a store that cannot be written is reported to the
     // operator while the Options window is still open, not lost silently at exit.
     store.sync();
-    if (store.status() == QSettings::NoError)
+    if (store.status() == QSettings::NoError
+        || (store.status() == QSettings::FormatError && holdsExactly(store, m)))
         return true;
-    if (error) {
-        *error = store.status() == QSettings::AccessError
-                ? QStringLiteral("%1 could not be written: permission denied or disk full.")
-                          .arg(store.fileName())
-                : QStringLiteral("%1 could not be written: the file is damaged.")
-                          .arg(store.fileName());
-    }
+    if (error)
+        *error = QStringLiteral("%1 could not be written: %2.")
+                         .arg(store.fileName(), whyNotWritable(store));
     return false;
 }
 

@@ -1,5 +1,7 @@
 #include "frmsplash.h"
 
+#include "boutjournal.h"
+
 #include "settingsstore.h"
 #include "twips.h"
 #include "version.h"
@@ -145,6 +147,8 @@ void frmSplash::GoScore()
 
     auto *scoreboard = new frmScoreboard;
     scoreboard->setAttribute(Qt::WA_DeleteOnClose);
+    // The bout the last run left, resumed before the board first shows.
+    scoreboard->keepIn(new BoutJournal(BoutJournal::defaultPath(), scoreboard));
     scoreboard->show();
 }
 

@@ -13,9 +13,9 @@
 #include "settingsmodel.h"
 #include "settingsstore.h"
 #include "soundbackend.h"
+#include "soundfile.h"
 #include "timekeeper.h"
 #include "virtualkeys.h"
-#include "wavlength.h"
 
 #include <QApplication>
 #include <QFile>
@@ -43,10 +43,10 @@ public:
         : m_random(random)
     { }
 
-    bool open(const QString &path) override
+    bool open(const SoundFile &sound) override
     {
-        m_lengthNs = WavLength::nanoseconds(path).value_or(0);
-        lastFile = QFileInfo(path).fileName();
+        m_lengthNs = sound.nanoseconds();
+        lastFile = QFileInfo(sound.path()).fileName();
         return m_random->bounded(100) >= 2;
     }
     bool play() override

@@ -1,7 +1,7 @@
 #include "clocksource.h"
 #include "mmcontrol.h"
 #include "soundbackend.h"
-#include "wavlength.h"
+#include "soundfile.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -29,14 +29,16 @@ QByteArray chunk(const char *id, const QByteArray &body, quint32 declaredSize = 
     return QByteArray(id, 4) + le32(declaredSize ? declaredSize : quint32(body.size())) + padded;
 }
 
-QByteArray formatChunk(quint32 byteRate)
+// 16-bit stereo PCM unless told otherwise.
+QByteArray formatChunk(quint32 byteRate, quint16 code = 1, quint16 channels = 2, quint16 bits = 16)
 {
-    QByteArray body;
-    body += QByteArray::fromHex("0100"); // PCM
-    body += QByteArray::fromHex("0200"); // stereo
-    body += le32(byteRate / 4); // sample rate at 16 bits and two channels
-    body += le32(byteRate);
-    body += QByteArray::fromHex("04001000"); // block align 4, 16 bits
+    QByteArray body(16, '\0');
+    qToLittleEndian(code, body.data());
+    qToLittleEndian(channels, body.data() + 2);
+    qToLittleEndian(quint32(byteRate / qMax(1, channels * bits / 8)), body.data() + 4);
+    qToLittleEndian(byteRate, body.data() + 8);
+    qToLittleEndian(quint16(channels * bits / 8), body.data() + 12);
+    qToLittleEndian(bits, body.data() + 14);
     return chunk("fmt ", body);
 }
 
@@ -54,10 +56,10 @@ QByteArray wav(int milliseconds)
 class FakeBackend final : public SoundBackend
 {
 public:
-    bool open(const QString &path) override
+    bool open(const SoundFile &sound) override
     {
-        calls << "open " + QFileInfo(path).fileName();
-        return QFileInfo(path).isFile();
+        calls << "open " + QFileInfo(sound.path()).fileName();
+        return sound.canPlay();
     }
     bool play() override
     {
@@ -67,6 +69,7 @@ public:
     void stop() override { calls << "stop"; }
     void close() override { calls << "close"; }
     void reportEnd() { emit finished(); }
+    void answer(bool answers) { emit serverAnswered(answers); }
 
     QStringList calls;
     bool canPlay = true;
@@ -125,39 +128,57 @@ private slots:
         ClockSource::setCurrent(nullptr);
     }
 
-    void readsTheLengthFromTheHeader_data()
+    void readsTheHeader_data()
     {
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<qint64>("nanoseconds");
-        const qint64 none = -1;
-        QTest::newRow("one second") << wav(1000) << qint64(1000000000);
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("one second") << wav(1000) << qint64(1000000000) << "";
         QTest::newRow("odd chunk before the data") << riff(formatChunk(32000) + chunk("LIST", "abc")
                                                            + chunk("data", QByteArray(16, 0)))
-                                                   << qint64(500000);
+                                                   << qint64(500000) << "";
         QTest::newRow("rounds up, never early")
-                << riff(formatChunk(3) + chunk("data", QByteArray(1, 0))) << qint64(333333334);
+                << riff(formatChunk(3, 1, 1, 8) + chunk("data", QByteArray(1, 0)))
+                << qint64(333333334) << "";
         QTest::newRow("size left unset by a streaming writer")
                 << riff(formatChunk(32000) + chunk("data", QByteArray(3200, 0), 0xFFFFFFFF))
-                << qint64(100000000);
-        QTest::newRow("empty data") << riff(formatChunk(32000) + chunk("data", {})) << qint64(0);
-        QTest::newRow("not RIFF") << QByteArray("plain text, not a sound at all") << none;
+                << qint64(100000000) << "";
+        QTest::newRow("six channels of floats")
+                << riff(formatChunk(48000 * 24, 3, 6, 32) + chunk("data", QByteArray(2400, 0)))
+                << qint64(2083334) << "";
+        const QString damaged = "the WAV file is damaged or cut short";
+        QTest::newRow("empty data") << riff(formatChunk(32000) + chunk("data", {})) << qint64(0)
+                                    << "the WAV file holds no sound";
+        QTest::newRow("not RIFF") << QByteArray("plain text, not a sound at all") << qint64(0)
+                                  << "it is not a WAV sound file";
         QTest::newRow("RIFF but not WAVE")
-                << QByteArray("RIFF" + le32(16) + "AVI " + chunk("data", "abcd")) << none;
+                << QByteArray("RIFF" + le32(16) + "AVI " + chunk("data", "abcd")) << qint64(0)
+                << "it is not a WAV sound file";
         QTest::newRow("data before format")
-                << riff(chunk("data", QByteArray(32, 0)) + formatChunk(32000)) << none;
-        QTest::newRow("zero byte rate")
-                << riff(formatChunk(0) + chunk("data", QByteArray(32, 0))) << none;
-        QTest::newRow("no data chunk") << riff(formatChunk(32000)) << none;
-        QTest::newRow("cut inside the header") << wav(10).left(30) << none;
-        QTest::newRow("empty file") << QByteArray() << none;
+                << riff(chunk("data", QByteArray(32, 0)) + formatChunk(32000)) << qint64(0)
+                << damaged;
+        QTest::newRow("ADPCM")
+                << riff(formatChunk(32000, 2, 2, 4) + chunk("data", QByteArray(32, 0))) << qint64(0)
+                << "it is compressed (WAV format 0x0002); save it as uncompressed PCM";
+        QTest::newRow("64-bit floats")
+                << riff(formatChunk(32000, 3, 1, 64) + chunk("data", QByteArray(32, 0)))
+                << qint64(0) << "its 64-bit samples cannot be played; save it with 16-bit samples";
+        QTest::newRow("no channels")
+                << riff(formatChunk(0, 1, 0) + chunk("data", QByteArray(32, 0))) << qint64(0)
+                << "it has 0 channels; a sound has 1 to 32";
+        QTest::newRow("no data chunk") << riff(formatChunk(32000)) << qint64(0) << damaged;
+        QTest::newRow("cut inside the header") << wav(10).left(30) << qint64(0) << damaged;
     }
-    void readsTheLengthFromTheHeader()
+    void readsTheHeader()
     {
         QFETCH(QByteArray, contents);
         QFETCH(qint64, nanoseconds);
+        QFETCH(QString, problem);
         QBuffer buffer(&contents);
         buffer.open(QIODevice::ReadOnly);
-        QCOMPARE(WavLength::nanoseconds(&buffer).value_or(-1), nanoseconds);
+        const SoundFile sound = SoundFile::inspect(&buffer);
+        QCOMPARE(sound.problem(), problem);
+        QCOMPARE(sound.nanoseconds(), nanoseconds);
     }
 
     void doneWhenTheLengthHasPassed()
@@ -177,6 +198,34 @@ private slots:
 
         elapse(10000000000);
         QCOMPARE(done.count(), 1);
+    }
+
+    void aLongFileEndsAfterThirtySeconds()
+    {
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+        openAndPlay(file("long.wav", wav(40000)));
+        elapse(MMControl::LongestPlayNanoseconds - 1);
+        QCOMPARE(done.count(), 0);
+        elapse(1);
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(m_backend->calls.last(), "stop");
+    }
+
+    void aSilentServerIsToldOnceUntilItAnswers()
+    {
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+        QSignalSpy problems(m_control.get(), &MMControl::Problem);
+        openAndPlay(file("a.wav", wav(1000)));
+        m_backend->answer(false);
+        QCOMPARE(done.count(), 1);
+        send("Play");
+        m_backend->answer(false);
+        QCOMPARE(problems.count(), 1);
+        send("Play");
+        m_backend->answer(true);
+        m_backend->answer(false);
+        QCOMPARE(problems.count(), 2);
+        QCOMPARE(done.count(), 3);
     }
 
     void doneEarlierWhenTheBackendReportsTheEnd()

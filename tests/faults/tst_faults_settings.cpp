@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QTest>
 
@@ -113,14 +114,19 @@ private slots:
     void unwritableStoreAtOk_data()
     {
         QTest::addColumn<QString>("fault");
-        QTest::newRow("a folder where the settings file belongs") << "file is a folder";
-        QTest::newRow("a file where the settings folder belongs") << "folder is a file";
-        QTest::newRow("settings folder read-only") << "read-only folder";
+        QTest::addColumn<QString>("reason"); // what the message says, from the system
+        QTest::newRow("a folder where the settings file belongs") << "file is a folder"
+                                                                  << "refers to a directory";
+        QTest::newRow("a file where the settings folder belongs") << "folder is a file"
+                                                                  << "is a file, not a folder";
+        QTest::newRow("settings folder read-only") << "read-only folder"
+                                                   << "Permission denied";
     }
 
     void unwritableStoreAtOk()
     {
         QFETCH(QString, fault);
+        QFETCH(QString, reason);
         const QFileInfo file(settingsFileName());
         if (fault == "file is a folder") {
             // Root writes through any permission, but not a file over a folder.
@@ -150,7 +156,8 @@ private slots:
         options.findChild<QPushButton *>("cmdOk")->click();
 
         QCOMPARE(catcher.texts.size(), 1);
-        QVERIFY2(catcher.texts.first().contains(settingsFileName()),
+        QVERIFY2(catcher.texts.first().contains(settingsFileName())
+                         && catcher.texts.first().contains(reason),
                  qPrintable(catcher.texts.first()));
         QCOMPARE(options.result(), int(QDialog::Accepted));
         // Nothing the run can keep is lost: the model holds the choice, so the scoreboard opened
@@ -166,6 +173,30 @@ private slots:
         QCOMPARE(board->palette().color(QPalette::Window), QColor(0x56, 0x34, 0x12));
         if (fault == "file is a folder")
             QVERIFY(QFileInfo(file.absoluteFilePath() + "/kept").isDir());
+    }
+
+    // A settings file of random bytes is replaced by a good one at OK, and nothing says otherwise.
+    void damagedStoreReplacedAtOk()
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(settingsFileName()).absolutePath()));
+        QFile damaged(settingsFileName());
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        QList<quint32> garbage(1 << 20);
+        QRandomGenerator(12).fillRange(garbage.data(), garbage.size());
+        damaged.write(reinterpret_cast<const char *>(garbage.data()), garbage.size() * 4);
+        damaged.close();
+        QCOMPARE(store().status(), QSettings::FormatError);
+
+        MessageCatcher catcher;
+        LoadSettings();
+        frmOptions options;
+        options.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00123456); };
+        options.findChild<QPushButton *>("cmdBackC")->click();
+        options.findChild<QPushButton *>("cmdOk")->click();
+        QVERIFY2(catcher.texts.isEmpty(), qPrintable(catcher.texts.value(0)));
+        QSettings written = store();
+        QCOMPARE(written.status(), QSettings::NoError);
+        QCOMPARE(written.value("ColorSettings/FormBack").toString(), "1193046");
     }
 };
 

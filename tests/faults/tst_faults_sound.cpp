@@ -3,28 +3,25 @@
 #include "mmcontrol.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
+#include "soundserver.h"
 #include "timekeeper.h"
 
 #include <QApplication>
-#include <QAudioDevice>
 #include <QDir>
-#include <QMediaDevices>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 // The scoreboard's sounds on the real sound device when the sound goes wrong: no sound server,
-// the file deleted after it was opened, a file that is not a WAV. Run once with a sound server
-// (scripts/test starts one with a null sink) and once with none to be found. In every case the
-// bout goes on: each expiry asks for its sound, BuzzerPlaying comes back to false, and the next
-// expiry sounds again.
+// the file deleted after it was opened, a file that is not a WAV. Run once with a sound server of
+// the test's own and once with none to be found. In every case the bout goes on: each expiry asks
+// for its sound, BuzzerPlaying comes back to false, and the next expiry sounds again.
 class TestFaultsSound : public QObject
 {
     Q_OBJECT
 
 private:
     ManualClockSource m_clock;
+    SoundServer m_server;
     QTemporaryDir m_dir;
     std::unique_ptr<frmScoreboard> m_board;
 
@@ -69,8 +66,8 @@ private slots:
         QVERIFY(m_dir.isValid());
         QVERIFY(QFile::exists(shipped("buzzer.wav")));
         ClockSource::setCurrent(&m_clock);
-        if (qEnvironmentVariableIsSet("CORVANTA_NO_AUDIO"))
-            QVERIFY2(QMediaDevices::defaultAudioOutput().isNull(), "a sound output was found");
+        if (!qEnvironmentVariableIsSet("CORVANTA_NO_AUDIO") && m_server.start())
+            qputenv("PULSE_SERVER", m_server.address().toLocal8Bit());
     }
 
     void init()
@@ -144,6 +141,29 @@ private slots:
         letSoundEnd();
     }
 
+    void aSoundThatCannotPlayIsToldOnceOnTheBoard()
+    {
+        // A folder by the sound's name: no sound, and one word on the board however often the
+        // buzzer is asked for, in the notice's own caption, which empties again.
+        QVERIFY(QDir(m_dir.path()).mkpath("folder.wav"));
+        settings().BuzzerFile = m_dir.filePath("folder.wav");
+        m_board = std::make_unique<frmScoreboard>();
+        auto *notice = m_board->findChild<QObject *>("lblNotice");
+        auto *credit = m_board->findChild<QWidget *>("lblCreatedBy");
+        m_board->AllKeyCode(settings().BuzzerKey);
+        QCOMPARE(notice->property("Caption").toString(),
+                 "Cannot play folder.wav: it is a folder, not a sound file.");
+        QVERIFY(credit->isHidden());
+        letSoundEnd();
+        QTRY_COMPARE_WITH_TIMEOUT(notice->property("Caption").toString(), QString(), 2000);
+        QVERIFY(!credit->isHidden());
+        runJamOut();
+        letSoundEnd();
+        m_board->AllKeyCode(settings().BuzzerKey);
+        letSoundEnd();
+        QCOMPARE(notice->property("Caption").toString(), QString());
+    }
+
     void periodEndSoundFaultsLeaveTheBuzzer()
     {
         // A period-end sound that cannot play does not keep the buzzer from the next jam.
@@ -171,12 +191,6 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    // As in the media control's own sound test: scripts/test's sound server, when there is one.
-    if (!qEnvironmentVariableIsSet("PULSE_SERVER")) {
-        const QString socket = QString("/tmp/corvanta-pulse-%1/native").arg(getuid());
-        if (QFile::exists(socket))
-            qputenv("PULSE_SERVER", "unix:" + socket.toLocal8Bit());
-    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Corvanta");
     TestFaultsSound test;

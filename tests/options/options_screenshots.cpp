@@ -3,6 +3,7 @@
 // on the command line.
 #include "frmchoosekey.h"
 #include "frmoptions.h"
+#include "image.h"
 
 #include "settingsmodel.h"
 #include "settingsstore.h"
@@ -31,6 +32,10 @@ int main(int argc, char **argv)
     frmOptions window;
     window.show();
     QTest::qWaitForWindowExposed(&window);
+    // The preview follows once the picture is decoded.
+    (void)QTest::qWaitFor([&window] {
+        return !window.findChild<Image *>("imgHomePicPreview")->Picture().isNull();
+    });
     auto *tabs = window.findChild<QTabWidget *>("SSTab1");
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);

@@ -47,7 +47,9 @@ private slots:
         QTest::newRow("F2") << 82 << int(Qt::Key_F2) << none << 0;
         QTest::newRow("Esc") << 82 << int(Qt::Key_Escape) << none << 0;
         QTest::newRow("Tab") << 82 << int(Qt::Key_Tab) << none << 0;
-        QTest::newRow("Enter") << 82 << int(Qt::Key_Return) << none << 13;
+        // Keys that typing a time or a score uses.
+        QTest::newRow("Enter") << 82 << int(Qt::Key_Return) << none << 0;
+        QTest::newRow(".") << 82 << int(Qt::Key_Period) << none << 0;
         QTest::newRow("Shift+X is X")
                 << 82 << int(Qt::Key_X) << Qt::KeyboardModifiers(Qt::ShiftModifier) << 88;
         QTest::newRow("Shift+J is the held J")

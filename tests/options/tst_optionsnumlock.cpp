@@ -69,6 +69,8 @@ private slots:
         settings().NumLockForce = 1;
         QVERIFY(SetNumLock(false));
         frmOptions window;
+        QVERIFY(window.findChild<QWidget *>("fraNumLock")->isEnabled());
+        QVERIFY(!window.findChild<QWidget *>("lblNumLockNote"));
         QVERIFY(window.findChild<QRadioButton *>("optKeepOn")->isChecked());
         window.findChild<QPushButton *>("cmdOk")->click();
         QCOMPARE(NumLockState(), std::optional<bool>(true));

@@ -41,7 +41,7 @@ private:
     ManualClockSource m_clock;
     std::unique_ptr<frmScoreboard> m_board;
 
-    frmAudience *audience() const { return m_board->audience()->window(); }
+    frmAudience *audience() const { return m_board->findChild<AudienceBoard *>()->window(); }
     static QString shown(QWidget *board, const char *name)
     {
         return board->findChild<QWidget *>(name)->property("Text").toString();

@@ -72,8 +72,7 @@ private slots:
             QSKIP("needs an X server");
         if (QProcess::execute("xdotool", {"version"}) != 0)
             QSKIP("needs xdotool");
-        // The sound server the test command starts, if it was not named; Qt Multimedia looks for
-        // it once, when the first board makes its media control.
+        // The sound server the test command starts, if it was not named.
         const QString socket = QString("/tmp/corvanta-pulse-%1/native").arg(getuid());
         if (!qEnvironmentVariableIsSet("PULSE_SERVER") && QFile::exists(socket))
             qputenv("PULSE_SERVER", "unix:" + socket.toLocal8Bit());

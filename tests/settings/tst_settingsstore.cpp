@@ -59,6 +59,7 @@ private slots:
         QCOMPARE(m.HomeText, "Home");
         QCOMPARE(m.VisitorText, "Visitor");
         QVERIFY(m.HomePic.isEmpty() && m.VisitorPic.isEmpty() && m.BoardPic.isEmpty());
+        QCOMPARE(m.NewBoutKey, qint16(0));
         QCOMPARE(m.LEDType, 0);
         QCOMPARE(m.AudienceScreen, QString());
         QCOMPARE(m.AudienceBoardKey, 0);
@@ -160,19 +161,19 @@ private slots:
         LoadSettings();
         QVERIFY(SaveSettings());
         QSettings s = store();
-        const QMap<QString, int> expected {{"ColorSettings", 10},
-                                           {"KeySettings", 17},
-                                           {"TextSettings", 3},
-                                           {"PicSettings", 4},
-                                           {"ScreenSettings", 2}};
-        QCOMPARE(s.childGroups().size(), 5);
+        const QMap<QString, int> expected {{"ColorSettings", 10}, {"KeySettings", 17},
+                                           {"TextSettings", 3},   {"PicSettings", 4},
+                                           {"BoutSettings", 1},   {"ScreenSettings", 2}};
+        QCOMPARE(s.childGroups().size(), 6);
         for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
             s.beginGroup(it.key());
             QCOMPARE(s.childKeys().size(), it.value());
             s.endGroup();
         }
-        // The four first sections keep their 34 keys; the audience board's two come apart.
-        QCOMPARE(s.allKeys().size(), 34 + 2);
+        // The four first sections keep their 34 keys; the new bout's and the audience board's come
+        // apart.
+        QCOMPARE(s.allKeys().size(), 34 + 1 + 2);
+        QCOMPARE(s.value("BoutSettings/NewBoutKey").toString(), "0");
         QCOMPARE(s.value("ScreenSettings/AudienceScreen").toString(), "");
         QCOMPARE(s.value("ScreenSettings/AudienceBoardKey").toString(), "0");
         QCOMPARE(s.value("KeySettings/IsKeyCode").toString(), "Yes");

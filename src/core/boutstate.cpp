@@ -1,0 +1,168 @@
+#include "boutstate.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// The highest times the board accepts: 99:59 on the period clock, 9:59 on the others.
+constexpr qint64 PeriodLimitTicks = 5999 * BoutState::TicksPerSecond;
+constexpr qint64 JamLimitTicks = 599 * BoutState::TicksPerSecond;
+// A running clock may have counted far below zero; anything beyond a day is not a bout's.
+constexpr qint64 ClockLimitTicks = 24 * 3600 * BoutState::TicksPerSecond;
+
+bool isPenalty(int clock)
+{
+    return clock >= BoutState::HomePenalty1;
+}
+
+} // namespace
+
+bool BoutState::isUnderWay() const
+{
+    const BoutState fresh;
+    return clocks[Period].ticks != periodResetTicks || clocks[Jam].ticks != jamResetTicks
+            || std::any_of(clocks.begin(), clocks.end(),
+                           [](const ClockValue &clock) { return clock.running; })
+            || penaltyBlank != fresh.penaltyBlank || numbers != fresh.numbers;
+}
+
+BoutState BoutState::resumedAt(qint64 nowMs, Rules rules) const
+{
+    BoutState state = *this;
+    state.takenAtMs = std::max(nowMs, takenAtMs);
+    qint64 away = (state.takenAtMs - takenAtMs) * TicksPerMillisecond;
+    ClockValue &period = state.clocks[Period];
+    ClockValue &jam = state.clocks[Jam];
+    const auto countDown = [&state](qint64 ticks) {
+        for (ClockValue &clock : state.clocks) {
+            if (clock.running)
+                clock.ticks -= ticks;
+        }
+    };
+    const auto stopPenalties = [&state] {
+        for (int clock = HomePenalty1; clock < ClockCount; ++clock)
+            state.clocks[clock].running = false;
+    };
+
+    // The board's expiries, in the order they would have happened; on a tie the period's first,
+    // as the board's refresh looks at the period before the jam.
+    for (;;) {
+        const qint64 periodEnd = period.running ? std::max<qint64>(period.ticks, 0) : away + 1;
+        const qint64 jamEnd = jam.running ? std::max<qint64>(jam.ticks, 0) : away + 1;
+        const qint64 next = std::min(periodEnd, jamEnd);
+        if (next > away)
+            break;
+        countDown(next);
+        away -= next;
+        if (periodEnd == next) {
+            period.ticks = 0;
+            period.running = false;
+            if (rules.delayPeriodEndSound && jam.running) {
+                // The jam plays on and the end-of-period sound waits for it.
+                if (!rules.joinJamPenalty)
+                    stopPenalties();
+                if (!state.periodEndSignalled)
+                    state.heldPeriodEndSound = true;
+            } else {
+                // The end of the period ends a jam under way; its sound is past.
+                jam.running = false;
+                state.heldPeriodEndSound = false;
+                stopPenalties();
+            }
+            state.periodEndSignalled = true;
+        } else {
+            jam.ticks = 0;
+            jam.running = false;
+            if (rules.joinJamPenalty)
+                stopPenalties();
+            state.jamEndSignalled = true;
+            state.heldPeriodEndSound = false;
+        }
+    }
+    countDown(away);
+    return state;
+}
+
+QByteArray BoutState::toJson() const
+{
+    QJsonArray clockArray;
+    for (const ClockValue &clock : clocks)
+        clockArray.append(QJsonObject {{"ticks", clock.ticks}, {"running", clock.running}});
+    QJsonArray blankArray;
+    for (bool blank : penaltyBlank)
+        blankArray.append(blank);
+    QJsonArray numberArray;
+    for (int number : numbers)
+        numberArray.append(number);
+    const QJsonObject object {
+            {"clocks", clockArray},
+            {"penaltyBlank", blankArray},
+            {"numbers", numberArray},
+            {"periodResetTicks", periodResetTicks},
+            {"jamResetTicks", jamResetTicks},
+            {"clockTime", clockTime},
+            {"heldPeriodEndSound", heldPeriodEndSound},
+            {"periodEndSignalled", periodEndSignalled},
+            {"jamEndSignalled", jamEndSignalled},
+            {"takenAtMs", takenAtMs},
+    };
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+std::optional<BoutState> BoutState::fromJson(const QByteArray &json)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    const QJsonObject object = document.object();
+    bool sound = true;
+    // Whole numbers only, within [low, high]; JSON numbers are doubles, exact to 2^53.
+    const auto integer = [&sound](const QJsonValue &value, qint64 low, qint64 high) -> qint64 {
+        const double number = value.toDouble(qQNaN());
+        if (!value.isDouble() || number != double(qint64(number)) || number < double(low)
+            || number > double(high)) {
+            sound = false;
+            return 0;
+        }
+        return qint64(number);
+    };
+    const auto boolean = [&sound](const QJsonValue &value) {
+        sound = sound && value.isBool();
+        return value.toBool();
+    };
+
+    BoutState state;
+    const QJsonArray clockArray = object.value("clocks").toArray();
+    const QJsonArray blankArray = object.value("penaltyBlank").toArray();
+    const QJsonArray numberArray = object.value("numbers").toArray();
+    if (clockArray.size() != ClockCount || blankArray.size() != PenaltyCount
+        || numberArray.size() != int(state.numbers.size()))
+        return std::nullopt;
+    for (int clock = 0; clock < ClockCount; ++clock) {
+        const QJsonObject value = clockArray.at(clock).toObject();
+        state.clocks[clock].ticks
+                = integer(value.value("ticks"), -ClockLimitTicks, ClockLimitTicks);
+        state.clocks[clock].running = boolean(value.value("running"));
+        if (isPenalty(clock))
+            state.penaltyBlank[clock - HomePenalty1] = boolean(blankArray.at(clock - HomePenalty1));
+    }
+    state.numbers[HomeScore] = int(integer(numberArray.at(HomeScore), -1, 999));
+    state.numbers[VisitorScore] = int(integer(numberArray.at(VisitorScore), -1, 999));
+    state.numbers[PeriodNumber] = int(integer(numberArray.at(PeriodNumber), -1, 9));
+    state.periodResetTicks = integer(object.value("periodResetTicks"), 0, PeriodLimitTicks);
+    state.jamResetTicks = integer(object.value("jamResetTicks"), 0, JamLimitTicks);
+    state.clockTime = boolean(object.value("clockTime"));
+    state.heldPeriodEndSound = boolean(object.value("heldPeriodEndSound"));
+    state.periodEndSignalled = boolean(object.value("periodEndSignalled"));
+    state.jamEndSignalled = boolean(object.value("jamEndSignalled"));
+    state.takenAtMs = integer(object.value("takenAtMs"), 0, std::numeric_limits<qint64>::max() / 2);
+    if (!sound)
+        return std::nullopt;
+    return state;
+}

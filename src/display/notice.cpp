@@ -1,0 +1,43 @@
+#include "notice.h"
+
+#include "clocksource.h"
+#include "label.h"
+
+#include <QTimer>
+
+Notice::Notice(Label *caption, QWidget *covered, QObject *parent)
+    : QObject(parent)
+    , m_caption(caption)
+    , m_covered(covered)
+    , m_timer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("ntcBoard"));
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, &Notice::checkClock);
+}
+
+QString Notice::text() const
+{
+    return m_caption->Caption();
+}
+
+void Notice::showText(const QString &text, int seconds)
+{
+    m_caption->setCaption(text);
+    if (m_covered)
+        m_covered->hide();
+    m_hideAtNs = ClockSource::current()->nanoseconds() + qint64(seconds) * 1000000000;
+    checkClock();
+}
+
+void Notice::checkClock()
+{
+    const qint64 remainingNs = m_hideAtNs - ClockSource::current()->nanoseconds();
+    if (remainingNs <= 0) {
+        m_caption->setCaption(QString());
+        if (m_covered)
+            m_covered->show();
+        return;
+    }
+    m_timer->start(int(qMin<qint64>((remainingNs + 999999) / 1000000, ClockCheckMilliseconds)));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class Label;
+class QTimer;
+class QWidget;
+
+// A passing word to the operator on the board, e.g. "Sound unavailable: no sound server
+// answers.": the text shows in a caption laid out where no display is, in place of a caption
+// of less worth that is hidden meanwhile, and is emptied again after a few seconds on the
+// monotonic ClockSource. A new text replaces the one showing.
+class Notice final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Notice)
+    Q_PROPERTY(QString Text READ text)
+
+public:
+    explicit Notice(Label *caption, QWidget *covered = nullptr, QObject *parent = nullptr);
+
+    QString text() const;
+    Q_INVOKABLE void showText(const QString &text, int seconds = ShowSeconds);
+
+    static constexpr int ShowSeconds = 8;
+    // Longest wait between two looks at the clock while a text shows.
+    static constexpr int ClockCheckMilliseconds = 250;
+
+private:
+    void checkClock();
+
+    Label *m_caption = nullptr;
+    QWidget *m_covered = nullptr;
+    QTimer *m_timer = nullptr;
+    qint64 m_hideAtNs = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "soundbackend.h"
+#include "soundfile.h"
+
+#include <QFile>
+
+struct pa_context;
+struct pa_operation;
+struct pa_stream;
+struct pa_threaded_mainloop;
+
+// Plays through the PulseAudio server (or PipeWire's PulseAudio service) with a connection of its
+// own. When the server goes away the connection is dropped, and the next play connects anew, so
+// sound comes back by itself once a server answers again. The samples are read from the file as
+// the server asks for them, on the connection's own thread; the window's thread never waits for
+// the server.
+class PulseBackend final : public SoundBackend
+{
+    Q_OBJECT
+
+public:
+    explicit PulseBackend(QObject *parent = nullptr);
+    ~PulseBackend() override;
+
+    bool open(const SoundFile &sound) override;
+    bool play() override;
+    void stop() override;
+    void close() override;
+
+private:
+    enum class Outcome { Answered, Ended, Lost };
+
+    // These run on the connection's thread with its lock held.
+    static void contextChanged(pa_context *context, void *backend);
+    static void streamChanged(pa_stream *stream, void *backend);
+    static void streamWants(pa_stream *stream, size_t bytes, void *backend);
+    static void streamDrained(pa_stream *stream, int success, void *backend);
+    void startStream();
+    void report(Outcome outcome);
+
+    // These take the lock first.
+    bool connectToServer();
+    void dropStream();
+    void dropContext();
+
+    pa_threaded_mainloop *m_loop = nullptr;
+    pa_context *m_context = nullptr;
+    pa_stream *m_stream = nullptr;
+    pa_operation *m_drain = nullptr;
+    SoundFile m_sound;
+    QFile m_file;
+    qint64 m_bytesLeft = 0;
+    // A play waits here for a connection still being made.
+    bool m_waiting = false;
+    // Counts plays, so that news of a play already stopped is not taken for news of the next.
+    quint64 m_play = 0;
+};

@@ -1,0 +1,156 @@
+#include "journalwriter.h"
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+// One monotonic origin for the latency of every record.
+qint64 nowNs()
+{
+    static QElapsedTimer origin = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return origin.nsecsElapsed();
+}
+
+bool execute(QSqlQuery &query, const QString &statement, QString *reason)
+{
+    if (query.exec(statement))
+        return true;
+    *reason = query.lastError().text();
+    return false;
+}
+
+} // namespace
+
+JournalWriter::JournalWriter(const QString &path, int schemaVersion, QObject *parent)
+    : QThread(parent)
+    , m_path(path)
+    , m_schemaVersion(schemaVersion)
+{ }
+
+JournalWriter::~JournalWriter()
+{
+    finish();
+}
+
+void JournalWriter::post(const BoutState &state, bool closed)
+{
+    const QMutexLocker lock(&m_mutex);
+    const qint64 postedNs = m_pending ? m_pending->postedNs : nowNs();
+    m_pending = Record {state, closed, postedNs, ++m_posted};
+    m_wake.wakeOne();
+}
+
+bool JournalWriter::waitUntilSettled(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    QMutexLocker lock(&m_mutex);
+    while (m_settledSerial < m_posted) {
+        if (!m_settled.wait(&m_mutex, deadline))
+            return false;
+    }
+    return !m_failing;
+}
+
+void JournalWriter::finish()
+{
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_finishing = true;
+        m_wake.wakeOne();
+    }
+    wait();
+}
+
+void JournalWriter::run()
+{
+    const QString connection
+            = QStringLiteral("corvanta-journal-writer-%1").arg(quintptr(this), 0, 16);
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        database.setDatabaseName(m_path);
+    }
+    QMutexLocker lock(&m_mutex);
+    for (;;) {
+        while (!m_pending && !m_finishing)
+            m_wake.wait(&m_mutex);
+        if (!m_pending)
+            break;
+        const Record record = *m_pending;
+        m_pending.reset();
+        lock.unlock();
+
+        QString reason;
+        const bool ok = write(connection, record, &reason);
+        if (ok)
+            emit written(nowNs() - record.postedNs);
+
+        lock.relock();
+        m_settledSerial = qMax(m_settledSerial, record.serial);
+        if (!ok && !m_pending)
+            m_pending = record;
+        if (!ok && !m_failing)
+            emit failedOnce(reason);
+        if (ok && m_failing)
+            emit recovered();
+        m_failing = !ok;
+        m_settled.wakeAll();
+        if (!ok) {
+            if (m_finishing)
+                break;
+            m_wake.wait(&m_mutex, RetryMs);
+        }
+    }
+    m_settled.wakeAll();
+    lock.unlock();
+    QSqlDatabase::database(connection, false).close();
+    QSqlDatabase::removeDatabase(connection);
+}
+
+// The journal is one row, replaced whole. Write-ahead logging with full sync makes each commit a
+// single append to the log and one flush to the disk: the record is on the disk when the commit
+// returns, and a power cut at any moment leaves either the old row or the new one.
+bool JournalWriter::write(const QString &connection, const Record &record, QString *reason)
+{
+    QSqlDatabase database = QSqlDatabase::database(connection, false);
+    if (!database.isOpen()) {
+        if (!database.open()) {
+            *reason = database.lastError().text();
+            return false;
+        }
+        QSqlQuery setup(database);
+        if (!execute(setup, QStringLiteral("PRAGMA journal_mode=WAL"), reason)
+            || !execute(setup, QStringLiteral("PRAGMA synchronous=FULL"), reason)
+            || !execute(setup,
+                        QStringLiteral("CREATE TABLE IF NOT EXISTS bout (id INTEGER PRIMARY KEY "
+                                       "CHECK (id = 1), saved_at INTEGER NOT NULL, closed INTEGER "
+                                       "NOT NULL, state TEXT NOT NULL)"),
+                        reason)
+            || !execute(setup, QStringLiteral("PRAGMA user_version=%1").arg(m_schemaVersion),
+                        reason)) {
+            setup.finish();
+            database.close();
+            return false;
+        }
+    }
+    QSqlQuery upsert(database);
+    upsert.prepare(QStringLiteral("INSERT OR REPLACE INTO bout (id, saved_at, closed, state) "
+                                  "VALUES (1, ?, ?, ?)"));
+    upsert.addBindValue(record.state.takenAtMs);
+    upsert.addBindValue(record.closed ? 1 : 0);
+    upsert.addBindValue(QString::fromUtf8(record.state.toJson()));
+    if (upsert.exec())
+        return true;
+    *reason = upsert.lastError().text();
+    upsert.finish();
+    // Opened afresh for the next try: the file may have been replaced or the disk freed.
+    database.close();
+    return false;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "boutstate.h"
+
+#include <QMutex>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <optional>
+
+// The journal's writing thread. It keeps the one row of the journal file equal to the latest
+// state handed to it: a state that arrives while the one before is still being written replaces
+// it, since the newer state holds every change of the older. A write that fails is tried again
+// every RetryMs until one succeeds; failedOnce and recovered tell the start and end of such a
+// run of failures, so the board tells the operator once.
+class JournalWriter final : public QThread
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(JournalWriter)
+
+public:
+    static constexpr int RetryMs = 1000;
+
+    JournalWriter(const QString &path, int schemaVersion, QObject *parent = nullptr);
+    ~JournalWriter() override;
+
+    // Thread-safe and quick: the state is handed over, not written here.
+    void post(const BoutState &state, bool closed);
+    // Waits until everything posted so far is on disk, or has failed at least once.
+    bool waitUntilSettled(int timeoutMs);
+    // Writes what is still pending (once more if it fails) and ends the thread.
+    void finish();
+
+signals:
+    void failedOnce(const QString &reason);
+    void recovered();
+    // Nanoseconds from post() to the end of the commit that made it durable.
+    void written(qint64 nanoseconds);
+
+protected:
+    void run() override;
+
+private:
+    struct Record
+    {
+        BoutState state;
+        bool closed = false;
+        qint64 postedNs = 0;
+        quint64 serial = 0;
+    };
+
+    bool write(const QString &connection, const Record &record, QString *reason);
+
+    const QString m_path;
+    const int m_schemaVersion;
+    QMutex m_mutex;
+    QWaitCondition m_wake;
+    QWaitCondition m_settled;
+    std::optional<Record> m_pending;
+    quint64 m_posted = 0;
+    // The serial of the last record that is on disk or has failed.
+    quint64 m_settledSerial = 0;
+    bool m_failing = false;
+    bool m_finishing = false;
+};

@@ -1,0 +1,38 @@
+#include "displaykeydown.h"
+
+#include "digitentry.h"
+#include "numberled.h"
+#include "settingsmodel.h"
+
+void DisplayKeyDown(Bout *bout, SegmentDisplay *display, Bout::Item shown, int keyCode,
+                    const SettingsModel &settings, const std::function<void(int)> &command,
+                    const std::function<int(int)> &character)
+{
+    const SettingsModel &s = settings;
+    const int penalty = shown - Bout::HomePenalty1;
+    const bool isPenalty = penalty >= 0 && penalty < Bout::PenaltyCount;
+    // A penalty clock's own keys act before the key runs as a command.
+    if (isPenalty && keyCode == s.ClearKey)
+        bout->clearPenalty(penalty);
+    if (isPenalty && keyCode == s.PenaltyIncrementSecKey)
+        bout->addPenaltyTime(penalty, s.PenaltyIncrementSec);
+    command(keyCode);
+    const int c = character(keyCode);
+    if (isPenalty && keyCode == s.SepTimeKey)
+        bout->startStopPenalty(penalty);
+
+    if (shown >= Bout::HomeScore && shown <= Bout::PeriodNumber) {
+        auto *number = static_cast<NumberLED *>(display);
+        NumberKeyEntry(number, c, -1,
+                       shown == Bout::PeriodNumber ? Bout::PeriodNumberLimit : Bout::ScoreLimit);
+        bout->setNumber(shown, number->Caption().toInt());
+    } else if (shown == Bout::JamClock) {
+        if (const auto typed = TimeKeyEntry(display, c, Bout::JamLimitSeconds))
+            bout->setJamTime(*typed);
+    } else if (shown == Bout::PeriodClock) {
+        if (const auto typed = TimeKeyEntry(display, c, Bout::PeriodLimitSeconds))
+            bout->setPeriodTime(*typed);
+    } else if (const auto typed = TimeKeyEntry(display, c, Bout::PenaltyLimitSeconds)) {
+        bout->setPenaltyTime(penalty, *typed);
+    }
+}

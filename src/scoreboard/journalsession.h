@@ -1,0 +1,51 @@
+#pragma once
+
+#include "boutjournal.h"
+
+#include <QObject>
+
+class Bout;
+class Notice;
+class QWidget;
+
+// Keeps the board's bout in the bout journal for the whole run: puts back at start the bout the
+// last run left, records every change once the command that made it is complete, tells the
+// operator what the journal could not do, and marks the journal closed when the board closes.
+class JournalSession final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(JournalSession)
+
+public:
+    // How long "Bout resumed from ..." stays on the board.
+    static constexpr int ResumedNoticeSeconds = 10;
+
+    JournalSession(Bout *bout, BoutJournal *journal, Notice *notice, QWidget *board);
+
+    // Reads the journal and puts its bout on the board, before the board is first shown.
+    void resume();
+    // Once the board shows: the notice, message or question that the way the last run ended
+    // calls for. Run when the board is first shown.
+    void greet();
+    // The board is closing normally. Run when the board closes.
+    void close();
+
+    // The wall time in the system's time format, to the second.
+    static QString timeText(qint64 msecsSinceEpoch);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void recordSoon();
+    void record();
+
+    Bout *const m_bout;
+    BoutJournal *const m_journal;
+    Notice *const m_notice;
+    QWidget *const m_board;
+    BoutJournal::Opening m_opening;
+    bool m_greeted = false;
+    bool m_recordQueued = false;
+    bool m_closed = false;
+};

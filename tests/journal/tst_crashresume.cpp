@@ -1,0 +1,279 @@
+// The real program killed with SIGKILL at random moments of a bout played on it with real keys
+// (XTEST through xdotool on the test's own X server): after each restart it must hold every
+// score, the period number and every penalty as last set, and every clock within a tenth of a
+// second of where a board that never stopped would be.
+//
+// CORVANTA_CRASH_MOMENTS sets the number of kills (100 by default), CORVANTA_CRASH_SEED replays
+// a run.
+
+#include "boutstate.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+
+namespace {
+
+constexpr qint64 Tenth = BoutState::TicksPerSecond / 10;
+// The displays in focus order, and a point inside each on the board at its designed size.
+enum Display { HomeScore, PeriodClock, VisitorScore, PeriodNumber, JamClock, Penalty1 };
+constexpr int DisplayPoints[][2] = {{115, 113}, {315, 108}, {516, 113}, {364, 195}, {320, 305},
+                                    {115, 335}, {518, 335}, {115, 405}, {518, 405}};
+
+// Where a board that never stopped would be, elapsedMs after the state was taken, by the board's
+// rules with its default clock options: the penalty clocks follow the jam, and a period that runs
+// out ends the jam under way. Written apart from the program's own rule on purpose.
+BoutState uninterrupted(BoutState state, qint64 elapsedMs)
+{
+    const qint64 away = elapsedMs * BoutState::TicksPerMillisecond;
+    auto &period = state.clocks[BoutState::Period];
+    auto &jam = state.clocks[BoutState::Jam];
+    const qint64 periodEnd = period.running ? qMax<qint64>(0, period.ticks) : away + 1;
+    const qint64 jamEnd = jam.running ? qMax<qint64>(0, jam.ticks) : away + 1;
+    // The jam and the penalty clocks stop at the earlier of the two ends.
+    const qint64 jamStop = qMin(qMin(periodEnd, jamEnd), away);
+    for (int clock = BoutState::Jam; clock < BoutState::ClockCount; ++clock) {
+        if (state.clocks[clock].running)
+            state.clocks[clock].ticks -= jamStop;
+        state.clocks[clock].running = state.clocks[clock].running && jamStop == away;
+    }
+    if (jamEnd <= qMin(periodEnd, away))
+        jam.ticks = 0;
+    if (periodEnd <= away)
+        period = {0, false};
+    else if (period.running)
+        period.ticks -= away;
+    return state;
+}
+
+} // namespace
+
+class TestCrashResume : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_program;
+    QSqlDatabase m_journal;
+    QProcess m_board;
+    QRandomGenerator m_random;
+    QString m_window;
+    // What the operator last set.
+    std::array<int, 3> m_numbers {0, 0, 0};
+
+    static void xdotool(const QStringList &arguments)
+    {
+        QProcess xdotool;
+        xdotool.start("xdotool", arguments);
+        QVERIFY(xdotool.waitForFinished(10000));
+        QCOMPARE(xdotool.exitCode(), 0);
+    }
+    static QString xdotoolOutput(const QStringList &arguments)
+    {
+        QProcess xdotool;
+        xdotool.start("xdotool", arguments);
+        xdotool.waitForFinished(10000);
+        return QString::fromLatin1(xdotool.readAllStandardOutput()).trimmed();
+    }
+
+    std::optional<BoutState> latest()
+    {
+        QSqlQuery query(m_journal);
+        if (!query.exec("SELECT state FROM bout WHERE id = 1") || !query.next())
+            return std::nullopt;
+        return BoutState::fromJson(query.value(0).toString().toUtf8());
+    }
+    // Waits, a bounded while, for the journal to hold a state that passes the test.
+    template<typename Test>
+    BoutState waitForRecord(Test test, const QString &what)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            if (const auto state = latest(); state && test(*state))
+                return *state;
+            if (waited.elapsed() > 10000) {
+                const auto state = latest();
+                QTest::qFail(qPrintable(QString("the journal never showed %1: %2")
+                                                .arg(what, state ? state->toJson() : "nothing")),
+                             __FILE__, __LINE__);
+                return BoutState();
+            }
+            QThread::msleep(5);
+        }
+    }
+
+    void start(qint64 lastTakenAtMs)
+    {
+        m_board.start(m_program, {"bypass"});
+        QVERIFY(m_board.waitForStarted(10000));
+        // The resumed bout is recorded before the board first shows.
+        waitForRecord([&](const BoutState &state) { return state.takenAtMs > lastTakenAtMs; },
+                      "the resumed bout");
+        QString window;
+        for (int tries = 0; window.isEmpty() && tries < 500; ++tries) {
+            window = xdotoolOutput({"search", "--onlyvisible", "--pid",
+                                    QString::number(m_board.processId()), "--name", "^Corvanta$"})
+                             .section('\n', 0, 0);
+            if (window.isEmpty())
+                QThread::msleep(10);
+        }
+        QVERIFY(!window.isEmpty());
+        xdotool({"windowfocus", "--sync", window});
+        m_window = window;
+    }
+
+    // Selects a display as the operator does, with a click.
+    void focus(int display)
+    {
+        xdotool({"mousemove", "--window", m_window, QString::number(DisplayPoints[display][0]),
+                 QString::number(DisplayPoints[display][1]), "click", "1"});
+    }
+    static QStringList typed(const QString &text)
+    {
+        QStringList keys {"key", "--delay", "0"};
+        for (QChar c : text)
+            keys << (c == '.' ? QString("period") : QString(c));
+        return keys << "Return";
+    }
+
+    // One thing the operator does, and the wait until the journal holds it.
+    void act()
+    {
+        const BoutState before = *latest();
+        const int what = m_random.bounded(7);
+        if (what <= 1) {
+            const bool jam = what == 0;
+            const int clock = jam ? BoutState::Jam : BoutState::Period;
+            const bool wasRunning = before.clocks[clock].running;
+            xdotool({"key", jam ? "j" : "s"});
+            // A clock that has run out (or runs out meanwhile) stays stopped at zero: the key
+            // changes nothing then.
+            waitForRecord(
+                    [&](const BoutState &state) {
+                        return state.clocks[clock].running != wasRunning
+                                || state.clocks[clock].ticks <= 0;
+                    },
+                    "a clock started or stopped");
+        } else if (what <= 3) {
+            // A score or the period number, never the one it shows already.
+            const int number = what == 3 ? BoutState::PeriodNumber : m_random.bounded(2);
+            const int limit = number == BoutState::PeriodNumber ? 9 : 999;
+            int value = m_random.bounded(limit + 1);
+            if (value == m_numbers[number])
+                value = (value + 1) % (limit + 1);
+            focus(number == BoutState::HomeScore              ? HomeScore
+                          : number == BoutState::VisitorScore ? VisitorScore
+                                                              : PeriodNumber);
+            xdotool(typed(QString::number(value)));
+            m_numbers[number] = value;
+            waitForRecord([&](const BoutState &state) { return state.numbers == m_numbers; },
+                          QString("number %1 typed as %2").arg(number).arg(value));
+        } else if (what <= 5) {
+            // A penalty typed as minutes.seconds: set and stopped.
+            const int penalty = m_random.bounded(BoutState::PenaltyCount);
+            const int seconds = 20 + m_random.bounded(280);
+            focus(Penalty1 + penalty);
+            xdotool(typed(QString("%1.%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0'))));
+            // Focus order runs home 1, visitor 1, home 2, visitor 2.
+            const int clock = BoutState::HomePenalty1 + (penalty % 2) * 2 + penalty / 2;
+            waitForRecord(
+                    [&](const BoutState &state) {
+                        return state.clocks[clock]
+                                == BoutState::ClockValue {seconds * BoutState::TicksPerSecond,
+                                                          false}
+                        && !state.penaltyBlank[clock - BoutState::HomePenalty1];
+                    },
+                    "a typed penalty");
+        } else {
+            // A short jam, so that jams run out while the board is away too.
+            const int seconds = 2 + m_random.bounded(6);
+            focus(JamClock);
+            xdotool(typed(QString("0.%1").arg(seconds, 2, 10, QChar('0'))));
+            waitForRecord(
+                    [&](const BoutState &state) {
+                        return state.jamResetTicks == seconds * BoutState::TicksPerSecond;
+                    },
+                    "a typed jam time");
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QProcess::execute("xdotool", {"version"}) != 0)
+            QSKIP("needs xdotool");
+        m_program = QCoreApplication::applicationDirPath() + "/corvanta";
+        QVERIFY(QFile::exists(m_program));
+        QCoreApplication::setApplicationName("Corvanta");
+        const QString path
+                = QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+                          .filePath("bout-journal.sqlite");
+        QVERIFY2(path.startsWith(qEnvironmentVariable("XDG_DATA_HOME", "(unset)")),
+                 "runs only with a data folder of its own");
+        m_journal = QSqlDatabase::addDatabase("QSQLITE");
+        m_journal.setDatabaseName(path);
+        QDir().mkpath(QFileInfo(path).path());
+        m_board.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
+
+    void survivesKills()
+    {
+        const quint32 seed = qEnvironmentVariableIsSet("CORVANTA_CRASH_SEED")
+                ? quint32(qEnvironmentVariableIntValue("CORVANTA_CRASH_SEED"))
+                : QRandomGenerator::global()->generate();
+        const int moments = qEnvironmentVariableIsSet("CORVANTA_CRASH_MOMENTS")
+                ? qEnvironmentVariableIntValue("CORVANTA_CRASH_MOMENTS")
+                : 100;
+        qInfo("CORVANTA_CRASH_SEED=%u, %d moments", seed, moments);
+        m_random.seed(seed);
+
+        QVERIFY(m_journal.open());
+        start(-1);
+        for (int moment = 0; moment < moments; ++moment) {
+            const int actions = 1 + m_random.bounded(3);
+            for (int i = 0; i < actions && !QTest::currentTestFailed(); ++i)
+                act();
+            if (QTest::currentTestFailed())
+                return;
+            // Anywhere from at once to while the clocks run on.
+            QThread::msleep(m_random.bounded(400));
+            ::kill(pid_t(m_board.processId()), SIGKILL);
+            QVERIFY(m_board.waitForFinished(10000));
+            const BoutState last = *latest();
+            QCOMPARE(last.numbers, m_numbers);
+
+            start(last.takenAtMs);
+            if (QTest::currentTestFailed())
+                return;
+            const BoutState resumed = *latest();
+            const BoutState expected = uninterrupted(last, resumed.takenAtMs - last.takenAtMs);
+            const QByteArray where = QByteArray("moment ") + QByteArray::number(moment) + ": "
+                    + last.toJson() + " resumed as " + resumed.toJson();
+            QVERIFY2(resumed.numbers == m_numbers, where);
+            for (int clock = 0; clock < BoutState::ClockCount; ++clock) {
+                QVERIFY2(resumed.clocks[clock].running == expected.clocks[clock].running, where);
+                QVERIFY2(qAbs(resumed.clocks[clock].ticks - expected.clocks[clock].ticks) <= Tenth,
+                         where);
+            }
+            for (int penalty = 0; penalty < BoutState::PenaltyCount; ++penalty) {
+                // A penalty clock a second past zero blanks itself on the board.
+                if (expected.clocks[BoutState::HomePenalty1 + penalty].ticks > 0)
+                    QVERIFY2(resumed.penaltyBlank[penalty] == last.penaltyBlank[penalty], where);
+            }
+        }
+        ::kill(pid_t(m_board.processId()), SIGKILL);
+        m_board.waitForFinished(10000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCrashResume)
+#include "tst_crashresume.moc"
