@@ -64,6 +64,7 @@ frmOptions::frmOptions(QWidget *parent)
     keyCommand(Command::Clear).variable = &frmOptions::ClearKeyTemp;
     keyCommand(Command::PenaltyIncrement).variable = &frmOptions::PenaltyIncrementSecKeyTemp;
     keyCommand(Command::SepTime).variable = &frmOptions::SepTimeKeyTemp;
+    keyCommand(Command::AudienceBoard).variable = &frmOptions::AudienceBoardKeyTemp;
     m_sounds[0].path = &frmOptions::BuzzTemp;
     m_sounds[0].command = Command::Buzzer;
     m_sounds[1].path = &frmOptions::PeriodEndSoundTemp;
@@ -179,6 +180,7 @@ void frmOptions::Form_Load()
     m_chkJoinJamPenalty->setChecked(m.JoinJamPenalty == 1);
     PeriodEndSoundTemp = m.PeriodEndSoundFile;
     m_chkSuppressPeriodSound->setChecked(m.SuppressPeriodSound == 1);
+    fillAudienceScreens(m.AudienceScreen);
     UpdateBuzzerCaption();
     UpdatePeriodEndSoundCaption();
 
@@ -255,6 +257,7 @@ void frmOptions::cmdOk_Click()
     m.PenaltyIncrementSec = qint16(m_vsPenaltyIncrement->value());
     m.SuppressPeriodSound = m_chkSuppressPeriodSound->isChecked() ? 1 : 0;
     m.NewBoutKey = NewBoutKeyTemp;
+    m.AudienceScreen = m_cmbAudienceScreen->currentData().toString();
 
     // With no option selected (an unknown stored mode) the mode is kept as it was.
     std::optional<bool> forcedNumLock;

@@ -51,6 +51,7 @@ public:
     qint16 BuzzerKeyTemp = 0;
     qint16 PeriodEndSoundKeyTemp = 0;
     qint16 PenaltyIncrementSecKeyTemp = 0;
+    qint16 AudienceBoardKeyTemp = 0;
     // The key of the new-bout command, 0 when none is assigned.
     qint16 NewBoutKeyTemp = 0;
 
@@ -123,6 +124,8 @@ private:
     void buildTextControls(QWidget *tab);
     void buildPictures(QWidget *tab);
     void buildAdditionalSettings(QWidget *tab);
+    QWidget *buildAudienceBoard(QWidget *tab);
+    void fillAudienceScreens(const QString &chosen);
     QLabel *newKeyLabel(const char *name);
     QPushButton *newButton(const char *name, const QString &caption, void (frmOptions::*handler)());
 
@@ -162,7 +165,7 @@ private:
     QScrollBar *m_scrLEDSelectedWidth = nullptr;
     QLabel *m_lblLEDSelectedWidthValue = nullptr;
 
-    std::array<KeyCommand, 10> m_keys {}; // in the order of the command table
+    std::array<KeyCommand, std::tuple_size_v<CommandTable>> m_keys {}; // in the table's order
     QRadioButton *m_optNormal = nullptr;
     QRadioButton *m_optKeepOn = nullptr;
     QRadioButton *m_optKeepOff = nullptr;
@@ -179,6 +182,8 @@ private:
 
     std::array<PicturePreview, 3> m_pictures {};
     QComboBox *m_cmbLedType = nullptr;
+    // "none", then each connected screen; its data is the screen's name.
+    QComboBox *m_cmbAudienceScreen = nullptr;
     Facetra *m_pledPreview = nullptr;
 
     // Set when the window closes, so that showing it again loads the settings afresh.

@@ -12,9 +12,12 @@
 #include "soundfile.h"
 #include "virtualkeycodes.h"
 
+#include <QComboBox>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 
 namespace {
@@ -100,6 +103,13 @@ void frmOptions::separateSharedKeys()
                 setKey(row.command, row.defaultKey);
                 moved = true;
             }
+        }
+    }
+    // The new-bout key has no default of its own: taken by a command, it goes back to none.
+    for (const CommandKey &row : commandTable()) {
+        if (NewBoutKeyTemp != 0 && this->*keyCommand(row.command).variable == NewBoutKeyTemp) {
+            NewBoutKeyTemp = 0;
+            m_lblNewBoutKey->setText(KeyCodeToStr(0));
         }
     }
 }
@@ -226,4 +236,26 @@ void frmOptions::noSound(SoundGroup &group)
     this->*group.path = QString();
     updateSoundCaption(group);
     setKey(group.command, kNoKey);
+}
+
+void frmOptions::fillAudienceScreens(const QString &chosen)
+{
+    m_cmbAudienceScreen->clear();
+    m_cmbAudienceScreen->addItem(QStringLiteral("none"), QString());
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (const QScreen *screen : screens) {
+        const QSize size = screen->geometry().size();
+        m_cmbAudienceScreen->addItem(QStringLiteral("%1 (%2 x %3)")
+                                             .arg(screen->name())
+                                             .arg(size.width())
+                                             .arg(size.height()),
+                                     screen->name());
+    }
+    // A chosen screen that is unplugged now stays chosen unless the operator picks another.
+    int index = m_cmbAudienceScreen->findData(chosen);
+    if (index < 0) {
+        m_cmbAudienceScreen->addItem(QStringLiteral("%1 (not connected)").arg(chosen), chosen);
+        index = m_cmbAudienceScreen->count() - 1;
+    }
+    m_cmbAudienceScreen->setCurrentIndex(index);
 }

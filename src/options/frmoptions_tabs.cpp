@@ -410,5 +410,26 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
     layout->addWidget(penalty);
     layout->addWidget(frames[1]);
     layout->addWidget(bout);
+    layout->addWidget(buildAudienceBoard(tab));
     layout->addStretch();
+}
+
+QWidget *frmOptions::buildAudienceBoard(QWidget *tab)
+{
+    QGroupBox *frame = newFrame("fraAudienceBoard", QStringLiteral("Audience board:"), tab);
+    m_cmbAudienceScreen = new QComboBox(frame);
+    m_cmbAudienceScreen->setObjectName(QStringLiteral("cmbAudienceScreen"));
+    KeyCommand &command = keyCommand(Command::AudienceBoard);
+    command.button
+            = newButton("cmdAudienceBoardKey", QStringLiteral("Select Show / Hide Key"), nullptr);
+    command.label = newKeyLabel("lblAudienceBoardKey");
+    connect(command.button, &QPushButton::clicked, this,
+            [this] { chooseKeyFor(Command::AudienceBoard); });
+    auto *layout = new QHBoxLayout(frame);
+    layout->addWidget(
+            newLabel("lblAudienceScreen", QStringLiteral("Show it full-screen on:"), frame));
+    layout->addWidget(m_cmbAudienceScreen, 1);
+    layout->addWidget(command.button);
+    layout->addWidget(command.label, 0, Qt::AlignVCenter);
+    return frame;
 }

@@ -1,10 +1,10 @@
 #include "frmscoreboard.h"
 
+#include "audienceboard.h"
 #include "boardappearance.h"
 #include "boardview.h"
 #include "commandtable.h"
 #include "displaykeydown.h"
-#include "frmhelp.h"
 #include "frmoptions.h"
 #include "journalsession.h"
 #include "keycharacter.h"
@@ -28,8 +28,6 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <functional>
-
 using namespace VirtualKeys;
 
 namespace {
@@ -48,6 +46,7 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     , m_view(new BoardView(m_bout, m_ui, this))
     , m_sound(new SoundPlayer(m_ui.mmcBuzzer, this))
     , m_notice(new Notice(m_ui.lblNotice, m_ui.lblCreatedBy, this))
+    , m_audience(new AudienceBoard(m_bout, this))
 {
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
@@ -100,6 +99,7 @@ void frmScoreboard::Form_Load()
 
 void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)
 {
+    m_audience->setTimeOfDaySource(now, locale);
     m_view->setTimeOfDaySource(std::move(now), locale);
 }
 
@@ -115,6 +115,7 @@ void frmScoreboard::RefreshTime()
     applyRules();
     m_bout->refresh();
     m_view->showClocks();
+    m_audience->refresh();
 }
 
 void frmScoreboard::AllKeyCode(int keyCode)
@@ -137,9 +138,7 @@ void frmScoreboard::AllKeyCode(int keyCode)
     }
     if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)
         NewBout();
-    else if (keyCode == kF1)
-        frmHelp::showHelp();
-    else if (keyCode == kF2)
+    else if (!m_audience->takeKey(keyCode) && keyCode == kF2)
         showOptions();
 }
 
@@ -171,6 +170,7 @@ void frmScoreboard::showOptions()
     frmOptions options(this);
     connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
+    m_audience->followSettings();
     UpdateLabels();
     UpdateFormColors();
     RefreshTime();

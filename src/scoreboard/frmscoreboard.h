@@ -10,13 +10,14 @@
 
 #include <functional>
 
+class AudienceBoard;
 class BoardView;
 class BoutJournal;
 class Notice;
 
-// The scoreboard: the program's main window from the moment the start-up window is gone. It shows
-// the bout it owns and turns every key into a command or typed entry on it; the bout's sounds it
-// plays through mmcBuzzer, one at a time.
+// The scoreboard: the program's main window once the start-up window is gone. It shows the bout it
+// owns and turns every key into a command or typed entry on it; the bout's sounds it plays through
+// mmcBuzzer, one at a time. The audience board, a child, follows the same bout on the same tick.
 class frmScoreboard final : public QWidget
 {
     Q_OBJECT
@@ -78,6 +79,7 @@ private:
     Bout *m_bout = nullptr;
     BoardView *m_view = nullptr;
     SoundPlayer *m_sound = nullptr;
+    AudienceBoard *m_audience = nullptr;
     Notice *m_notice = nullptr;
     bool m_shownOnce = false;
 };

@@ -26,6 +26,8 @@ constexpr CommandTable kCommands {{
          letter('A'), "increment the selected penalty", false},
         {Command::SepTime, "SepTimeKey", &M::SepTimeKey, letter('I'),
          "start / stop an independent penalty clock", true},
+        {Command::AudienceBoard, "AudienceBoardKey", &M::AudienceBoardKey, 0,
+         "show / hide the audience board", false, "ScreenSettings"},
 }};
 
 constexpr bool inCommandOrder()

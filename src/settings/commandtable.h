@@ -6,9 +6,10 @@
 
 #include <array>
 
-// The ten commands whose keys the operator assigns. They are listed in the order the scoreboard
+// The eleven commands whose keys the operator assigns. They are listed in the order the scoreboard
 // tries them: the seven commands of the window, of which the first match runs, then the three
-// keys a selected display acts on (clear, add penalty time, start or stop its penalty clock).
+// keys a selected display acts on (clear, add penalty time, start or stop its penalty clock), and
+// last the key that shows and hides the audience board.
 enum class Command {
     StartStopJamClock,
     ResetJamClock,
@@ -20,22 +21,26 @@ enum class Command {
     Clear,
     PenaltyIncrement,
     SepTime,
+    AudienceBoard,
 };
 
 // One assignable command: where its key is stored, the key it has by default, the phrase that
 // completes the key-capture prompt "Press the key you would like to ...", and whether "Reset Keys"
-// gives it its default again (the three keys of the additional settings keep theirs).
+// gives it its default again (the three keys of the additional settings keep theirs, and the
+// audience board's key too).
 struct CommandKey
 {
     Command command;
-    const char *settingsKey; // in the KeySettings section
+    const char *settingsKey;
     qint16 SettingsModel::*field;
-    qint16 defaultKey; // a virtual-key code
+    qint16 defaultKey; // a virtual-key code; 0 for none
     const char *purpose;
     bool resetByResetKeys;
+    // The ten first keys fill KeySettings; later ones go elsewhere, so that it keeps its keys.
+    const char *section = "KeySettings";
 };
 
-using CommandTable = std::array<CommandKey, 10>;
+using CommandTable = std::array<CommandKey, 11>;
 
 // Every assignable command, in the order of Command.
 const CommandTable &commandTable();

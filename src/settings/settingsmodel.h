@@ -52,6 +52,10 @@ struct SettingsModel
     // BoutSettings: added after the first four sections, which older files and readers know.
     qint16 NewBoutKey = 0; // 0 when no key is assigned
 
+    // ScreenSettings
+    QString AudienceScreen; // the audience board's screen by the name Qt gives it; empty: none
+    qint16 AudienceBoardKey = 0; // shows and hides the audience board; 0: no key
+
     bool operator==(const SettingsModel &) const = default;
 };
 

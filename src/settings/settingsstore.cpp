@@ -170,9 +170,11 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
     m.LEDSelected = colors.strict<qint32>("LEDSelected", m.FormBack);
     m.LEDSelectedWidth = colors.strict<qint16>("LEDSelectedWidth", 0);
 
+    for (const CommandKey &command : commandTable()) {
+        m.*command.field = SectionReader(store, command.section)
+                                   .strict<qint16>(command.settingsKey, command.defaultKey);
+    }
     const SectionReader keys(store, "KeySettings");
-    for (const CommandKey &command : commandTable())
-        m.*command.field = keys.strict<qint16>(command.settingsKey, command.defaultKey);
     m.BuzzerFile = keys.text("BuzzerFile", programFolderFile("buzzer.wav"));
     m.JoinJamPenalty = keys.lenient("JoinJamPenalty", 1);
     m.PeriodEndSoundFile = keys.text("PeriodEndSoundFile", programFolderFile("periodendsound.wav"));
@@ -194,6 +196,10 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
 
     const SectionReader bout(store, "BoutSettings");
     m.NewBoutKey = bout.strict<qint16>("NewBoutKey", 0);
+
+    // Added after the first four sections: a file without it has no audience board.
+    const SectionReader screens(store, "ScreenSettings");
+    m.AudienceScreen = screens.text("AudienceScreen", QString());
 }
 
 bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
@@ -203,9 +209,9 @@ bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
         colors(color.settingsKey, m.*color.field);
     colors("LEDSelectedWidth", m.LEDSelectedWidth);
 
-    SectionWriter keys(store, "KeySettings");
     for (const CommandKey &command : commandTable())
-        keys(command.settingsKey, m.*command.field);
+        SectionWriter(store, command.section)(command.settingsKey, m.*command.field);
+    SectionWriter keys(store, "KeySettings");
     keys("BuzzerFile", m.BuzzerFile);
     keys("PenaltyIncrementSec", m.PenaltyIncrementSec);
     keys("PeriodEndSoundFile", m.PeriodEndSoundFile);
@@ -229,6 +235,9 @@ bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
 
     SectionWriter bout(store, "BoutSettings");
     bout("NewBoutKey", m.NewBoutKey);
+
+    SectionWriter screens(store, "ScreenSettings");
+    screens("AudienceScreen", m.AudienceScreen);
 
     // QSettings writes lazily; sync now so that a store that cannot be written is reported to the
     // operator while the Options window is still open, not lost silently at exit.

@@ -74,7 +74,7 @@ private slots:
         QStringList narrow {"ColorSettings/LEDSelectedWidth", "KeySettings/PenaltyIncrementSec",
                             "PicSettings/LEDType"};
         for (const CommandKey &command : commandTable())
-            narrow << QStringLiteral("KeySettings/") + QLatin1String(command.settingsKey);
+            narrow << QLatin1String(command.section) + u'/' + QLatin1String(command.settingsKey);
         for (const char *key : wide) {
             QTest::addRow("%s word", key) << key << "crimson";
             QTest::addRow("%s beyond 32 bits", key) << key << "2147483648";

@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -256,6 +257,45 @@ private slots:
         QCOMPARE(store().value("KeySettings/ResetJamClockKey").toString(), "74");
     }
 
+    void audienceScreenAndKey()
+    {
+        // A screen that is not connected stays chosen until another is picked.
+        settings().AudienceScreen = "HDMI-9";
+        frmOptions window;
+        prepare(window);
+        auto *screens = find<QComboBox>(window, "cmbAudienceScreen");
+        QScreen *only = QGuiApplication::screens().constFirst();
+        QCOMPARE(screens->count(), 3);
+        QCOMPARE(screens->itemText(0), "none");
+        QCOMPARE(screens->itemText(1),
+                 QStringLiteral("%1 (%2 x %3)")
+                         .arg(only->name())
+                         .arg(only->size().width())
+                         .arg(only->size().height()));
+        QCOMPARE(screens->currentText(), "HDMI-9 (not connected)");
+        QCOMPARE(text(window, "lblAudienceBoardKey"), "");
+
+        // The audience key is refused a key another command holds, like every other key.
+        answerKeys(window, Qt::Key_J);
+        click(window, "cmdAudienceBoardKey");
+        QCOMPARE(window.AudienceBoardKeyTemp, 0);
+        answerKeys(window, Qt::Key_F8);
+        click(window, "cmdAudienceBoardKey");
+        QCOMPARE(text(window, "lblAudienceBoardKey"), "F8");
+        // Nor does the new-bout key take the audience key.
+        answerKeys(window, Qt::Key_F8);
+        click(window, "cmdNewBoutKey");
+        QCOMPARE(window.NewBoutKeyTemp, 0);
+
+        screens->setCurrentIndex(1);
+        click(window, "cmdOk");
+        QCOMPARE(settings().AudienceScreen, only->name());
+        QCOMPARE(settings().AudienceBoardKey, 119);
+        QCOMPARE(store().value("ScreenSettings/AudienceScreen").toString(), only->name());
+        QCOMPARE(store().value("ScreenSettings/AudienceBoardKey").toString(), "119");
+        QVERIFY(!store().contains("KeySettings/AudienceBoardKey"));
+    }
+
     // The new-bout key is unassigned at first, refuses keys other commands hold and holds its own
     // against them; the button asks, and only then tells a listening board.
     void newBout()
@@ -272,6 +312,9 @@ private slots:
         answerKeys(window, Qt::Key_N);
         click(window, "cmdResetJamClock");
         QCOMPARE(window.ResetJamClockKeyTemp, 82);
+        answerKeys(window, Qt::Key_N);
+        click(window, "cmdAudienceBoardKey");
+        QCOMPARE(window.AudienceBoardKeyTemp, 0);
 
         int confirmed = 0;
         connect(&window, &frmOptions::newBoutConfirmed, this, [&confirmed] { ++confirmed; });
@@ -308,6 +351,13 @@ private slots:
         answerKeys(window, Qt::Key_B);
         click(window, "cmdPenaltyIncrementKey");
         QCOMPARE(window.BuzzerKeyTemp, 74);
+        // The new-bout key takes the freed Delete and the audience key the freed A.
+        answerKeys(window, Qt::Key_Delete);
+        click(window, "cmdNewBoutKey");
+        answerKeys(window, Qt::Key_A);
+        click(window, "cmdAudienceBoardKey");
+        QCOMPARE(window.NewBoutKeyTemp, 46);
+        QCOMPARE(window.AudienceBoardKeyTemp, 65);
 
         QStringList asked;
         window.askYesNo = [&asked](QWidget *, const QString &title, const QString &question) {
@@ -338,6 +388,11 @@ private slots:
         QCOMPARE(window.PeriodEndSoundKeyTemp, 80);
         QCOMPARE(window.PenaltyIncrementSecKeyTemp, 65);
         QCOMPARE(text(window, "lblPenaltyIncrementKey"), "A");
+        // Neither of the keys without a default keeps a key a command has taken back.
+        QCOMPARE(window.NewBoutKeyTemp, 0);
+        QCOMPARE(text(window, "lblNewBoutKey"), "");
+        QCOMPARE(window.AudienceBoardKeyTemp, 0);
+        QCOMPARE(text(window, "lblAudienceBoardKey"), "");
     }
 
     void colors()

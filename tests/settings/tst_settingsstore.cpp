@@ -45,11 +45,11 @@ private slots:
         QCOMPARE(m.HomeColor, 0x00FFFFFF);
         QCOMPARE(m.VisitorColor, 0x00FFFFFF);
         QCOMPARE(m.LEDSelectedWidth, 0);
-        // J R S T C B P Delete A I, in the order of the command table.
+        // J R S T C B P Delete A I, in the order of the command table, and no audience board key.
         QList<int> keys;
         for (const CommandKey &command : commandTable())
             keys << m.*command.field;
-        QCOMPARE(keys, (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73}));
+        QCOMPARE(keys, (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73, 0}));
         QCOMPARE(m.PenaltyIncrementSec, 90);
         QCOMPARE(m.SuppressPeriodSound, 0);
         QCOMPARE(m.JoinJamPenalty, 1);
@@ -61,6 +61,8 @@ private slots:
         QVERIFY(m.HomePic.isEmpty() && m.VisitorPic.isEmpty() && m.BoardPic.isEmpty());
         QCOMPARE(m.NewBoutKey, qint16(0));
         QCOMPARE(m.LEDType, 0);
+        QCOMPARE(m.AudienceScreen, QString());
+        QCOMPARE(m.AudienceBoardKey, 0);
         const QString folder = QCoreApplication::applicationDirPath();
         QCOMPARE(m.BuzzerFile, folder + "/buzzer.wav");
         QCOMPARE(m.PeriodEndSoundFile, folder + "/periodendsound.wav");
@@ -83,8 +85,12 @@ private slots:
         QCOMPARE(settings().SuppressPeriodSound, 1);
 
         write("KeySettings/JoinJamPenalty", "2");
+        write("ScreenSettings/AudienceScreen", "HDMI-1");
+        write("ScreenSettings/AudienceBoardKey", "119");
         LoadSettings();
         QCOMPARE(settings().JoinJamPenalty, 2);
+        QCOMPARE(settings().AudienceScreen, "HDMI-1");
+        QCOMPARE(settings().AudienceBoardKey, 119);
     }
 
     void strictConversion_data()
@@ -155,19 +161,21 @@ private slots:
         LoadSettings();
         QVERIFY(SaveSettings());
         QSettings s = store();
-        const QMap<QString, int> expected {{"ColorSettings", 10},
-                                           {"KeySettings", 17},
-                                           {"TextSettings", 3},
-                                           {"PicSettings", 4},
-                                           {"BoutSettings", 1}};
-        QCOMPARE(s.childGroups().size(), 5);
+        const QMap<QString, int> expected {{"ColorSettings", 10}, {"KeySettings", 17},
+                                           {"TextSettings", 3},   {"PicSettings", 4},
+                                           {"BoutSettings", 1},   {"ScreenSettings", 2}};
+        QCOMPARE(s.childGroups().size(), 6);
         for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
             s.beginGroup(it.key());
             QCOMPARE(s.childKeys().size(), it.value());
             s.endGroup();
         }
-        QCOMPARE(s.allKeys().size(), 35);
+        // The four first sections keep their 34 keys; the new bout's and the audience board's come
+        // apart.
+        QCOMPARE(s.allKeys().size(), 34 + 1 + 2);
         QCOMPARE(s.value("BoutSettings/NewBoutKey").toString(), "0");
+        QCOMPARE(s.value("ScreenSettings/AudienceScreen").toString(), "");
+        QCOMPARE(s.value("ScreenSettings/AudienceBoardKey").toString(), "0");
         QCOMPARE(s.value("KeySettings/IsKeyCode").toString(), "Yes");
         QCOMPARE(s.value("KeySettings/BuzzerFile").toString(),
                  QCoreApplication::applicationDirPath() + "/buzzer.wav");

@@ -1,0 +1,164 @@
+#include "audienceboard.h"
+
+#include "frmaudience.h"
+#include "frmhelp.h"
+#include "settingsmodel.h"
+#include "virtualkeycodes.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+AudienceBoard::AudienceBoard(const Bout *bout, QWidget *operatorWindow)
+    : QObject(operatorWindow)
+    , m_bout(bout)
+    , m_operator(operatorWindow)
+{
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, &AudienceBoard::follow);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &AudienceBoard::screenRemoved);
+    operatorWindow->installEventFilter(this);
+}
+
+AudienceBoard::~AudienceBoard()
+{
+    delete m_window;
+}
+
+frmAudience *AudienceBoard::window() const
+{
+    return m_window;
+}
+
+void AudienceBoard::setScreenName(const QString &name)
+{
+    if (name == m_screenName)
+        return;
+    m_screenName = name;
+    m_wanted = true;
+    follow();
+}
+
+void AudienceBoard::toggle()
+{
+    if (m_screenName.isEmpty())
+        return;
+    m_wanted = !m_wanted;
+    follow();
+}
+
+bool AudienceBoard::takeKey(int keyCode)
+{
+    if (keyCode != 0 && keyCode == settings().AudienceBoardKey)
+        toggle();
+    else if (keyCode == VirtualKeys::kF1)
+        keepOff(frmHelp::showHelp());
+    else
+        return false;
+    return true;
+}
+
+void AudienceBoard::followSettings()
+{
+    // The keyboard comes back to the operator's board, wherever the window system would send it.
+    m_operator->activateWindow();
+    setScreenName(settings().AudienceScreen);
+    updateLabels();
+    updateColors();
+}
+
+bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_operator && event->type() == QEvent::Show)
+        setScreenName(settings().AudienceScreen);
+    return QObject::eventFilter(watched, event);
+}
+
+QScreen *AudienceBoard::chosenScreen() const
+{
+    if (m_screenName.isEmpty())
+        return nullptr;
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *screen : screens) {
+        if (screen->name() == m_screenName)
+            return screen;
+    }
+    return nullptr;
+}
+
+QScreen *AudienceBoard::operatorScreen() const
+{
+    if (m_operator->screen() != m_openedOn)
+        return m_operator->screen();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *screen : screens) {
+        if (screen != m_openedOn)
+            return screen;
+    }
+    return nullptr;
+}
+
+void AudienceBoard::follow()
+{
+    QScreen *target = m_wanted ? chosenScreen() : nullptr;
+    if (m_window && target && target == m_openedOn)
+        return;
+    delete m_window;
+    m_openedOn = target;
+    if (!target)
+        return;
+    m_window = new frmAudience(m_bout, m_operator);
+    if (m_now)
+        m_window->setTimeOfDaySource(m_now, m_timeLocale);
+    m_window->showOn(target);
+    // A scoreboard left on the projector, as it was put there before there was an audience
+    // board, would vanish behind it.
+    keepOff(m_operator);
+}
+
+void AudienceBoard::screenRemoved(QScreen *screen)
+{
+    // Qt moves the windows of a screen that goes to another one: the board must not land on the
+    // operator's. The bout goes on untouched.
+    if (screen != m_openedOn)
+        return;
+    delete m_window;
+    m_openedOn = nullptr;
+}
+
+void AudienceBoard::refresh()
+{
+    if (m_window)
+        m_window->RefreshTime();
+}
+
+void AudienceBoard::updateLabels()
+{
+    if (m_window)
+        m_window->UpdateLabels();
+}
+
+void AudienceBoard::updateColors()
+{
+    if (m_window)
+        m_window->UpdateFormColors();
+}
+
+void AudienceBoard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)
+{
+    m_now = std::move(now);
+    m_timeLocale = locale;
+    if (m_window)
+        m_window->setTimeOfDaySource(m_now, m_timeLocale);
+}
+
+void AudienceBoard::keepOff(QWidget *window) const
+{
+    QScreen *home = operatorScreen();
+    if (!m_window || !window || !home || !window->frameGeometry().intersects(m_window->geometry()))
+        return;
+    if (window->isMaximized() || window->isFullScreen())
+        window->setWindowState(Qt::WindowNoState);
+    const QRect room = home->availableGeometry();
+    window->move(room.center() - window->rect().center());
+}

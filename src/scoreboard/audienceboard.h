@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QLocale>
+#include <QObject>
+#include <QPointer>
+#include <QTime>
+
+#include <functional>
+
+class Bout;
+class QScreen;
+class QWidget;
+class frmAudience;
+
+// Keeps the audience board on the screen the operator chose, by the name Qt gives the screen:
+// opens it there while the screen is connected and the board is wanted, closes it when the screen
+// goes and opens it again when a screen of that name comes back. Neither ever touches the bout. A
+// chosen screen that is not connected opens nothing and waits for it quietly.
+class AudienceBoard final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AudienceBoard)
+    Q_PROPERTY(QString ScreenName READ screenName)
+    Q_PROPERTY(bool Wanted READ wanted)
+
+public:
+    AudienceBoard(const Bout *bout, QWidget *operatorWindow);
+    ~AudienceBoard() override;
+
+    QString screenName() const { return m_screenName; }
+    // A new name, the empty one (none) included, makes the board wanted again.
+    void setScreenName(const QString &name);
+    bool wanted() const { return m_wanted; }
+    // The operator's key: hides a shown board, shows a hidden one.
+    void toggle();
+    // Takes the keys of the operator's board that concern this one: its show / hide key, and F1,
+    // whose help it keeps off the board. False for any other key.
+    bool takeKey(int keyCode);
+    // After the Options window: the keyboard back to the operator's board, the screen and the
+    // looks from the settings.
+    void followSettings();
+    // The board while it is open.
+    frmAudience *window() const;
+
+    // The scoreboard's tick and its changes of looks, passed on to the open board.
+    void refresh();
+    void updateLabels();
+    void updateColors();
+    void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
+
+    // Moves a window of the operator's (help, the scoreboard itself) that lies over the open
+    // board to the middle of the operator's screen, when there is another screen for it.
+    void keepOff(QWidget *window) const;
+
+protected:
+    // The operator's board showing (the first time) opens the board on the screen the settings
+    // name.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void follow();
+    void screenRemoved(QScreen *screen);
+    QScreen *chosenScreen() const;
+    QScreen *operatorScreen() const;
+
+    const Bout *m_bout;
+    QWidget *m_operator;
+    QString m_screenName;
+    bool m_wanted = true;
+    QPointer<frmAudience> m_window;
+    QPointer<QScreen> m_openedOn;
+    std::function<QTime()> m_now;
+    QLocale m_timeLocale;
+};
