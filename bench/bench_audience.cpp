@@ -10,7 +10,7 @@
 #include "mmcontrol.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
-#include "soundbackend.h"
+#include "silentsound.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,15 +19,6 @@
 #include <cstdio>
 
 namespace {
-
-class SilentSound final : public SoundBackend
-{
-public:
-    bool open(const SoundFile &) override { return false; }
-    bool play() override { return false; }
-    void stop() override { }
-    void close() override { }
-};
 
 // Notes the first paint of the shown audience board (its drawing ahead of showing is no frame).
 class FirstPaint final : public QObject

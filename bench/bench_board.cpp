@@ -12,7 +12,7 @@
 #include "mmcontrol.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
-#include "soundbackend.h"
+#include "silentsound.h"
 #include "soundfile.h"
 #include "timekeeper.h"
 #include "timeled.h"
@@ -35,15 +35,6 @@ constexpr qint64 kTicksPerSecond = TimeKeeper::TicksPerSecond;
 constexpr int kResetJamKey = 82; // R
 
 // No sound device: every play ends at once.
-class SilentSound final : public SoundBackend
-{
-public:
-    bool open(const SoundFile &) override { return false; }
-    bool play() override { return false; }
-    void stop() override { }
-    void close() override { }
-};
-
 // Counts the paint events each widget receives.
 class PaintCounter final : public QObject
 {

@@ -9,7 +9,7 @@
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
 #include "settingsstore.h"
-#include "soundbackend.h"
+#include "silentsound.h"
 #include "timekeeper.h"
 
 #include <QApplication>
@@ -26,15 +26,6 @@ namespace {
 
 constexpr qint64 kTicksPerSecond = TimeKeeper::TicksPerSecond;
 constexpr qint64 kNanosecondsPerTick = 1000000000 / kTicksPerSecond;
-
-class SilentSound final : public SoundBackend
-{
-public:
-    bool open(const SoundFile &) override { return false; }
-    bool play() override { return false; }
-    void stop() override { }
-    void close() override { }
-};
 
 // Largest difference, in seconds, between any engine's Seconds and the reference over a run of
 // the given steps (nanoseconds each, drawn by step()).
