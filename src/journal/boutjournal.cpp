@@ -96,6 +96,9 @@ BoutJournal::Opening BoutJournal::open()
         QSqlDatabase::removeDatabase(connection);
         if (!reading.problem.isEmpty()) {
             opening.problem = setAside(reading.problem);
+            // One that could not be moved aside is left as it is: nothing is written over it.
+            if (QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink())
+                return opening;
         } else if (reading.state) {
             opening.state = *reading.state;
             opening.ending = reading.closed ? Ending::Closed : Ending::Abnormal;
@@ -131,8 +134,7 @@ QString BoutJournal::setAside(const QString &reason)
     const bool moved = dir.rename(m_path, aside);
     for (const char *companion : {"-wal", "-shm"}) {
         const QString file = m_path + QLatin1String(companion);
-        if (QFileInfo::exists(file)
-            && !(moved && dir.rename(file, aside + QLatin1String(companion))))
+        if (moved && QFileInfo::exists(file) && !dir.rename(file, aside + QLatin1String(companion)))
             QFile::remove(file);
     }
     const QString where = QDir::toNativeSeparators(m_path);
