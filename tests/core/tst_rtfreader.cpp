@@ -1,7 +1,6 @@
 #include "rtfreader.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QTest>
 #include <QTextBlock>
@@ -51,15 +50,10 @@ class TestRtfReader : public QObject
 private slots:
     void writersSamples_data();
     void writersSamples();
-    void characters_data();
     void characters();
-    void otherCodePages();
     void formatting();
     void listsAndParagraphs();
-    void notRtf();
-    void hostileInput_data();
     void hostileInput();
-    void everyTruncationReadsWhatItCan();
 };
 
 void TestRtfReader::writersSamples_data()
@@ -129,57 +123,39 @@ void TestRtfReader::writersSamples()
     }
 }
 
-void TestRtfReader::characters_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("Windows-1252 by default")
-            << QByteArray("\\'e9\\'80\\'93q\\'94\\'85") << QStringLiteral("é€“q”…");
-    QTest::newRow("raw 8-bit bytes") << QByteArray("caf\xe9") << QStringLiteral("café");
-    QTest::newRow("unicode skips one fallback")
-            << QByteArray("\\u8212\\'97x") << QStringLiteral("—x");
-    QTest::newRow("uc2 skips two") << QByteArray("\\uc2\\u8364 EUx") << QStringLiteral("€x");
-    QTest::newRow("uc0 skips none") << QByteArray("\\uc0\\u937 mega") << QStringLiteral("Ωmega");
-    QTest::newRow("negative code") << QByteArray("\\u-3913?") << QString(QChar(0xF0B7));
-    QTest::newRow("uc is scoped to its group")
-            << QByteArray("{\\uc0\\u945 }\\u946 ?") << QStringLiteral("αβ");
-    QTest::newRow("a group ends the fallback")
-            << QByteArray("\\uc3\\u947 {b}c") << QStringLiteral("γbc");
-    QTest::newRow("escaped symbols") << QByteArray("\\{a\\}\\\\") << QStringLiteral("{a}\\");
-    QTest::newRow("line, tab, no-break space")
-            << QByteArray("a\\line b\\tab c\\~d")
-            << QStringLiteral("a") + QChar::LineSeparator + "b\tc" + QChar::Nbsp + "d";
-    QTest::newRow("named punctuation") << QByteArray("\\lquote\\rquote\\ldblquote\\rdblquote"
-                                                     "\\emdash\\endash\\bullet")
-                                       << QStringLiteral("‘’“”—–•");
-    QTest::newRow("unknown words ignored")
-            << QByteArray("a\\foo123 b\\bar c\\zz-5 d") << QStringLiteral("abcd");
-    QTest::newRow("optional destination skipped")
-            << QByteArray("a{\\*\\mystery hidden {\\b more}}b") << QStringLiteral("ab");
-    QTest::newRow("skipped destinations")
-            << QByteArray("a{\\info{\\title t}}{\\stylesheet{\\s1 x;}}{\\pict\\pngblip 89504e47}"
-                          "{\\header h}{\\footnote f}b")
-            << QStringLiteral("ab");
-    QTest::newRow("field shows its result")
-            << QByteArray("{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}")
-            << QStringLiteral("link");
-    QTest::newRow("binary data skipped by count")
-            << QByteArray("a{\\*\\blob\\bin4 }}{{}b") << QStringLiteral("ab");
-    QTest::newRow("line ends in the file are not text")
-            << QByteArray("a\r\nb\nc") << QStringLiteral("abc");
-    QTest::newRow("backslash newline is a paragraph")
-            << QByteArray("a\\\nb") << QStringLiteral("a\nb");
-}
-
 void TestRtfReader::characters()
 {
-    QFETCH(QByteArray, body);
-    QFETCH(QString, expected);
-    QCOMPARE(plainText("{\\rtf1\\ansi " + body + "}"), expected);
-}
+    const std::pair<QByteArray, QString> rows[] = {
+            {"\\'e9\\'80\\'93q\\'94\\'85\\'96\\'97", "é€“q”…–—"}, // Windows-1252 by default
+            {"caf\xe9", "café"},
+            // Unicode with its fallback characters skipped: one by default, as \uc says, within
+            // its group, and no further than the group.
+            {"\\u8212\\'97x", "—x"},
+            {"\\uc2\\u8364 EUx", "€x"},
+            {"\\uc0\\u937 mega", "Ωmega"},
+            {"\\u-3913?", QString(QChar(0xF0B7))},
+            {"{\\uc0\\u945 }\\u946 ?", "αβ"},
+            {"\\uc3\\u947 {b}c", "γbc"},
+            {"\\{a\\}\\\\", "{a}\\"},
+            {"a\\foo123 b\\bar c\\zz-5 d", "abcd"},
+            {"a{\\*\\mystery hidden {\\b more}}b", "ab"},
+            {"a{\\info{\\title t}}{\\stylesheet{\\s1 x;}}{\\pict\\pngblip 89504e47}b", "ab"},
+            {"{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt link}}", "link"},
+            {"a{\\*\\blob\\bin4 }}{{}b", "ab"},
+            {"a\r\nb\nc", "abc"},
+            {"a\\\nb", "a\nb"},
+    };
+    for (const auto &[body, expected] : rows)
+        QCOMPARE(plainText("{\\rtf1\\ansi " + body + "}"), expected);
 
-void TestRtfReader::otherCodePages()
-{
+    // Not a document, or what follows its closing brace.
+    QTextDocument doc;
+    doc.setPlainText("old");
+    QVERIFY(!RtfReader::read("plain words", &doc));
+    QVERIFY(doc.isEmpty());
+    QVERIFY(!RtfReader::readFile("/nonexistent/corvanta.rtf", &doc));
+    QCOMPARE(plainText("  {\\rtf1 a}b{c}"), QStringLiteral("a"));
+
     if (!QStringDecoder("windows-1251").isValid())
         QSKIP("This Qt has no Windows-1251 decoder");
     // The document's code page, then a font whose character set overrides it.
@@ -191,11 +167,12 @@ void TestRtfReader::otherCodePages()
 
 void TestRtfReader::formatting()
 {
+    // The colour table: a component left out is zero, not the last colour's.
     QTextDocument doc;
     readRtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
-            "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
-            "\\fs20 plain {\\cf1 red}{\\cf2\\b blue}{\\cf0 auto}{\\cf99 missing}{\\f1 mono}"
-            "{\\fs99999999999 huge}{\\fs0 tiny}{\\ul under\\ul0 over\\ulnone}"
+            "{\\colortbl;\\red255\\green0\\blue0;\\blue255;}"
+            "\\fs20 plain {\\cf1 red}{\\cf2\\b blue}{\\cf0 auto}{\\cf3 missing}{\\f1 mono}"
+            "{\\highlight1 marked}{\\fs99999999999 huge}{\\ul under\\ul0 over\\ulnone}"
             "{\\i slanted\\i0 upright}{\\super raised}\\plain after}",
             &doc);
     QCOMPARE(formatOf(doc, "plain").fontPointSize(), 10.0);
@@ -204,14 +181,13 @@ void TestRtfReader::formatting()
     QVERIFY(formatOf(doc, "blue").fontWeight() >= QFont::Bold);
     QVERIFY(!formatOf(doc, "auto").hasProperty(QTextFormat::ForegroundBrush));
     QVERIFY(!formatOf(doc, "missing").hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(formatOf(doc, "marked").background().color(), QColor(Qt::red));
+    QVERIFY(!formatOf(doc, "marked").hasProperty(QTextFormat::ForegroundBrush));
     QCOMPARE(formatOf(doc, "mono").fontFamilies().toStringList(), QStringList {"Courier New"});
     QCOMPARE(formatOf(doc, "plain").fontFamilies().toStringList(), QStringList {"Arial"});
     QCOMPARE(formatOf(doc, "huge").fontPointSize(), 1638.0);
-    QCOMPARE(formatOf(doc, "tiny").fontPointSize(), 1.0);
-    QVERIFY(formatOf(doc, "under").fontUnderline());
-    QVERIFY(!formatOf(doc, "over").fontUnderline());
-    QVERIFY(formatOf(doc, "slanted").fontItalic());
-    QVERIFY(!formatOf(doc, "upright").fontItalic());
+    QVERIFY(formatOf(doc, "under").fontUnderline() && !formatOf(doc, "over").fontUnderline());
+    QVERIFY(formatOf(doc, "slanted").fontItalic() && !formatOf(doc, "upright").fontItalic());
     QCOMPARE(formatOf(doc, "raised").verticalAlignment(), QTextCharFormat::AlignSuperScript);
     QCOMPARE(formatOf(doc, "after").fontPointSize(), 12.0);
     QCOMPARE(formatOf(doc, "after").fontWeight(), int(QFont::Normal));
@@ -221,7 +197,7 @@ void TestRtfReader::listsAndParagraphs()
 {
     QTextDocument doc;
     readRtf("{\\rtf1\\ansi \\pard\\qc centred\\par"
-            "\\pard\\li720\\ri360\\fi-360\\sb120\\sa240 indented\\par"
+            "\\pard\\li720\\fi-360 indented\\par"
             " right\\qr\\par" // the last alignment before \par counts
             "\\pard{\\pntext a.\\tab}\\li720 alpha\\par"
             "\\pard\\ls1{\\listtext\\'b7\\tab} dot\\par"
@@ -232,91 +208,51 @@ void TestRtfReader::listsAndParagraphs()
             &doc);
     QCOMPARE(doc.blockCount(), 9); // the closing \par leaves no empty block behind
     QCOMPARE(blockStartingWith(doc, "centred").blockFormat().alignment(), Qt::AlignHCenter);
-    const QTextBlockFormat indented = blockStartingWith(doc, "indented").blockFormat();
-    QCOMPARE(indented.leftMargin(), 48.0);
-    QCOMPARE(indented.rightMargin(), 24.0);
-    QCOMPARE(indented.textIndent(), -24.0);
-    QCOMPARE(indented.topMargin(), 8.0);
-    QCOMPARE(indented.bottomMargin(), 16.0);
+    QCOMPARE(blockStartingWith(doc, "indented").blockFormat().leftMargin(), 48.0);
+    QCOMPARE(blockStartingWith(doc, "indented").blockFormat().textIndent(), -24.0);
     QCOMPARE(blockStartingWith(doc, "right").blockFormat().alignment(), Qt::AlignRight);
-
     QTextList *alpha = blockStartingWith(doc, "alpha").textList();
     QVERIFY(alpha);
     QCOMPARE(alpha->format().style(), QTextListFormat::ListLowerAlpha);
 
     const QTextBlock dot = blockStartingWith(doc, " dot");
     const QTextBlock one = blockStartingWith(doc, " nested one");
-    const QTextBlock two = blockStartingWith(doc, " nested two");
     const QTextBlock again = blockStartingWith(doc, " dot again");
     QVERIFY(dot.textList() && one.textList() && again.textList());
-    QCOMPARE(one.textList(), two.textList());
+    QCOMPARE(one.textList(), blockStartingWith(doc, " nested two").textList());
     QCOMPARE(one.textList()->format().style(), QTextListFormat::ListDecimal);
     QCOMPARE(one.textList()->format().indent(), 2);
     QCOMPARE(again.textList(), dot.textList()); // back out of the nested list, same bullets
     QVERIFY(!blockStartingWith(doc, "after lists").textList());
 }
 
-void TestRtfReader::notRtf()
-{
-    QTextDocument doc;
-    doc.setPlainText("old");
-    QVERIFY(!RtfReader::read("plain words", &doc));
-    QVERIFY(doc.isEmpty());
-    QVERIFY(!RtfReader::readFile("/nonexistent/corvanta.rtf", &doc));
-    // Whatever follows the document's closing brace is not part of it.
-    QCOMPARE(plainText("  {\\rtf1 a}b{c}"), QStringLiteral("a"));
-}
-
-void TestRtfReader::hostileInput_data()
-{
-    QTest::addColumn<QByteArray>("rtf");
-    QTest::addColumn<QString>("readable");
-    const int million = 1'000'000;
-    QTest::newRow("a million nested groups, never closed")
-            << "{\\rtf1 start" + QByteArray(million, '{') + "deep" << QStringLiteral("startdeep");
-    QTest::newRow("a million nested groups, closed")
-            << "{\\rtf1 a" + QByteArray(million, '{') + "\\b b" + QByteArray(million, '}') + "c}"
-            << QStringLiteral("abc");
-    QTest::newRow("groups deeper than the limit still match")
-            << "{\\rtf1 " + QByteArray(RtfReader::MaxDepth + 50, '{') + "x"
-                    + QByteArray(RtfReader::MaxDepth + 50, '}') + "y}"
-            << QStringLiteral("xy");
-    QTest::newRow("a million optional destinations")
-            << "{\\rtf1 a" + QByteArray("{\\*\\x").repeated(million) << QStringLiteral("a");
-    QTest::newRow("huge bin") << QByteArray("{\\rtf1 a\\bin99999999999999999999 bcd}")
-                              << QStringLiteral("a");
-    QTest::newRow("negative bin") << QByteArray("{\\rtf1 a\\bin-5 b}") << QStringLiteral("ab");
-    QTest::newRow("absurd numbers")
-            << QByteArray("{\\rtf1 \\fs-99999999999999\\li99999999999999999999\\f-7\\cf-3 x"
-                          "\\u99999999999 ?{\\uc999999999\\u65 abc}\\ansicpg-1 \\'e9}")
-            << "x" + QString(QChar::ReplacementCharacter) + "Aé";
-    QTest::newRow("a control word a megabyte long")
-            << "{\\rtf1 a\\" + QByteArray(million, 'x') + " b}" << QStringLiteral("ab");
-    QTest::newRow("a number a megabyte long")
-            << "{\\rtf1 a\\fs" + QByteArray(million, '9') + " b}" << QStringLiteral("ab");
-    QTest::newRow("unbalanced closing braces")
-            << QByteArray("{\\rtf1 a}}}}}b") << QStringLiteral("a");
-    QTest::newRow("ends in an escape") << QByteArray("{\\rtf1 a\\") << QStringLiteral("a");
-    QTest::newRow("ends in a hex escape") << QByteArray("{\\rtf1 a\\'e") << QStringLiteral("a");
-    QTest::newRow("ends in a font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << QString();
-    QTest::newRow("a million colours") << "{\\rtf1{\\colortbl" + QByteArray(million, ';')
-                    + "}{\\cf5000 x}}" << QStringLiteral("x");
-    QByteArray fonts = "{\\rtf1{\\fonttbl";
-    for (int i = 0; i < 100'000; ++i)
-        fonts += "{\\f" + QByteArray::number(i) + " Font;}";
-    QTest::newRow("a hundred thousand fonts") << fonts + "}\\f99999 x}" << QStringLiteral("x");
-    QTest::newRow("NUL bytes") << QByteArray("{\\rtf1 a\0b}", 11) << QStringLiteral("ab");
-}
-
+// Whatever the input, the reader ends, and keeps what it could read.
 void TestRtfReader::hostileInput()
 {
-    QFETCH(QByteArray, rtf);
-    QFETCH(QString, readable);
-    QCOMPARE(plainText(rtf), readable);
-}
+    const int million = 1'000'000;
+    const int deep = RtfReader::MaxDepth + 50;
+    const std::pair<QByteArray, QString> rows[] = {
+            {"{\\rtf1 start" + QByteArray(million, '{') + "deep", "startdeep"},
+            {"{\\rtf1 a" + QByteArray(million, '{') + "\\b b" + QByteArray(million, '}') + "c}",
+             "abc"},
+            {"{\\rtf1 " + QByteArray(deep, '{') + "x" + QByteArray(deep, '}') + "y}", "xy"},
+            {"{\\rtf1 a" + QByteArray("{\\*\\x").repeated(million), "a"},
+            {"{\\rtf1 a\\bin99999999999999999999 bcd}", "a"},
+            {"{\\rtf1 a\\bin-5 b}", "ab"},
+            {"{\\rtf1 \\fs-99999999999999\\li99999999999999999999\\f-7\\cf-3 x"
+             "\\u99999999999 ?{\\uc999999999\\u65 abc}\\ansicpg-1 \\'e9}",
+             "x" + QString(QChar::ReplacementCharacter) + "Aé"},
+            {"{\\rtf1 a\\" + QByteArray(million, 'x') + " b}", "ab"},
+            {"{\\rtf1 a\\fs" + QByteArray(million, '9') + " b}", "ab"},
+            {"{\\rtf1 a}}}}}b", "a"},
+            {"{\\rtf1 a\\'e", "a"},
+            {"{\\rtf1{\\fonttbl{\\f0 Ari", ""},
+            {"{\\rtf1{\\colortbl" + QByteArray(million, ';') + "}{\\cf5000 x}}", "x"},
+            {QByteArray("{\\rtf1 a\0b}", 11), "ab"},
+    };
+    for (const auto &[rtf, readable] : rows)
+        QCOMPARE(plainText(rtf), readable);
 
-void TestRtfReader::everyTruncationReadsWhatItCan()
-{
     QFile file(QStringLiteral(CORVANTA_HELP_SAMPLES "/wordprocessor-style.rtf"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray whole = file.readAll();
@@ -326,17 +262,6 @@ void TestRtfReader::everyTruncationReadsWhatItCan()
     // Cut just before the end, everything but the last groups is there.
     RtfReader::read(whole.left(whole.indexOf("{\\*\\themedata")), &doc);
     QVERIFY(doc.toPlainText().contains(QStringLiteral("Big text")));
-
-    // Random bytes after a valid start: whatever happens, it ends.
-    QRandomGenerator random(20240504);
-    for (int round = 0; round < 200; ++round) {
-        QByteArray noise = "{\\rtf1 ";
-        for (int i = 0; i < 2000; ++i) {
-            static const char alphabet[] = "{}\\'*abuc0123456789- ;\xe9\x80";
-            noise.append(alphabet[random.bounded(int(sizeof alphabet - 1))]);
-        }
-        RtfReader::read(noise, &doc);
-    }
 }
 
 QTEST_MAIN(TestRtfReader)
