@@ -6,6 +6,7 @@
 // CORVANTA_BOUT_SEED=<number> replays a run; "random" picks a new seed. The seed is printed.
 
 #include "clocksource.h"
+#include "commandtable.h"
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
 #include "numberled.h"
@@ -116,20 +117,11 @@ std::map<int, QtKey> keyboard()
     return keys;
 }
 
+// The key of one of the first ten commands; the last, the audience board's, opens a window this
+// run does not drive.
 qint16 &keySetting(int index)
 {
-    SettingsModel &s = settings();
-    qint16 *fields[] = {&s.StartStopJamClockKey,
-                        &s.ResetJamClockKey,
-                        &s.StartStopPeriodClockKey,
-                        &s.ResetPeriodClockKey,
-                        &s.ClockSwitchKey,
-                        &s.SepTimeKey,
-                        &s.ClearKey,
-                        &s.BuzzerKey,
-                        &s.PeriodEndSoundKey,
-                        &s.PenaltyIncrementSecKey};
-    return *fields[index];
+    return settings().*commandTable()[std::size_t(index)].field;
 }
 
 quint32 seedFromEnvironment()
