@@ -11,22 +11,6 @@
 
 namespace {
 
-// Counts the paint events a widget receives.
-class PaintCounter final : public QObject
-{
-public:
-    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
-
 // Pixels of a grabbed display by how they are lit, for a lit colour of pure green.
 struct Lighting
 {
@@ -163,40 +147,6 @@ private slots:
         QCOMPARE(number.Text(), "32767");
     }
 
-    // The refresh writes every clock twenty times a second: only a change in what is drawn may
-    // repaint, and the cell drawings are reused until the look changes.
-    void repaintsOnlyWhatChanged()
-    {
-        TimeLED display;
-        display.setValue(600);
-        display.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&display));
-        QCoreApplication::processEvents();
-        PaintCounter paints(&display);
-        const int renders = display.glyphRenderCount();
-
-        display.setValue(600);
-        display.setValue(600.5f); // still 10:00
-        display.setDisplayFormat("60,1");
-        display.setLitColor(display.LitColor());
-        display.setSize(display.Size());
-        display.setProperty("PaddingI", double(display.PaddingI()));
-        QCoreApplication::processEvents();
-        QCOMPARE(paints.count, 0);
-
-        display.setValue(599);
-        QCoreApplication::processEvents();
-        QCOMPARE(paints.count, 1);
-        display.setValue(600);
-        QCoreApplication::processEvents();
-        QCOMPARE(display.glyphRenderCount(), renders + 3); // a blank cell, a 9 and a 5, once each
-
-        display.setLitColor(0x0000FF00);
-        QCoreApplication::processEvents();
-        QCOMPARE(paints.count, 3);
-        QVERIFY(display.glyphRenderCount() > renders + 3);
-    }
-
     // Lit and faint unlit segments in either style, within a border in the border colour.
     void drawsLitAndUnlitSegments()
     {
@@ -253,19 +203,16 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), second);
         QCOMPARE(gotFocus.count(), 1);
 
-        QTest::keyClick(second, Qt::Key_J);
         QTest::keyClick(second, Qt::Key_5, Qt::ShiftModifier);
         QTest::keyClick(second, Qt::Key_F2, Qt::ControlModifier | Qt::AltModifier);
         // The modifier keys are keys of their own, pressed first, as the platform reports them.
-        QCOMPARE(keyDowns,
-                 (QList<QPair<int, int>> {{74, 0}, {16, 1}, {53, 1}, {17, 2}, {18, 6}, {113, 6}}));
-        QCOMPARE(keyUp.count(), 6);
-        QCOMPARE(keyUp.at(0), (QList<QVariant> {74, 0}));
+        QCOMPARE(keyDowns, (QList<QPair<int, int>> {{16, 1}, {53, 1}, {17, 2}, {18, 6}, {113, 6}}));
+        QCOMPARE(keyUp.count(), 5);
 
         // Tab still moves the focus and is no key of the board's.
         QTest::keyClick(second, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), first);
-        QCOMPARE(keyDowns.size(), 6);
+        QCOMPARE(keyDowns.size(), 5);
     }
 
     void previewShowsEightInEitherStyle()
