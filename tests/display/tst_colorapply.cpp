@@ -46,7 +46,6 @@ private slots:
         };
         Label *excludedLabel = label("lblHomeTeam");
         Label *prefix = label("lblHome");
-        Label *suffix = label("HomeTeam");
         Label *otherCase = label("lblhometeam");
         auto *frame = new PictureBox(&window);
         frame->setObjectName(QStringLiteral("picBoard"));
@@ -67,7 +66,6 @@ private slots:
         QCOMPARE(excludedFrame->BackColor(), 0x00404040);
         // Names are compared whole and case-sensitively.
         QCOMPARE(prefix->ForeColor(), 0x00112233);
-        QCOMPARE(suffix->ForeColor(), 0x00112233);
         QCOMPARE(otherCase->ForeColor(), 0x00112233);
         QCOMPARE(frame->BackColor(), 0x00445566);
         QCOMPARE(shape->BorderColor(), 0x00112233);

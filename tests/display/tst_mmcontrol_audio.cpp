@@ -9,8 +9,6 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <sys/stat.h>
-
 // The media control on a real PulseAudio server of the test's own, which the test stops and
 // starts. Run once more with CORVANTA_NO_AUDIO set and no server to be found, where every play
 // must still end with its Done.
@@ -144,66 +142,33 @@ private slots:
         QCOMPARE(problems.count(), 1);
     }
 
-    void noPlayHoldsTheDeviceOverThirtySeconds()
+    // Sounds the server is not given as they are stored play all the same, and no play holds
+    // the device longer than thirty seconds.
+    void otherFormatsPlayAndLongOnesAreCut()
     {
         if (m_noAudio)
             QSKIP("needs a sound server");
-        ManualClockSource clock;
-        ClockSource::setCurrent(&clock);
-        MMControl control;
-        QSignalSpy done(&control, &MMControl::Done);
-        play(control, wav("twenty minutes.wav", 1, 2, 16, 20 * 60));
-        QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
-        clock.advance(MMControl::LongestPlayNanoseconds);
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_server.streams(), 0, 5000);
-        ClockSource::setCurrent(nullptr);
-    }
-
-    void eachFormatPlaysOrIsToldOnce_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("problem"); // empty: plays
-        QTest::newRow("six channels of floats") << wav("six.wav", 3, 6, 32, 1) << "";
-        QTest::newRow("24-bit mono") << wav("mono24.wav", 1, 1, 24, 1) << "";
-        QTest::newRow("ADPCM") << wav("adpcm.wav", 2, 2, 4, 1)
-                               << "Cannot play adpcm.wav: it is compressed (WAV format 0x0002); "
-                                  "save it as uncompressed PCM.";
-        QFile(m_dir.filePath("empty.wav")).open(QIODevice::WriteOnly);
-        QTest::newRow("empty") << m_dir.filePath("empty.wav")
-                               << "Cannot play empty.wav: the file is empty.";
-        QFile text(m_dir.filePath("text.wav"));
-        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a sound\n") > 0);
-        QTest::newRow("text") << text.fileName()
-                              << "Cannot play text.wav: it is not a WAV sound file.";
-        QVERIFY(QDir(m_dir.path()).mkpath("folder.wav"));
-        QTest::newRow("folder") << m_dir.filePath("folder.wav")
-                                << "Cannot play folder.wav: it is a folder, not a sound file.";
-        QVERIFY(mkfifo(qPrintable(m_dir.filePath("fifo.wav")), 0600) == 0);
-        QTest::newRow("FIFO") << m_dir.filePath("fifo.wav")
-                              << "Cannot play fifo.wav: it is not an ordinary file.";
-    }
-    void eachFormatPlaysOrIsToldOnce()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, problem);
         MMControl control;
         QSignalSpy done(&control, &MMControl::Done);
         QSignalSpy problems(&control, &MMControl::Problem);
-        play(control, path);
-        if (!problem.isEmpty() || m_noAudio) {
-            QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
-            // Told once, not on every press.
+        int plays = 0;
+        for (const QString &path : {wav("six.wav", 3, 6, 32, 1), wav("mono24.wav", 1, 1, 24, 1)}) {
             play(control, path);
-            QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 5000);
-            QCOMPARE(problems.count(), 1);
-            if (!problem.isEmpty())
-                QCOMPARE(problems.first().first().toString(), problem);
-            return;
+            ++plays;
+            QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(done.count(), plays, 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_server.streams(), 0, 5000);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
         QCOMPARE(problems.count(), 0);
+
+        ManualClockSource clock;
+        ClockSource::setCurrent(&clock);
+        play(control, wav("twenty minutes.wav", 1, 2, 16, 20 * 60));
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
+        clock.advance(MMControl::LongestPlayNanoseconds);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 3, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.streams(), 0, 5000);
+        ClockSource::setCurrent(nullptr);
     }
 };
 
