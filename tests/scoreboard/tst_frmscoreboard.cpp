@@ -315,11 +315,9 @@ private slots:
         advance(2000);
         type("tledJam", "1.30\n");
         QVERIFY(running("tkJam"));
-        QCOMPARE(board().JamResetValue(), 90.0);
         QCOMPARE(shown("tledJam"), "1:30");
         type("tledPeriod", "20.00\n");
         QVERIFY(!running("tkPeriod"));
-        QCOMPARE(board().PeriodResetValue(), 1200.0);
         QCOMPARE(shown("tledPeriod"), "20:00");
         type("nledVisitorScore", "7\n");
         QCOMPARE(bout().visitorScore(), 7);
