@@ -311,6 +311,8 @@ private slots:
         click(window, "cmdNewBoutKey");
         answerKeys(window, Qt::Key_A);
         click(window, "cmdAudienceBoardKey");
+        answerKeys(window, Qt::Key_Y);
+        click(window, "cmdPeriodEndSoundKey");
         QCOMPARE(window.NewBoutKeyTemp, 46);
         QCOMPARE(window.AudienceBoardKeyTemp, 65);
 
@@ -327,6 +329,8 @@ private slots:
         // The jam takes J back, so the buzzer goes back to B, and the increment from B to A.
         QCOMPARE(window.BuzzerKeyTemp, 66);
         QCOMPARE(window.PenaltyIncrementSecKeyTemp, 65);
+        // A key no command takes back stays.
+        QCOMPARE(window.PeriodEndSoundKeyTemp, 89);
         QCOMPARE(text(window, "lblPenaltyIncrementKey"), "A");
         // Neither of the keys without a default keeps a key a command has taken back.
         QCOMPARE(window.NewBoutKeyTemp, 0);

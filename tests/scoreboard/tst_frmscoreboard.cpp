@@ -4,6 +4,7 @@
 #include "bout.h"
 #include "clocksource.h"
 #include "frmscoreboard.h"
+#include "image.h"
 #include "mmcontrol.h"
 #include "numberled.h"
 #include "recordingsound.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -197,6 +199,11 @@ private slots:
         settings().FormBack = 0x00102030;
         settings().BorderColor = 0x000080FF;
         engine("tkJam")->setSeconds(42);
+        QTemporaryDir files;
+        QImage(40, 10, QImage::Format_RGB32).save(files.filePath("home.png"));
+        QImage(10, 40, QImage::Format_RGB32).save(files.filePath("visitor.png"));
+        settings().HomePic = files.filePath("home.png");
+        settings().VisitorPic = files.filePath("visitor.png");
         bool opened = false;
         QTimer::singleShot(0, this, [&opened] {
             QWidget *options = QApplication::activeModalWidget();
@@ -213,6 +220,7 @@ private slots:
         for (const SegmentDisplay *display : board().findChildren<SegmentDisplay *>())
             QCOMPARE(display->BorderColor(), 0x000080FF);
         QCOMPARE(shown("tledJam"), "0:42");
+        QTRY_COMPARE(board().findChild<Image *>("imgVisitorPic")->Picture().size(), QSize(10, 40));
 
         // F1 opens help without waiting; closing the scoreboard closes it too.
         press(112);
