@@ -45,9 +45,7 @@ private slots:
         QTest::addColumn<int>("force");
 
         QTest::newRow("normal leaves on") << "optNormal" << true << true << 0;
-        QTest::newRow("normal leaves off") << "optNormal" << false << false << 0;
         QTest::newRow("keep on from off") << "optKeepOn" << false << true << 1;
-        QTest::newRow("keep on from on") << "optKeepOn" << true << true << 1;
         QTest::newRow("keep off from on") << "optKeepOff" << true << false << 2;
     }
 

@@ -27,42 +27,25 @@ class tst_ScoreboardDesign final : public QObject
     Q_OBJECT
 
 private slots:
-    void displaysSizeThemselvesToTheDesign_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("designed"); // twips
-        QTest::newRow("home score") << "nledHomeScore" << QRect(604, 1125, 2265, 1200);
-        QTest::newRow("period") << "tledPeriod" << QRect(3195, 1065, 3090, 1110);
-        QTest::newRow("visitor score") << "nledVisitorScore" << QRect(6612, 1120, 2265, 1200);
-        QTest::newRow("period number") << "nledPeriod" << QRect(5145, 2460, 630, 930);
-        QTest::newRow("jam") << "tledJam" << QRect(3600, 4000, 2385, 1170);
-        QTest::newRow("home penalty 1") << "tledHomePenalty1" << QRect(673, 4540, 2085, 960);
-        QTest::newRow("visitor penalty 2") << "tledVisitorPenalty2" << QRect(6723, 5610, 2085, 960);
-    }
-
-    void displaysSizeThemselvesToTheDesign()
-    {
-        QFETCH(QString, name);
-        QFETCH(QRect, designed);
-        QWidget window;
-        buildScoreboardDesign(&window);
-        const QRect pixels = child(window, qPrintable(name))->geometry();
-        const auto near = [](int actual, int twips) { return qAbs(actual - twips / 15.0) <= 2; };
-        QVERIFY2(near(pixels.x(), designed.x()) && near(pixels.y(), designed.y())
-                         && near(pixels.width(), designed.width())
-                         && near(pixels.height(), designed.height()),
-                 qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                    .arg(pixels.x())
-                                    .arg(pixels.y())
-                                    .arg(pixels.width())
-                                    .arg(pixels.height())));
-    }
-
-    void shapesLieBeneathAndSelectionFrameIsHidden()
+    // Sizes and places at the design's edges and its smallest display, stacking and focus order.
+    void designedBoard()
     {
         QWidget window;
         buildScoreboardDesign(&window);
         QCOMPARE(window.size(), QSize(632, 453));
+        const auto near = [](int actual, int twips) { return qAbs(actual - twips / 15.0) <= 2; };
+        for (const auto &[name, twips] :
+             {std::pair("nledHomeScore", QRect(604, 1125, 2265, 1200)),
+              std::pair("tledPeriod", QRect(3195, 1065, 3090, 1110)),
+              std::pair("nledPeriod", QRect(5145, 2460, 630, 930)),
+              std::pair("tledVisitorPenalty2", QRect(6723, 5610, 2085, 960))}) {
+            const QRect pixels = child(window, name)->geometry();
+            QVERIFY2(near(pixels.x(), twips.x()) && near(pixels.y(), twips.y())
+                             && near(pixels.width(), twips.width())
+                             && near(pixels.height(), twips.height()),
+                     name);
+        }
+
         const QObjectList stack = window.children(); // bottom to top
         qsizetype highestShape = -1;
         qsizetype lowestFace = stack.size();
@@ -76,16 +59,7 @@ private slots:
         QVERIFY(highestShape >= 0 && highestShape < lowestFace);
         QVERIFY(child(window, "shpObjectSelected")->isHidden());
         QVERIFY(!child(window, "Shape3")->isHidden());
-    }
 
-    void focusFollowsTheDesignedOrder()
-    {
-        QWidget window;
-        buildScoreboardDesign(&window);
-        const QStringList expected
-                = {"nledHomeScore",       "tledPeriod",       "nledVisitorScore",
-                   "nledPeriod",          "tledJam",          "tledHomePenalty1",
-                   "tledVisitorPenalty1", "tledHomePenalty2", "tledVisitorPenalty2"};
         QStringList order;
         QWidget *widget = &window;
         do {
@@ -93,7 +67,10 @@ private slots:
             if (widget->focusPolicy() & Qt::TabFocus)
                 order.append(widget->objectName());
         } while (widget != &window);
-        QCOMPARE(order, expected);
+        QCOMPARE(order,
+                 QStringList({"nledHomeScore", "tledPeriod", "nledVisitorScore", "nledPeriod",
+                              "tledJam", "tledHomePenalty1", "tledVisitorPenalty1",
+                              "tledHomePenalty2", "tledVisitorPenalty2"}));
     }
 
     // The window's generic procedures find every member they address on the designed widgets.
