@@ -202,24 +202,21 @@ private slots:
             ::kill(pid_t(m_board.processId()), SIGKILL);
             QVERIFY(m_board.waitForFinished(10000));
             const BoutState last = *latest();
-            QCOMPARE(last.numbers, m_numbers);
-
             start(last.takenAtMs);
             if (QTest::currentTestFailed())
                 return;
             const BoutState resumed = *latest();
             const BoutState expected = uninterrupted(last, resumed.takenAtMs - last.takenAtMs);
-            const QByteArray where = QByteArray("moment ") + QByteArray::number(moment) + ": "
-                    + last.toJson() + " resumed as " + resumed.toJson();
+            const QByteArray where = "moment " + QByteArray::number(moment) + ": " + last.toJson()
+                    + " resumed as " + resumed.toJson();
             QVERIFY2(resumed.numbers == m_numbers, where);
             for (int clock = 0; clock < BoutState::ClockCount; ++clock) {
-                QVERIFY2(resumed.clocks[clock].running == expected.clocks[clock].running, where);
-                QVERIFY2(qAbs(resumed.clocks[clock].ticks - expected.clocks[clock].ticks) <= Tenth,
+                const auto &is = resumed.clocks[clock], &would = expected.clocks[clock];
+                QVERIFY2(is.running == would.running && qAbs(is.ticks - would.ticks) <= Tenth,
                          where);
-            }
-            for (int penalty = 0; penalty < BoutState::PenaltyCount; ++penalty) {
                 // A penalty clock a second past zero blanks itself on the board.
-                if (expected.clocks[BoutState::HomePenalty1 + penalty].ticks > 0)
+                const int penalty = clock - BoutState::HomePenalty1;
+                if (penalty >= 0 && would.ticks > 0)
                     QVERIFY2(resumed.penaltyBlank[penalty] == last.penaltyBlank[penalty], where);
             }
         }

@@ -29,12 +29,11 @@ private:
     QTemporaryDir m_dir;
     ManualWallClock m_wall {Evening};
     ManualClockSource m_clock;
-    QString m_path;
 
     std::unique_ptr<frmScoreboard> board()
     {
         auto board = std::make_unique<frmScoreboard>();
-        board->keepIn(new BoutJournal(m_path, board.get()));
+        board->keepIn(new BoutJournal(m_dir.filePath("bout-journal.sqlite"), board.get()));
         return board;
     }
     static QString notice(frmScoreboard &board)
@@ -71,7 +70,6 @@ private slots:
         ClockSource::setCurrent(&m_clock);
         MMControl::setBackendFactory([] { return std::make_unique<RecordingSound>(); });
         LoadSettings();
-        m_path = m_dir.filePath("bout-journal.sqlite");
     }
 
     void comingBack()
