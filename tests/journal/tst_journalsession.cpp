@@ -6,8 +6,8 @@
 #include "journalsession.h"
 #include "label.h"
 #include "mmcontrol.h"
+#include "recordingsound.h"
 #include "settingsstore.h"
-#include "soundbackend.h"
 #include "timekeeper.h"
 #include "wallclock.h"
 
@@ -18,21 +18,8 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-
 // 20:14:03 local time on a December evening.
-const qint64 Evening = QDateTime(QDate(2026, 12, 5), QTime(20, 14, 3)).toMSecsSinceEpoch();
-
-class SilentSound final : public SoundBackend
-{
-public:
-    bool open(const SoundFile &) override { return true; }
-    bool play() override { return true; }
-    void stop() override { }
-    void close() override { }
-};
-
-} // namespace
+static const qint64 Evening = QDateTime(QDate(2026, 12, 5), QTime(20, 14, 3)).toMSecsSinceEpoch();
 
 class TestJournalSession : public QObject
 {
@@ -42,12 +29,11 @@ private:
     QTemporaryDir m_dir;
     ManualWallClock m_wall {Evening};
     ManualClockSource m_clock;
-    QString m_path;
 
     std::unique_ptr<frmScoreboard> board()
     {
         auto board = std::make_unique<frmScoreboard>();
-        board->keepIn(new BoutJournal(m_path, board.get()));
+        board->keepIn(new BoutJournal(m_dir.filePath("bout-journal.sqlite"), board.get()));
         return board;
     }
     static QString notice(frmScoreboard &board)
@@ -82,9 +68,8 @@ private slots:
     {
         WallClock::setCurrent(&m_wall);
         ClockSource::setCurrent(&m_clock);
-        MMControl::setBackendFactory([] { return std::make_unique<SilentSound>(); });
+        MMControl::setBackendFactory([] { return std::make_unique<RecordingSound>(); });
         LoadSettings();
-        m_path = m_dir.filePath("bout-journal.sqlite");
     }
 
     void comingBack()
