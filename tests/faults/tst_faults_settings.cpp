@@ -1,46 +1,47 @@
 #include "messagecatcher.h"
 
-#include "commandtable.h"
 #include "frmoptions.h"
 #include "frmsplash.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
+#include "teststore.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QSettings>
 #include <QTest>
 
 #include <unistd.h>
 
-// A damaged or unwritable settings store. Every strict key holding something that is not a
-// number of its width ends start-up with a message that names it, and leaves the file as it
-// was; a store that cannot be written at OK of the Options window is reported there, and the new
-// settings hold for the rest of the run.
+// A damaged or unwritable settings store. A strict key holding something that is not a number of
+// its width ends start-up with a message that names it, and leaves the file as it was; a store
+// that cannot be written at OK of the Options window is reported there, and the new settings hold
+// for the rest of the run.
 class TestFaultsSettings : public QObject
 {
     Q_OBJECT
 
 private:
-    static QSettings store()
-    {
-        return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Corvanta", "Corvanta");
-    }
     static QByteArray storeBytes()
     {
         QFile file(settingsFileName());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    static bool scoreboardOpen()
+    static QWidget *scoreboard()
     {
         for (QWidget *w : QApplication::topLevelWidgets()) {
             if (w->objectName() == "frmScoreboard")
-                return true;
+                return w;
         }
-        return false;
+        return nullptr;
+    }
+    static void chooseBackColourAndOk(frmOptions &options)
+    {
+        options.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00123456); };
+        options.findChild<QPushButton *>("cmdBackC")->click();
+        options.findChild<QPushButton *>("cmdOk")->click();
     }
     static void removeStore()
     {
@@ -49,14 +50,14 @@ private:
         QFile::remove(file.absoluteFilePath());
         QDir(file.absolutePath()).removeRecursively();
         QFile::remove(file.absolutePath());
-        QFile::setPermissions(file.absolutePath(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
 private slots:
     void init() { removeStore(); }
     void cleanup()
     {
+        QFile::setPermissions(QFileInfo(settingsFileName()).absolutePath(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         removeStore();
         for (QWidget *w : QApplication::topLevelWidgets())
             delete w;
@@ -66,25 +67,16 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("text");
-        const char *wide[] = {"ColorSettings/TimeColor",    "ColorSettings/LEDBack",
-                              "ColorSettings/ScoreColor",   "ColorSettings/PeriodColor",
-                              "ColorSettings/FormBack",     "ColorSettings/LEDSelected",
-                              "ColorSettings/BorderColor",  "ColorSettings/HomeColor",
-                              "ColorSettings/VisitorColor", "KeySettings/NumLockForce"};
-        QStringList narrow {"ColorSettings/LEDSelectedWidth", "KeySettings/PenaltyIncrementSec",
-                            "PicSettings/LEDType"};
-        for (const CommandKey &command : commandTable())
-            narrow << QLatin1String(command.section) + u'/' + QLatin1String(command.settingsKey);
-        for (const char *key : wide) {
-            QTest::addRow("%s word", key) << key << "crimson";
-            QTest::addRow("%s beyond 32 bits", key) << key << "2147483648";
-        }
-        for (const QString &key : std::as_const(narrow)) {
-            const QByteArray name = key.toLatin1();
-            QTest::addRow("%s word", name.data()) << key << "J";
-            QTest::addRow("%s beyond 16 bits", name.data()) << key << "32768";
-            QTest::addRow("%s empty", name.data()) << key << "";
-        }
+        QTest::newRow("colour, a word") << "ColorSettings/ScoreColor"
+                                        << "crimson";
+        QTest::newRow("colour, beyond 32 bits") << "ColorSettings/TimeColor"
+                                                << "2147483648";
+        QTest::newRow("increment, beyond 16 bits") << "KeySettings/PenaltyIncrementSec"
+                                                   << "32768";
+        QTest::newRow("command key, a letter") << "KeySettings/StartStopJamClockKey"
+                                               << "J";
+        QTest::newRow("LED type, empty") << "PicSettings/LEDType"
+                                         << "";
     }
 
     void corruptStrictKeyEndsStartUp()
@@ -92,7 +84,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, text);
         {
-            QSettings s = store();
+            QSettings s = testStore();
             s.setValue("TextSettings/TitleText", "Final");
             s.setValue(key, text);
         }
@@ -101,12 +93,12 @@ private slots:
         MessageCatcher catcher;
         frmSplash splash;
         QVERIFY(!splash.Form_Load("bypass"));
-        QVERIFY(!scoreboardOpen());
+        QVERIFY(!scoreboard());
         QCOMPARE(catcher.texts.size(), 1);
         const QString told = catcher.texts.first();
-        QVERIFY2(told.contains(key), qPrintable(told));
-        QVERIFY2(told.contains('"' + text + '"'), qPrintable(told));
-        QVERIFY2(told.contains(settingsFileName()), qPrintable(told));
+        QVERIFY2(told.contains(key) && told.contains('"' + text + '"')
+                         && told.contains(settingsFileName()),
+                 qPrintable(told));
         // Nothing repaired or rewritten: the operator's other settings are all still there.
         QCOMPARE(storeBytes(), before);
     }
@@ -133,8 +125,7 @@ private slots:
             QVERIFY(QDir().mkpath(file.absoluteFilePath() + "/kept"));
         } else if (fault == "folder is a file") {
             QDir().mkpath(QFileInfo(file.absolutePath()).absolutePath());
-            QFile blocker(file.absolutePath());
-            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            QVERIFY(writeFile(file.absolutePath(), {}));
         } else {
             if (geteuid() == 0)
                 QSKIP("root writes into read-only folders; the other rows stand for this");
@@ -151,26 +142,16 @@ private slots:
 
         frmOptions options;
         options.show();
-        options.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00123456); };
-        options.findChild<QPushButton *>("cmdBackC")->click();
-        options.findChild<QPushButton *>("cmdOk")->click();
-
+        chooseBackColourAndOk(options);
         QCOMPARE(catcher.texts.size(), 1);
         QVERIFY2(catcher.texts.first().contains(settingsFileName())
                          && catcher.texts.first().contains(reason),
                  qPrintable(catcher.texts.first()));
         QCOMPARE(options.result(), int(QDialog::Accepted));
-        // Nothing the run can keep is lost: the model holds the choice, so the scoreboard opened
-        // now shows it.
-        QCOMPARE(settings().FormBack, 0x00123456);
+        // Nothing the run can keep is lost: the scoreboard opened now shows the choice.
         splash->GoScore();
-        QWidget *board = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w->objectName() == "frmScoreboard")
-                board = w;
-        }
-        QVERIFY(board);
-        QCOMPARE(board->palette().color(QPalette::Window), QColor(0x56, 0x34, 0x12));
+        QVERIFY(scoreboard());
+        QCOMPARE(scoreboard()->palette().color(QPalette::Window), QColor(0x56, 0x34, 0x12));
         if (fault == "file is a folder")
             QVERIFY(QFileInfo(file.absoluteFilePath() + "/kept").isDir());
     }
@@ -179,22 +160,18 @@ private slots:
     void damagedStoreReplacedAtOk()
     {
         QVERIFY(QDir().mkpath(QFileInfo(settingsFileName()).absolutePath()));
-        QFile damaged(settingsFileName());
-        QVERIFY(damaged.open(QIODevice::WriteOnly));
-        QList<quint32> garbage(1 << 20);
-        QRandomGenerator(12).fillRange(garbage.data(), garbage.size());
-        damaged.write(reinterpret_cast<const char *>(garbage.data()), garbage.size() * 4);
-        damaged.close();
-        QCOMPARE(store().status(), QSettings::FormatError);
+        QByteArray garbage(4 << 20, '\0');
+        QRandomGenerator(12).fillRange(reinterpret_cast<quint32 *>(garbage.data()),
+                                       garbage.size() / 4);
+        QVERIFY(writeFile(settingsFileName(), garbage));
+        QCOMPARE(testStore().status(), QSettings::FormatError);
 
         MessageCatcher catcher;
         LoadSettings();
         frmOptions options;
-        options.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00123456); };
-        options.findChild<QPushButton *>("cmdBackC")->click();
-        options.findChild<QPushButton *>("cmdOk")->click();
+        chooseBackColourAndOk(options);
         QVERIFY2(catcher.texts.isEmpty(), qPrintable(catcher.texts.value(0)));
-        QSettings written = store();
+        QSettings written = testStore();
         QCOMPARE(written.status(), QSettings::NoError);
         QCOMPARE(written.value("ColorSettings/FormBack").toString(), "1193046");
     }
