@@ -2,6 +2,7 @@
 #include "frmscoreboard.h"
 #include "helplayoutpacer.h"
 #include "helploader.h"
+#include "teststore.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -16,12 +17,6 @@ class TestFrmHelpMissing : public QObject
     Q_OBJECT
 
 private:
-    static void writeHelpFile(const QByteArray &content)
-    {
-        QFile file(frmHelp::helpFilePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(content), content.size());
-    }
     static void closeAndDestroy(frmHelp *help)
     {
         help->close();
@@ -36,7 +31,6 @@ private slots:
     {
         QVERIFY(!QFile::exists(frmHelp::helpFilePath()));
         frmHelp *help = frmHelp::showHelp();
-        QVERIFY(help->isVisible());
         QCOMPARE(help->box()->toPlainText(),
                  QStringLiteral("Help file has been moved from its normal location.  Please "
                                 "reinstall the program."));
@@ -56,7 +50,8 @@ private slots:
     void largeHelpFilesLeaveTheBoardRunning()
     {
         // Over the limit: refused unread, with the file's size.
-        writeHelpFile(QByteArray(HelpLoader::MaxFileBytes + 100 * 1024, 'x'));
+        QVERIFY(writeFile(frmHelp::helpFilePath(),
+                          QByteArray(HelpLoader::MaxFileBytes + 100 * 1024, 'x')));
         frmHelp *help = frmHelp::showHelp();
         QCOMPARE(help->box()->toPlainText(),
                  "Help file is too large to show (8.1 MB; the largest shown is 8.0 MB).  Please "
@@ -81,7 +76,7 @@ private slots:
         line.truncate(HelpLoader::MaxFileBytes);
 
         for (const QByteArray &content : {manuals, line}) {
-            writeHelpFile(content);
+            QVERIFY(writeFile(frmHelp::helpFilePath(), content));
             frmScoreboard board;
             board.show();
             int ticks = 0;
