@@ -8,38 +8,27 @@
 #include "teststore.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QDataStream>
 #include <QImage>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
-namespace {
-
-// A BMP file header and information header for a 24-bit picture of the given size, with none of
-// its pixels: a picture reader learns the size from this alone.
-QByteArray bmpHeaderOnly(qint32 side)
+// The headers of a 24-bit BMP picture of 20000 x 20000 pixels, none of its pixels: a picture
+// reader learns the size from this alone.
+static QByteArray hugeBmp()
 {
-    QByteArray bytes(54, '\0');
-    auto put32 = [&bytes](int at, quint32 value) { qToLittleEndian(value, bytes.data() + at); };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, 54 + quint32(side) * quint32(side) * 3);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, quint32(side));
-    put32(22, quint32(side));
-    qToLittleEndian(quint16(1), bytes.data() + 26);
-    qToLittleEndian(quint16(24), bytes.data() + 28);
-    return bytes;
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0x4D42) << quint32(54 + 20000u * 20000u * 3) << quint32(0) << quint32(54);
+    out << quint32(40) << qint32(20000) << qint32(20000) << quint16(1) << quint16(24);
+    return bytes + QByteArray(24, '\0');
 }
 
-} // namespace
-
-// Pictures that go wrong: deleted or overwritten between two runs, or far too large. The
-// scoreboard leaves the frame empty without a word and goes on; the stored path is kept, so the
-// picture returns when its file does; the Options window says when a chosen file cannot be shown.
+// Pictures that go wrong: deleted, overwritten or far too large. The scoreboard leaves the frame
+// empty without a word and goes on; the stored path is kept, so the picture returns when its file
+// does; the Options window says when a chosen file cannot be shown.
 class TestFaultsPictures : public QObject
 {
     Q_OBJECT
@@ -68,14 +57,15 @@ private slots:
 
     void pictureChangedBetweenRuns_data()
     {
-        QTest::addColumn<QString>("change");
-        QTest::newRow("deleted") << "delete";
-        QTest::newRow("replaced by garbage") << "garbage";
+        QTest::addColumn<QByteArray>("contents"); // none: deleted
+        QTest::newRow("deleted") << QByteArray();
+        QTest::newRow("replaced by garbage") << QByteArray(3000, 'Z');
+        QTest::newRow("replaced by a picture too large to show") << hugeBmp();
     }
 
     void pictureChangedBetweenRuns()
     {
-        QFETCH(QString, change);
+        QFETCH(QByteArray, contents);
         const QString home = goodPicture("home.bmp");
         const QString board = goodPicture("board.bmp");
         QVERIFY(!home.isEmpty() && !board.isEmpty());
@@ -90,10 +80,7 @@ private slots:
             QTRY_VERIFY(shows(first, "imgHomePic") && shows(first, "imgBoardPic"));
         }
 
-        if (change == "delete")
-            QVERIFY(QFile::remove(home));
-        else
-            QVERIFY(writeFile(home, QByteArray(QFileInfo(home).size(), 'Z')));
+        QVERIFY(contents.isEmpty() ? QFile::remove(home) : writeFile(home, contents));
 
         MessageCatcher catcher;
         LoadSettings();
@@ -122,34 +109,22 @@ private slots:
         QTRY_VERIFY(shows(third, "imgHomePic"));
     }
 
-    void hugePictureIsRefused()
+    // Chosen in the Options window, a picture too large to show is refused with a message that
+    // names it; the picture chosen before stays.
+    void optionsRefuseAPictureTooLarge()
     {
         const QString huge = m_dir.filePath("huge.bmp");
-        QVERIFY(writeFile(huge, bmpHeaderOnly(20000)));
-
-        // On the board: an empty frame, the other pictures as they were.
-        const QString board = goodPicture("board.bmp");
-        settings().HomePic = huge;
-        settings().BoardPic = board;
+        QVERIFY(writeFile(huge, hugeBmp()));
+        const QString before = goodPicture("before.bmp");
+        settings().HomePic = before;
         MessageCatcher catcher;
-        {
-            frmScoreboard scoreboard;
-            scoreboard.resize(1920, 1080);
-            QTRY_VERIFY(shows(scoreboard, "imgBoardPic"));
-            QVERIFY(!shows(scoreboard, "imgHomePic"));
-        }
-        QVERIFY(catcher.texts.isEmpty());
-
-        // Chosen in the Options window: refused with a message naming the file; the picture that
-        // was chosen before stays.
-        settings().HomePic = board;
         frmOptions options;
         options.show();
         options.chooseFile = [huge](QWidget *, const QString &) { return huge; };
         options.findChild<QPushButton *>("cmdChangeHomePic")->click();
         QTRY_COMPARE(catcher.texts.size(), 1);
         QVERIFY2(catcher.texts.first().contains(huge), qPrintable(catcher.texts.first()));
-        QCOMPARE(options.HomePicTemp, board);
+        QCOMPARE(options.HomePicTemp, before);
         QTRY_VERIFY(shows(options, "imgHomePicPreview"));
     }
 };
