@@ -1,54 +1,69 @@
 #include "frmhelp.h"
+#include "frmscoreboard.h"
+#include "helplayoutpacer.h"
+#include "helploader.h"
+#include "teststore.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
-// Runs beside the manual that the build copies into the program's folder.
+// Built into a folder of its own, where the manual is not: the help window must say so, and the
+// test may put help files of its own there.
 class TestFrmHelp : public QObject
 {
     Q_OBJECT
 
 private:
-    static void closeAndDestroy(frmHelp *window)
+    static void closeAndDestroy(frmHelp *help)
     {
-        window->close();
+        help->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
 private slots:
-    void oneWindowAtATime()
+    void init() { QFile::remove(frmHelp::helpFilePath()); }
+    void cleanup() { QFile::remove(frmHelp::helpFilePath()); }
+
+    void oneWindowShowingTheMessageUntilReopened()
     {
-        QPointer<frmHelp> first = frmHelp::showHelp();
-        QVERIFY(first->isVisible());
-        QTRY_VERIFY(!first->isLoading());
-        QVERIFY(first->box()->isReadOnly());
-        QVERIFY(first->box()->toPlainText().startsWith("Corvanta Help"));
-        QCOMPARE(frmHelp::showHelp(), first.data());
+        QPointer<frmHelp> help = frmHelp::showHelp();
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->box()->toPlainText(),
+                 QStringLiteral("Help file has been moved from its normal location.  Please "
+                                "reinstall the program."));
+
+        // A manual put in place later is read only by a window opened afresh; until then F1
+        // brings the one window back, also from minimised, with its layout as it was.
+        QVERIFY(QFile::copy(QStringLiteral(CORVANTA_MANUAL), frmHelp::helpFilePath()));
+        help->resize(700, 500);
+        QCoreApplication::processEvents();
+        const QRect before = help->box()->geometry();
+        help->showMinimized();
+        QCoreApplication::processEvents();
+        help->Form_Resize();
+        QCOMPARE(frmHelp::showHelp(), help.data());
+        QVERIFY(!help->isMinimized());
+        QCoreApplication::processEvents();
+        QCOMPARE(help->box()->geometry(), before);
+        QCOMPARE(help->box()->lineWrapColumnOrWidth(), before.width() - 30);
+        QCOMPARE(help->box()->toPlainText(), frmHelp::MissingFileText);
         int helpWindows = 0;
         for (QWidget *w : QApplication::topLevelWidgets())
             helpWindows += qobject_cast<frmHelp *>(w) != nullptr;
         QCOMPARE(helpWindows, 1);
 
-        // Minimised, it keeps its layout, and F1 brings it back as it was.
-        first->resize(700, 500);
-        QCoreApplication::processEvents();
-        const QRect before = first->box()->geometry();
-        first->showMinimized();
-        QCoreApplication::processEvents();
-        first->Form_Resize();
-        QCOMPARE(frmHelp::showHelp(), first.data());
-        QVERIFY(!first->isMinimized());
-        QCoreApplication::processEvents();
-        QCOMPARE(first->box()->geometry(), before);
-        QCOMPARE(first->box()->lineWrapColumnOrWidth(), before.width() - 30);
-
-        closeAndDestroy(first);
-        QVERIFY(first.isNull());
-        frmHelp *second = frmHelp::showHelp();
-        QVERIFY(second->isVisible());
-        closeAndDestroy(second);
+        closeAndDestroy(help);
+        QVERIFY(help.isNull());
+        help = frmHelp::showHelp();
+        QTRY_VERIFY(!help->isLoading());
+        QVERIFY(help->box()->isReadOnly());
+        QVERIFY(help->box()->toPlainText().startsWith(QStringLiteral("Corvanta Help")));
+        closeAndDestroy(help);
     }
 
     void resizeKeepsMinimumAndMargins_data()
@@ -76,6 +91,57 @@ private slots:
         QCOMPARE(help->box()->lineWrapMode(), QTextEdit::FixedPixelWidth);
         QCOMPARE(help->box()->lineWrapColumnOrWidth(), help->width() - 30);
         closeAndDestroy(help);
+    }
+
+    void largeHelpFilesLeaveTheBoardRunning()
+    {
+        // Over the limit: refused unread, with the file's size.
+        QVERIFY(writeFile(frmHelp::helpFilePath(),
+                          QByteArray(HelpLoader::MaxFileBytes + 100 * 1024, 'x')));
+        frmHelp *help = frmHelp::showHelp();
+        QCOMPARE(help->box()->toPlainText(),
+                 "Help file is too large to show (8.1 MB; the largest shown is 8.0 MB).  Please "
+                 "reinstall the program.");
+        closeAndDestroy(help);
+
+        // At the limit: the manual's text over and over, and plain text on one line (which no
+        // layout can take in one piece). The board's refresh keeps ticking while F1 opens each,
+        // from the key until the box has laid out the whole text.
+        QFile manual(QStringLiteral(CORVANTA_MANUAL));
+        QVERIFY(manual.open(QIODevice::ReadOnly));
+        const QByteArray rtf = manual.readAll();
+        const qsizetype bodyStart = rtf.indexOf("\\pard");
+        const QByteArray body = rtf.mid(bodyStart, rtf.lastIndexOf('}') - bodyStart);
+        QByteArray manuals = rtf.left(bodyStart);
+        while (manuals.size() + body.size() < HelpLoader::MaxFileBytes)
+            manuals += body;
+        manuals += '}';
+        QByteArray line;
+        while (line.size() < HelpLoader::MaxFileBytes)
+            line += QByteArray::number(QRandomGenerator::global()->generate(), 36) + ' ';
+        line.truncate(HelpLoader::MaxFileBytes);
+
+        for (const QByteArray &content : {manuals, line}) {
+            QVERIFY(writeFile(frmHelp::helpFilePath(), content));
+            frmScoreboard board;
+            board.show();
+            int ticks = 0;
+            connect(board.findChild<QTimer *>("tmrClock1"), &QTimer::timeout, &board,
+                    [&] { ++ticks; });
+            QTRY_VERIFY(ticks > 0);
+            board.AllKeyCode(112); // F1
+            help = frmHelp::showHelp();
+            const int ticksAtF1 = ticks;
+            QTRY_VERIFY_WITH_TIMEOUT(!help->isLoading(), 30000);
+            QVERIFY(help->box()->document()->characterCount() > 1000000);
+            const auto *layout = help->box()->document()->findChild<HelpLayoutPacer *>();
+            QVERIFY(layout);
+            QTRY_VERIFY_WITH_TIMEOUT(layout->isComplete(), 60000);
+            // Reading and laying out take seconds; the board's refresh ran on meanwhile (a
+            // board held up for the whole of it would have seen a tick or two).
+            QVERIFY2(ticks - ticksAtF1 >= 10, QByteArray::number(ticks - ticksAtF1) + " ticks");
+            closeAndDestroy(help);
+        }
     }
 };
 
