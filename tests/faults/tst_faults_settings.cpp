@@ -60,16 +60,14 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("text");
-        QTest::newRow("colour, a word") << "ColorSettings/ScoreColor"
-                                        << "crimson";
-        QTest::newRow("colour, beyond 32 bits") << "ColorSettings/TimeColor"
-                                                << "2147483648";
-        QTest::newRow("increment, beyond 16 bits") << "KeySettings/PenaltyIncrementSec"
-                                                   << "32768";
-        QTest::newRow("command key, a letter") << "KeySettings/StartStopJamClockKey"
-                                               << "J";
-        QTest::newRow("LED type, empty") << "PicSettings/LEDType"
-                                         << "";
+        // A word, numbers beyond 32 and 16 bits, a letter for a key code, nothing.
+        const char *rows[][2] = {{"ColorSettings/ScoreColor", "crimson"},
+                                 {"ColorSettings/TimeColor", "2147483648"},
+                                 {"KeySettings/PenaltyIncrementSec", "32768"},
+                                 {"KeySettings/StartStopJamClockKey", "J"},
+                                 {"PicSettings/LEDType", ""}};
+        for (const auto &[key, text] : rows)
+            QTest::addRow("%s \"%s\"", key, text) << QString(key) << QString(text);
     }
 
     void corruptStrictKeyEndsStartUp()
@@ -98,23 +96,18 @@ private slots:
 
     void unwritableStoreAtOk_data()
     {
-        QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("reason"); // what the message says, from the system
-        QTest::newRow("a folder where the settings file belongs") << "file is a folder"
-                                                                  << "refers to a directory";
-        QTest::newRow("a file where the settings folder belongs") << "folder is a file"
-                                                                  << "is a file, not a folder";
-        QTest::newRow("settings folder read-only") << "read-only folder"
-                                                   << "Permission denied";
+        QTest::newRow("file is a folder") << QString("refers to a directory");
+        QTest::newRow("folder is a file") << QString("is a file, not a folder");
+        QTest::newRow("read-only folder") << QString("Permission denied");
         // Random bytes: replaced by a good file at OK, and nothing says otherwise.
-        QTest::newRow("a damaged settings file") << "damaged"
-                                                 << "";
+        QTest::newRow("damaged file") << QString();
     }
 
     void unwritableStoreAtOk()
     {
-        QFETCH(QString, fault);
         QFETCH(QString, reason);
+        const QString fault = QTest::currentDataTag();
         const QFileInfo file(settingsFileName());
         if (fault == "file is a folder") {
             // Root writes through any permission, but not a file over a folder.
@@ -122,7 +115,7 @@ private slots:
         } else if (fault == "folder is a file") {
             QDir().mkpath(QFileInfo(file.absolutePath()).absolutePath());
             QVERIFY(writeFile(file.absolutePath(), {}));
-        } else if (fault == "damaged") {
+        } else if (fault == "damaged file") {
             QVERIFY(QDir().mkpath(file.absolutePath()));
             QByteArray garbage(4 << 20, '\0');
             QRandomGenerator(12).fillRange(reinterpret_cast<quint32 *>(garbage.data()),
