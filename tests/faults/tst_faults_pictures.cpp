@@ -49,12 +49,6 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        QVERIFY(m_dir.isValid());
-        QFile::remove(settingsFileName());
-    }
-
     void pictureChangedBetweenRuns_data()
     {
         QTest::addColumn<QByteArray>("contents"); // none: deleted
