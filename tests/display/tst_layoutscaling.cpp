@@ -1,3 +1,4 @@
+#include "colorapply.h"
 #include "facetra.h"
 #include "image.h"
 #include "label.h"
@@ -27,6 +28,17 @@ public:
     double lightSpacing = 0;
 };
 
+// A group of displays: a "Count" member and its members by index.
+class DisplayGroup final : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int Count READ count)
+public:
+    int count() const { return int(members.size()); }
+    Q_INVOKABLE QObject *Item(int index) const { return members.at(index); }
+    QList<SegmentDisplay *> members;
+};
+
 namespace {
 
 // A small board at 632 x 453 pixels, 9480 x 6795 twips.
@@ -48,23 +60,25 @@ struct Board
     {
         window.resize(632, 453);
         title = new Label(&window);
-        title->setObjectName(QStringLiteral("lblTitle"));
+        title->setObjectName("lblTitle");
         title->setTwipGeometry(120, 0, 9255, 855);
         title->setFontSize(20.25); // recorded as 20
         frame = new Shape(&window);
+        frame->setObjectName("shpFrame");
         frame->setTwipGeometry(113, 960, 9255, 5775);
         frame->setBorderWidth(7);
         borderless = new Shape(&window);
         borderless->setTwipGeometry(5280, 2760, 255, 255);
         borderless->setBorderWidth(0);
         pictureFrame = new PictureBox(&window);
-        pictureFrame->setObjectName(QStringLiteral("picHome"));
+        pictureFrame->setObjectName("picHome");
         pictureFrame->setTwipGeometry(623, 2940, 2175, 975);
         picture = new Image(pictureFrame);
         picture->setTwipGeometry(30, 60, 1215, 855);
         lights = new LEDDisplay(&window);
         lights->setTwipGeometry(3000, 4000, 1500, 900);
         clock = new TimeLED(&window);
+        clock->setObjectName("tledClock");
         score = new NumberLED(&window);
         for (SegmentDisplay *display : std::initializer_list<SegmentDisplay *> {clock, score}) {
             display->setTwipGeometry(3195, 1065, 0, 0);
@@ -101,7 +115,7 @@ class tst_LayoutScaling final : public QObject
     Q_OBJECT
 
 private slots:
-    void doubleSizeDoublesEverything()
+    void scalesAndCentresEveryWidget()
     {
         Board board;
         // Windows the board owns are not part of it.
@@ -109,9 +123,14 @@ private slots:
         auto *caption = new Label(&dialog);
         caption->setTwipGeometry(150, 150, 1500, 300);
         SaveLayout(&board.window);
+        // A minimised window is left alone until it is shown again.
+        board.window.setWindowState(Qt::WindowMinimized);
         board.stretchTo(1264, 906);
+        QCOMPARE(twips(board.title), QRectF(120, 0, 9255, 855));
+        board.window.setWindowState(Qt::WindowNoState);
+        StretchLayout(&board.window);
+
         QCOMPARE(twips(caption), QRectF(150, 150, 1500, 300));
-        QVERIFY(!LateBinding::controls(&board.window).contains(caption));
         QCOMPARE(twips(board.title), QRectF(240, 0, 18510, 1710));
         QCOMPARE(board.title->FontSize(), 40.0);
         QCOMPARE(twips(board.frame), QRectF(226, 1920, 18510, 11550));
@@ -128,16 +147,27 @@ private slots:
         // LED displays get their digit size and paddings, and size themselves from them.
         QCOMPARE(QPointF(board.clock->Left(), board.clock->Top()), QPointF(6390, 2130));
         QCOMPARE(board.clock->Size(), 130);
-        QCOMPARE(board.clock->PaddingH(), 160);
         QCOMPARE(board.clock->PaddingD(), 250);
         QCOMPARE(board.score->PaddingI(), 350);
         QCOMPARE(board.preview->Size(), 64);
-    }
 
-    void ledTypeReachesEveryLedDisplayOnly()
-    {
-        Board board;
-        // Any member set on a widget without it would be reported and fail the test.
+        // A wider window only: half the added 9480 twips go left of every widget of the window
+        // itself, but the picture keeps its place in its frame, which has moved.
+        board.stretchTo(1264, 453);
+        QCOMPARE(twips(board.title), QRectF(120 + 4740, 0, 9255, 855));
+        QCOMPARE(twips(board.pictureFrame), QRectF(623 + 4740, 2940, 2175, 975));
+        QCOMPARE(board.title->FontSize(), 20.0);
+        QCOMPARE(twips(board.picture), QRectF(30, 60, 1215, 855));
+        board.stretchTo(632, 906);
+        QCOMPARE(twips(board.title), QRectF(120, 3398, 9255, 855));
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("has no member LitColor"));
+        QVERIFY(!LateBinding::set(board.title, "LitColor", 255));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refuses Name"));
+        QVERIFY(!LateBinding::set(board.title, "Name", QStringLiteral("x")));
+
+        // The LED type reaches every LED display; a member set on a widget without it would be
+        // reported and fail the test.
         QTest::failOnWarning(QRegularExpression(".*"));
         SetLEDType(&board.window, 1);
         QCOMPARE(board.clock->LedType(), 1);
@@ -145,93 +175,81 @@ private slots:
         QCOMPARE(board.preview->LedType(), 1);
     }
 
-    void widthOnlyCentresWithoutScaling()
-    {
-        Board board;
-        board.stretchTo(1264, 453);
-        // Half the added 9480 twips on the left of every widget of the window itself...
-        QCOMPARE(twips(board.title), QRectF(120 + 4740, 0, 9255, 855));
-        QCOMPARE(twips(board.pictureFrame), QRectF(623 + 4740, 2940, 2175, 975));
-        QCOMPARE(board.title->FontSize(), 20.0);
-        // ...but the picture keeps its place in its frame, which has moved.
-        QCOMPARE(twips(board.picture), QRectF(30, 60, 1215, 855));
-
-        board.stretchTo(632, 906);
-        QCOMPARE(twips(board.title), QRectF(120, 3398, 9255, 855));
-    }
-
-    void minimisedWindowIsLeftAlone()
-    {
-        Board board;
-        board.window.setWindowState(Qt::WindowMinimized);
-        board.stretchTo(1264, 906);
-        QCOMPARE(twips(board.title), QRectF(120, 0, 9255, 855));
-
-        board.window.setWindowState(Qt::WindowNoState);
-        StretchLayout(&board.window);
-        QCOMPARE(twips(board.title), QRectF(240, 0, 18510, 1710));
-    }
-
-    void tinyWindowKeepsEveryDimensionAtLeastOne()
-    {
-        QCOMPARE(AtLeastOne(2.5), 2.5);
-        QCOMPARE(AtLeastOne(0.9999), 1.0);
-        QCOMPARE(AtLeastOne(-40), 1.0);
-        QCOMPARE(AtLeastOne(std::nan("")), 1.0);
-
-        Board board;
-        board.stretchTo(1, 1); // scale 15 / 9480
-        QVERIFY(board.picture->Width() >= 1 && board.picture->Height() >= 1);
-        QCOMPARE(board.borderless->Width(), 1.0);
-        QCOMPARE(board.title->FontSize(), 1.0);
-        QCOMPARE(board.frame->BorderWidth(), 1.0);
-        QCOMPARE(board.lights->lightDiameter, 1.0);
-        QCOMPARE(board.borderless->BorderWidth(), 0.0);
-    }
-
+    // Saving again after scaling keeps the design: widgets already recorded keep their design
+    // size, and one added since is recorded in design units.
     void reRecordKeepsTheDesign()
     {
         Board reference;
         reference.stretchTo(500, 700);
 
         Board board;
-        // Options visits in a wide window and in a tiny one, then a window of the reference's size.
         board.stretchTo(1500, 453);
         SaveLayout(&board.window);
-        board.stretchTo(20, 10);
+        // A tiny window keeps every dimension at least one unit.
+        board.stretchTo(1, 1);
+        QVERIFY(board.picture->Width() >= 1 && board.picture->Height() >= 1);
+        QCOMPARE(board.borderless->Width(), 1.0);
+        QCOMPARE(board.title->FontSize(), 1.0);
+        QCOMPARE(board.frame->BorderWidth(), 1.0);
+        QCOMPARE(board.lights->lightDiameter, 1.0);
+        QCOMPARE(AtLeastOne(0.9999), 1.0);
+        QCOMPARE(AtLeastOne(std::nan("")), 1.0);
         SaveLayout(&board.window);
         board.stretchTo(500, 700);
-
         QCOMPARE(twips(board.title), twips(reference.title));
-        QCOMPARE(board.title->FontSize(), reference.title->FontSize());
-        QCOMPARE(twips(board.frame), twips(reference.frame));
-        QCOMPARE(twips(board.pictureFrame), twips(reference.pictureFrame));
         QCOMPARE(twips(board.picture), twips(reference.picture));
         QCOMPARE(board.lights->lightDiameter, reference.lights->lightDiameter);
-    }
 
-    void widgetAddedAfterScalingIsRecordedInDesignUnits()
-    {
-        Board board;
         board.stretchTo(1896, 906); // scale 2, design centred 4740 twips from the left
         auto *late = new Label(&board.window);
         late->setTwipGeometry(4740 + 2000, 1000, 600, 400);
         late->setFontSize(24);
         SaveLayout(&board.window);
-
         board.stretchTo(632, 453);
         QCOMPARE(twips(late), QRectF(1000, 500, 300, 200));
         QCOMPARE(late->FontSize(), 12.0);
-        QCOMPARE(twips(board.title), QRectF(120, 0, 9255, 855));
     }
 
-    void missingOrReadOnlyMemberIsReported()
+    // Colours go by type to every widget not excluded by name; names are compared whole and
+    // case-sensitively. LED colours go to a display, or to every member of a group.
+    void colorsByTypeAndSkipsWholeNames()
     {
-        Label label;
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("has no member LitColor"));
-        QVERIFY(!LateBinding::set(&label, "LitColor", 255));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refuses Name"));
-        QVERIFY(!LateBinding::set(&label, "Name", QStringLiteral("x")));
+        Board board;
+        const auto label = [&board](const char *name) {
+            auto *l = new Label(&board.window);
+            l->setObjectName(QString::fromLatin1(name));
+            l->setForeColor(0x00FFFFFF);
+            return l;
+        };
+        Label *excluded = label("lblHomeTeam");
+        Label *prefix = label("lblHome");
+        Label *otherCase = label("lblhometeam");
+        auto *colouredFrame = new PictureBox(&board.window);
+        colouredFrame->setObjectName("picBoard");
+        board.pictureFrame->setBackColor(0x00404040);
+        board.frame->setFillColor(0x000000FF);
+        board.clock->setBackColor(0x00010203);
+
+        ColorFormControls(&board.window, {excluded, board.pictureFrame}, 0x00112233, 0x00445566);
+        QCOMPARE(excluded->ForeColor(), 0x00FFFFFF);
+        QCOMPARE(board.pictureFrame->BackColor(), 0x00404040);
+        QCOMPARE(prefix->ForeColor(), 0x00112233);
+        QCOMPARE(otherCase->ForeColor(), 0x00112233);
+        QCOMPARE(colouredFrame->BackColor(), 0x00445566);
+        QCOMPARE(board.frame->BorderColor(), 0x00112233);
+        QCOMPARE(board.frame->FillColor(), 0x000000FF);
+        QCOMPARE(board.clock->BackColor(), 0x00010203);
+
+        ColorLED(board.clock, 0x000000FF, 0x00445566);
+        QCOMPARE(board.clock->BackColor(), 0x00445566);
+        QCOMPARE(board.clock->LitColor(), 0x000000FF);
+        DisplayGroup group;
+        group.members = {board.score, board.clock};
+        ColorLED(&group, 0x0000C000, 0x00101010);
+        for (const SegmentDisplay *member : std::as_const(group.members)) {
+            QCOMPARE(member->BackColor(), 0x00101010);
+            QCOMPARE(member->LitColor(), 0x0000C000);
+        }
     }
 };
 

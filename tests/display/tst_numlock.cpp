@@ -54,11 +54,6 @@ private slots:
         XkbSelectEventDetails(m_observer, XkbUseCoreKbd, XkbStateNotify, XkbModifierLockMask,
                               XkbModifierLockMask);
     }
-    void cleanupTestCase()
-    {
-        if (m_observer)
-            XCloseDisplay(m_observer);
-    }
 
     void bringsTheStateToTheWantedOne()
     {
