@@ -34,27 +34,27 @@ constexpr qint64 kTicks = 3 * 3600 * 1000 / kTickMs;
 constexpr qint64 kActions = 100000;
 constexpr qint64 kMs = 1000000;
 
+// Every random choice of the run, the sound device's too, so that one seed replays it.
+QRandomGenerator chance;
+
 // The sound device: plays for the file's length on the replaced clock, but now and then fails to
 // open, fails to start or ends early, as real devices do.
 class FakeSound final : public SoundBackend
 {
 public:
-    explicit FakeSound(QRandomGenerator *random)
-        : m_random(random)
-    { }
     bool open(const SoundFile &sound) override
     {
         m_lengthNs = sound.nanoseconds();
-        return m_random->bounded(100) >= 2;
+        return chance.bounded(100) >= 2;
     }
     bool play() override
     {
         lastStartNs = ClockSource::current()->nanoseconds();
         lastLengthNs = m_lengthNs;
         ++plays;
-        m_playing = m_random->bounded(100) >= 2;
-        const bool early = m_random->bounded(100) < 5;
-        m_endNs = lastStartNs + (early ? m_random->bounded(m_lengthNs + 1) : m_lengthNs);
+        m_playing = chance.bounded(100) >= 2;
+        const bool early = chance.bounded(100) < 5;
+        m_endNs = lastStartNs + (early ? chance.bounded(m_lengthNs + 1) : m_lengthNs);
         return m_playing;
     }
     void stop() override { m_playing = false; }
@@ -72,7 +72,6 @@ public:
     qint64 lastLengthNs = 0;
     int plays = 0;
 
-    QRandomGenerator *m_random;
     qint64 m_lengthNs = 0;
     qint64 m_endNs = 0;
     bool m_playing = false;
@@ -92,11 +91,11 @@ std::map<int, QtKey> keyboard()
         if (code != 0 && code != 112 && code != 113 && code != 144 && !keys.count(code))
             keys[code] = QtKey {key, modifiers};
     };
-    for (int key = Qt::Key_0; key <= Qt::Key_9; ++key)
-        add(key, Qt::KeypadModifier);
     for (int key : {Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Period, Qt::Key_Asterisk, Qt::Key_Slash})
         add(key, Qt::KeypadModifier);
     // Digits and letters come before the shifted symbols that read as the same codes.
+    for (int key = Qt::Key_0; key <= Qt::Key_9; ++key)
+        add(key, Qt::KeypadModifier);
     for (int key = Qt::Key_0; key <= Qt::Key_AsciiTilde; ++key)
         add(key);
     for (int key = Qt::Key_Space; key < Qt::Key_0; ++key)
@@ -122,7 +121,6 @@ class TestBout : public QObject
     Q_OBJECT
 
 private:
-    QRandomGenerator m_random;
     ManualClockSource m_clock;
     FakeSound *m_sound = nullptr;
     frmScoreboard *m_board = nullptr;
@@ -146,24 +144,20 @@ private:
                                 .arg(what);
     }
 
-    void checkNumber(const char *name, int max)
-    {
-        const QString caption = m_board->findChild<NumberLED *>(name)->Caption();
-        bool ok = false;
-        const int shown = caption.toInt(&ok);
-        if (!ok || shown < -1 || shown > max)
-            fail(QStringLiteral("%1 shows \"%2\"").arg(name, caption));
-    }
-
     void checkBoard()
     {
         // What the event loop would deliver between events: a Done queued for a play that could
         // not start. Timers and painting are left out, so that the run does not depend on real
         // time.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-        checkNumber("nledHomeScore", 999);
-        checkNumber("nledVisitorScore", 999);
-        checkNumber("nledPeriod", 9);
+        for (const auto &[name, max] :
+             {std::pair {"nledHomeScore", 999}, {"nledVisitorScore", 999}, {"nledPeriod", 9}}) {
+            const QString caption = m_board->findChild<NumberLED *>(name)->Caption();
+            bool ok = false;
+            const int shown = caption.toInt(&ok);
+            if (!ok || shown < -1 || shown > max)
+                fail(QStringLiteral("%1 shows \"%2\"").arg(name, caption));
+        }
         const double jamReset = m_board->JamResetValue();
         const double periodReset = m_board->PeriodResetValue();
         if (jamReset < 0 || jamReset > 599)
@@ -205,10 +199,7 @@ private:
         checkBoard();
     }
 
-    QtKey anyKey()
-    {
-        return std::next(m_keys.begin(), m_random.bounded(int(m_keys.size())))->second;
-    }
+    QtKey anyKey() { return std::next(m_keys.begin(), chance.bounded(int(m_keys.size())))->second; }
 
     QtKey keyFor(int code)
     {
@@ -229,7 +220,7 @@ private:
     // Selects a display, or none (the window itself), as a mouse click would.
     void moveFocus()
     {
-        m_displays[m_random.bounded(int(m_displays.size()))]->setFocus(Qt::MouseFocusReason);
+        m_displays[chance.bounded(int(m_displays.size()))]->setFocus(Qt::MouseFocusReason);
         checkBoard();
     }
 
@@ -237,18 +228,17 @@ private:
     void changeOptions()
     {
         SettingsModel &s = settings();
-        const int what = m_random.bounded(5);
+        const int what = chance.bounded(5);
         // Any key the store can hold; two commands may share one, as a hand-edited store allows.
         if (what < 2)
-            keySetting(m_random.bounded(10)) = qint16(
-                    std::next(m_keys.begin(), m_random.bounded(int(m_keys.size())))->first);
+            keySetting(chance.bounded(10))
+                    = qint16(std::next(m_keys.begin(), chance.bounded(int(m_keys.size())))->first);
         else if (what == 2)
-            s.JoinJamPenalty = qint16(m_random.bounded(3));
+            s.JoinJamPenalty = qint16(chance.bounded(3));
         else if (what == 3)
-            s.SuppressPeriodSound = qint16(m_random.bounded(3));
+            s.SuppressPeriodSound = qint16(chance.bounded(3));
         else
-            s.PenaltyIncrementSec
-                    = qint16(std::array {1, 30, 60, 90, 599, 600}[m_random.bounded(6)]);
+            s.PenaltyIncrementSec = qint16(std::array {1, 30, 60, 90, 599, 600}[chance.bounded(6)]);
         const int plays = m_sound->plays;
         m_board->UpdateLabels();
         m_board->UpdateFormColors();
@@ -273,10 +263,10 @@ private slots:
         if (!ok)
             seed = text == "random" ? QRandomGenerator::system()->generate() : 20240601u;
         qInfo("bout seed %u (CORVANTA_BOUT_SEED=%u replays this run)", seed, seed);
-        m_random.seed(seed);
+        chance.seed(seed);
         ClockSource::setCurrent(&m_clock);
         MMControl::setBackendFactory([this] {
-            auto backend = std::make_unique<FakeSound>(&m_random);
+            auto backend = std::make_unique<FakeSound>();
             m_sound = backend.get();
             return std::unique_ptr<SoundBackend>(std::move(backend));
         });
@@ -312,12 +302,12 @@ private slots:
         const auto press = [this](QtKey key) { return [this, key] { pressKey(key); }; };
         const auto digit = [this](Qt::KeyboardModifiers modifiers) {
             return [this, modifiers] {
-                pressKey({Qt::Key_0 + int(m_random.bounded(10)), modifiers});
+                pressKey({Qt::Key_0 + int(chance.bounded(10)), modifiers});
             };
         };
         const Qt::KeyboardModifiers keypad = Qt::KeypadModifier;
         const std::pair<int, std::function<void()>> actions[] = {
-                {3000, [this] { pressKey(keyFor(keySetting(m_random.bounded(10)))); }},
+                {3000, [this] { pressKey(keyFor(keySetting(chance.bounded(10)))); }},
                 {1250, digit({})},
                 {1250, digit(keypad)},
                 {200, press({Qt::Key_Equal, {}})},
@@ -344,8 +334,8 @@ private slots:
         qint64 actionsLeft = kActions;
         qint64 steps = 0;
         while ((ticksLeft > 0 || actionsLeft > 0) && m_failure.isEmpty()) {
-            if (m_random.bounded(ticksLeft + actionsLeft) < quint64(actionsLeft)) {
-                int pick = m_random.bounded(totalWeight);
+            if (chance.bounded(ticksLeft + actionsLeft) < quint64(actionsLeft)) {
+                int pick = chance.bounded(totalWeight);
                 const auto *action = std::begin(actions);
                 while (pick >= action->first)
                     pick -= (action++)->first;
