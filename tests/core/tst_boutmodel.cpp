@@ -146,20 +146,17 @@ private slots:
 
     void periodEndDuringJam_data()
     {
-        QTest::addColumn<bool>("delay");
+        // Without the delay the sound comes at once; with it, it is held to the jam's own end
+        // (expiry), a jam or period command, or a reset.
         QTest::addColumn<QString>("end");
-        QTest::newRow("sound at once") << false << "";
-        QTest::newRow("held to the jam's own end") << true << "expiry";
-        QTest::newRow("held to the jam command") << true << "jam";
-        QTest::newRow("held to the period command") << true << "period";
-        QTest::newRow("held to the jam reset") << true << "reset jam";
-        QTest::newRow("held to the period reset") << true << "reset period";
+        for (const char *end : {"no delay", "expiry", "jam", "period", "reset jam", "reset period"})
+            QTest::newRow(end) << end;
     }
 
     void periodEndDuringJam()
     {
-        QFETCH(bool, delay);
         QFETCH(QString, end);
+        const bool delay = end != "no delay";
         bout().setDelayPeriodEndSound(delay);
         period()->setSeconds(1);
         bout().startStopJam();
