@@ -17,15 +17,6 @@ QString plainText(const QByteArray &rtf)
     return document.toRawText().replace(QChar::ParagraphSeparator, u'\n');
 }
 
-QTextBlock blockStartingWith(const QTextDocument &document, const QString &start)
-{
-    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
-        if (b.text().startsWith(start))
-            return b;
-    }
-    return {};
-}
-
 // The character format of the first occurrence of text.
 QTextCharFormat formatOf(const QTextDocument &document, const QString &text)
 {
@@ -76,9 +67,9 @@ private slots:
         if (!file.startsWith("wordpad"))
             QVERIFY(text.contains(QStringLiteral("Zażółć")));
 
-        const QTextBlock first = blockStartingWith(doc, "First bullet");
-        const QTextBlock second = blockStartingWith(doc, "Second bullet");
-        const QTextBlock stepTwo = blockStartingWith(doc, "Step two");
+        const QTextBlock first = doc.find("First bullet").block();
+        const QTextBlock second = doc.find("Second bullet").block();
+        const QTextBlock stepTwo = doc.find("Step two").block();
         if (realLists) {
             // The writer's spelled-out marker is dropped: the list draws its own.
             QCOMPARE(first.text(), QStringLiteral("First bullet"));
@@ -90,8 +81,8 @@ private slots:
             QVERIFY(!doc.begin().textList());
         } else {
             // This writer spells lists out as indented paragraphs.
-            QVERIFY(blockStartingWith(doc, QStringLiteral("•\tFirst bullet")).isValid());
-            QVERIFY(blockStartingWith(doc, "2.\tStep two").blockFormat().leftMargin() > 0);
+            QVERIFY(doc.find(QStringLiteral("•\tFirst bullet")).block().isValid());
+            QVERIFY(doc.find("2.\tStep two").block().blockFormat().leftMargin() > 0);
         }
     }
 
@@ -180,23 +171,23 @@ private slots:
                         "\\pard after lists\\par}",
                         &doc);
         QCOMPARE(doc.blockCount(), 9); // the closing \par leaves no empty block behind
-        QCOMPARE(blockStartingWith(doc, "centred").blockFormat().alignment(), Qt::AlignHCenter);
-        QCOMPARE(blockStartingWith(doc, "indented").blockFormat().leftMargin(), 48.0);
-        QCOMPARE(blockStartingWith(doc, "indented").blockFormat().textIndent(), -24.0);
-        QCOMPARE(blockStartingWith(doc, "right").blockFormat().alignment(), Qt::AlignRight);
-        QTextList *alpha = blockStartingWith(doc, "alpha").textList();
+        QCOMPARE(doc.find("centred").block().blockFormat().alignment(), Qt::AlignHCenter);
+        QCOMPARE(doc.find("indented").block().blockFormat().leftMargin(), 48.0);
+        QCOMPARE(doc.find("indented").block().blockFormat().textIndent(), -24.0);
+        QCOMPARE(doc.find("right").block().blockFormat().alignment(), Qt::AlignRight);
+        QTextList *alpha = doc.find("alpha").block().textList();
         QVERIFY(alpha);
         QCOMPARE(alpha->format().style(), QTextListFormat::ListLowerAlpha);
 
-        const QTextBlock dot = blockStartingWith(doc, " dot");
-        const QTextBlock one = blockStartingWith(doc, " nested one");
-        const QTextBlock again = blockStartingWith(doc, " dot again");
+        const QTextBlock dot = doc.find(" dot").block();
+        const QTextBlock one = doc.find(" nested one").block();
+        const QTextBlock again = doc.find(" dot again").block();
         QVERIFY(dot.textList() && one.textList() && again.textList());
-        QCOMPARE(one.textList(), blockStartingWith(doc, " nested two").textList());
+        QCOMPARE(one.textList(), doc.find(" nested two").block().textList());
         QCOMPARE(one.textList()->format().style(), QTextListFormat::ListDecimal);
         QCOMPARE(one.textList()->format().indent(), 2);
         QCOMPARE(again.textList(), dot.textList()); // back out of the nested list, same bullets
-        QVERIFY(!blockStartingWith(doc, "after lists").textList());
+        QVERIFY(!doc.find("after lists").block().textList());
     }
 
     void hostileInput()
