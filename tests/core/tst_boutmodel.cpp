@@ -1,4 +1,5 @@
 #include "bout.h"
+#include "clockreadout.h"
 #include "clocksource.h"
 #include "timekeeper.h"
 
@@ -53,7 +54,7 @@ private slots:
                 [this](Bout::Sound sound) { m_sounds.append(sound); });
     }
 
-    void startValues()
+    void startValuesAndResets()
     {
         QCOMPARE(seconds(period()), 600.0);
         QCOMPARE(seconds(jam()), 120.0);
@@ -62,6 +63,22 @@ private slots:
             QVERIFY(bout().isPenaltyBlank(i) && penalty(i)->ticks() == 0);
         // The engines are found by name, as boards and tests look them up.
         QCOMPARE(bout().findChild<TimeKeeper *>("tkVisitorPenalty2"), penalty(3));
+
+        // Each reset stops its clock and puts back its start value.
+        bout().startStopJam();
+        advance(5000);
+        bout().resetJam();
+        QCOMPARE(m_sounds, Sounds {Bout::BuzzerSound});
+        QVERIFY(!jam()->isRunning() && period()->isRunning());
+        QCOMPARE(seconds(jam()), 120.0);
+
+        bout().startStopJam();
+        advance(3000);
+        bout().resetPeriod();
+        QVERIFY(!period()->isRunning() && !jam()->isRunning());
+        QCOMPARE(m_sounds.size(), 2);
+        QCOMPARE(seconds(period()), 600.0);
+        QCOMPARE(seconds(jam()), 120.0);
     }
 
     void jamStartAndStop_data()
@@ -92,24 +109,6 @@ private slots:
         bout().startStopPeriod();
         QVERIFY(!period()->isRunning() && !jam()->isRunning() && penaltiesRunning(false));
         QCOMPARE(m_sounds.size(), 2);
-    }
-
-    void resets()
-    {
-        bout().startStopJam();
-        advance(5000);
-        bout().resetJam();
-        QCOMPARE(m_sounds, Sounds {Bout::BuzzerSound});
-        QVERIFY(!jam()->isRunning() && period()->isRunning());
-        QCOMPARE(seconds(jam()), 120.0);
-
-        bout().startStopJam();
-        advance(3000);
-        bout().resetPeriod();
-        QVERIFY(!period()->isRunning() && !jam()->isRunning());
-        QCOMPARE(m_sounds.size(), 2);
-        QCOMPARE(seconds(period()), 600.0);
-        QCOMPARE(seconds(jam()), 120.0);
     }
 
     void expiriesStopAndSoundOnce()
@@ -147,20 +146,17 @@ private slots:
 
     void periodEndDuringJam_data()
     {
-        QTest::addColumn<bool>("delay");
+        // Without the delay the sound comes at once; with it, it is held to the jam's own end
+        // (expiry), a jam or period command, or a reset.
         QTest::addColumn<QString>("end");
-        QTest::newRow("sound at once") << false << "";
-        QTest::newRow("held to the jam's own end") << true << "expiry";
-        QTest::newRow("held to the jam command") << true << "jam";
-        QTest::newRow("held to the period command") << true << "period";
-        QTest::newRow("held to the jam reset") << true << "reset jam";
-        QTest::newRow("held to the period reset") << true << "reset period";
+        for (const char *end : {"no delay", "expiry", "jam", "period", "reset jam", "reset period"})
+            QTest::newRow(end) << end;
     }
 
     void periodEndDuringJam()
     {
-        QFETCH(bool, delay);
         QFETCH(QString, end);
+        const bool delay = end != "no delay";
         bout().setDelayPeriodEndSound(delay);
         period()->setSeconds(1);
         bout().startStopJam();
@@ -262,10 +258,9 @@ private slots:
         bout().setPenaltyTime(0, ticks(104.5));
         QVERIFY(!penalty(0)->isRunning() && !bout().isPenaltyBlank(0));
         QCOMPARE(seconds(penalty(0)), 104.0);
-    }
 
-    void expiredPenaltyBlanksItself()
-    {
+        // An expired penalty blanks a second after it shows zero.
+        init();
         bout().setPenaltyTime(3, ticks(2));
         bout().startStopPenalty(3);
         advance(2900);
@@ -282,7 +277,7 @@ private slots:
         QVERIFY(bout().isPenaltyBlank(2));
     }
 
-    void numbers()
+    void numbersAndListeners()
     {
         QSignalSpy changed(&bout(), &Bout::changed);
         bout().setNumber(Bout::HomeScore, 999);
@@ -295,10 +290,7 @@ private slots:
         QCOMPARE(bout().periodNumber(), -1);
         QCOMPARE(changed.size(), 3);
         QCOMPARE(changed.at(0).at(0).value<Bout::Item>(), Bout::HomeScore);
-    }
 
-    void listenersSeeEveryChange()
-    {
         // What a journal or a second board needs: each change named once it happened.
         QList<Bout::Item> items;
         connect(&bout(), &Bout::changed, this, [&items](Bout::Item item) { items.append(item); });
@@ -311,6 +303,102 @@ private slots:
         items.clear();
         bout().switchClock();
         QCOMPARE(items, QList<Bout::Item> {Bout::ClockTime});
+    }
+
+    // The engine under every clock: counting, stopping and a replaced clock.
+    void timeKeeperCounts()
+    {
+        TimeKeeper keeper;
+        QSignalSpy runningChanged(&keeper, &TimeKeeper::runningChanged);
+        keeper.setSeconds(120);
+        m_clock.advanceMilliseconds(5000);
+        QCOMPARE(keeper.ticks(), 120 * TimeKeeper::TicksPerSecond);
+
+        keeper.setProperty("Running", true);
+        keeper.setRunning(true);
+        QCOMPARE(runningChanged.count(), 1);
+        m_clock.advanceMilliseconds(1500);
+        QCOMPARE(keeper.property("Seconds").toDouble(), 118.5);
+        // A tick counts only once it has fully elapsed.
+        m_clock.advance(99999);
+        QCOMPARE(keeper.ticks(), 1185000);
+        m_clock.advance(1);
+        QCOMPARE(keeper.ticks(), 1184999);
+
+        // Stopping freezes the value read at that moment; starting again carries on from it.
+        keeper.setProperty("Running", false);
+        QCOMPARE(runningChanged.count(), 2);
+        m_clock.advanceMilliseconds(60000);
+        QCOMPARE(keeper.ticks(), 1184999);
+        keeper.setRunning(true);
+        m_clock.advanceMilliseconds(250);
+        QCOMPARE(keeper.ticks(), 1182499);
+
+        // A new value while running counts on from itself, below zero too.
+        keeper.setSeconds(0.5);
+        QVERIFY(keeper.isRunning());
+        m_clock.advanceMilliseconds(500);
+        QCOMPARE(keeper.ticks(), 0);
+        m_clock.advanceMilliseconds(2750);
+        QCOMPARE(keeper.seconds(), -2.75);
+        keeper.setTicks(5);
+        m_clock.advance(100000);
+        QCOMPARE(keeper.ticks(), 4);
+
+        // Seconds round to the nearest tick.
+        keeper.setRunning(false);
+        const std::pair<double, qint64> rows[]
+                = {{59.9, 599000}, {0.00005, 1}, {0.00004, 0}, {-0.03, -300}, {qQNaN(), 0}};
+        for (const auto &[seconds, ticks] : rows) {
+            keeper.setSeconds(seconds);
+            QCOMPARE(keeper.ticks(), ticks);
+        }
+
+        // Read every 50 ms with a ragged interval, as a busy refresh timer would, for three
+        // hours: the value depends on the time elapsed alone, not on how often it was read.
+        const qint64 start = 3 * 3600 * TimeKeeper::TicksPerSecond;
+        keeper.setTicks(start);
+        keeper.setRunning(true);
+        qint64 elapsedNs = 0;
+        int step = 0;
+        while (elapsedNs < qint64(3) * 3600 * 1000000000) {
+            const qint64 ns = 50000000 + (step++ % 7) * 1234567 - 3000000;
+            m_clock.advance(ns);
+            elapsedNs += ns;
+            if (keeper.ticks() != start - elapsedNs / 100000)
+                QFAIL(qPrintable(QString("drift after %1 ns").arg(elapsedNs)));
+        }
+
+        // Replacing the clock under a running engine keeps its value.
+        keeper.setSeconds(100);
+        m_clock.advanceMilliseconds(10000);
+        QCOMPARE(keeper.seconds(), 90.0);
+        // A clock whose readings are far from the first one's.
+        ManualClockSource other(-5000000000);
+        ClockSource::setCurrent(&other);
+        QCOMPARE(keeper.seconds(), 90.0);
+        other.advanceMilliseconds(2000);
+        QCOMPARE(keeper.seconds(), 88.0);
+        ClockSource::setCurrent(&m_clock);
+        QCOMPARE(keeper.seconds(), 88.0);
+    }
+
+    // Ticks of a tenth of a millisecond to the seconds shown: ties go to even.
+    void clockReadout()
+    {
+        const std::pair<qint64, float> rows[] = {
+                {590000, 59.0f}, {590001, 60.0f}, {580001, 58.0f}, {0, 0.0f},
+                {-9999, 0.0f},   {-10000, -1.0f}, {-19998, -1.0f}, {-19999, -2.0f},
+        };
+        for (const auto &[ticks, shown] : rows)
+            QCOMPARE(ClockReadout::wholeSeconds(ticks), shown);
+
+        const QTime now(14, 5);
+        QCOMPARE(ClockReadout::minutesOfDay("14:05", now), 845);
+        QCOMPARE(ClockReadout::minutesOfDay("2:05 PM", now), 125);
+        QCOMPARE(ClockReadout::minutesOfDay("14:05:33", now), 845);
+        QCOMPARE(ClockReadout::minutesOfDay("14.05", now), 845);
+        QCOMPARE(ClockReadout::minutesOfDay("", QTime(0, 0)), 0);
     }
 };
 

@@ -1,5 +1,8 @@
 #include "digitentry.h"
+#include "keycodetostr.h"
+#include "virtualkeys.h"
 
+#include <QKeyEvent>
 #include <QObject>
 #include <QTest>
 
@@ -57,13 +60,8 @@ private slots:
 
     void timeEntry()
     {
-        struct Row
-        {
-            const char *typed;
-            int max;
-            double seconds; // -1: nothing committed
-        };
-        const Row rows[] = {
+        // What is typed, the clock's limit, the seconds committed (-1: nothing).
+        const std::tuple<const char *, int, double> rows[] = {
                 {"2.00\n", 599, 120},   {".45\n", 599, 45},        {"1.5\n", 599, 65},
                 {"1.305\n", 599, 90.5}, {"10\n", 5999, 600},       {"1.2.3\n", 5999, -1},
                 {"100\n", 9999, -1},    {"01.30500\n", 599, 90.5}, {"01.305000\n", 599, -1},
@@ -71,13 +69,13 @@ private slots:
                 {"10.00\n", 599, -1},   {"99.59\n", 5999, 5999},   {"99.99\n", 5999, -1},
                 {"5 2.00\n", 599, 120}, {"+2-?.#00\n", 599, 120},  {"2.00", 599, -1},
         };
-        for (const Row &row : rows) {
+        for (const auto &[typed, max, seconds] : rows) {
             init();
             const FakeDisplay jam("tledJam");
-            const QString typed = row.typed;
-            QCOMPARE(typeTime(jam.object, typed, row.max), row.seconds);
+            QCOMPARE(typeTime(jam.object, typed, max), seconds);
             // Enter always empties the buffer, accepted or not; without it the text stays pending.
-            QCOMPARE(typeTime(jam.object, "\n", 5999), typed.endsWith(u'\n') ? -1.0 : 120.0);
+            QCOMPARE(typeTime(jam.object, "\n", 5999),
+                     QString(typed).endsWith(u'\n') ? -1.0 : 120.0);
         }
 
         // Typing on another display starts over.
@@ -90,42 +88,25 @@ private slots:
 
     void numberEntry()
     {
-        struct Row
-        {
-            const char *caption;
-            const char *typed;
-            int max;
-            const char *shown;
+        // The caption before, what is typed, the limit, the caption after.
+        const std::tuple<const char *, const char *, int, const char *> rows[] = {
+                {"0", "12\n", 999, "12"},  {"5", "12", 999, "5"},     {"4", "+3", 999, "7"},
+                {"4", "+10", 999, "5"},    {"4", "+10\n", 999, "0"},  {"3", "-5", 999, "3"},
+                {"3", "-4", 999, "-1"},    {"999", "+1", 999, "999"}, {"998", "+1", 999, "999"},
+                {"-1", "+2", 999, "2"},    {"1", "++5", 999, "1"},    {"1", "37", 9, "7"},
+                {"1", "+", 9, "1"},        {"1", "+2", 9, "3"},       {"0", "1.2\n", 999, "12"},
+                {"42", "#", 999, "-1"},    {"42", "7#\n", 999, "7"},  {"0", "12 3\n", 999, "3"},
+                {"8", "1000\n", 999, "8"}, {"8", "?\n", 999, "8"},
         };
-        const Row rows[] = {
-                {"0", "12\n", 999, "12"},
-                {"5", "12", 999, "5"},
-                {"4", "+3", 999, "7"},
-                {"4", "+10", 999, "5"},
-                {"4", "+10\n", 999, "0"},
-                {"3", "-5", 999, "3"},
-                {"3", "-4", 999, "-1"},
-                {"999", "+1", 999, "999"},
-                {"998", "+1", 999, "999"},
-                {"-1", "+2", 999, "2"},
-                {"1", "++5", 999, "1"},
-                {"1", "37", 9, "7"},
-                {"1", "+", 9, "1"},
-                {"1", "+2", 9, "3"},
-                {"0", "1.2\n", 999, "12"},
-                {"42", "#", 999, "-1"},
-                {"42", "7#\n", 999, "7"},
-                {"0", "12 3\n", 999, "3"},
-                {"8", "1000\n", 999, "8"},
-                {"8", "?\n", 999, "8"},
-                {"8", "99999999999999999999999\n", 999, "8"},
-        };
-        for (const Row &row : rows) {
+        for (const auto &[caption, typed, max, shown] : rows) {
             init();
-            FakeDisplay score("nledHomeScore", row.caption);
-            typeNumber(score, row.typed, qint16(row.max));
-            QVERIFY2(score.caption() == row.shown, row.typed);
+            FakeDisplay score("nledHomeScore", caption);
+            typeNumber(score, typed, qint16(max));
+            QCOMPARE(score.caption(), shown);
         }
+        FakeDisplay huge("nledHomeScore", "8");
+        typeNumber(huge, "99999999999999999999999\n", 999);
+        QCOMPARE(huge.caption(), "8");
 
         // Typing on another display discards what was pending.
         FakeDisplay home("nledHomeScore", "0");
@@ -144,6 +125,44 @@ private slots:
         QCOMPARE(score.caption(), "10");
         ApplyNumberEntry(&score.object, "", -1, 999);
         QCOMPARE(score.caption(), "10");
+    }
+
+    // The ends of each range, the keypad against the main block, the shifted symbols and the keys
+    // that were once read wrong.
+    void keysAndTheirNames()
+    {
+        const Qt::KeyboardModifiers none = Qt::NoModifier;
+        const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+        const Qt::KeyboardModifiers keypad = Qt::KeypadModifier;
+        const std::tuple<int, Qt::KeyboardModifiers, int> rows[] = {
+                {Qt::Key_A, none, 65},           {Qt::Key_Z, none, 90},
+                {Qt::Key_0, none, 48},           {Qt::Key_9, none, 57},
+                {Qt::Key_0, keypad, 96},         {Qt::Key_9, keypad, 105},
+                {Qt::Key_Minus, keypad, 109},    {Qt::Key_Minus, none, 189},
+                {Qt::Key_Comma, keypad, 110},    {Qt::Key_Enter, keypad, 13},
+                {Qt::Key_Delete, keypad, 46},    {Qt::Key_F1, none, 112},
+                {Qt::Key_F12, none, 123},        {Qt::Key_Backtab, shift, 9},
+                {Qt::Key_ParenRight, shift, 48}, {Qt::Key_QuoteDbl, shift, 222},
+                {Qt::Key_Semicolon, none, 186},  {Qt::Key_Bar, shift, 220},
+                {Qt::Key_unknown, none, 0},      {Qt::Key_Adiaeresis, none, 0},
+        };
+        QCOMPARE(VirtualKeys::fromQt(Qt::Key_J, Qt::ControlModifier), 74);
+        for (const auto &[qtKey, modifiers, code] : rows) {
+            const QKeyEvent press(QEvent::KeyPress, qtKey, modifiers);
+            QCOMPARE(VirtualKeys::fromQt(qtKey, modifiers), code);
+            QCOMPARE(VirtualKeys::fromEvent(&press), code);
+        }
+
+        // Key names: the ends of the letter and function-key ranges, a few named keys, and keys
+        // without a name, which can never be assigned.
+        const std::pair<int, QString> names[] = {
+                {8, "Backspace"},  {19, "Pause/Break"}, {65, "A"},    {90, "Z"},
+                {111, "Numpad /"}, {114, "F3"},         {123, "F12"}, {222, "\""},
+        };
+        for (const auto &[code, name] : names)
+            QCOMPARE(KeyCodeToStr(code), name);
+        for (int code : {-1, 0, 48, 64, 91, 113, 124, 187})
+            QCOMPARE(KeyCodeToStr(code), QString());
     }
 };
 

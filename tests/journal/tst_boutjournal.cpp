@@ -145,21 +145,18 @@ private slots:
 
     void whenABoutIsUnderWay()
     {
-        const auto after = [](auto change) {
-            BoutState state;
-            change(state);
-            return state.isUnderWay();
-        };
-        QVERIFY(!BoutState().isUnderWay());
-        QVERIFY(after([](BoutState &s) { s.numbers[BoutState::VisitorScore] = 4; }));
-        QVERIFY(after([](BoutState &s) { s.penaltyBlank[3] = false; }));
-        QVERIFY(after([](BoutState &s) { s.clocks[BoutState::Jam].ticks -= 1; }));
-        QVERIFY(after([](BoutState &s) { s.clocks[BoutState::HomePenalty1].running = true; }));
-        // A typed reset value alone is no bout.
-        QVERIFY(!after([](BoutState &s) {
-            s.jamResetTicks = 60 * Second;
-            s.clocks[BoutState::Jam].ticks = 60 * Second;
-        }));
+        // A typed reset value alone is no bout; a score, a penalty shown, a clock moved or
+        // running is.
+        BoutState typed;
+        typed.jamResetTicks = typed.clocks[BoutState::Jam].ticks = 60 * Second;
+        QVERIFY(!BoutState().isUnderWay() && !typed.isUnderWay());
+        std::array<BoutState, 4> changed;
+        changed[0].numbers[BoutState::VisitorScore] = 4;
+        changed[1].penaltyBlank[3] = false;
+        changed[2].clocks[BoutState::Jam].ticks -= 1;
+        changed[3].clocks[BoutState::HomePenalty1].running = true;
+        for (const BoutState &state : changed)
+            QVERIFY(state.isUnderWay());
     }
 
     void resumedAt_data()
