@@ -127,10 +127,7 @@ private slots:
         type({"shift+Tab"});
         QWidget *last = m_board->findChild<QWidget *>("tledVisitorPenalty2");
         QTRY_VERIFY(last->hasFocus());
-    }
 
-    void numLockIsForcedBackOnRelease()
-    {
         // The operator's NumLock press is undone when the key comes up, in the keep modes only.
         settings().NumLockForce = 0;
         QVERIFY(SetNumLock(false));
