@@ -99,7 +99,6 @@ private slots:
     {
         QCOMPARE(audience()->screen()->name(), "RIGHT");
         QCOMPARE(audience()->geometry(), QRect(1920, 0, 1280, 720));
-        QVERIFY(audience()->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
         const QWidget *jam = audience()->findChild<QWidget *>("tledJam");
         QVERIFY(!audience()->findChild<Shape *>("shpObjectSelected")->isVisible());
 
@@ -159,7 +158,6 @@ private slots:
         QTRY_VERIFY(!audience());
         // The bout runs on, on the operator's board, which keeps the keyboard.
         tick(2000);
-        QVERIFY(m_board->bout()->jamEngine()->isRunning());
         QCOMPARE(shown(m_board.get(), "tledJam"), "1:55");
         type({"s"});
         QTRY_VERIFY(!m_board->bout()->periodEngine()->isRunning());
