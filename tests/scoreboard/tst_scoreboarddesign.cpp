@@ -47,8 +47,7 @@ private slots:
         }
 
         const QObjectList stack = window.children(); // bottom to top
-        qsizetype highestShape = -1;
-        qsizetype lowestFace = stack.size();
+        qsizetype highestShape = -1, lowestFace = stack.size();
         for (qsizetype i = 0; i < stack.size(); ++i) {
             if (qobject_cast<Shape *>(stack[i]))
                 highestShape = i;
