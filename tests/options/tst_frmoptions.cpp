@@ -283,6 +283,11 @@ private slots:
         // Neither of the keys without a default keeps a key a command has taken back.
         QCOMPARE(window.NewBoutKeyTemp, 0);
         QCOMPARE(text(window, "lblAudienceBoardKey"), "");
+        // The buzzer has no default to go back to: a free key of its own stays.
+        answerKeys(window, Qt::Key_X);
+        click(window, "cmdBuzzerKey");
+        click(window, "cmdResetKeys");
+        QCOMPARE(window.BuzzerKeyTemp, 88);
 
         click(window, "cmdResetColors");
         QCOMPARE(text(window, "lblLEDSelectedWidthValue"), "0");
