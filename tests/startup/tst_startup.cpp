@@ -8,7 +8,6 @@
 #include "version.h"
 
 #include <QApplication>
-#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -28,37 +27,26 @@
 
 // Answers every message box that comes up while it lives, as an operator would read and close it,
 // and keeps the texts.
-class MessageCatcher final
+struct MessageCatcher
 {
-public:
     MessageCatcher()
     {
-        m_timer.callOnTimeout([this] {
+        timer.callOnTimeout([this] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (box && box->isVisible()) {
                 texts.append(box->text());
                 box->done(QMessageBox::Ok);
             }
         });
-        m_timer.start(5);
+        timer.start(5);
     }
     QStringList texts;
-
-private:
-    QTimer m_timer;
+    QTimer timer;
 };
 
-// The headers of a 24-bit BMP picture of 20000 x 20000 pixels, none of its pixels: a picture
-// reader learns the size from this alone.
-static QByteArray hugeBmp()
-{
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out << quint16(0x4D42) << quint32(54 + 20000u * 20000u * 3) << quint32(0) << quint32(54);
-    out << quint32(40) << qint32(20000) << qint32(20000) << quint16(1) << quint16(24);
-    return bytes + QByteArray(24, '\0');
-}
+// The header of a picture of 20000 x 20000 pixels, none of its pixels: a picture reader learns the
+// size from this alone.
+static const QByteArray hugePicture("P6 20000 20000 255\n");
 
 // Start-up and the files it reads. The start-up window opens the scoreboard at a click or at
 // once for "bypass", Options and Help over it.
@@ -291,7 +279,7 @@ private slots:
         QTest::addColumn<QByteArray>("contents"); // none: deleted
         QTest::newRow("deleted") << QByteArray();
         QTest::newRow("replaced by garbage") << QByteArray(3000, 'Z');
-        QTest::newRow("replaced by a picture too large to show") << hugeBmp();
+        QTest::newRow("replaced by a picture too large to show") << hugePicture;
     }
 
     void pictureChangedBetweenRuns()
@@ -324,8 +312,8 @@ private slots:
         QVERIFY(!shows(options, "imgHomePicPreview"));
         QVERIFY(catcher.texts.isEmpty());
         // A picture too large to show, chosen there, is refused with a message that names it.
-        const QString huge = m_dir.filePath("huge.bmp");
-        QVERIFY(writeFile(huge, hugeBmp()));
+        const QString huge = m_dir.filePath("huge.ppm");
+        QVERIFY(writeFile(huge, hugePicture));
         options.chooseFile = [huge](QWidget *, const QString &) { return huge; };
         options.findChild<QPushButton *>("cmdChangeHomePic")->click();
         QTRY_COMPARE(catcher.texts.size(), 1);
