@@ -1,0 +1,329 @@
+#include "frmoptions.h"
+#include "frmscoreboard.h"
+#include "frmsplash.h"
+#include "image.h"
+#include "settingsmodel.h"
+#include "settingsstore.h"
+#include "teststore.h"
+#include "version.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+// Answers every message box that comes up while it lives, as an operator would read and close it,
+// and keeps the texts.
+struct MessageCatcher
+{
+    MessageCatcher()
+    {
+        timer.callOnTimeout([this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box && box->isVisible()) {
+                texts.append(box->text());
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start(5);
+    }
+    QStringList texts;
+    QTimer timer;
+};
+
+// The header of a picture of 20000 x 20000 pixels, none of its pixels: a picture reader learns the
+// size from this alone.
+static const QByteArray hugePicture("P6 20000 20000 255\n");
+
+// Start-up and the files it reads. The start-up window opens the scoreboard at a click or at
+// once for "bypass", Options and Help over it.
+//
+// A damaged or unwritable settings store. A strict key holding something that is not a number of
+// its width ends start-up with a message that names it, and leaves the file as it was; a store
+// that cannot be written at OK of the Options window is reported there, and the new settings hold
+// for the rest of the run.
+//
+// Pictures that go wrong: deleted, overwritten or far too large. The scoreboard leaves the frame
+// empty without a word and goes on; the stored path is kept, so the picture returns when its file
+// does; the Options window says when a chosen file cannot be shown and keeps the one before.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    static bool shows(const QWidget &window, const char *image)
+    {
+        return !window.findChild<Image *>(image)->Picture().isNull();
+    }
+    QString goodPicture(const QString &name)
+    {
+        QImage picture(64, 32, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        const QString path = m_dir.filePath(name);
+        return picture.save(path, "BMP") ? path : QString();
+    }
+    static QByteArray storeBytes()
+    {
+        QFile file(settingsFileName());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static QWidget *window(const char *name)
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == name)
+                return w;
+        }
+        return nullptr;
+    }
+
+private slots:
+    void cleanup()
+    {
+        const QString folder = QFileInfo(settingsFileName()).absolutePath();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::remove(folder);
+        QDir(folder).removeRecursively();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            delete w;
+    }
+
+    void commandLine()
+    {
+        // Only the one word, as it is, skips the start-up window.
+        for (const char *line : {"Bypass", "bypass now", ""}) {
+            frmSplash splash;
+            QVERIFY(splash.Form_Load(line));
+            QVERIFY(!splash.isGone());
+            QVERIFY(!window("frmScoreboard"));
+        }
+        QPointer<frmSplash> splash = new frmSplash;
+        QVERIFY(splash->Form_Load("bypass"));
+        QVERIFY(splash->isGone());
+        QVERIFY(window("frmScoreboard")->isVisible());
+        QCOMPARE(window("frmScoreboard")->windowTitle(), "Corvanta");
+        QTRY_VERIFY(splash.isNull());
+    }
+
+    void clicksGoOnButButtonsDoNot()
+    {
+        QPointer<frmSplash> splash = new frmSplash;
+        QVERIFY(splash->Form_Load(QString()));
+        QCOMPARE(splash->size(), QSize(416, 216));
+        // Centred as if it were 392 pixels high.
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QCOMPARE(splash->pos(), QPoint((screen.width() - 416) / 2, (screen.height() - 392) / 2));
+        QCOMPARE(splash->findChild<QLabel *>("lblVersion")->text(),
+                 QString("Version ") + CORVANTA_VERSION);
+        QVERIFY(!splash->findChild<QLabel *>("picLogo")->pixmap().isNull());
+        splash->show();
+        QTest::mouseClick(splash->findChild<QPushButton *>("cmdHelp"), Qt::LeftButton);
+        QWidget *help = window("frmHelp");
+        QVERIFY(help && help->isVisible());
+
+        // Options is modal and leaves the start-up window as it was.
+        QTimer::singleShot(0, this, [] {
+            auto *options = qobject_cast<frmOptions *>(QApplication::activeModalWidget());
+            QVERIFY(options);
+            options->findChild<QPushButton *>("cmdOk")->click();
+        });
+        QTest::mouseClick(splash->findChild<QPushButton *>("cmdOptions"), Qt::LeftButton);
+        QVERIFY(!splash->isGone());
+        QVERIFY(!window("frmScoreboard"));
+
+        QTest::mouseClick(splash->findChild<QLabel *>("Label2"), Qt::LeftButton);
+        QVERIFY(splash->isGone());
+        QVERIFY(window("frmScoreboard")->isVisible());
+        QTRY_VERIFY(splash.isNull());
+        // The help window outlives the start-up window, and closes with the scoreboard.
+        QVERIFY(help->isVisible());
+        window("frmScoreboard")->close();
+        QVERIFY(!help->isVisible());
+    }
+
+    void corruptStrictKeyEndsStartUp_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text");
+        // A word, numbers beyond 32 and 16 bits, a letter for a key code, nothing.
+        const char *rows[][2] = {{"ColorSettings/ScoreColor", "crimson"},
+                                 {"ColorSettings/TimeColor", "2147483648"},
+                                 {"KeySettings/PenaltyIncrementSec", "32768"},
+                                 {"KeySettings/StartStopJamClockKey", "J"},
+                                 {"PicSettings/LEDType", ""}};
+        for (const auto &[key, text] : rows)
+            QTest::addRow("%s \"%s\"", key, text) << QString(key) << QString(text);
+    }
+
+    void corruptStrictKeyEndsStartUp()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        {
+            QSettings s = testStore();
+            s.setValue("TextSettings/TitleText", "Final");
+            s.setValue(key, text);
+        }
+        const QByteArray before = storeBytes();
+
+        MessageCatcher catcher;
+        frmSplash splash;
+        QVERIFY(!splash.Form_Load("bypass"));
+        QVERIFY(!window("frmScoreboard"));
+        QCOMPARE(catcher.texts.size(), 1);
+        const QString told = catcher.texts.first();
+        QVERIFY2(told.contains(key) && told.contains('"' + text + '"')
+                         && told.contains(settingsFileName()),
+                 qPrintable(told));
+        // Nothing repaired or rewritten: the operator's other settings are all still there.
+        QCOMPARE(storeBytes(), before);
+    }
+
+    void unwritableStoreAtOk_data()
+    {
+        QTest::addColumn<QString>("reason"); // what the message says, from the system
+        QTest::newRow("file is a folder") << QString("refers to a directory");
+        QTest::newRow("folder is a file") << QString("is a file, not a folder");
+        QTest::newRow("read-only folder") << QString("Permission denied");
+        // Random bytes: replaced by a good file at OK, and nothing says otherwise; unless the disk
+        // is full, when the damaged file must not pass for the new one.
+        QTest::newRow("damaged file") << QString();
+        QTest::newRow("damaged while open, disk full") << QString("File too large");
+    }
+
+    void unwritableStoreAtOk()
+    {
+        QFETCH(QString, reason);
+        const QString fault = QTest::currentDataTag();
+        const QFileInfo file(settingsFileName());
+        const auto damage = [] {
+            QByteArray garbage(4 << 20, '\0');
+            QRandomGenerator(12).fillRange(reinterpret_cast<quint32 *>(garbage.data()),
+                                           garbage.size() / 4);
+            return QDir().mkpath(QFileInfo(settingsFileName()).absolutePath())
+                    && writeFile(settingsFileName(), garbage);
+        };
+        if (fault == "file is a folder") {
+            // Root writes through any permission, but not a file over a folder.
+            QVERIFY(QDir().mkpath(file.absoluteFilePath() + "/kept"));
+        } else if (fault == "folder is a file") {
+            QDir().mkpath(QFileInfo(file.absolutePath()).absolutePath());
+            QVERIFY(writeFile(file.absolutePath(), {}));
+        } else if (fault == "damaged file") {
+            QVERIFY(damage());
+            QCOMPARE(testStore().status(), QSettings::FormatError);
+        } else if (fault == "read-only folder") {
+            if (geteuid() == 0)
+                QSKIP("root writes into read-only folders; the other rows stand for this");
+            QVERIFY(QDir().mkpath(file.absolutePath()));
+            QVERIFY(QFile::setPermissions(file.absolutePath(), QFile::ReadOwner | QFile::ExeOwner));
+        }
+
+        // Start-up reads nothing from such a store and goes on with the defaults.
+        MessageCatcher catcher;
+        auto *splash = new frmSplash;
+        QVERIFY(splash->Form_Load(QString()));
+        QVERIFY(catcher.texts.isEmpty());
+        QCOMPARE(settings().TitleText, "Home");
+
+        frmOptions options;
+        options.show();
+        options.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00123456); };
+        options.findChild<QPushButton *>("cmdBackC")->click();
+        rlimit fileSize;
+        getrlimit(RLIMIT_FSIZE, &fileSize);
+        if (fault == "damaged while open, disk full") {
+            QVERIFY(damage());
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit full = {0, fileSize.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &full);
+        }
+        options.findChild<QPushButton *>("cmdOk")->click();
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        if (reason.isEmpty()) {
+            QVERIFY2(catcher.texts.isEmpty(), qPrintable(catcher.texts.value(0)));
+            QCOMPARE(testStore().status(), QSettings::NoError);
+            QCOMPARE(testStore().value("ColorSettings/FormBack").toString(), "1193046");
+        } else {
+            QCOMPARE(catcher.texts.size(), 1);
+            QVERIFY2(catcher.texts.first().contains(settingsFileName())
+                             && catcher.texts.first().contains(reason),
+                     qPrintable(catcher.texts.first()));
+        }
+        QCOMPARE(options.result(), int(QDialog::Accepted));
+        // Nothing the run can keep is lost: the scoreboard opened now shows the choice.
+        splash->GoScore();
+        QVERIFY(window("frmScoreboard"));
+        QCOMPARE(window("frmScoreboard")->palette().color(QPalette::Window),
+                 QColor(0x56, 0x34, 0x12));
+        if (fault == "file is a folder")
+            QVERIFY(QFileInfo(file.absoluteFilePath() + "/kept").isDir());
+    }
+
+    void pictureChangedBetweenRuns_data()
+    {
+        QTest::addColumn<QByteArray>("contents"); // none: deleted
+        QTest::newRow("deleted") << QByteArray();
+        QTest::newRow("replaced by garbage") << QByteArray(3000, 'Z');
+        QTest::newRow("replaced by a picture too large to show") << hugePicture;
+    }
+
+    void pictureChangedBetweenRuns()
+    {
+        QFETCH(QByteArray, contents);
+        const QString home = goodPicture("home.bmp");
+        const QString board = goodPicture("board.bmp");
+        QVERIFY(!home.isEmpty() && !board.isEmpty());
+        {
+            QSettings s = testStore();
+            s.setValue("PicSettings/HomePic", home);
+            s.setValue("PicSettings/BoardPic", board);
+        }
+        QVERIFY(contents.isEmpty() ? QFile::remove(home) : writeFile(home, contents));
+
+        MessageCatcher catcher;
+        LoadSettings();
+        {
+            frmScoreboard second;
+            second.resize(1280, 720); // refits the pictures
+            QTRY_VERIFY(shows(second, "imgBoardPic"));
+            QVERIFY(!shows(second, "imgHomePic"));
+        }
+        QVERIFY(catcher.texts.isEmpty());
+        QCOMPARE(settings().HomePic, home);
+
+        // The path survives an OK in the Options window, so the picture comes back with its file.
+        frmOptions options;
+        options.show();
+        QVERIFY(!shows(options, "imgHomePicPreview"));
+        QVERIFY(catcher.texts.isEmpty());
+        // A picture too large to show, chosen there, is refused with a message that names it.
+        const QString huge = m_dir.filePath("huge.ppm");
+        QVERIFY(writeFile(huge, hugePicture));
+        options.chooseFile = [huge](QWidget *, const QString &) { return huge; };
+        options.findChild<QPushButton *>("cmdChangeHomePic")->click();
+        QTRY_COMPARE(catcher.texts.size(), 1);
+        QVERIFY2(catcher.texts.first().contains(huge), qPrintable(catcher.texts.first()));
+        QCOMPARE(options.HomePicTemp, home);
+        options.findChild<QPushButton *>("cmdOk")->click();
+        QCOMPARE(catcher.texts.size(), 1);
+        QCOMPARE(testStore().value("PicSettings/HomePic").toString(), home);
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
