@@ -50,6 +50,10 @@ private slots:
         QCOMPARE(help->box()->geometry(), before);
         QCOMPARE(help->box()->lineWrapColumnOrWidth(), before.width() - 30);
         QCOMPARE(help->box()->toPlainText(), frmHelp::MissingFileText);
+        // Made smaller than its least size (2700 x 1700 twips, frame included), it stops there.
+        help->resize(20, 20);
+        QCoreApplication::processEvents();
+        QCOMPARE(help->frameGeometry().size(), QSize(180, 113));
 
         closeAndDestroy(help);
         QVERIFY(help.isNull());
@@ -69,6 +73,8 @@ private slots:
         QCOMPARE(help->box()->toPlainText(),
                  "Help file is too large to show (8.1 MB; the largest shown is 8.0 MB).  Please "
                  "reinstall the program.");
+        // Also when it grew past the limit after that first look: never shown cut off.
+        QVERIFY(HelpLoader::read(frmHelp::helpFilePath())->isEmpty());
         closeAndDestroy(help);
 
         // At the limit, plain text on one line, which no layout can take in one piece. The
