@@ -33,7 +33,10 @@ private:
     template<typename T>
     static T *find(const frmOptions &window, const char *name)
     {
-        return window.findChild<T *>(QLatin1String(name));
+        T *found = window.findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("The Options window has no %s", name);
+        return found;
     }
     static void click(const frmOptions &window, const char *button)
     {
