@@ -343,6 +343,16 @@ private slots:
             QCOMPARE(row(), before);
             QCOMPARE(m_board.state(), QProcess::Running);
         }
+        // The Options window open over the board keeps the keyboard.
+        xdotool({"key", "F2"});
+        const QString options
+                = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Options$"});
+        xdotool({"windowfocus", "--sync", root});
+        QProcess second;
+        second.start(m_program, {"bypass"});
+        QVERIFY(second.waitForFinished(30000));
+        QTRY_COMPARE(xdotool({"getwindowfocus"}), options);
+
         kill();
         const BoutState last = *latest();
         start(last);
