@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <algorithm>
+
 JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice, QWidget *board)
     : QObject(board)
     , m_bout(bout)
@@ -34,7 +36,10 @@ void JournalSession::resume()
     m_opening = m_journal->open();
     const BoutState::Rules rules {m_bout->joinJamPenalty(), m_bout->delayPeriodEndSound()};
     const BoutState::Moment now = WallClock::current()->now();
-    m_clocksStopped = !m_opening.state.awayMs(now);
+    const auto &clocks = m_opening.state.clocks;
+    m_clocksStopped = !m_opening.state.awayMs(now)
+            && std::any_of(clocks.begin(), clocks.end(),
+                           [](const BoutState::ClockValue &clock) { return clock.running; });
     m_bout->setState(m_opening.state.resumedAt(now, rules));
     // What the board holds now, including what ran out while it was away, is the first record.
     record();

@@ -47,7 +47,7 @@ private:
     Notice *const m_notice;
     QWidget *const m_board;
     BoutJournal::Opening m_opening;
-    // The time away was not known: the bout came back with its clocks stopped.
+    // The time away was not known: running clocks came back stopped.
     bool m_clocksStopped = false;
     bool m_greeted = false;
     bool m_recordQueued = false;
