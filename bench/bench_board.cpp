@@ -227,8 +227,8 @@ void resumeFromJournal(int repeats)
         QElapsedTimer timer;
         timer.start();
         BoutJournal journal(path);
-        const BoutState resumed = journal.open().state.resumedAt(
-                WallClock::current()->msecsSinceEpoch(), BoutState::Rules());
+        const BoutState resumed
+                = journal.open().state.resumedAt(WallClock::current()->now(), BoutState::Rules());
         samples.append(milliseconds(timer));
         journal.record(resumed);
     }

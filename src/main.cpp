@@ -1,8 +1,11 @@
+#include "boardlock.h"
+#include "boutjournal.h"
 #include "destroyedwindowwatch.h"
 #include "frmsplash.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPointer>
 
@@ -21,6 +24,14 @@ int main(int argc, char *argv[])
     // The desktop entry's name: Wayland matches the window to its entry and icon by it. On X11
     // the window class is the application name, the entry's StartupWMClass.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvanta.Corvanta"));
+
+    // One board per data folder: a second start hands over to the board that runs and ends,
+    // before it reads the settings or the bout.
+    BoardLock lock(QFileInfo(BoutJournal::defaultPath()).path());
+    if (!lock.acquire()) {
+        lock.handOver();
+        return EXIT_FAILURE;
+    }
 
     QPointer<frmSplash> splash = new frmSplash;
     if (!splash->Form_Load(QApplication::arguments().mid(1).join(u' ')))

@@ -31,11 +31,30 @@ bool BoutState::isUnderWay() const
             || penaltyBlank != fresh.penaltyBlank || numbers != fresh.numbers;
 }
 
-BoutState BoutState::resumedAt(qint64 nowMs, Rules rules) const
+std::optional<qint64> BoutState::awayMs(const Moment &now) const
+{
+    const bool sameBoot = !bootId.isEmpty() && bootId == now.bootId;
+    const qint64 away = sameBoot ? now.bootMs - takenAtBootMs : now.wallMs - takenAtMs;
+    if (away < 0 || away > MaxAwayMs)
+        return std::nullopt;
+    return away;
+}
+
+BoutState BoutState::resumedAt(const Moment &now, Rules rules) const
 {
     BoutState state = *this;
-    state.takenAtMs = std::max(nowMs, takenAtMs);
-    qint64 away = (state.takenAtMs - takenAtMs) * TicksPerMillisecond;
+    state.takenAtMs = now.wallMs;
+    state.bootId = now.bootId;
+    state.takenAtBootMs = now.bootMs;
+    const std::optional<qint64> awayMs = this->awayMs(now);
+    if (!awayMs) {
+        for (ClockValue &clock : state.clocks)
+            clock.running = false;
+        // The jam it was held for is over.
+        state.heldPeriodEndSound = false;
+        return state;
+    }
+    qint64 away = *awayMs * TicksPerMillisecond;
     ClockValue &period = state.clocks[Period];
     ClockValue &jam = state.clocks[Jam];
     const auto countDown = [&state](qint64 ticks) {

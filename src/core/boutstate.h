@@ -9,8 +9,9 @@
 // The whole state of a bout as one plain value: what the journal keeps and what a restarted board
 // is given back. Times are ticks, ten-thousandths of a second.
 //
-// The clocks' values were read at takenAtMs, wall time in milliseconds since the epoch; a clock
-// that was running then has been counting down since.
+// The clocks' values were read at takenAtMs, wall time in milliseconds since the epoch, which was
+// takenAtBootMs on the boot clock of the PC's boot bootId; a clock that was running then has been
+// counting down since.
 struct BoutState
 {
     static constexpr qint64 TicksPerSecond = 10000;
@@ -23,6 +24,19 @@ struct BoutState
     static constexpr int PenaltyCount = 4;
     // The numbers: home score, visitor score, period number; -1 is blank.
     enum Number { HomeScore, VisitorScore, PeriodNumber };
+
+    // A moment on the PC's clocks: the wall time, and the boot clock of the boot under way, which
+    // counts milliseconds from the start of that boot, suspends included, and is never set. An
+    // empty boot id is a boot that is not known.
+    struct Moment
+    {
+        qint64 wallMs = 0;
+        QByteArray bootId;
+        qint64 bootMs = 0;
+    };
+
+    // The longest time away a bout is resumed after with its clocks counted on.
+    static constexpr qint64 MaxAwayMs = 24 * 3600 * 1000;
 
     struct ClockValue
     {
@@ -51,6 +65,9 @@ struct BoutState
     bool periodEndSignalled = false;
     bool jamEndSignalled = false;
     qint64 takenAtMs = 0;
+    // Not part of the JSON: the journal keeps them beside it.
+    QByteArray bootId;
+    qint64 takenAtBootMs = 0;
 
     bool operator==(const BoutState &) const = default;
 
@@ -58,11 +75,18 @@ struct BoutState
     // a penalty has been set; a board in that state is worth asking about before it is replaced.
     bool isUnderWay() const;
 
-    // The state as an uninterrupted board would show it at nowMs: running clocks have counted on
-    // for the wall time in between (none if the wall clock went back), and a period or jam that
-    // ran out meanwhile stopped at zero as the board stops it, with its expiry counted as sounded
-    // so that nothing plays late. Penalty clocks count on as on the board, below zero too.
-    BoutState resumedAt(qint64 nowMs, Rules rules) const;
+    // The milliseconds from the moment the state was taken to now: on the boot clock when both
+    // moments are of the same boot, since the wall clock may have been set in between; on the
+    // wall clock across a reboot or when a boot is not known. Empty when that is negative or
+    // longer than MaxAwayMs: the PC's clock was set meanwhile, and the true time away is lost.
+    std::optional<qint64> awayMs(const Moment &now) const;
+
+    // The state as an uninterrupted board would show it now: running clocks have counted on for
+    // the time away, and a period or jam that ran out meanwhile stopped at zero as the board stops
+    // it, with its expiry counted as sounded so that nothing plays late. Penalty clocks count on
+    // as on the board, below zero too. When the time away is not known, every clock is stopped
+    // where it was, for the operator to set and start again.
+    BoutState resumedAt(const Moment &now, Rules rules) const;
 
     QByteArray toJson() const;
     // Empty for text that is not a whole, sound state.

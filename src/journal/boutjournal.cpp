@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStandardPaths>
 
 namespace {
@@ -23,6 +24,18 @@ struct Reading
 QString queryProblem(const QSqlQuery &query)
 {
     return QStringLiteral("it is damaged or cut short (%1)").arg(query.lastError().text());
+}
+
+// Where the state was taken on the boot clock; left unknown when the journal does not say.
+void readBoot(const QSqlQuery &query, BoutState *state)
+{
+    const QSqlRecord record = query.record();
+    const int id = record.indexOf(QStringLiteral("boot_id"));
+    const int ms = record.indexOf(QStringLiteral("boot_ms"));
+    if (id < 0 || ms < 0 || query.isNull(id) || query.isNull(ms))
+        return;
+    state->bootId = query.value(id).toString().toLatin1();
+    state->takenAtBootMs = query.value(ms).toLongLong();
 }
 
 Reading readFile(const QString &connection, const QString &path)
@@ -53,15 +66,18 @@ Reading readFile(const QString &connection, const QString &path)
     // A file made but never written to, as a run killed at once leaves it, holds no bout.
     if (version == 0 && database.tables().isEmpty())
         return {};
-    if (!query.exec(QStringLiteral("SELECT closed, state FROM bout WHERE id = 1")))
+    // Every column: a journal from before the boot clock was kept has no boot columns.
+    if (!query.exec(QStringLiteral("SELECT * FROM bout WHERE id = 1")))
         return {std::nullopt, false, queryProblem(query)};
     if (!query.next())
         return {};
     Reading reading;
-    reading.closed = query.value(0).toInt() != 0;
-    reading.state = BoutState::fromJson(query.value(1).toString().toUtf8());
+    reading.closed = query.value(QStringLiteral("closed")).toInt() != 0;
+    reading.state = BoutState::fromJson(query.value(QStringLiteral("state")).toString().toUtf8());
     if (!reading.state)
         reading.problem = QStringLiteral("the bout it holds is incomplete or out of range");
+    else
+        readBoot(query, &*reading.state);
     return reading;
 }
 

@@ -5,6 +5,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringList>
+#include <QVariant>
 
 namespace {
 
@@ -25,6 +27,22 @@ bool execute(QSqlQuery &query, const QString &statement, QString *reason)
         return true;
     *reason = query.lastError().text();
     return false;
+}
+
+// A journal from before the boot clock was kept lacks its columns; its rows keep NULL in them,
+// a boot that is not known.
+bool addBootColumns(QSqlQuery &query, QString *reason)
+{
+    if (!execute(query, QStringLiteral("PRAGMA table_info(bout)"), reason))
+        return false;
+    QStringList columns;
+    while (query.next())
+        columns << query.value(1).toString();
+    return (columns.contains(QLatin1String("boot_id"))
+            || execute(query, QStringLiteral("ALTER TABLE bout ADD COLUMN boot_id TEXT"), reason))
+            && (columns.contains(QLatin1String("boot_ms"))
+                || execute(query, QStringLiteral("ALTER TABLE bout ADD COLUMN boot_ms INTEGER"),
+                           reason));
 }
 
 } // namespace
@@ -131,8 +149,10 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
             || !execute(setup,
                         QStringLiteral("CREATE TABLE IF NOT EXISTS bout (id INTEGER PRIMARY KEY "
                                        "CHECK (id = 1), saved_at INTEGER NOT NULL, closed INTEGER "
-                                       "NOT NULL, state TEXT NOT NULL)"),
+                                       "NOT NULL, state TEXT NOT NULL, boot_id TEXT, boot_ms "
+                                       "INTEGER)"),
                         reason)
+            || !addBootColumns(setup, reason)
             || !execute(setup, QStringLiteral("PRAGMA user_version=%1").arg(m_schemaVersion),
                         reason)) {
             setup.finish();
@@ -141,11 +161,17 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
         }
     }
     QSqlQuery upsert(database);
-    upsert.prepare(QStringLiteral("INSERT OR REPLACE INTO bout (id, saved_at, closed, state) "
-                                  "VALUES (1, ?, ?, ?)"));
+    upsert.prepare(QStringLiteral("INSERT OR REPLACE INTO bout (id, saved_at, closed, state, "
+                                  "boot_id, boot_ms) VALUES (1, ?, ?, ?, ?, ?)"));
     upsert.addBindValue(record.state.takenAtMs);
     upsert.addBindValue(record.closed ? 1 : 0);
     upsert.addBindValue(QString::fromUtf8(record.state.toJson()));
+    // NULL for a boot that is not known.
+    const bool bootKnown = !record.state.bootId.isEmpty();
+    upsert.addBindValue(bootKnown ? QVariant(QString::fromLatin1(record.state.bootId))
+                                  : QVariant(QMetaType::fromType<QString>()));
+    upsert.addBindValue(bootKnown ? QVariant(record.state.takenAtBootMs)
+                                  : QVariant(QMetaType::fromType<qint64>()));
     if (upsert.exec())
         return true;
     *reason = upsert.lastError().text();

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <algorithm>
+
 JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice, QWidget *board)
     : QObject(board)
     , m_bout(bout)
@@ -33,7 +35,11 @@ void JournalSession::resume()
 {
     m_opening = m_journal->open();
     const BoutState::Rules rules {m_bout->joinJamPenalty(), m_bout->delayPeriodEndSound()};
-    const qint64 now = WallClock::current()->msecsSinceEpoch();
+    const BoutState::Moment now = WallClock::current()->now();
+    const auto &clocks = m_opening.state.clocks;
+    m_clocksStopped = !m_opening.state.awayMs(now)
+            && std::any_of(clocks.begin(), clocks.end(),
+                           [](const BoutState::ClockValue &clock) { return clock.running; });
     m_bout->setState(m_opening.state.resumedAt(now, rules));
     // What the board holds now, including what ran out while it was away, is the first record.
     record();
@@ -53,8 +59,10 @@ void JournalSession::greet()
     if (!m_opening.state.isUnderWay())
         return;
     const QString when = timeText(m_opening.state.takenAtMs);
+    const QString resumed = m_clocksStopped ? tr("Bout resumed from %1, clocks stopped").arg(when)
+                                            : tr("Bout resumed from %1").arg(when);
     if (m_opening.ending == BoutJournal::Ending::Abnormal) {
-        m_notice->showText(tr("Bout resumed from %1").arg(when), ResumedNoticeSeconds);
+        m_notice->showText(resumed, ResumedNoticeSeconds);
         return;
     }
     QMessageBox box(QMessageBox::Question, QStringLiteral("Corvanta"),
@@ -67,6 +75,8 @@ void JournalSession::greet()
     box.exec();
     if (box.clickedButton() == fresh)
         m_bout->setState(BoutState());
+    else if (m_clocksStopped)
+        m_notice->showText(resumed, ResumedNoticeSeconds);
 }
 
 void JournalSession::close()
@@ -74,7 +84,7 @@ void JournalSession::close()
     if (m_closed)
         return;
     m_closed = true;
-    m_journal->close(m_bout->state(WallClock::current()->msecsSinceEpoch()));
+    m_journal->close(stateNow());
 }
 
 QString JournalSession::timeText(qint64 msecsSinceEpoch)
@@ -101,7 +111,16 @@ void JournalSession::record()
 {
     m_recordQueued = false;
     if (!m_closed)
-        m_journal->record(m_bout->state(WallClock::current()->msecsSinceEpoch()));
+        m_journal->record(stateNow());
+}
+
+BoutState JournalSession::stateNow() const
+{
+    const BoutState::Moment now = WallClock::current()->now();
+    BoutState state = m_bout->state(now.wallMs);
+    state.bootId = now.bootId;
+    state.takenAtBootMs = now.bootMs;
+    return state;
 }
 
 bool JournalSession::eventFilter(QObject *watched, QEvent *event)

@@ -39,12 +39,16 @@ protected:
 private:
     void recordSoon();
     void record();
+    // The bout as it is now, stamped with the PC's clocks.
+    BoutState stateNow() const;
 
     Bout *const m_bout;
     BoutJournal *const m_journal;
     Notice *const m_notice;
     QWidget *const m_board;
     BoutJournal::Opening m_opening;
+    // The time away was not known: running clocks came back stopped.
+    bool m_clocksStopped = false;
     bool m_greeted = false;
     bool m_recordQueued = false;
     bool m_closed = false;

@@ -46,11 +46,16 @@ struct Resumed
     // Which of them run, then the period end and jam end latches and the held end-of-period sound.
     std::array<bool, 6> flags;
 };
+constexpr qint64 Day = BoutState::MaxAwayMs;
 // The clock options that differ from the defaults.
 constexpr BoutState::Rules Apart {false, false}, Delay {true, true};
 const Resumed Resumptions[] = {
         {"counted on", P, 10500, {}, {P - 105000, 665000, 145000}, {1, 1, 1, 0, 0, 0}},
-        {"wall clock went back", P, -3600000, {}, {P, 770000, 250000}, {1, 1, 1, 0, 0, 0}},
+        {"no time away", P, 0, {}, {P, 770000, 250000}, {1, 1, 1, 0, 0, 0}},
+        // The time away is not known: every clock stopped where it was.
+        {"wall clock went back", P, -1, {}, {P, 770000, 250000}, {0, 0, 0, 0, 0, 0}},
+        {"more than a day", P, Day + 1, {}, {P, 770000, 250000}, {0, 0, 0, 0, 0, 0}},
+        {"a whole day", P, Day, {}, {0, 0, -520000}, {0, 0, 0, 1, 1, 0}},
         {"jam ran out just now", P, 77000, {}, {P - 770000, 0, -520000}, {1, 0, 0, 0, 1, 0}},
         // The jam ran out at 77 s and stopped the penalty clocks with it; the period ran on.
         {"jam ran out", P, 100000, {}, {P - 1000000, 0, -520000}, {1, 0, 0, 0, 1, 0}},
@@ -61,6 +66,8 @@ const Resumed Resumptions[] = {
         // end-of-period sound held for it when the option is on.
         {"period ran out mid-jam", 30 * Second, 40000, {}, {0, 470000, -50000}, {0, 0, 0, 1, 0, 0}},
         {"jam played on", 30 * Second, 40000, Delay, {0, 370000, -150000}, {0, 1, 1, 1, 0, 1}},
+        // Stopped while the sound waits for the jam: the jam is over, the sound is not played.
+        {"sound held, away not known", 0, -1, Delay, {0, 770000, 250000}, {0, 0, 0, 1, 0, 0}},
         // The jam then ran out too: the held sound is past, not played late.
         {"jam played on, ran out", 30 * Second, 90000, Delay, {0, 0, -520000}, {0, 0, 0, 1, 1, 0}},
 };
@@ -171,7 +178,11 @@ private slots:
         const Resumed &expected = Resumptions[row];
         BoutState before = underWay();
         before.clocks[BoutState::Period].ticks = expected.periodTicks;
-        const BoutState after = before.resumedAt(Evening + expected.awayMs, expected.rules);
+        if (expected.periodTicks == 0) {
+            before.clocks[BoutState::Period].running = false;
+            before.periodEndSignalled = before.heldPeriodEndSound = true;
+        }
+        const BoutState after = before.resumedAt({Evening + expected.awayMs}, expected.rules);
         const int clocks[] {BoutState::Period, BoutState::Jam, BoutState::HomePenalty2};
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(after.clocks[clocks[i]].ticks, expected.ticks[i]);
@@ -181,7 +192,116 @@ private slots:
         QCOMPARE(after.jamEndSignalled, expected.flags[4]);
         QCOMPARE(after.heldPeriodEndSound, expected.flags[5]);
         QCOMPARE(after.numbers, before.numbers);
-        QCOMPARE(after.takenAtMs, qMax(Evening, Evening + expected.awayMs));
+        QCOMPARE(after.takenAtMs, Evening + expected.awayMs);
+    }
+
+    // Within one boot of the PC the time away is the boot clock's, whatever the wall clock did;
+    // across a reboot, or where a boot is not known, it is the wall clock's.
+    void timeAway_data()
+    {
+        QTest::addColumn<QByteArray>("thenBoot");
+        QTest::addColumn<QByteArray>("nowBoot");
+        QTest::addColumn<qint64>("wallMs");
+        QTest::addColumn<qint64>("bootMs");
+        // -1: not known, the clocks are stopped.
+        QTest::addColumn<qint64>("awayMs");
+        const qint64 hour = 3600000;
+        QTest::newRow("wall clock set ahead")
+                << QByteArray("a") << QByteArray("a") << hour << qint64(5000) << qint64(5000);
+        QTest::newRow("wall clock set back")
+                << QByteArray("a") << QByteArray("a") << -hour << qint64(5000) << qint64(5000);
+        QTest::newRow("suspended a day")
+                << QByteArray("a") << QByteArray("a") << qint64(0) << Day << Day;
+        QTest::newRow("a day and more")
+                << QByteArray("a") << QByteArray("a") << qint64(0) << Day + 1 << qint64(-1);
+        QTest::newRow("rebooted") << QByteArray("a") << QByteArray("b") << qint64(5000)
+                                  << qint64(-9000) << qint64(5000);
+        QTest::newRow("rebooted, wall clock back")
+                << QByteArray("a") << QByteArray("b") << -hour << qint64(5000) << qint64(-1);
+        QTest::newRow("rebooted a day later")
+                << QByteArray("a") << QByteArray("b") << Day + 1 << qint64(5000) << qint64(-1);
+        QTest::newRow("boot not kept")
+                << QByteArray() << QByteArray("a") << qint64(5000) << hour << qint64(5000);
+        QTest::newRow("boot not told")
+                << QByteArray("a") << QByteArray() << qint64(5000) << hour << qint64(5000);
+        QTest::newRow("neither knows")
+                << QByteArray() << QByteArray() << qint64(5000) << qint64(0) << qint64(5000);
+    }
+    void timeAway()
+    {
+        QFETCH(QByteArray, thenBoot);
+        QFETCH(QByteArray, nowBoot);
+        QFETCH(qint64, wallMs);
+        QFETCH(qint64, bootMs);
+        QFETCH(qint64, awayMs);
+        BoutState before = underWay();
+        before.bootId = thenBoot;
+        before.takenAtBootMs = 20000;
+        const BoutState::Moment now {Evening + wallMs, nowBoot, 20000 + bootMs};
+        const BoutState after = before.resumedAt(now, {});
+        QCOMPARE(before.awayMs(now).value_or(-1), awayMs);
+        if (awayMs >= 0) {
+            BoutState byWall = before;
+            byWall.bootId.clear();
+            QCOMPARE(after.clocks, byWall.resumedAt({Evening + awayMs}, {}).clocks);
+            QVERIFY(after.clocks[BoutState::Period] != before.clocks[BoutState::Period]);
+        } else {
+            for (int clock = 0; clock < BoutState::ClockCount; ++clock)
+                QCOMPARE(after.clocks[clock], BoutState::ClockValue({before.clocks[clock].ticks}));
+        }
+        // Taken anew on the clocks of now, for the next restart to count from.
+        QCOMPARE(after.takenAtMs, now.wallMs);
+        QCOMPARE(after.bootId, nowBoot);
+        QCOMPARE(after.takenAtBootMs, now.bootMs);
+    }
+
+    // The boot clock is kept with each record; a journal written before it was has no place for
+    // it, resumes by the wall clock, and keeps it from its next record on.
+    void keepsTheBootClock()
+    {
+        {
+            BoutJournal journal(journalPath());
+            journal.open();
+        }
+        QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "old");
+        database.setDatabaseName(journalPath());
+        QVERIFY(database.open());
+        QSqlQuery query(database);
+        QVERIFY(query.exec("CREATE TABLE bout (id INTEGER PRIMARY KEY CHECK (id = 1), saved_at "
+                           "INTEGER NOT NULL, closed INTEGER NOT NULL, state TEXT NOT NULL)"));
+        QVERIFY(query.exec("PRAGMA user_version=1"));
+        QVERIFY(query.prepare("INSERT INTO bout VALUES (1, ?, 0, ?)"));
+        query.addBindValue(Evening);
+        query.addBindValue(QString::fromUtf8(underWay().toJson()));
+        QVERIFY(query.exec());
+        query = QSqlQuery();
+        database.close();
+
+        BoutState state = underWay();
+        {
+            BoutJournal journal(journalPath());
+            const BoutJournal::Opening opening = journal.open();
+            QCOMPARE(opening.ending, BoutJournal::Ending::Abnormal);
+            QCOMPARE(opening.state, underWay());
+            QVERIFY(opening.state.bootId.isEmpty());
+            state.bootId = "3f0e2d7a-5b1c-4e8f-9a6d-2c7b1e0f4a93";
+            state.takenAtBootMs = 86400123;
+            journal.record(state);
+            QVERIFY(journal.flush(10000));
+        }
+        {
+            BoutJournal journal(journalPath());
+            QCOMPARE(journal.open().state, state);
+            // A boot not known is kept as not known, not as a boot of its own.
+            state.bootId.clear();
+            journal.close(state);
+        }
+        BoutJournal journal(journalPath());
+        const BoutState reopened = journal.open().state;
+        QVERIFY(reopened.bootId.isEmpty());
+        QCOMPARE(reopened.numbers, state.numbers);
+        database = QSqlDatabase();
+        QSqlDatabase::removeDatabase("old");
     }
 
     // A journal that cannot be used: the bout starts afresh, the file is kept aside as it was,

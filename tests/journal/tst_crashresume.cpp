@@ -1,7 +1,9 @@
 // The real program killed with SIGKILL at random moments of a bout played on it with real keys
 // (XTEST through xdotool on the test's own X server): after each restart it must hold every
 // score, the period number and every penalty as last set, and every clock within a tenth of a
-// second of where a board that never stopped would be.
+// second of where a board that never stopped would be. The same after restarts with the PC's
+// clock set an hour ahead and back (libfaketime); and a second start on the same folders leaves the
+// running board's bout alone and hands the keyboard back to it.
 //
 // CORVANTA_CRASH_MOMENTS sets the number of kills (100 by default), CORVANTA_CRASH_SEED replays
 // a run.
@@ -13,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QTest>
 #include <QThread>
@@ -65,6 +68,8 @@ private:
     QProcess m_board;
     QRandomGenerator m_random;
     QString m_window;
+    // libfaketime, where it is installed.
+    QString m_fakeTime;
     // What the operator last set.
     std::array<int, 3> m_numbers {0, 0, 0};
 
@@ -80,9 +85,25 @@ private:
     std::optional<BoutState> latest()
     {
         QSqlQuery query(m_journal);
-        if (!query.exec("SELECT state FROM bout WHERE id = 1") || !query.next())
+        if (!query.exec("SELECT state, boot_id, boot_ms FROM bout WHERE id = 1") || !query.next())
             return std::nullopt;
-        return BoutState::fromJson(query.value(0).toByteArray());
+        std::optional<BoutState> state = BoutState::fromJson(query.value(0).toByteArray());
+        if (state) {
+            state->bootId = query.value(1).toByteArray();
+            state->takenAtBootMs = query.value(2).toLongLong();
+        }
+        return state;
+    }
+    // The journal's whole row, as it is on the disk.
+    QVariantList row()
+    {
+        QSqlQuery query(m_journal);
+        QVariantList values;
+        if (query.exec("SELECT * FROM bout") && query.next()) {
+            for (int column = 0; column < query.record().count(); ++column)
+                values << query.value(column);
+        }
+        return values;
     }
     // Waits, a bounded while, for the journal to hold a state that passes the test.
     template<typename Test>
@@ -93,16 +114,44 @@ private:
                                   state ? state->toJson().constData() : "no bout", 10000);
     }
 
-    void start(qint64 lastTakenAtMs)
+    // Starts the board on the bout last recorded, with the PC's time of day moved by a
+    // libfaketime offset such as "+1h" if one is given.
+    void start(const BoutState &last, const QString &clockOffset = QString())
     {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!clockOffset.isEmpty()) {
+            environment.insert("LD_PRELOAD", m_fakeTime);
+            environment.insert("FAKETIME", clockOffset);
+            // As when the PC's clock is set: the monotonic and boot clocks go on as they were.
+            environment.insert("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+        }
+        m_board.setProcessEnvironment(environment);
         m_board.start(m_program, {"bypass"});
         QVERIFY(m_board.waitForStarted(10000));
         // The resumed bout is recorded before the board first shows.
-        waitForRecord([&](const BoutState &state) { return state.takenAtMs > lastTakenAtMs; });
+        waitForRecord(
+                [&](const BoutState &state) { return state.takenAtBootMs > last.takenAtBootMs; });
         m_window = xdotool({"search", "--sync", "--onlyvisible", "--pid",
                             QString::number(m_board.processId()), "--name", "^Corvanta$"})
                            .section('\n', 0, 0);
         xdotool({"windowfocus", "--sync", m_window});
+    }
+
+    void kill()
+    {
+        ::kill(pid_t(m_board.processId()), SIGKILL);
+        QVERIFY(m_board.waitForFinished(10000));
+    }
+
+    // Every clock within a tenth of where a board that never stopped would be.
+    static void compareClocks(const BoutState &last, const BoutState &resumed)
+    {
+        const BoutState expected = uninterrupted(last, resumed.takenAtBootMs - last.takenAtBootMs);
+        const QByteArray where = last.toJson() + " resumed as " + resumed.toJson();
+        for (int clock = 0; clock < BoutState::ClockCount; ++clock) {
+            const auto &is = resumed.clocks[clock], &would = expected.clocks[clock];
+            QVERIFY2(is.running == would.running && qAbs(is.ticks - would.ticks) <= Tenth, where);
+        }
     }
 
     // Selects a display as the operator does, with a click, and types into it.
@@ -177,6 +226,26 @@ private slots:
         m_journal.setDatabaseName(path);
         QDir().mkpath(QFileInfo(path).path());
         m_board.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        for (const QString &folder : QDir("/usr/lib").entryList(QDir::Dirs | QDir::NoDot)) {
+            const QString library = "/usr/lib/" + folder + "/faketime/libfaketime.so.1";
+            if (QFile::exists(library))
+                m_fakeTime = library;
+        }
+    }
+
+    // Each test starts with no board and no journal.
+    void init()
+    {
+        m_numbers = {0, 0, 0};
+        QVERIFY(m_journal.open());
+    }
+    void cleanup()
+    {
+        if (m_board.state() != QProcess::NotRunning)
+            kill();
+        m_journal.close();
+        for (const char *file : {"", "-wal", "-shm"})
+            QFile::remove(m_journal.databaseName() + file);
     }
 
     void survivesKills()
@@ -189,8 +258,7 @@ private slots:
         qInfo("CORVANTA_CRASH_SEED=%u, %d moments", seed, moments);
         m_random.seed(seed);
 
-        QVERIFY(m_journal.open());
-        start(-1);
+        start({});
         for (int moment = 0; moment < moments; ++moment) {
             for (int i = m_random.bounded(3); i >= 0 && !QTest::currentTestFailed(); --i)
                 act();
@@ -198,14 +266,14 @@ private slots:
                 return;
             // Anywhere from at once to while the clocks run on.
             QThread::msleep(m_random.bounded(400));
-            ::kill(pid_t(m_board.processId()), SIGKILL);
-            QVERIFY(m_board.waitForFinished(10000));
+            kill();
             const BoutState last = *latest();
-            start(last.takenAtMs);
+            start(last);
             if (QTest::currentTestFailed())
                 return;
             const BoutState resumed = *latest();
-            const BoutState expected = uninterrupted(last, resumed.takenAtMs - last.takenAtMs);
+            const BoutState expected
+                    = uninterrupted(last, resumed.takenAtBootMs - last.takenAtBootMs);
             const QByteArray where = "moment " + QByteArray::number(moment) + ": " + last.toJson()
                     + " resumed as " + resumed.toJson();
             QVERIFY2(resumed.numbers == m_numbers, where);
@@ -219,8 +287,76 @@ private slots:
                     QVERIFY2(resumed.penaltyBlank[penalty] == last.penaltyBlank[penalty], where);
             }
         }
-        ::kill(pid_t(m_board.processId()), SIGKILL);
-        m_board.waitForFinished(10000);
+    }
+
+    // The PC's clock set an hour ahead, then back, between runs: the clocks count the time the
+    // board was really away, each time.
+    void clockSetWhileAway()
+    {
+        if (m_fakeTime.isEmpty())
+            QSKIP("needs libfaketime");
+        start({});
+        xdotool({"key", "j"});
+        waitForRecord([](const BoutState &s) { return s.clocks[BoutState::Jam].running; });
+        for (const QString offset : {"+1h", "-1h", ""}) {
+            QThread::msleep(300);
+            kill();
+            const BoutState last = *latest();
+            start(last, offset);
+            if (QTest::currentTestFailed())
+                return;
+            const BoutState resumed = *latest();
+            // The wall clock did move.
+            const qint64 moved = (resumed.takenAtMs - last.takenAtMs)
+                    - (resumed.takenAtBootMs - last.takenAtBootMs);
+            const qint64 hour = 3600000;
+            QVERIFY2(qAbs(moved
+                          - (offset == "+1h"            ? hour
+                                     : offset.isEmpty() ? hour
+                                                        : -2 * hour))
+                             < 60000,
+                     qPrintable(QString::number(moved)));
+            compareClocks(last, resumed);
+            QVERIFY(resumed.clocks[BoutState::Period].running);
+        }
+    }
+
+    // A second start on the same folders ends, with the running board brought to the keyboard,
+    // and leaves its journal as it was; a board killed leaves nothing that stops the next.
+    void oneBoardPerDataFolder()
+    {
+        start({});
+        type(HomeScore, "7");
+        m_numbers[BoutState::HomeScore] = 7;
+        waitForRecord([&](const BoutState &s) { return s.numbers == m_numbers; });
+        const QVariantList before = row();
+        const QString root = xdotool({"search", "--maxdepth", "0", "--name", ""});
+        for (const QStringList &arguments : {QStringList {"bypass"}, QStringList {}}) {
+            xdotool({"windowfocus", "--sync", root});
+            QProcess second;
+            second.start(m_program, arguments);
+            QVERIFY(second.waitForFinished(30000));
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+            QVERIFY(second.exitCode() != 0);
+            QVERIFY(second.readAllStandardError().contains("Corvanta is already running."));
+            QTRY_COMPARE(xdotool({"getwindowfocus"}), m_window);
+            QCOMPARE(row(), before);
+            QCOMPARE(m_board.state(), QProcess::Running);
+        }
+        // The Options window open over the board keeps the keyboard.
+        xdotool({"key", "F2"});
+        const QString options
+                = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Options$"});
+        xdotool({"windowfocus", "--sync", root});
+        QProcess second;
+        second.start(m_program, {"bypass"});
+        QVERIFY(second.waitForFinished(30000));
+        QTRY_COMPARE(xdotool({"getwindowfocus"}), options);
+
+        kill();
+        const BoutState last = *latest();
+        start(last);
+        QCOMPARE(latest()->numbers, m_numbers);
     }
 };
 

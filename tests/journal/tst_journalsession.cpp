@@ -113,6 +113,59 @@ private slots:
         auto fifth = board();
         QCOMPARE(answer(*fifth, QString()), QString());
     }
+
+    // The PC's clock set while the board was away: the time away is the boot clock's; where it
+    // cannot be known, the clocks come back stopped where they were, and the board says so.
+    void clockSetWhileAway()
+    {
+        for (const char *file : {"", "-wal", "-shm"})
+            QFile::remove(m_dir.filePath("bout-journal.sqlite") + file);
+        m_wall.setBoot("boot-1", 60000);
+        {
+            auto first = board();
+            answer(*first, QString());
+            first->bout()->startStopJam();
+            QCoreApplication::processEvents();
+        }
+        m_wall.set(m_wall.msecsSinceEpoch() + 3600000);
+        m_wall.setBoot("boot-1", 65000);
+        {
+            auto second = board();
+            answer(*second, QString());
+            QCOMPARE(second->bout()->jamEngine()->ticks(), 115 * 10000);
+            QVERIFY(second->bout()->jamEngine()->isRunning());
+            QVERIFY(!notice(*second).contains("stopped"));
+        }
+        // Rebooted, and the wall clock is behind the last record: nothing to count by.
+        m_wall.set(m_wall.msecsSinceEpoch() - 7200000);
+        m_wall.setBoot("boot-2", 30000);
+        {
+            auto third = board();
+            answer(*third, QString());
+            QCOMPARE(third->bout()->jamEngine()->ticks(), 115 * 10000);
+            QVERIFY(!third->bout()->jamEngine()->isRunning());
+            QVERIFY(!third->bout()->periodEngine()->isRunning());
+            QVERIFY(notice(*third).endsWith(", clocks stopped"));
+            third->bout()->startStopJam();
+            third->close();
+        }
+        // Asked first when the board was closed; then told.
+        m_wall.set(m_wall.msecsSinceEpoch() - 1000);
+        m_wall.setBoot("boot-3", 30000);
+        {
+            auto fourth = board();
+            QVERIFY(!answer(*fourth, QString()).isEmpty());
+            QVERIFY(notice(*fourth).endsWith(", clocks stopped"));
+            QVERIFY(!fourth->bout()->jamEngine()->isRunning());
+        }
+        // No clock was running: nothing was stopped, nothing to say about it.
+        m_wall.set(m_wall.msecsSinceEpoch() - 1000);
+        m_wall.setBoot("boot-4", 30000);
+        auto fifth = board();
+        answer(*fifth, QString());
+        QVERIFY(notice(*fifth).startsWith("Bout resumed from"));
+        QVERIFY(!notice(*fifth).contains("stopped"));
+    }
 };
 
 QTEST_MAIN(TestJournalSession)

@@ -1,7 +1,9 @@
+#include "boardlock.h"
 #include "frmoptions.h"
 #include "frmscoreboard.h"
 #include "frmsplash.h"
 #include "image.h"
+#include "notice.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
 #include "teststore.h"
@@ -117,6 +119,31 @@ private slots:
         QVERIFY(window("frmScoreboard")->isVisible());
         QCOMPARE(window("frmScoreboard")->windowTitle(), "Corvanta");
         QTRY_VERIFY(splash.isNull());
+    }
+
+    // One board per data folder: the folder is refused to a second lock while the first holds
+    // it and free again once the first is gone, other folders are apart, and a folder where no
+    // lock can be made keeps no board from starting. A later copy's word brings the board that
+    // runs out of its minimised state and has it say why.
+    void oneBoardPerFolder()
+    {
+        auto first = std::make_unique<BoardLock>(m_dir.filePath("one"));
+        QVERIFY(first->acquire());
+        BoardLock second(m_dir.filePath("one")), other(m_dir.filePath("two"));
+        QVERIFY(!second.acquire());
+        QVERIFY(other.acquire());
+        QVERIFY(BoardLock("/proc/corvanta").acquire());
+
+        QPointer<frmSplash> splash = new frmSplash;
+        QVERIFY(splash->Form_Load("bypass"));
+        QWidget *board = window("frmScoreboard");
+        board->showMinimized();
+        second.handOver();
+        QTRY_COMPARE(board->findChild<Notice *>()->text(), "Corvanta is already running.");
+        QVERIFY(!(board->windowState() & Qt::WindowMinimized));
+
+        first.reset();
+        QVERIFY(second.acquire());
     }
 
     void clicksGoOnButButtonsDoNot()

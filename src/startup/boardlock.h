@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// One board per data folder. The first copy of Corvanta to start holds a lock on a file in the
+// folder for as long as it runs, and listens for later copies. A later copy finds the lock held:
+// it asks the first to bring its board to the front and to say that Corvanta is already running,
+// and ends, before it has read or written anything of the bout.
+//
+// The lock is the kernel's (flock): it goes with the process however the process ends, so a copy
+// that was killed or lost its power leaves nothing that keeps the next one from starting.
+class BoardLock final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BoardLock)
+
+public:
+    // How long a later copy's own message stays when the first cannot be reached.
+    static constexpr int MessageSeconds = 5;
+
+    explicit BoardLock(const QString &folder, QObject *parent = nullptr);
+    ~BoardLock() override;
+
+    // False only when another copy holds the folder. A lock file that cannot be made (a folder
+    // that cannot be written) does not keep the board from starting: it is told on stderr.
+    bool acquire();
+    // For a copy that did not get the lock: tells the operator that Corvanta is already running,
+    // on stderr and on the running board, or in a message of its own when that board cannot be
+    // reached.
+    void handOver();
+
+    QString lockFilePath() const;
+
+private:
+    QString serverName() const;
+    void listen();
+    void answer();
+    static void showBoard();
+    bool askToShow();
+
+    const QString m_folder;
+    int m_fd = -1;
+    QLocalServer *m_server = nullptr;
+};
