@@ -208,8 +208,19 @@ void Bout::setPenaltyTime(int penalty, qint64 ticks)
 void Bout::setNumber(Item which, int value)
 {
     const int limit = which == PeriodNumber ? PeriodNumberLimit : ScoreLimit;
+    if (value >= 0 && value <= limit)
+        putNumber(which, value);
+}
+
+void Bout::clearNumber(Item which)
+{
+    putNumber(which, -1);
+}
+
+void Bout::putNumber(Item which, int value)
+{
     int &number = m_numbers[which - HomeScore];
-    if (value < -1 || value > limit || value == number)
+    if (value == number)
         return;
     number = value;
     emit changed(which);

@@ -286,9 +286,16 @@ private slots:
         bout().setNumber(Bout::PeriodNumber, 10);
         QCOMPARE(bout().homeScore(), 999);
         QCOMPARE(bout().periodNumber(), 9);
+        // Only clearing blanks a number; nothing below zero is taken for the blank.
         bout().setNumber(Bout::PeriodNumber, -1);
+        bout().setNumber(Bout::HomeScore, -2);
+        QCOMPARE(bout().periodNumber(), 9);
+        QCOMPARE(bout().homeScore(), 999);
+        bout().clearNumber(Bout::PeriodNumber);
         QCOMPARE(bout().periodNumber(), -1);
-        QCOMPARE(changed.size(), 3);
+        bout().setNumber(Bout::PeriodNumber, 0);
+        QCOMPARE(bout().periodNumber(), 0);
+        QCOMPARE(changed.size(), 4);
         QCOMPARE(changed.at(0).at(0).value<Bout::Item>(), Bout::HomeScore);
 
         // What a journal or a second board needs: each change named once it happened.

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int kJ = 74, kR = 82, kS = 83, kT = 84, kC = 67, kB = 66, kP = 80;
-constexpr int kEnter = 13, kPoint = 190, kDelete = 46, kA = 65, kI = 73;
+constexpr int kEnter = 13, kPoint = 190, kMinus = 189, kDelete = 46, kA = 65, kI = 73;
 
 } // namespace
 
@@ -72,7 +72,11 @@ private:
     void type(const char *display, const QString &text)
     {
         for (QChar ch : text)
-            key(display, ch == u'\n' ? kEnter : (ch == u'.' ? kPoint : ch.unicode()));
+            key(display,
+                ch == u'\n'          ? kEnter
+                        : ch == u'.' ? kPoint
+                        : ch == u'-' ? kMinus
+                                     : ch.unicode());
     }
     void key(const char *display, int keyCode)
     {
@@ -284,6 +288,20 @@ private slots:
         QCOMPARE(shown("nledHomeScore"), "  0");
         type("nledPeriod", "2");
         QCOMPARE(shown("nledPeriod"), "2");
+
+        // Taking away more than a number holds is refused; it takes the clear key to blank one.
+        type("nledVisitorScore", "-8");
+        type("nledPeriod", "-3");
+        QCOMPARE(shown("nledVisitorScore"), "  7");
+        QCOMPARE(shown("nledPeriod"), "2");
+        QCOMPARE(board().bout()->visitorScore(), 7);
+        type("nledPeriod", "-2");
+        QCOMPARE(board().bout()->periodNumber(), 0);
+        key("nledPeriod", kDelete);
+        QCOMPARE(shown("nledPeriod"), "");
+        QCOMPARE(board().bout()->periodNumber(), -1);
+        type("nledPeriod", "-1");
+        QCOMPARE(board().bout()->periodNumber(), -1);
 
         // The first penalty clock's own keys; a blank one counts from zero.
         key("tledHomePenalty1", kA);
