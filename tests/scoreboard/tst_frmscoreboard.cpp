@@ -5,10 +5,13 @@
 #include "clocksource.h"
 #include "frmscoreboard.h"
 #include "image.h"
+#include "label.h"
+#include "layoutscaling.h"
 #include "mmcontrol.h"
 #include "numberled.h"
 #include "recordingsound.h"
 #include "settingsstore.h"
+#include "teststore.h"
 #include "timekeeper.h"
 
 #include <QApplication>
@@ -82,6 +85,31 @@ private:
     {
         emit board().findChild<SegmentDisplay *>(display)->KeyDown(keyCode, 0);
     }
+
+    // The first and last columns the label draws in (-1 when it draws nothing): a text cut off
+    // by the label's edges draws in both outermost columns.
+    static std::pair<int, int> inkColumns(Label *label)
+    {
+        QImage drawn(label->size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        label->render(&drawn, QPoint(), QRegion(), QWidget::RenderFlags());
+        std::pair<int, int> columns(-1, -1);
+        for (int x = 0; x < drawn.width(); ++x) {
+            for (int y = 0; y < drawn.height(); ++y) {
+                if (qAlpha(drawn.pixel(x, y)) != 0) {
+                    columns = {columns.first < 0 ? x : columns.first, x};
+                    break;
+                }
+            }
+        }
+        return columns;
+    }
+    static bool drawnWhole(Label *label)
+    {
+        const auto [first, last] = inkColumns(label);
+        return first > 0 && last < label->width() - 1;
+    }
+    Label *label(const char *name) { return board().findChild<Label *>(name); }
 
 private slots:
     void initTestCase()
@@ -271,6 +299,69 @@ private slots:
         QVERIFY(frame->isVisible());
         board().ObjectSelected(nullptr);
         QVERIFY(!frame->isVisible());
+    }
+
+    // The longest texts Options takes are drawn whole, in a smaller font, at every size of the
+    // board; a text that fits keeps its designed font. A notice keeps its reason whole.
+    void textsFitTheirLabels()
+    {
+        QTemporaryDir files;
+        QVERIFY(writeFile(files.filePath("horn.wav"), "no sound in here"));
+        const QString longName = "stadium-horn-from-the-old-arena-final-mix-2026.wav";
+        QVERIFY(writeFile(files.filePath(longName), "no sound in here"));
+        settings().TitleText = "Roller Derby Championship";
+        settings().HomeText = "Rose City Rollers";
+        settings().VisitorText = "MMMMMMMMMMMMMMMMMMMM";
+        board().UpdateLabels();
+
+        const QSize sizes[] = {{632, 453}, {1280, 800}, {1920, 1080}, {300, 700}, {160, 120}};
+        for (const QSize size : sizes) {
+            board().resize(size);
+            StretchLayout(&board());
+            for (const char *name : {"lblTitle", "lblHomeTeam", "lblVisitorTeam"}) {
+                Label *text = label(name);
+                QCOMPARE(text->ShownCaption(), text->Caption());
+                QVERIFY2(text->ShownFontSize() < text->FontSize(), name);
+                QVERIFY2(drawnWhole(text), name);
+            }
+        }
+
+        // A sound file that is not one: the whole message, then with a long file name the name
+        // shortened in its middle and the reason whole.
+        settings().BuzzerFile = files.filePath("horn.wav");
+        press(kB);
+        Label *notice = label("lblNotice");
+        QCOMPARE(notice->Caption(), "Cannot play horn.wav: it is not a WAV sound file.");
+        for (const QSize size : {QSize(632, 453), QSize(1920, 1080)}) {
+            board().resize(size);
+            StretchLayout(&board());
+            QCOMPARE(notice->ShownCaption(), notice->Caption());
+            QVERIFY(drawnWhole(notice));
+        }
+        QTRY_VERIFY(!board().BuzzerPlaying());
+        settings().BuzzerFile = files.filePath(longName);
+        press(kB);
+        QCOMPARE(notice->Caption(), "Cannot play " + longName + ": it is not a WAV sound file.");
+        for (const QSize size : {QSize(632, 453), QSize(1920, 1080)}) {
+            board().resize(size);
+            StretchLayout(&board());
+            const QString shown = notice->ShownCaption();
+            QVERIFY2(shown.startsWith("Cannot play stad") && shown.contains(QChar(0x2026))
+                             && shown.endsWith("wav: it is not a WAV sound file."),
+                     qPrintable(shown));
+            QVERIFY(notice->ShownFontSize() >= notice->FontSize() * 0.7);
+            QVERIFY(drawnWhole(notice));
+        }
+
+        // Texts that fit are left as designed.
+        settings().TitleText = "Bout";
+        settings().VisitorText = "Bees";
+        board().UpdateLabels();
+        notice->setCaption("Bout resumed");
+        for (Label *text : {label("lblTitle"), label("lblVisitorTeam"), notice}) {
+            QCOMPARE(text->ShownCaption(), text->Caption());
+            QCOMPARE(text->ShownFontSize(), text->FontSize());
+        }
     }
 
     void typingReachesTheBout()
