@@ -364,6 +364,30 @@ private slots:
         }
     }
 
+    // The README's typing table: what each clock shows for a typed time ("": refused, the
+    // clock keeps what it showed).
+    void typedTimesShowAsTheTableSays()
+    {
+        key("tledHomePenalty1", kA);
+        const std::tuple<const char *, const char *, const char *, const char *> rows[] = {
+                {"2.00\n", " 2:00", "2:00", "2:00"},
+                {".45\n", "45.0", "0:45", "0:45"},
+                {"1.305\n", " 1:31", "1:31", "1:30"},
+                {"1.5\n", " 1:05", "1:05", "1:05"},
+                {"10\n", "10:00", "", ""},
+        };
+        for (const auto &[typed, period, jam, penalty] : rows) {
+            const QString jamBefore = shown("tledJam");
+            const QString penaltyBefore = shown("tledHomePenalty1");
+            type("tledPeriod", typed);
+            type("tledJam", typed);
+            type("tledHomePenalty1", typed);
+            QCOMPARE(shown("tledPeriod"), period);
+            QCOMPARE(shown("tledJam"), *jam ? jam : jamBefore);
+            QCOMPARE(shown("tledHomePenalty1"), *penalty ? penalty : penaltyBefore);
+        }
+    }
+
     void typingReachesTheBout()
     {
         press(kJ);
