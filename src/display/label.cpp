@@ -69,14 +69,27 @@ bool Label::fits(const QString &text, int pixels) const
     return QFontMetricsF(fontOf(pixels)).horizontalAdvance(text) <= width();
 }
 
+int Label::largestFitting(const QString &text, int largest, int smallest) const
+{
+    // A text's width grows almost in proportion to its font: start from that guess, then step to
+    // the largest size that fits.
+    const qreal wide = QFontMetricsF(fontOf(largest)).horizontalAdvance(text);
+    if (wide <= width())
+        return largest;
+    int pixels = qBound(smallest, int(largest * width() / wide), largest);
+    while (pixels < largest && fits(text, pixels + 1))
+        ++pixels;
+    while (pixels > smallest && !fits(text, pixels))
+        --pixels;
+    return pixels;
+}
+
 Label::Fitted Label::fitted() const
 {
     // A smaller font first; a name is shortened only once the rest would become hard to read.
     const int designed = designedPixels();
     const int smallest = m_nameLength > 0 ? qMax(1, designed * 3 / 4) : 1;
-    int pixels = designed;
-    while (pixels > smallest && !fits(m_caption, pixels))
-        --pixels;
+    int pixels = largestFitting(m_caption, designed, smallest);
     if (m_nameLength == 0 || fits(m_caption, pixels))
         return {m_caption, pixels};
 

@@ -50,6 +50,7 @@ private:
     };
     Fitted fitted() const;
     bool fits(const QString &text, int pixels) const;
+    int largestFitting(const QString &text, int largest, int smallest) const;
     int designedPixels() const;
     static QFont fontOf(int pixels);
 

@@ -323,6 +323,12 @@ private slots:
                 QCOMPARE(text->ShownCaption(), text->Caption());
                 QVERIFY2(text->ShownFontSize() < text->FontSize(), name);
                 QVERIFY2(drawnWhole(text), name);
+                // No smaller than it need be: a pixel more would not fit.
+                QFont larger("Arial");
+                larger.setBold(true);
+                larger.setPixelSize(qRound(text->ShownFontSize() * 96 / 72) + 1);
+                QVERIFY2(QFontMetricsF(larger).horizontalAdvance(text->Caption()) > text->width(),
+                         name);
             }
         }
 
