@@ -14,8 +14,10 @@ namespace {
 constexpr int kCodes[]
         = {'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', '+', '-', 13, 32, 0, -1, '.'};
 
-// The caption is the number shown ("-1" blank): it holds within [min, max] or is what it was.
-void checkCaption(const QObject &display, const QString &before, qint16 min, qint16 max)
+// The caption is the number shown ("-1" blank): it holds within [min, max] and is not below
+// zero, or is what it was; it goes blank only when the clear key was typed.
+void checkCaption(const QObject &display, const QString &before, qint16 min, qint16 max,
+                  bool cleared)
 {
     const QString caption = display.property("Caption").toString();
     if (caption == before)
@@ -24,7 +26,10 @@ void checkCaption(const QObject &display, const QString &before, qint16 min, qin
     const int shown = caption.toInt(&ok);
     FUZZ_CHECK(ok);
     FUZZ_CHECK(QString::number(shown) == caption);
-    FUZZ_CHECK(shown >= min && shown <= max);
+    if (shown == -1)
+        FUZZ_CHECK(cleared);
+    else
+        FUZZ_CHECK(shown >= min && shown >= 0 && shown <= max);
 }
 
 } // namespace
@@ -54,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString text = QString::fromUtf8(input.rest(), qsizetype(input.remaining()));
         const QString before = home.property("Caption").toString();
         ApplyNumberEntry(&home, text, min, max);
-        checkCaption(home, before, min, max);
+        checkCaption(home, before, min, max, text.startsWith(QChar(0)));
         return 0;
     }
 
@@ -64,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const int c = kCodes[(key & 0x7f) % std::size(kCodes)];
         const QString before = display.property("Caption").toString();
         NumberKeyEntry(&display, c, min, max);
-        checkCaption(display, before, min, max);
+        checkCaption(display, before, min, max, c == 0);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "clockreadout.h"
 #include "timekeeper.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -154,8 +155,9 @@ void Bout::clearPenalty(int penalty)
 void Bout::addPenaltyTime(int penalty, int seconds)
 {
     TimeKeeper *engine = penaltyEngine(penalty);
-    // A blank clock counts as zero, whatever its engine ran to behind the blank display.
-    const qint64 held = m_penaltyBlank[penalty] ? 0 : engine->ticks();
+    // A blank clock counts as zero, whatever its engine ran to behind the blank display; so does
+    // one that has just run out and counts on below zero before it blanks itself.
+    const qint64 held = m_penaltyBlank[penalty] ? 0 : std::max<qint64>(0, engine->ticks());
     const qint64 sum = held + qint64(seconds) * TicksPerSecond;
     if (sum > PenaltyLimitSeconds * TicksPerSecond)
         return;
@@ -208,8 +210,19 @@ void Bout::setPenaltyTime(int penalty, qint64 ticks)
 void Bout::setNumber(Item which, int value)
 {
     const int limit = which == PeriodNumber ? PeriodNumberLimit : ScoreLimit;
+    if (value >= 0 && value <= limit)
+        putNumber(which, value);
+}
+
+void Bout::clearNumber(Item which)
+{
+    putNumber(which, -1);
+}
+
+void Bout::putNumber(Item which, int value)
+{
     int &number = m_numbers[which - HomeScore];
-    if (value < -1 || value > limit || value == number)
+    if (value == number)
         return;
     number = value;
     emit changed(which);

@@ -107,8 +107,10 @@ public:
     Q_INVOKABLE void setJamTime(qint64 ticks);
     Q_INVOKABLE void setPeriodTime(qint64 ticks);
     Q_INVOKABLE void setPenaltyTime(int penalty, qint64 ticks);
-    // Refused outside -1 (blank) to the display's limit.
+    // Refused outside 0 to the display's limit: a number never goes blank by arithmetic.
     Q_INVOKABLE void setNumber(Bout::Item which, int value);
+    // The clear key's blank (-1), the only way a number goes blank.
+    Q_INVOKABLE void clearNumber(Bout::Item which);
 
     // The whole bout as one value, for the journal: the clocks as they stand now, stamped with the
     // wall time takenAtMs.
@@ -132,6 +134,7 @@ private:
     void setPenaltiesRunning(bool running);
     void setPenaltyBlank(int penalty, bool blank);
     void setLatches(bool periodEnd, bool jamEnd, bool held);
+    void putNumber(Item which, int value);
     void endJam();
 
     std::array<TimeKeeper *, 2 + PenaltyCount> m_engines {};

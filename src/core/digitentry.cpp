@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kEnter = 13;
@@ -151,8 +153,10 @@ void ApplyNumberEntry(QObject *display, const QString &text, qint16 min, qint16 
     qint64 result = 0;
     const QChar first = text.front();
     if (first.unicode() == 0) {
-        result = -1;
-    } else if (first.isDigit()) {
+        display->setProperty("Caption", QStringLiteral("-1"));
+        return;
+    }
+    if (first.isDigit()) {
         result = leadingNumber(text);
     } else if (first == u'+') {
         result = shown + leadingNumber(QStringView(text).mid(1));
@@ -161,6 +165,6 @@ void ApplyNumberEntry(QObject *display, const QString &text, qint16 min, qint16 
     } else {
         return;
     }
-    if (result >= min && result <= max)
+    if (result >= std::max<qint64>(min, 0) && result <= max)
         display->setProperty("Caption", QString::number(result));
 }

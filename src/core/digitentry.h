@@ -38,5 +38,7 @@ std::optional<qint64> ParseTimeEntry(const QString &text);
 void NumberKeyEntry(QObject *display, int c, qint16 min, qint16 max);
 
 // Applies a finished number entry: digits set the number, "+n" and "-n" add to or take from the
-// number shown, a leading character 0 blanks the display. Out-of-range results change nothing.
+// number shown (a blank display counts as 0), a leading character 0 (the clear key) blanks the
+// display. A result outside [min, max], or below zero whatever min is, changes nothing: only the
+// clear key blanks a display, never a sum that happens to come to -1.
 void ApplyNumberEntry(QObject *display, const QString &text, qint16 min, qint16 max);

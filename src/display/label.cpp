@@ -2,6 +2,7 @@
 
 #include "platformcolor.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 Label::Label(QWidget *parent)
@@ -13,9 +14,18 @@ Label::Label(QWidget *parent)
 
 void Label::setCaption(const QString &caption)
 {
-    if (caption == m_caption)
+    setCaption(caption, 0, 0);
+}
+
+void Label::setCaption(const QString &caption, qsizetype nameFrom, qsizetype nameLength)
+{
+    nameFrom = qBound<qsizetype>(0, nameFrom, caption.size());
+    nameLength = qBound<qsizetype>(0, nameLength, caption.size() - nameFrom);
+    if (caption == m_caption && nameFrom == m_nameFrom && nameLength == m_nameLength)
         return;
     m_caption = caption;
+    m_nameFrom = nameFrom;
+    m_nameLength = nameLength;
     setAccessibleName(caption);
     m_drawing.invalidate();
     update();
@@ -39,19 +49,85 @@ void Label::setFontSize(double points)
     update();
 }
 
+QFont Label::fontOf(int pixels)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setBold(true);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+// Points are taken at the board's 96 dots per inch whatever the screen reports, so that the text
+// keeps its designed proportion to the twip geometry.
+int Label::designedPixels() const
+{
+    return qMax(1, qRound(m_fontSize * 96.0 / 72.0));
+}
+
+bool Label::fits(const QString &text, int pixels) const
+{
+    return QFontMetricsF(fontOf(pixels)).horizontalAdvance(text) <= width();
+}
+
+int Label::largestFitting(const QString &text, int largest, int smallest) const
+{
+    // A text's width grows almost in proportion to its font: start from that guess, then step to
+    // the largest size that fits.
+    const qreal wide = QFontMetricsF(fontOf(largest)).horizontalAdvance(text);
+    if (wide <= width())
+        return largest;
+    int pixels = qBound(smallest, int(largest * width() / wide), largest);
+    while (pixels < largest && fits(text, pixels + 1))
+        ++pixels;
+    while (pixels > smallest && !fits(text, pixels))
+        --pixels;
+    return pixels;
+}
+
+Label::Fitted Label::fitted() const
+{
+    // A smaller font first; a name is shortened only once the rest would become hard to read.
+    const int designed = designedPixels();
+    const int smallest = m_nameLength > 0 ? qMax(1, designed * 3 / 4) : 1;
+    int pixels = largestFitting(m_caption, designed, smallest);
+    if (m_nameLength == 0 || fits(m_caption, pixels))
+        return {m_caption, pixels};
+
+    const QString before = m_caption.left(m_nameFrom);
+    const QString name = m_caption.mid(m_nameFrom, m_nameLength);
+    const QString after = m_caption.mid(m_nameFrom + m_nameLength);
+    for (;; --pixels) {
+        const QFontMetricsF metrics(fontOf(pixels));
+        const qreal room = width() - metrics.horizontalAdvance(before + after);
+        QString shortened = metrics.elidedText(name, Qt::ElideMiddle, room);
+        if (shortened.isEmpty())
+            shortened = QString(QChar(0x2026));
+        const QString text = before + shortened + after;
+        if (pixels == 1 || fits(text, pixels))
+            return {text, pixels};
+    }
+}
+
+double Label::ShownFontSize() const
+{
+    const int pixels = fitted().pixels;
+    return pixels == designedPixels() ? m_fontSize : pixels * 72.0 / 96.0;
+}
+
 void Label::paintEvent(QPaintEvent *)
 {
     if (m_caption.isEmpty() || m_fontSize <= 0)
         return;
     m_drawing.paint(this, [this](QPainter &painter) {
-        QFont font(QStringLiteral("Arial"));
-        font.setBold(true);
-        // Points are taken at the board's 96 dots per inch whatever the screen reports, so that
-        // the text keeps its designed proportion to the twip geometry.
-        font.setPixelSize(qMax(1, qRound(m_fontSize * 96.0 / 72.0)));
+        const Fitted shown = fitted();
+        const QFont font = fontOf(shown.pixels);
+        // A smaller font keeps the middle of the designed line, not its top.
+        const int designedLine = QFontMetrics(fontOf(designedPixels())).height();
+        const int drop = (designedLine - QFontMetrics(font).height()) / 2;
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.setFont(font);
         painter.setPen(PlatformColor::toQColor(m_foreColor));
-        painter.drawText(rect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+        painter.drawText(rect().adjusted(0, drop, 0, drop),
+                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, shown.text);
     });
 }

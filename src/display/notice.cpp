@@ -23,7 +23,13 @@ QString Notice::text() const
 
 void Notice::showText(const QString &text, int seconds)
 {
-    m_caption->setCaption(text);
+    showText(text, QString(), seconds);
+}
+
+void Notice::showText(const QString &text, const QString &name, int seconds)
+{
+    const qsizetype at = name.isEmpty() ? -1 : text.indexOf(name);
+    m_caption->setCaption(text, qMax<qsizetype>(0, at), at < 0 ? 0 : name.size());
     if (m_covered)
         m_covered->hide();
     m_hideAtNs = ClockSource::current()->nanoseconds() + qint64(seconds) * 1000000000;

@@ -10,7 +10,9 @@ class QWidget;
 // A passing word to the operator on the board, e.g. "Sound unavailable: no sound server
 // answers.": the text shows in a caption laid out where no display is, in place of a caption
 // of less worth that is hidden meanwhile, and is emptied again after a few seconds on the
-// monotonic ClockSource. A new text replaces the one showing.
+// monotonic ClockSource. A new text replaces the one showing. A text too long for the caption
+// is shown whole in a smaller font; where it names a file, the name is shortened in its middle
+// before the font gets too small, and the rest (the reason) is always shown whole.
 class Notice final : public QObject
 {
     Q_OBJECT
@@ -22,6 +24,9 @@ public:
 
     QString text() const;
     Q_INVOKABLE void showText(const QString &text, int seconds = ShowSeconds);
+    // A text that names a file: name is the file's name as the text gives it (the first place
+    // it appears). An empty name, or one the text does not hold, is a text without a name.
+    void showText(const QString &text, const QString &name, int seconds = ShowSeconds);
 
     static constexpr int ShowSeconds = 8;
     // Longest wait between two looks at the clock while a text shows.

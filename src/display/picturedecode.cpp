@@ -25,17 +25,22 @@ QSize DecodedSize(const QSize &natural, const QSize &box)
 DecodedPicture DecodePicture(const QString &path, const QSize &box)
 {
     QImageReader reader(path);
-    DecodedPicture decoded;
-    decoded.natural = reader.size();
-    const QSize &natural = decoded.natural;
-    if (natural.isEmpty() || qint64(natural.width()) * natural.height() > MaxPicturePixels)
-        return decoded;
+    // A camera stores a photo the way its sensor lay and tags how to turn it upright.
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    if (stored.isEmpty() || qint64(stored.width()) * stored.height() > MaxPicturePixels)
+        return {};
+    // The reader scales the picture as stored, before it turns it.
+    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    const auto upright = [turned](const QSize &size) { return turned ? size.transposed() : size; };
 
+    DecodedPicture decoded;
+    decoded.natural = upright(stored);
     // A JPEG decodes scaled far faster and in far less memory than whole; a reader that cannot
     // scale is scaled by QImageReader after it has read. An animation gives its first frame.
-    const QSize shown = DecodedSize(natural, box);
-    if (shown != natural)
-        reader.setScaledSize(shown);
+    const QSize shown = DecodedSize(decoded.natural, box);
+    if (shown != decoded.natural)
+        reader.setScaledSize(upright(shown));
     decoded.picture = reader.read();
     return decoded;
 }

@@ -8,7 +8,7 @@
 struct DecodedPicture
 {
     QImage picture; // null when the file cannot be shown as a picture
-    QSize natural; // the picture's own size in pixels, as its file gives it
+    QSize natural; // the picture's own size in pixels, upright as its file's tag turns it
 };
 
 // The largest size with natural's proportions that fits in box.
@@ -20,8 +20,9 @@ QSize DecodedSize(const QSize &natural, const QSize &box);
 
 // Reads the first frame of the picture at path, decoded straight at the size it takes when fitted
 // undistorted into a box of the given device pixels, never larger than its own size. A picture
-// over `MaxPicturePixels` is refused from its header, before anything is decoded. Takes as long
-// as the file needs, so the board calls it off its own thread; safe on any thread.
+// over `MaxPicturePixels` is refused from its header, before anything is decoded. A photo whose
+// file says it was taken turned (an orientation tag) is turned upright. Takes as long as the file
+// needs, so the board calls it off its own thread; safe on any thread.
 DecodedPicture DecodePicture(const QString &path, const QSize &box);
 
 // 128 megapixels: every camera's photo, and at four bytes a pixel the most that one picture may

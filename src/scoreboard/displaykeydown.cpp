@@ -23,9 +23,13 @@ void DisplayKeyDown(Bout *bout, SegmentDisplay *display, Bout::Item shown, int k
 
     if (shown >= Bout::HomeScore && shown <= Bout::PeriodNumber) {
         auto *number = static_cast<NumberLED *>(display);
-        NumberKeyEntry(number, c, -1,
+        NumberKeyEntry(number, c, 0,
                        shown == Bout::PeriodNumber ? Bout::PeriodNumberLimit : Bout::ScoreLimit);
-        bout->setNumber(shown, number->Caption().toInt());
+        const int typed = number->Caption().toInt();
+        if (typed == -1)
+            bout->clearNumber(shown);
+        else
+            bout->setNumber(shown, typed);
     } else if (shown == Bout::JamClock) {
         if (const auto typed = TimeKeyEntry(display, c, Bout::JamLimitSeconds))
             bout->setJamTime(*typed);

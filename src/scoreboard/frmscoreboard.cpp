@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
@@ -52,9 +53,11 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     setWindowTitle(QStringLiteral("Corvanta"));
     // Only the nine displays take the focus: a click elsewhere leaves it (and the frame) put.
     setFocusPolicy(Qt::NoFocus);
-    // A sound that cannot play, or a silent sound server, is told in the notice.
-    connect(m_ui.mmcBuzzer, &MMControl::Problem, m_notice,
-            [this](const QString &text) { m_notice->showText(text); });
+    // A sound that cannot play, or a silent sound server, is told in the notice. A file's
+    // message names the file being played, which the notice may shorten to keep the reason whole.
+    connect(m_ui.mmcBuzzer, &MMControl::Problem, m_notice, [this](const QString &text) {
+        m_notice->showText(text, QFileInfo(m_ui.mmcBuzzer->fileName()).fileName());
+    });
 
     connect(m_bout, &Bout::soundWanted, this, [this](Bout::Sound sound) {
         Buzzer(sound == Bout::BuzzerSound ? settings().BuzzerFile : settings().PeriodEndSoundFile);

@@ -82,7 +82,7 @@ constexpr LabelDesign kLabels[] = {
          11.25},
         // Passing words to the operator, e.g. that sound is unavailable, shown for a while in
         // place of the line above, between the penalty displays.
-        {"lblNotice", &ScoreboardUi::lblNotice, 2700, 5280, 4080, 300, "", 9},
+        {"lblNotice", &ScoreboardUi::lblNotice, 2790, 5280, 3900, 300, "", 9},
 };
 
 struct PictureDesign

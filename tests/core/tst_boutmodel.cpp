@@ -259,6 +259,20 @@ private slots:
         QVERIFY(!penalty(0)->isRunning() && !bout().isPenaltyBlank(0));
         QCOMPARE(seconds(penalty(0)), 104.0);
 
+        // Time added to a clock that has just run out, its engine a little below zero, starts
+        // from zero; one with time left adds to it.
+        init();
+        bout().setPenaltyTime(1, ticks(1));
+        bout().startStopPenalty(1);
+        advance(1300);
+        QVERIFY(!bout().isPenaltyBlank(1) && penalty(1)->ticks() < 0);
+        bout().addPenaltyTime(1, 90);
+        QCOMPARE(penalty(1)->ticks(), ticks(90));
+        bout().startStopPenalty(1);
+        advance(500);
+        bout().addPenaltyTime(1, 90);
+        QCOMPARE(penalty(1)->ticks(), ticks(179.5));
+
         // An expired penalty blanks a second after it shows zero.
         init();
         bout().setPenaltyTime(3, ticks(2));
@@ -286,9 +300,16 @@ private slots:
         bout().setNumber(Bout::PeriodNumber, 10);
         QCOMPARE(bout().homeScore(), 999);
         QCOMPARE(bout().periodNumber(), 9);
+        // Only clearing blanks a number; nothing below zero is taken for the blank.
         bout().setNumber(Bout::PeriodNumber, -1);
+        bout().setNumber(Bout::HomeScore, -2);
+        QCOMPARE(bout().periodNumber(), 9);
+        QCOMPARE(bout().homeScore(), 999);
+        bout().clearNumber(Bout::PeriodNumber);
         QCOMPARE(bout().periodNumber(), -1);
-        QCOMPARE(changed.size(), 3);
+        bout().setNumber(Bout::PeriodNumber, 0);
+        QCOMPARE(bout().periodNumber(), 0);
+        QCOMPARE(changed.size(), 4);
         QCOMPARE(changed.at(0).at(0).value<Bout::Item>(), Bout::HomeScore);
 
         // What a journal or a second board needs: each change named once it happened.

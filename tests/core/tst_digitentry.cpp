@@ -92,7 +92,8 @@ private slots:
         const std::tuple<const char *, const char *, int, const char *> rows[] = {
                 {"0", "12\n", 999, "12"},  {"5", "12", 999, "5"},     {"4", "+3", 999, "7"},
                 {"4", "+10", 999, "5"},    {"4", "+10\n", 999, "0"},  {"3", "-5", 999, "3"},
-                {"3", "-4", 999, "-1"},    {"999", "+1", 999, "999"}, {"998", "+1", 999, "999"},
+                {"3", "-4", 999, "3"},     {"3", "-3", 999, "0"},     {"-1", "-1", 999, "-1"},
+                {"0", "-1", 9, "0"},       {"999", "+1", 999, "999"}, {"998", "+1", 999, "999"},
                 {"-1", "+2", 999, "2"},    {"1", "++5", 999, "1"},    {"1", "37", 9, "7"},
                 {"1", "+", 9, "1"},        {"1", "+2", 9, "3"},       {"0", "1.2\n", 999, "12"},
                 {"42", "#", 999, "-1"},    {"42", "7#\n", 999, "7"},  {"0", "12 3\n", 999, "3"},
@@ -125,6 +126,13 @@ private slots:
         QCOMPARE(score.caption(), "10");
         ApplyNumberEntry(&score.object, "", -1, 999);
         QCOMPARE(score.caption(), "10");
+        // The clear key blanks whatever the smallest number is; no sum goes below it.
+        ApplyNumberEntry(&score.object, "-10", 0, 999);
+        QCOMPARE(score.caption(), "0");
+        ApplyNumberEntry(&score.object, "+7", 8, 999);
+        QCOMPARE(score.caption(), "0");
+        ApplyNumberEntry(&score.object, QString(QChar(0)), 0, 999);
+        QCOMPARE(score.caption(), "-1");
     }
 
     // The ends of each range, the keypad against the main block, the shifted symbols and the keys

@@ -3,6 +3,7 @@
 #include "picturefit.h"
 #include "teststore.h"
 
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +21,31 @@ class tst_PictureFit final : public QObject
         picture.fill(Qt::red);
         const QString path = m_dir.filePath(name);
         picture.save(path);
+        return path;
+    }
+
+    // A JPEG as a camera writes it when held upright: stored on its side, left half red and
+    // right half blue, with an EXIF orientation tag of 6 (turn a quarter clockwise to show).
+    QString makeCameraPicture(const QString &name, QSize stored)
+    {
+        QImage picture(stored, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        for (int y = 0; y < stored.height(); ++y) {
+            for (int x = 0; x < stored.width() / 2; ++x)
+                picture.setPixelColor(x, y, Qt::red);
+        }
+        QBuffer jpeg;
+        jpeg.open(QIODevice::WriteOnly);
+        picture.save(&jpeg, "JPG", 95);
+        // APP1: "Exif", a big-endian TIFF header, one IFD holding Orientation (0x0112) = 6.
+        const QByteArray exif = QByteArray("Exif\0\0MM\0\x2a\0\0\0\x08", 14)
+                + QByteArray("\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0", 18);
+        QByteArray segment("\xff\xe1", 2);
+        segment.append(char((exif.size() + 2) >> 8)).append(char((exif.size() + 2) & 0xff));
+        QByteArray file = jpeg.data();
+        file.insert(2, segment + exif);
+        const QString path = m_dir.filePath(name);
+        writeFile(path, file);
         return path;
     }
 
@@ -78,6 +104,26 @@ private slots:
         QVERIFY(fit(image, frame, makePicture("again.bmp", QSize(20, 10))));
         QVERIFY(fit(image, frame, QString()));
         QVERIFY(image.Picture().isNull());
+    }
+
+    // A camera's photo taken upright stands upright, whether it is decoded whole or scaled.
+    void cameraPictureStandsUpright()
+    {
+        for (const QSize stored : {QSize(40, 20), QSize(400, 200)}) {
+            PictureBox frame;
+            frame.setTwipGeometry(0, 0, 1500, 1500); // 100 pixels square
+            Image image(&frame);
+            QVERIFY(fit(image, frame, makeCameraPicture("camera.jpg", stored)));
+            QCOMPARE(QRectF(image.Left(), image.Top(), image.Width(), image.Height()),
+                     QRectF(375, 0, 750, 1500));
+            const QImage shown = image.Picture().toImage();
+            QVERIFY(shown.height() > shown.width());
+            // The stored left half is now on top.
+            const QColor top = shown.pixelColor(shown.width() / 2, 2);
+            const QColor bottom = shown.pixelColor(shown.width() / 2, shown.height() - 3);
+            QVERIFY2(top.red() > 200 && top.blue() < 60, qPrintable(top.name()));
+            QVERIFY2(bottom.blue() > 200 && bottom.red() < 60, qPrintable(bottom.name()));
+        }
     }
 
     // Whatever its size, a picture is decoded at the size it is shown at.

@@ -6,6 +6,7 @@
 #include "clocksource.h"
 #include "frmaudience.h"
 #include "frmscoreboard.h"
+#include "label.h"
 #include "settingsstore.h"
 #include "shape.h"
 #include "timekeeper.h"
@@ -100,6 +101,24 @@ private slots:
         QCOMPARE(audience()->screen()->name(), "RIGHT");
         QCOMPARE(audience()->geometry(), QRect(1920, 0, 1280, 720));
         const QWidget *jam = audience()->findChild<QWidget *>("tledJam");
+
+        // The longest title and team names are shown whole on the projector too.
+        settings().TitleText = "Roller Derby Championship";
+        settings().HomeText = "Rose City Rollers";
+        audience()->UpdateLabels();
+        for (const char *name : {"lblTitle", "lblHomeTeam"}) {
+            auto *label = audience()->findChild<Label *>(name);
+            QCOMPARE(label->ShownCaption(), label->Caption());
+            QVERIFY2(label->ShownFontSize() < label->FontSize(), name);
+            // Nothing drawn in the outermost columns, where a cut text would reach.
+            QImage drawn(label->size(), QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::transparent);
+            label->render(&drawn, QPoint(), QRegion(), {});
+            for (int y = 0; y < drawn.height(); ++y) {
+                QCOMPARE(qAlpha(drawn.pixel(0, y)), 0);
+                QCOMPARE(qAlpha(drawn.pixel(drawn.width() - 1, y)), 0);
+            }
+        }
         QVERIFY(!audience()->findChild<Shape *>("shpObjectSelected")->isVisible());
 
         // A click on a display of the projector's board leaves the keyboard with the operator.

@@ -5,10 +5,13 @@
 #include "clocksource.h"
 #include "frmscoreboard.h"
 #include "image.h"
+#include "label.h"
+#include "layoutscaling.h"
 #include "mmcontrol.h"
 #include "numberled.h"
 #include "recordingsound.h"
 #include "settingsstore.h"
+#include "teststore.h"
 #include "timekeeper.h"
 
 #include <QApplication>
@@ -21,7 +24,7 @@
 namespace {
 
 constexpr int kJ = 74, kR = 82, kS = 83, kT = 84, kC = 67, kB = 66, kP = 80;
-constexpr int kEnter = 13, kPoint = 190, kDelete = 46, kA = 65, kI = 73;
+constexpr int kEnter = 13, kPoint = 190, kMinus = 189, kDelete = 46, kA = 65, kI = 73;
 
 } // namespace
 
@@ -72,12 +75,41 @@ private:
     void type(const char *display, const QString &text)
     {
         for (QChar ch : text)
-            key(display, ch == u'\n' ? kEnter : (ch == u'.' ? kPoint : ch.unicode()));
+            key(display,
+                ch == u'\n'          ? kEnter
+                        : ch == u'.' ? kPoint
+                        : ch == u'-' ? kMinus
+                                     : ch.unicode());
     }
     void key(const char *display, int keyCode)
     {
         emit board().findChild<SegmentDisplay *>(display)->KeyDown(keyCode, 0);
     }
+
+    // The first and last columns the label draws in (-1 when it draws nothing): a text cut off
+    // by the label's edges draws in both outermost columns.
+    static std::pair<int, int> inkColumns(Label *label)
+    {
+        QImage drawn(label->size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        label->render(&drawn, QPoint(), QRegion(), QWidget::RenderFlags());
+        std::pair<int, int> columns(-1, -1);
+        for (int x = 0; x < drawn.width(); ++x) {
+            for (int y = 0; y < drawn.height(); ++y) {
+                if (qAlpha(drawn.pixel(x, y)) != 0) {
+                    columns = {columns.first < 0 ? x : columns.first, x};
+                    break;
+                }
+            }
+        }
+        return columns;
+    }
+    static bool drawnWhole(Label *label)
+    {
+        const auto [first, last] = inkColumns(label);
+        return first > 0 && last < label->width() - 1;
+    }
+    Label *label(const char *name) { return board().findChild<Label *>(name); }
 
 private slots:
     void initTestCase()
@@ -269,6 +301,99 @@ private slots:
         QVERIFY(!frame->isVisible());
     }
 
+    // The longest texts Options takes are drawn whole, in a smaller font, at every size of the
+    // board; a text that fits keeps its designed font. A notice keeps its reason whole.
+    void textsFitTheirLabels()
+    {
+        QTemporaryDir files;
+        QVERIFY(writeFile(files.filePath("horn.wav"), "no sound in here"));
+        const QString longName = "stadium-horn-from-the-old-arena-final-mix-2026.wav";
+        QVERIFY(writeFile(files.filePath(longName), "no sound in here"));
+        settings().TitleText = "Roller Derby Championship";
+        settings().HomeText = "Rose City Rollers";
+        settings().VisitorText = "MMMMMMMMMMMMMMMMMMMM";
+        board().UpdateLabels();
+
+        const QSize sizes[] = {{632, 453}, {1280, 800}, {1920, 1080}, {300, 700}, {160, 120}};
+        for (const QSize size : sizes) {
+            board().resize(size);
+            StretchLayout(&board());
+            for (const char *name : {"lblTitle", "lblHomeTeam", "lblVisitorTeam"}) {
+                Label *text = label(name);
+                QCOMPARE(text->ShownCaption(), text->Caption());
+                QVERIFY2(text->ShownFontSize() < text->FontSize(), name);
+                QVERIFY2(drawnWhole(text), name);
+                // No smaller than it need be: a pixel more would not fit.
+                QFont larger("Arial");
+                larger.setBold(true);
+                larger.setPixelSize(qRound(text->ShownFontSize() * 96 / 72) + 1);
+                QVERIFY2(QFontMetricsF(larger).horizontalAdvance(text->Caption()) > text->width(),
+                         name);
+            }
+        }
+
+        // A sound file that is not one: the whole message, then with a long file name the name
+        // shortened in its middle and the reason whole.
+        settings().BuzzerFile = files.filePath("horn.wav");
+        press(kB);
+        Label *notice = label("lblNotice");
+        QCOMPARE(notice->Caption(), "Cannot play horn.wav: it is not a WAV sound file.");
+        for (const QSize size : {QSize(632, 453), QSize(1920, 1080)}) {
+            board().resize(size);
+            StretchLayout(&board());
+            QCOMPARE(notice->ShownCaption(), notice->Caption());
+            QVERIFY(drawnWhole(notice));
+        }
+        QTRY_VERIFY(!board().BuzzerPlaying());
+        settings().BuzzerFile = files.filePath(longName);
+        press(kB);
+        QCOMPARE(notice->Caption(), "Cannot play " + longName + ": it is not a WAV sound file.");
+        for (const QSize size : {QSize(632, 453), QSize(1920, 1080)}) {
+            board().resize(size);
+            StretchLayout(&board());
+            const QString shown = notice->ShownCaption();
+            QVERIFY2(shown.startsWith("Cannot play stad") && shown.contains(QChar(0x2026))
+                             && shown.endsWith("wav: it is not a WAV sound file."),
+                     qPrintable(shown));
+            QVERIFY(notice->ShownFontSize() >= notice->FontSize() * 0.7);
+            QVERIFY(drawnWhole(notice));
+        }
+
+        // Texts that fit are left as designed.
+        settings().TitleText = "Bout";
+        settings().VisitorText = "Bees";
+        board().UpdateLabels();
+        notice->setCaption("Bout resumed");
+        for (Label *text : {label("lblTitle"), label("lblVisitorTeam"), notice}) {
+            QCOMPARE(text->ShownCaption(), text->Caption());
+            QCOMPARE(text->ShownFontSize(), text->FontSize());
+        }
+    }
+
+    // The README's typing table: what each clock shows for a typed time ("": refused, the
+    // clock keeps what it showed).
+    void typedTimesShowAsTheTableSays()
+    {
+        key("tledHomePenalty1", kA);
+        const std::tuple<const char *, const char *, const char *, const char *> rows[] = {
+                {"2.00\n", " 2:00", "2:00", "2:00"},
+                {".45\n", "45.0", "0:45", "0:45"},
+                {"1.305\n", " 1:31", "1:31", "1:30"},
+                {"1.5\n", " 1:05", "1:05", "1:05"},
+                {"10\n", "10:00", "", ""},
+        };
+        for (const auto &[typed, period, jam, penalty] : rows) {
+            const QString jamBefore = shown("tledJam");
+            const QString penaltyBefore = shown("tledHomePenalty1");
+            type("tledPeriod", typed);
+            type("tledJam", typed);
+            type("tledHomePenalty1", typed);
+            QCOMPARE(shown("tledPeriod"), period);
+            QCOMPARE(shown("tledJam"), *jam ? jam : jamBefore);
+            QCOMPARE(shown("tledHomePenalty1"), *penalty ? penalty : penaltyBefore);
+        }
+    }
+
     void typingReachesTheBout()
     {
         press(kJ);
@@ -284,6 +409,20 @@ private slots:
         QCOMPARE(shown("nledHomeScore"), "  0");
         type("nledPeriod", "2");
         QCOMPARE(shown("nledPeriod"), "2");
+
+        // Taking away more than a number holds is refused; it takes the clear key to blank one.
+        type("nledVisitorScore", "-8");
+        type("nledPeriod", "-3");
+        QCOMPARE(shown("nledVisitorScore"), "  7");
+        QCOMPARE(shown("nledPeriod"), "2");
+        QCOMPARE(board().bout()->visitorScore(), 7);
+        type("nledPeriod", "-2");
+        QCOMPARE(board().bout()->periodNumber(), 0);
+        key("nledPeriod", kDelete);
+        QCOMPARE(shown("nledPeriod"), "");
+        QCOMPARE(board().bout()->periodNumber(), -1);
+        type("nledPeriod", "-1");
+        QCOMPARE(board().bout()->periodNumber(), -1);
 
         // The first penalty clock's own keys; a blank one counts from zero.
         key("tledHomePenalty1", kA);

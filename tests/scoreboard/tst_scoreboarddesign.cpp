@@ -46,6 +46,14 @@ private slots:
                      name);
         }
 
+        // No caption runs under a display, where its ends would be hidden.
+        for (const Label *label : window.findChildren<Label *>()) {
+            for (const SegmentDisplay *display : window.findChildren<SegmentDisplay *>()) {
+                QVERIFY2(!label->geometry().intersects(display->geometry()),
+                         qPrintable(label->objectName() + " " + display->objectName()));
+            }
+        }
+
         const QObjectList stack = window.children(); // bottom to top
         qsizetype highestShape = -1, lowestFace = stack.size();
         for (qsizetype i = 0; i < stack.size(); ++i) {
