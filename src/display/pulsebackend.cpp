@@ -95,8 +95,11 @@ bool PulseBackend::play()
     if (!m_sound.canPlay())
         return false;
     const Lock lock(m_loop);
-    m_file.setFileName(m_sound.path());
-    if (!m_file.open(QIODevice::ReadOnly) || !m_file.seek(m_sound.dataOffset()))
+    // The file may have been replaced since it was opened; a FIFO put in its place must not
+    // hold up the board.
+    QString problem;
+    if (!SoundFile::openForReading(m_file, m_sound.path(), &problem)
+        || !m_file.seek(m_sound.dataOffset()))
         return false;
     m_bytesLeft = m_sound.dataBytes();
     if (!connectToServer()) {

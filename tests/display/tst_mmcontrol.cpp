@@ -228,7 +228,7 @@ private slots:
                 {"text.wav", "it is not a WAV sound file"},
                 {"gone.wav", "the file cannot be found"},
                 {"folder.wav", "it is a folder, not a sound file"},
-                {"fifo.wav", "it is not an ordinary file"}};
+                {"fifo.wav", "it is not a sound file"}};
         for (const auto &[name, problem] : cases) {
             init();
             m_backend->canPlay = name != "sound.wav";

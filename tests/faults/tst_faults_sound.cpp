@@ -12,6 +12,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 // The scoreboard's sounds on the real sound device when the sound goes wrong: no sound server,
 // the file deleted after it was opened, a file that is not a WAV. Run once with a sound server of
 // the test's own and once with none to be found. In every case the bout goes on: each expiry asks
@@ -121,6 +127,53 @@ private slots:
         settings().BuzzerFile = m_buzzer;
         runJamOut();
         QCOMPARE(device()->fileName(), settings().BuzzerFile);
+        letSoundEnd();
+    }
+
+    // The buzzer file is replaced by a FIFO after it has played: the board must never wait on
+    // it. A reader waiting in the FIFO (the board's thread, stuck) is seen from a thread of the
+    // test's own, which can open the FIFO for writing only while a reader has it open, and so
+    // also sets the stuck board free.
+    void aFifoInPlaceOfTheSoundNeverHoldsUpTheBoard()
+    {
+        const QString path = m_dir.filePath("buzzer-fifo.wav");
+        QVERIFY(QFile::copy(m_buzzer, path));
+        settings().BuzzerFile = path;
+        m_board = std::make_unique<frmScoreboard>();
+        auto *notice = m_board->findChild<QObject *>("lblNotice");
+        m_board->AllKeyCode(settings().BuzzerKey);
+        QVERIFY(m_board->BuzzerPlaying());
+        letSoundEnd();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+
+        std::atomic<bool> pressed {false}, readerSeen {false};
+        std::thread watch([&] {
+            while (!pressed) {
+                const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    readerSeen = true;
+                    ::close(fd);
+                }
+                std::this_thread::yield();
+            }
+        });
+        m_board->AllKeyCode(settings().BuzzerKey);
+        m_board->AllKeyCode(settings().StartStopJamClockKey);
+        runTicks(2);
+        pressed = true;
+        watch.join();
+        QVERIFY(!readerSeen);
+        QCOMPARE(notice->property("Caption").toString(),
+                 "Cannot play buzzer-fifo.wav: it is not a sound file.");
+        QVERIFY(engine("tkJam")->isRunning());
+        letSoundEnd();
+
+        // Back to a sound file of that name: it plays again.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::copy(m_buzzer, path));
+        m_board->AllKeyCode(settings().BuzzerKey);
+        QVERIFY(m_board->BuzzerPlaying());
         letSoundEnd();
     }
 
