@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +30,7 @@ class TestFaultsSound : public QObject
 private:
     ManualClockSource m_clock;
     SoundServer m_server;
+    bool m_serverRuns = false;
     QTemporaryDir m_dir;
     std::unique_ptr<frmScoreboard> m_board;
     const QString m_buzzer = QDir(QCoreApplication::applicationDirPath()).filePath("buzzer.wav");
@@ -69,7 +71,8 @@ private slots:
         QVERIFY(m_dir.isValid());
         QVERIFY(QFile::exists(m_buzzer));
         ClockSource::setCurrent(&m_clock);
-        if (!qEnvironmentVariableIsSet("CORVANTA_NO_AUDIO") && m_server.start())
+        m_serverRuns = !qEnvironmentVariableIsSet("CORVANTA_NO_AUDIO") && m_server.start();
+        if (m_serverRuns)
             qputenv("PULSE_SERVER", m_server.address().toLocal8Bit());
     }
 
@@ -175,6 +178,42 @@ private slots:
         m_board->AllKeyCode(settings().BuzzerKey);
         QVERIFY(m_board->BuzzerPlaying());
         letSoundEnd();
+    }
+
+    // A frozen sound server answers none of the streams asked of it. The board says so once, and
+    // when the server wakes it holds none of them.
+    void aFrozenServerIsToldOnceAndKeepsNoStreams()
+    {
+        if (!m_serverRuns)
+            QSKIP("needs a sound server of the test's own");
+        m_board = std::make_unique<frmScoreboard>();
+        auto *notice = m_board->findChild<QObject *>("lblNotice");
+        QSignalSpy problems(device(), &MMControl::Problem);
+        const auto playOnServer = [&] {
+            m_board->AllKeyCode(settings().BuzzerKey);
+            QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
+            letSoundEnd();
+            QTRY_COMPARE_WITH_TIMEOUT(m_server.streams(), 0, 5000);
+        };
+        // Connected while the server answers; then it freezes.
+        playOnServer();
+        if (QTest::currentTestFailed())
+            return;
+        m_server.freeze();
+        for (const qint16 key :
+             {settings().BuzzerKey, settings().PeriodEndSoundKey, settings().BuzzerKey}) {
+            m_board->AllKeyCode(key);
+            letSoundEnd();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(problems.count(), 1, 10000);
+        QCOMPARE(notice->property("Caption").toString(),
+                 "Sound unavailable: no sound server answers.");
+        // Asked again while it sleeps: no second word.
+        m_board->AllKeyCode(settings().PeriodEndSoundKey);
+        letSoundEnd();
+        m_server.thaw();
+        playOnServer();
+        QCOMPARE(problems.count(), 1);
     }
 
     void aSoundThatCannotPlayIsToldOnceOnTheBoard()
