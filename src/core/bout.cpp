@@ -3,6 +3,8 @@
 #include "clockreadout.h"
 #include "timekeeper.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
 #include <cmath>
 
@@ -83,10 +85,10 @@ void Bout::startStopJam()
 void Bout::endJam()
 {
     if (m_suppressedPeriodSound) {
-        emit soundWanted(PeriodEndSound);
+        emit soundWanted(PeriodEndSound, m_expiring);
         setSuppressedPeriodSound(false);
     } else {
-        emit soundWanted(BuzzerSound);
+        emit soundWanted(BuzzerSound, m_expiring);
     }
 }
 
@@ -234,6 +236,8 @@ void Bout::refresh()
     // jam's own expiry must then not sound a second time.
     const qint64 periodLeft = period()->ticks();
     const qint64 jamLeft = jam()->ticks();
+    // What an expiry sets off, the jam stopped with the period included, is the board's own doing.
+    const QScopedValueRollback<bool> expiring(m_expiring, true);
 
     if (periodLeft > 0) {
         setLatches(false, m_jamEndSignalled, false);
@@ -253,7 +257,7 @@ void Bout::refresh()
             startStopPeriod();
             if (!m_periodEndSignalled) {
                 setLatches(true, m_jamEndSignalled, m_suppressedPeriodSound);
-                emit soundWanted(PeriodEndSound);
+                emit soundWanted(PeriodEndSound, m_expiring);
             }
         }
     }

@@ -126,7 +126,9 @@ public:
 
 signals:
     void changed(Bout::Item what);
-    void soundWanted(Bout::Sound sound);
+    // automatic: the board's own end-of-jam or end-of-period signal, for a clock that ran out,
+    // rather than the sound of a command.
+    void soundWanted(Bout::Sound sound, bool automatic);
 
 private:
     TimeKeeper *period() const { return m_engines[0]; }
@@ -150,4 +152,6 @@ private:
     bool m_periodEndSignalled = false;
     bool m_joinJamPenalty = true;
     bool m_delayPeriodEndSound = false;
+    // Set while refresh() handles an expiry, so that the sounds it asks for are the signals.
+    bool m_expiring = false;
 };

@@ -4,6 +4,12 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 quint16 le16(const char *bytes)
@@ -32,27 +38,56 @@ constexpr quint16 kExtensible = 0xFFFE;
 constexpr int kMostChannels = 32;
 constexpr int kHighestRate = 384000;
 
+const QString kNotASoundFile = QStringLiteral("it is not a sound file");
+
 } // namespace
 
 SoundFile SoundFile::inspect(const QString &path)
 {
     SoundFile sound;
+    // Looking at the name never blocks; opening a FIFO or a device could.
     const QFileInfo info(path);
-    QFile file(path);
+    QFile file;
+    QString problem;
     if (!info.exists())
         sound.m_problem = QStringLiteral("the file cannot be found");
     else if (info.isDir())
         sound.m_problem = QStringLiteral("it is a folder, not a sound file");
     else if (!info.isFile())
-        sound.m_problem = QStringLiteral("it is not an ordinary file");
+        sound.m_problem = kNotASoundFile;
     else if (info.size() == 0)
         sound.m_problem = QStringLiteral("the file is empty");
-    else if (!file.open(QIODevice::ReadOnly))
-        sound.m_problem = QStringLiteral("the file cannot be read: %1").arg(file.errorString());
+    else if (!openForReading(file, path, &problem))
+        sound.m_problem = problem;
     else
         sound = inspect(&file);
     sound.m_path = path;
     return sound;
+}
+
+bool SoundFile::openForReading(QFile &file, const QString &path, QString *problem)
+{
+    file.close();
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *problem = QStringLiteral("the file cannot be read: %1")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    struct stat status
+    {
+    };
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        *problem = kNotASoundFile;
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        *problem = QStringLiteral("the file cannot be read: %1").arg(file.errorString());
+        return false;
+    }
+    return true;
 }
 
 SoundFile SoundFile::inspect(QIODevice *device)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class QFile;
 class QIODevice;
 
 // What the board needs to know about a sound file before it plays it, read from the RIFF WAVE
@@ -17,6 +18,10 @@ public:
     // cannot block the caller.
     static SoundFile inspect(const QString &path);
     static SoundFile inspect(QIODevice *device);
+    // Opens path for reading if it is a regular file, without ever waiting: the name is opened
+    // without blocking and the type of what was opened is checked, so a FIFO put in place of the
+    // file after it was inspected is refused as well. On failure, says why in problem.
+    static bool openForReading(QFile &file, const QString &path, QString *problem);
 
     QString path() const { return m_path; }
     // Empty when the file can play; otherwise why not, e.g. "the file is empty".

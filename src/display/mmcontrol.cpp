@@ -101,6 +101,10 @@ void MMControl::play()
         startPlay();
         return;
     }
+    // A file that played when it was opened may have been replaced since by something that
+    // cannot play.
+    if (m_open && m_canPlay)
+        m_fileProblem = SoundFile::inspect(m_fileName).problem();
     if (m_open && !m_fileProblem.isEmpty())
         tellFileProblem();
     QMetaObject::invokeMethod(

@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QMetaObject>
+#include <QTimer>
+
+#include <chrono>
 
 #include <pulse/pulseaudio.h>
 
@@ -37,6 +40,14 @@ bool connecting(pa_context_state_t state)
             || state == PA_CONTEXT_AUTHORIZING || state == PA_CONTEXT_SETTING_NAME;
 }
 
+// The server's silence is measured in real time, the time it runs on, and not on the board's
+// clock.
+qint64 nowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 class Lock final
 {
 public:
@@ -62,7 +73,10 @@ private:
 PulseBackend::PulseBackend(QObject *parent)
     : SoundBackend(parent)
     , m_loop(pa_threaded_mainloop_new())
+    , m_answerTimer(new QTimer(this))
 {
+    m_answerTimer->setSingleShot(true);
+    connect(m_answerTimer, &QTimer::timeout, this, &PulseBackend::checkServerAnswers);
     if (m_loop && pa_threaded_mainloop_start(m_loop) < 0) {
         pa_threaded_mainloop_free(m_loop);
         m_loop = nullptr;
@@ -95,10 +109,14 @@ bool PulseBackend::play()
     if (!m_sound.canPlay())
         return false;
     const Lock lock(m_loop);
-    m_file.setFileName(m_sound.path());
-    if (!m_file.open(QIODevice::ReadOnly) || !m_file.seek(m_sound.dataOffset()))
+    // The file may have been replaced since it was opened; a FIFO put in its place must not
+    // hold up the board.
+    QString problem;
+    if (!SoundFile::openForReading(m_file, m_sound.path(), &problem)
+        || !m_file.seek(m_sound.dataOffset()))
         return false;
     m_bytesLeft = m_sound.dataBytes();
+    const bool wasWaiting = waitingForServer();
     if (!connectToServer()) {
         report(Outcome::Lost);
         return true;
@@ -107,7 +125,46 @@ bool PulseBackend::play()
         startStream();
     else
         m_waiting = true;
+    // A question to a server that had answered everything: its time to answer runs from now.
+    if (!wasWaiting)
+        m_lastAnswerMs = nowMs();
+    if (!m_answerTimer->isActive())
+        m_answerTimer->start(ServerAnswerMilliseconds);
     return true;
+}
+
+bool PulseBackend::waitingForServer() const
+{
+    if (!m_strays.isEmpty() || (m_context && connecting(pa_context_get_state(m_context))))
+        return true;
+    return m_stream && pa_stream_get_state(m_stream) == PA_STREAM_CREATING;
+}
+
+void PulseBackend::serverSaidSomething()
+{
+    m_lastAnswerMs = nowMs();
+}
+
+void PulseBackend::checkServerAnswers()
+{
+    {
+        const Lock lock(m_loop);
+        if (!waitingForServer())
+            return;
+        const qint64 left = m_lastAnswerMs + ServerAnswerMilliseconds - nowMs();
+        if (left > 0) {
+            m_answerTimer->start(int(left));
+            return;
+        }
+        // Dropping the connection is the one way to be sure that the server, when it wakes,
+        // keeps none of the streams it was asked for.
+        ++m_play;
+        m_waiting = false;
+        dropStream();
+        dropContext();
+        m_file.close();
+    }
+    emit serverAnswered(false);
 }
 
 void PulseBackend::stop()
@@ -149,6 +206,11 @@ bool PulseBackend::connectToServer()
 
 void PulseBackend::dropContext()
 {
+    for (pa_stream *stray : std::as_const(m_strays)) {
+        pa_stream_set_state_callback(stray, nullptr, nullptr);
+        pa_stream_unref(stray);
+    }
+    m_strays.clear();
     if (!m_context)
         return;
     pa_context_set_state_callback(m_context, nullptr, nullptr);
@@ -166,11 +228,31 @@ void PulseBackend::dropStream()
     }
     if (!m_stream)
         return;
-    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
     pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-    pa_stream_disconnect(m_stream);
-    pa_stream_unref(m_stream);
+    if (pa_stream_get_state(m_stream) == PA_STREAM_CREATING) {
+        // Not made yet, so it cannot be disconnected yet: it is when the server makes it.
+        pa_stream_set_state_callback(m_stream, &PulseBackend::strayStreamChanged, this);
+        m_strays.append(m_stream);
+    } else {
+        pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+        pa_stream_disconnect(m_stream);
+        pa_stream_unref(m_stream);
+    }
     m_stream = nullptr;
+}
+
+void PulseBackend::strayStreamChanged(pa_stream *stream, void *backend)
+{
+    auto *self = static_cast<PulseBackend *>(backend);
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_CREATING || state == PA_STREAM_UNCONNECTED)
+        return;
+    self->serverSaidSomething();
+    self->m_strays.removeOne(stream);
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    if (state == PA_STREAM_READY)
+        pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
 }
 
 void PulseBackend::startStream()
@@ -199,6 +281,7 @@ void PulseBackend::contextChanged(pa_context *context, void *backend)
 {
     auto *self = static_cast<PulseBackend *>(backend);
     const pa_context_state_t state = pa_context_get_state(context);
+    self->serverSaidSomething();
     if (state == PA_CONTEXT_READY && self->m_waiting) {
         self->startStream();
     } else if (!PA_CONTEXT_IS_GOOD(state) && (self->m_waiting || self->m_stream)) {
@@ -213,6 +296,7 @@ void PulseBackend::streamChanged(pa_stream *stream, void *backend)
     if (stream != self->m_stream)
         return;
     const pa_stream_state_t state = pa_stream_get_state(stream);
+    self->serverSaidSomething();
     if (state == PA_STREAM_READY)
         self->report(Outcome::Answered);
     else if (state == PA_STREAM_FAILED)
@@ -227,10 +311,19 @@ void PulseBackend::streamWants(pa_stream *stream, size_t bytes, void *backend)
     QByteArray samples(qsizetype(qMin<qint64>(qint64(bytes), self->m_bytesLeft)),
                        Qt::Uninitialized);
     const qint64 read = samples.isEmpty() ? 0 : self->m_file.read(samples.data(), samples.size());
-    // A file cut short or gone unreadable while it plays ends where its samples end.
-    self->m_bytesLeft = read > 0 ? self->m_bytesLeft - read : 0;
-    if (read > 0)
-        pa_stream_write(stream, samples.constData(), size_t(read), nullptr, 0, PA_SEEK_RELATIVE);
+    // A file cut short or gone unreadable while it plays ends where its last whole frame ends;
+    // the server takes whole frames only.
+    const qint64 frame = qint64(self->m_sound.channels()) * self->m_sound.bitsPerSample() / 8;
+    const qint64 whole = read > 0 ? read - read % frame : 0;
+    self->m_bytesLeft = whole > 0 && whole == read ? self->m_bytesLeft - read : 0;
+    if (whole > 0
+        && pa_stream_write(stream, samples.constData(), size_t(whole), nullptr, 0, PA_SEEK_RELATIVE)
+                < 0) {
+        // The server would not take the samples: the play has failed, and ends here.
+        pa_stream_set_write_callback(stream, nullptr, nullptr);
+        self->report(Outcome::Lost);
+        return;
+    }
     if (self->m_bytesLeft == 0)
         self->m_drain = pa_stream_drain(stream, &PulseBackend::streamDrained, self);
 }

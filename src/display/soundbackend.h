@@ -29,8 +29,9 @@ public:
 signals:
     // The play last started has ended, by reaching its end or by failing after it started.
     void finished();
-    // The sound server took the play last started (true), or could not be reached or went away
-    // during it (false: the play has ended, and finished() is not reported for it). Never raised
-    // inside a call of the control's.
+    // The sound server took the play last started (true), or could not be reached, left it
+    // unanswered, refused its samples or went away during it (false: the play has ended, and
+    // finished() is not reported for it). Never raised inside a call of the control's; raised
+    // with false also when no play is under way, for a server found silent afterwards.
     void serverAnswered(bool answers);
 };

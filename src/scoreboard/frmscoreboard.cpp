@@ -59,8 +59,14 @@ frmScoreboard::frmScoreboard(QWidget *parent)
         m_notice->showText(text, QFileInfo(m_ui.mmcBuzzer->fileName()).fileName());
     });
 
-    connect(m_bout, &Bout::soundWanted, this, [this](Bout::Sound sound) {
-        Buzzer(sound == Bout::BuzzerSound ? settings().BuzzerFile : settings().PeriodEndSoundFile);
+    // The end-of-jam and end-of-period signals are never lost to a sound that happens to play.
+    connect(m_bout, &Bout::soundWanted, this, [this](Bout::Sound sound, bool automatic) {
+        const QString &file = sound == Bout::BuzzerSound ? settings().BuzzerFile
+                                                         : settings().PeriodEndSoundFile;
+        if (automatic)
+            m_sound->playSignal(file);
+        else
+            Buzzer(file);
     });
     connect(m_ui.tmrClock1, &QTimer::timeout, this, &frmScoreboard::RefreshTime);
     const auto displays = m_ui.displays();

@@ -4,6 +4,17 @@
 
 #include <QFileInfo>
 
+namespace {
+
+// A missing file plays nothing, silently; a folder or pipe by that name goes to the device,
+// which tells the board it cannot play it. A name starting with a dot is a file like any other.
+bool wanted(const QString &fileName)
+{
+    return !fileName.isEmpty() && QFileInfo::exists(fileName);
+}
+
+} // namespace
+
 SoundPlayer::SoundPlayer(MMControl *device, QObject *parent)
     : QObject(parent)
     , m_device(device)
@@ -13,13 +24,22 @@ SoundPlayer::SoundPlayer(MMControl *device, QObject *parent)
 
 void SoundPlayer::play(const QString &fileName)
 {
-    if (fileName.isEmpty() || m_playing)
+    if (!m_playing && wanted(fileName))
+        start(fileName);
+}
+
+void SoundPlayer::playSignal(const QString &fileName)
+{
+    if (!wanted(fileName))
         return;
-    // A missing file plays nothing, silently; a folder or pipe by that name goes to the device,
-    // which tells the board it cannot play it.
-    const QFileInfo file(fileName);
-    if (!file.exists() || file.isHidden())
-        return;
+    // The stop ends the play with its Done, which clears m_playing before the signal starts.
+    if (m_playing)
+        m_device->setCommand(QStringLiteral("Stop"));
+    start(fileName);
+}
+
+void SoundPlayer::start(const QString &fileName)
+{
     if (m_device->fileName() != fileName) {
         m_device->setCommand(QStringLiteral("Close"));
         m_device->setFileName(fileName);

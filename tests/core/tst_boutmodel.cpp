@@ -18,6 +18,8 @@ private:
     ManualClockSource m_clock;
     std::unique_ptr<Bout> m_bout;
     Sounds m_sounds;
+    // For each sound, whether it is the board's own signal for a clock that ran out.
+    QList<bool> m_automatic;
 
     Bout &bout() { return *m_bout; }
     TimeKeeper *period() { return m_bout->periodEngine(); }
@@ -49,9 +51,12 @@ private slots:
     void init()
     {
         m_sounds.clear();
+        m_automatic.clear();
         m_bout = std::make_unique<Bout>();
-        connect(m_bout.get(), &Bout::soundWanted, this,
-                [this](Bout::Sound sound) { m_sounds.append(sound); });
+        connect(m_bout.get(), &Bout::soundWanted, this, [this](Bout::Sound sound, bool automatic) {
+            m_sounds.append(sound);
+            m_automatic.append(automatic);
+        });
     }
 
     void startValuesAndResets()
@@ -166,6 +171,7 @@ private slots:
             // The jam stops with the buzzer; the end of the period is asked for after it.
             QVERIFY(!jam()->isRunning());
             QCOMPARE(m_sounds, (Sounds {Bout::BuzzerSound, Bout::PeriodEndSound}));
+            QCOMPARE(m_automatic, (QList<bool> {true, true}));
             return;
         }
         QVERIFY(jam()->isRunning() && bout().suppressedPeriodSound());
@@ -182,6 +188,8 @@ private slots:
         else
             bout().resetPeriod();
         QCOMPARE(m_sounds, Sounds {Bout::PeriodEndSound});
+        // Only the jam's own expiry is a signal; a command that ends the jam is not.
+        QCOMPARE(m_automatic, QList<bool> {end == "expiry"});
         QVERIFY(!jam()->isRunning() && !period()->isRunning());
         QVERIFY(!bout().suppressedPeriodSound());
         if (end != "reset period")

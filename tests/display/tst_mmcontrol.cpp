@@ -228,7 +228,7 @@ private slots:
                 {"text.wav", "it is not a WAV sound file"},
                 {"gone.wav", "the file cannot be found"},
                 {"folder.wav", "it is a folder, not a sound file"},
-                {"fifo.wav", "it is not an ordinary file"}};
+                {"fifo.wav", "it is not a sound file"}};
         for (const auto &[name, problem] : cases) {
             init();
             m_backend->canPlay = name != "sound.wav";
@@ -250,6 +250,16 @@ private slots:
                 QCOMPARE(problems.first().first().toString(),
                          QString("Cannot play %1: %2.").arg(name, problem));
         }
+
+        // What the sound device opens to play, when the file has been replaced since it was
+        // looked at: a FIFO is refused without waiting for a writer, a regular file is read.
+        QFile opened;
+        QString problem;
+        QVERIFY(!SoundFile::openForReading(opened, m_dir.filePath("fifo.wav"), &problem));
+        QCOMPARE(problem, "it is not a sound file");
+        QVERIFY(!opened.isOpen());
+        QVERIFY(SoundFile::openForReading(opened, m_dir.filePath("sound.wav"), &problem));
+        QCOMPARE(opened.read(4), "RIFF");
     }
 };
 

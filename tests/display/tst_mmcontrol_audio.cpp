@@ -89,8 +89,19 @@ private slots:
         QVERIFY(control.isPlaying());
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 5000);
         QVERIFY(!control.isPlaying());
+
+        // Plays stopped at once, before the server can have made their streams, leave none
+        // behind on it.
+        for (int play = 0; play < 3; ++play) {
+            control.setProperty("Command", "Play");
+            control.setProperty("Command", "Stop");
+        }
+        QCOMPARE(done.count(), 5);
+        play(control, m_buzzer);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 6, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_noAudio ? 0 : m_server.streams(), 0, 5000);
         control.setProperty("Command", "Close");
-        QCOMPARE(done.count(), 2);
+        QCOMPARE(done.count(), 6);
         QCOMPARE(problems.count(), m_noAudio ? 1 : 0);
     }
 

@@ -9,8 +9,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 // The scoreboard's sounds on the real sound device when the sound goes wrong: no sound server,
 // the file deleted after it was opened, a file that is not a WAV. Run once with a sound server of
@@ -23,6 +30,7 @@ class TestFaultsSound : public QObject
 private:
     ManualClockSource m_clock;
     SoundServer m_server;
+    bool m_serverRuns = false;
     QTemporaryDir m_dir;
     std::unique_ptr<frmScoreboard> m_board;
     const QString m_buzzer = QDir(QCoreApplication::applicationDirPath()).filePath("buzzer.wav");
@@ -63,7 +71,8 @@ private slots:
         QVERIFY(m_dir.isValid());
         QVERIFY(QFile::exists(m_buzzer));
         ClockSource::setCurrent(&m_clock);
-        if (!qEnvironmentVariableIsSet("CORVANTA_NO_AUDIO") && m_server.start())
+        m_serverRuns = !qEnvironmentVariableIsSet("CORVANTA_NO_AUDIO") && m_server.start();
+        if (m_serverRuns)
             qputenv("PULSE_SERVER", m_server.address().toLocal8Bit());
     }
 
@@ -122,6 +131,89 @@ private slots:
         runJamOut();
         QCOMPARE(device()->fileName(), settings().BuzzerFile);
         letSoundEnd();
+    }
+
+    // The buzzer file is replaced by a FIFO after it has played: the board must never wait on
+    // it. A reader waiting in the FIFO (the board's thread, stuck) is seen from a thread of the
+    // test's own, which can open the FIFO for writing only while a reader has it open, and so
+    // also sets the stuck board free.
+    void aFifoInPlaceOfTheSoundNeverHoldsUpTheBoard()
+    {
+        const QString path = m_dir.filePath("buzzer-fifo.wav");
+        QVERIFY(QFile::copy(m_buzzer, path));
+        settings().BuzzerFile = path;
+        m_board = std::make_unique<frmScoreboard>();
+        auto *notice = m_board->findChild<QObject *>("lblNotice");
+        m_board->AllKeyCode(settings().BuzzerKey);
+        QVERIFY(m_board->BuzzerPlaying());
+        letSoundEnd();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+
+        std::atomic<bool> pressed {false}, readerSeen {false};
+        std::thread watch([&] {
+            while (!pressed) {
+                const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    readerSeen = true;
+                    ::close(fd);
+                }
+                std::this_thread::yield();
+            }
+        });
+        m_board->AllKeyCode(settings().BuzzerKey);
+        m_board->AllKeyCode(settings().StartStopJamClockKey);
+        runTicks(2);
+        pressed = true;
+        watch.join();
+        QVERIFY(!readerSeen);
+        QCOMPARE(notice->property("Caption").toString(),
+                 "Cannot play buzzer-fifo.wav: it is not a sound file.");
+        QVERIFY(engine("tkJam")->isRunning());
+        letSoundEnd();
+
+        // Back to a sound file of that name: it plays again.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::copy(m_buzzer, path));
+        m_board->AllKeyCode(settings().BuzzerKey);
+        QVERIFY(m_board->BuzzerPlaying());
+        letSoundEnd();
+    }
+
+    // A frozen sound server answers none of the streams asked of it. The board says so once, and
+    // when the server wakes it holds none of them.
+    void aFrozenServerIsToldOnceAndKeepsNoStreams()
+    {
+        if (!m_serverRuns)
+            QSKIP("needs a sound server of the test's own");
+        m_board = std::make_unique<frmScoreboard>();
+        auto *notice = m_board->findChild<QObject *>("lblNotice");
+        QSignalSpy problems(device(), &MMControl::Problem);
+        const auto playOnServer = [&] {
+            m_board->AllKeyCode(settings().BuzzerKey);
+            QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
+            letSoundEnd();
+            QTRY_COMPARE_WITH_TIMEOUT(m_server.streams(), 0, 5000);
+        };
+        // Connected while the server answers; then it freezes.
+        playOnServer();
+        if (QTest::currentTestFailed())
+            return;
+        m_server.freeze();
+        for (const qint16 key :
+             {settings().BuzzerKey, settings().PeriodEndSoundKey, settings().BuzzerKey}) {
+            m_board->AllKeyCode(key);
+            letSoundEnd();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(problems.count(), 1, 10000);
+        QCOMPARE(notice->property("Caption").toString(),
+                 "Sound unavailable: no sound server answers.");
+        // Asked again while it sleeps: no second word.
+        m_board->AllKeyCode(settings().PeriodEndSoundKey);
+        letSoundEnd();
+        m_server.thaw();
+        playOnServer();
+        QCOMPARE(problems.count(), 1);
     }
 
     void aSoundThatCannotPlayIsToldOnceOnTheBoard()

@@ -15,6 +15,8 @@
 #include "timekeeper.h"
 
 #include <QApplication>
+#include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -197,6 +199,77 @@ private slots:
         press(kB);
         QCOMPARE(plays().size(), 2);
         QVERIFY(!board().BuzzerPlaying());
+
+        // A file whose name starts with a dot plays like any other.
+        QTemporaryDir dir;
+        settings().BuzzerFile = dir.filePath(".hidden-buzzer.wav");
+        QVERIFY(QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath("buzzer.wav"),
+                            settings().BuzzerFile));
+        press(kB);
+        QCOMPARE(plays().last(), ".hidden-buzzer.wav");
+        QVERIFY(board().BuzzerPlaying());
+    }
+
+    // The end-of-jam and end-of-period signals stop a sound under way and play; the sound of a
+    // key, the jam key's buzzer included, is still dropped.
+    void signalsCutShortASound()
+    {
+        QTemporaryDir dir;
+        // A silent WAV of twenty minutes, sparse on the disk.
+        settings().BuzzerFile = dir.filePath("twenty minutes.wav");
+        QFile file(settings().BuzzerFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QDataStream out(&file);
+        out.setByteOrder(QDataStream::LittleEndian);
+        const quint32 bytes = 8000 * 2 * 1200;
+        out.writeRawData("RIFF", 4);
+        out << quint32(36 + bytes);
+        out.writeRawData("WAVEfmt ", 8);
+        out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000)
+            << quint16(2) << quint16(16);
+        out.writeRawData("data", 4);
+        out << bytes;
+        QVERIFY(file.resize(44 + bytes));
+        file.close();
+
+        engine("tkPeriod")->setSeconds(15);
+        press(kS);
+        press(kB);
+        advance(14950);
+        QCOMPARE(plays(), QStringList {"twenty minutes.wav"});
+        advance(50);
+        QCOMPARE(plays(), (QStringList {"twenty minutes.wav", "periodendsound.wav"}));
+        QVERIFY(board().BuzzerPlaying());
+        press(kP);
+        QCOMPARE(plays().size(), 2);
+
+        // A jam running out during the buzzer sounds it again from the start; a jam stopped
+        // with the key during a sound makes none.
+        finishSound();
+        press(kT);
+        engine("tkJam")->setSeconds(1);
+        press(kB);
+        press(kJ);
+        m_sound->calls.clear();
+        advance(1000);
+        QCOMPARE(m_sound->calls, (QStringList {"stop", "play"}));
+        QVERIFY(board().BuzzerPlaying());
+        press(kR);
+        press(kJ);
+        press(kJ);
+        QCOMPARE(m_sound->calls, (QStringList {"stop", "play"}));
+
+        // The period running out during a jam stops it with the buzzer and cuts that short for
+        // the end of the period.
+        finishSound();
+        press(kT);
+        engine("tkPeriod")->setSeconds(1);
+        press(kJ);
+        m_sound->calls.clear();
+        advance(1000);
+        QCOMPARE(m_sound->calls,
+                 (QStringList {"play", "stop", "close", "open periodendsound.wav", "play"}));
+        QVERIFY(board().BuzzerPlaying());
     }
 
     void helpAndOptionsKeys()

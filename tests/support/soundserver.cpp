@@ -45,6 +45,16 @@ void SoundServer::kill()
     m_server.waitForFinished(5000);
 }
 
+void SoundServer::freeze()
+{
+    ::kill(pid_t(m_server.processId()), SIGSTOP);
+}
+
+void SoundServer::thaw()
+{
+    ::kill(pid_t(m_server.processId()), SIGCONT);
+}
+
 QString SoundServer::address() const
 {
     return "unix:" + m_dir.filePath("native");

@@ -17,6 +17,9 @@ public:
     bool start();
     // Ends the server at once, as a crash would.
     void kill();
+    // Freezes the server (SIGSTOP), as a hung one would be, and wakes it again (SIGCONT).
+    void freeze();
+    void thaw();
     // For PULSE_SERVER: "unix:" and the socket's path.
     QString address() const;
     // Streams playing on this server now, or -1 when it does not answer.
