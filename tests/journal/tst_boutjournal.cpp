@@ -136,6 +136,11 @@ private slots:
                 journal.record(state);
             }
             journal.close(state);
+            // Closed is closed: a late change is not kept, and waiting for it is no wait.
+            BoutState late = state;
+            late.numbers[BoutState::VisitorScore] = 1;
+            journal.record(late);
+            QVERIFY(journal.flush(10000));
         }
         BoutJournal journal(journalPath());
         const BoutJournal::Opening opening = journal.open();
@@ -194,13 +199,18 @@ private slots:
         QTest::newRow("newer version") << "PRAGMA user_version=2";
         QTest::newRow("out of range") << "UPDATE bout SET state = replace(state, '[87,', '[1000,')";
         QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("a device in its place") << "/dev/full";
     }
     void badJournals()
     {
         QFETCH(QString, edit);
         QByteArray contents = Damaged;
+        const bool file = !edit.contains("/") && edit != "folder";
         if (edit == "folder") {
             QVERIFY(QDir(m_dir->path()).mkdir("bout-journal.sqlite"));
+            contents = QByteArray();
+        } else if (!file) {
+            QVERIFY(QFile::link(edit, journalPath()));
             contents = QByteArray();
         } else if (!edit.isEmpty()) {
             writeEdited(journalPath(), edit.contains(' ') ? edit : QString());
@@ -208,7 +218,7 @@ private slots:
             if (edit == "cut")
                 contents.truncate(contents.size() - 4096 + 100);
         }
-        if (edit != "folder")
+        if (file)
             QVERIFY(writeFile(journalPath(), contents));
 
         BoutJournal journal(journalPath());
@@ -217,12 +227,16 @@ private slots:
         QCOMPARE(opening.state, BoutState());
         const QStringList aside = QDir(m_dir->path()).entryList({"bout-journal.unusable-*"});
         QCOMPARE(aside.size(), 1);
-        QVERIFY(opening.problem.contains(journalPath()));
-        QVERIFY(opening.problem.contains(m_dir->filePath(aside.first())));
+        QCOMPARE(opening.problem,
+                 (file ? "The bout could not be read" : "bout-journal.sqlite was not a file")
+                         + QString("; it was kept aside as %1. A new bout has started.")
+                                   .arg(aside.first()));
         if (!contents.isNull())
             QCOMPARE(readAll(m_dir->filePath(aside.first())), contents);
         journal.record(underWay());
         QVERIFY(journal.flush(10000));
+        QVERIFY(QFileInfo(journalPath()).isFile());
+        QVERIFY(QFileInfo(journalPath()).size() > 0);
     }
 
     // A journal from a newer Corvanta whose name leaves no room for the set-aside name: left
