@@ -79,6 +79,11 @@ private:
     {
         return board.findChild<Label *>("lblNotice")->Caption();
     }
+    // The size the notice shows in, in pixels: all of the text fits at it.
+    static int noticeSize(frmScoreboard &board)
+    {
+        return board.findChild<Label *>("lblNotice")->shownPixelSize();
+    }
     // Answers the question the board asks when it first shows, with the given button, and
     // returns the question; empty if none was asked.
     static QString answer(frmScoreboard &board, const QString &button)
@@ -142,6 +147,8 @@ private slots:
             QCOMPARE(notice(*third),
                      "Bout resumed from " + JournalSession::timeText(Evening + 30000)
                              + ". To start a new bout: Options, Additional Settings.");
+            // In the notice's own font, 9 points.
+            QCOMPARE(noticeSize(*third), 12);
             QCOMPARE(third->bout()->homeScore(), 42);
             QVERIFY(third->bout()->jamEngine()->isRunning());
             third->close();
@@ -178,6 +185,8 @@ private slots:
         QCOMPARE(notice(*damaged),
                  "The bout could not be read; it was kept aside as " + aside.first()
                          + ". A new bout has started.");
+        // The file's long name takes a smaller font, still one to read.
+        QVERIFY(noticeSize(*damaged) >= 8);
         const QWidgetList windows = QApplication::topLevelWidgets();
         QCOMPARE(std::count_if(windows.begin(), windows.end(), std::mem_fn(&QWidget::isVisible)),
                  1);
