@@ -13,10 +13,11 @@ class JournalWriter;
 // open() reads what the last run left, once, before the board shows anything, without changing
 // the file. A journal that cannot be used (damaged, cut short, written by a newer Corvanta,
 // unreadable, not a file at all) is moved aside under a new name and the bout starts afresh; the
-// problem text says what happened and where the file went. A journal that cannot be written (a
-// read-only folder, no SQLite driver) is read if it can be and not written: the problem text
-// says that the bout is not being saved and why. Otherwise record() hands each new state to a
-// writing thread and returns at once; the state is on the disk a few milliseconds later.
+// problem text says what happened and where the file went. A journal in a read-only folder is
+// read but not written, and without the SQLite driver nothing is read or written: the problem
+// text then says that the bout is not being saved and why. Otherwise record() hands each new
+// state to a writing thread and returns at once; the state is on the disk a few milliseconds
+// later.
 // close() marks a normal end of the program; nothing is recorded after it.
 class BoutJournal final : public QObject
 {
