@@ -5,6 +5,13 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+namespace {
+
+// How a wrapping caption is laid out in its rectangle.
+constexpr int WrappedFlags = Qt::AlignCenter | Qt::TextWordWrap;
+
+} // namespace
+
 Label::Label(QWidget *parent)
     : BoardWidget(parent)
 {
@@ -40,6 +47,15 @@ void Label::setForeColor(int color)
     update();
 }
 
+void Label::setWordWrap(bool wrap)
+{
+    if (wrap == m_wordWrap)
+        return;
+    m_wordWrap = wrap;
+    m_drawing.invalidate();
+    update();
+}
+
 void Label::setFontSize(double points)
 {
     if (points == m_fontSize)
@@ -66,7 +82,15 @@ int Label::designedPixels() const
 
 bool Label::fits(const QString &text, int pixels) const
 {
+    if (m_wordWrap)
+        return rect().contains(
+                QFontMetrics(fontOf(pixels)).boundingRect(rect(), WrappedFlags, text));
     return QFontMetricsF(fontOf(pixels)).horizontalAdvance(text) <= width();
+}
+
+int Label::shownPixelSize() const
+{
+    return fitted().pixels;
 }
 
 int Label::largestFitting(const QString &text, int largest, int smallest) const
@@ -98,13 +122,20 @@ Label::Fitted Label::fitted() const
     const QString after = m_caption.mid(m_nameFrom + m_nameLength);
     for (;; --pixels) {
         const QFontMetricsF metrics(fontOf(pixels));
-        const qreal room = width() - metrics.horizontalAdvance(before + after);
-        QString shortened = metrics.elidedText(name, Qt::ElideMiddle, room);
-        if (shortened.isEmpty())
-            shortened = QString(QChar(0x2026));
-        const QString text = before + shortened + after;
-        if (pixels == 1 || fits(text, pixels))
-            return {text, pixels};
+        // A wrapping caption has as many widths of room as it has lines; where the lines break
+        // takes some of it, so the room shrinks until the text fits.
+        const int lines = m_wordWrap ? qMax(1, int(height() / metrics.lineSpacing())) : 1;
+        for (qreal room = lines * width() - metrics.horizontalAdvance(before + after); room > 0;
+             room -= metrics.averageCharWidth()) {
+            QString shortened = metrics.elidedText(name, Qt::ElideMiddle, room);
+            if (shortened.isEmpty())
+                shortened = QChar(0x2026);
+            const QString text = before + shortened + after;
+            if (fits(text, pixels))
+                return {text, pixels};
+        }
+        if (pixels == 1)
+            return {before + QChar(0x2026) + after, pixels};
     }
 }
 
@@ -127,7 +158,10 @@ void Label::paintEvent(QPaintEvent *)
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.setFont(font);
         painter.setPen(PlatformColor::toQColor(m_foreColor));
-        painter.drawText(rect().adjusted(0, drop, 0, drop),
-                         Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, shown.text);
+        if (m_wordWrap)
+            painter.drawText(rect(), WrappedFlags, shown.text);
+        else
+            painter.drawText(rect().adjusted(0, drop, 0, drop),
+                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, shown.text);
     });
 }

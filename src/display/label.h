@@ -5,9 +5,9 @@
 
 class QFont;
 
-// A caption on the board: one line of bold Arial, centred, on a transparent background. A caption
-// too wide for the label at its FontSize is drawn in the largest font that fits, never cut off;
-// one that fits is drawn at FontSize.
+// A caption on the board: one line of bold Arial, centred, on a transparent background, or with
+// WordWrap as many lines as its height holds. A caption too large for the label at its FontSize
+// is drawn in the largest font that fits, never cut off; one that fits is drawn at FontSize.
 class Label final : public BoardWidget
 {
     Q_OBJECT
@@ -21,6 +21,7 @@ class Label final : public BoardWidget
     // and the size in points it is drawn at.
     Q_PROPERTY(QString ShownCaption READ ShownCaption)
     Q_PROPERTY(double ShownFontSize READ ShownFontSize)
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE setWordWrap)
 
 public:
     explicit Label(QWidget *parent = nullptr);
@@ -28,6 +29,7 @@ public:
     QString Caption() const { return m_caption; }
     int ForeColor() const { return m_foreColor; }
     double FontSize() const { return m_fontSize; }
+    bool WordWrap() const { return m_wordWrap; }
     void setCaption(const QString &caption);
     // A caption with a name in it (a file name, nameLength characters from nameFrom) that is
     // shortened in its middle rather than the font made smaller than three quarters of FontSize;
@@ -35,9 +37,12 @@ public:
     void setCaption(const QString &caption, qsizetype nameFrom, qsizetype nameLength);
     void setForeColor(int color);
     void setFontSize(double points);
+    void setWordWrap(bool wrap);
 
     QString ShownCaption() const { return fitted().text; }
     double ShownFontSize() const;
+    // The same in pixels.
+    int shownPixelSize() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -59,5 +64,6 @@ private:
     qsizetype m_nameLength = 0;
     int m_foreColor = 0x00FFFFFF;
     double m_fontSize = 8.25;
+    bool m_wordWrap = false;
     CachedDrawing m_drawing;
 };

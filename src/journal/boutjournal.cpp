@@ -10,14 +10,17 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace {
+
+const QString Driver = QStringLiteral("QSQLITE");
 
 struct Reading
 {
     std::optional<BoutState> state;
     bool closed = false;
-    // Why the file cannot be used; empty when it can.
+    // Why the file cannot be used, for the log; empty when it can.
     QString problem;
 };
 
@@ -41,13 +44,24 @@ void readBoot(const QSqlQuery &query, BoutState *state)
 Reading readFile(const QString &connection, const QString &path)
 {
     const QFileInfo info(path);
-    if (info.isDir())
-        return {std::nullopt, false, QStringLiteral("a folder stands in its place")};
     if (!info.isReadable())
         return {std::nullopt, false, QStringLiteral("it cannot be read (permissions)")};
 
-    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    QSqlDatabase database = QSqlDatabase::addDatabase(Driver, connection);
+    // Read-only, so that looking leaves the journal and its log exactly as they are: a
+    // read-write connection checkpoints the log into the file, or empties it, when it closes.
+    QString options = QStringLiteral("QSQLITE_OPEN_READONLY");
     database.setDatabaseName(path);
+    // Where no log can be made beside it (a read-only folder) and none is there, the file is
+    // all there is: read it as it stands, without the shared memory a reader otherwise creates.
+    if (!QFileInfo(info.absolutePath()).isWritable()
+        && QFileInfo(path + QLatin1String("-wal")).size() == 0) {
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+        database.setDatabaseName(
+                QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
+                + QStringLiteral("?immutable=1"));
+    }
+    database.setConnectOptions(options);
     if (!database.open())
         return {std::nullopt, false,
                 QStringLiteral("it cannot be opened (%1)").arg(database.lastError().text())};
@@ -81,6 +95,14 @@ Reading readFile(const QString &connection, const QString &path)
     return reading;
 }
 
+// Whether the driver that reads and writes SQLite files is installed and loads.
+bool driverLoads(const QString &connection)
+{
+    const bool loads = QSqlDatabase::addDatabase(Driver, connection).isValid();
+    QSqlDatabase::removeDatabase(connection);
+    return loads;
+}
+
 } // namespace
 
 BoutJournal::BoutJournal(const QString &path, QObject *parent)
@@ -103,22 +125,44 @@ QString BoutJournal::defaultPath()
 BoutJournal::Opening BoutJournal::open()
 {
     Opening opening;
+    const QString connection
+            = QStringLiteral("corvanta-journal-reader-%1").arg(quintptr(this), 0, 16);
+    if (!driverLoads(connection)) {
+        qWarning("Qt's SQLite driver (QSQLITE) cannot be loaded: no bout is being saved.");
+        opening.problem = tr("Bouts are not being saved: the package libqt6sql6-sqlite is "
+                             "missing.");
+        return opening;
+    }
     const QFileInfo info(m_path);
     QDir().mkpath(info.absolutePath());
     if (info.exists() || info.isSymLink()) {
-        const QString connection
-                = QStringLiteral("corvanta-journal-reader-%1").arg(quintptr(this), 0, 16);
-        const Reading reading = readFile(connection, m_path);
+        // A folder, a device or a pipe is no place to keep a bout; a pipe is not even opened,
+        // since opening one waits for a writer.
+        const bool file = info.isFile() || !info.exists();
+        const Reading reading = file
+                ? readFile(connection, m_path)
+                : Reading {std::nullopt, false, QStringLiteral("it is not a file")};
         QSqlDatabase::removeDatabase(connection);
         if (!reading.problem.isEmpty()) {
-            opening.problem = setAside(reading.problem);
+            qWarning("The bout journal %s could not be used: %s.", qPrintable(m_path),
+                     qPrintable(reading.problem));
             // One that could not be moved aside is left as it is: nothing is written over it.
-            if (QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink())
+            if (!setAside(file, &opening.problem))
                 return opening;
         } else if (reading.state) {
             opening.state = *reading.state;
             opening.ending = reading.closed ? Ending::Closed : Ending::Abnormal;
         }
+    }
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isWritable() || (QFileInfo::exists(m_path) && !QFileInfo(m_path).isWritable())) {
+        const QString readOnly = folder.isWritable() ? QDir::toNativeSeparators(m_path)
+                                                     : QDir::toNativeSeparators(folder.filePath());
+        qWarning("The bout journal cannot be written: %s is read-only.", qPrintable(readOnly));
+        opening.problem = folder.isWritable()
+                ? tr("The bout is not being saved: its file is read-only.")
+                : tr("The bout is not being saved: its folder is read-only.");
+        return opening;
     }
 
     m_writer = new JournalWriter(m_path, SchemaVersion, this);
@@ -133,8 +177,9 @@ BoutJournal::Opening BoutJournal::open()
     return opening;
 }
 
-// The companion files of write-ahead logging go with the journal, under the same new name.
-QString BoutJournal::setAside(const QString &reason)
+// The companion files of write-ahead logging go with the journal, under the same new name; the
+// log holds changes not yet in the file, so the two move together or not at all.
+bool BoutJournal::setAside(bool file, QString *problem)
 {
     const QFileInfo info(m_path);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -147,20 +192,35 @@ QString BoutJournal::setAside(const QString &reason)
                                                  info.suffix()));
     }
     QDir dir;
-    const bool moved = dir.rename(m_path, aside);
-    for (const char *companion : {"-wal", "-shm"}) {
-        const QString file = m_path + QLatin1String(companion);
-        if (moved && QFileInfo::exists(file) && !dir.rename(file, aside + QLatin1String(companion)))
-            QFile::remove(file);
+    const QString log = m_path + QLatin1String("-wal");
+    const bool hasLog = QFileInfo::exists(log) || QFileInfo(log).isSymLink();
+    bool moved = dir.rename(m_path, aside);
+    if (moved && hasLog && !dir.rename(log, aside + QLatin1String("-wal"))) {
+        // Back where it was, beside its log. Should even that fail, the log stays where a new
+        // journal would take it for its own: nothing is written there either.
+        dir.rename(aside, m_path);
+        moved = false;
     }
-    const QString where = QDir::toNativeSeparators(m_path);
-    if (!moved)
-        return tr("The bout journal %1 could not be used: %2. It could not be moved aside "
-                  "either, so this bout is not being saved. A new bout was started.")
-                .arg(where, reason);
-    return tr("The bout journal %1 could not be used: %2. A new bout was started; the old "
-              "journal was kept as %3.")
-            .arg(where, reason, QDir::toNativeSeparators(aside));
+    // The shared memory is only an index of the log, rebuilt from it: it need not survive.
+    const QString index = m_path + QLatin1String("-shm");
+    if (moved && QFileInfo::exists(index) && !dir.rename(index, aside + QLatin1String("-shm")))
+        QFile::remove(index);
+    if (!moved) {
+        qWarning("The bout journal %s could not be moved aside.", qPrintable(m_path));
+        *problem = file ? tr("The bout could not be read, nor kept aside: it is not being saved.")
+                        : tr("%1 is not a file and could not be moved: the bout is not being "
+                             "saved.")
+                                  .arg(info.fileName());
+        return false;
+    }
+    qWarning("The bout journal was kept as %s.", qPrintable(aside));
+    const QString name = QFileInfo(aside).fileName();
+    *problem = file ? tr("The bout could not be read; it was kept aside as %1. A new bout has "
+                         "started.")
+                              .arg(name)
+                    : tr("%1 was not a file; it was kept aside as %2. A new bout has started.")
+                              .arg(info.fileName(), name);
+    return true;
 }
 
 void BoutJournal::record(const BoutState &state)

@@ -10,11 +10,15 @@ class JournalWriter;
 // of the bout, so that a board that ends in any way (closed, crashed, killed, the power cut)
 // starts again where it stopped.
 //
-// open() reads what the last run left, once, before the board shows anything. A journal that
-// cannot be used (damaged, cut short, written by a newer Corvanta, unreadable) is moved aside
-// under a new name and the bout starts afresh; the problem text says what happened and where the
-// file went. After that, record() hands each new state to a writing thread and returns at once;
-// the state is on the disk a few milliseconds later. close() marks a normal end of the program.
+// open() reads what the last run left, once, before the board shows anything, without changing
+// the file. A journal that cannot be used (damaged, cut short, written by a newer Corvanta,
+// unreadable, not a file at all) is moved aside under a new name and the bout starts afresh; the
+// problem text says what happened and where the file went. A journal in a read-only folder is
+// read but not written, and without the SQLite driver nothing is read or written: the problem
+// text then says that the bout is not being saved and why. Otherwise record() hands each new
+// state to a writing thread and returns at once; the state is on the disk a few milliseconds
+// later.
+// close() marks a normal end of the program; nothing is recorded after it.
 class BoutJournal final : public QObject
 {
     Q_OBJECT
@@ -30,11 +34,13 @@ public:
         Closed, // the program was closed normally
         Abnormal, // the program ended without closing the journal
     };
+    Q_ENUM(Ending)
     struct Opening
     {
         Ending ending = Ending::None;
         BoutState state;
-        // For the operator, when the journal could not be used; empty otherwise.
+        // For the operator, in a few words, when the journal could not be used or the bout is not
+        // being saved; empty otherwise. The details go to the log.
         QString problem;
     };
 
@@ -60,7 +66,8 @@ signals:
     void written(qint64 nanoseconds);
 
 private:
-    QString setAside(const QString &reason);
+    // Moves the journal that cannot be used out of the way; false if it stays where it is.
+    bool setAside(bool file, QString *problem);
 
     const QString m_path;
     JournalWriter *m_writer = nullptr;

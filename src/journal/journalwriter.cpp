@@ -61,6 +61,9 @@ JournalWriter::~JournalWriter()
 void JournalWriter::post(const BoutState &state, bool closed)
 {
     const QMutexLocker lock(&m_mutex);
+    // Once the journal is closed nothing more goes into it, and no thread is left to write it.
+    if (m_finishing)
+        return;
     const qint64 postedNs = m_pending ? m_pending->postedNs : nowNs();
     m_pending = Record {state, closed, postedNs, ++m_posted};
     m_wake.wakeOne();
@@ -114,12 +117,19 @@ void JournalWriter::run()
         m_settledSerial = qMax(m_settledSerial, record.serial);
         if (!ok && !m_pending)
             m_pending = record;
-        if (!ok && !m_failing)
-            emit failedOnce(reason);
-        if (ok && m_failing)
-            emit recovered();
+        const bool failedNow = !ok && !m_failing;
+        const bool recoveredNow = ok && m_failing;
         m_failing = !ok;
         m_settled.wakeAll();
+        // Told with the lock released: a receiver connected directly may post or wait at once.
+        if (failedNow || recoveredNow) {
+            lock.unlock();
+            if (failedNow)
+                emit failedOnce(reason);
+            else
+                emit recovered();
+            lock.relock();
+        }
         if (!ok) {
             if (m_finishing)
                 break;

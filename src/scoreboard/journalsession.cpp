@@ -1,16 +1,17 @@
 #include "journalsession.h"
 
 #include "bout.h"
+#include "keycodetostr.h"
 #include "notice.h"
+#include "settingsmodel.h"
 #include "wallclock.h"
 
 #include <QDateTime>
 #include <QEvent>
 #include <QLocale>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -47,36 +48,30 @@ void JournalSession::resume()
 
 void JournalSession::greet()
 {
-    if (!m_opening.problem.isEmpty()) {
-        qWarning("%s", qPrintable(m_opening.problem));
-        // Not modal: the board runs on behind it.
-        auto *box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Corvanta"),
-                                    m_opening.problem, QMessageBox::Ok, m_board);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->show();
-        return;
-    }
-    if (!m_opening.state.isUnderWay())
-        return;
-    const QString when = timeText(m_opening.state.takenAtMs);
-    const QString resumed = m_clocksStopped ? tr("Bout resumed from %1, clocks stopped").arg(when)
-                                            : tr("Bout resumed from %1").arg(when);
-    if (m_opening.ending == BoutJournal::Ending::Abnormal) {
-        m_notice->showText(resumed, ResumedNoticeSeconds);
-        return;
-    }
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Corvanta"),
-                    tr("A bout was under way when Corvanta was closed at %1.").arg(when),
-                    QMessageBox::NoButton, m_board);
-    QPushButton *resume = box.addButton(tr("&Resume That Bout"), QMessageBox::AcceptRole);
-    QPushButton *fresh = box.addButton(tr("Start a &New Bout"), QMessageBox::DestructiveRole);
-    box.setDefaultButton(resume);
-    box.setEscapeButton(resume);
-    box.exec();
-    if (box.clickedButton() == fresh)
-        m_bout->setState(BoutState());
-    else if (m_clocksStopped)
-        m_notice->showText(resumed, ResumedNoticeSeconds);
+    // Everything is said in the notice, which covers no display: a question or a box here would
+    // stand in front of a bout that may be running, and take the keys from it.
+    const QString text = greeting(m_opening, settings().NewBoutKey, m_clocksStopped);
+    if (!text.isEmpty())
+        m_notice->showText(text, ResumedNoticeSeconds);
+}
+
+QString JournalSession::greeting(const BoutJournal::Opening &opening, int newBoutKey,
+                                 bool clocksStopped)
+{
+    if (!opening.state.isUnderWay())
+        return opening.problem;
+    const QString when = timeText(opening.state.takenAtMs);
+    QString text = clocksStopped ? tr("Bout resumed from %1, clocks stopped").arg(when)
+                                 : tr("Bout resumed from %1").arg(when);
+    if (!opening.problem.isEmpty())
+        return tr("%1. %2").arg(text, opening.problem);
+    // After a crash the bout obviously goes on; after a normal close the operator may well want
+    // a new one.
+    if (opening.ending != BoutJournal::Ending::Closed)
+        return text;
+    if (newBoutKey != 0)
+        return tr("%1. To start a new bout, press %2.").arg(text, KeyCodeToStr(newBoutKey));
+    return tr("%1. To start a new bout: Options, Additional Settings.").arg(text);
 }
 
 void JournalSession::close()

@@ -17,16 +17,21 @@ class JournalSession final : public QObject
     Q_DISABLE_COPY_MOVE(JournalSession)
 
 public:
-    // How long "Bout resumed from ..." stays on the board.
+    // How long "Bout resumed from ..." or what went wrong with the journal stays on the board.
     static constexpr int ResumedNoticeSeconds = 10;
 
     JournalSession(Bout *bout, BoutJournal *journal, Notice *notice, QWidget *board);
 
     // Reads the journal and puts its bout on the board, before the board is first shown.
     void resume();
-    // Once the board shows: the notice, message or question that the way the last run ended
-    // calls for. Run when the board is first shown.
+    // Once the board shows: the notice that the way the last run ended calls for. Run when the
+    // board is first shown.
     void greet();
+    // What the board says at start after that opening, with the New Bout key (0: none) and
+    // whether the running clocks came back stopped because the time away is not known; empty
+    // when there is nothing to say.
+    static QString greeting(const BoutJournal::Opening &opening, int newBoutKey,
+                            bool clocksStopped = false);
     // The board is closing normally. Run when the board closes.
     void close();
 

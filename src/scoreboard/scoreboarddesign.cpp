@@ -81,8 +81,9 @@ constexpr LabelDesign kLabels[] = {
         {"lblCreatedBy", &ScoreboardUi::lblCreatedBy, 3263, 5280, 2955, 300, "Corvanta scoreboard",
          11.25},
         // Passing words to the operator, e.g. that sound is unavailable, shown for a while in
-        // place of the line above, between the penalty displays.
-        {"lblNotice", &ScoreboardUi::lblNotice, 2790, 5280, 3900, 300, "", 9},
+        // place of the line above, in two lines where needed: between the penalty displays,
+        // from below the jam clock down to the board picture.
+        {"lblNotice", &ScoreboardUi::lblNotice, 2775, 5205, 3930, 430, "", 9},
 };
 
 struct PictureDesign
@@ -206,6 +207,7 @@ ScoreboardUi buildScoreboardDesign(QWidget *window)
         label->setFontSize(design.points);
         label->setForeColor(kWhite);
     }
+    ui.lblNotice->setWordWrap(true);
 
     for (const PictureDesign &design : kPictures) {
         auto *frame = named<PictureBox>(window, design.frame);

@@ -1,17 +1,23 @@
 #include "boutjournal.h"
+#include "journalwriter.h"
 #include "teststore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
 #include <optional>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -84,6 +90,25 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Gives this process mounts of its own, so that a folder can be made read-only, or a file held in
+// place, for this test alone; false where that is not allowed (not root). New threads take the
+// mounts of the thread that starts them, the journal's writer too.
+bool ownMounts()
+{
+    static const bool own = geteuid() == 0 && unshare(CLONE_NEWNS) == 0
+            && mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    return own;
+}
+
+// Mounts what onto where, read-only if asked.
+bool bindMount(const QString &what, const QString &where, bool readOnly)
+{
+    const QByteArray source = QFile::encodeName(what), target = QFile::encodeName(where);
+    return mount(source, target, nullptr, MS_BIND, nullptr) == 0
+            && (!readOnly
+                || mount(nullptr, target, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+}
+
 const QByteArray Damaged = QByteArray("SQLite format 3\0", 16) + QByteArray(4000, '\x5a');
 
 } // namespace
@@ -143,6 +168,11 @@ private slots:
                 journal.record(state);
             }
             journal.close(state);
+            // Closed is closed: a late change is not kept, and waiting for it is no wait.
+            BoutState late = state;
+            late.numbers[BoutState::VisitorScore] = 1;
+            journal.record(late);
+            QVERIFY(journal.flush(10000));
         }
         BoutJournal journal(journalPath());
         const BoutJournal::Opening opening = journal.open();
@@ -314,13 +344,18 @@ private slots:
         QTest::newRow("newer version") << "PRAGMA user_version=2";
         QTest::newRow("out of range") << "UPDATE bout SET state = replace(state, '[87,', '[1000,')";
         QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("a device in its place") << "/dev/full";
     }
     void badJournals()
     {
         QFETCH(QString, edit);
         QByteArray contents = Damaged;
+        const bool file = !edit.contains("/") && edit != "folder";
         if (edit == "folder") {
             QVERIFY(QDir(m_dir->path()).mkdir("bout-journal.sqlite"));
+            contents = QByteArray();
+        } else if (!file) {
+            QVERIFY(QFile::link(edit, journalPath()));
             contents = QByteArray();
         } else if (!edit.isEmpty()) {
             writeEdited(journalPath(), edit.contains(' ') ? edit : QString());
@@ -328,7 +363,7 @@ private slots:
             if (edit == "cut")
                 contents.truncate(contents.size() - 4096 + 100);
         }
-        if (edit != "folder")
+        if (file)
             QVERIFY(writeFile(journalPath(), contents));
 
         BoutJournal journal(journalPath());
@@ -337,12 +372,110 @@ private slots:
         QCOMPARE(opening.state, BoutState());
         const QStringList aside = QDir(m_dir->path()).entryList({"bout-journal.unusable-*"});
         QCOMPARE(aside.size(), 1);
-        QVERIFY(opening.problem.contains(journalPath()));
-        QVERIFY(opening.problem.contains(m_dir->filePath(aside.first())));
+        QCOMPARE(opening.problem,
+                 (file ? "The bout could not be read" : "bout-journal.sqlite was not a file")
+                         + QString("; it was kept aside as %1. A new bout has started.")
+                                   .arg(aside.first()));
         if (!contents.isNull())
             QCOMPARE(readAll(m_dir->filePath(aside.first())), contents);
         journal.record(underWay());
         QVERIFY(journal.flush(10000));
+        QVERIFY(QFileInfo(journalPath()).isFile());
+        QVERIFY(QFileInfo(journalPath()).size() > 0);
+    }
+
+    // A journal in a folder, or a file, that cannot be written: the bout is resumed as it was,
+    // and the operator told that it is not being saved; the file stays as it is.
+    void readOnly_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("folder") << true;
+        QTest::newRow("file") << false;
+    }
+    void readOnly()
+    {
+        QFETCH(bool, folder);
+        if (!ownMounts())
+            QSKIP("a read-only folder takes root (a mount of this process's own)");
+        BoutState state = underWay();
+        {
+            BoutJournal journal(journalPath());
+            journal.open();
+            journal.close(state);
+        }
+        const QByteArray contents = readAll(journalPath());
+        const QString readOnly = folder ? m_dir->path() : journalPath();
+        QVERIFY(bindMount(readOnly, readOnly, true));
+        BoutJournal journal(journalPath());
+        const BoutJournal::Opening opening = journal.open();
+        QCOMPARE(opening.ending, BoutJournal::Ending::Closed);
+        QCOMPARE(opening.state, state);
+        QCOMPARE(opening.problem,
+                 QString("The bout is not being saved: its %1 is read-only.")
+                         .arg(folder ? "folder" : "file"));
+        state.numbers[BoutState::HomeScore] = 88;
+        journal.record(state);
+        QVERIFY(!journal.flush(10000));
+        QCOMPARE(umount(QFile::encodeName(readOnly)), 0);
+        QCOMPARE(readAll(journalPath()), contents);
+    }
+
+    // A journal that cannot be used whose last changes are still in its log beside it: looking
+    // at it changes neither, and the two are kept aside together, or else both stay put.
+    void journalWithItsLog_data()
+    {
+        QTest::addColumn<bool>("logHeld");
+        QTest::newRow("moved aside") << false;
+        QTest::newRow("log held in place") << true;
+    }
+    void journalWithItsLog()
+    {
+        QFETCH(bool, logHeld);
+        if (logHeld && !ownMounts())
+            QSKIP("holding the log in place takes root (a mount of this process's own)");
+        {
+            // Files copied while a newer Corvanta has them open: the log holds its bout.
+            QTemporaryDir newer;
+            const QString path = newer.filePath("bout-journal.sqlite");
+            QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "newer");
+            database.setDatabaseName(path);
+            QVERIFY(database.open());
+            QSqlQuery query(database);
+            for (const char *statement :
+                 {"PRAGMA journal_mode=WAL", "CREATE TABLE bout (id, state)",
+                  "PRAGMA user_version=2", "INSERT INTO bout VALUES (1, 'a newer bout')"})
+                QVERIFY(query.exec(statement));
+            for (const char *companion : {"", "-wal"})
+                QVERIFY(QFile::copy(path + companion, journalPath() + companion));
+            query = QSqlQuery();
+            database = QSqlDatabase();
+            QSqlDatabase::removeDatabase("newer");
+        }
+        const QString log = journalPath() + "-wal";
+        const QByteArray contents = readAll(journalPath()), logContents = readAll(log);
+        QVERIFY(logContents.size() > 0);
+        // A mount point cannot be renamed.
+        if (logHeld)
+            QVERIFY(bindMount(log, log, false));
+        BoutJournal journal(journalPath());
+        const BoutJournal::Opening opening = journal.open();
+        QCOMPARE(opening.state, BoutState());
+        const QStringList aside = QDir(m_dir->path()).entryList({"bout-journal.unusable-*"});
+        if (logHeld) {
+            QCOMPARE(opening.problem,
+                     "The bout could not be read, nor kept aside: it is not being saved.");
+            journal.record(underWay());
+            QVERIFY(!journal.flush(10000));
+            QCOMPARE(umount(QFile::encodeName(log)), 0);
+            QCOMPARE(aside, QStringList());
+            QCOMPARE(readAll(journalPath()), contents);
+            QCOMPARE(readAll(log), logContents);
+        } else {
+            // Beside them perhaps the log's index, which is rebuilt from the log.
+            QCOMPARE(aside.filter(QRegularExpression("(sqlite|wal)$")).size(), 2);
+            QCOMPARE(readAll(m_dir->filePath(aside[0])), contents);
+            QCOMPARE(readAll(m_dir->filePath(aside[0] + "-wal")), logContents);
+        }
     }
 
     // A journal from a newer Corvanta whose name leaves no room for the set-aside name: left
@@ -357,6 +490,34 @@ private slots:
         journal.record(BoutState());
         QVERIFY(!journal.flush(10000));
         QCOMPARE(readAll(path), contents);
+    }
+
+    // Whoever hears of a failure or a recovery may hand the writer a state at once, in the
+    // writer's own thread.
+    void writerToldWithoutHoldingOn()
+    {
+        signal(SIGXFSZ, SIG_IGN);
+        setFileSizeLimit(0);
+        JournalWriter writer(journalPath(), BoutJournal::SchemaVersion);
+        BoutState state = underWay();
+        std::atomic<int> told = 0;
+        const auto postAgain = [&] {
+            state.numbers[BoutState::HomeScore] = told + 1;
+            writer.post(state, false);
+            ++told;
+        };
+        connect(&writer, &JournalWriter::failedOnce, &writer, postAgain, Qt::DirectConnection);
+        connect(&writer, &JournalWriter::recovered, &writer, postAgain, Qt::DirectConnection);
+        writer.start();
+        writer.post(state, false);
+        QVERIFY(!writer.waitUntilSettled(10000));
+        setFileSizeLimit(RLIM_INFINITY);
+        QTRY_COMPARE_WITH_TIMEOUT(told.load(), 2, 10000);
+        QVERIFY(writer.waitUntilSettled(10000));
+        writer.post(state, true);
+        writer.finish();
+        BoutJournal journal(journalPath());
+        QCOMPARE(journal.open().state, state);
     }
 
     // A full disk at the start and again mid-bout: told once an outage however many changes

@@ -248,6 +248,46 @@ private slots:
             QFile::remove(m_journal.databaseName() + file);
     }
 
+    // Closed normally mid-jam and started again: the board alone, no question in front of it,
+    // the jam running on and J stopping it at once.
+    void closedMidJam()
+    {
+        start({});
+        type(JamClock, "2.00");
+        waitForRecord([](const BoutState &s) {
+            return s.jamResetTicks == 120 * BoutState::TicksPerSecond;
+        });
+        xdotool({"key", "r"});
+        waitForRecord([](const BoutState &s) {
+            return !s.clocks[BoutState::Jam].running
+                    && s.clocks[BoutState::Jam].ticks == 120 * BoutState::TicksPerSecond;
+        });
+        xdotool({"key", "j"});
+        waitForRecord([](const BoutState &s) { return s.clocks[BoutState::Jam].running; });
+        xdotool({"windowclose", m_window});
+        QVERIFY(m_board.waitForFinished(10000));
+        QCOMPARE(m_board.exitStatus(), QProcess::NormalExit);
+        QSqlQuery closed(m_journal);
+        QVERIFY(closed.exec("SELECT closed FROM bout WHERE id = 1") && closed.next());
+        QCOMPARE(closed.value(0).toInt(), 1);
+        // Done reading, so that the next look sees what the board writes from now on.
+        closed.finish();
+
+        start(*latest());
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(xdotool({"search", "--onlyvisible", "--pid", QString::number(m_board.processId()),
+                          "--name", "."}),
+                 m_window);
+        QVERIFY(latest()->clocks[BoutState::Jam].running);
+        xdotool({"key", "j"});
+        waitForRecord([](const BoutState &s) {
+            return !s.clocks[BoutState::Jam].running && s.clocks[BoutState::Jam].ticks > 0;
+        });
+        ::kill(pid_t(m_board.processId()), SIGKILL);
+        m_board.waitForFinished(10000);
+    }
+
     void survivesKills()
     {
         const quint32 seed = qEnvironmentVariableIsSet("CORVANTA_CRASH_SEED")

@@ -7,16 +7,55 @@
 #include "label.h"
 #include "mmcontrol.h"
 #include "recordingsound.h"
+#include "settingsmodel.h"
 #include "settingsstore.h"
 #include "timekeeper.h"
 #include "wallclock.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <unistd.h>
+
+// Set in the board the test starts in a process without the SQLite driver: its journal.
+const char *const HelperJournal = "CORVANTA_TEST_JOURNAL";
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The board in that process: prints its notice once it shows, and again after a change to the
+// bout has had every chance to be saved.
+int runHelperBoard(const QString &journalPath)
+{
+    LoadSettings();
+    frmScoreboard board;
+    auto *journal = new BoutJournal(journalPath, &board);
+    board.keepIn(journal);
+    board.show();
+    const auto notice = [&] { return board.findChild<Label *>("lblNotice")->Caption(); };
+    for (QDeadlineTimer shown(10000); notice().isEmpty() && !shown.hasExpired();)
+        QTest::qWait(10);
+    QTextStream out(stdout);
+    out << notice() << '\n';
+    board.bout()->setNumber(Bout::HomeScore, 5);
+    QCoreApplication::processEvents();
+    journal->flush(10000);
+    // What the journal has to say about that change, if anything.
+    QCoreApplication::processEvents();
+    out << notice() << '\n';
+    return 0;
+}
 
 // 20:14:03 local time on a December evening.
 static const qint64 Evening = QDateTime(QDate(2026, 12, 5), QTime(20, 14, 3)).toMSecsSinceEpoch();
@@ -39,6 +78,11 @@ private:
     static QString notice(frmScoreboard &board)
     {
         return board.findChild<Label *>("lblNotice")->Caption();
+    }
+    // The size the notice shows in, in pixels: all of the text fits at it.
+    static int noticeSize(frmScoreboard &board)
+    {
+        return board.findChild<Label *>("lblNotice")->shownPixelSize();
     }
     // Answers the question the board asks when it first shows, with the given button, and
     // returns the question; empty if none was asked.
@@ -95,23 +139,132 @@ private slots:
             QVERIFY(second->bout()->jamEngine()->isRunning());
             second->close();
         }
-        // Closed normally with a bout under way: asked once, Enter resumes.
+        // Closed normally mid-jam: resumed without a question, the jam running on, and the way
+        // to a new bout named in the notice.
         {
             auto third = board();
-            QVERIFY(answer(*third, QString()).contains("closed at"));
+            QCOMPARE(answer(*third, QString()), QString());
+            QCOMPARE(notice(*third),
+                     "Bout resumed from " + JournalSession::timeText(Evening + 30000)
+                             + ". To start a new bout: Options, Additional Settings.");
+            // In the notice's own font, 9 points.
+            QCOMPARE(noticeSize(*third), 12);
             QCOMPARE(third->bout()->homeScore(), 42);
+            QVERIFY(third->bout()->jamEngine()->isRunning());
             third->close();
         }
+        settings().NewBoutKey = 'N';
         {
             auto fourth = board();
-            QVERIFY(!answer(*fourth, "Start a &New Bout").isEmpty());
-            QCOMPARE(fourth->bout()->homeScore(), 0);
-            QVERIFY(!fourth->bout()->jamEngine()->isRunning());
+            QCOMPARE(answer(*fourth, QString()), QString());
+            QVERIFY(notice(*fourth).endsWith(". To start a new bout, press N."));
+            fourth->bout()->setState(BoutState());
             fourth->close();
         }
-        // The new bout was kept: nothing to ask.
+        settings().NewBoutKey = 0;
+        // A board closed at its start says nothing.
         auto fifth = board();
         QCOMPARE(answer(*fifth, QString()), QString());
+        QCOMPARE(notice(*fifth), QString());
+    }
+
+    // A journal that cannot be read is told in the notice in plain words, with nothing to click
+    // and without the database's own text.
+    void damagedJournal()
+    {
+        for (const char *companion : {"-wal", "-shm"})
+            QFile::remove(m_dir.filePath("bout-journal.sqlite") + companion);
+        QFile file(m_dir.filePath("bout-journal.sqlite"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("SQLite format 3\0", 16) + QByteArray(4000, 'z'));
+        file.close();
+        auto damaged = board();
+        QCOMPARE(answer(*damaged, QString()), QString());
+        const QStringList aside = QDir(m_dir.path()).entryList({"bout-journal.unusable-*"});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(notice(*damaged),
+                 "The bout could not be read; it was kept aside as " + aside.first()
+                         + ". A new bout has started.");
+        // The file's long name takes a smaller font, still one to read.
+        QVERIFY(noticeSize(*damaged) >= 8);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(windows.begin(), windows.end(), std::mem_fn(&QWidget::isVisible)),
+                 1);
+        damaged->close();
+    }
+
+    // Without Qt's SQLite driver, hidden from a board of its own in a process whose mounts lay an
+    // empty folder over the driver's: said once, naming the package, and the journal the last run
+    // left is not touched.
+    void withoutTheSqliteDriver()
+    {
+        if (geteuid() != 0)
+            QSKIP("hiding the SQLite driver takes root (a mount of the process's own)");
+        const QString drivers = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/sqldrivers";
+        const QString journal = m_dir.filePath("bout-journal.sqlite");
+        {
+            auto before = board();
+            before->bout()->setNumber(Bout::VisitorScore, 7);
+            QCoreApplication::processEvents();
+        }
+        const QByteArray kept = readAll(journal);
+        const QStringList aside = QDir(m_dir.path()).entryList({"bout-journal.unusable-*"});
+        QTemporaryDir empty;
+        QProcess helper;
+        helper.setProcessEnvironment([&] {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(HelperJournal, journal);
+            return environment;
+        }());
+        helper.start("unshare",
+                     {"-m", "sh", "-c", "mount --bind \"$1\" \"$2\" && exec \"$3\"", "sh",
+                      empty.path(), drivers, QCoreApplication::applicationFilePath()});
+        QVERIFY(helper.waitForFinished(60000));
+        const QString said = QString::fromUtf8(helper.readAllStandardOutput()).trimmed();
+        if (helper.exitCode() != 0 && said.isEmpty())
+            QSKIP(qPrintable("the driver could not be hidden: " + helper.readAllStandardError()));
+        QCOMPARE(said,
+                 "Bouts are not being saved: the package libqt6sql6-sqlite is missing.\n"
+                 "Bouts are not being saved: the package libqt6sql6-sqlite is missing.");
+        QCOMPARE(readAll(journal), kept);
+        QCOMPARE(QDir(m_dir.path()).entryList({"bout-journal.unusable-*"}), aside);
+    }
+
+    // What the board says at start after each kind of opening.
+    void greeting_data()
+    {
+        QTest::addColumn<BoutJournal::Ending>("ending");
+        QTest::addColumn<bool>("underWay");
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("said");
+        const QString resumed = "Bout resumed from " + JournalSession::timeText(Evening);
+        const QString readOnly = "The bout is not being saved: its folder is read-only.";
+        using E = BoutJournal::Ending;
+        QTest::newRow("first run") << E::None << false << QString() << 0 << QString();
+        QTest::newRow("closed at its start") << E::Closed << false << QString() << 0 << QString();
+        QTest::newRow("crash") << E::Abnormal << true << QString() << int('N') << resumed;
+        QTest::newRow("closed, key F5") << E::Closed << true << QString() << 116
+                                        << resumed + ". To start a new bout, press F5.";
+        QTest::newRow("read-only, crash")
+                << E::Abnormal << true << readOnly << 0 << resumed + ". " + readOnly;
+        QTest::newRow("read-only, closed")
+                << E::Closed << true << readOnly << int('N') << resumed + ". " + readOnly;
+        QTest::newRow("read-only, nothing under way")
+                << E::Closed << false << readOnly << 0 << readOnly;
+    }
+    void greeting()
+    {
+        QFETCH(BoutJournal::Ending, ending);
+        QFETCH(bool, underWay);
+        QFETCH(QString, problem);
+        QFETCH(int, key);
+        BoutJournal::Opening opening;
+        opening.ending = ending;
+        opening.problem = problem;
+        opening.state.takenAtMs = Evening;
+        opening.state.numbers[BoutState::HomeScore] = underWay ? 3 : 0;
+        QTEST(JournalSession::greeting(opening, key), "said");
     }
 
     // The PC's clock set while the board was away: the time away is the boot clock's; where it
@@ -149,13 +302,13 @@ private slots:
             third->bout()->startStopJam();
             third->close();
         }
-        // Asked first when the board was closed; then told.
+        // After a normal close: told the same, with the way to a new bout after it.
         m_wall.set(m_wall.msecsSinceEpoch() - 1000);
         m_wall.setBoot("boot-3", 30000);
         {
             auto fourth = board();
-            QVERIFY(!answer(*fourth, QString()).isEmpty());
-            QVERIFY(notice(*fourth).endsWith(", clocks stopped"));
+            QVERIFY(answer(*fourth, QString()).isEmpty());
+            QVERIFY(notice(*fourth).contains(", clocks stopped. To start a new bout"));
             QVERIFY(!fourth->bout()->jamEngine()->isRunning());
         }
         // No clock was running: nothing was stopped, nothing to say about it.
@@ -168,5 +321,14 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestJournalSession)
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    if (qEnvironmentVariableIsSet(HelperJournal))
+        return runHelperBoard(qEnvironmentVariable(HelperJournal));
+    TestJournalSession test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_journalsession.moc"

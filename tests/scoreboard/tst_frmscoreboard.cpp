@@ -380,7 +380,9 @@ private slots:
     {
         QTemporaryDir files;
         QVERIFY(writeFile(files.filePath("horn.wav"), "no sound in here"));
-        const QString longName = "stadium-horn-from-the-old-arena-final-mix-2026.wav";
+        const QString longName = "stadium-horn-from-the-old-arena-final-mix-2026-with-the-crowd-"
+                                 "noise-left-in-for-the-championship-weekend-master-copy-"
+                                 + QString("and-more-").repeated(10) + "end.wav";
         QVERIFY(writeFile(files.filePath(longName), "no sound in here"));
         settings().TitleText = "Roller Derby Championship";
         settings().HomeText = "Rose City Rollers";
