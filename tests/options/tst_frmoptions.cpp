@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -23,6 +24,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 class TestFrmOptions : public QObject
@@ -192,6 +194,43 @@ private slots:
         click(window, "cmdNewBout");
         QCOMPARE(confirmed, 0);
         answerYes(window);
+        click(window, "cmdNewBout");
+        QCOMPARE(confirmed, 1);
+    }
+
+    // Enter on any of the window's questions keeps what Yes would undo: the bout, the keys, the
+    // colours.
+    void questionsDefaultToKeeping()
+    {
+        frmOptions window;
+        int confirmed = 0;
+        connect(&window, &frmOptions::newBoutConfirmed, this, [&confirmed] { ++confirmed; });
+        window.runChooseKey = [](frmChooseKey &dialog) { QTest::keyClick(&dialog, Qt::Key_X); };
+        window.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00ABCDEF); };
+        window.show();
+        click(window, "cmdStartStopJamClock");
+        click(window, "cmdTimeC");
+        for (const char *button : {"cmdNewBout", "cmdResetKeys", "cmdResetColors"}) {
+            QString asked;
+            QTimer::singleShot(0, this, [&asked] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                asked = box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+            click(window, button);
+            QVERIFY2(!asked.isEmpty(), button);
+        }
+        QCOMPARE(confirmed, 0);
+        QCOMPARE(window.StartStopJamClockKeyTemp, 88);
+        QCOMPARE(find<ColorSwatch>(window, "picTimeC")->color(), 0x00ABCDEF);
+
+        // Yes is still there to be chosen.
+        QTimer::singleShot(0, this, [] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->button(QMessageBox::Yes)->click();
+        });
         click(window, "cmdNewBout");
         QCOMPARE(confirmed, 1);
     }
