@@ -218,7 +218,9 @@ void frmOptions::changeSound(SoundGroup &group)
     this->*group.path = chosen;
     updateSoundCaption(group);
     // A sound that had no key gets its usual one back, if no other command has taken it since.
-    if (this->*keyCommand(group.command).variable != kNoKey)
+    // Without a key is Space, or 0 for a key the settings gave to another command.
+    const qint16 key = this->*keyCommand(group.command).variable;
+    if (key != kNoKey && key != 0)
         return;
     const qint16 usual = commandKey(group.command).defaultKey;
     if (keyHeldByAnother(usual, group.command)) {

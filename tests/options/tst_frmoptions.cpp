@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
@@ -160,6 +162,61 @@ private slots:
         QCOMPARE(written.value("JoinJamPenalty").toString(), "1");
         written.endGroup();
         QCOMPARE(written.value("ColorSettings/TimeColor").toString(), "33023");
+    }
+
+    // A settings file damaged by a disk or an editor: what is no setting is not written back.
+    void okWritesOnlyTheSettings()
+    {
+        QByteArray garbage(4 << 20, '\0');
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(garbage.data()),
+                                      garbage.size() / 4);
+        const QByteArray damaged
+                = "[ColorSettings]\nTimeColor=255\n[TextSettings]\nTitleText=Derby Night\n"
+                + garbage;
+        QVERIFY(QDir().mkpath(QFileInfo(settingsFileName()).absolutePath()));
+        QVERIFY(writeFile(settingsFileName(), damaged));
+        LoadSettings();
+        QCOMPARE(settings().TitleText, "Derby Night");
+
+        frmOptions window;
+        prepare(window);
+        window.show();
+        click(window, "cmdOk");
+        QVERIFY(m_told.isEmpty());
+        QFile file(settingsFileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QVERIFY2(written.size() < 2000, QByteArray::number(written.size()));
+        const QSettings store = testStore();
+        QCOMPARE(store.status(), QSettings::NoError);
+        QCOMPARE(store.value("TextSettings/TitleText").toString(), "Derby Night");
+        QCOMPARE(store.value("ColorSettings/TimeColor").toString(), "255");
+        QCOMPARE(store.allKeys().size(), 37);
+    }
+
+    // A key the settings file gives a command but the board cannot let it have shows as none, and
+    // the command can be given a key again.
+    void tangledKeysShowAsNone()
+    {
+        {
+            QSettings store = testStore();
+            store.setValue("BoutSettings/NewBoutKey", "113");
+            store.setValue("KeySettings/BuzzerKey", "190");
+            store.setValue("KeySettings/ClearKey", "74");
+        }
+        LoadSettings();
+        frmOptions window;
+        prepare(window);
+        QCOMPARE(text(window, "lblNewBoutKey"), QString());
+        QCOMPARE(text(window, "lblBuzzerKey"), QString());
+        QCOMPARE(text(window, "lblClear"), QString());
+        QCOMPARE(text(window, "lblStartStopJamClock"), "J");
+        // The buzzer's sound chosen again gives it its usual key.
+        const QString wav = m_files.filePath("again.wav");
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/buzzer.wav", wav));
+        window.chooseFile = [&](QWidget *, const QString &) { return wav; };
+        click(window, "cmdBuzzerSoundChange");
+        QCOMPARE(text(window, "lblBuzzerKey"), "B");
     }
 
     // The new-bout button asks, and only then tells a listening board; it is off where none
