@@ -340,9 +340,11 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
         frames[i] = frame;
         group.fileLabel = newLabel(rows[i].fileLabel, QString(), frame);
         group.fileLabel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        // Room for the longest text shown whole, fifty characters of a path.
+        // Room for the longest text shown whole, fifty characters of a path. A longer file name
+        // is cut off at the label's edge rather than widening the window.
         group.fileLabel->setMinimumWidth(
                 group.fileLabel->fontMetrics().horizontalAdvance(QString(50, u'M')) * 3 / 4);
+        group.fileLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         group.change = newButton(rows[i].change, QStringLiteral("Change Sound ..."), nullptr);
         group.none = newButton(rows[i].none, QStringLiteral("No Sound"), nullptr);
         command.button = newButton(rows[i].keyButton, QStringLiteral("Select Sound Key"), nullptr);
@@ -419,6 +421,9 @@ QWidget *frmOptions::buildAudienceBoard(QWidget *tab)
     QGroupBox *frame = newFrame("fraAudienceBoard", QStringLiteral("Audience board:"), tab);
     m_cmbAudienceScreen = new QComboBox(frame);
     m_cmbAudienceScreen->setObjectName(QStringLiteral("cmbAudienceScreen"));
+    // As wide as a usual screen's entry, whatever name a screen has or the settings hold.
+    m_cmbAudienceScreen->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_cmbAudienceScreen->setMinimumContentsLength(24);
     KeyCommand &command = keyCommand(Command::AudienceBoard);
     command.button
             = newButton("cmdAudienceBoardKey", QStringLiteral("Select Show / Hide Key"), nullptr);

@@ -507,6 +507,36 @@ private slots:
         QCOMPARE(settings().PeriodEndSoundFile, wav);
     }
 
+    // Texts of any length in the settings, and a file name as long as a disk takes, leave the
+    // window as wide as it is with the usual ones.
+    void longTextsKeepTheWindowsSize()
+    {
+        frmOptions usual;
+        usual.show();
+        const QSize usualSize = usual.size();
+
+        const QString longFile = m_files.filePath(QString(240, u'w') + ".wav");
+        QVERIFY(writeFile(longFile, "RIFF"));
+        const QString huge(10240, u'W');
+        SettingsModel &m = settings();
+        m.AudienceScreen = huge;
+        m.TitleText = m.HomeText = m.VisitorText = huge;
+        m.BuzzerFile = longFile;
+        m.PeriodEndSoundFile = "/" + huge + ".wav";
+        m.HomePic = huge;
+        frmOptions window;
+        prepare(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (int tab = 0; tab < find<QTabWidget>(window, "SSTab1")->count(); ++tab) {
+            find<QTabWidget>(window, "SSTab1")->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            QCOMPARE(window.size(), usualSize);
+        }
+        QCOMPARE(find<QComboBox>(window, "cmbAudienceScreen")->currentData().toString(), huge);
+        QVERIFY(text(window, "lblBFile").endsWith(QString(240, u'w') + ".wav"));
+    }
+
     void textLengthsAndClamping()
     {
         // A longer name stored by other means stays whole; typing cannot lengthen it again.
