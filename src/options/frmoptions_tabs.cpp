@@ -159,6 +159,15 @@ void frmOptions::buildKeyControls(QWidget *tab)
     layout->addLayout(top);
     layout->addWidget(m_chkJoinJamPenalty);
     layout->addStretch();
+
+    // Tab follows the reading order: down the commands, then the right-hand column, then the box
+    // below both. The buttons made before the tab took them would otherwise come last.
+    QList<QWidget *> order;
+    for (const auto &row : rows)
+        order << keyCommand(row.command).button;
+    order << m_optNormal << m_optKeepOn << m_optKeepOff << resetKeys << m_chkJoinJamPenalty;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void frmOptions::buildColorControls(QWidget *tab)
