@@ -439,10 +439,13 @@ QWidget *frmOptions::buildAudienceBoard(QWidget *tab)
     command.label = newKeyLabel("lblAudienceBoardKey");
     connect(command.button, &QPushButton::clicked, this,
             [this] { chooseKeyFor(Command::AudienceBoard); });
+    QPushButton *noKey = newButton("cmdAudienceBoardNoKey", QStringLiteral("No Key"), nullptr);
+    connect(noKey, &QPushButton::clicked, this, [this] { setKey(Command::AudienceBoard, 0); });
     auto *layout = new QHBoxLayout(frame);
     layout->addWidget(
             newLabel("lblAudienceScreen", QStringLiteral("Show it full-screen on:"), frame));
     layout->addWidget(m_cmbAudienceScreen, 1);
+    layout->addWidget(noKey);
     layout->addWidget(command.button);
     layout->addWidget(command.label, 0, Qt::AlignVCenter);
     return frame;

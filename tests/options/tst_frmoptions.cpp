@@ -336,6 +336,17 @@ private slots:
         QCOMPARE(stored.value("ScreenSettings/AudienceScreen").toString(),
                  QGuiApplication::screens().constFirst()->name());
         QCOMPARE(stored.value("ScreenSettings/AudienceBoardKey").toString(), "119");
+
+        // Both keys can be taken away again.
+        frmOptions again;
+        prepare(again);
+        QCOMPARE(text(again, "lblAudienceBoardKey"), "F8");
+        click(again, "cmdAudienceBoardNoKey");
+        click(again, "cmdNewBoutNoKey");
+        QCOMPARE(text(again, "lblAudienceBoardKey"), QString());
+        click(again, "cmdOk");
+        QCOMPARE(settings().AudienceBoardKey, 0);
+        QCOMPARE(settings().NewBoutKey, 0);
     }
 
     void resetKeysAndColors()
