@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QPointer>
+#include <QScreen>
 #include <QTextDocument>
 #include <QTextEdit>
 
@@ -35,6 +37,8 @@ frmHelp::frmHelp(QWidget *parent)
     setWindowTitle(QStringLiteral("Corvanta Help"));
     // Closing the window destroys it: the next request reads the manual afresh.
     setAttribute(Qt::WA_DeleteOnClose);
+    // The keys stay with the board while a jam runs; a click into the window gives them to it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     m_rtbHelp = new QTextEdit(this);
     m_rtbHelp->setObjectName(QStringLiteral("rtbHelp"));
@@ -45,16 +49,24 @@ frmHelp::frmHelp(QWidget *parent)
     Form_Load();
 }
 
-frmHelp *frmHelp::showHelp()
+frmHelp *frmHelp::showHelp(const QWidget *from)
 {
-    if (!s_window)
+    if (!s_window) {
         s_window = new frmHelp;
+        // Left to itself the window would open on the primary screen, which may be the
+        // projector.
+        if (QScreen *screen = from ? from->screen() : nullptr) {
+            const QRect room = screen->availableGeometry();
+            QRect place(QPoint(), s_window->size().boundedTo(room.size()));
+            place.moveCenter(room.center());
+            s_window->setGeometry(place);
+        }
+    }
     if (s_window->isMinimized())
         s_window->showNormal();
     else
         s_window->show();
     s_window->raise();
-    s_window->activateWindow();
     return s_window;
 }
 
@@ -72,6 +84,12 @@ QString frmHelp::tooLargeText(qint64 bytes)
             .arg(megabytes(double(bytes)), megabytes(double(HelpLoader::MaxFileBytes)));
 }
 
+QString frmHelp::unreadableText(const QString &reason)
+{
+    return QStringLiteral("Help file could not be read (%1).  Please reinstall the program.")
+            .arg(reason);
+}
+
 void frmHelp::Form_Load()
 {
     const QFileInfo file(helpFilePath());
@@ -84,12 +102,21 @@ void frmHelp::Form_Load()
     } else {
         m_loading = true;
         HelpLoader::start(file.filePath(), this,
-                          [this](QTextDocument *document) { showDocument(document); });
+                          [this](QTextDocument *document, const QString &error) {
+                              showDocument(document, error);
+                          });
     }
 }
 
-void frmHelp::showDocument(QTextDocument *document)
+void frmHelp::showDocument(QTextDocument *document, const QString &error)
 {
+    if (!error.isEmpty()) {
+        delete document;
+        m_rtbHelp->setPlainText(unreadableText(error));
+        m_loading = false;
+        emit loaded();
+        return;
+    }
     // The box deletes the empty document it made itself; the new one is its child. The box then
     // lays the text out a slice at a time between the board's events (HelpLayoutPacer).
     const QPointer<QTextDocument> empty = m_rtbHelp->document();
@@ -122,6 +149,14 @@ void frmHelp::Form_Resize()
     m_rtbHelp->setGeometry(rect());
     m_rtbHelp->setLineWrapColumnOrWidth(std::max(0, width() - Twips::toPixels(WrapMargin)));
     m_rtbHelp->viewport()->update();
+}
+
+void frmHelp::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void frmHelp::resizeEvent(QResizeEvent *event)
