@@ -54,12 +54,23 @@ frmHelp *frmHelp::showHelp(const QWidget *from)
     if (!s_window) {
         s_window = new frmHelp;
         // Left to itself the window would open on the primary screen, which may be the
-        // projector.
+        // projector. On the asking window's screen it goes to the side with more room beside
+        // that window, narrowed to that room down to its least width, so that as much of the
+        // board as can be stays in view.
         if (QScreen *screen = from ? from->screen() : nullptr) {
             const QRect room = screen->availableGeometry();
+            const QRect asking = from->frameGeometry();
+            const int left = asking.left() - room.left();
+            const int right = room.right() - asking.right();
             QRect place(QPoint(), s_window->size().boundedTo(room.size()));
-            place.moveCenter(room.center());
-            s_window->setGeometry(place);
+            place.setWidth(std::clamp(std::max(left, right), Twips::toPixels(MinimumOuterWidth),
+                                      place.width()));
+            if (left > right)
+                place.moveTopLeft(room.topLeft());
+            else
+                place.moveTopRight(room.topRight());
+            s_window->resize(place.size());
+            s_window->move(place.topLeft());
         }
     }
     if (s_window->isMinimized())

@@ -27,8 +27,8 @@ public:
 
     // Shows the help window without waiting for it, creating it (and so reading the manual) if
     // none is open, and brings it forward. It does not take the keyboard: the board that asked
-    // keeps it, and the operator clicks into help to scroll. A new window opens in the middle of
-    // the screen the asking window is on.
+    // keeps it, and the operator clicks into help to scroll. A new window opens on the screen the
+    // asking window is on, beside it as far as there is room.
     static frmHelp *showHelp(const QWidget *from = nullptr);
 
     // Where the manual is looked for: "corvantahelpfile.rtf" in the executable's folder.

@@ -78,6 +78,8 @@ private slots:
         QTRY_VERIFY(help());
         QPointer<frmHelp> shown = help();
         QVERIFY(QTest::qWaitForWindowExposed(shown));
+        // Beside the board, where the screen has room for it, rather than over its displays.
+        QVERIFY(!shown->frameGeometry().intersects(m_board->frameGeometry()));
         type({"j"});
         QTRY_VERIFY(jamRunning());
         QCOMPARE(QApplication::activeWindow(), m_board.get());
