@@ -13,6 +13,8 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <algorithm>
+
 namespace {
 
 // Sizes in twips, 15 to a pixel.
@@ -63,8 +65,8 @@ frmHelp *frmHelp::showHelp(const QWidget *from)
             const int left = asking.left() - room.left();
             const int right = room.right() - asking.right();
             QRect place(QPoint(), s_window->size().boundedTo(room.size()));
-            place.setWidth(std::clamp(std::max(left, right), Twips::toPixels(MinimumOuterWidth),
-                                      place.width()));
+            place.setWidth(std::min(place.width(),
+                                    std::max({left, right, Twips::toPixels(MinimumOuterWidth)})));
             if (left > right)
                 place.moveTopLeft(room.topLeft());
             else
