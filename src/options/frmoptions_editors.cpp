@@ -99,7 +99,9 @@ void frmOptions::separateSharedKeys()
         moved = false;
         for (const CommandKey &row : commandTable()) {
             const qint16 key = this->*keyCommand(row.command).variable;
-            if (key != kNoKey && key != row.defaultKey && keyHeldByAnother(key, row.command)) {
+            // Two commands without a key (0, or Space for a sound) share nothing.
+            if (key != 0 && key != kNoKey && key != row.defaultKey
+                && keyHeldByAnother(key, row.command)) {
                 setKey(row.command, row.defaultKey);
                 moved = true;
             }

@@ -203,6 +203,7 @@ private slots:
             store.setValue("BoutSettings/NewBoutKey", "113");
             store.setValue("KeySettings/BuzzerKey", "190");
             store.setValue("KeySettings/ClearKey", "74");
+            store.setValue("KeySettings/PenaltyIncrementSecKey", "96");
         }
         LoadSettings();
         frmOptions window;
@@ -217,6 +218,13 @@ private slots:
         window.chooseFile = [&](QWidget *, const QString &) { return wav; };
         click(window, "cmdBuzzerSoundChange");
         QCOMPARE(text(window, "lblBuzzerKey"), "B");
+
+        // Reset Keys gives the clear key its own again; the key-less increment stays without one,
+        // as no command took a key from it.
+        answerYes(window);
+        click(window, "cmdResetKeys");
+        QCOMPARE(text(window, "lblClear"), "Delete");
+        QCOMPARE(text(window, "lblPenaltyIncrementKey"), QString());
     }
 
     // The new-bout button asks, and only then tells a listening board; it is off where none
