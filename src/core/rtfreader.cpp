@@ -604,6 +604,22 @@ void Parser::formatParagraph()
     m_cursor.setBlockFormat(block);
 
     if (listItem) {
+        // Qt draws the marker in the paragraph's own character format: give it the size, font and
+        // colour of the text's first character, so that it sits on the text's baseline, but not
+        // the emphasis a first word may carry.
+        const QTextBlock::iterator first = m_cursor.block().begin();
+        if (!first.atEnd()) {
+            QTextCharFormat marker = first.fragment().charFormat();
+            marker.setFontWeight(QFont::Normal);
+            marker.setFontItalic(false);
+            marker.setFontUnderline(false);
+            marker.setFontStrikeOut(false);
+            marker.setVerticalAlignment(QTextCharFormat::AlignNormal);
+            marker.clearBackground();
+            marker.setAnchor(false);
+            marker.clearProperty(QTextFormat::AnchorHref);
+            m_cursor.setBlockCharFormat(marker);
+        }
         // The list draws its own marker and indent; consecutive items of one style and level
         // share a list, so numbering continues.
         QTextList *&list = m_lists[para.level];

@@ -7,9 +7,13 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QPointer>
+#include <QScreen>
 #include <QTextDocument>
 #include <QTextEdit>
+
+#include <algorithm>
 
 namespace {
 
@@ -35,6 +39,8 @@ frmHelp::frmHelp(QWidget *parent)
     setWindowTitle(QStringLiteral("Corvanta Help"));
     // Closing the window destroys it: the next request reads the manual afresh.
     setAttribute(Qt::WA_DeleteOnClose);
+    // The keys stay with the board while a jam runs; a click into the window gives them to it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     m_rtbHelp = new QTextEdit(this);
     m_rtbHelp->setObjectName(QStringLiteral("rtbHelp"));
@@ -45,16 +51,35 @@ frmHelp::frmHelp(QWidget *parent)
     Form_Load();
 }
 
-frmHelp *frmHelp::showHelp()
+frmHelp *frmHelp::showHelp(const QWidget *from)
 {
-    if (!s_window)
+    if (!s_window) {
         s_window = new frmHelp;
+        // Left to itself the window would open on the primary screen, which may be the
+        // projector. On the asking window's screen it goes to the side with more room beside
+        // that window, narrowed to that room down to its least width, so that as much of the
+        // board as can be stays in view.
+        if (QScreen *screen = from ? from->screen() : nullptr) {
+            const QRect room = screen->availableGeometry();
+            const QRect asking = from->frameGeometry();
+            const int left = asking.left() - room.left();
+            const int right = room.right() - asking.right();
+            QRect place(QPoint(), s_window->size().boundedTo(room.size()));
+            place.setWidth(std::min(place.width(),
+                                    std::max({left, right, Twips::toPixels(MinimumOuterWidth)})));
+            if (left > right)
+                place.moveTopLeft(room.topLeft());
+            else
+                place.moveTopRight(room.topRight());
+            s_window->resize(place.size());
+            s_window->move(place.topLeft());
+        }
+    }
     if (s_window->isMinimized())
         s_window->showNormal();
     else
         s_window->show();
     s_window->raise();
-    s_window->activateWindow();
     return s_window;
 }
 
@@ -72,6 +97,12 @@ QString frmHelp::tooLargeText(qint64 bytes)
             .arg(megabytes(double(bytes)), megabytes(double(HelpLoader::MaxFileBytes)));
 }
 
+QString frmHelp::unreadableText(const QString &reason)
+{
+    return QStringLiteral("Help file could not be read (%1).  Please reinstall the program.")
+            .arg(reason);
+}
+
 void frmHelp::Form_Load()
 {
     const QFileInfo file(helpFilePath());
@@ -84,12 +115,21 @@ void frmHelp::Form_Load()
     } else {
         m_loading = true;
         HelpLoader::start(file.filePath(), this,
-                          [this](QTextDocument *document) { showDocument(document); });
+                          [this](QTextDocument *document, const QString &error) {
+                              showDocument(document, error);
+                          });
     }
 }
 
-void frmHelp::showDocument(QTextDocument *document)
+void frmHelp::showDocument(QTextDocument *document, const QString &error)
 {
+    if (!error.isEmpty()) {
+        delete document;
+        m_rtbHelp->setPlainText(unreadableText(error));
+        m_loading = false;
+        emit loaded();
+        return;
+    }
     // The box deletes the empty document it made itself; the new one is its child. The box then
     // lays the text out a slice at a time between the board's events (HelpLayoutPacer).
     const QPointer<QTextDocument> empty = m_rtbHelp->document();
@@ -122,6 +162,14 @@ void frmHelp::Form_Resize()
     m_rtbHelp->setGeometry(rect());
     m_rtbHelp->setLineWrapColumnOrWidth(std::max(0, width() - Twips::toPixels(WrapMargin)));
     m_rtbHelp->viewport()->update();
+}
+
+void frmHelp::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void frmHelp::resizeEvent(QResizeEvent *event)

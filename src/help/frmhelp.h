@@ -22,9 +22,14 @@ public:
     // Shown in place of a help file too large to show, naming its size.
     static QString tooLargeText(qint64 bytes);
 
+    // Shown in place of a help file the system cannot read, with the system's reason.
+    static QString unreadableText(const QString &reason);
+
     // Shows the help window without waiting for it, creating it (and so reading the manual) if
-    // none is open, and brings it forward.
-    static frmHelp *showHelp();
+    // none is open, and brings it forward. It does not take the keyboard: the board that asked
+    // keeps it, and the operator clicks into help to scroll. A new window opens on the screen the
+    // asking window is on, beside it as far as there is room.
+    static frmHelp *showHelp(const QWidget *from = nullptr);
 
     // Where the manual is looked for: "corvantahelpfile.rtf" in the executable's folder.
     static QString helpFilePath();
@@ -43,13 +48,14 @@ signals:
     void loaded();
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     explicit frmHelp(QWidget *parent = nullptr);
 
-    void showDocument(QTextDocument *document);
+    void showDocument(QTextDocument *document, const QString &error);
 
     QTextEdit *m_rtbHelp = nullptr;
     bool m_resizing = false;

@@ -70,13 +70,17 @@ void findFallbackFonts(const QTextDocument &document)
 
 } // namespace
 
-std::unique_ptr<QTextDocument> HelpLoader::read(const QString &path)
+std::unique_ptr<QTextDocument> HelpLoader::read(const QString &path, QString *error)
 {
     auto document = std::make_unique<QTextDocument>();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const QByteArray data
+            = file.open(QIODevice::ReadOnly) ? file.read(MaxFileBytes + 1) : QByteArray();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
         return document;
-    const QByteArray data = file.read(MaxFileBytes + 1);
+    }
     if (data.size() > MaxFileBytes)
         return document;
     // Nobody undoes the manual. Inside one edit block the cursors that write it keep no
@@ -93,13 +97,14 @@ std::unique_ptr<QTextDocument> HelpLoader::read(const QString &path)
 }
 
 void HelpLoader::start(const QString &path, QObject *receiver,
-                       std::function<void(QTextDocument *)> done)
+                       std::function<void(QTextDocument *, const QString &error)> done)
 {
     QPointer<QObject> target(receiver);
     QThread *targetThread = receiver->thread();
     readerThread().start([path, target, targetThread, done = std::move(done)] {
         lowerThisThreadsPriority();
-        QTextDocument *document = read(path).release();
+        QString error;
+        QTextDocument *document = read(path, &error).release();
         // Made here, the layout and its pacer move with the document: the board's thread is
         // spared building them.
         document->documentLayout();
@@ -115,9 +120,9 @@ void HelpLoader::start(const QString &path, QObject *receiver,
         }
         QMetaObject::invokeMethod(
                 application,
-                [target, document, done] {
+                [target, document, done, error] {
                     if (target)
-                        done(document);
+                        done(document, error);
                     else
                         delete document;
                 },

@@ -20,14 +20,16 @@ public:
     static constexpr int MaxParagraphLength = 4096;
 
     // Reads the file into a new document, on any thread: rich text with its formatting, anything
-    // else as plain text. An unreadable file gives an empty document.
-    static std::unique_ptr<QTextDocument> read(const QString &path);
+    // else as plain text. A file that cannot be read gives an empty document, and the system's
+    // reason in *error.
+    static std::unique_ptr<QTextDocument> read(const QString &path, QString *error = nullptr);
 
     // Reads the file on a worker thread and hands the document, moved to the receiver's thread, to
-    // done there, with its layout paced by a HelpLayoutPacer. The document then belongs to done.
-    // Nothing is handed to a receiver that is gone.
+    // done there, with its layout paced by a HelpLayoutPacer, and the reason the file could not
+    // be read (empty when it could). The document then belongs to done. Nothing is handed to a
+    // receiver that is gone.
     static void start(const QString &path, QObject *receiver,
-                      std::function<void(QTextDocument *)> done);
+                      std::function<void(QTextDocument *, const QString &error)> done);
 
 private:
     HelpLoader() = delete;

@@ -1,7 +1,7 @@
 #include "frmchoosekey.h"
 
+#include "commandtable.h"
 #include "keycodetostr.h"
-#include "virtualkeycodes.h"
 #include "virtualkeys.h"
 
 #include <QApplication>
@@ -10,28 +10,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// The keys typed entry on the board reads: a command on one of them would run as well as type,
-// so "1.30" Enter on the jam clock would also run the command on ".".
-bool typesIntoDisplays(int keyCode)
-{
-    using namespace VirtualKeys;
-    const bool digit = (keyCode >= kDigit0 && keyCode <= kDigit9)
-            || (keyCode >= kKeypad0 && keyCode <= kKeypad9);
-    switch (keyCode) {
-    case kEnter:
-    case kSpace:
-    case kKeypadPlus:
-    case kKeypadMinus:
-    case kKeypadPoint:
-    case kPlus:
-    case kMinus:
-    case kPoint:
-        return true;
-    default:
-        return digit;
-    }
-}
 
 // Wide enough for the prompt to wrap into two lines at 18 points.
 constexpr int kWidthPixels = 440;
@@ -90,9 +68,9 @@ frmChooseKey::frmChooseKey(const QString &purpose, int current, const QList<int>
 
 bool frmChooseKey::refuses(int keyCode) const
 {
-    return KeyCodeToStr(keyCode).isEmpty() || m_held.contains(keyCode)
-            || keyCode == VirtualKeys::kF1 || keyCode == VirtualKeys::kF2
-            || typesIntoDisplays(keyCode);
+    // A command on a key that typing reads would run as well as type, so "1.30" Enter on the jam
+    // clock would also run the command on ".".
+    return KeyCodeToStr(keyCode).isEmpty() || m_held.contains(keyCode) || boardKeepsKey(keyCode);
 }
 
 void frmChooseKey::Form_KeyDown(int keyCode)

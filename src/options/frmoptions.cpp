@@ -41,7 +41,8 @@ frmOptions::frmOptions(QWidget *parent)
     , askYesNo([](QWidget *parent, const QString &title, const QString &question) {
         QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No,
                         parent);
-        box.setDefaultButton(QMessageBox::Yes);
+        // Every question here undoes something (the bout, the keys, the colours): Enter keeps it.
+        box.setDefaultButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes;
     })
     , tell([](QWidget *parent, const QString &title, const QString &text) {

@@ -99,7 +99,9 @@ void frmOptions::separateSharedKeys()
         moved = false;
         for (const CommandKey &row : commandTable()) {
             const qint16 key = this->*keyCommand(row.command).variable;
-            if (key != kNoKey && key != row.defaultKey && keyHeldByAnother(key, row.command)) {
+            // Two commands without a key (0, or Space for a sound) share nothing.
+            if (key != 0 && key != kNoKey && key != row.defaultKey
+                && keyHeldByAnother(key, row.command)) {
                 setKey(row.command, row.defaultKey);
                 moved = true;
             }
@@ -218,7 +220,9 @@ void frmOptions::changeSound(SoundGroup &group)
     this->*group.path = chosen;
     updateSoundCaption(group);
     // A sound that had no key gets its usual one back, if no other command has taken it since.
-    if (this->*keyCommand(group.command).variable != kNoKey)
+    // Without a key is Space, or 0 for a key the settings gave to another command.
+    const qint16 key = this->*keyCommand(group.command).variable;
+    if (key != kNoKey && key != 0)
         return;
     const qint16 usual = commandKey(group.command).defaultKey;
     if (keyHeldByAnother(usual, group.command)) {

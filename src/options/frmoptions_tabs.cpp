@@ -159,6 +159,15 @@ void frmOptions::buildKeyControls(QWidget *tab)
     layout->addLayout(top);
     layout->addWidget(m_chkJoinJamPenalty);
     layout->addStretch();
+
+    // Tab follows the reading order: down the commands, then the right-hand column, then the box
+    // below both. The buttons made before the tab took them would otherwise come last.
+    QList<QWidget *> order;
+    for (const auto &row : rows)
+        order << keyCommand(row.command).button;
+    order << m_optNormal << m_optKeepOn << m_optKeepOff << resetKeys << m_chkJoinJamPenalty;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void frmOptions::buildColorControls(QWidget *tab)
@@ -340,9 +349,11 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
         frames[i] = frame;
         group.fileLabel = newLabel(rows[i].fileLabel, QString(), frame);
         group.fileLabel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        // Room for the longest text shown whole, fifty characters of a path.
+        // Room for the longest text shown whole, fifty characters of a path. A longer file name
+        // is cut off at the label's edge rather than widening the window.
         group.fileLabel->setMinimumWidth(
                 group.fileLabel->fontMetrics().horizontalAdvance(QString(50, u'M')) * 3 / 4);
+        group.fileLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         group.change = newButton(rows[i].change, QStringLiteral("Change Sound ..."), nullptr);
         group.none = newButton(rows[i].none, QStringLiteral("No Sound"), nullptr);
         command.button = newButton(rows[i].keyButton, QStringLiteral("Select Sound Key"), nullptr);
@@ -419,16 +430,22 @@ QWidget *frmOptions::buildAudienceBoard(QWidget *tab)
     QGroupBox *frame = newFrame("fraAudienceBoard", QStringLiteral("Audience board:"), tab);
     m_cmbAudienceScreen = new QComboBox(frame);
     m_cmbAudienceScreen->setObjectName(QStringLiteral("cmbAudienceScreen"));
+    // As wide as a usual screen's entry, whatever name a screen has or the settings hold.
+    m_cmbAudienceScreen->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_cmbAudienceScreen->setMinimumContentsLength(24);
     KeyCommand &command = keyCommand(Command::AudienceBoard);
     command.button
             = newButton("cmdAudienceBoardKey", QStringLiteral("Select Show / Hide Key"), nullptr);
     command.label = newKeyLabel("lblAudienceBoardKey");
     connect(command.button, &QPushButton::clicked, this,
             [this] { chooseKeyFor(Command::AudienceBoard); });
+    QPushButton *noKey = newButton("cmdAudienceBoardNoKey", QStringLiteral("No Key"), nullptr);
+    connect(noKey, &QPushButton::clicked, this, [this] { setKey(Command::AudienceBoard, 0); });
     auto *layout = new QHBoxLayout(frame);
     layout->addWidget(
             newLabel("lblAudienceScreen", QStringLiteral("Show it full-screen on:"), frame));
     layout->addWidget(m_cmbAudienceScreen, 1);
+    layout->addWidget(noKey);
     layout->addWidget(command.button);
     layout->addWidget(command.label, 0, Qt::AlignVCenter);
     return frame;

@@ -1,9 +1,7 @@
 #include "audienceboard.h"
 
 #include "frmaudience.h"
-#include "frmhelp.h"
 #include "settingsmodel.h"
-#include "virtualkeycodes.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -49,12 +47,9 @@ void AudienceBoard::toggle()
 
 bool AudienceBoard::takeKey(int keyCode)
 {
-    if (keyCode != 0 && keyCode == settings().AudienceBoardKey)
-        toggle();
-    else if (keyCode == VirtualKeys::kF1)
-        keepOff(frmHelp::showHelp());
-    else
+    if (keyCode == 0 || keyCode != settings().AudienceBoardKey)
         return false;
+    toggle();
     return true;
 }
 

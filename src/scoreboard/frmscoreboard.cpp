@@ -5,6 +5,7 @@
 #include "boardview.h"
 #include "commandtable.h"
 #include "displaykeydown.h"
+#include "frmhelp.h"
 #include "frmoptions.h"
 #include "journalsession.h"
 #include "keycharacter.h"
@@ -147,6 +148,8 @@ void frmScoreboard::AllKeyCode(int keyCode)
     }
     if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)
         NewBout();
+    else if (keyCode == kF1)
+        showHelp();
     else if (!m_audience->takeKey(keyCode) && keyCode == kF2)
         showOptions();
 }
@@ -171,6 +174,14 @@ void frmScoreboard::startNewBout()
 {
     m_bout->setState(BoutState());
     RefreshTime();
+}
+
+void frmScoreboard::showHelp()
+{
+    // Help opens on this board's screen and leaves it the keyboard, also where the window system
+    // would give a new window the focus.
+    m_audience->keepOff(frmHelp::showHelp(this));
+    activateWindow();
 }
 
 void frmScoreboard::showOptions()

@@ -73,6 +73,7 @@ protected:
 private:
     void Form_Load();
     void applyRules();
+    void showHelp();
     void showOptions();
 
     const ScoreboardUi m_ui;

@@ -1,6 +1,9 @@
 #include "commandtable.h"
 
+#include "keycharacter.h"
 #include "virtualkeycodes.h"
+
+#include <QList>
 
 namespace {
 
@@ -50,4 +53,27 @@ const CommandTable &commandTable()
 const CommandKey &commandKey(Command command)
 {
     return commandTable()[std::size_t(command)];
+}
+
+bool boardKeepsKey(int keyCode)
+{
+    // Typing reads exactly the keys that give a character with no clear key assigned.
+    return keyCode == VirtualKeys::kF1 || keyCode == VirtualKeys::kF2
+            || KeyCharacter(keyCode, 0) > 0;
+}
+
+void untangleCommandKeys(SettingsModel &model)
+{
+    QList<qint16> held;
+    const auto untangle = [&held](qint16 &key) {
+        if (key == 0)
+            return;
+        if (boardKeepsKey(key) || held.contains(key))
+            key = 0;
+        else
+            held.append(key);
+    };
+    for (const CommandKey &command : commandTable())
+        untangle(model.*command.field);
+    untangle(model.NewBoutKey);
 }

@@ -46,3 +46,14 @@ using CommandTable = std::array<CommandKey, 11>;
 const CommandTable &commandTable();
 
 const CommandKey &commandKey(Command command);
+
+// The keys the board keeps for itself, which no command may hold: F1 (help), F2 (the Options
+// window) and every key that typing into a display reads (the digits of either block, ".", "+",
+// "-", Enter and Space).
+bool boardKeepsKey(int keyCode);
+
+// Settings written by hand or by an older version may give a command a key the board keeps, or one
+// key to two commands. Such a key is taken from the command for this run (0: no key), so that it
+// neither types and runs a command at once nor leaves a command dead: of two commands on one key
+// the first in the table keeps it, and the new-bout key, outside the table, comes last.
+void untangleCommandKeys(SettingsModel &model);

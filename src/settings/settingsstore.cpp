@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <optional>
+
 namespace {
 
 constexpr auto kApplication = "Corvanta";
@@ -59,23 +61,61 @@ private:
     QString m_section;
 };
 
+// Writes the settings file's text section by section, in the form QSettings reads back. Texts are
+// quoted, so that commas, semicolons and blanks at either end come back as they are.
 class SectionWriter
 {
 public:
-    SectionWriter(QSettings &store, const char *section)
-        : m_store(store)
-        , m_section(section)
-    { }
+    SectionWriter(QByteArray &file, const char *section)
+        : m_file(file)
+    {
+        m_file += '[' + QByteArray(section) + "]\n";
+    }
+    ~SectionWriter() { m_file += '\n'; }
+    Q_DISABLE_COPY_MOVE(SectionWriter)
 
     void operator()(const char *key, const QString &value)
     {
-        m_store.setValue(m_section + u'/' + QLatin1String(key), value);
+        m_file += QByteArray(key) + "=\"" + escaped(value).toUtf8() + "\"\n";
     }
-    void operator()(const char *key, qint64 value) { (*this)(key, QString::number(value)); }
+    void operator()(const char *key, qint64 value)
+    {
+        m_file += QByteArray(key) + '=' + QByteArray::number(value) + '\n';
+    }
 
 private:
-    QSettings &m_store;
-    QString m_section;
+    static QString escaped(const QString &text)
+    {
+        // QSettings takes a value beginning with "@" for a type tag unless the "@" is doubled.
+        QString out = text.startsWith(u'@') ? QStringLiteral("@") : QString();
+        bool hexFollows = false;
+        for (const QChar c : text) {
+            const char16_t u = c.toLower().unicode();
+            const bool hexDigit = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'f');
+            if (c == u'"' || c == u'\\') {
+                out += u'\\';
+                out += c;
+            } else if (c == u'\n') {
+                out += QStringLiteral("\\n");
+            } else if (c == u'\r') {
+                out += QStringLiteral("\\r");
+            } else if (c == u'\t') {
+                out += QStringLiteral("\\t");
+            } else if (c.unicode() < 0x20 || c.unicode() == 0x7f || (hexFollows && hexDigit)) {
+                // A hexadecimal escape runs on over every hexadecimal digit after it, so a digit
+                // that follows one is escaped too.
+                out += QStringLiteral("\\x%1").arg(c.unicode(), 0, 16);
+                hexFollows = true;
+                continue;
+            } else {
+                out += c;
+            }
+            hexFollows = false;
+        }
+        return out;
+    }
+
+    QByteArray &m_file;
 };
 
 QString programFolderFile(const char *name)
@@ -83,30 +123,11 @@ QString programFolderFile(const char *name)
     return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(name);
 }
 
-// Whether the store, read afresh, holds exactly the model. QSettings reports a damaged file as
-// it reads the old contents, and keeps that status after it has replaced them with good ones; so
-// the outcome of the write itself is what the store holds now.
-bool holdsExactly(const QSettings &store, const SettingsModel &m)
+// Writes the whole file anew, through a new file that replaces the old one only once it is
+// complete. On failure, the system's reason.
+std::optional<QString> replaceFile(const QString &fileName, const QByteArray &contents)
 {
-    QSettings written(store.fileName(), store.format());
-    if (written.status() != QSettings::NoError)
-        return false;
-    SettingsModel readBack;
-    try {
-        loadSettingsFrom(written, readBack);
-    } catch (const SettingsConversionError &) {
-        return false;
-    }
-    readBack.IsKeyCode = m.IsKeyCode;
-    return readBack == m;
-}
-
-// The system's reason why the store's file cannot be written, found by doing what writing it
-// takes: its folder, and a new file there filled as far as the settings need. The new file is
-// thrown away; the store's file is left alone.
-QString whyNotWritable(const QSettings &store)
-{
-    const QFileInfo file(store.fileName());
+    const QFileInfo file(fileName);
     if (!QDir().mkpath(file.absolutePath())) {
         // The first part of the path that exists but is no folder, or cannot take a new one.
         QFileInfo part(file.absolutePath());
@@ -116,18 +137,24 @@ QString whyNotWritable(const QSettings &store)
                                       .arg(file.absolutePath(), part.filePath())
                             : QStringLiteral("%1 is a file, not a folder").arg(part.filePath());
     }
-    QSaveFile probe(file.absoluteFilePath());
-    if (probe.open(QIODevice::WriteOnly)) {
-        // As much as the settings take, so that a full disk shows.
-        probe.write(QByteArray(std::max<qint64>(file.size(), 4096), ' '));
-        if (probe.flush() && probe.error() == QFileDevice::NoError) {
-            probe.cancelWriting();
-            return QStringLiteral("the system gave no reason");
+    QSaveFile out(file.absoluteFilePath());
+    // Unbuffered, so that a write the disk takes only in part shows here, and the next write
+    // brings the system's reason ("No space left on device", "File too large").
+    if (out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        qint64 written = 0;
+        while (written < contents.size()) {
+            const qint64 step
+                    = out.write(contents.constData() + written, contents.size() - written);
+            if (step <= 0)
+                break;
+            written += step;
         }
+        if (written == contents.size() && out.commit())
+            return std::nullopt;
     }
-    const QString reason = probe.errorString();
-    probe.cancelWriting();
-    return reason;
+    const QString reason = out.errorString();
+    out.cancelWriting();
+    return reason.isEmpty() ? QStringLiteral("the system gave no reason") : reason;
 }
 
 QSettings userStore()
@@ -200,55 +227,71 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
     // Added after the first four sections: a file without it has no audience board.
     const SectionReader screens(store, "ScreenSettings");
     m.AudienceScreen = screens.text("AudienceScreen", QString());
+
+    untangleCommandKeys(m);
 }
 
-bool saveSettingsTo(QSettings &store, const SettingsModel &m, QString *error)
+QByteArray settingsFileText(const SettingsModel &m)
 {
-    SectionWriter colors(store, "ColorSettings");
-    for (const ColorSetting &color : colorTable())
-        colors(color.settingsKey, m.*color.field);
-    colors("LEDSelectedWidth", m.LEDSelectedWidth);
+    QByteArray file;
+    {
+        SectionWriter colors(file, "ColorSettings");
+        for (const ColorSetting &color : colorTable())
+            colors(color.settingsKey, m.*color.field);
+        colors("LEDSelectedWidth", m.LEDSelectedWidth);
+    }
+    {
+        SectionWriter keys(file, "KeySettings");
+        for (const CommandKey &command : commandTable()) {
+            if (qstrcmp(command.section, "KeySettings") == 0)
+                keys(command.settingsKey, m.*command.field);
+        }
+        keys("BuzzerFile", m.BuzzerFile);
+        keys("PenaltyIncrementSec", m.PenaltyIncrementSec);
+        keys("PeriodEndSoundFile", m.PeriodEndSoundFile);
+        // The check boxes store their state, "1" or "0".
+        keys("SuppressPeriodSound", m.SuppressPeriodSound == 1 ? 1 : 0);
+        keys("JoinJamPenalty", m.JoinJamPenalty == 1 ? 1 : 0);
+        keys("NumLockForce", m.NumLockForce);
+        keys("IsKeyCode", QStringLiteral("Yes"));
+    }
+    {
+        SectionWriter texts(file, "TextSettings");
+        texts("TitleText", m.TitleText);
+        texts("HomeText", m.HomeText);
+        texts("VisitorText", m.VisitorText);
+    }
+    {
+        SectionWriter pictures(file, "PicSettings");
+        pictures("HomePic", m.HomePic);
+        pictures("VisitorPic", m.VisitorPic);
+        pictures("BoardPic", m.BoardPic);
+        pictures("LEDType", m.LEDType);
+    }
+    {
+        SectionWriter bout(file, "BoutSettings");
+        bout("NewBoutKey", m.NewBoutKey);
+    }
+    {
+        SectionWriter screens(file, "ScreenSettings");
+        for (const CommandKey &command : commandTable()) {
+            if (qstrcmp(command.section, "ScreenSettings") == 0)
+                screens(command.settingsKey, m.*command.field);
+        }
+        screens("AudienceScreen", m.AudienceScreen);
+    }
+    return file;
+}
 
-    for (const CommandKey &command : commandTable())
-        SectionWriter(store, command.section)(command.settingsKey, m.*command.field);
-    SectionWriter keys(store, "KeySettings");
-    keys("BuzzerFile", m.BuzzerFile);
-    keys("PenaltyIncrementSec", m.PenaltyIncrementSec);
-    keys("PeriodEndSoundFile", m.PeriodEndSoundFile);
-    // The check boxes store their state, "1" or "0".
-    keys("SuppressPeriodSound", m.SuppressPeriodSound == 1 ? 1 : 0);
-    keys("JoinJamPenalty", m.JoinJamPenalty == 1 ? 1 : 0);
-    keys("NumLockForce", m.NumLockForce);
-
-    SectionWriter texts(store, "TextSettings");
-    texts("TitleText", m.TitleText);
-    texts("HomeText", m.HomeText);
-    texts("VisitorText", m.VisitorText);
-
-    SectionWriter pictures(store, "PicSettings");
-    pictures("HomePic", m.HomePic);
-    pictures("VisitorPic", m.VisitorPic);
-    pictures("BoardPic", m.BoardPic);
-    pictures("LEDType", m.LEDType);
-
-    keys("IsKeyCode", QStringLiteral("Yes"));
-
-    SectionWriter bout(store, "BoutSettings");
-    bout("NewBoutKey", m.NewBoutKey);
-
-    SectionWriter screens(store, "ScreenSettings");
-    screens("AudienceScreen", m.AudienceScreen);
-
-    // QSettings writes lazily; sync now so that a store that cannot be written is reported to the
-    // operator while the Options window is still open, not lost silently at exit.
-    store.sync();
-    if (store.status() == QSettings::NoError
-        || (store.status() == QSettings::FormatError && holdsExactly(store, m)))
-        return true;
-    if (error)
-        *error = QStringLiteral("%1 could not be written: %2.")
-                         .arg(store.fileName(), whyNotWritable(store));
-    return false;
+bool saveSettingsTo(const QString &fileName, const SettingsModel &m, QString *error)
+{
+    // The file is written whole from the model, never read first: what the old file held beside
+    // the settings (keys of other versions, lines that are no setting at all, megabytes of a
+    // damaged disk) is dropped, and reading it cannot hold up the board.
+    const std::optional<QString> failure = replaceFile(fileName, settingsFileText(m));
+    if (failure && error)
+        *error = QStringLiteral("%1 could not be written: %2.").arg(fileName, *failure);
+    return !failure;
 }
 
 void LoadSettings()
@@ -259,6 +302,5 @@ void LoadSettings()
 
 bool SaveSettings(QString *error)
 {
-    QSettings store = userStore();
-    return saveSettingsTo(store, settings(), error);
+    return saveSettingsTo(settingsFileName(), settings(), error);
 }

@@ -2,6 +2,7 @@
 
 #include "settingsmodel.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <stdexcept>
@@ -28,13 +29,17 @@ public:
 QString settingsFileName();
 
 // Fills the program-wide model from the store. Throws SettingsConversionError when a number does
-// not convert; the model is then partly filled and must not be used.
+// not convert; the model is then partly filled and must not be used. Command keys the board keeps
+// or that two commands share are taken from their commands (untangleCommandKeys), in the model
+// only: the file stays as it is.
 void LoadSettings();
 
-// Writes every field of the program-wide model to the store. Returns false, with the reason in
-// *error, when the store could not be written.
+// Writes every field of the program-wide model to the store, replacing the whole file: nothing else
+// it held is kept. Returns false, with the reason in *error, when the store could not be written.
 bool SaveSettings(QString *error = nullptr);
 
 // The same, on a given store and model.
 void loadSettingsFrom(QSettings &store, SettingsModel &model);
-bool saveSettingsTo(QSettings &store, const SettingsModel &model, QString *error = nullptr);
+bool saveSettingsTo(const QString &fileName, const SettingsModel &model, QString *error = nullptr);
+// The text of a settings file that holds the model and nothing else.
+QByteArray settingsFileText(const SettingsModel &model);

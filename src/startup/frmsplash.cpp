@@ -154,7 +154,7 @@ void frmSplash::GoScore()
 
 void frmSplash::cmdHelp_Click()
 {
-    frmHelp::showHelp();
+    frmHelp::showHelp(this);
 }
 
 void frmSplash::cmdOptions_Click()

@@ -1,10 +1,13 @@
 #include "rtfreader.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QStringDecoder>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTextList>
 
 namespace {
@@ -188,6 +191,52 @@ private slots:
         QCOMPARE(one.textList()->format().indent(), 2);
         QCOMPARE(again.textList(), dot.textList()); // back out of the nested list, same bullets
         QVERIFY(!doc.find("after lists").block().textList());
+    }
+
+    // A list's number or bullet is drawn at the size and on the baseline of its paragraph's text,
+    // whatever the document's own font.
+    void listMarkersMatchTheirText()
+    {
+        for (const char *size : {"\\fs48", "\\fs16"}) {
+            QTextDocument doc;
+            doc.setDefaultFont(QFont("DejaVu Sans", 9));
+            RtfReader::read(QByteArray("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}"
+                                       "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec"
+                                       "{\\pntxta.}}\\fi-360\\li720")
+                                    + size + " {\\b 1.} 1.\\par}",
+                            &doc);
+            doc.setTextWidth(400);
+            QImage page(400, int(doc.size().height()) + 1, QImage::Format_RGB32);
+            page.fill(Qt::white);
+            QPainter painter(&page);
+            doc.drawContents(&painter);
+            painter.end();
+
+            // The ink of the marker, left of where the text starts, and of the text's plain "1.".
+            const QTextBlock block = doc.begin();
+            const int textStart
+                    = int(block.layout()->position().x() + block.layout()->lineAt(0).x());
+            QTextCursor plain = doc.find(" 1.");
+            const int plainStart = int(block.layout()->position().x()
+                                       + block.layout()->lineAt(0).cursorToX(
+                                               plain.selectionStart() + 1 - block.position()));
+            const auto inkRows = [&page](int from, int to) {
+                int top = page.height(), bottom = -1;
+                for (int y = 0; y < page.height(); ++y) {
+                    for (int x = from; x < to; ++x) {
+                        if (qGray(page.pixel(x, y)) < 128) {
+                            top = std::min(top, y);
+                            bottom = y;
+                        }
+                    }
+                }
+                return std::pair(top, bottom);
+            };
+            const auto marker = inkRows(0, textStart);
+            const auto text = inkRows(plainStart, page.width());
+            QVERIFY2(marker.second >= 0, size);
+            QCOMPARE(marker, text);
+        }
     }
 
     void hostileInput()

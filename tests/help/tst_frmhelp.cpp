@@ -4,6 +4,7 @@
 #include "helploader.h"
 #include "teststore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QRandomGenerator>
@@ -62,6 +63,27 @@ private slots:
         QVERIFY(help->box()->isReadOnly());
         QVERIFY(help->box()->toPlainText().startsWith(QStringLiteral("Corvanta Help")));
         closeAndDestroy(help);
+    }
+
+    // A help file that is there but cannot be read says so, with the system's reason; a folder in
+    // its place is no help file at all.
+    void unreadableFileSaysSo()
+    {
+        // Reading this file fails with an input/output error, whoever reads it.
+        QVERIFY(QFile::link("/proc/self/mem", frmHelp::helpFilePath()));
+        frmHelp *help = frmHelp::showHelp();
+        QTRY_VERIFY(!help->isLoading());
+        QCOMPARE(help->box()->toPlainText(),
+                 "Help file could not be read (Input/output error).  Please reinstall the "
+                 "program.");
+        closeAndDestroy(help);
+
+        QVERIFY(QFile::remove(frmHelp::helpFilePath()));
+        QVERIFY(QDir().mkdir(frmHelp::helpFilePath()));
+        help = frmHelp::showHelp();
+        QCOMPARE(help->box()->toPlainText(), frmHelp::MissingFileText);
+        closeAndDestroy(help);
+        QVERIFY(QDir().rmdir(frmHelp::helpFilePath()));
     }
 
     void largeHelpFilesLeaveTheBoardRunning()

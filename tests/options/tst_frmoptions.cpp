@@ -12,17 +12,21 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 class TestFrmOptions : public QObject
@@ -160,6 +164,69 @@ private slots:
         QCOMPARE(written.value("ColorSettings/TimeColor").toString(), "33023");
     }
 
+    // A settings file damaged by a disk or an editor: what is no setting is not written back.
+    void okWritesOnlyTheSettings()
+    {
+        QByteArray garbage(4 << 20, '\0');
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(garbage.data()),
+                                      garbage.size() / 4);
+        const QByteArray damaged
+                = "[ColorSettings]\nTimeColor=255\n[TextSettings]\nTitleText=Derby Night\n"
+                + garbage;
+        QVERIFY(QDir().mkpath(QFileInfo(settingsFileName()).absolutePath()));
+        QVERIFY(writeFile(settingsFileName(), damaged));
+        LoadSettings();
+        QCOMPARE(settings().TitleText, "Derby Night");
+
+        frmOptions window;
+        prepare(window);
+        window.show();
+        click(window, "cmdOk");
+        QVERIFY(m_told.isEmpty());
+        QFile file(settingsFileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QVERIFY2(written.size() < 2000, QByteArray::number(written.size()));
+        const QSettings store = testStore();
+        QCOMPARE(store.status(), QSettings::NoError);
+        QCOMPARE(store.value("TextSettings/TitleText").toString(), "Derby Night");
+        QCOMPARE(store.value("ColorSettings/TimeColor").toString(), "255");
+        QCOMPARE(store.allKeys().size(), 37);
+    }
+
+    // A key the settings file gives a command but the board cannot let it have shows as none, and
+    // the command can be given a key again.
+    void tangledKeysShowAsNone()
+    {
+        {
+            QSettings store = testStore();
+            store.setValue("BoutSettings/NewBoutKey", "113");
+            store.setValue("KeySettings/BuzzerKey", "190");
+            store.setValue("KeySettings/ClearKey", "74");
+            store.setValue("KeySettings/PenaltyIncrementSecKey", "96");
+        }
+        LoadSettings();
+        frmOptions window;
+        prepare(window);
+        QCOMPARE(text(window, "lblNewBoutKey"), QString());
+        QCOMPARE(text(window, "lblBuzzerKey"), QString());
+        QCOMPARE(text(window, "lblClear"), QString());
+        QCOMPARE(text(window, "lblStartStopJamClock"), "J");
+        // The buzzer's sound chosen again gives it its usual key.
+        const QString wav = m_files.filePath("again.wav");
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/buzzer.wav", wav));
+        window.chooseFile = [&](QWidget *, const QString &) { return wav; };
+        click(window, "cmdBuzzerSoundChange");
+        QCOMPARE(text(window, "lblBuzzerKey"), "B");
+
+        // Reset Keys gives the clear key its own again; the key-less increment stays without one,
+        // as no command took a key from it.
+        answerYes(window);
+        click(window, "cmdResetKeys");
+        QCOMPARE(text(window, "lblClear"), "Delete");
+        QCOMPARE(text(window, "lblPenaltyIncrementKey"), QString());
+    }
+
     // The new-bout button asks, and only then tells a listening board; it is off where none
     // listens.
     void focusAndNewBout()
@@ -192,6 +259,43 @@ private slots:
         click(window, "cmdNewBout");
         QCOMPARE(confirmed, 0);
         answerYes(window);
+        click(window, "cmdNewBout");
+        QCOMPARE(confirmed, 1);
+    }
+
+    // Enter on any of the window's questions keeps what Yes would undo: the bout, the keys, the
+    // colours.
+    void questionsDefaultToKeeping()
+    {
+        frmOptions window;
+        int confirmed = 0;
+        connect(&window, &frmOptions::newBoutConfirmed, this, [&confirmed] { ++confirmed; });
+        window.runChooseKey = [](frmChooseKey &dialog) { QTest::keyClick(&dialog, Qt::Key_X); };
+        window.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00ABCDEF); };
+        window.show();
+        click(window, "cmdStartStopJamClock");
+        click(window, "cmdTimeC");
+        for (const char *button : {"cmdNewBout", "cmdResetKeys", "cmdResetColors"}) {
+            QString asked;
+            QTimer::singleShot(0, this, [&asked] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                asked = box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+            click(window, button);
+            QVERIFY2(!asked.isEmpty(), button);
+        }
+        QCOMPARE(confirmed, 0);
+        QCOMPARE(window.StartStopJamClockKeyTemp, 88);
+        QCOMPARE(find<ColorSwatch>(window, "picTimeC")->color(), 0x00ABCDEF);
+
+        // Yes is still there to be chosen.
+        QTimer::singleShot(0, this, [] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->button(QMessageBox::Yes)->click();
+        });
         click(window, "cmdNewBout");
         QCOMPARE(confirmed, 1);
     }
@@ -240,6 +344,17 @@ private slots:
         QCOMPARE(stored.value("ScreenSettings/AudienceScreen").toString(),
                  QGuiApplication::screens().constFirst()->name());
         QCOMPARE(stored.value("ScreenSettings/AudienceBoardKey").toString(), "119");
+
+        // Both keys can be taken away again.
+        frmOptions again;
+        prepare(again);
+        QCOMPARE(text(again, "lblAudienceBoardKey"), "F8");
+        click(again, "cmdAudienceBoardNoKey");
+        click(again, "cmdNewBoutNoKey");
+        QCOMPARE(text(again, "lblAudienceBoardKey"), QString());
+        click(again, "cmdOk");
+        QCOMPARE(settings().AudienceBoardKey, 0);
+        QCOMPARE(settings().NewBoutKey, 0);
     }
 
     void resetKeysAndColors()
@@ -409,6 +524,36 @@ private slots:
         QCOMPARE(settings().BuzzerKey, 32);
         QCOMPARE(testStore().value("KeySettings/PeriodEndSoundKey").toString(), "80");
         QCOMPARE(settings().PeriodEndSoundFile, wav);
+    }
+
+    // Texts of any length in the settings, and a file name as long as a disk takes, leave the
+    // window as wide as it is with the usual ones.
+    void longTextsKeepTheWindowsSize()
+    {
+        frmOptions usual;
+        usual.show();
+        const QSize usualSize = usual.size();
+
+        const QString longFile = m_files.filePath(QString(240, u'w') + ".wav");
+        QVERIFY(writeFile(longFile, "RIFF"));
+        const QString huge(10240, u'W');
+        SettingsModel &m = settings();
+        m.AudienceScreen = huge;
+        m.TitleText = m.HomeText = m.VisitorText = huge;
+        m.BuzzerFile = longFile;
+        m.PeriodEndSoundFile = "/" + huge + ".wav";
+        m.HomePic = huge;
+        frmOptions window;
+        prepare(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (int tab = 0; tab < find<QTabWidget>(window, "SSTab1")->count(); ++tab) {
+            find<QTabWidget>(window, "SSTab1")->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            QCOMPARE(window.size(), usualSize);
+        }
+        QCOMPARE(find<QComboBox>(window, "cmbAudienceScreen")->currentData().toString(), huge);
+        QVERIFY(text(window, "lblBFile").endsWith(QString(240, u'w') + ".wav"));
     }
 
     void textLengthsAndClamping()

@@ -4,11 +4,13 @@
 #include "settingsmodel.h"
 #include "settingsstore.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
-// OK in the Options window forces the real keyboard's NumLock, here an X server's.
+// The Options window where NumLock can be set, here on an X server: OK forces the real keyboard's
+// NumLock, and Tab reaches the NumLock options in their place.
 class TestOptionsNumLock : public QObject
 {
     Q_OBJECT
@@ -55,6 +57,27 @@ private slots:
         QVERIFY(window.findChild<QRadioButton *>("optKeepOn")->isChecked());
         window.findChild<QPushButton *>("cmdOk")->click();
         QCOMPARE(NumLockState(), std::optional<bool>(true));
+    }
+
+    // Tab goes through the Key Controls tab in reading order: down the commands on the left, then
+    // the right-hand column, then what lies below both.
+    void keyControlsTabOrder()
+    {
+        frmOptions window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.findChild<QPushButton *>("cmdStartStopJamClock")->setFocus(Qt::TabFocusReason);
+        QStringList order;
+        for (int press = 0; press < 12; ++press) {
+            order << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        // Of the NumLock options, Tab stops at the chosen one only.
+        QCOMPARE(order,
+                 QStringList({"cmdStartStopJamClock", "cmdResetJamClock", "cmdStartStopPeriodClock",
+                              "cmdResetPeriodClock", "cmdClockSwitch", "cmdSepTime", "cmdClearKey",
+                              "optNormal", "cmdResetKeys", "chkJoinJamPenalty", "cmdOk",
+                              "cmdCancel"}));
     }
 };
 

@@ -15,8 +15,12 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
+
+#include <ranges>
 
 namespace {
 
@@ -38,6 +42,14 @@ private:
     std::unique_ptr<frmScoreboard> m_board;
 
     frmAudience *audience() const { return m_board->findChild<AudienceBoard *>()->window(); }
+    static QWidget *help()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == "frmHelp" && window->isVisible())
+                return window;
+        }
+        return nullptr;
+    }
     static QString shown(QWidget *board, const char *name)
     {
         return board->findChild<QWidget *>(name)->property("Text").toString();
@@ -159,13 +171,12 @@ private slots:
         QVERIFY(!m_board->frameGeometry().intersects(audience()->geometry()));
         QCOMPARE(QApplication::activeWindow(), m_board.get());
 
-        // Help opens on the operator's screen too.
+        // Help opens on the operator's screen too, and leaves the keyboard with the board.
         type({"F1"});
-        QTRY_VERIFY(QApplication::activeWindow()
-                    && QApplication::activeWindow()->objectName() == "frmHelp");
-        QWidget *help = QApplication::activeWindow();
-        QVERIFY(!help->frameGeometry().intersects(audience()->geometry()));
-        help->close();
+        QTRY_VERIFY(help());
+        QVERIFY(!help()->frameGeometry().intersects(audience()->geometry()));
+        QCOMPARE(QApplication::activeWindow(), m_board.get());
+        help()->close();
     }
 
     void unpluggedProjectorClosesAndComesBack()
@@ -195,6 +206,71 @@ private slots:
         m_board->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
         QVERIFY(!audience());
+    }
+
+    // With the projector as the primary screen, at the desktop's origin where a new window lands
+    // unless placed, help and Options still open on the operator's screen, also while the
+    // audience board is hidden.
+    void operatorWindowsStayOffAPrimaryProjector()
+    {
+        // Monitors of new names: Qt takes the geometry of a monitor it knows as it first was.
+        const auto setMonitors = [](const QStringList &first, const QStringList &second) {
+            bool done = true;
+            for (const QString &name :
+                 QGuiApplication::screens() | std::views::transform(&QScreen::name))
+                done = run("xrandr", {"--delmonitor", name}) && done;
+            return done && run("xrandr", QStringList {"--setmonitor"} + first)
+                    && run("xrandr", QStringList {"--setmonitor"} + second);
+        };
+        const auto asBefore = qScopeGuard([&] {
+            m_board.reset();
+            setMonitors({"LEFT", "1920/508x1080/286+0+0", "screen"},
+                        {"RIGHT", "1280/338x720/190+1920+0", "none"});
+            QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+        });
+        m_board.reset();
+        QVERIFY(setMonitors({"*BEAMER", "1280/338x720/190+0+0", "none"},
+                            {"DESK", "1920/508x1080/286+1280+0", "screen"}));
+        const QRect projector(0, 0, 1280, 720);
+        QTRY_VERIFY(QGuiApplication::primaryScreen()->name() == "BEAMER"
+                    && QGuiApplication::primaryScreen()->geometry() == projector
+                    && QGuiApplication::screens().size() == 2);
+        settings().AudienceScreen = "BEAMER";
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->setGeometry(1380, 100, 1200, 860);
+        m_board->show();
+        QTRY_COMPARE(m_board->screen()->name(), "DESK");
+        QTRY_VERIFY(audience() && audience()->geometry() == projector);
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+
+        for (const bool audienceShown : {true, false}) {
+            if (!audienceShown) {
+                type({"F8"});
+                QTRY_VERIFY(!audience());
+            }
+            type({"F1"});
+            QTRY_VERIFY(help());
+            QVERIFY(QTest::qWaitForWindowExposed(help()));
+            QCOMPARE(help()->screen()->name(), "DESK");
+            QVERIFY(!help()->frameGeometry().intersects(projector));
+            help()->close();
+            QTRY_VERIFY(!help());
+
+            QRect options;
+            QTimer answer;
+            connect(&answer, &QTimer::timeout, this, [&options] {
+                if (QWidget *modal = QApplication::activeModalWidget();
+                    modal && modal->objectName() == "frmOptions" && modal->isVisible()) {
+                    options = modal->frameGeometry();
+                    modal->close();
+                }
+            });
+            answer.start(20);
+            type({"F2"});
+            QTRY_VERIFY(!options.isNull());
+            QVERIFY2(!options.intersects(projector), qPrintable(QDebug::toString(options)));
+        }
     }
 };
 

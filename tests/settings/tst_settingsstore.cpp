@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTest>
 
 class TestSettingsStore : public QObject
@@ -89,6 +90,71 @@ private slots:
         QCOMPARE(lenientInteger("99999999", -32768, 32767), 32767);
     }
 
+    // Keys a hand edit or an older version left where the board cannot use them are taken from
+    // their commands for this run; the file is left as it is.
+    void tangledKeysAreFreed_data()
+    {
+        QTest::addColumn<QStringList>("stored"); // key=code, in the file
+        QTest::addColumn<QStringList>("loaded"); // key=code, in the model
+        QTest::newRow("F2 on the new bout")
+                << QStringList {"BoutSettings/NewBoutKey=113"} << QStringList {"NewBoutKey=0"};
+        QTest::newRow("F1 on the audience board")
+                << QStringList {"ScreenSettings/AudienceBoardKey=112"}
+                << QStringList {"AudienceBoardKey=0"};
+        QTest::newRow("typing keys")
+                << QStringList {"KeySettings/ClearKey=190",
+                                "KeySettings/StartStopJamClockKey=13",
+                                "KeySettings/ResetJamClockKey=50",
+                                "KeySettings/BuzzerKey=32",
+                                "KeySettings/SepTimeKey=107",
+                                "KeySettings/PeriodEndSoundKey=99"}
+                << QStringList {"ClearKey=0",  "StartStopJamClockKey=0", "ResetJamClockKey=0",
+                                "BuzzerKey=0", "SepTimeKey=0",           "PeriodEndSoundKey=0"};
+        QTest::newRow("one key, two commands")
+                << QStringList {"KeySettings/StartStopJamClockKey=66",
+                                "ScreenSettings/AudienceBoardKey=82", "BoutSettings/NewBoutKey=88",
+                                "KeySettings/PenaltyIncrementSecKey=88"}
+                << QStringList {"StartStopJamClockKey=66",   "BuzzerKey=0",
+                                "ResetJamClockKey=82",       "AudienceBoardKey=0",
+                                "PenaltyIncrementSecKey=88", "NewBoutKey=0"};
+        QTest::newRow("keys next to the kept ones stay")
+                << QStringList {"KeySettings/ClearKey=111", "BoutSettings/NewBoutKey=114",
+                                "ScreenSettings/AudienceBoardKey=106", "KeySettings/BuzzerKey=8"}
+                << QStringList {"ClearKey=111", "NewBoutKey=114", "AudienceBoardKey=106",
+                                "BuzzerKey=8"};
+    }
+
+    void tangledKeysAreFreed()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, loaded);
+        {
+            QSettings store = testStore();
+            for (const QString &entry : stored)
+                store.setValue(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+        }
+        const QByteArray file = [] {
+            QFile f(settingsFileName());
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        LoadSettings();
+        const SettingsModel &m = settings();
+        for (const QString &entry : loaded) {
+            const QString key = entry.section(u'=', 0, 0);
+            int value = -1;
+            for (const CommandKey &command : commandTable()) {
+                if (key == QLatin1String(command.settingsKey))
+                    value = m.*command.field;
+            }
+            if (key == "NewBoutKey")
+                value = m.NewBoutKey;
+            QCOMPARE(key + u'=' + QString::number(value), entry);
+        }
+        QFile f(settingsFileName());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), file);
+    }
+
     void textsRoundTrip()
     {
         const QString texts[] = {"",
@@ -97,8 +163,13 @@ private slots:
                                  "a=b; #c",
                                  "  padded  ",
                                  "two\nlines\r\n",
-                                 QString::fromUtf8("Göteborg Rollerbabes ✓ ひ"),
-                                 "@Variant(bad)"};
+                                 QString::fromUtf8("Göteborg Rollerbabes ✓ ひ 🛼"),
+                                 "@Variant(bad)",
+                                 "@@",
+                                 "bell\x07"
+                                 "beef\x7f"
+                                 "0",
+                                 "a,b;c=d \\\"e\" "};
         for (const QString &text : texts) {
             LoadSettings();
             settings().TitleText = text;

@@ -230,6 +230,8 @@ private slots:
         // is full, when the damaged file must not pass for the new one.
         QTest::newRow("damaged file") << QString();
         QTest::newRow("damaged while open, disk full") << QString("File too large");
+        // Room for the first few hundred bytes of the file only.
+        QTest::newRow("disk fills partway") << QString("File too large");
     }
 
     void unwritableStoreAtOk()
@@ -273,10 +275,11 @@ private slots:
         options.findChild<QPushButton *>("cmdBackC")->click();
         rlimit fileSize;
         getrlimit(RLIMIT_FSIZE, &fileSize);
-        if (fault == "damaged while open, disk full") {
-            QVERIFY(damage());
+        if (fault == "damaged while open, disk full" || fault == "disk fills partway") {
+            if (fault == "damaged while open, disk full")
+                QVERIFY(damage());
             std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit full = {0, fileSize.rlim_max};
+            const rlimit full = {fault == "disk fills partway" ? 300u : 0u, fileSize.rlim_max};
             setrlimit(RLIMIT_FSIZE, &full);
         }
         options.findChild<QPushButton *>("cmdOk")->click();
