@@ -3,7 +3,6 @@
 #include "boardappearance.h"
 #include "boardview.h"
 #include "layoutscaling.h"
-#include "mmcontrol.h"
 #include "segmentdisplay.h"
 #include "settingsmodel.h"
 
@@ -26,9 +25,6 @@ frmAudience::frmAudience(const Bout *bout, QWidget *keyboardOwner)
     setCursor(Qt::BlankCursor);
     for (SegmentDisplay *display : m_ui.displays())
         display->setFocusPolicy(Qt::NoFocus);
-    // The operator's board sounds the bout and runs the tick; this one's would stay idle.
-    delete m_ui.mmcBuzzer;
-    delete m_ui.tmrClock1;
 
     SaveLayout(this);
     RefreshTime();

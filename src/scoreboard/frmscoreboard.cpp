@@ -39,14 +39,24 @@ constexpr Bout::Item kShown[] = {Bout::HomeScore,       Bout::PeriodClock,  Bout
                                  Bout::PeriodNumber,    Bout::JamClock,     Bout::HomePenalty1,
                                  Bout::VisitorPenalty1, Bout::HomePenalty2, Bout::VisitorPenalty2};
 
+template<typename T>
+T *named(QWidget *window, const char *name)
+{
+    auto *object = new T(window);
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
 } // namespace
 
 frmScoreboard::frmScoreboard(QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_ui(buildScoreboardDesign(this)) // at its designed size of 9480 x 6795 twips
+    , m_buzzer(named<MMControl>(this, "mmcBuzzer"))
+    , m_clock(named<QTimer>(this, "tmrClock1"))
     , m_bout(new Bout(this))
     , m_view(new BoardView(m_bout, m_ui, this))
-    , m_sound(new SoundPlayer(m_ui.mmcBuzzer, this))
+    , m_sound(new SoundPlayer(m_buzzer, this))
     , m_notice(new Notice(m_ui.lblNotice, m_ui.lblCreatedBy, this))
     , m_audience(new AudienceBoard(m_bout, this))
 {
@@ -54,10 +64,12 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     setWindowTitle(QStringLiteral("Corvanta"));
     // Only the nine displays take the focus: a click elsewhere leaves it (and the frame) put.
     setFocusPolicy(Qt::NoFocus);
+    m_clock->setInterval(50);
+    m_clock->setTimerType(Qt::PreciseTimer);
     // A sound that cannot play, or a silent sound server, is told in the notice. A file's
     // message names the file being played, which the notice may shorten to keep the reason whole.
-    connect(m_ui.mmcBuzzer, &MMControl::Problem, m_notice, [this](const QString &text) {
-        m_notice->showText(text, QFileInfo(m_ui.mmcBuzzer->fileName()).fileName());
+    connect(m_buzzer, &MMControl::Problem, m_notice, [this](const QString &text) {
+        m_notice->showText(text, QFileInfo(m_buzzer->fileName()).fileName());
     });
 
     // The end-of-jam and end-of-period signals are never lost to a sound that happens to play.
@@ -69,7 +81,7 @@ frmScoreboard::frmScoreboard(QWidget *parent)
         else
             Buzzer(file);
     });
-    connect(m_ui.tmrClock1, &QTimer::timeout, this, &frmScoreboard::RefreshTime);
+    connect(m_clock, &QTimer::timeout, this, &frmScoreboard::RefreshTime);
     const auto displays = m_ui.displays();
     for (size_t i = 0; i < displays.size(); ++i) {
         SegmentDisplay *display = displays[i];
@@ -86,7 +98,7 @@ frmScoreboard::frmScoreboard(QWidget *parent)
         });
     }
     Form_Load();
-    m_ui.tmrClock1->start();
+    m_clock->start();
 
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     move(screen.center() - rect().center());
@@ -273,7 +285,7 @@ void frmScoreboard::closeEvent(QCloseEvent *event)
     m_sound->close(false);
     event->accept();
     // The scoreboard is the main window: closing it ends the program with every other window.
-    m_ui.tmrClock1->stop();
+    m_clock->stop();
     const QList<QWidget *> windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
         if (window != this)

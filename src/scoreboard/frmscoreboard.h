@@ -13,7 +13,9 @@
 class AudienceBoard;
 class BoardView;
 class BoutJournal;
+class MMControl;
 class Notice;
+class QTimer;
 
 // The scoreboard: the program's main window once the start-up window is gone. It shows the bout it
 // owns and turns every key into a command or typed entry on it; the bout's sounds it plays through
@@ -77,10 +79,14 @@ private:
     void showOptions();
 
     const ScoreboardUi m_ui;
+    // The sound device, mmcBuzzer, and the refresh cycle's clock, tmrClock1: the window's own
+    // children, beside the design.
+    MMControl *m_buzzer = nullptr;
+    QTimer *m_clock = nullptr;
     Bout *m_bout = nullptr;
     BoardView *m_view = nullptr;
     SoundPlayer *m_sound = nullptr;
-    AudienceBoard *m_audience = nullptr;
     Notice *m_notice = nullptr;
+    AudienceBoard *m_audience = nullptr;
     bool m_shownOnce = false;
 };

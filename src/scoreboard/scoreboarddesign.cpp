@@ -2,15 +2,12 @@
 
 #include "image.h"
 #include "label.h"
-#include "mmcontrol.h"
 #include "numberled.h"
 #include "picturebox.h"
 #include "platformcolor.h"
 #include "shape.h"
 #include "timeled.h"
 #include "twips.h"
-
-#include <QTimer>
 
 namespace {
 
@@ -218,11 +215,5 @@ ScoreboardUi buildScoreboardDesign(QWidget *window)
         image->setTwipGeometry(0, 0, 1215, 855);
     }
 
-    ui.mmcBuzzer = named<MMControl>(window, "mmcBuzzer");
-
-    // The refresh cycle's clock; the window starts it once it is loaded.
-    ui.tmrClock1 = named<QTimer>(window, "tmrClock1");
-    ui.tmrClock1->setInterval(50);
-    ui.tmrClock1->setTimerType(Qt::PreciseTimer);
     return ui;
 }

@@ -4,10 +4,8 @@
 
 class Image;
 class Label;
-class MMControl;
 class NumberLED;
 class PictureBox;
-class QTimer;
 class QWidget;
 class SegmentDisplay;
 class Shape;
@@ -44,8 +42,6 @@ struct ScoreboardUi
     Image *imgHomePic = nullptr;
     Image *imgVisitorPic = nullptr;
     Image *imgBoardPic = nullptr;
-    MMControl *mmcBuzzer = nullptr;
-    QTimer *tmrClock1 = nullptr;
 
     // Home 1, home 2, visitor 1, visitor 2: the order the bout numbers its penalty clocks.
     std::array<TimeLED *, 4> penalties() const;
@@ -55,8 +51,8 @@ struct ScoreboardUi
 
 // Lays out the scoreboard as designed, at a client area of 9480 x 6795 twips: the nine LED
 // displays, the captions, the three picture frames with their images, the frames drawn round the
-// displays and the hidden selection frame, the buzzer's media control and the refresh timer
-// (50 ms, not started). Every widget is a child of window, named, at its designed twip geometry,
-// in the order the window's generic walk meets them; shapes lie beneath the displays and frames.
-// Texts, pictures and colours from the settings are applied by the window.
+// displays and the hidden selection frame: widgets only, no sound device and no timer. Every widget
+// is a child of window, named, at its designed twip geometry, in the order the window's generic
+// walk meets them; shapes lie beneath the displays and frames. Texts, pictures and colours from the
+// settings are applied by the window.
 ScoreboardUi buildScoreboardDesign(QWidget *window);

@@ -55,6 +55,9 @@ private slots:
         }
 
         const QObjectList stack = window.children(); // bottom to top
+        // Widgets only: a window showing the design brings its own sound device and timer.
+        for (const QObject *object : stack)
+            QVERIFY2(object->isWidgetType(), qPrintable(object->objectName()));
         qsizetype highestShape = -1, lowestFace = stack.size();
         for (qsizetype i = 0; i < stack.size(); ++i) {
             if (qobject_cast<Shape *>(stack[i]))
