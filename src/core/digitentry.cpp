@@ -1,7 +1,8 @@
 #include "digitentry.h"
 
-#include <QObject>
-#include <QVariant>
+#include "boutconstants.h"
+
+#include <QStringList>
 
 #include <algorithm>
 
@@ -14,24 +15,14 @@ constexpr int kPlus = 43;
 constexpr int kMinus = 45;
 constexpr int kPoint = 46;
 
-constexpr qint64 kTicksPerSecond = 10000;
-// Large enough that no in-range entry is near it; anything bigger is simply out of range.
-constexpr qint64 kSaturation = qint64(1) << 40;
+using BoutConstants::TicksPerSecond;
+// Large enough that no in-range entry is near it, small enough that a sum with any shown number
+// stays an int; anything bigger is simply out of range.
+constexpr qint64 kSaturation = qint64(1) << 30;
 
 bool isDigitCode(int c)
 {
     return c >= '0' && c <= '9';
-}
-
-// Starts a fresh buffer when the key was typed on another display than the last one.
-EntryBuffer &bufferFor(EntryBuffer &buffer, const QObject *display)
-{
-    const QString name = display->objectName();
-    if (buffer.Owner != name) {
-        buffer.Text.clear();
-        buffer.Owner = name;
-    }
-    return buffer;
 }
 
 // The leading number of text: an optional sign, then digits up to the first other character.
@@ -48,47 +39,50 @@ qint64 leadingNumber(QStringView text)
     return negative ? -value : value;
 }
 
-void commitNumber(QObject *display, EntryBuffer &buffer, qint16 min, qint16 max)
+// What a finished number entry comes to on a display showing shown: its leading number only.
+std::optional<DigitEntry::Number> parseNumber(const QString &text, int shown)
 {
-    ApplyNumberEntry(display, buffer.Text, min, max);
-    buffer.Text.clear();
+    if (text.isEmpty())
+        return std::nullopt;
+    const qint64 base = std::max(shown, 0); // a blank display counts as 0
+    const QChar first = text.front();
+    if (first.isDigit())
+        return DigitEntry::Number {false, int(leadingNumber(text))};
+    if (first == u'+')
+        return DigitEntry::Number {false, int(base + leadingNumber(QStringView(text).mid(1)))};
+    if (first == u'-')
+        return DigitEntry::Number {false, int(base - leadingNumber(QStringView(text).mid(1)))};
+    return std::nullopt;
 }
 
 } // namespace
 
-namespace DigitEntry {
-
-EntryBuffer &TimeEntryBuffer()
+QString &DigitEntry::Buffer::on(int display)
 {
-    static EntryBuffer buffer;
-    return buffer;
+    if (owner != display) {
+        text.clear();
+        owner = display;
+    }
+    return text;
 }
 
-EntryBuffer &NumberEntryBuffer()
+std::optional<qint64> DigitEntry::typeTime(int display, int c, qint32 maxSeconds)
 {
-    static EntryBuffer buffer;
-    return buffer;
-}
-
-} // namespace DigitEntry
-
-std::optional<qint64> TimeKeyEntry(const QObject *display, int c, qint32 maxSeconds)
-{
-    EntryBuffer &buffer = bufferFor(DigitEntry::TimeEntryBuffer(), display);
+    QString &text = m_time.on(display);
     if (isDigitCode(c) || c == kPoint) {
-        buffer.Text.append(QChar(c));
+        text.append(QChar(c));
     } else if (c == kSpace) {
-        buffer.Text.clear();
+        text.clear();
     } else if (c == kEnter) {
-        const std::optional<qint64> time = ParseTimeEntry(buffer.Text);
-        buffer.Text.clear();
-        if (time && *time <= qint64(maxSeconds) * kTicksPerSecond)
+        const std::optional<qint64> time = parseTime(text);
+        text.clear();
+        if (time && *time <= qint64(maxSeconds) * TicksPerSecond)
             return time;
     }
     return std::nullopt;
 }
 
-std::optional<qint64> ParseTimeEntry(const QString &text)
+std::optional<qint64> DigitEntry::parseTime(const QString &text)
 {
     // Nothing typed is no time: a stray Enter must not wipe a clock.
     if (text.isEmpty() || text.size() > 8)
@@ -116,55 +110,28 @@ std::optional<qint64> ParseTimeEntry(const QString &text)
     // Seconds above 59 are allowed: "1.90" is two and a half minutes.
     if (tenths >= 10 || seconds > 99 || minutes > 99)
         return std::nullopt;
-    return minutes * 60 * kTicksPerSecond + seconds * kTicksPerSecond
-            + tenths * (kTicksPerSecond / 10);
+    return minutes * 60 * TicksPerSecond + seconds * TicksPerSecond
+            + tenths * (TicksPerSecond / 10);
 }
 
-void NumberKeyEntry(QObject *display, int c, qint16 min, qint16 max)
+std::optional<DigitEntry::Number> DigitEntry::typeNumber(int display, int c, int shown, int max)
 {
-    // The display's key handler has already run the key as a command; the character is not run
-    // again, so a command on Enter runs once and '-' or '.' never reach Insert's or Delete's.
-    EntryBuffer &buffer = bufferFor(DigitEntry::NumberEntryBuffer(), display);
+    // The key has already run as a command; the character is not run again, so a command on
+    // Enter runs once and '-' or '.' never reach Insert's or Delete's.
+    QString &text = m_number.on(display);
     if (isDigitCode(c) || c == kPlus || c == kMinus)
-        buffer.Text.append(QChar(c));
+        text.append(QChar(c));
     if (c == kSpace)
-        buffer.Text.clear();
+        text.clear();
     if (c == kClear)
-        ApplyNumberEntry(display, QString(QChar(0)), min, max);
+        return Number {true, -1}; // what is pending stays so
 
-    const bool signed_ = buffer.Text.startsWith(u'+') || buffer.Text.startsWith(u'-');
-    if (max >= 0 && max <= 9 && !signed_)
-        commitNumber(display, buffer, min, max);
-    if (buffer.Text.size() > 1 && signed_ && buffer.Text[1].isDigit())
-        commitNumber(display, buffer, min, max);
-    if (c == kEnter)
-        commitNumber(display, buffer, min, max);
-}
-
-void ApplyNumberEntry(QObject *display, const QString &text, qint16 min, qint16 max)
-{
-    if (text.isEmpty())
-        return;
-    QString current = display->property("Caption").toString();
-    if (leadingNumber(current) == -1)
-        current = QStringLiteral("0");
-    const qint64 shown = leadingNumber(current);
-
-    qint64 result = 0;
-    const QChar first = text.front();
-    if (first.unicode() == 0) {
-        display->setProperty("Caption", QStringLiteral("-1"));
-        return;
-    }
-    if (first.isDigit()) {
-        result = leadingNumber(text);
-    } else if (first == u'+') {
-        result = shown + leadingNumber(QStringView(text).mid(1));
-    } else if (first == u'-') {
-        result = shown - leadingNumber(QStringView(text).mid(1));
-    } else {
-        return;
-    }
-    if (result >= std::max<qint64>(min, 0) && result <= max)
-        display->setProperty("Caption", QString::number(result));
+    const bool signed_ = text.startsWith(u'+') || text.startsWith(u'-');
+    const bool done = (max >= 0 && max <= 9 && !signed_)
+            || (text.size() > 1 && signed_ && text[1].isDigit()) || c == kEnter;
+    if (!done)
+        return std::nullopt;
+    const std::optional<Number> number = parseNumber(text, shown);
+    text.clear();
+    return number;
 }

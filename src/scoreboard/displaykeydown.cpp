@@ -1,10 +1,9 @@
 #include "displaykeydown.h"
 
 #include "digitentry.h"
-#include "numberled.h"
 #include "settingsmodel.h"
 
-void DisplayKeyDown(Bout *bout, SegmentDisplay *display, Bout::Item shown, int keyCode,
+void DisplayKeyDown(Bout *bout, DigitEntry &entry, Bout::Item shown, int keyCode,
                     const SettingsModel &settings, const std::function<void(int)> &command,
                     const std::function<int(int)> &character)
 {
@@ -22,21 +21,20 @@ void DisplayKeyDown(Bout *bout, SegmentDisplay *display, Bout::Item shown, int k
         bout->startStopPenalty(penalty);
 
     if (shown >= Bout::HomeScore && shown <= Bout::PeriodNumber) {
-        auto *number = static_cast<NumberLED *>(display);
-        NumberKeyEntry(number, c, 0,
-                       shown == Bout::PeriodNumber ? Bout::PeriodNumberLimit : Bout::ScoreLimit);
-        const int typed = number->Caption().toInt();
-        if (typed == -1)
-            bout->clearNumber(shown);
-        else
-            bout->setNumber(shown, typed);
+        const int max = shown == Bout::PeriodNumber ? Bout::PeriodNumberLimit : Bout::ScoreLimit;
+        if (const auto typed = entry.typeNumber(shown, c, bout->number(shown), max)) {
+            if (typed->blank)
+                bout->clearNumber(shown);
+            else
+                bout->setNumber(shown, typed->value);
+        }
     } else if (shown == Bout::JamClock) {
-        if (const auto typed = TimeKeyEntry(display, c, Bout::JamLimitSeconds))
+        if (const auto typed = entry.typeTime(shown, c, Bout::JamLimitSeconds))
             bout->setJamTime(*typed);
     } else if (shown == Bout::PeriodClock) {
-        if (const auto typed = TimeKeyEntry(display, c, Bout::PeriodLimitSeconds))
+        if (const auto typed = entry.typeTime(shown, c, Bout::PeriodLimitSeconds))
             bout->setPeriodTime(*typed);
-    } else if (const auto typed = TimeKeyEntry(display, c, Bout::PenaltyLimitSeconds)) {
+    } else if (const auto typed = entry.typeTime(shown, c, Bout::PenaltyLimitSeconds)) {
         bout->setPenaltyTime(penalty, *typed);
     }
 }

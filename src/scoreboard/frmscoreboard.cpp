@@ -88,10 +88,10 @@ frmScoreboard::frmScoreboard(QWidget *parent)
         connect(display, &SegmentDisplay::GotFocus, this,
                 [this, display] { ObjectSelected(display); });
         connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
-        connect(display, &SegmentDisplay::KeyDown, this, [this, display, i](int &keyCode, int) {
+        connect(display, &SegmentDisplay::KeyDown, this, [this, i](int &keyCode, int) {
             applyRules();
             DisplayKeyDown(
-                    m_bout, display, kShown[i], keyCode, settings(),
+                    m_bout, m_entry, kShown[i], keyCode, settings(),
                     [this](int key) { AllKeyCode(key); },
                     [this](int key) { return KeyCodeToAsci(key); });
             RefreshTime(); // what the key did shows at once rather than at the next tick

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bout.h"
+#include "digitentry.h"
 #include "scoreboarddesign.h"
 #include "soundplayer.h"
 
@@ -88,5 +89,7 @@ private:
     SoundPlayer *m_sound = nullptr;
     Notice *m_notice = nullptr;
     AudienceBoard *m_audience = nullptr;
+    // What has been typed on this board's displays.
+    DigitEntry m_entry;
     bool m_shownOnce = false;
 };

@@ -8,17 +8,10 @@
 
 namespace {
 
-// A display as the entry procedures see it: a name and, for numbers, a caption.
-struct FakeDisplay
-{
-    explicit FakeDisplay(const char *name, const QString &caption = "0")
-    {
-        object.setObjectName(QLatin1String(name));
-        object.setProperty("Caption", caption);
-    }
-    QString caption() const { return object.property("Caption").toString(); }
-    QObject object;
-};
+constexpr int kJam = 1;
+constexpr int kPeriod = 2;
+constexpr int kHome = 3;
+constexpr int kVisitor = 4;
 
 // Key codes of a typed text: digits and signs as themselves, '\n' Enter, ' ' Space, '#' the
 // clear key (0), '?' any other key.
@@ -31,18 +24,26 @@ QList<int> codes(const QString &typed)
 }
 
 // Types on a time display and returns what the last key committed, in seconds (-1: nothing).
-double typeTime(const QObject &display, const QString &typed, qint32 max)
+double typeTime(DigitEntry &entry, int display, const QString &typed, qint32 max)
 {
     std::optional<qint64> last;
     for (int c : codes(typed))
-        last = TimeKeyEntry(&display, c, max);
+        last = entry.typeTime(display, c, max);
     return last ? double(*last) / 10000 : -1;
 }
 
-void typeNumber(FakeDisplay &display, const QString &typed, qint16 max)
+// Types on a number display showing shown, which takes every finished entry as a display
+// would, and returns what the last finished entry came to: a number, "blank", or "" for none.
+QString typeNumber(DigitEntry &entry, int display, const QString &typed, int max, int shown = 0)
 {
-    for (int c : codes(typed))
-        NumberKeyEntry(&display.object, c, -1, max);
+    QString last;
+    for (int c : codes(typed)) {
+        if (const auto number = entry.typeNumber(display, c, shown, max)) {
+            last = number->blank ? QStringLiteral("blank") : QString::number(number->value);
+            shown = number->blank ? -1 : number->value;
+        }
+    }
+    return last;
 }
 
 } // namespace
@@ -52,12 +53,6 @@ class TestDigitEntry : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        DigitEntry::TimeEntryBuffer() = EntryBuffer();
-        DigitEntry::NumberEntryBuffer() = EntryBuffer();
-    }
-
     void timeEntry()
     {
         // What is typed, the clock's limit, the seconds committed (-1: nothing).
@@ -70,69 +65,53 @@ private slots:
                 {"5 2.00\n", 599, 120}, {"+2-?.#00\n", 599, 120},  {"2.00", 599, -1},
         };
         for (const auto &[typed, max, seconds] : rows) {
-            init();
-            const FakeDisplay jam("tledJam");
-            QCOMPARE(typeTime(jam.object, typed, max), seconds);
+            DigitEntry entry;
+            QCOMPARE(typeTime(entry, kJam, typed, max), seconds);
             // Enter always empties the buffer, accepted or not; without it the text stays pending.
-            QCOMPARE(typeTime(jam.object, "\n", 5999),
+            QCOMPARE(typeTime(entry, kJam, "\n", 5999),
                      QString(typed).endsWith(u'\n') ? -1.0 : 120.0);
         }
 
         // Typing on another display starts over.
-        const FakeDisplay jam("tledJam");
-        const FakeDisplay period("tledPeriod");
-        typeTime(jam.object, "1.", 599);
-        QCOMPARE(typeTime(period.object, "30\n", 5999), 1800.0);
-        QCOMPARE(typeTime(jam.object, "\n", 599), -1.0);
+        DigitEntry entry;
+        typeTime(entry, kJam, "1.", 599);
+        QCOMPARE(typeTime(entry, kPeriod, "30\n", 5999), 1800.0);
+        QCOMPARE(typeTime(entry, kJam, "\n", 599), -1.0);
+        // Each board keeps its own entry.
+        DigitEntry other;
+        typeTime(entry, kJam, "2", 599);
+        typeTime(other, kJam, "3", 599);
+        QCOMPARE(typeTime(entry, kJam, "\n", 599), 120.0);
     }
 
     void numberEntry()
     {
-        // The caption before, what is typed, the limit, the caption after.
-        const std::tuple<const char *, const char *, int, const char *> rows[] = {
-                {"0", "12\n", 999, "12"},  {"5", "12", 999, "5"},     {"4", "+3", 999, "7"},
-                {"4", "+10", 999, "5"},    {"4", "+10\n", 999, "0"},  {"3", "-5", 999, "3"},
-                {"3", "-4", 999, "3"},     {"3", "-3", 999, "0"},     {"-1", "-1", 999, "-1"},
-                {"0", "-1", 9, "0"},       {"999", "+1", 999, "999"}, {"998", "+1", 999, "999"},
-                {"-1", "+2", 999, "2"},    {"1", "++5", 999, "1"},    {"1", "37", 9, "7"},
-                {"1", "+", 9, "1"},        {"1", "+2", 9, "3"},       {"0", "1.2\n", 999, "12"},
-                {"42", "#", 999, "-1"},    {"42", "7#\n", 999, "7"},  {"0", "12 3\n", 999, "3"},
-                {"8", "1000\n", 999, "8"}, {"8", "?\n", 999, "8"},
+        // The number shown before, what is typed, the limit, what the last finished entry came
+        // to: the number typed or worked out, whatever the display's range, "blank", or "" for
+        // nothing.
+        const std::tuple<int, const char *, int, const char *> rows[] = {
+                {0, "12\n", 999, "12"}, {5, "12", 999, ""},        {4, "+3", 999, "7"},
+                {4, "+10", 999, "5"},   {4, "+10\n", 999, "0"},    {3, "-5", 999, "-2"},
+                {3, "-4", 999, "-1"},   {3, "-3", 999, "0"},       {-1, "-1", 999, "-1"},
+                {0, "-1", 9, "-1"},     {999, "+1", 999, "1000"},  {-1, "+2", 999, "2"},
+                {1, "++5", 999, ""},    {1, "37", 9, "7"},         {1, "+", 9, ""},
+                {1, "+2", 9, "3"},      {0, "1.2\n", 999, "12"},   {42, "#", 999, "blank"},
+                {42, "7#\n", 999, "7"}, {0, "12 3\n", 999, "3"},   {8, "1000\n", 999, "1000"},
+                {8, "?\n", 999, ""},    {10, "12+3\n", 999, "12"}, {10, "+-2\n", 999, "8"},
         };
-        for (const auto &[caption, typed, max, shown] : rows) {
-            init();
-            FakeDisplay score("nledHomeScore", caption);
-            typeNumber(score, typed, qint16(max));
-            QCOMPARE(score.caption(), shown);
+        for (const auto &[shown, typed, max, result] : rows) {
+            DigitEntry entry;
+            QCOMPARE(typeNumber(entry, kHome, typed, max, shown), QString(result));
         }
-        FakeDisplay huge("nledHomeScore", "8");
-        typeNumber(huge, "99999999999999999999999\n", 999);
-        QCOMPARE(huge.caption(), "8");
+
+        // A long run of digits saturates far out of every range rather than wrapping round into it.
+        DigitEntry entry;
+        QVERIFY(typeNumber(entry, kHome, "99999999999999999999999\n", 999).toInt() > 999);
 
         // Typing on another display discards what was pending.
-        FakeDisplay home("nledHomeScore", "0");
-        FakeDisplay visitor("nledVisitorScore", "0");
-        typeNumber(home, "5", 999);
-        typeNumber(visitor, "\n", 999);
-        typeNumber(home, "\n", 999);
-        QCOMPARE(home.caption(), "0");
-        QCOMPARE(visitor.caption(), "0");
-
-        // A finished entry reads its leading number only.
-        FakeDisplay score("nledHomeScore", "10");
-        ApplyNumberEntry(&score.object, "12+3", -1, 999);
-        QCOMPARE(score.caption(), "12");
-        ApplyNumberEntry(&score.object, "+-2", -1, 999);
-        QCOMPARE(score.caption(), "10");
-        ApplyNumberEntry(&score.object, "", -1, 999);
-        QCOMPARE(score.caption(), "10");
-        // The clear key blanks whatever the smallest number is; no sum goes below it.
-        ApplyNumberEntry(&score.object, "-10", 0, 999);
-        QCOMPARE(score.caption(), "0");
-        ApplyNumberEntry(&score.object, "+7", 8, 999);
-        QCOMPARE(score.caption(), "0");
-        ApplyNumberEntry(&score.object, QString(QChar(0)), 0, 999);
-        QCOMPARE(score.caption(), "-1");
+        typeNumber(entry, kHome, "5", 999);
+        QCOMPARE(typeNumber(entry, kVisitor, "\n", 999), QString());
+        QCOMPARE(typeNumber(entry, kHome, "\n", 999), QString());
     }
 
     // The ends of each range, the keypad against the main block, the shifted symbols and the keys
