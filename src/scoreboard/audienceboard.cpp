@@ -45,14 +45,6 @@ void AudienceBoard::toggle()
     follow();
 }
 
-bool AudienceBoard::takeKey(int keyCode)
-{
-    if (keyCode == 0 || keyCode != settings().AudienceBoardKey)
-        return false;
-    toggle();
-    return true;
-}
-
 void AudienceBoard::followSettings()
 {
     // The keyboard comes back to the operator's board, wherever the window system would send it.

@@ -33,9 +33,6 @@ public:
     bool wanted() const { return m_wanted; }
     // The operator's key: hides a shown board, shows a hidden one.
     void toggle();
-    // Takes the key of the operator's board that concerns this one, its show / hide key. False for
-    // any other key.
-    bool takeKey(int keyCode);
     // After the Options window: the keyboard back to the operator's board, the screen and the
     // looks from the settings.
     void followSettings();

@@ -89,11 +89,7 @@ frmScoreboard::frmScoreboard(QWidget *parent)
                 [this, display] { ObjectSelected(display); });
         connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
         connect(display, &SegmentDisplay::KeyDown, this, [this, i](int &keyCode, int) {
-            applyRules();
-            DisplayKeyDown(
-                    m_bout, m_entry, kShown[i], keyCode, settings(),
-                    [this](int key) { AllKeyCode(key); },
-                    [this](int key) { return KeyCodeToAsci(key); });
+            keyDown(keyCode, kShown[i]);
             RefreshTime(); // what the key did shows at once rather than at the next tick
         });
     }
@@ -142,28 +138,72 @@ void frmScoreboard::RefreshTime()
 
 void frmScoreboard::AllKeyCode(int keyCode)
 {
-    const SettingsModel &s = settings();
+    keyDown(keyCode, std::nullopt);
+}
+
+// Every key takes this one path, from a selected display or from the window: the command it
+// runs, if any, else help, Options or a new bout, and then on a selected display the character
+// it types there.
+void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
+{
     applyRules();
-    // The window's commands in the order of Command; the keys a selected display acts on follow
-    // them there and are no commands of the window.
-    const std::function<void()> handlers[]
-            = {[this] { m_bout->startStopJam(); },          [this] { m_bout->resetJam(); },
-               [this] { m_bout->startStopPeriod(); },       [this] { m_bout->resetPeriod(); },
-               [this] { m_bout->switchClock(); },           [this, &s] { Buzzer(s.BuzzerFile); },
-               [this, &s] { Buzzer(s.PeriodEndSoundFile); }};
-    // In the table's order: when two settings hold the same key, the earlier command wins.
-    for (const CommandKey &row : commandTable()) {
-        if (size_t(row.command) < std::size(handlers) && keyCode == s.*row.field) {
-            handlers[size_t(row.command)]();
-            return;
-        }
-    }
-    if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)
+    const SettingsModel &s = settings();
+    if (const std::optional<Command> command = commandOn(keyCode, s))
+        run(*command, selected);
+    else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)
         NewBout();
     else if (keyCode == kF1)
         showHelp();
-    else if (!m_audience->takeKey(keyCode) && keyCode == kF2)
+    else if (keyCode == kF2)
         showOptions();
+    if (selected)
+        DisplayKeyDown(m_bout, m_entry, *selected, KeyCodeToAsci(keyCode));
+}
+
+void frmScoreboard::run(Command command, std::optional<Bout::Item> selected)
+{
+    const SettingsModel &s = settings();
+    // The penalty clock selected, if one is: the keys of the display commands act on it alone.
+    const int penalty = selected ? *selected - Bout::HomePenalty1 : -1;
+    const bool onPenalty = penalty >= 0 && penalty < Bout::PenaltyCount;
+    switch (command) {
+    case Command::StartStopJamClock:
+        m_bout->startStopJam();
+        return;
+    case Command::ResetJamClock:
+        m_bout->resetJam();
+        return;
+    case Command::StartStopPeriodClock:
+        m_bout->startStopPeriod();
+        return;
+    case Command::ResetPeriodClock:
+        m_bout->resetPeriod();
+        return;
+    case Command::ClockSwitch:
+        m_bout->switchClock();
+        return;
+    case Command::Buzzer:
+        Buzzer(s.BuzzerFile);
+        return;
+    case Command::PeriodEndSound:
+        Buzzer(s.PeriodEndSoundFile);
+        return;
+    case Command::Clear: // a number display reads the clear key as typed
+        if (onPenalty)
+            m_bout->clearPenalty(penalty);
+        return;
+    case Command::PenaltyIncrement:
+        if (onPenalty)
+            m_bout->addPenaltyTime(penalty, s.PenaltyIncrementSec);
+        return;
+    case Command::SepTime:
+        if (onPenalty)
+            m_bout->startStopPenalty(penalty);
+        return;
+    case Command::AudienceBoard:
+        m_audience->toggle();
+        return;
+    }
 }
 
 void frmScoreboard::keepIn(BoutJournal *journal)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bout.h"
+#include "commandtable.h"
 #include "digitentry.h"
 #include "scoreboarddesign.h"
 #include "soundplayer.h"
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class AudienceBoard;
 class BoardView;
@@ -37,6 +39,7 @@ public:
     explicit frmScoreboard(QWidget *parent = nullptr);
     ~frmScoreboard() override;
 
+    // A key pressed with no display selected.
     Q_INVOKABLE void AllKeyCode(int keyCode);
     Q_INVOKABLE void AllKeyUp(int keyCode, int shift);
     Q_INVOKABLE void UpdateNumLock();
@@ -76,6 +79,9 @@ protected:
 private:
     void Form_Load();
     void applyRules();
+    // A key pressed with the display that shows selected in focus, or with none.
+    void keyDown(int keyCode, std::optional<Bout::Item> selected);
+    void run(Command command, std::optional<Bout::Item> selected);
     void showHelp();
     void showOptions();
 

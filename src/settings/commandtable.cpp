@@ -55,6 +55,17 @@ const CommandKey &commandKey(Command command)
     return commandTable()[std::size_t(command)];
 }
 
+std::optional<Command> commandOn(int keyCode, const SettingsModel &model)
+{
+    if (keyCode == 0)
+        return std::nullopt;
+    for (const CommandKey &row : commandTable()) {
+        if (keyCode == model.*row.field)
+            return row.command;
+    }
+    return std::nullopt;
+}
+
 bool boardKeepsKey(int keyCode)
 {
     // Typing reads exactly the keys that give a character with no clear key assigned.

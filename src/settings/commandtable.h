@@ -5,11 +5,11 @@
 #include <QtGlobal>
 
 #include <array>
+#include <optional>
 
-// The eleven commands whose keys the operator assigns. They are listed in the order the scoreboard
-// tries them: the seven commands of the window, of which the first match runs, then the three
+// The eleven commands whose keys the operator assigns: the seven commands of the window, the three
 // keys a selected display acts on (clear, add penalty time, start or stop its penalty clock), and
-// last the key that shows and hides the audience board.
+// the key that shows and hides the audience board. A key runs at most one of them.
 enum class Command {
     StartStopJamClock,
     ResetJamClock,
@@ -46,6 +46,10 @@ using CommandTable = std::array<CommandKey, 11>;
 const CommandTable &commandTable();
 
 const CommandKey &commandKey(Command command);
+
+// The command keyCode runs under these settings: of two commands on one key, the first in the
+// table. Nothing for a key no command holds, and for 0, no key.
+std::optional<Command> commandOn(int keyCode, const SettingsModel &model);
 
 // The keys the board keeps for itself, which no command may hold: F1 (help), F2 (the Options
 // window) and every key that typing into a display reads (the digits of either block, ".", "+",
