@@ -31,7 +31,7 @@ using BenchStats::report;
 
 namespace {
 
-constexpr qint64 kTicksPerSecond = TimeKeeper::TicksPerSecond;
+constexpr qint64 kTicksPerSecond = BoutConstants::TicksPerSecond;
 constexpr int kResetJamKey = 82; // R
 
 // No sound device: every play ends at once.

@@ -24,7 +24,7 @@ using BenchStats::report;
 
 namespace {
 
-constexpr qint64 kTicksPerSecond = TimeKeeper::TicksPerSecond;
+constexpr qint64 kTicksPerSecond = BoutConstants::TicksPerSecond;
 constexpr qint64 kNanosecondsPerTick = 1000000000 / kTicksPerSecond;
 
 // Largest difference, in seconds, between any engine's Seconds and the reference over a run of

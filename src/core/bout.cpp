@@ -3,12 +3,12 @@
 #include "clockreadout.h"
 #include "timekeeper.h"
 
-#include <QScopedValueRollback>
-
 #include <algorithm>
 #include <cmath>
 
 namespace {
+
+using namespace BoutConstants;
 
 constexpr const char *kEngineNames[]
         = {"tkPeriod",         "tkJam", "tkHomePenalty1", "tkHomePenalty2", "tkVisitorPenalty1",
@@ -22,6 +22,9 @@ Bout::Item penaltyItem(int penalty)
 } // namespace
 
 static_assert(BoutState::ClockCount == 2 + Bout::PenaltyCount, "the state lists every engine");
+static_assert(int(Bout::BuzzerSound) == int(BoutState::BuzzerSignal)
+                      && int(Bout::PeriodEndSound) == int(BoutState::PeriodEndSignal),
+              "a signal is the sound of the same number");
 
 Bout::Bout(QObject *parent)
     : QObject(parent)
@@ -34,37 +37,37 @@ Bout::Bout(QObject *parent)
         connect(m_engines[i], &TimeKeeper::runningChanged, this,
                 [this, i] { emit changed(Item(i)); });
     }
-    period()->setTicks(m_periodResetTicks);
-    jam()->setTicks(m_jamResetTicks);
+    period()->setTicks(m_state.periodResetTicks);
+    jam()->setTicks(m_state.jamResetTicks);
 }
 
 int Bout::number(Item which) const
 {
     Q_ASSERT(which >= HomeScore && which <= PeriodNumber);
-    return m_numbers[which - HomeScore];
+    return m_state.numbers[which - HomeScore];
 }
 
 void Bout::setClockTime(bool on)
 {
-    if (m_clockTime == on)
+    if (m_state.clockTime == on)
         return;
-    m_clockTime = on;
+    m_state.clockTime = on;
     emit changed(ClockTime);
 }
 
 void Bout::setSuppressedPeriodSound(bool held)
 {
-    setLatches(m_periodEndSignalled, m_jamEndSignalled, held);
+    setLatches(m_state.periodEndSignalled, m_state.jamEndSignalled, held);
 }
 
 void Bout::setLatches(bool periodEnd, bool jamEnd, bool held)
 {
-    if (periodEnd == m_periodEndSignalled && jamEnd == m_jamEndSignalled
-        && held == m_suppressedPeriodSound)
+    if (periodEnd == m_state.periodEndSignalled && jamEnd == m_state.jamEndSignalled
+        && held == m_state.heldPeriodEndSound)
         return;
-    m_periodEndSignalled = periodEnd;
-    m_jamEndSignalled = jamEnd;
-    m_suppressedPeriodSound = held;
+    m_state.periodEndSignalled = periodEnd;
+    m_state.jamEndSignalled = jamEnd;
+    m_state.heldPeriodEndSound = held;
     emit changed(Latches);
 }
 
@@ -84,11 +87,11 @@ void Bout::startStopJam()
 // The sound of a jam that is about to stop: the end-of-period sound if it was held for it.
 void Bout::endJam()
 {
-    if (m_suppressedPeriodSound) {
-        emit soundWanted(PeriodEndSound, m_expiring);
+    if (m_state.heldPeriodEndSound) {
+        emit soundWanted(PeriodEndSound, false);
         setSuppressedPeriodSound(false);
     } else {
-        emit soundWanted(BuzzerSound, m_expiring);
+        emit soundWanted(BuzzerSound, false);
     }
 }
 
@@ -114,7 +117,7 @@ void Bout::resetJam()
 {
     if (jam()->isRunning())
         startStopJam();
-    jam()->setTicks(m_jamResetTicks);
+    jam()->setTicks(m_state.jamResetTicks);
     emit changed(JamClock);
     refresh();
 }
@@ -123,7 +126,7 @@ void Bout::resetPeriod()
 {
     if (period()->isRunning())
         startStopPeriod();
-    period()->setTicks(m_periodResetTicks);
+    period()->setTicks(m_state.periodResetTicks);
     emit changed(PeriodClock);
     resetJam();
     refresh();
@@ -131,7 +134,7 @@ void Bout::resetPeriod()
 
 void Bout::switchClock()
 {
-    setClockTime(!m_clockTime);
+    setClockTime(!m_state.clockTime);
 }
 
 void Bout::setPenaltiesRunning(bool running)
@@ -142,7 +145,7 @@ void Bout::setPenaltiesRunning(bool running)
 
 void Bout::setPenaltyBlank(int penalty, bool blank)
 {
-    m_penaltyBlank[penalty] = blank;
+    m_state.penaltyBlank[penalty] = blank;
     emit changed(penaltyItem(penalty));
 }
 
@@ -159,7 +162,7 @@ void Bout::addPenaltyTime(int penalty, int seconds)
     TimeKeeper *engine = penaltyEngine(penalty);
     // A blank clock counts as zero, whatever its engine ran to behind the blank display; so does
     // one that has just run out and counts on below zero before it blanks itself.
-    const qint64 held = m_penaltyBlank[penalty] ? 0 : std::max<qint64>(0, engine->ticks());
+    const qint64 held = m_state.penaltyBlank[penalty] ? 0 : std::max<qint64>(0, engine->ticks());
     const qint64 sum = held + qint64(seconds) * TicksPerSecond;
     if (sum > PenaltyLimitSeconds * TicksPerSecond)
         return;
@@ -181,7 +184,7 @@ void Bout::setJamTime(qint64 ticks)
     jam()->setTicks(ticks);
     if (m_joinJamPenalty)
         setPenaltiesRunning(false);
-    m_jamResetTicks = ticks;
+    m_state.jamResetTicks = ticks;
     emit changed(JamClock);
     emit changed(ResetValues);
     refresh();
@@ -192,7 +195,7 @@ void Bout::setPeriodTime(qint64 ticks)
     setPenaltiesRunning(false);
     period()->setTicks(ticks);
     period()->setRunning(false);
-    m_periodResetTicks = ticks;
+    m_state.periodResetTicks = ticks;
     emit changed(PeriodClock);
     emit changed(ResetValues);
     refresh();
@@ -223,7 +226,7 @@ void Bout::clearNumber(Item which)
 
 void Bout::putNumber(Item which, int value)
 {
-    int &number = m_numbers[which - HomeScore];
+    int &number = m_state.numbers[which - HomeScore];
     if (value == number)
         return;
     number = value;
@@ -236,67 +239,50 @@ void Bout::refresh()
     // jam's own expiry must then not sound a second time.
     const qint64 periodLeft = period()->ticks();
     const qint64 jamLeft = jam()->ticks();
-    // What an expiry sets off, the jam stopped with the period included, is the board's own doing.
-    const QScopedValueRollback<bool> expiring(m_expiring, true);
 
-    if (periodLeft > 0) {
-        setLatches(false, m_jamEndSignalled, false);
-    } else if (period()->isRunning()) {
-        if (m_delayPeriodEndSound && jam()->isRunning()) {
-            // The period is over but the jam under way is played out: stop the period (and the
-            // penalty clocks that follow it) only, and hold the end-of-period sound for the end
-            // of the jam.
-            period()->setRunning(false);
-            if (!m_joinJamPenalty)
-                setPenaltiesRunning(false);
-            if (!m_periodEndSignalled)
-                setLatches(true, m_jamEndSignalled, true);
-        } else {
-            // Stopped as the period command would; that also stops a running jam, with its own
-            // sound, before the end of the period is sounded.
-            startStopPeriod();
-            if (!m_periodEndSignalled) {
-                setLatches(true, m_jamEndSignalled, m_suppressedPeriodSound);
-                emit soundWanted(PeriodEndSound, m_expiring);
-            }
-        }
-    }
+    if (periodLeft > 0)
+        setLatches(false, m_state.jamEndSignalled, false);
+    else if (period()->isRunning())
+        expire(BoutState::Period);
 
-    if (jamLeft > 0) {
-        setLatches(m_periodEndSignalled, false, m_suppressedPeriodSound);
-    } else if (jam()->isRunning()) {
-        jam()->setRunning(false);
-        if (m_joinJamPenalty)
-            setPenaltiesRunning(false);
-        if (!m_jamEndSignalled) {
-            setLatches(m_periodEndSignalled, true, m_suppressedPeriodSound);
-            endJam();
-        }
-    }
+    if (jamLeft > 0)
+        setLatches(m_state.periodEndSignalled, false, m_state.heldPeriodEndSound);
+    else if (jam()->isRunning())
+        expire(BoutState::Jam);
 
     // An expired penalty clock whose engine runs on shows 0 for about a second and then blanks
     // itself, as if cleared; its engine is left as it is.
     for (int penalty = 0; penalty < PenaltyCount; ++penalty) {
-        if (!m_penaltyBlank[penalty]
+        if (!m_state.penaltyBlank[penalty]
             && ClockReadout::wholeSeconds(penaltyEngine(penalty)->ticks()) <= -1.0f)
             setPenaltyBlank(penalty, true);
     }
 }
 
+// The expiry is the board's own doing: what it sounds are the automatic signals.
+void Bout::expire(BoutState::Clock clock)
+{
+    BoutState next = m_state;
+    for (int i = 0; i < int(m_engines.size()); ++i)
+        next.clocks[i] = {m_engines[i]->ticks(), m_engines[i]->isRunning()};
+    const QList<BoutState::Signal> sounds
+            = next.expire(clock, {m_joinJamPenalty, m_delayPeriodEndSound});
+    // The rule only ever stops clocks.
+    for (int i = 0; i < int(m_engines.size()); ++i)
+        m_engines[i]->setRunning(next.clocks[i].running);
+    setLatches(next.periodEndSignalled, next.jamEndSignalled, next.heldPeriodEndSound);
+    for (BoutState::Signal sound : sounds)
+        emit soundWanted(Sound(sound), true);
+}
+
 BoutState Bout::state(qint64 takenAtMs) const
 {
-    BoutState state;
+    BoutState state = m_state;
     for (int i = 0; i < int(m_engines.size()); ++i)
         state.clocks[i] = {m_engines[i]->ticks(), m_engines[i]->isRunning()};
-    state.penaltyBlank = m_penaltyBlank;
-    state.numbers = m_numbers;
-    state.periodResetTicks = m_periodResetTicks;
-    state.jamResetTicks = m_jamResetTicks;
-    state.clockTime = m_clockTime;
-    state.heldPeriodEndSound = m_suppressedPeriodSound;
-    state.periodEndSignalled = m_periodEndSignalled;
-    state.jamEndSignalled = m_jamEndSignalled;
     state.takenAtMs = takenAtMs;
+    state.bootId.clear();
+    state.takenAtBootMs = 0;
     return state;
 }
 
@@ -310,14 +296,7 @@ void Bout::setState(const BoutState &state)
         m_engines[i]->setTicks(state.clocks[i].ticks);
     for (int i = 0; i < int(m_engines.size()); ++i)
         m_engines[i]->setRunning(state.clocks[i].running);
-    m_penaltyBlank = state.penaltyBlank;
-    m_numbers = state.numbers;
-    m_periodResetTicks = state.periodResetTicks;
-    m_jamResetTicks = state.jamResetTicks;
-    m_clockTime = state.clockTime;
-    m_suppressedPeriodSound = state.heldPeriodEndSound;
-    m_periodEndSignalled = state.periodEndSignalled;
-    m_jamEndSignalled = state.jamEndSignalled;
+    m_state = state;
     for (int item = PeriodClock; item <= Latches; ++item)
         emit changed(Item(item));
 }

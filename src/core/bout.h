@@ -54,12 +54,6 @@ public:
 
     // Penalty clocks are numbered 0 to 3: home 1, home 2, visitor 1, visitor 2.
     static constexpr int PenaltyCount = 4;
-    static constexpr qint64 TicksPerSecond = 10000;
-    static constexpr qint32 JamLimitSeconds = 599;
-    static constexpr qint32 PeriodLimitSeconds = 5999;
-    static constexpr qint32 PenaltyLimitSeconds = 599;
-    static constexpr int ScoreLimit = 999;
-    static constexpr int PeriodNumberLimit = 9;
 
     explicit Bout(QObject *parent = nullptr);
 
@@ -67,22 +61,28 @@ public:
     TimeKeeper *jamEngine() const { return m_engines[1]; }
     TimeKeeper *penaltyEngine(int penalty) const { return m_engines[2 + penalty]; }
     // A blank penalty clock shows nothing, whatever its engine holds.
-    Q_INVOKABLE bool isPenaltyBlank(int penalty) const { return m_penaltyBlank[penalty]; }
+    Q_INVOKABLE bool isPenaltyBlank(int penalty) const { return m_state.penaltyBlank[penalty]; }
 
-    bool clockTime() const { return m_clockTime; }
+    bool clockTime() const { return m_state.clockTime; }
     void setClockTime(bool on);
-    bool suppressedPeriodSound() const { return m_suppressedPeriodSound; }
+    bool suppressedPeriodSound() const { return m_state.heldPeriodEndSound; }
     void setSuppressedPeriodSound(bool held);
-    bool jamEndSignalled() const { return m_jamEndSignalled; }
-    bool periodEndSignalled() const { return m_periodEndSignalled; }
-    qint64 jamResetTicks() const { return m_jamResetTicks; }
-    qint64 periodResetTicks() const { return m_periodResetTicks; }
-    double jamResetValue() const { return double(m_jamResetTicks) / TicksPerSecond; }
-    double periodResetValue() const { return double(m_periodResetTicks) / TicksPerSecond; }
+    bool jamEndSignalled() const { return m_state.jamEndSignalled; }
+    bool periodEndSignalled() const { return m_state.periodEndSignalled; }
+    qint64 jamResetTicks() const { return m_state.jamResetTicks; }
+    qint64 periodResetTicks() const { return m_state.periodResetTicks; }
+    double jamResetValue() const
+    {
+        return double(m_state.jamResetTicks) / BoutConstants::TicksPerSecond;
+    }
+    double periodResetValue() const
+    {
+        return double(m_state.periodResetTicks) / BoutConstants::TicksPerSecond;
+    }
     // -1 is blank.
-    int homeScore() const { return m_numbers[0]; }
-    int visitorScore() const { return m_numbers[1]; }
-    int periodNumber() const { return m_numbers[2]; }
+    int homeScore() const { return m_state.numbers[BoutState::HomeScore]; }
+    int visitorScore() const { return m_state.numbers[BoutState::VisitorScore]; }
+    int periodNumber() const { return m_state.numbers[BoutState::PeriodNumber]; }
     int number(Item which) const;
 
     // The penalty clocks follow the jam clock when on, the period clock when off.
@@ -120,8 +120,8 @@ public:
     void setState(const BoutState &state);
 
     // Stops a period or jam clock found at or below zero and asks for its sound, once per expiry,
-    // and blanks a penalty clock a second after it ran out. Run by the board's refresh cycle and
-    // after every change of a clock.
+    // by the rule BoutState::expire, and blanks a penalty clock a second after it ran out. Run by
+    // the board's refresh cycle and after every change of a clock.
     Q_INVOKABLE void refresh();
 
 signals:
@@ -138,20 +138,12 @@ private:
     void setLatches(bool periodEnd, bool jamEnd, bool held);
     void putNumber(Item which, int value);
     void endJam();
+    void expire(BoutState::Clock clock);
 
     std::array<TimeKeeper *, 2 + PenaltyCount> m_engines {};
-    std::array<bool, PenaltyCount> m_penaltyBlank {true, true, true, true};
-    // Home score, visitor score, period number: the number displays' start-up value.
-    std::array<int, 3> m_numbers {0, 0, 0};
-    qint64 m_jamResetTicks = 120 * TicksPerSecond;
-    qint64 m_periodResetTicks = 600 * TicksPerSecond;
-    bool m_clockTime = false;
-    bool m_suppressedPeriodSound = false;
-    // Set when a clock's expiry has been handled, cleared once it shows time left again.
-    bool m_jamEndSignalled = false;
-    bool m_periodEndSignalled = false;
+    // Everything but the clocks, which the engines hold. The latches are set when a clock's
+    // expiry has been handled and cleared once it shows time left again.
+    BoutState m_state;
     bool m_joinJamPenalty = true;
     bool m_delayPeriodEndSound = false;
-    // Set while refresh() handles an expiry, so that the sounds it asks for are the signals.
-    bool m_expiring = false;
 };

@@ -18,7 +18,7 @@ inline constexpr int ScoreLimit = 999;
 inline constexpr int PeriodNumberLimit = 9;
 
 // What a reset period and jam clock show until a typed time replaces it.
-inline constexpr qint64 PeriodResetSeconds = 600;
-inline constexpr qint64 JamResetSeconds = 120;
+inline constexpr qint64 PeriodResetTicks = 600 * TicksPerSecond;
+inline constexpr qint64 JamResetTicks = 120 * TicksPerSecond;
 
 } // namespace BoutConstants

@@ -9,11 +9,12 @@
 
 namespace {
 
-// The highest times the board accepts: 99:59 on the period clock, 9:59 on the others.
-constexpr qint64 PeriodLimitTicks = 5999 * BoutState::TicksPerSecond;
-constexpr qint64 JamLimitTicks = 599 * BoutState::TicksPerSecond;
+using namespace BoutConstants;
+
+constexpr qint64 PeriodLimitTicks = PeriodLimitSeconds * TicksPerSecond;
+constexpr qint64 JamLimitTicks = JamLimitSeconds * TicksPerSecond;
 // A running clock may have counted far below zero; anything beyond a day is not a bout's.
-constexpr qint64 ClockLimitTicks = 24 * 3600 * BoutState::TicksPerSecond;
+constexpr qint64 ClockLimitTicks = 24 * 3600 * TicksPerSecond;
 
 bool isPenalty(int clock)
 {
@@ -40,6 +41,59 @@ std::optional<qint64> BoutState::awayMs(const Moment &now) const
     return away;
 }
 
+QList<BoutState::Signal> BoutState::expire(Clock clock, Rules rules)
+{
+    ClockValue &period = clocks[Period];
+    ClockValue &jam = clocks[Jam];
+    const auto stopPenalties = [this] {
+        for (int penalty = HomePenalty1; penalty < ClockCount; ++penalty)
+            clocks[penalty].running = false;
+    };
+    const auto stopJam = [&] {
+        jam.running = false;
+        if (rules.joinJamPenalty)
+            stopPenalties();
+    };
+    QList<Signal> sounded;
+    // The end of a jam sounds the end of the period instead when that was held for it.
+    const auto signalJamEnd = [&] {
+        sounded.append(heldPeriodEndSound ? PeriodEndSignal : BuzzerSignal);
+        heldPeriodEndSound = false;
+    };
+
+    if (clock == Jam) {
+        stopJam();
+        if (!jamEndSignalled) {
+            jamEndSignalled = true;
+            signalJamEnd();
+        }
+        return sounded;
+    }
+
+    period.running = false;
+    if (rules.delayPeriodEndSound && jam.running) {
+        // The jam under way plays out; the penalty clocks that follow the period stop with it.
+        if (!rules.joinJamPenalty)
+            stopPenalties();
+        if (!periodEndSignalled) {
+            periodEndSignalled = true;
+            heldPeriodEndSound = true;
+        }
+        return sounded;
+    }
+    if (jam.running) {
+        stopJam();
+        signalJamEnd();
+    }
+    if (!rules.joinJamPenalty)
+        stopPenalties();
+    if (!periodEndSignalled) {
+        periodEndSignalled = true;
+        sounded.append(PeriodEndSignal);
+    }
+    return sounded;
+}
+
 BoutState BoutState::resumedAt(const Moment &now, Rules rules) const
 {
     BoutState state = *this;
@@ -63,11 +117,6 @@ BoutState BoutState::resumedAt(const Moment &now, Rules rules) const
                 clock.ticks -= ticks;
         }
     };
-    const auto stopPenalties = [&state] {
-        for (int clock = HomePenalty1; clock < ClockCount; ++clock)
-            state.clocks[clock].running = false;
-    };
-
     // The board's expiries, in the order they would have happened; on a tie the period's first,
     // as the board's refresh looks at the period before the jam.
     for (;;) {
@@ -78,30 +127,10 @@ BoutState BoutState::resumedAt(const Moment &now, Rules rules) const
             break;
         countDown(next);
         away -= next;
-        if (periodEnd == next) {
-            period.ticks = 0;
-            period.running = false;
-            if (rules.delayPeriodEndSound && jam.running) {
-                // The jam plays on and the end-of-period sound waits for it.
-                if (!rules.joinJamPenalty)
-                    stopPenalties();
-                if (!state.periodEndSignalled)
-                    state.heldPeriodEndSound = true;
-            } else {
-                // The end of the period ends a jam under way; its sound is past.
-                jam.running = false;
-                state.heldPeriodEndSound = false;
-                stopPenalties();
-            }
-            state.periodEndSignalled = true;
-        } else {
-            jam.ticks = 0;
-            jam.running = false;
-            if (rules.joinJamPenalty)
-                stopPenalties();
-            state.jamEndSignalled = true;
-            state.heldPeriodEndSound = false;
-        }
+        // Stopped at zero as the board stops it; the signals are past.
+        const Clock expired = periodEnd == next ? Period : Jam;
+        state.clocks[expired].ticks = 0;
+        state.expire(expired, rules);
     }
     countDown(away);
     return state;
@@ -171,9 +200,9 @@ std::optional<BoutState> BoutState::fromJson(const QByteArray &json)
         if (isPenalty(clock))
             state.penaltyBlank[clock - HomePenalty1] = boolean(blankArray.at(clock - HomePenalty1));
     }
-    state.numbers[HomeScore] = int(integer(numberArray.at(HomeScore), -1, 999));
-    state.numbers[VisitorScore] = int(integer(numberArray.at(VisitorScore), -1, 999));
-    state.numbers[PeriodNumber] = int(integer(numberArray.at(PeriodNumber), -1, 9));
+    state.numbers[HomeScore] = int(integer(numberArray.at(HomeScore), -1, ScoreLimit));
+    state.numbers[VisitorScore] = int(integer(numberArray.at(VisitorScore), -1, ScoreLimit));
+    state.numbers[PeriodNumber] = int(integer(numberArray.at(PeriodNumber), -1, PeriodNumberLimit));
     state.periodResetTicks = integer(object.value("periodResetTicks"), 0, PeriodLimitTicks);
     state.jamResetTicks = integer(object.value("jamResetTicks"), 0, JamLimitTicks);
     state.clockTime = boolean(object.value("clockTime"));

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "boutconstants.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QtGlobal>
 
 #include <array>
@@ -14,9 +17,6 @@
 // counting down since.
 struct BoutState
 {
-    static constexpr qint64 TicksPerSecond = 10000;
-    static constexpr qint64 TicksPerMillisecond = TicksPerSecond / 1000;
-
     // The clocks in the order the board lists them: period, jam, then the penalty clocks home 1,
     // home 2, visitor 1, visitor 2.
     enum Clock { Period, Jam, HomePenalty1, HomePenalty2, VisitorPenalty1, VisitorPenalty2 };
@@ -53,11 +53,11 @@ struct BoutState
     };
 
     std::array<ClockValue, ClockCount> clocks {
-            {{600 * TicksPerSecond, false}, {120 * TicksPerSecond, false}, {}, {}, {}, {}}};
+            {{BoutConstants::PeriodResetTicks, false}, {BoutConstants::JamResetTicks, false}}};
     std::array<bool, PenaltyCount> penaltyBlank {true, true, true, true};
     std::array<int, 3> numbers {0, 0, 0};
-    qint64 periodResetTicks = 600 * TicksPerSecond;
-    qint64 jamResetTicks = 120 * TicksPerSecond;
+    qint64 periodResetTicks = BoutConstants::PeriodResetTicks;
+    qint64 jamResetTicks = BoutConstants::JamResetTicks;
     bool clockTime = false;
     // The end-of-period sound held back for the end of the jam under way.
     bool heldPeriodEndSound = false;
@@ -80,6 +80,16 @@ struct BoutState
     // wall clock across a reboot or when a boot is not known. Empty when that is negative or
     // longer than MaxAwayMs: the PC's clock was set meanwhile, and the true time away is lost.
     std::optional<qint64> awayMs(const Moment &now) const;
+
+    // The sounds that signal the end of a jam or a period.
+    enum Signal { BuzzerSignal, PeriodEndSignal };
+
+    // The board's rule for the moment the running period or jam clock (Period or Jam) runs out:
+    // stops it and whatever follows it, sets the latches and the held end-of-period sound, and
+    // returns the signals that sound it, in order. A period that runs out ends a jam under way,
+    // which sounds first, unless the rules let the jam play out and hold the period's sound for
+    // its end. An expiry already signalled sounds nothing. The clocks' times are left as they are.
+    QList<Signal> expire(Clock clock, Rules rules);
 
     // The state as an uninterrupted board would show it now: running clocks have counted on for
     // the time away, and a period or jam that ran out meanwhile stopped at zero as the board stops

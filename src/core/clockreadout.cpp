@@ -1,21 +1,23 @@
 #include "clockreadout.h"
 
+#include "boutconstants.h"
+
 #include <QStringList>
 
 namespace ClockReadout {
 
 float wholeSeconds(qint64 ticks)
 {
-    constexpr qint64 kTicksPerSecond = 10000;
+    using BoutConstants::TicksPerSecond;
     const qint64 shifted = ticks + 4999;
     // Floor division, so that the remainder is never negative.
-    qint64 whole = shifted / kTicksPerSecond;
-    qint64 rest = shifted % kTicksPerSecond;
+    qint64 whole = shifted / TicksPerSecond;
+    qint64 rest = shifted % TicksPerSecond;
     if (rest < 0) {
-        rest += kTicksPerSecond;
+        rest += TicksPerSecond;
         --whole;
     }
-    if (rest > kTicksPerSecond / 2 || (rest == kTicksPerSecond / 2 && (whole & 1)))
+    if (rest > TicksPerSecond / 2 || (rest == TicksPerSecond / 2 && (whole & 1)))
         ++whole;
     return float(whole);
 }

@@ -1,13 +1,15 @@
 #include "timekeeper.h"
 
+#include "boutconstants.h"
 #include "clocksource.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-constexpr qint64 NanosecondsPerTick = 1000000000 / TimeKeeper::TicksPerSecond;
-}
+using BoutConstants::TicksPerSecond;
+constexpr qint64 NanosecondsPerTick = 1000000000 / TicksPerSecond;
+} // namespace
 
 TimeKeeper::TimeKeeper(QObject *parent)
     : QObject(parent)

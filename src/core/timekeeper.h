@@ -19,8 +19,6 @@ class TimeKeeper final : public QObject
     Q_PROPERTY(double Seconds READ seconds WRITE setSeconds)
 
 public:
-    static constexpr qint64 TicksPerSecond = 10000;
-
     explicit TimeKeeper(QObject *parent = nullptr);
     Q_DISABLE_COPY_MOVE(TimeKeeper)
 

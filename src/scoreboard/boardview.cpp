@@ -90,6 +90,6 @@ void BoardView::showPeriodClock()
         m_period->setValue(ClockReadout::wholeSeconds(period));
     } else {
         m_period->setDisplayFormat(kSecondsTenths);
-        m_period->setValue(float(double(period) / TimeKeeper::TicksPerSecond));
+        m_period->setValue(float(double(period) / BoutConstants::TicksPerSecond));
     }
 }

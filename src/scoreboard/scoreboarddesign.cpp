@@ -1,5 +1,6 @@
 #include "scoreboarddesign.h"
 
+#include "boutconstants.h"
 #include "image.h"
 #include "label.h"
 #include "numberled.h"
@@ -138,9 +139,9 @@ SegmentDisplay *addDisplay(QWidget *window, ScoreboardUi &ui, const DisplayDesig
     } else {
         auto *number = named<NumberLED>(window, design.name);
         ui.*design.number = number;
-        // The score displays count to 999; the period number keeps the single digit.
+        // The score displays count to three digits; the period number keeps the single digit.
         if (design.litColor == kRed)
-            number->setMax(999);
+            number->setMax(BoutConstants::ScoreLimit);
         display = number;
     }
     display->setSize(design.size);

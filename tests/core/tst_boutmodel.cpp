@@ -42,7 +42,7 @@ private:
             bout().refresh();
         }
     }
-    static qint64 ticks(double seconds) { return qint64(seconds * Bout::TicksPerSecond); }
+    static qint64 ticks(double seconds) { return qint64(seconds * BoutConstants::TicksPerSecond); }
 
 private slots:
     void initTestCase() { ClockSource::setCurrent(&m_clock); }
@@ -198,6 +198,54 @@ private slots:
         QCOMPARE(m_sounds.size(), 1);
     }
 
+    // A bout resumed after time away stands as the board would had it run all along: both follow
+    // one expiry rule, whichever clock runs out first and whatever the clock options.
+    void resumedAsTheBoardRuns_data()
+    {
+        QTest::addColumn<double>("jamSeconds"); // 0: no jam, the period alone runs
+        QTest::addColumn<bool>("join");
+        QTest::addColumn<bool>("delay");
+        QTest::addColumn<bool>("independent"); // a penalty clock started on its own key
+        QTest::newRow("period ends the jam") << 8.0 << true << false << false;
+        QTest::newRow("period ends the jam, penalties on the period")
+                << 8.0 << false << false << false;
+        QTest::newRow("jam plays out") << 8.0 << true << true << false;
+        QTest::newRow("jam plays out, penalties on the period") << 8.0 << false << true << false;
+        QTest::newRow("jam ends first") << 3.0 << true << true << false;
+        QTest::newRow("no jam, a penalty on its own") << 0.0 << true << false << true;
+        QTest::newRow("no jam, penalties on the period") << 0.0 << false << false << false;
+    }
+    void resumedAsTheBoardRuns()
+    {
+        QFETCH(double, jamSeconds);
+        QFETCH(bool, join);
+        QFETCH(bool, delay);
+        QFETCH(bool, independent);
+        bout().setJoinJamPenalty(join);
+        bout().setDelayPeriodEndSound(delay);
+        bout().setPeriodTime(ticks(5));
+        if (jamSeconds > 0) {
+            bout().setJamTime(ticks(jamSeconds));
+            bout().startStopJam();
+        } else {
+            bout().startStopPeriod();
+        }
+        if (independent) {
+            bout().addPenaltyTime(1, 30);
+            bout().startStopPenalty(1);
+        }
+        const BoutState before = bout().state(0);
+        advance(20000);
+        const BoutState board = bout().state(20000);
+        const BoutState resumed = before.resumedAt({20000}, {join, delay});
+        for (int clock = 0; clock < BoutState::ClockCount; ++clock)
+            QCOMPARE(resumed.clocks[clock].running, board.clocks[clock].running);
+        QCOMPARE(resumed.periodEndSignalled, board.periodEndSignalled);
+        QCOMPARE(resumed.jamEndSignalled, board.jamEndSignalled);
+        QCOMPARE(resumed.heldPeriodEndSound, board.heldPeriodEndSound);
+        QVERIFY(!board.clocks[BoutState::Period].running);
+    }
+
     void typedTimes()
     {
         bout().startStopJam();
@@ -341,7 +389,7 @@ private slots:
         QSignalSpy runningChanged(&keeper, &TimeKeeper::runningChanged);
         keeper.setSeconds(120);
         m_clock.advanceMilliseconds(5000);
-        QCOMPARE(keeper.ticks(), 120 * TimeKeeper::TicksPerSecond);
+        QCOMPARE(keeper.ticks(), 120 * BoutConstants::TicksPerSecond);
 
         keeper.setProperty("Running", true);
         keeper.setRunning(true);
@@ -385,7 +433,7 @@ private slots:
 
         // Read every 50 ms with a ragged interval, as a busy refresh timer would, for three
         // hours: the value depends on the time elapsed alone, not on how often it was read.
-        const qint64 start = 3 * 3600 * TimeKeeper::TicksPerSecond;
+        const qint64 start = 3 * 3600 * BoutConstants::TicksPerSecond;
         keeper.setTicks(start);
         keeper.setRunning(true);
         qint64 elapsedNs = 0;

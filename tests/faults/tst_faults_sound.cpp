@@ -49,7 +49,7 @@ private:
     // Runs a two-second jam out with the refresh the timer would give it.
     void runJamOut()
     {
-        engine("tkJam")->setTicks(2 * TimeKeeper::TicksPerSecond);
+        engine("tkJam")->setTicks(2 * BoutConstants::TicksPerSecond);
         m_board->AllKeyCode(settings().StartStopJamClockKey);
         runTicks(41);
         QVERIFY(!engine("tkJam")->isRunning());
@@ -117,9 +117,9 @@ private slots:
         }
         // The clocks kept time through it all: the period ran for exactly the four jams of
         // 41 ticks each.
-        QCOMPARE(engine("tkPeriod")->ticks(), 600 * TimeKeeper::TicksPerSecond - 4 * 41 * 500);
+        QCOMPARE(engine("tkPeriod")->ticks(), 600 * BoutConstants::TicksPerSecond - 4 * 41 * 500);
 
-        engine("tkPeriod")->setTicks(TimeKeeper::TicksPerSecond);
+        engine("tkPeriod")->setTicks(BoutConstants::TicksPerSecond);
         m_board->AllKeyCode(settings().StartStopPeriodClockKey);
         runTicks(21);
         QVERIFY(m_board->PeriodEndSignalled());

@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr qint64 Second = BoutState::TicksPerSecond;
+constexpr qint64 Second = BoutConstants::TicksPerSecond;
 // 20:14:03 on a December evening, in milliseconds since the epoch.
 constexpr qint64 Evening = 1796674443000;
 // The period clock of the bout under way.

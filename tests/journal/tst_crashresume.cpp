@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr qint64 Tenth = BoutState::TicksPerSecond / 10;
+constexpr qint64 Tenth = BoutConstants::TicksPerSecond / 10;
 // The displays in focus order, and a point inside each on the board at its designed size.
 enum Display { HomeScore, PeriodClock, VisitorScore, PeriodNumber, JamClock, Penalty1 };
 constexpr int DisplayPoints[][2] = {{115, 113}, {315, 108}, {516, 113}, {364, 195}, {320, 305},
@@ -35,7 +35,7 @@ constexpr int DisplayPoints[][2] = {{115, 113}, {315, 108}, {516, 113}, {364, 19
 // out ends the jam under way. Written apart from the program's own rule on purpose.
 BoutState uninterrupted(BoutState state, qint64 elapsedMs)
 {
-    const qint64 away = elapsedMs * BoutState::TicksPerMillisecond;
+    const qint64 away = elapsedMs * BoutConstants::TicksPerMillisecond;
     auto &period = state.clocks[BoutState::Period];
     auto &jam = state.clocks[BoutState::Jam];
     const qint64 periodEnd = period.running ? qMax<qint64>(0, period.ticks) : away + 1;
@@ -195,7 +195,7 @@ private:
             type(Penalty1 + penalty,
                  QString("%1.%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0')));
             const int blank = (penalty % 2) * 2 + penalty / 2;
-            const BoutState::ClockValue set {seconds * BoutState::TicksPerSecond, false};
+            const BoutState::ClockValue set {seconds * BoutConstants::TicksPerSecond, false};
             waitForRecord([&](const BoutState &s) {
                 return s.clocks[BoutState::HomePenalty1 + blank] == set && !s.penaltyBlank[blank];
             });
@@ -204,7 +204,7 @@ private:
             const int seconds = 2 + m_random.bounded(6);
             type(JamClock, QString("0.0%1").arg(seconds));
             waitForRecord([&](const BoutState &s) {
-                return s.jamResetTicks == seconds * BoutState::TicksPerSecond;
+                return s.jamResetTicks == seconds * BoutConstants::TicksPerSecond;
             });
         }
     }
@@ -255,12 +255,12 @@ private slots:
         start({});
         type(JamClock, "2.00");
         waitForRecord([](const BoutState &s) {
-            return s.jamResetTicks == 120 * BoutState::TicksPerSecond;
+            return s.jamResetTicks == 120 * BoutConstants::TicksPerSecond;
         });
         xdotool({"key", "r"});
         waitForRecord([](const BoutState &s) {
             return !s.clocks[BoutState::Jam].running
-                    && s.clocks[BoutState::Jam].ticks == 120 * BoutState::TicksPerSecond;
+                    && s.clocks[BoutState::Jam].ticks == 120 * BoutConstants::TicksPerSecond;
         });
         xdotool({"key", "j"});
         waitForRecord([](const BoutState &s) { return s.clocks[BoutState::Jam].running; });
