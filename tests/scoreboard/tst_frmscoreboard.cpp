@@ -509,6 +509,18 @@ private slots:
         QCOMPARE(shown("tledHomePenalty1"), "1:45");
         key("tledHomePenalty1", kDelete);
         QCOMPARE(shown("tledHomePenalty1"), "");
+
+        // Those keys act on the selected penalty clock alone: on another display, or with none
+        // selected, they do nothing.
+        key("tledVisitorPenalty2", kA);
+        key("tledJam", kA);
+        press(kA);
+        press(kI);
+        QCOMPARE(shown("tledHomePenalty1"), "");
+        QCOMPARE(shown("tledHomePenalty2"), "");
+        QCOMPARE(shown("tledVisitorPenalty1"), "");
+        QCOMPARE(shown("tledVisitorPenalty2"), "1:30");
+        QVERIFY(!running("tkVisitorPenalty2"));
     }
 };
 
