@@ -1,7 +1,7 @@
 #include "audienceboard.h"
 
 #include "frmaudience.h"
-#include "settingsmodel.h"
+#include "settings.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -15,6 +15,7 @@ AudienceBoard::AudienceBoard(const Bout *bout, QWidget *operatorWindow)
 {
     connect(qGuiApp, &QGuiApplication::screenAdded, this, &AudienceBoard::follow);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &AudienceBoard::screenRemoved);
+    connect(&Settings::instance(), &Settings::changed, this, &AudienceBoard::followSettings);
     operatorWindow->installEventFilter(this);
 }
 
@@ -53,11 +54,11 @@ bool AudienceBoard::takeKey(int keyCode)
     return true;
 }
 
-void AudienceBoard::followSettings()
+void AudienceBoard::followSettings(const SettingsModel &now)
 {
-    // The keyboard comes back to the operator's board, wherever the window system would send it.
-    m_operator->activateWindow();
-    setScreenName(settings().AudienceScreen);
+    // The board opens first when the operator's does.
+    if (m_operator->isVisible())
+        setScreenName(now.AudienceScreen);
     updateLabels();
     updateColors();
 }

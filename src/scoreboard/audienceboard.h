@@ -9,6 +9,7 @@
 
 class Bout;
 class QScreen;
+struct SettingsModel;
 class QWidget;
 class frmAudience;
 
@@ -36,9 +37,6 @@ public:
     // Takes the key of the operator's board that concerns this one, its show / hide key. False for
     // any other key.
     bool takeKey(int keyCode);
-    // After the Options window: the keyboard back to the operator's board, the screen and the
-    // looks from the settings.
-    void followSettings();
     // The board while it is open.
     frmAudience *window() const;
 
@@ -59,6 +57,8 @@ protected:
 
 private:
     void follow();
+    // The screen and the looks from the settings as they now stand.
+    void followSettings(const SettingsModel &now);
     void screenRemoved(QScreen *screen);
     QScreen *chosenScreen() const;
     QScreen *operatorScreen() const;

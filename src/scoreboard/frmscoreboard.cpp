@@ -16,7 +16,7 @@
 #include "numberled.h"
 #include "numlock.h"
 #include "selectionframe.h"
-#include "settingsmodel.h"
+#include "settings.h"
 #include "soundplayer.h"
 #include "timeled.h"
 #include "virtualkeycodes.h"
@@ -77,7 +77,6 @@ frmScoreboard::frmScoreboard(QWidget *parent)
                 [this, display] { ObjectSelected(display); });
         connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
         connect(display, &SegmentDisplay::KeyDown, this, [this, display, i](int &keyCode, int) {
-            applyRules();
             DisplayKeyDown(
                     m_bout, display, kShown[i], keyCode, settings(),
                     [this](int key) { AllKeyCode(key); },
@@ -85,6 +84,10 @@ frmScoreboard::frmScoreboard(QWidget *parent)
             RefreshTime(); // what the key did shows at once rather than at the next tick
         });
     }
+    // The bout plays by the clock options from its first moment, before a journal resumes it,
+    // and the boards take on new looks, as the settings change.
+    followSettings(settings());
+    connect(&Settings::instance(), &Settings::changed, this, &frmScoreboard::followSettings);
     Form_Load();
     m_ui.tmrClock1->start();
 
@@ -105,6 +108,7 @@ void frmScoreboard::Form_Load()
     RefreshTime();
     UpdateLabels();
     UpdateFormColors();
+    m_loaded = true;
 }
 
 void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)
@@ -113,16 +117,20 @@ void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale
     m_view->setTimeOfDaySource(std::move(now), locale);
 }
 
-// The bout follows the clock options as they stand, also when they change behind its back.
-void frmScoreboard::applyRules()
+void frmScoreboard::followSettings(const SettingsModel &now)
 {
-    m_bout->setJoinJamPenalty(settings().JoinJamPenalty == 1);
-    m_bout->setDelayPeriodEndSound(settings().SuppressPeriodSound == 1);
+    m_bout->setJoinJamPenalty(now.JoinJamPenalty);
+    m_bout->setDelayPeriodEndSound(now.SuppressPeriodSound);
+    // Not while the window is being built: its load applies the looks once it is complete.
+    if (!m_loaded)
+        return;
+    UpdateLabels();
+    UpdateFormColors();
+    RefreshTime();
 }
 
 void frmScoreboard::RefreshTime()
 {
-    applyRules();
     m_bout->refresh();
     m_view->showClocks();
     m_audience->refresh();
@@ -131,7 +139,6 @@ void frmScoreboard::RefreshTime()
 void frmScoreboard::AllKeyCode(int keyCode)
 {
     const SettingsModel &s = settings();
-    applyRules();
     // The window's commands in the order of Command; the keys a selected display acts on follow
     // them there and are no commands of the window.
     const std::function<void()> handlers[]
@@ -157,7 +164,6 @@ void frmScoreboard::AllKeyCode(int keyCode)
 void frmScoreboard::keepIn(BoutJournal *journal)
 {
     auto *session = new JournalSession(m_bout, journal, m_notice, this);
-    applyRules();
     session->resume();
     RefreshTime();
 }
@@ -190,10 +196,9 @@ void frmScoreboard::showOptions()
     frmOptions options(this);
     connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
-    m_audience->followSettings();
-    UpdateLabels();
-    UpdateFormColors();
-    RefreshTime();
+    // What OK changed the boards have taken on already, through the settings. The keyboard comes
+    // back to this board, wherever the window system would send it.
+    activateWindow();
     SaveLayout(this);
 }
 
@@ -206,10 +211,10 @@ void frmScoreboard::AllKeyUp(int keyCode, int /*shift*/)
 void frmScoreboard::UpdateNumLock()
 {
     // An operator's press of NumLock is undone on release in the keep-on and keep-off modes.
-    const qint32 force = settings().NumLockForce;
-    if (force == 1)
+    const NumLockMode force = settings().NumLockForce;
+    if (force == NumLockMode::KeepOn)
         SetNumLock(true);
-    else if (force == 2)
+    else if (force == NumLockMode::KeepOff)
         SetNumLock(false);
 }
 

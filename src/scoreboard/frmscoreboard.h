@@ -14,6 +14,7 @@ class AudienceBoard;
 class BoardView;
 class BoutJournal;
 class Notice;
+struct SettingsModel;
 
 // The scoreboard: the program's main window once the start-up window is gone. It shows the bout it
 // owns and turns every key into a command or typed entry on it; the bout's sounds it plays through
@@ -72,7 +73,8 @@ protected:
 
 private:
     void Form_Load();
-    void applyRules();
+    // The bout's clock options and the board's looks from the settings as they now stand.
+    void followSettings(const SettingsModel &now);
     void showHelp();
     void showOptions();
 
@@ -83,4 +85,5 @@ private:
     AudienceBoard *m_audience = nullptr;
     Notice *m_notice = nullptr;
     bool m_shownOnce = false;
+    bool m_loaded = false;
 };

@@ -7,6 +7,7 @@
 #include "label.h"
 #include "mmcontrol.h"
 #include "recordingsound.h"
+#include "settings.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
 #include "timekeeper.h"
@@ -153,7 +154,7 @@ private slots:
             QVERIFY(third->bout()->jamEngine()->isRunning());
             third->close();
         }
-        settings().NewBoutKey = 'N';
+        Settings::instance().edit([&](SettingsModel &m) { m.NewBoutKey = 'N'; });
         {
             auto fourth = board();
             QCOMPARE(answer(*fourth, QString()), QString());
@@ -161,7 +162,7 @@ private slots:
             fourth->bout()->setState(BoutState());
             fourth->close();
         }
-        settings().NewBoutKey = 0;
+        Settings::instance().edit([&](SettingsModel &m) { m.NewBoutKey = 0; });
         // A board closed at its start says nothing.
         auto fifth = board();
         QCOMPARE(answer(*fifth, QString()), QString());
