@@ -1,5 +1,6 @@
 #include "helploader.h"
 
+#include "backgroundwork.h"
 #include "helplayoutpacer.h"
 #include "rtfreader.h"
 
@@ -12,38 +13,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QThread>
-#include <QThreadPool>
-
-#ifdef Q_OS_LINUX
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
 
 namespace {
-
-// One thread, kept for reading help files alone: it runs at a lower priority than the board.
-QThreadPool &readerThread()
-{
-    static QThreadPool *pool = [] {
-        auto *threads = new QThreadPool;
-        threads->setMaxThreadCount(1);
-        // A read still running when the program ends is waited for while the application lasts,
-        // so that its hand-over has somewhere to go.
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, threads,
-                         [threads] { threads->waitForDone(); });
-        QObject::connect(qApp, &QObject::destroyed, threads, [threads] { delete threads; });
-        return threads;
-    }();
-    return *pool;
-}
-
-void lowerThisThreadsPriority()
-{
-#ifdef Q_OS_LINUX
-    // Linux gives each thread its own nice value; the board's thread stays at the process's.
-    setpriority(PRIO_PROCESS, gettid(), 10);
-#endif
-}
 
 void cutLongParagraphs(QTextDocument *document)
 {
@@ -101,8 +72,7 @@ void HelpLoader::start(const QString &path, QObject *receiver,
 {
     QPointer<QObject> target(receiver);
     QThread *targetThread = receiver->thread();
-    readerThread().start([path, target, targetThread, done = std::move(done)] {
-        lowerThisThreadsPriority();
+    BackgroundWork::start([path, target, targetThread, done = std::move(done)] {
         QString error;
         QTextDocument *document = read(path, &error).release();
         // Made here, the layout and its pacer move with the document: the board's thread is

@@ -3,8 +3,8 @@
 #include <QWidget>
 
 // Base of every widget that the board lays out by design: the LED displays, labels, shapes,
-// picture frames and images. Position and size are members in twips (15 to a pixel), so that the
-// generic layout and colour code can read and set them by name, whatever the widget.
+// picture frames and images. Position and size are members in twips (15 to a pixel), whatever the
+// widget, so that the board is scaled and coloured in the same units as it was designed.
 class BoardWidget : public QWidget
 {
     Q_OBJECT
@@ -32,6 +32,11 @@ public:
 
     // Places the widget at a designed position and size, all in twips.
     void setTwipGeometry(double left, double top, double width, double height);
+
+    // The board widgets the window is made of, in creation order, each container followed by
+    // what it holds. Windows owned by the window (dialogs, tool windows) hold widgets of their
+    // own and are not part of it.
+    static QList<BoardWidget *> laidOutIn(const QWidget *window);
 
 protected:
     // Widgets that size themselves (the LED displays) set their pixel size here; the twip size

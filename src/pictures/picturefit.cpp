@@ -1,59 +1,28 @@
 #include "picturefit.h"
 
+#include "backgroundwork.h"
 #include "image.h"
 #include "picturebox.h"
 #include "picturedecode.h"
 #include "twips.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QPixmap>
 #include <QPointer>
 #include <QPromise>
-#include <QThreadPool>
 
 #include <cmath>
 #include <memory>
 
-#ifdef Q_OS_LINUX
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
-
 namespace {
-
-// Pictures are decoded one at a time on a thread of their own: the board's thread never waits
-// for one, a burst of large pictures takes the memory of one, and a second core stays free for
-// the board.
-QThreadPool &decoders()
-{
-    static QThreadPool pool;
-    static const bool prepared = [] {
-        pool.setMaxThreadCount(1);
-        // At the end, the picture being decoded is finished before the application and its
-        // picture readers go; those waiting are dropped.
-        qAddPostRoutine([] {
-            pool.clear();
-            pool.waitForDone();
-        });
-        return true;
-    }();
-    Q_UNUSED(prepared);
-    return pool;
-}
 
 QFuture<DecodedPicture> decodeLater(const QString &path, const QSize &box)
 {
     auto promise = std::make_shared<QPromise<DecodedPicture>>();
     promise->start();
-    decoders().start([promise, path, box] {
-#ifdef Q_OS_LINUX
-        // The board's thread comes first whenever both want the processor; Qt's thread
-        // priorities do not reach an ordinary Linux thread, its nice value does.
-        setpriority(PRIO_PROCESS, gettid(), 10);
-#endif
+    BackgroundWork::start([promise, path, box] {
         // A request superseded while it waited is dropped unread.
         if (!promise->isCanceled())
             promise->addResult(DecodePicture(path, box));

@@ -11,6 +11,17 @@ int toPixels(double twips)
     return int(std::lround(twips / Twips::perPixel));
 }
 
+void collect(const QObject *parent, QList<BoardWidget *> &out)
+{
+    for (QObject *child : parent->children()) {
+        if (child->isWidgetType() && static_cast<QWidget *>(child)->isWindow())
+            continue;
+        if (auto *widget = qobject_cast<BoardWidget *>(child))
+            out.append(widget);
+        collect(child, out);
+    }
+}
+
 } // namespace
 
 BoardWidget::BoardWidget(QWidget *parent)
@@ -48,6 +59,13 @@ void BoardWidget::setTwipGeometry(double left, double top, double width, double 
     m_width = width;
     m_height = height;
     applyGeometry();
+}
+
+QList<BoardWidget *> BoardWidget::laidOutIn(const QWidget *window)
+{
+    QList<BoardWidget *> out;
+    collect(window, out);
+    return out;
 }
 
 void BoardWidget::setPixelSize(const QSize &size)

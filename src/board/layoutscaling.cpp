@@ -1,6 +1,10 @@
 #include "layoutscaling.h"
 
-#include "latebinding.h"
+#include "boardwidget.h"
+#include "facetra.h"
+#include "label.h"
+#include "shape.h"
+#include "timeled.h"
 #include "twips.h"
 
 #include <QHash>
@@ -9,6 +13,7 @@
 #include <QSet>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -17,19 +22,17 @@ Q_LOGGING_CATEGORY(lcLayout, "corvanta.layout")
 namespace {
 
 // One recorded widget. Every dimension is a whole number in the window's units (twips; points for
-// the font; pixels for a border); 0 means the member is not recorded for this type and is never
-// set. LightSpacing is stored 15 above the widget's value so that a spacing of 0 is recorded.
+// the font; pixels for a border and a digit); 0 means the member is not recorded for this type and
+// is never set.
 struct ControlLayout
 {
-    QPointer<QObject> control;
+    QPointer<BoardWidget> control;
     qint16 Left = 0;
     qint16 Top = 0;
     qint16 Height = 0;
     qint16 Width = 0;
     qint16 FontSize = 0;
     qint16 BorderWidth = 0;
-    qint16 LightDiameter = 0;
-    qint16 LightSpacing = 0;
     qint16 Size = 0;
     qint16 PaddingD = 0;
     qint16 PaddingI = 0;
@@ -75,64 +78,53 @@ qint16 toInt16(double value, const QObject *control, const char *member)
     return qint16(rounded);
 }
 
-double readNumber(const QObject *control, const char *member)
+bool inWindowItself(const BoardWidget *control, const QWidget *window)
 {
-    const QVariant value = LateBinding::get(control, member);
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    if (value.isValid() && !ok)
-        qCWarning(lcLayout, "%s of \"%s\" is not a number", member,
-                  qPrintable(control->objectName()));
-    return ok ? number : 0;
+    return control->Container() == window;
 }
 
-bool inWindowItself(const QObject *control, const QWidget *window)
+// An integer member set from a scaled measure, rounded half away from zero.
+int toInt(double value)
 {
-    return LateBinding::get(control, "Container").value<QWidget *>() == window;
+    return qRound(std::clamp(value, double(std::numeric_limits<int>::min()),
+                             double(std::numeric_limits<int>::max())));
 }
 
 // Fills a record from the widget's members. A widget that turns up after the window has been
 // scaled is taken back through that scaling, so that its record is in design units like the rest.
-bool recordControl(QObject *control, const QWidget *window, const Placement &placement,
+void recordControl(BoardWidget *control, const QWidget *window, const Placement &placement,
                    ControlLayout &record)
 {
-    const QByteArray type = control->metaObject()->className();
     const double scale = placement.scale > 0 ? placement.scale : 1;
-    const auto design = [&](const char *member) {
-        return toInt16(readNumber(control, member) / scale, control, member);
+    const auto design = [&](double value, const char *member) {
+        return toInt16(value / scale, control, member);
     };
 
-    if (type == "LEDDisplay") {
-        record.LightDiameter = design("LightDiameter");
-        record.LightSpacing = toInt16(readNumber(control, "LightSpacing") / scale + 15, control,
-                                      "LightSpacing");
-    } else if (type == "Facetra") {
-        record.Size = design("Size");
-    } else if (type == "NumberLED" || type == "TimeLED") {
-        record.Size = design("Size");
-        record.PaddingH = design("PaddingH");
-        record.PaddingV = design("PaddingV");
-        record.PaddingI = design("PaddingI");
-        if (type == "TimeLED")
-            record.PaddingD = design("PaddingD");
-    } else if (type == "PictureBox" || type == "Image" || type == "Label" || type == "Shape") {
-        record.Height = design("Height");
-        record.Width = design("Width");
-        if (type == "Label")
-            record.FontSize = design("FontSize");
-        else if (type == "Shape")
-            record.BorderWidth = design("BorderWidth");
+    if (auto *preview = qobject_cast<Facetra *>(control)) {
+        record.Size = design(preview->Size(), "Size");
+    } else if (auto *display = qobject_cast<SegmentDisplay *>(control)) {
+        record.Size = design(display->Size(), "Size");
+        record.PaddingH = design(display->PaddingH(), "PaddingH");
+        record.PaddingV = design(display->PaddingV(), "PaddingV");
+        record.PaddingI = design(display->PaddingI(), "PaddingI");
+        if (auto *clock = qobject_cast<TimeLED *>(control))
+            record.PaddingD = design(clock->PaddingD(), "PaddingD");
     } else {
-        return false;
+        // Labels, shapes, picture frames and images.
+        record.Height = design(control->Height(), "Height");
+        record.Width = design(control->Width(), "Width");
+        if (auto *label = qobject_cast<Label *>(control))
+            record.FontSize = design(label->FontSize(), "FontSize");
+        else if (auto *shape = qobject_cast<Shape *>(control))
+            record.BorderWidth = design(shape->BorderWidth(), "BorderWidth");
     }
 
     const bool offset = inWindowItself(control, window);
     record.control = control;
-    record.Left = toInt16((readNumber(control, "Left") - (offset ? placement.offsetX : 0)) / scale,
-                          control, "Left");
-    record.Top = toInt16((readNumber(control, "Top") - (offset ? placement.offsetY : 0)) / scale,
-                         control, "Top");
-    return true;
+    record.Left = toInt16((control->Left() - (offset ? placement.offsetX : 0)) / scale, control,
+                          "Left");
+    record.Top
+            = toInt16((control->Top() - (offset ? placement.offsetY : 0)) / scale, control, "Top");
 }
 
 void recordNewControls(QWidget *window, WindowLayout &layout)
@@ -140,42 +132,46 @@ void recordNewControls(QWidget *window, WindowLayout &layout)
     QSet<const QObject *> known;
     for (const ControlLayout &record : std::as_const(layout.saved))
         known.insert(record.control.data());
-    for (QObject *control : LateBinding::controls(window)) {
+    for (BoardWidget *control : BoardWidget::laidOutIn(window)) {
         if (known.contains(control))
             continue;
         ControlLayout record;
-        if (recordControl(control, window, layout.placement, record))
-            layout.saved.append(record);
+        recordControl(control, window, layout.placement, record);
+        layout.saved.append(record);
     }
 }
 
 void applyRecord(const ControlLayout &record, const QWidget *window, const Placement &placement)
 {
-    QObject *control = record.control.data();
+    BoardWidget *control = record.control.data();
     if (!control)
         return;
     const double scale = placement.scale;
     const bool offset = inWindowItself(control, window);
-    LateBinding::set(control, "Left", record.Left * scale + (offset ? placement.offsetX : 0));
-    LateBinding::set(control, "Top", record.Top * scale + (offset ? placement.offsetY : 0));
+    control->setLeft(record.Left * scale + (offset ? placement.offsetX : 0));
+    control->setTop(record.Top * scale + (offset ? placement.offsetY : 0));
 
-    const auto scaled = [&](const char *member, qint16 value) {
+    // A recorded member is scaled and kept at least one unit; one not recorded is left alone.
+    const auto scaled = [scale](qint16 value, auto set) {
         if (value != 0)
-            LateBinding::set(control, member, AtLeastOne(value * scale));
+            set(AtLeastOne(value * scale));
     };
-    scaled("Width", record.Width);
-    scaled("Height", record.Height);
-    scaled("FontSize", record.FontSize);
-    scaled("BorderWidth", record.BorderWidth);
-    scaled("LightDiameter", record.LightDiameter);
-    // The spacing alone is clamped before it is scaled: a spacing of 0 becomes one unit of scale.
-    if (record.LightSpacing != 0)
-        LateBinding::set(control, "LightSpacing", AtLeastOne(record.LightSpacing - 15) * scale);
-    scaled("Size", record.Size);
-    scaled("PaddingH", record.PaddingH);
-    scaled("PaddingV", record.PaddingV);
-    scaled("PaddingI", record.PaddingI);
-    scaled("PaddingD", record.PaddingD);
+    scaled(record.Width, [control](double value) { control->setWidth(value); });
+    scaled(record.Height, [control](double value) { control->setHeight(value); });
+    if (auto *label = qobject_cast<Label *>(control))
+        scaled(record.FontSize, [label](double value) { label->setFontSize(value); });
+    if (auto *shape = qobject_cast<Shape *>(control))
+        scaled(record.BorderWidth, [shape](double value) { shape->setBorderWidth(value); });
+    if (auto *preview = qobject_cast<Facetra *>(control))
+        scaled(record.Size, [preview](double value) { preview->setSize(toInt(value)); });
+    if (auto *display = qobject_cast<SegmentDisplay *>(control)) {
+        scaled(record.Size, [display](double value) { display->setSize(toInt(value)); });
+        scaled(record.PaddingH, [display](double value) { display->setPaddingH(toInt(value)); });
+        scaled(record.PaddingV, [display](double value) { display->setPaddingV(toInt(value)); });
+        scaled(record.PaddingI, [display](double value) { display->setPaddingI(toInt(value)); });
+    }
+    if (auto *clock = qobject_cast<TimeLED *>(control))
+        scaled(record.PaddingD, [clock](double value) { clock->setPaddingD(toInt(value)); });
 }
 
 } // namespace
@@ -242,10 +238,11 @@ void StretchLayout(QWidget *window)
 
 void SetLEDType(QWidget *window, int ledType)
 {
-    for (QObject *control : LateBinding::controls(window)) {
-        const QByteArray type = control->metaObject()->className();
-        if (type == "TimeLED" || type == "NumberLED" || type == "Facetra")
-            LateBinding::set(control, "LedType", ledType);
+    for (BoardWidget *control : BoardWidget::laidOutIn(window)) {
+        if (auto *display = qobject_cast<SegmentDisplay *>(control))
+            display->setLedType(ledType);
+        else if (auto *preview = qobject_cast<Facetra *>(control))
+            preview->setLedType(ledType);
     }
 }
 

@@ -8,7 +8,7 @@ class Image;
 class PictureBox;
 
 // Shows the picture file in the image, fitted centred and undistorted as large as the container
-// allows. The file is decoded on a thread of its own, straight at the size it is shown at, so the
+// allows. The file is decoded by the background worker, straight at the size it is shown at, so the
 // caller never waits for it: a new picture appears once it is decoded; a picture the image
 // already shows is refitted at once, and decoded again only if it is now shown larger.
 //

@@ -1,0 +1,47 @@
+#include "backgroundwork.h"
+
+#include <QCoreApplication>
+#include <QThreadPool>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+QThreadPool &worker()
+{
+    static QThreadPool pool;
+    static const bool prepared = [] {
+        pool.setMaxThreadCount(1);
+        if (QCoreApplication *application = QCoreApplication::instance())
+            QObject::connect(application, &QCoreApplication::aboutToQuit, &pool,
+                             [] { pool.waitForDone(); });
+        qAddPostRoutine([] {
+            pool.clear();
+            pool.waitForDone();
+        });
+        return true;
+    }();
+    Q_UNUSED(prepared);
+    return pool;
+}
+
+} // namespace
+
+namespace BackgroundWork {
+
+void start(std::function<void()> task)
+{
+    worker().start([task = std::move(task)] {
+#ifdef Q_OS_LINUX
+        // The board's thread comes first whenever both want the processor; Qt's thread
+        // priorities do not reach an ordinary Linux thread, its nice value does.
+        setpriority(PRIO_PROCESS, gettid(), 10);
+#endif
+        task();
+    });
+}
+
+} // namespace BackgroundWork

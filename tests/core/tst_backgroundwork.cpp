@@ -1,0 +1,61 @@
+#include "backgroundwork.h"
+
+#include <QMutex>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+class tst_BackgroundWork final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Tasks given from anywhere run one at a time, in order, on one thread that is not the
+    // board's, below the board's priority.
+    void runsTasksOneAtATimeBelowTheBoard()
+    {
+        QMutex lock;
+        QList<int> order;
+        QSet<QThread *> threads;
+        QList<int> niceness;
+        std::atomic<int> running = 0;
+        std::atomic<int> mostAtOnce = 0;
+        std::atomic<int> done = 0;
+        constexpr int tasks = 4;
+        for (int task = 0; task < tasks; ++task) {
+            BackgroundWork::start([&, task] {
+                mostAtOnce = std::max(mostAtOnce.load(), ++running);
+                QThread::msleep(20); // long enough for a second thread to start beside it
+                const QMutexLocker locked(&lock);
+                order.append(task);
+                threads.insert(QThread::currentThread());
+#ifdef Q_OS_LINUX
+                niceness.append(getpriority(PRIO_PROCESS, gettid()));
+#endif
+                --running;
+                ++done;
+            });
+        }
+        QTRY_COMPARE(done.load(), tasks);
+
+        const QMutexLocker locked(&lock);
+        QCOMPARE(order, QList<int>({0, 1, 2, 3}));
+        QCOMPARE(mostAtOnce.load(), 1);
+        QCOMPARE(threads.size(), 1);
+        QVERIFY(!threads.contains(QThread::currentThread()));
+#ifdef Q_OS_LINUX
+        const int board = getpriority(PRIO_PROCESS, gettid());
+        for (int nice : std::as_const(niceness))
+            QVERIFY2(nice > board, qPrintable(QString::number(nice)));
+#endif
+    }
+};
+
+QTEST_MAIN(tst_BackgroundWork)
+#include "tst_backgroundwork.moc"
