@@ -59,8 +59,10 @@ void AudienceBoard::followSettings(const SettingsModel &now)
     // The board opens first when the operator's does.
     if (m_operator->isVisible())
         setScreenName(now.AudienceScreen);
-    updateLabels();
-    updateColors();
+    if (m_window) {
+        m_window->UpdateLabels();
+        m_window->UpdateFormColors();
+    }
 }
 
 bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
@@ -126,18 +128,6 @@ void AudienceBoard::refresh()
 {
     if (m_window)
         m_window->RefreshTime();
-}
-
-void AudienceBoard::updateLabels()
-{
-    if (m_window)
-        m_window->UpdateLabels();
-}
-
-void AudienceBoard::updateColors()
-{
-    if (m_window)
-        m_window->UpdateFormColors();
 }
 
 void AudienceBoard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)

@@ -40,10 +40,8 @@ public:
     // The board while it is open.
     frmAudience *window() const;
 
-    // The scoreboard's tick and its changes of looks, passed on to the open board.
+    // The scoreboard's tick, passed on to the open board.
     void refresh();
-    void updateLabels();
-    void updateColors();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
     // Moves a window of the operator's (help, the scoreboard itself) that lies over the open
@@ -57,7 +55,7 @@ protected:
 
 private:
     void follow();
-    // The screen and the looks from the settings as they now stand.
+    // The screen from the settings as they now stand, and the open board's looks.
     void followSettings(const SettingsModel &now);
     void screenRemoved(QScreen *screen);
     QScreen *chosenScreen() const;
