@@ -37,8 +37,13 @@ void start(std::function<void()> task)
     worker().start([task = std::move(task)] {
 #ifdef Q_OS_LINUX
         // The board's thread comes first whenever both want the processor; Qt's thread
-        // priorities do not reach an ordinary Linux thread, its nice value does.
-        setpriority(PRIO_PROCESS, gettid(), 10);
+        // priorities do not reach an ordinary Linux thread, its nice value does. The worker's
+        // thread starts at the board's nice value and raises it by ten once, up to 19.
+        thread_local const bool lowered = [] {
+            const pid_t thread = gettid();
+            return setpriority(PRIO_PROCESS, thread, getpriority(PRIO_PROCESS, thread) + 10) == 0;
+        }();
+        Q_UNUSED(lowered);
 #endif
         task();
     });
