@@ -8,7 +8,7 @@
 #include "frmaudience.h"
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
-#include "settingsmodel.h"
+#include "settings.h"
 #include "settingsstore.h"
 #include "silentsound.h"
 
@@ -46,7 +46,7 @@ int main(int argc, char *argv[])
     const bool quick = QApplication::arguments().contains(QStringLiteral("--quick"));
     MMControl::setBackendFactory([] { return std::make_unique<SilentSound>(); });
     LoadSettings();
-    settings().AudienceScreen.clear();
+    Settings::instance().edit([](SettingsModel &m) { m.AudienceScreen.clear(); });
 
     QScreen *right = nullptr;
     for (QScreen *screen : QGuiApplication::screens()) {

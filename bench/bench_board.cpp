@@ -10,7 +10,7 @@
 #include "clocksource.h"
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
-#include "settingsmodel.h"
+#include "settings.h"
 #include "settingsstore.h"
 #include "silentsound.h"
 #include "soundfile.h"
@@ -123,7 +123,7 @@ void refreshTick(frmScoreboard &board, ManualClockSource &clock, int ticks, cons
 
 void fullRepaint(frmScoreboard &board, QSize size, int ledType, int repeats)
 {
-    settings().LEDType = qint16(ledType);
+    Settings::instance().edit([ledType](SettingsModel &m) { m.LEDType = qint16(ledType); });
     board.resize(size);
     board.UpdateLabels();
     if (board.size() != size)
@@ -154,7 +154,7 @@ void fullRepaint(frmScoreboard &board, QSize size, int ledType, int repeats)
 
 void keyToPixels(frmScoreboard &board, ManualClockSource &clock, int presses, const QString &with)
 {
-    settings().LEDType = 0;
+    Settings::instance().edit([](SettingsModel &m) { m.LEDType = 0; });
     board.resize(1920, 1080);
     board.UpdateLabels();
     paintPending(&board);

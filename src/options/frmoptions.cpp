@@ -6,7 +6,7 @@
 #include "keycodetostr.h"
 #include "numlock.h"
 #include "platformcolor.h"
-#include "settingsmodel.h"
+#include "settings.h"
 #include "settingsstore.h"
 
 #include <QCheckBox>
@@ -55,17 +55,17 @@ frmOptions::frmOptions(QWidget *parent)
     setWindowTitle(QStringLiteral("Options"));
     setModal(true);
 
-    keyCommand(Command::StartStopJamClock).variable = &frmOptions::StartStopJamClockKeyTemp;
-    keyCommand(Command::ResetJamClock).variable = &frmOptions::ResetJamClockKeyTemp;
-    keyCommand(Command::StartStopPeriodClock).variable = &frmOptions::StartStopPeriodClockKeyTemp;
-    keyCommand(Command::ResetPeriodClock).variable = &frmOptions::ResetPeriodClockKeyTemp;
-    keyCommand(Command::ClockSwitch).variable = &frmOptions::ClockSwitchKeyTemp;
-    keyCommand(Command::Buzzer).variable = &frmOptions::BuzzerKeyTemp;
-    keyCommand(Command::PeriodEndSound).variable = &frmOptions::PeriodEndSoundKeyTemp;
-    keyCommand(Command::Clear).variable = &frmOptions::ClearKeyTemp;
-    keyCommand(Command::PenaltyIncrement).variable = &frmOptions::PenaltyIncrementSecKeyTemp;
-    keyCommand(Command::SepTime).variable = &frmOptions::SepTimeKeyTemp;
-    keyCommand(Command::AudienceBoard).variable = &frmOptions::AudienceBoardKeyTemp;
+    keyCommand(Command::StartStopJamClock).variable = &StartStopJamClockKeyTemp;
+    keyCommand(Command::ResetJamClock).variable = &ResetJamClockKeyTemp;
+    keyCommand(Command::StartStopPeriodClock).variable = &StartStopPeriodClockKeyTemp;
+    keyCommand(Command::ResetPeriodClock).variable = &ResetPeriodClockKeyTemp;
+    keyCommand(Command::ClockSwitch).variable = &ClockSwitchKeyTemp;
+    keyCommand(Command::Buzzer).variable = &BuzzerKeyTemp;
+    keyCommand(Command::PeriodEndSound).variable = &PeriodEndSoundKeyTemp;
+    keyCommand(Command::Clear).variable = &ClearKeyTemp;
+    keyCommand(Command::PenaltyIncrement).variable = &PenaltyIncrementSecKeyTemp;
+    keyCommand(Command::SepTime).variable = &SepTimeKeyTemp;
+    keyCommand(Command::AudienceBoard).variable = &m_working.AudienceBoardKey;
     m_sounds[0].path = &frmOptions::BuzzTemp;
     m_sounds[0].command = Command::Buzzer;
     m_sounds[1].path = &frmOptions::PeriodEndSoundTemp;
@@ -146,7 +146,8 @@ void frmOptions::UpdatePeriodEndSoundCaption()
 
 void frmOptions::Form_Load()
 {
-    const SettingsModel &m = settings();
+    m_working = settings();
+    const SettingsModel &m = m_working;
 
     m_SSTab1->setCurrentIndex(0);
 
@@ -159,7 +160,7 @@ void frmOptions::Form_Load()
 
     for (const CommandKey &row : commandTable()) {
         const KeyCommand &command = keyCommand(row.command);
-        this->*command.variable = m.*row.field;
+        *command.variable = m.*row.field;
         command.label->setText(KeyCodeToStr(m.*row.field));
     }
 
@@ -170,17 +171,17 @@ void frmOptions::Form_Load()
         option->setChecked(false);
         option->setAutoExclusive(true);
     }
-    if (m.NumLockForce == 0)
+    if (m.NumLockForce == NumLockMode::Normal)
         m_optNormal->setChecked(true);
-    else if (m.NumLockForce == 1)
+    else if (m.NumLockForce == NumLockMode::KeepOn)
         m_optKeepOn->setChecked(true);
-    else if (m.NumLockForce == 2)
+    else if (m.NumLockForce == NumLockMode::KeepOff)
         m_optKeepOff->setChecked(true);
 
     BuzzTemp = m.BuzzerFile;
-    m_chkJoinJamPenalty->setChecked(m.JoinJamPenalty == 1);
+    m_chkJoinJamPenalty->setChecked(m.JoinJamPenalty);
     PeriodEndSoundTemp = m.PeriodEndSoundFile;
-    m_chkSuppressPeriodSound->setChecked(m.SuppressPeriodSound == 1);
+    m_chkSuppressPeriodSound->setChecked(m.SuppressPeriodSound);
     fillAudienceScreens(m.AudienceScreen);
     UpdateBuzzerCaption();
     UpdatePeriodEndSoundCaption();
@@ -208,7 +209,6 @@ void frmOptions::Form_Load()
     m_vsPenaltyIncrement->setValue(m.PenaltyIncrementSec);
     vsPenaltyIncrement_Change(m_vsPenaltyIncrement->value());
 
-    NewBoutKeyTemp = m.NewBoutKey;
     m_lblNewBoutKey->setText(KeyCodeToStr(m.NewBoutKey));
 }
 
@@ -242,35 +242,30 @@ void frmOptions::done(int result)
     QDialog::done(result);
 }
 
-void frmOptions::cmdOk_Click()
+SettingsModel frmOptions::edited() const
 {
-    SettingsModel &m = settings();
+    SettingsModel m = m_working;
 
     for (std::size_t i = 0; i < m_swatches.size(); ++i)
         m.*colorTable()[i].field = m_swatches[i]->color();
     m.LEDSelectedWidth = qint16(m_lblLEDSelectedWidthValue->text().toInt());
 
     for (const CommandKey &row : commandTable())
-        m.*row.field = this->*keyCommand(row.command).variable;
+        m.*row.field = *keyCommand(row.command).variable;
     m.BuzzerFile = BuzzTemp;
-    m.JoinJamPenalty = m_chkJoinJamPenalty->isChecked() ? 1 : 0;
+    m.JoinJamPenalty = m_chkJoinJamPenalty->isChecked();
     m.PeriodEndSoundFile = PeriodEndSoundTemp;
     m.PenaltyIncrementSec = qint16(m_vsPenaltyIncrement->value());
-    m.SuppressPeriodSound = m_chkSuppressPeriodSound->isChecked() ? 1 : 0;
-    m.NewBoutKey = NewBoutKeyTemp;
+    m.SuppressPeriodSound = m_chkSuppressPeriodSound->isChecked();
     m.AudienceScreen = m_cmbAudienceScreen->currentData().toString();
 
-    // With no option selected (an unknown stored mode) the mode is kept as it was.
-    std::optional<bool> forcedNumLock;
-    if (m_optNormal->isChecked()) {
-        m.NumLockForce = 0;
-    } else if (m_optKeepOn->isChecked()) {
-        m.NumLockForce = 1;
-        forcedNumLock = true;
-    } else if (m_optKeepOff->isChecked()) {
-        m.NumLockForce = 2;
-        forcedNumLock = false;
-    }
+    // With no option selected (an unknown stored mode) the mode stays as it was.
+    if (m_optNormal->isChecked())
+        m.NumLockForce = NumLockMode::Normal;
+    else if (m_optKeepOn->isChecked())
+        m.NumLockForce = NumLockMode::KeepOn;
+    else if (m_optKeepOff->isChecked())
+        m.NumLockForce = NumLockMode::KeepOff;
 
     m.TitleText = m_txtTitleText->text();
     m.HomeText = m_txtHomeText->text();
@@ -280,10 +275,18 @@ void frmOptions::cmdOk_Click()
     m.VisitorPic = VisitorPicTemp;
     m.BoardPic = BoardPicTemp;
     m.LEDType = qint16(m_cmbLedType->currentIndex());
+    return m;
+}
+
+void frmOptions::cmdOk_Click()
+{
+    const SettingsModel m = edited();
+    // Everything that follows the settings (the bout, the boards) takes the new ones now.
+    Settings::instance().setValue(m);
 
     QString error;
     if (!SaveSettings(&error)) {
-        // The model has taken the new values already, so they hold for the rest of this run.
+        // The new values hold for the rest of this run all the same.
         const QString reason = error.isEmpty()
                 ? QStringLiteral("%1 could not be written.").arg(settingsFileName())
                 : error;
@@ -292,8 +295,12 @@ void frmOptions::cmdOk_Click()
                             "ends.")
                      .arg(reason));
     }
-    if (forcedNumLock && setNumLock)
-        setNumLock(*forcedNumLock);
+    // A forced mode is applied at every OK, also when it did not change: the operator may have
+    // turned NumLock over meanwhile.
+    if (setNumLock && m_optKeepOn->isChecked())
+        setNumLock(true);
+    else if (setNumLock && m_optKeepOff->isChecked())
+        setNumLock(false);
     accept();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandtable.h"
+#include "settingsmodel.h"
 
 #include <QDialog>
 #include <QString>
@@ -23,9 +24,9 @@ class frmChooseKey;
 class Image;
 class PictureBox;
 
-// The Options window. It edits a working copy of the settings model, loaded afresh at every
-// opening, and hands it back only on OK, which also writes the whole store and applies a forced
-// NumLock mode. Cancel and the close box drop the copy.
+// The Options window. It edits a working copy of the program's settings, taken afresh at every
+// opening, and hands it back to them only on OK, which also writes the whole store and applies a
+// forced NumLock mode. Cancel and the close box drop the copy.
 class frmOptions final : public QDialog
 {
     Q_OBJECT
@@ -51,9 +52,9 @@ public:
     qint16 BuzzerKeyTemp = 0;
     qint16 PeriodEndSoundKeyTemp = 0;
     qint16 PenaltyIncrementSecKeyTemp = 0;
-    qint16 AudienceBoardKeyTemp = 0;
-    // The key of the new-bout command, 0 when none is assigned.
-    qint16 NewBoutKeyTemp = 0;
+
+    // The working copy as the window holds it now: what OK hands back.
+    SettingsModel edited() const;
 
     static QString KeyCodeToStr(int keyCode);
     void UpdateBuzzerCaption();
@@ -98,7 +99,7 @@ private:
     // copy's variable.
     struct KeyCommand
     {
-        qint16 frmOptions::*variable = nullptr;
+        qint16 *variable = nullptr;
         QPushButton *button = nullptr;
         QLabel *label = nullptr;
     };
@@ -186,6 +187,9 @@ private:
     QComboBox *m_cmbAudienceScreen = nullptr;
     Facetra *m_pledPreview = nullptr;
 
+    // The settings as the window was opened on them, holding the edits that no widget or public
+    // variable holds: the audience board's key and the new-bout key (0: none).
+    SettingsModel m_working;
     // Set when the window closes, so that showing it again loads the settings afresh.
     bool m_stale = false;
 };

@@ -35,19 +35,19 @@ QList<int> frmOptions::heldKeys() const
 {
     QList<int> held;
     for (const KeyCommand &each : m_keys)
-        held.append(this->*each.variable);
-    if (NewBoutKeyTemp != 0)
-        held.append(NewBoutKeyTemp);
+        held.append(*each.variable);
+    if (m_working.NewBoutKey != 0)
+        held.append(m_working.NewBoutKey);
     return held;
 }
 
 void frmOptions::chooseNewBoutKey()
 {
-    frmChooseKey dialog(QStringLiteral("start a new bout"), NewBoutKeyTemp, heldKeys(), this);
+    frmChooseKey dialog(QStringLiteral("start a new bout"), m_working.NewBoutKey, heldKeys(), this);
     runChooseKey(dialog);
     if (dialog.chosenKey() != 0) {
-        NewBoutKeyTemp = qint16(dialog.chosenKey());
-        m_lblNewBoutKey->setText(KeyCodeToStr(NewBoutKeyTemp));
+        m_working.NewBoutKey = qint16(dialog.chosenKey());
+        m_lblNewBoutKey->setText(KeyCodeToStr(m_working.NewBoutKey));
     }
     Form_Activate();
 }
@@ -66,7 +66,7 @@ void frmOptions::cmdNewBout_Click()
 
 void frmOptions::chooseKeyFor(Command which)
 {
-    frmChooseKey dialog(QLatin1String(commandKey(which).purpose), this->*keyCommand(which).variable,
+    frmChooseKey dialog(QLatin1String(commandKey(which).purpose), *keyCommand(which).variable,
                         heldKeys(), this);
     runChooseKey(dialog);
     if (dialog.chosenKey() != 0)
@@ -77,14 +77,14 @@ void frmOptions::chooseKeyFor(Command which)
 void frmOptions::setKey(Command which, qint16 keyCode)
 {
     const KeyCommand &command = keyCommand(which);
-    this->*command.variable = keyCode;
+    *command.variable = keyCode;
     command.label->setText(KeyCodeToStr(keyCode));
 }
 
 bool frmOptions::keyHeldByAnother(qint16 keyCode, Command which) const
 {
     for (const CommandKey &row : commandTable()) {
-        if (row.command != which && this->*keyCommand(row.command).variable == keyCode)
+        if (row.command != which && *keyCommand(row.command).variable == keyCode)
             return true;
     }
     return false;
@@ -98,7 +98,7 @@ void frmOptions::separateSharedKeys()
     for (bool moved = true; moved;) {
         moved = false;
         for (const CommandKey &row : commandTable()) {
-            const qint16 key = this->*keyCommand(row.command).variable;
+            const qint16 key = *keyCommand(row.command).variable;
             // Two commands without a key (0, or Space for a sound) share nothing.
             if (key != 0 && key != kNoKey && key != row.defaultKey
                 && keyHeldByAnother(key, row.command)) {
@@ -109,8 +109,9 @@ void frmOptions::separateSharedKeys()
     }
     // The new-bout key has no default of its own: taken by a command, it goes back to none.
     for (const CommandKey &row : commandTable()) {
-        if (NewBoutKeyTemp != 0 && this->*keyCommand(row.command).variable == NewBoutKeyTemp) {
-            NewBoutKeyTemp = 0;
+        if (m_working.NewBoutKey != 0
+            && *keyCommand(row.command).variable == m_working.NewBoutKey) {
+            m_working.NewBoutKey = 0;
             m_lblNewBoutKey->setText(KeyCodeToStr(0));
         }
     }
@@ -221,7 +222,7 @@ void frmOptions::changeSound(SoundGroup &group)
     updateSoundCaption(group);
     // A sound that had no key gets its usual one back, if no other command has taken it since.
     // Without a key is Space, or 0 for a key the settings gave to another command.
-    const qint16 key = this->*keyCommand(group.command).variable;
+    const qint16 key = *keyCommand(group.command).variable;
     if (key != kNoKey && key != 0)
         return;
     const qint16 usual = commandKey(group.command).defaultKey;

@@ -405,7 +405,7 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
                                         &frmOptions::chooseNewBoutKey);
     QPushButton *noNewBoutKey = newButton("cmdNewBoutNoKey", QStringLiteral("No Key"), nullptr);
     connect(noNewBoutKey, &QPushButton::clicked, this, [this] {
-        NewBoutKeyTemp = 0;
+        m_working.NewBoutKey = 0;
         m_lblNewBoutKey->setText(KeyCodeToStr(0));
     });
     m_lblNewBoutKey = newKeyLabel("lblNewBoutKey");

@@ -1,7 +1,7 @@
 #include "audienceboard.h"
 
 #include "frmaudience.h"
-#include "settingsmodel.h"
+#include "settings.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -15,6 +15,7 @@ AudienceBoard::AudienceBoard(const Bout *bout, QWidget *operatorWindow)
 {
     connect(qGuiApp, &QGuiApplication::screenAdded, this, &AudienceBoard::follow);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &AudienceBoard::screenRemoved);
+    connect(&Settings::instance(), &Settings::changed, this, &AudienceBoard::followSettings);
     operatorWindow->installEventFilter(this);
 }
 
@@ -45,13 +46,15 @@ void AudienceBoard::toggle()
     follow();
 }
 
-void AudienceBoard::followSettings()
+void AudienceBoard::followSettings(const SettingsModel &now)
 {
-    // The keyboard comes back to the operator's board, wherever the window system would send it.
-    m_operator->activateWindow();
-    setScreenName(settings().AudienceScreen);
-    updateLabels();
-    updateColors();
+    // The board opens first when the operator's does.
+    if (m_operator->isVisible())
+        setScreenName(now.AudienceScreen);
+    if (m_window) {
+        m_window->UpdateLabels();
+        m_window->UpdateFormColors();
+    }
 }
 
 bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
@@ -117,18 +120,6 @@ void AudienceBoard::refresh()
 {
     if (m_window)
         m_window->RefreshTime();
-}
-
-void AudienceBoard::updateLabels()
-{
-    if (m_window)
-        m_window->UpdateLabels();
-}
-
-void AudienceBoard::updateColors()
-{
-    if (m_window)
-        m_window->UpdateFormColors();
 }
 
 void AudienceBoard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)

@@ -9,6 +9,7 @@
 
 class Bout;
 class QScreen;
+struct SettingsModel;
 class QWidget;
 class frmAudience;
 
@@ -33,16 +34,11 @@ public:
     bool wanted() const { return m_wanted; }
     // The operator's key: hides a shown board, shows a hidden one.
     void toggle();
-    // After the Options window: the keyboard back to the operator's board, the screen and the
-    // looks from the settings.
-    void followSettings();
     // The board while it is open.
     frmAudience *window() const;
 
-    // The scoreboard's tick and its changes of looks, passed on to the open board.
+    // The scoreboard's tick, passed on to the open board.
     void refresh();
-    void updateLabels();
-    void updateColors();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
     // Moves a window of the operator's (help, the scoreboard itself) that lies over the open
@@ -56,6 +52,8 @@ protected:
 
 private:
     void follow();
+    // The screen from the settings as they now stand, and the open board's looks.
+    void followSettings(const SettingsModel &now);
     void screenRemoved(QScreen *screen);
     QScreen *chosenScreen() const;
     QScreen *operatorScreen() const;

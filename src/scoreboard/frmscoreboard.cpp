@@ -16,7 +16,7 @@
 #include "numberled.h"
 #include "numlock.h"
 #include "selectionframe.h"
-#include "settingsmodel.h"
+#include "settings.h"
 #include "soundplayer.h"
 #include "timeled.h"
 #include "virtualkeycodes.h"
@@ -93,6 +93,10 @@ frmScoreboard::frmScoreboard(QWidget *parent)
             RefreshTime(); // what the key did shows at once rather than at the next tick
         });
     }
+    // The bout plays by the clock options from its first moment, before a journal resumes it,
+    // and the boards take on new looks, as the settings change.
+    followSettings(settings());
+    connect(&Settings::instance(), &Settings::changed, this, &frmScoreboard::followSettings);
     Form_Load();
     m_clock->start();
 
@@ -113,6 +117,7 @@ void frmScoreboard::Form_Load()
     RefreshTime();
     UpdateLabels();
     UpdateFormColors();
+    m_loaded = true;
 }
 
 void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)
@@ -121,16 +126,20 @@ void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale
     m_view->setTimeOfDaySource(std::move(now), locale);
 }
 
-// The bout follows the clock options as they stand, also when they change behind its back.
-void frmScoreboard::applyRules()
+void frmScoreboard::followSettings(const SettingsModel &now)
 {
-    m_bout->setJoinJamPenalty(settings().JoinJamPenalty == 1);
-    m_bout->setDelayPeriodEndSound(settings().SuppressPeriodSound == 1);
+    m_bout->setJoinJamPenalty(now.JoinJamPenalty);
+    m_bout->setDelayPeriodEndSound(now.SuppressPeriodSound);
+    // Not while the window is being built: its load applies the looks once it is complete.
+    if (!m_loaded)
+        return;
+    UpdateLabels();
+    UpdateFormColors();
+    RefreshTime();
 }
 
 void frmScoreboard::RefreshTime()
 {
-    applyRules();
     m_bout->refresh();
     m_view->showClocks();
     m_audience->refresh();
@@ -146,7 +155,6 @@ void frmScoreboard::AllKeyCode(int keyCode)
 // it types there.
 void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
 {
-    applyRules();
     const SettingsModel &s = settings();
     if (const std::optional<Command> command = commandOn(keyCode, s))
         run(*command, selected);
@@ -209,7 +217,6 @@ void frmScoreboard::run(Command command, std::optional<Bout::Item> selected)
 void frmScoreboard::keepIn(BoutJournal *journal)
 {
     auto *session = new JournalSession(m_bout, journal, m_notice, this);
-    applyRules();
     session->resume();
     RefreshTime();
 }
@@ -242,10 +249,9 @@ void frmScoreboard::showOptions()
     frmOptions options(this);
     connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
-    m_audience->followSettings();
-    UpdateLabels();
-    UpdateFormColors();
-    RefreshTime();
+    // What OK changed the boards have taken on already, through the settings. The keyboard comes
+    // back to this board, wherever the window system would send it.
+    activateWindow();
     SaveLayout(this);
 }
 
@@ -258,10 +264,10 @@ void frmScoreboard::AllKeyUp(int keyCode, int /*shift*/)
 void frmScoreboard::UpdateNumLock()
 {
     // An operator's press of NumLock is undone on release in the keep-on and keep-off modes.
-    const qint32 force = settings().NumLockForce;
-    if (force == 1)
+    const NumLockMode force = settings().NumLockForce;
+    if (force == NumLockMode::KeepOn)
         SetNumLock(true);
-    else if (force == 2)
+    else if (force == NumLockMode::KeepOff)
         SetNumLock(false);
 }
 

@@ -19,6 +19,7 @@ class BoutJournal;
 class MMControl;
 class Notice;
 class QTimer;
+struct SettingsModel;
 
 // The scoreboard: the program's main window once the start-up window is gone. It shows the bout it
 // owns and turns every key into a command or typed entry on it; the bout's sounds it plays through
@@ -78,7 +79,8 @@ protected:
 
 private:
     void Form_Load();
-    void applyRules();
+    // The bout's clock options and the board's looks from the settings as they now stand.
+    void followSettings(const SettingsModel &now);
     // A key pressed with the display that shows selected in focus, or with none.
     void keyDown(int keyCode, std::optional<Bout::Item> selected);
     void run(Command command, std::optional<Bout::Item> selected);
@@ -98,4 +100,5 @@ private:
     // What has been typed on this board's displays.
     DigitEntry m_entry;
     bool m_shownOnce = false;
+    bool m_loaded = false;
 };

@@ -1,7 +1,8 @@
 #include "settingsmodel.h"
 
-SettingsModel &settings()
+#include "settings.h"
+
+const SettingsModel &settings()
 {
-    static SettingsModel model;
-    return model;
+    return Settings::instance().value();
 }

@@ -3,6 +3,14 @@
 #include <QString>
 #include <QtGlobal>
 
+// What the scoreboard does to NumLock; stored as its number. A number a hand edit left outside
+// these is kept as it is: the Options window then offers none of the three and keeps it.
+enum class NumLockMode : qint32 {
+    Normal = 0, // left to the operator
+    KeepOn = 1,
+    KeepOff = 2,
+};
+
 // The operator's configuration. One field per key of the settings store, named after its key.
 // Colours are platform colours in 0x00BBGGRR order; key codes are virtual-key codes.
 struct SettingsModel
@@ -33,9 +41,10 @@ struct SettingsModel
     QString BuzzerFile;
     QString PeriodEndSoundFile;
     qint16 PenaltyIncrementSec = 0;
-    qint16 SuppressPeriodSound = 0; // on only when 1
-    qint16 JoinJamPenalty = 0; // on only when 1
-    qint32 NumLockForce = 0; // 0 normal, 1 keep on, 2 keep off
+    // The two check boxes, stored as "1" or "0"; on only when the stored number is 1.
+    bool SuppressPeriodSound = false;
+    bool JoinJamPenalty = false;
+    NumLockMode NumLockForce = NumLockMode::Normal;
     QString IsKeyCode;
 
     // TextSettings
@@ -59,6 +68,5 @@ struct SettingsModel
     bool operator==(const SettingsModel &) const = default;
 };
 
-// The program-wide model that every window reads. Filled once by LoadSettings() at start and
-// changed only when the Options window commits.
-SettingsModel &settings();
+// The program-wide settings as they stand: Settings::instance().value().
+const SettingsModel &settings();

@@ -2,6 +2,8 @@
 
 #include "colortable.h"
 #include "commandtable.h"
+#include "scalartable.h"
+#include "settings.h"
 #include "settingsconversion.h"
 
 #include <QCoreApplication>
@@ -12,6 +14,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <type_traits>
+#include <variant>
 
 namespace {
 
@@ -38,9 +42,9 @@ public:
     }
 
     template<typename Int>
-    Int strict(const char *key, Int fallback) const
+    Int strict(const char *key, const QString &fallback) const
     {
-        const QString stored = text(key, QString::number(fallback));
+        const QString stored = text(key, fallback);
         const auto number = SettingsConversion::strictInteger(
                 stored, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());
         if (!number)
@@ -49,9 +53,9 @@ public:
         return Int(*number);
     }
 
-    qint16 lenient(const char *key, qint16 fallback) const
+    qint16 lenient(const char *key, const QString &fallback) const
     {
-        return qint16(SettingsConversion::lenientInteger(text(key, QString::number(fallback)),
+        return qint16(SettingsConversion::lenientInteger(text(key, fallback),
                                                          std::numeric_limits<qint16>::min(),
                                                          std::numeric_limits<qint16>::max()));
     }
@@ -187,98 +191,77 @@ QString settingsFileName()
 
 void loadSettingsFrom(QSettings &store, SettingsModel &m)
 {
-    const SectionReader colors(store, "ColorSettings");
-    // The selection frame's colour defaults to the window's background as stored, so it is read
-    // after FormBack.
-    for (const ColorSetting &color : colorTable()) {
-        if (color.field != &SettingsModel::LEDSelected)
-            m.*color.field = colors.strict<qint32>(color.settingsKey, color.defaultColor);
+    for (const char *section : settingsSections()) {
+        const SectionReader reader(store, section);
+        if (qstrcmp(section, "ColorSettings") == 0) {
+            // The selection frame's colour defaults to the window's background as stored, so it
+            // is read after FormBack.
+            for (const ColorSetting &color : colorTable()) {
+                if (color.field != &SettingsModel::LEDSelected)
+                    m.*color.field = reader.strict<qint32>(color.settingsKey,
+                                                           QString::number(color.defaultColor));
+            }
+            m.LEDSelected = reader.strict<qint32>("LEDSelected", QString::number(m.FormBack));
+        }
+        for (const CommandKey &command : commandTable()) {
+            if (qstrcmp(command.section, section) == 0)
+                m.*command.field = reader.strict<qint16>(command.settingsKey,
+                                                         QString::number(command.defaultKey));
+        }
+        for (const ScalarSetting &row : scalarTable()) {
+            if (qstrcmp(row.section, section) != 0)
+                continue;
+            const QString fallback = row.inProgramFolder ? programFolderFile(row.defaultText)
+                                                         : QLatin1String(row.defaultText);
+            const char *key = row.settingsKey;
+            std::visit(
+                    [&](auto field) {
+                        using Value = std::remove_cvref_t<decltype(m.*field)>;
+                        if constexpr (std::is_same_v<Value, QString>)
+                            m.*field = reader.text(key, fallback);
+                        else if constexpr (std::is_same_v<Value, bool>)
+                            m.*field = reader.lenient(key, fallback) == 1;
+                        else if constexpr (std::is_same_v<Value, NumLockMode>)
+                            m.*field = NumLockMode(reader.strict<qint32>(key, fallback));
+                        else
+                            m.*field = reader.strict<Value>(key, fallback);
+                    },
+                    row.field);
+        }
     }
-    m.LEDSelected = colors.strict<qint32>("LEDSelected", m.FormBack);
-    m.LEDSelectedWidth = colors.strict<qint16>("LEDSelectedWidth", 0);
-
-    for (const CommandKey &command : commandTable()) {
-        m.*command.field = SectionReader(store, command.section)
-                                   .strict<qint16>(command.settingsKey, command.defaultKey);
-    }
-    const SectionReader keys(store, "KeySettings");
-    m.BuzzerFile = keys.text("BuzzerFile", programFolderFile("buzzer.wav"));
-    m.JoinJamPenalty = keys.lenient("JoinJamPenalty", 1);
-    m.PeriodEndSoundFile = keys.text("PeriodEndSoundFile", programFolderFile("periodendsound.wav"));
-    m.SuppressPeriodSound = keys.lenient("SuppressPeriodSound", 0);
-    m.PenaltyIncrementSec = keys.strict<qint16>("PenaltyIncrementSec", 90);
-    m.NumLockForce = keys.strict<qint32>("NumLockForce", 0);
-    m.IsKeyCode = keys.text("IsKeyCode", QStringLiteral("No"));
-
-    const SectionReader texts(store, "TextSettings");
-    m.TitleText = texts.text("TitleText", QStringLiteral("Home"));
-    m.HomeText = texts.text("HomeText", QStringLiteral("Home"));
-    m.VisitorText = texts.text("VisitorText", QStringLiteral("Visitor"));
-
-    const SectionReader pictures(store, "PicSettings");
-    m.HomePic = pictures.text("HomePic", QString());
-    m.VisitorPic = pictures.text("VisitorPic", QString());
-    m.BoardPic = pictures.text("BoardPic", QString());
-    m.LEDType = pictures.strict<qint16>("LEDType", 0);
-
-    const SectionReader bout(store, "BoutSettings");
-    m.NewBoutKey = bout.strict<qint16>("NewBoutKey", 0);
-
-    // Added after the first four sections: a file without it has no audience board.
-    const SectionReader screens(store, "ScreenSettings");
-    m.AudienceScreen = screens.text("AudienceScreen", QString());
-
     untangleCommandKeys(m);
 }
 
 QByteArray settingsFileText(const SettingsModel &m)
 {
     QByteArray file;
-    {
-        SectionWriter colors(file, "ColorSettings");
-        for (const ColorSetting &color : colorTable())
-            colors(color.settingsKey, m.*color.field);
-        colors("LEDSelectedWidth", m.LEDSelectedWidth);
-    }
-    {
-        SectionWriter keys(file, "KeySettings");
-        for (const CommandKey &command : commandTable()) {
-            if (qstrcmp(command.section, "KeySettings") == 0)
-                keys(command.settingsKey, m.*command.field);
+    for (const char *section : settingsSections()) {
+        SectionWriter writer(file, section);
+        if (qstrcmp(section, "ColorSettings") == 0) {
+            for (const ColorSetting &color : colorTable())
+                writer(color.settingsKey, m.*color.field);
         }
-        keys("BuzzerFile", m.BuzzerFile);
-        keys("PenaltyIncrementSec", m.PenaltyIncrementSec);
-        keys("PeriodEndSoundFile", m.PeriodEndSoundFile);
-        // The check boxes store their state, "1" or "0".
-        keys("SuppressPeriodSound", m.SuppressPeriodSound == 1 ? 1 : 0);
-        keys("JoinJamPenalty", m.JoinJamPenalty == 1 ? 1 : 0);
-        keys("NumLockForce", m.NumLockForce);
-        keys("IsKeyCode", QStringLiteral("Yes"));
-    }
-    {
-        SectionWriter texts(file, "TextSettings");
-        texts("TitleText", m.TitleText);
-        texts("HomeText", m.HomeText);
-        texts("VisitorText", m.VisitorText);
-    }
-    {
-        SectionWriter pictures(file, "PicSettings");
-        pictures("HomePic", m.HomePic);
-        pictures("VisitorPic", m.VisitorPic);
-        pictures("BoardPic", m.BoardPic);
-        pictures("LEDType", m.LEDType);
-    }
-    {
-        SectionWriter bout(file, "BoutSettings");
-        bout("NewBoutKey", m.NewBoutKey);
-    }
-    {
-        SectionWriter screens(file, "ScreenSettings");
         for (const CommandKey &command : commandTable()) {
-            if (qstrcmp(command.section, "ScreenSettings") == 0)
-                screens(command.settingsKey, m.*command.field);
+            if (qstrcmp(command.section, section) == 0)
+                writer(command.settingsKey, m.*command.field);
         }
-        screens("AudienceScreen", m.AudienceScreen);
+        for (const ScalarSetting &row : scalarTable()) {
+            if (qstrcmp(row.section, section) != 0)
+                continue;
+            if (row.writtenAs) {
+                writer(row.settingsKey, QLatin1String(row.writtenAs));
+                continue;
+            }
+            std::visit(
+                    [&](auto field) {
+                        using Value = std::remove_cvref_t<decltype(m.*field)>;
+                        if constexpr (std::is_same_v<Value, QString>)
+                            writer(row.settingsKey, m.*field);
+                        else
+                            writer(row.settingsKey, qint64(m.*field));
+                    },
+                    row.field);
+        }
     }
     return file;
 }
@@ -297,7 +280,9 @@ bool saveSettingsTo(const QString &fileName, const SettingsModel &m, QString *er
 void LoadSettings()
 {
     QSettings store = userStore();
-    loadSettingsFrom(store, settings());
+    SettingsModel loaded;
+    loadSettingsFrom(store, loaded);
+    Settings::instance().setValue(loaded);
 }
 
 bool SaveSettings(QString *error)

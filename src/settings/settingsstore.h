@@ -28,17 +28,17 @@ public:
 // The per-user store: QSettings in its native format, organisation and application "Corvanta".
 QString settingsFileName();
 
-// Fills the program-wide model from the store. Throws SettingsConversionError when a number does
-// not convert; the model is then partly filled and must not be used. Command keys the board keeps
-// or that two commands share are taken from their commands (untangleCommandKeys), in the model
-// only: the file stays as it is.
+// Reads the store into the program's settings (Settings::instance()), which announce the change.
+// Throws SettingsConversionError when a number does not convert; the settings are then left as
+// they were. Command keys the board keeps or that two commands share are taken from their
+// commands (untangleCommandKeys), in the settings only: the file stays as it is.
 void LoadSettings();
 
-// Writes every field of the program-wide model to the store, replacing the whole file: nothing else
+// Writes every field of the program's settings to the store, replacing the whole file: nothing else
 // it held is kept. Returns false, with the reason in *error, when the store could not be written.
 bool SaveSettings(QString *error = nullptr);
 
-// The same, on a given store and model.
+// The same, on a given store and model. A model partly filled by a failed load must not be used.
 void loadSettingsFrom(QSettings &store, SettingsModel &model);
 bool saveSettingsTo(const QString &fileName, const SettingsModel &model, QString *error = nullptr);
 // The text of a settings file that holds the model and nothing else.

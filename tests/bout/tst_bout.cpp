@@ -10,7 +10,7 @@
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
 #include "numberled.h"
-#include "settingsmodel.h"
+#include "settings.h"
 #include "settingsstore.h"
 #include "soundbackend.h"
 #include "soundfile.h"
@@ -109,9 +109,9 @@ std::map<int, QtKey> keyboard()
 
 // The key of one of the first ten commands; the last, the audience board's, opens a window this
 // run does not drive.
-qint16 &keySetting(int index)
+qint16 SettingsModel::*keySetting(int index)
 {
-    return settings().*commandTable()[std::size_t(index)].field;
+    return commandTable()[std::size_t(index)].field;
 }
 
 } // namespace
@@ -205,7 +205,7 @@ private:
     int mostSounds() const
     {
         const bool periodEndsJam = m_period->isRunning() && m_period->ticks() <= 0
-                && m_jam->isRunning() && settings().SuppressPeriodSound != 1;
+                && m_jam->isRunning() && !settings().SuppressPeriodSound;
         return periodEndsJam ? 2 : 1;
     }
 
@@ -237,22 +237,21 @@ private:
     // What an OK of the Options window could change, then what the window does when it closes.
     void changeOptions()
     {
-        SettingsModel &s = settings();
+        SettingsModel s = settings();
         const int what = chance.bounded(5);
         // Any key the store can hold; two commands may share one, as a hand-edited store allows.
         if (what < 2)
-            keySetting(chance.bounded(10))
+            s.*keySetting(chance.bounded(10))
                     = qint16(std::next(m_keys.begin(), chance.bounded(int(m_keys.size())))->first);
         else if (what == 2)
-            s.JoinJamPenalty = qint16(chance.bounded(3));
+            s.JoinJamPenalty = chance.bounded(2) == 1;
         else if (what == 3)
-            s.SuppressPeriodSound = qint16(chance.bounded(3));
+            s.SuppressPeriodSound = chance.bounded(2) == 1;
         else
             s.PenaltyIncrementSec = qint16(std::array {1, 30, 60, 90, 599, 600}[chance.bounded(6)]);
         const int plays = m_sound->plays;
         const int most = mostSounds();
-        m_board->UpdateLabels();
-        m_board->UpdateFormColors();
+        Settings::instance().setValue(s);
         m_board->RefreshTime();
         if (m_sound->plays > plays + most)
             fail(QStringLiteral("options changed: %1 sounds").arg(m_sound->plays - plays));
@@ -318,7 +317,7 @@ private slots:
         };
         const Qt::KeyboardModifiers keypad = Qt::KeypadModifier;
         const std::pair<int, std::function<void()>> actions[] = {
-                {3000, [this] { pressKey(keyFor(keySetting(chance.bounded(10)))); }},
+                {3000, [this] { pressKey(keyFor(settings().*keySetting(chance.bounded(10)))); }},
                 {1250, digit({})},
                 {1250, digit(keypad)},
                 {200, press({Qt::Key_Equal, {}})},

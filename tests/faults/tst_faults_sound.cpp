@@ -1,6 +1,7 @@
 #include "clocksource.h"
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
+#include "settings.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
 #include "soundserver.h"
@@ -100,7 +101,8 @@ private slots:
         const QString path = m_dir.filePath(QString("buzzer-%1.wav").arg(QTest::currentDataTag()));
         QVERIFY(contents.isEmpty() ? QFile::copy(m_buzzer, path) : writeFile(path, contents));
         // The same file stands for the period-end sound, which must not hold up the buzzer.
-        settings().BuzzerFile = settings().PeriodEndSoundFile = path;
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.BuzzerFile = m.PeriodEndSoundFile = path; });
         m_board = std::make_unique<frmScoreboard>();
         for (int jam = 0; jam < 4; ++jam) {
             runJamOut();
@@ -127,7 +129,7 @@ private slots:
         m_board->AllKeyCode(settings().ResetPeriodClockKey);
 
         // A sound chosen afterwards replaces the bad one on the device and plays.
-        settings().BuzzerFile = m_buzzer;
+        Settings::instance().edit([&](SettingsModel &m) { m.BuzzerFile = m_buzzer; });
         runJamOut();
         QCOMPARE(device()->fileName(), settings().BuzzerFile);
         letSoundEnd();
@@ -141,7 +143,7 @@ private slots:
     {
         const QString path = m_dir.filePath("buzzer-fifo.wav");
         QVERIFY(QFile::copy(m_buzzer, path));
-        settings().BuzzerFile = path;
+        Settings::instance().edit([&](SettingsModel &m) { m.BuzzerFile = path; });
         m_board = std::make_unique<frmScoreboard>();
         auto *notice = m_board->findChild<QObject *>("lblNotice");
         m_board->AllKeyCode(settings().BuzzerKey);
@@ -221,7 +223,8 @@ private slots:
         // A folder by the sound's name: no sound, and one word on the board however often the
         // buzzer is asked for, in the notice's own caption, which empties again.
         QVERIFY(QDir(m_dir.path()).mkpath("folder.wav"));
-        settings().BuzzerFile = m_dir.filePath("folder.wav");
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.BuzzerFile = m_dir.filePath("folder.wav"); });
         m_board = std::make_unique<frmScoreboard>();
         auto *notice = m_board->findChild<QObject *>("lblNotice");
         auto *credit = m_board->findChild<QWidget *>("lblCreatedBy");

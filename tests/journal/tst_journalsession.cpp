@@ -7,6 +7,7 @@
 #include "label.h"
 #include "mmcontrol.h"
 #include "recordingsound.h"
+#include "settings.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
 #include "timekeeper.h"
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -153,7 +155,7 @@ private slots:
             QVERIFY(third->bout()->jamEngine()->isRunning());
             third->close();
         }
-        settings().NewBoutKey = 'N';
+        Settings::instance().edit([&](SettingsModel &m) { m.NewBoutKey = 'N'; });
         {
             auto fourth = board();
             QCOMPARE(answer(*fourth, QString()), QString());
@@ -161,7 +163,7 @@ private slots:
             fourth->bout()->setState(BoutState());
             fourth->close();
         }
-        settings().NewBoutKey = 0;
+        Settings::instance().edit([&](SettingsModel &m) { m.NewBoutKey = 0; });
         // A board closed at its start says nothing.
         auto fifth = board();
         QCOMPARE(answer(*fifth, QString()), QString());
@@ -318,6 +320,42 @@ private slots:
         answer(*fifth, QString());
         QVERIFY(notice(*fifth).startsWith("Bout resumed from"));
         QVERIFY(!notice(*fifth).contains("stopped"));
+    }
+
+    // A bout is resumed by the clock options of the settings the board starts on: a jam that ran
+    // out while the board was away stopped penalty clocks that go with the jam, not those that go
+    // with the period clock.
+    void resumedByTheClockOptions_data()
+    {
+        QTest::addColumn<bool>("joinJamPenalty");
+        QTest::addColumn<int>("penaltyLeft");
+        QTest::newRow("with the jam") << true << 50;
+        QTest::newRow("with the period") << false << 30;
+    }
+
+    void resumedByTheClockOptions()
+    {
+        QFETCH(bool, joinJamPenalty);
+        QFETCH(int, penaltyLeft);
+        for (const char *file : {"", "-wal", "-shm"})
+            QFile::remove(m_dir.filePath("bout-journal.sqlite") + file);
+        const auto restore = qScopeGuard([] { LoadSettings(); });
+        Settings::instance().edit([&](SettingsModel &m) { m.JoinJamPenalty = joinJamPenalty; });
+        m_wall.setBoot("boot-5", 60000);
+        {
+            auto first = board();
+            answer(*first, QString());
+            first->bout()->setJamTime(10 * 10000);
+            first->bout()->addPenaltyTime(0, 60);
+            first->bout()->startStopJam();
+            QVERIFY(first->bout()->penaltyEngine(0)->isRunning());
+            QCoreApplication::processEvents();
+        }
+        m_wall.set(m_wall.msecsSinceEpoch() + 30000);
+        m_wall.setBoot("boot-5", 90000);
+        auto second = board();
+        QCOMPARE(second->bout()->penaltyEngine(0)->ticks(), penaltyLeft * 10000);
+        QCOMPARE(second->bout()->penaltyEngine(0)->isRunning(), !joinJamPenalty);
     }
 };
 

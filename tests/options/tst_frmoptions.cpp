@@ -3,6 +3,7 @@
 #include "frmoptions.h"
 #include "image.h"
 
+#include "settings.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
 #include "teststore.h"
@@ -303,7 +304,7 @@ private slots:
     // Every key, the new-bout and audience keys too, is refused a key another command holds.
     void keyReassignment()
     {
-        settings().AudienceScreen = "HDMI-9";
+        Settings::instance().edit([&](SettingsModel &m) { m.AudienceScreen = "HDMI-9"; });
         frmOptions window;
         prepare(window);
         // J is held by the jam clock until it moves to X; then it is free at once.
@@ -311,9 +312,9 @@ private slots:
         click(window, "cmdResetJamClock");
         QCOMPARE(window.ResetJamClockKeyTemp, 82);
         click(window, "cmdNewBoutKey");
-        QCOMPARE(window.NewBoutKeyTemp, 0);
+        QCOMPARE(window.edited().NewBoutKey, 0);
         click(window, "cmdAudienceBoardKey");
-        QCOMPARE(window.AudienceBoardKeyTemp, 0);
+        QCOMPARE(window.edited().AudienceBoardKey, 0);
         answerKeys(window, Qt::Key_X);
         click(window, "cmdStartStopJamClock");
         answerKeys(window, Qt::Key_J);
@@ -324,11 +325,11 @@ private slots:
         answerKeys(window, Qt::Key_N);
         click(window, "cmdNewBoutKey");
         click(window, "cmdAudienceBoardKey");
-        QCOMPARE(window.AudienceBoardKeyTemp, 0);
+        QCOMPARE(window.edited().AudienceBoardKey, 0);
         answerKeys(window, Qt::Key_F8);
         click(window, "cmdAudienceBoardKey");
         click(window, "cmdNewBoutKey");
-        QCOMPARE(window.NewBoutKeyTemp, 78);
+        QCOMPARE(window.edited().NewBoutKey, 78);
         click(window, "cmdPenaltyIncrementKey");
         QCOMPARE(window.PenaltyIncrementSecKeyTemp, 65);
 
@@ -359,7 +360,7 @@ private slots:
 
     void resetKeysAndColors()
     {
-        settings().NumLockForce = 2;
+        Settings::instance().edit([&](SettingsModel &m) { m.NumLockForce = NumLockMode::KeepOff; });
         frmOptions window;
         prepare(window);
         answerKeys(window, Qt::Key_Q);
@@ -399,7 +400,7 @@ private slots:
         // A key no command takes back stays.
         QCOMPARE(window.PeriodEndSoundKeyTemp, 89);
         // Neither of the keys without a default keeps a key a command has taken back.
-        QCOMPARE(window.NewBoutKeyTemp, 0);
+        QCOMPARE(window.edited().NewBoutKey, 0);
         QCOMPARE(text(window, "lblAudienceBoardKey"), "");
         // The buzzer has no default to go back to: a free key of its own stays.
         answerKeys(window, Qt::Key_X);
@@ -418,7 +419,7 @@ private slots:
     // thumb can be dragged to the top for the maximum.
     void scrollBarsRaiseUpward()
     {
-        settings().PenaltyIncrementSec = 0;
+        Settings::instance().edit([&](SettingsModel &m) { m.PenaltyIncrementSec = 0; });
         frmOptions window;
         prepare(window);
         window.show();
@@ -451,8 +452,8 @@ private slots:
         QImage(60, 30, QImage::Format_RGB32).save(old);
         const QString broken = m_files.filePath("broken.jpg");
         QVERIFY(writeFile(broken, "this is no picture"));
-        settings().HomePic = old;
-        settings().VisitorPic = old;
+        Settings::instance().edit([&](SettingsModel &m) { m.HomePic = old; });
+        Settings::instance().edit([&](SettingsModel &m) { m.VisitorPic = old; });
 
         frmOptions window;
         prepare(window);
@@ -484,7 +485,7 @@ private slots:
             const QString folder = m_files.path() + u'/';
             const QString path = folder + QString(length - folder.size() - 5, u'n') + "z.wav";
             QVERIFY(writeFile(path, "RIFF"));
-            settings().BuzzerFile = path;
+            Settings::instance().edit([&](SettingsModel &m) { m.BuzzerFile = path; });
             frmOptions window;
             QCOMPARE(text(window, "lblBFile"),
                      length == 50 ? path : path.left(25) + " .../" + path.section(u'/', -1));
@@ -493,8 +494,10 @@ private slots:
 
         const QString wav = m_files.filePath("horn.wav");
         QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/buzzer.wav", wav));
-        settings().BuzzerFile = wav;
-        settings().PeriodEndSoundFile.clear();
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.BuzzerFile = wav;
+            m.PeriodEndSoundFile.clear();
+        });
         frmOptions window;
         prepare(window);
         QCOMPARE(text(window, "lblPeriodEndSound"), "[No File Selected]");
@@ -537,12 +540,13 @@ private slots:
         const QString longFile = m_files.filePath(QString(240, u'w') + ".wav");
         QVERIFY(writeFile(longFile, "RIFF"));
         const QString huge(10240, u'W');
-        SettingsModel &m = settings();
-        m.AudienceScreen = huge;
-        m.TitleText = m.HomeText = m.VisitorText = huge;
-        m.BuzzerFile = longFile;
-        m.PeriodEndSoundFile = "/" + huge + ".wav";
-        m.HomePic = huge;
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.AudienceScreen = huge;
+            m.TitleText = m.HomeText = m.VisitorText = huge;
+            m.BuzzerFile = longFile;
+            m.PeriodEndSoundFile = "/" + huge + ".wav";
+            m.HomePic = huge;
+        });
         frmOptions window;
         prepare(window);
         window.show();
@@ -560,14 +564,15 @@ private slots:
     {
         // A longer name stored by other means stays whole; typing cannot lengthen it again.
         const QString stored(30, u'V');
-        SettingsModel &m = settings();
-        m.VisitorText = stored;
-        m.LEDSelectedWidth = 9;
-        m.PenaltyIncrementSec = -4;
-        m.LEDType = 3;
-        m.JoinJamPenalty = 2;
-        m.SuppressPeriodSound = 1;
-        m.NumLockForce = 7;
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.VisitorText = stored;
+            m.LEDSelectedWidth = 9;
+            m.PenaltyIncrementSec = -4;
+            m.LEDType = 3;
+            m.JoinJamPenalty = false;
+            m.SuppressPeriodSound = true;
+            m.NumLockForce = NumLockMode(7);
+        });
         frmOptions window;
         prepare(window);
         window.show();
@@ -592,16 +597,17 @@ private slots:
         for (const char *option : {"optNormal", "optKeepOn", "optKeepOff"})
             QVERIFY(!find<QRadioButton>(window, option)->isChecked());
         click(window, "cmdOk");
+        const SettingsModel &m = settings();
         QCOMPARE(m.TitleText, "abcdefghijklmnopqrstuvwxy");
         QCOMPARE(m.VisitorText, stored.left(29));
         QCOMPARE(m.LEDSelectedWidth, 5);
         QCOMPARE(m.PenaltyIncrementSec, 0);
         QCOMPARE(m.LEDType, 1);
-        QCOMPARE(m.JoinJamPenalty, 0);
-        QCOMPARE(m.SuppressPeriodSound, 1);
-        QCOMPARE(m.NumLockForce, 7);
+        QCOMPARE(m.JoinJamPenalty, false);
+        QCOMPARE(m.SuppressPeriodSound, true);
+        QCOMPARE(m.NumLockForce, NumLockMode(7));
 
-        m.PenaltyIncrementSec = 700;
+        Settings::instance().edit([](SettingsModel &m) { m.PenaltyIncrementSec = 700; });
         frmOptions again;
         QCOMPARE(text(again, "lblPenaltyIncrement"), "599");
     }

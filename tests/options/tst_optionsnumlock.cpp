@@ -1,6 +1,7 @@
 #include "frmoptions.h"
 #include "numlock.h"
 
+#include "settings.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
 
@@ -29,10 +30,11 @@ private slots:
         {
             const char *option;
             bool before, after;
-            int force;
+            NumLockMode force;
         };
-        for (const Row &row : {Row {"optNormal", true, true, 0}, Row {"optKeepOn", false, true, 1},
-                               Row {"optKeepOff", true, false, 2}}) {
+        for (const Row &row : {Row {"optNormal", true, true, NumLockMode::Normal},
+                               Row {"optKeepOn", false, true, NumLockMode::KeepOn},
+                               Row {"optKeepOff", true, false, NumLockMode::KeepOff}}) {
             QVERIFY(SetNumLock(row.before));
             frmOptions window;
             window.show();
@@ -49,7 +51,7 @@ private slots:
 
         // A stored "keep on" opens selected, and OK turns NumLock back on after the operator has
         // turned it off.
-        settings().NumLockForce = 1;
+        Settings::instance().edit([&](SettingsModel &m) { m.NumLockForce = NumLockMode::KeepOn; });
         QVERIFY(SetNumLock(false));
         frmOptions window;
         QVERIFY(window.findChild<QWidget *>("fraNumLock")->isEnabled());

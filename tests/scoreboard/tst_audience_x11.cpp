@@ -7,6 +7,7 @@
 #include "frmaudience.h"
 #include "frmscoreboard.h"
 #include "label.h"
+#include "settings.h"
 #include "settingsstore.h"
 #include "shape.h"
 #include "timekeeper.h"
@@ -88,8 +89,10 @@ private slots:
     {
         QFile::remove(settingsFileName());
         LoadSettings();
-        settings().AudienceScreen = "RIGHT";
-        settings().AudienceBoardKey = 119; // F8
+        Settings::instance().edit([](SettingsModel &m) {
+            m.AudienceScreen = "RIGHT";
+            m.AudienceBoardKey = 119; // F8
+        });
         ClockSource::setCurrent(&m_clock);
         m_board = std::make_unique<frmScoreboard>();
         m_board->setGeometry(100, 100, 1200, 860);
@@ -115,9 +118,10 @@ private slots:
         const QWidget *jam = audience()->findChild<QWidget *>("tledJam");
 
         // The longest title and team names are shown whole on the projector too.
-        settings().TitleText = "Roller Derby Championship";
-        settings().HomeText = "Rose City Rollers";
-        audience()->UpdateLabels();
+        Settings::instance().edit([](SettingsModel &m) {
+            m.TitleText = "Roller Derby Championship";
+            m.HomeText = "Rose City Rollers";
+        });
         for (const char *name : {"lblTitle", "lblHomeTeam"}) {
             auto *label = audience()->findChild<Label *>(name);
             QCOMPARE(label->ShownCaption(), label->Caption());
@@ -200,7 +204,7 @@ private slots:
 
         // A screen that is absent opens nothing, quietly.
         m_board.reset();
-        settings().AudienceScreen = "HDMI-9";
+        Settings::instance().edit([&](SettingsModel &m) { m.AudienceScreen = "HDMI-9"; });
         QTest::failOnWarning(QRegularExpression("(?i)screen|audience|window"));
         m_board = std::make_unique<frmScoreboard>();
         m_board->show();
@@ -235,7 +239,7 @@ private slots:
         QTRY_VERIFY(QGuiApplication::primaryScreen()->name() == "BEAMER"
                     && QGuiApplication::primaryScreen()->geometry() == projector
                     && QGuiApplication::screens().size() == 2);
-        settings().AudienceScreen = "BEAMER";
+        Settings::instance().edit([&](SettingsModel &m) { m.AudienceScreen = "BEAMER"; });
         m_board = std::make_unique<frmScoreboard>();
         m_board->setGeometry(1380, 100, 1200, 860);
         m_board->show();

@@ -10,6 +10,7 @@
 #include "mmcontrol.h"
 #include "numberled.h"
 #include "recordingsound.h"
+#include "settings.h"
 #include "settingsstore.h"
 #include "teststore.h"
 #include "timekeeper.h"
@@ -145,7 +146,7 @@ private slots:
         engine("tkPeriod")->setSeconds(600);
 
         // The clock options reach the bout as they stand.
-        settings().JoinJamPenalty = 0;
+        Settings::instance().edit([&](SettingsModel &m) { m.JoinJamPenalty = false; });
         press(kJ);
         QVERIFY(running("tkPeriod") && running("tkJam") && running("tkHomePenalty1"));
         advance(1000);
@@ -166,7 +167,9 @@ private slots:
         QCOMPARE(shown("tledPeriod"), "10:00");
 
         // When two settings hold one key, the earlier command wins.
-        settings().StartStopPeriodClockKey = settings().StartStopJamClockKey;
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.StartStopPeriodClockKey = settings().StartStopJamClockKey;
+        });
         press(kJ);
         press(kJ);
         QVERIFY(!running("tkJam") && running("tkPeriod"));
@@ -175,7 +178,7 @@ private slots:
     void soundsOneAtATime()
     {
         // An expiry plays the buzzer; a period end held for the jam's end plays its own file.
-        settings().SuppressPeriodSound = 1;
+        Settings::instance().edit([&](SettingsModel &m) { m.SuppressPeriodSound = true; });
         engine("tkPeriod")->setSeconds(1);
         press(kJ);
         advance(1100);
@@ -195,14 +198,16 @@ private slots:
         QVERIFY(board().BuzzerPlaying());
         finishSound();
         // A missing file plays nothing, and leaves nothing playing.
-        settings().BuzzerFile = "/nonexistent/buzzer.wav";
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.BuzzerFile = "/nonexistent/buzzer.wav"; });
         press(kB);
         QCOMPARE(plays().size(), 2);
         QVERIFY(!board().BuzzerPlaying());
 
         // A file whose name starts with a dot plays like any other.
         QTemporaryDir dir;
-        settings().BuzzerFile = dir.filePath(".hidden-buzzer.wav");
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.BuzzerFile = dir.filePath(".hidden-buzzer.wav"); });
         QVERIFY(QFile::copy(QDir(QCoreApplication::applicationDirPath()).filePath("buzzer.wav"),
                             settings().BuzzerFile));
         press(kB);
@@ -216,7 +221,8 @@ private slots:
     {
         QTemporaryDir dir;
         // A silent WAV of twenty minutes, sparse on the disk.
-        settings().BuzzerFile = dir.filePath("twenty minutes.wav");
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.BuzzerFile = dir.filePath("twenty minutes.wav"); });
         QFile file(settings().BuzzerFile);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QDataStream out(&file);
@@ -274,14 +280,24 @@ private slots:
 
     void helpAndOptionsKeys()
     {
-        // The settings change behind the board's back; F2 and Cancel must show it at once.
-        settings().BorderColor = 0x000080FF;
+        // A change of settings shows on the board at once; F2 and Cancel leave it so.
         engine("tkJam")->setSeconds(42);
         QTemporaryDir files;
         QImage(40, 10, QImage::Format_RGB32).save(files.filePath("home.png"));
         QImage(10, 40, QImage::Format_RGB32).save(files.filePath("visitor.png"));
-        settings().HomePic = files.filePath("home.png");
-        settings().VisitorPic = files.filePath("visitor.png");
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.BorderColor = 0x000080FF;
+            m.HomePic = files.filePath("home.png");
+            m.VisitorPic = files.filePath("visitor.png");
+        });
+        const auto showsSettings = [this] {
+            // Every display's frame takes the border colour, the scores' and period number's too.
+            for (const SegmentDisplay *display : board().findChildren<SegmentDisplay *>())
+                QCOMPARE(display->BorderColor(), 0x000080FF);
+            QTRY_COMPARE(board().findChild<Image *>("imgVisitorPic")->Picture().size(),
+                         QSize(10, 40));
+        };
+        showsSettings();
         bool opened = false;
         QTimer::singleShot(0, this, [&opened] {
             QWidget *options = QApplication::activeModalWidget();
@@ -291,11 +307,8 @@ private slots:
         });
         press(113);
         QVERIFY(opened);
-        // Every display's frame takes the border colour, the scores' and period number's too.
-        for (const SegmentDisplay *display : board().findChildren<SegmentDisplay *>())
-            QCOMPARE(display->BorderColor(), 0x000080FF);
+        showsSettings();
         QCOMPARE(shown("tledJam"), "0:42");
-        QTRY_COMPARE(board().findChild<Image *>("imgVisitorPic")->Picture().size(), QSize(10, 40));
 
         // F1 opens help without waiting; closing the scoreboard closes it too.
         press(112);
@@ -315,7 +328,7 @@ private slots:
         // after it.
         QCOMPARE(board().KeyCodeToAsci(46), 0);
         QCOMPARE(board().KeyCodeToAsci(105), '9');
-        settings().ClearKey = 32;
+        Settings::instance().edit([&](SettingsModel &m) { m.ClearKey = 32; });
         QCOMPARE(board().KeyCodeToAsci(32), 32);
 
         board().show();
@@ -341,8 +354,8 @@ private slots:
         const qsizetype played = plays().size();
 
         // Enter bound to a command both commits the typed score and runs the command, once.
-        settings().BuzzerKey = 13;
-        settings().StartStopJamClockKey = 45; // Insert
+        Settings::instance().edit([&](SettingsModel &m) { m.BuzzerKey = 13; });
+        Settings::instance().edit([&](SettingsModel &m) { m.StartStopJamClockKey = 45; }); // Insert
         auto *score = board().findChild<NumberLED *>("nledHomeScore");
         score->setFocus();
         QTest::keyClick(score, Qt::Key_1);
@@ -357,12 +370,12 @@ private slots:
         const auto twips
                 = [](QWidget *w, const char *member) { return w->property(member).toDouble(); };
 
-        settings().LEDSelectedWidth = 5;
+        Settings::instance().edit([&](SettingsModel &m) { m.LEDSelectedWidth = 5; });
         board().ObjectSelected(jam);
         QCOMPARE(twips(frame, "Top"), twips(jam, "Top") - 75);
         QCOMPARE(twips(frame, "Height"), twips(jam, "Height") + 165);
         // Out of range only by editing the store: held to the widest frame.
-        settings().LEDSelectedWidth = 3000;
+        Settings::instance().edit([&](SettingsModel &m) { m.LEDSelectedWidth = 3000; });
         board().ObjectSelected(jam);
         QCOMPARE(twips(frame, "Left"), twips(jam, "Left") - 75);
 
@@ -382,11 +395,13 @@ private slots:
         QVERIFY(writeFile(files.filePath("horn.wav"), "no sound in here"));
         const QString longName = "stadium-horn-from-the-old-arena-final-mix-2026-with-the-crowd-"
                                  "noise-left-in-for-the-championship-weekend-master-copy-"
-                                 + QString("and-more-").repeated(10) + "end.wav";
+                + QString("and-more-").repeated(10) + "end.wav";
         QVERIFY(writeFile(files.filePath(longName), "no sound in here"));
-        settings().TitleText = "Roller Derby Championship";
-        settings().HomeText = "Rose City Rollers";
-        settings().VisitorText = "MMMMMMMMMMMMMMMMMMMM";
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.TitleText = "Roller Derby Championship"; });
+        Settings::instance().edit([&](SettingsModel &m) { m.HomeText = "Rose City Rollers"; });
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.VisitorText = "MMMMMMMMMMMMMMMMMMMM"; });
         board().UpdateLabels();
 
         const QSize sizes[] = {{632, 453}, {1280, 800}, {1920, 1080}, {300, 700}, {160, 120}};
@@ -409,7 +424,8 @@ private slots:
 
         // A sound file that is not one: the whole message, then with a long file name the name
         // shortened in its middle and the reason whole.
-        settings().BuzzerFile = files.filePath("horn.wav");
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.BuzzerFile = files.filePath("horn.wav"); });
         press(kB);
         Label *notice = label("lblNotice");
         QCOMPARE(notice->Caption(), "Cannot play horn.wav: it is not a WAV sound file.");
@@ -420,7 +436,8 @@ private slots:
             QVERIFY(drawnWhole(notice));
         }
         QTRY_VERIFY(!board().BuzzerPlaying());
-        settings().BuzzerFile = files.filePath(longName);
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.BuzzerFile = files.filePath(longName); });
         press(kB);
         QCOMPARE(notice->Caption(), "Cannot play " + longName + ": it is not a WAV sound file.");
         for (const QSize size : {QSize(632, 453), QSize(1920, 1080)}) {
@@ -435,8 +452,8 @@ private slots:
         }
 
         // Texts that fit are left as designed.
-        settings().TitleText = "Bout";
-        settings().VisitorText = "Bees";
+        Settings::instance().edit([&](SettingsModel &m) { m.TitleText = "Bout"; });
+        Settings::instance().edit([&](SettingsModel &m) { m.VisitorText = "Bees"; });
         board().UpdateLabels();
         notice->setCaption("Bout resumed");
         for (Label *text : {label("lblTitle"), label("lblVisitorTeam"), notice}) {

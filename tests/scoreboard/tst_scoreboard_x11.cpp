@@ -6,6 +6,7 @@
 #include "mmcontrol.h"
 #include "numberled.h"
 #include "numlock.h"
+#include "settings.h"
 #include "settingsstore.h"
 #include "soundserver.h"
 #include "timekeeper.h"
@@ -119,14 +120,14 @@ private slots:
         QTRY_VERIFY(m_board->findChild<QWidget *>("tledVisitorPenalty2")->hasFocus());
 
         // The operator's NumLock press is undone when the key comes up, in the keep modes only.
-        settings().NumLockForce = 0;
+        Settings::instance().edit([&](SettingsModel &m) { m.NumLockForce = NumLockMode::Normal; });
         QVERIFY(SetNumLock(false));
         m_board->AllKeyUp(144, 0);
         QCOMPARE(NumLockState(), std::optional<bool>(false));
-        settings().NumLockForce = 1;
+        Settings::instance().edit([&](SettingsModel &m) { m.NumLockForce = NumLockMode::KeepOn; });
         m_board->AllKeyUp(144, 0);
         QCOMPARE(NumLockState(), std::optional<bool>(true));
-        settings().NumLockForce = 2;
+        Settings::instance().edit([&](SettingsModel &m) { m.NumLockForce = NumLockMode::KeepOff; });
         m_board->AllKeyUp(74, 0);
         QCOMPARE(NumLockState(), std::optional<bool>(true));
         m_board->AllKeyUp(144, 0);

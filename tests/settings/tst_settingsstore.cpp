@@ -1,4 +1,6 @@
 #include "commandtable.h"
+#include "scalartable.h"
+#include "settings.h"
 #include "settingsconversion.h"
 #include "settingsstore.h"
 #include "teststore.h"
@@ -8,7 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <type_traits>
+#include <variant>
 
 class TestSettingsStore : public QObject
 {
@@ -18,7 +24,7 @@ private slots:
     void init()
     {
         QFile::remove(settingsFileName());
-        settings() = SettingsModel();
+        Settings::instance().setValue(SettingsModel());
     }
 
     void emptyStoreGivesDefaults()
@@ -31,63 +37,167 @@ private slots:
         for (const CommandKey &command : commandTable())
             keys << m.*command.field;
         QCOMPARE(keys, (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73, 0}));
-        QCOMPARE(m.PenaltyIncrementSec, 90);
-        QCOMPARE(m.JoinJamPenalty, 1);
+        QVERIFY(m.JoinJamPenalty);
+        QCOMPARE(m.NumLockForce, NumLockMode::Normal);
+        QCOMPARE(m.VisitorText, "Visitor");
         QCOMPARE(m.BuzzerFile, QCoreApplication::applicationDirPath() + "/buzzer.wav");
+        QVERIFY(m.PeriodEndSoundFile.endsWith("/periodendsound.wav"));
         // Loading writes nothing.
         QVERIFY(!QFileInfo::exists(settingsFileName()));
+
+        // The four sections every version reads keep their 34 keys; two more follow them.
+        QVERIFY(SaveSettings());
+        QSettings written = testStore();
+        QCOMPARE(written.childGroups(),
+                 (QStringList {"BoutSettings", "ColorSettings", "KeySettings", "PicSettings",
+                               "ScreenSettings", "TextSettings"}));
+        const std::pair<const char *, int> sections[]
+                = {{"ColorSettings", 10}, {"KeySettings", 17}, {"TextSettings", 3},
+                   {"PicSettings", 4},    {"BoutSettings", 1}, {"ScreenSettings", 2}};
+        for (const auto &[section, count] : sections) {
+            written.beginGroup(section);
+            QCOMPARE(written.childKeys().size(), count);
+            written.endGroup();
+        }
     }
 
-    void storedValuesAndTheirDefaults()
+    // What a stored text loads as, seen in what the store is given back.
+    void storedForms_data()
     {
-        testStore().setValue("ColorSettings/FormBack", "255");
-        testStore().setValue("KeySettings/BuzzerFile", "");
-        testStore().setValue("KeySettings/JoinJamPenalty", "yes");
-        testStore().setValue("KeySettings/SuppressPeriodSound", "1st");
-        LoadSettings();
-        QCOMPARE(settings().LEDSelected, 255);
-        // A stored empty path is a value: no buzzer. Only an absent one takes the default.
-        QCOMPARE(settings().BuzzerFile, QString());
-        QVERIFY(settings().PeriodEndSoundFile.endsWith("/periodendsound.wav"));
-        QCOMPARE(settings().JoinJamPenalty, 0);
-        QCOMPARE(settings().SuppressPeriodSound, 1);
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored"); // a null text: absent
+        QTest::addColumn<QString>("written");
+        const struct
+        {
+            const char *name, *key, *stored, *written;
+        } rows[] = {
+                {"check box on", "KeySettings/JoinJamPenalty", "1", "1"},
+                {"check box off", "KeySettings/JoinJamPenalty", "0", "0"},
+                {"check box 2", "KeySettings/JoinJamPenalty", "2", "0"},
+                {"check box word", "KeySettings/JoinJamPenalty", "yes", "0"},
+                {"check box 1st", "KeySettings/SuppressPeriodSound", "1st", "1"},
+                {"check box 1.4", "KeySettings/SuppressPeriodSound", " 1.4", "1"},
+                {"check box absent", "KeySettings/SuppressPeriodSound", nullptr, "0"},
+                {"keep off", "KeySettings/NumLockForce", "2", "2"},
+                {"unknown mode kept", "KeySettings/NumLockForce", "7", "7"},
+                {"rounded", "KeySettings/PenaltyIncrementSec", "45.5", "46"},
+                {"penalty absent", "KeySettings/PenaltyIncrementSec", nullptr, "90"},
+                {"marker", "KeySettings/IsKeyCode", "No", "Yes"},
+                {"empty path", "KeySettings/BuzzerFile", "", ""},
+                {"title absent", "TextSettings/TitleText", nullptr, "Home"},
+                {"LED dots", "PicSettings/LEDType", "1", "1"},
+                {"audience key", "ScreenSettings/AudienceBoardKey", "119", "119"},
+                // The selection frame's colour defaults to the window's background as stored.
+                {"frame follows FormBack", "ColorSettings/LEDSelected", nullptr, "255"},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row.name)
+                    << QString::fromLatin1(row.key) << QString::fromLatin1(row.stored)
+                    << QString::fromLatin1(row.written);
+    }
 
-        testStore().setValue("KeySettings/JoinJamPenalty", "2");
-        testStore().setValue("ScreenSettings/AudienceBoardKey", "119");
+    void storedForms()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, written);
+        testStore().setValue("ColorSettings/FormBack", 255);
+        if (!stored.isNull())
+            testStore().setValue(key, stored);
         LoadSettings();
-        QCOMPARE(settings().JoinJamPenalty, 2);
-        QCOMPARE(settings().AudienceBoardKey, 119);
-
-        // A check-box value other than 1 is stored as the clear box it shows.
-        settings().SuppressPeriodSound = 2;
         QVERIFY(SaveSettings());
-        QCOMPARE(testStore().value("KeySettings/SuppressPeriodSound").toString(), "0");
-        QCOMPARE(testStore().value("KeySettings/JoinJamPenalty").toString(), "0");
+        QCOMPARE(testStore().value(key).toString(), written);
+    }
+
+    // Every setting of the table is read into its own field and written back from it.
+    void everySettingRoundTrips_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        for (const ScalarSetting &row : scalarTable()) {
+            if (row.writtenAs)
+                continue;
+            // A value other than the default, in the setting's stored form.
+            const QString stored = std::visit(
+                    [&row](auto field) -> QString {
+                        using Value = std::remove_cvref_t<decltype(SettingsModel().*field)>;
+                        if constexpr (std::is_same_v<Value, QString>)
+                            return QStringLiteral("/Stored %1, \u00e9").arg(row.settingsKey);
+                        else if constexpr (std::is_same_v<Value, bool>)
+                            return qstrcmp(row.defaultText, "1") == 0 ? "0" : "1";
+                        else if constexpr (std::is_same_v<Value, NumLockMode>)
+                            return "2";
+                        else
+                            return "7";
+                    },
+                    row.field);
+            QTest::newRow(row.settingsKey)
+                    << QStringLiteral("%1/%2").arg(row.section, row.settingsKey) << stored;
+        }
+    }
+
+    void everySettingRoundTrips()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        testStore().setValue(key, stored);
+        LoadSettings();
+        QVERIFY(QFile::remove(settingsFileName()));
+        QVERIFY(SaveSettings());
+        QCOMPARE(testStore().value(key).toString(), stored);
+    }
+
+    void conversions_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("loaded"); // refused: -1
+        const std::pair<const char *, int> rows[]
+                = {{" 7 ", 7},       {"2.5", 2},      {"3.5", 4},     {"-2.5", -2},
+                   {"32767", 32767}, {"32767.5", -1}, {"-32769", -1}, {"red", -1},
+                   {"", -1},         {"7x", -1},      {"1,000", -1},  {"1e3", 1000}};
+        for (const auto &[text, loaded] : rows)
+            QTest::addRow("\"%s\"", text) << QString::fromLatin1(text) << loaded;
     }
 
     void conversions()
     {
-        const int refused = std::numeric_limits<int>::min();
-        const std::pair<const char *, int> rows[] = {
-                {" 7 ", 7},       {"2.5", 2},           {"3.5", 4},          {"-2.5", -2},
-                {"32767", 32767}, {"32767.5", refused}, {"-32769", refused}, {"red", refused},
-                {"", refused},    {"7x", refused},      {"1,000", refused},  {"1e3", 1000},
-        };
-        for (const auto &[text, expected] : rows) {
-            testStore().setValue("ColorSettings/LEDSelectedWidth", text);
-            if (expected == refused) {
-                QVERIFY_THROWS_EXCEPTION(SettingsConversionError, LoadSettings());
-            } else {
-                LoadSettings();
-                QCOMPARE(settings().LEDSelectedWidth, expected);
-            }
+        QFETCH(QString, stored);
+        QFETCH(int, loaded);
+        testStore().setValue("ColorSettings/LEDSelectedWidth", stored);
+        if (loaded == -1) {
+            QVERIFY_THROWS_EXCEPTION(SettingsConversionError, LoadSettings());
+            // A failed load leaves the settings as they were.
+            QCOMPARE(settings(), SettingsModel());
+        } else {
+            LoadSettings();
+            QCOMPARE(settings().LEDSelectedWidth, loaded);
         }
+    }
 
+    void lenientConversions()
+    {
         using SettingsConversion::lenientInteger;
         QCOMPARE(lenientInteger("  1abc", -32768, 32767), 1);
         QCOMPARE(lenientInteger("-", -32768, 32767), 0);
         QCOMPARE(lenientInteger("2.5 apples", -32768, 32767), 2);
         QCOMPARE(lenientInteger("99999999", -32768, 32767), 32767);
+    }
+
+    // The settings say once when they change, and not when they are given what they hold.
+    void changesAreAnnounced()
+    {
+        QSignalSpy changed(&Settings::instance(), &Settings::changed);
+        LoadSettings();
+        QCOMPARE(changed.size(), 1);
+        LoadSettings();
+        Settings::instance().edit([](SettingsModel &m) { m.JoinJamPenalty = true; });
+        QCOMPARE(changed.size(), 1);
+        Settings::instance().edit([](SettingsModel &m) { m.JoinJamPenalty = false; });
+        QCOMPARE(changed.size(), 2);
+        QVERIFY(!settings().JoinJamPenalty);
+        testStore().setValue("PicSettings/LEDType", "dots");
+        QVERIFY_THROWS_EXCEPTION(SettingsConversionError, LoadSettings());
+        QCOMPARE(changed.size(), 2);
     }
 
     // Keys a hand edit or an older version left where the board cannot use them are taken from
@@ -172,10 +282,9 @@ private slots:
                                  "a,b;c=d \\\"e\" "};
         for (const QString &text : texts) {
             LoadSettings();
-            settings().TitleText = text;
-            settings().HomePic = text;
+            Settings::instance().edit([&](SettingsModel &m) { m.TitleText = m.HomePic = text; });
             QVERIFY(SaveSettings());
-            settings() = SettingsModel();
+            Settings::instance().setValue(SettingsModel());
             LoadSettings();
             QCOMPARE(settings().TitleText, text);
             QCOMPARE(settings().HomePic, text);

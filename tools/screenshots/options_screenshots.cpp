@@ -5,7 +5,7 @@
 #include "frmoptions.h"
 #include "image.h"
 
-#include "settingsmodel.h"
+#include "settings.h"
 #include "settingsstore.h"
 
 #include <QApplication>
@@ -27,7 +27,7 @@ int main(int argc, char **argv)
     QPainter(&picture).fillRect(20, 20, 40, 40, Qt::yellow);
     const QString picturePath = folder.filePath("sample.bmp");
     picture.save(picturePath);
-    settings().HomePic = picturePath;
+    Settings::instance().edit([&](SettingsModel &m) { m.HomePic = picturePath; });
 
     frmOptions window;
     window.show();

@@ -1,0 +1,42 @@
+#include "scalartable.h"
+
+namespace {
+
+using M = SettingsModel;
+
+const ScalarTable kScalars {{
+        {"ColorSettings", "LEDSelectedWidth", &M::LEDSelectedWidth, "0"},
+        {"KeySettings", "BuzzerFile", &M::BuzzerFile, "buzzer.wav", true},
+        {"KeySettings", "PenaltyIncrementSec", &M::PenaltyIncrementSec, "90"},
+        {"KeySettings", "PeriodEndSoundFile", &M::PeriodEndSoundFile, "periodendsound.wav", true},
+        {"KeySettings", "SuppressPeriodSound", &M::SuppressPeriodSound, "0"},
+        {"KeySettings", "JoinJamPenalty", &M::JoinJamPenalty, "1"},
+        {"KeySettings", "NumLockForce", &M::NumLockForce, "0"},
+        {"KeySettings", "IsKeyCode", &M::IsKeyCode, "No", false, "Yes"},
+        {"TextSettings", "TitleText", &M::TitleText, "Home"},
+        {"TextSettings", "HomeText", &M::HomeText, "Home"},
+        {"TextSettings", "VisitorText", &M::VisitorText, "Visitor"},
+        {"PicSettings", "HomePic", &M::HomePic, ""},
+        {"PicSettings", "VisitorPic", &M::VisitorPic, ""},
+        {"PicSettings", "BoardPic", &M::BoardPic, ""},
+        {"PicSettings", "LEDType", &M::LEDType, "0"}, // 0 lines, 1 dots
+        // Added after the first four sections, which older files and readers know.
+        {"BoutSettings", "NewBoutKey", &M::NewBoutKey, "0"}, // 0: no key
+        // The audience board's screen by the name Qt gives it; none by default.
+        {"ScreenSettings", "AudienceScreen", &M::AudienceScreen, ""},
+}};
+
+const std::array<const char *, 6> kSections {"ColorSettings", "KeySettings",  "TextSettings",
+                                             "PicSettings",   "BoutSettings", "ScreenSettings"};
+
+} // namespace
+
+const ScalarTable &scalarTable()
+{
+    return kScalars;
+}
+
+const std::array<const char *, 6> &settingsSections()
+{
+    return kSections;
+}
