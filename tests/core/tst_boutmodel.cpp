@@ -237,7 +237,7 @@ private slots:
         const BoutState before = bout().state(0);
         advance(20000);
         const BoutState board = bout().state(20000);
-        const BoutState resumed = before.resumedAt({20000}, {join, delay});
+        const BoutState resumed = before.resumedAt({20000, {}, 0}, {join, delay});
         for (int clock = 0; clock < BoutState::ClockCount; ++clock)
             QCOMPARE(resumed.clocks[clock].running, board.clocks[clock].running);
         QCOMPARE(resumed.periodEndSignalled, board.periodEndSignalled);

@@ -212,7 +212,8 @@ private slots:
             before.clocks[BoutState::Period].running = false;
             before.periodEndSignalled = before.heldPeriodEndSound = true;
         }
-        const BoutState after = before.resumedAt({Evening + expected.awayMs}, expected.rules);
+        const BoutState after
+                = before.resumedAt({Evening + expected.awayMs, {}, 0}, expected.rules);
         const int clocks[] {BoutState::Period, BoutState::Jam, BoutState::HomePenalty2};
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(after.clocks[clocks[i]].ticks, expected.ticks[i]);
@@ -273,7 +274,7 @@ private slots:
         if (awayMs >= 0) {
             BoutState byWall = before;
             byWall.bootId.clear();
-            QCOMPARE(after.clocks, byWall.resumedAt({Evening + awayMs}, {}).clocks);
+            QCOMPARE(after.clocks, byWall.resumedAt({Evening + awayMs, {}, 0}, {}).clocks);
             QVERIFY(after.clocks[BoutState::Period] != before.clocks[BoutState::Period]);
         } else {
             for (int clock = 0; clock < BoutState::ClockCount; ++clock)

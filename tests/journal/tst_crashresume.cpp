@@ -109,9 +109,15 @@ private:
     template<typename Test>
     void waitForRecord(Test test)
     {
-        std::optional<BoutState> state;
-        QTRY_VERIFY2_WITH_TIMEOUT((state = latest()) && test(*state),
-                                  state ? state->toJson().constData() : "no bout", 10000);
+        QByteArray seen = "no bout";
+        const auto passes = [&] {
+            const std::optional<BoutState> state = latest();
+            if (!state)
+                return false;
+            seen = state->toJson();
+            return test(*state);
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(passes(), seen.constData(), 10000);
     }
 
     // Starts the board on the bout last recorded, with the PC's time of day moved by a

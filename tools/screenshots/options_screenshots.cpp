@@ -31,7 +31,7 @@ int main(int argc, char **argv)
 
     frmOptions window;
     window.show();
-    QTest::qWaitForWindowExposed(&window);
+    (void)QTest::qWaitForWindowExposed(&window);
     // The preview follows once the picture is decoded.
     (void)QTest::qWaitFor([&window] {
         return !window.findChild<Image *>("imgHomePicPreview")->Picture().isNull();
@@ -47,7 +47,7 @@ int main(int argc, char **argv)
                         {74, 82, 83, 84, 67, 73, 46, 66, 80, 65}, &window);
     dialog.beep = [] {};
     dialog.show();
-    QTest::qWaitForWindowExposed(&dialog);
+    (void)QTest::qWaitForWindowExposed(&dialog);
     QTest::keyClick(&dialog, Qt::Key_J);
     QApplication::processEvents();
     dialog.grab().save(folder.filePath(QStringLiteral("choosekey.png")));
