@@ -123,9 +123,11 @@ void FeedServer::close()
     m_webSockets = nullptr;
 }
 
-void FeedServer::publish(const QByteArray &message)
+void FeedServer::publish(const QByteArray &message, bool toClients)
 {
     m_latest = message;
+    if (!toClients)
+        return;
     // A copy: a client dropped while sending leaves the set.
     const QSet<QWebSocket *> clients = m_clients;
     for (QWebSocket *client : clients)

@@ -36,8 +36,9 @@ public:
     // was listening is closed first, and its clients with it. Emits listening() or failed().
     Q_INVOKABLE void listen(quint16 port, bool network);
     Q_INVOKABLE void close();
-    // Sends the message to every WebSocket client and keeps it for /state.json and new clients.
-    Q_INVOKABLE void publish(const QByteArray &message);
+    // Keeps the message for /state.json and new clients, and sends it to every WebSocket client
+    // when toClients.
+    Q_INVOKABLE void publish(const QByteArray &message, bool toClients = true);
 
     // The connections held, requests and WebSocket clients; readable from any thread.
     int connectionCount() const { return m_connections; }

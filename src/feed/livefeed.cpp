@@ -80,13 +80,18 @@ void LiveFeed::refresh()
         return;
     const QJsonObject shown = FeedState::shown(*m_bout, settings(),
                                                BoutReadout::texts(*m_bout, m_now(), m_timeLocale));
-    if (shown == m_sent && !(anyRunning(*m_bout) && m_sinceSent.elapsed() >= kRunningResendMs))
-        return;
-    m_sent = shown;
-    m_sinceSent.start();
+    // /state.json gets the bout of every refresh, its clocks' values at most a tick old; the
+    // clients only a change, or a running clock's values once a second.
+    const bool toClients
+            = shown != m_sent || (anyRunning(*m_bout) && m_sinceSent.elapsed() >= kRunningResendMs);
+    if (toClients) {
+        m_sent = shown;
+        m_sinceSent.start();
+    }
     const QByteArray message
             = FeedState::message(*m_bout, shown, QDateTime::currentMSecsSinceEpoch());
     FeedServer *server = m_server;
     QMetaObject::invokeMethod(
-            server, [server, message] { server->publish(message); }, Qt::QueuedConnection);
+            server, [server, message, toClients] { server->publish(message, toClients); },
+            Qt::QueuedConnection);
 }

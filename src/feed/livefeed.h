@@ -14,8 +14,9 @@ class FeedServer;
 struct SettingsModel;
 
 // The live feed of a bout, on the board's side: it follows the feed settings (starting, moving or
-// stopping the server, which runs on a thread of its own) and, at each refresh of the board, sends
-// the bout when anything shown has changed, and at least once a second while a clock runs.
+// stopping the server, which runs on a thread of its own) and, at each refresh of the board, hands
+// the server the bout, to be sent to the clients when anything shown has changed, and at least
+// once a second while a clock runs.
 class LiveFeed final : public QObject
 {
     Q_OBJECT
@@ -27,7 +28,7 @@ public:
 
     // Listens as the settings say, on a change of port or of where; port 0 stops the feed.
     void apply(const SettingsModel &settings);
-    // The board's refresh: the bout goes out if what it shows has changed.
+    // The board's refresh: the bout as it stands goes to the server.
     void refresh();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 

@@ -19,6 +19,7 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QThread>
 #include <QWebSocket>
@@ -93,6 +94,17 @@ private:
         texts << field("home/score").toString() << field("visitor/score").toString()
               << field("period").toString();
         return texts;
+    }
+    // GET /state.json, the body as JSON.
+    QJsonObject stateNow()
+    {
+        QTcpSocket http;
+        http.connectToHost(QHostAddress::LocalHost, settings().FeedPort);
+        http.write("GET /state.json HTTP/1.1\r\n\r\n");
+        QByteArray got;
+        while (http.waitForReadyRead(5000))
+            got += http.readAll();
+        return QJsonDocument::fromJson(got.mid(got.indexOf("\r\n\r\n") + 4)).object();
     }
     // A value of the last message by its path: "clocks/jam/text", "penalties/home/0/ms".
     QJsonValue field(const QString &path) const
@@ -173,8 +185,12 @@ private slots:
         QVERIFY(penalty["running"].toBool());
         QCOMPARE(penalty["ms"].toInteger(), qint64(90000));
         QVERIFY(!field("penalties/home/1/running").toBool());
+        // The texts stay; /state.json has the clock's value as of the last refresh.
         advance(300);
         QTRY_COMPARE(feedTexts(), boardTexts());
+        const QJsonObject now = stateNow();
+        QCOMPARE(now["penalties"].toObject()["home"].toArray()[0].toObject()["ms"].toInteger(),
+                 qint64(89700));
 
         // The time of day, in the locale's own form.
         board().setTimeOfDaySource([] { return QTime(14, 5); }, QLocale(QLocale::German));
