@@ -167,8 +167,6 @@ void FeedServer::accept()
 // can go to the WebSocket server whole.
 void FeedServer::readRequest(QTcpSocket *socket)
 {
-    if (!m_requests.contains(socket))
-        return socket->readAll(), void();
     const QByteArray head = socket->peek(MaxRequestBytes + 1);
     const int end = head.indexOf("\r\n\r\n");
     const int lineEnd = head.indexOf("\r\n");
@@ -223,6 +221,7 @@ void FeedServer::respond(QTcpSocket *socket, int status, const QByteArray &type,
     // Answered once; whatever else the client sends is read and dropped.
     m_requests.remove(socket);
     countConnections();
+    socket->disconnect(this);
     socket->readAll();
     connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
