@@ -196,15 +196,15 @@ void tst_FeedPages::pageShowsTheBout()
         return lit;
     };
     const QRgb score = qRgb(0x20, 0xe0, 0xff);
-    const QRgb penalty = qRgb(0xff, 0x80, 0x00);
+    const QRgb clockColor = qRgb(0xff, 0x80, 0x00);
     if (shown.contains("home-score=12")) {
         QVERIFY(litIn("home-score", score) > 30);
         QVERIFY(litIn("visitor-score", score) > 30);
-        QVERIFY(litIn("period-clock", penalty) > 30);
+        QVERIFY(litIn("period-clock", clockColor) > 30);
     }
     if (shown.contains("home-penalty-1=1:30")) {
-        QVERIFY(litIn("home-penalty-1", penalty) > 30);
-        QCOMPARE(litIn("home-penalty-2", penalty), 0);
+        QVERIFY(litIn("home-penalty-1", clockColor) > 30);
+        QCOMPARE(litIn("home-penalty-2", clockColor), 0);
     }
     QCOMPARE(qAlpha(image.pixel(960, 540)) == 0, transparent);
     QCOMPARE(qAlpha(image.pixel(5, 5)) == 0, transparent);

@@ -9,8 +9,9 @@
 
     // The board's default look, for a message without colours or with colours a page cannot read.
     var defaultColors = {
-        back: '#404040', text: '#ffffff', border: '#ffffff',
-        period: '#ff8000', jam: '#ff8000', score: '#ff0000', periodNumber: '#00c000', penalty: '#ff8000'
+        back: '#404040', ledBack: '#000000', text: '#ffffff', home: '#ffffff', visitor: '#ffffff',
+        border: '#ffffff', period: '#ff8000', jam: '#ff8000', score: '#ff0000',
+        periodNumber: '#00c000', penalty: '#ff0000'
     };
 
     // ---- The board's readout rule -------------------------------------------------------------
@@ -141,9 +142,9 @@
         colors = object(colors);
         var led = object(colors.led);
         var style = document.documentElement.style;
-        style.setProperty('--back', color(colors.back, defaultColors.back));
-        style.setProperty('--text', color(colors.text, defaultColors.text));
-        style.setProperty('--border', color(colors.border, defaultColors.border));
+        ['back', 'ledBack', 'text', 'home', 'visitor', 'border'].forEach(function (name) {
+            style.setProperty('--' + name, color(colors[name], defaultColors[name]));
+        });
         ['period', 'jam', 'score', 'periodNumber', 'penalty'].forEach(function (name) {
             style.setProperty('--led-' + name, color(led[name], defaultColors[name]));
         });
