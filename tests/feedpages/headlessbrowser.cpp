@@ -118,7 +118,8 @@ bool HeadlessBrowser::open(const QString &url, int width, int height)
 QJsonValue HeadlessBrowser::evaluate(const QString &expression)
 {
     const QJsonObject reply
-            = call("Runtime.evaluate", {{"expression", expression}, {"returnByValue", true}});
+            = call("Runtime.evaluate",
+                   {{"expression", expression}, {"returnByValue", true}, {"awaitPromise", true}});
     return reply.value("result").toObject().value("result").toObject().value("value");
 }
 
