@@ -40,6 +40,11 @@ private:
     QString text(const QString &id);
     QString xdotool(const QStringList &arguments);
 
+    // Selects a display as the operator does, with a click at a point inside it on the board at
+    // its designed size, and presses keys there.
+    void press(int x, int y, const QStringList &keys);
+
+    QString m_window;
     QString m_program;
     quint16 m_port = 0;
     QProcess m_board;
@@ -99,10 +104,17 @@ void tst_FeedPagesProgram::startBoard()
 {
     m_board.start(m_program, {"bypass"});
     QVERIFY(m_board.waitForStarted(10000));
-    const QString window = xdotool({"search", "--sync", "--onlyvisible", "--pid",
-                                    QString::number(m_board.processId()), "--name", "^Corvanta$"})
-                                   .section('\n', 0, 0);
-    xdotool({"windowfocus", "--sync", window});
+    m_window = xdotool({"search", "--sync", "--onlyvisible", "--pid",
+                        QString::number(m_board.processId()), "--name", "^Corvanta$"})
+                       .section('\n', 0, 0);
+    xdotool({"windowfocus", "--sync", m_window});
+}
+
+void tst_FeedPagesProgram::press(int x, int y, const QStringList &keys)
+{
+    xdotool({"mousemove", "--window", m_window, QString::number(x), QString::number(y), "click",
+             "1"});
+    xdotool(QStringList {"key", "--delay", "0"} + keys);
 }
 
 QString tst_FeedPagesProgram::state()
@@ -136,6 +148,15 @@ void tst_FeedPagesProgram::pageFollowsTheBoard()
     const QString url = QString("http://127.0.0.1:%1").arg(m_port);
     QVERIFY(m_browser->open(url + path, 1920, 1080));
     QTRY_COMPARE_WITH_TIMEOUT(state(), QString("live"), kWaitMs);
+    if (path == "/") {
+        // Typed scores and a penalty added show in the page.
+        press(115, 113, {"1", "2", "Return"});
+        press(516, 113, {"7", "Return"});
+        press(115, 335, {"a"});
+        QTRY_COMPARE_WITH_TIMEOUT(text("home-score"), QString("12"), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(text("visitor-score"), QString("7"), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(text("home-penalty-1"), QString("1:30"), kWaitMs);
+    }
 
     // Every display as the feed says the board shows it (the clocks stand still between rows).
     const QJsonObject bout = QJsonDocument::fromJson(
