@@ -17,6 +17,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkInterface>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -235,6 +236,31 @@ private slots:
         QTRY_VERIFY(probe.state() == QAbstractSocket::UnconnectedState);
         QCOMPARE(probe.error(), QAbstractSocket::ConnectionRefusedError);
         QCOMPARE(problem.size(), 1);
+    }
+
+    // This PC alone by default; every interface for the venue's network.
+    void listensWhereTheSettingsSay()
+    {
+        QHostAddress other;
+        for (const QHostAddress &address : QNetworkInterface::allAddresses())
+            if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+                other = address;
+        if (other.isNull())
+            QSKIP("This machine has no address but the loopback one.");
+        const quint16 port = settings().FeedPort;
+        const auto reached = [&] {
+            QTcpSocket probe;
+            probe.connectToHost(other, port);
+            return probe.waitForConnected(5000);
+        };
+        QVERIFY(!reached());
+        QSignalSpy listening(board().feed(), &LiveFeed::listening);
+        Settings::instance().edit([](SettingsModel &m) { m.FeedListen = "network"; });
+        QVERIFY(listening.wait());
+        QVERIFY(reached());
+        Settings::instance().edit([](SettingsModel &m) { m.FeedListen = "local"; });
+        QVERIFY(listening.wait());
+        QVERIFY(!reached());
     }
 };
 
