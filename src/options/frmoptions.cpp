@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -183,6 +184,9 @@ void frmOptions::Form_Load()
     PeriodEndSoundTemp = m.PeriodEndSoundFile;
     m_chkSuppressPeriodSound->setChecked(m.SuppressPeriodSound);
     fillAudienceScreens(m.AudienceScreen);
+    m_spnFeedPort->setValue(m.FeedPort);
+    m_cmbFeedListen->setCurrentIndex(m.FeedListen == QLatin1String("network") ? 1 : 0);
+    showFeedAddresses();
     UpdateBuzzerCaption();
     UpdatePeriodEndSoundCaption();
 
@@ -258,6 +262,8 @@ SettingsModel frmOptions::edited() const
     m.PenaltyIncrementSec = qint16(m_vsPenaltyIncrement->value());
     m.SuppressPeriodSound = m_chkSuppressPeriodSound->isChecked();
     m.AudienceScreen = m_cmbAudienceScreen->currentData().toString();
+    m.FeedPort = quint16(m_spnFeedPort->value());
+    m.FeedListen = m_cmbFeedListen->currentData().toString();
 
     // With no option selected (an unknown stored mode) the mode stays as it was.
     if (m_optNormal->isChecked())

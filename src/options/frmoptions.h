@@ -19,6 +19,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+class QSpinBox;
 class QTabWidget;
 class frmChooseKey;
 class Image;
@@ -127,6 +128,8 @@ private:
     void buildAdditionalSettings(QWidget *tab);
     QWidget *buildAudienceBoard(QWidget *tab);
     void fillAudienceScreens(const QString &chosen);
+    QWidget *buildLiveFeed(QWidget *tab);
+    void showFeedAddresses();
     QLabel *newKeyLabel(const char *name);
     QPushButton *newButton(const char *name, const QString &caption, void (frmOptions::*handler)());
 
@@ -185,6 +188,11 @@ private:
     QComboBox *m_cmbLedType = nullptr;
     // "none", then each connected screen; its data is the screen's name.
     QComboBox *m_cmbAudienceScreen = nullptr;
+    // The live feed's port (0: off), where it listens ("local" or "network" as data) and the
+    // addresses a browser opens.
+    QSpinBox *m_spnFeedPort = nullptr;
+    QComboBox *m_cmbFeedListen = nullptr;
+    QLabel *m_lblFeedAddresses = nullptr;
     Facetra *m_pledPreview = nullptr;
 
     // The settings as the window was opened on them, holding the edits that no widget or public

@@ -18,8 +18,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QNetworkInterface>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -422,7 +424,54 @@ void frmOptions::buildAdditionalSettings(QWidget *tab)
     layout->addWidget(frames[1]);
     layout->addWidget(bout);
     layout->addWidget(buildAudienceBoard(tab));
+    layout->addWidget(buildLiveFeed(tab));
     layout->addStretch();
+}
+
+// The bout for browsers: the port (0 is off), this PC alone or the venue's network, and the
+// addresses to open.
+QWidget *frmOptions::buildLiveFeed(QWidget *tab)
+{
+    QGroupBox *frame = newFrame("fraLiveFeed", QStringLiteral("Live feed for browsers:"), tab);
+    m_spnFeedPort = new QSpinBox(frame);
+    m_spnFeedPort->setObjectName(QStringLiteral("spnFeedPort"));
+    m_spnFeedPort->setRange(0, 65535);
+    m_spnFeedPort->setSpecialValueText(QStringLiteral("Off"));
+    m_cmbFeedListen = new QComboBox(frame);
+    m_cmbFeedListen->setObjectName(QStringLiteral("cmbFeedListen"));
+    m_cmbFeedListen->addItem(QStringLiteral("This PC only"), QStringLiteral("local"));
+    m_cmbFeedListen->addItem(QStringLiteral("The venue's network"), QStringLiteral("network"));
+    m_lblFeedAddresses = newLabel("lblFeedAddresses", QString(), frame);
+    m_lblFeedAddresses->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(m_spnFeedPort, &QSpinBox::valueChanged, this, &frmOptions::showFeedAddresses);
+    connect(m_cmbFeedListen, &QComboBox::currentIndexChanged, this, &frmOptions::showFeedAddresses);
+    auto *layout = new QGridLayout(frame);
+    layout->addWidget(newLabel("lblFeedPort", QStringLiteral("Port:"), frame), 0, 0);
+    layout->addWidget(m_spnFeedPort, 0, 1);
+    layout->addWidget(m_cmbFeedListen, 0, 2);
+    layout->setColumnStretch(3, 1);
+    layout->addWidget(m_lblFeedAddresses, 1, 0, 1, 4);
+    return frame;
+}
+
+void frmOptions::showFeedAddresses()
+{
+    const int port = m_spnFeedPort->value();
+    if (port == 0) {
+        m_lblFeedAddresses->setText(QStringLiteral("The feed is off."));
+        return;
+    }
+    QStringList addresses {QStringLiteral("127.0.0.1")};
+    if (m_cmbFeedListen->currentData() == QLatin1String("network")) {
+        for (const QHostAddress &address : QNetworkInterface::allAddresses())
+            if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+                addresses << address.toString();
+    }
+    QStringList urls;
+    for (const QString &address : std::as_const(addresses))
+        urls << QStringLiteral("http://%1:%2/").arg(address).arg(port);
+    m_lblFeedAddresses->setText(QStringLiteral("Open in a browser: ")
+                                + urls.join(QStringLiteral(", ")));
 }
 
 QWidget *frmOptions::buildAudienceBoard(QWidget *tab)

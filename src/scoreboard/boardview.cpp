@@ -1,20 +1,9 @@
 #include "boardview.h"
 
-#include "clockreadout.h"
+#include "boutreadout.h"
 #include "numberled.h"
 #include "scoreboarddesign.h"
-#include "timekeeper.h"
 #include "timeled.h"
-
-namespace {
-
-// Below a minute the period display switches to seconds and tenths.
-constexpr qint64 kTenthsThresholdTicks = 599000; // 59.9 s
-
-const QString kMinutesSeconds = QStringLiteral("60,1");
-const QString kSecondsTenths = QStringLiteral("1,.1");
-
-} // namespace
 
 BoardView::BoardView(const Bout *bout, const ScoreboardUi &ui, QObject *parent)
     : QObject(parent)
@@ -50,20 +39,19 @@ void BoardView::show(Bout::Item item)
     case Bout::ClockTime:
         showPeriodClock();
         break;
-    case Bout::JamClock:
-        m_jam->setDisplayFormat(kMinutesSeconds);
-        m_jam->setValue(ClockReadout::wholeSeconds(m_bout->jamEngine()->ticks()));
+    case Bout::JamClock: {
+        const BoutReadout::ClockValue jam = BoutReadout::jamClock(*m_bout);
+        m_jam->setDisplayFormat(jam.displayFormat);
+        m_jam->setValue(jam.value);
         break;
+    }
     case Bout::HomePenalty1:
     case Bout::HomePenalty2:
     case Bout::VisitorPenalty1:
     case Bout::VisitorPenalty2: {
-        // Penalty displays keep their designed layout; -1 shows nothing.
+        // Penalty displays keep their designed layout.
         const int penalty = item - Bout::HomePenalty1;
-        m_penalties[penalty]->setValue(
-                m_bout->isPenaltyBlank(penalty)
-                        ? -1.0f
-                        : ClockReadout::wholeSeconds(m_bout->penaltyEngine(penalty)->ticks()));
+        m_penalties[penalty]->setValue(BoutReadout::penaltyClock(*m_bout, penalty).value);
         break;
     }
     case Bout::HomeScore:
@@ -79,17 +67,7 @@ void BoardView::show(Bout::Item item)
 
 void BoardView::showPeriodClock()
 {
-    const qint64 period = m_bout->periodEngine()->ticks();
-    if (m_bout->clockTime()) {
-        const QTime now = m_now();
-        const QString text = m_timeLocale.toString(now, QLocale::ShortFormat);
-        m_period->setDisplayFormat(kMinutesSeconds);
-        m_period->setValue(float(ClockReadout::minutesOfDay(text, now)));
-    } else if (period > kTenthsThresholdTicks) {
-        m_period->setDisplayFormat(kMinutesSeconds);
-        m_period->setValue(ClockReadout::wholeSeconds(period));
-    } else {
-        m_period->setDisplayFormat(kSecondsTenths);
-        m_period->setValue(float(double(period) / BoutConstants::TicksPerSecond));
-    }
+    const BoutReadout::ClockValue period = BoutReadout::periodClock(*m_bout, m_now(), m_timeLocale);
+    m_period->setDisplayFormat(period.displayFormat);
+    m_period->setValue(period.value);
 }

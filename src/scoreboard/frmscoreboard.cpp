@@ -11,6 +11,7 @@
 #include "keycharacter.h"
 #include "label.h"
 #include "layoutscaling.h"
+#include "livefeed.h"
 #include "mmcontrol.h"
 #include "notice.h"
 #include "numberled.h"
@@ -59,6 +60,7 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     , m_sound(new SoundPlayer(m_buzzer, this))
     , m_notice(new Notice(m_ui.lblNotice, m_ui.lblCreatedBy, this))
     , m_audience(new AudienceBoard(m_bout, this))
+    , m_feed(new LiveFeed(m_bout, this))
 {
     setObjectName(QStringLiteral("frmScoreboard"));
     setWindowTitle(QStringLiteral("Corvanta"));
@@ -82,6 +84,9 @@ frmScoreboard::frmScoreboard(QWidget *parent)
             Buzzer(file);
     });
     connect(m_clock, &QTimer::timeout, this, &frmScoreboard::RefreshTime);
+    // A feed that cannot listen is told once; the board runs on without it.
+    connect(m_feed, &LiveFeed::problem, m_notice,
+            [this](const QString &text) { m_notice->showText(text); });
     const auto displays = m_ui.displays();
     for (size_t i = 0; i < displays.size(); ++i) {
         SegmentDisplay *display = displays[i];
@@ -123,6 +128,7 @@ void frmScoreboard::Form_Load()
 void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale)
 {
     m_audience->setTimeOfDaySource(now, locale);
+    m_feed->setTimeOfDaySource(now, locale);
     m_view->setTimeOfDaySource(std::move(now), locale);
 }
 
@@ -130,6 +136,7 @@ void frmScoreboard::followSettings(const SettingsModel &now)
 {
     m_bout->setJoinJamPenalty(now.JoinJamPenalty);
     m_bout->setDelayPeriodEndSound(now.SuppressPeriodSound);
+    m_feed->apply(now);
     // Not while the window is being built: its load applies the looks once it is complete.
     if (!m_loaded)
         return;
@@ -143,6 +150,7 @@ void frmScoreboard::RefreshTime()
     m_bout->refresh();
     m_view->showClocks();
     m_audience->refresh();
+    m_feed->refresh();
 }
 
 void frmScoreboard::AllKeyCode(int keyCode)

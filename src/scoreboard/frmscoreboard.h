@@ -17,6 +17,7 @@ class AudienceBoard;
 class BoardView;
 class BoutJournal;
 class MMControl;
+class LiveFeed;
 class Notice;
 class QTimer;
 struct SettingsModel;
@@ -62,6 +63,7 @@ public:
     bool PeriodEndSignalled() const { return m_bout->periodEndSignalled(); }
 
     Bout *bout() const { return m_bout; }
+    LiveFeed *feed() const { return m_feed; }
     // Keeps the bout in the journal from now on, starting from the bout it holds. Called once,
     // before the board is first shown.
     void keepIn(BoutJournal *journal);
@@ -97,6 +99,8 @@ private:
     SoundPlayer *m_sound = nullptr;
     Notice *m_notice = nullptr;
     AudienceBoard *m_audience = nullptr;
+    // The bout for browsers, when the settings turn the feed on.
+    LiveFeed *m_feed = nullptr;
     // What has been typed on this board's displays.
     DigitEntry m_entry;
     bool m_shownOnce = false;

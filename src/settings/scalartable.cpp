@@ -24,10 +24,14 @@ const ScalarTable kScalars {{
         {"BoutSettings", "NewBoutKey", &M::NewBoutKey, "0"}, // 0: no key
         // The audience board's screen by the name Qt gives it; none by default.
         {"ScreenSettings", "AudienceScreen", &M::AudienceScreen, ""},
+        // The live feed: off by default, and on this PC alone until set to "network".
+        {"FeedSettings", "FeedPort", &M::FeedPort, "0"},
+        {"FeedSettings", "FeedListen", &M::FeedListen, "local"},
 }};
 
-const std::array<const char *, 6> kSections {"ColorSettings", "KeySettings",  "TextSettings",
-                                             "PicSettings",   "BoutSettings", "ScreenSettings"};
+const std::array<const char *, 7> kSections {"ColorSettings", "KeySettings",  "TextSettings",
+                                             "PicSettings",   "BoutSettings", "ScreenSettings",
+                                             "FeedSettings"};
 
 } // namespace
 
@@ -36,7 +40,7 @@ const ScalarTable &scalarTable()
     return kScalars;
 }
 
-const std::array<const char *, 6> &settingsSections()
+const std::array<const char *, 7> &settingsSections()
 {
     return kSections;
 }

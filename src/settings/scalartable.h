@@ -12,7 +12,8 @@
 struct ScalarSetting
 {
     using Field = std::variant<QString SettingsModel::*, qint16 SettingsModel::*,
-                               bool SettingsModel::*, NumLockMode SettingsModel::*>;
+                               quint16 SettingsModel::*, bool SettingsModel::*,
+                               NumLockMode SettingsModel::*>;
 
     const char *section;
     const char *settingsKey;
@@ -24,11 +25,11 @@ struct ScalarSetting
     const char *writtenAs = nullptr;
 };
 
-using ScalarTable = std::array<ScalarSetting, 17>;
+using ScalarTable = std::array<ScalarSetting, 19>;
 
 // Every such setting, in the order the store writes them within each section.
 const ScalarTable &scalarTable();
 
 // The sections of the store in the order they are read and written: each holds its colours, then
 // its commands' keys, then its other settings. The first four are those every version knows.
-const std::array<const char *, 6> &settingsSections();
+const std::array<const char *, 7> &settingsSections();

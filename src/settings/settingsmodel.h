@@ -65,6 +65,10 @@ struct SettingsModel
     QString AudienceScreen; // the audience board's screen by the name Qt gives it; empty: none
     qint16 AudienceBoardKey = 0; // shows and hides the audience board; 0: no key
 
+    // FeedSettings: the live feed for browsers on this PC or the venue's network.
+    quint16 FeedPort = 0; // 0: off
+    QString FeedListen; // "network": every interface; anything else the loopback address only
+
     bool operator==(const SettingsModel &) const = default;
 };
 

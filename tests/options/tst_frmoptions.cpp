@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -192,7 +193,7 @@ private slots:
         QCOMPARE(store.status(), QSettings::NoError);
         QCOMPARE(store.value("TextSettings/TitleText").toString(), "Derby Night");
         QCOMPARE(store.value("ColorSettings/TimeColor").toString(), "255");
-        QCOMPARE(store.allKeys().size(), 37);
+        QCOMPARE(store.allKeys().size(), 39);
     }
 
     // A key the settings file gives a command but the board cannot let it have shows as none, and
@@ -299,6 +300,32 @@ private slots:
         });
         click(window, "cmdNewBout");
         QCOMPARE(confirmed, 1);
+    }
+
+    // The live feed's port and where it listens, with the addresses a browser opens.
+    void liveFeedSettings()
+    {
+        Settings::instance().edit([](SettingsModel &m) {
+            m.FeedPort = 8080;
+            m.FeedListen = QStringLiteral("network");
+        });
+        frmOptions window;
+        prepare(window);
+        auto *port = find<QSpinBox>(window, "spnFeedPort");
+        auto *listen = find<QComboBox>(window, "cmbFeedListen");
+        QCOMPARE(port->value(), 8080);
+        QCOMPARE(listen->currentData().toString(), "network");
+        QVERIFY(text(window, "lblFeedAddresses").contains("http://127.0.0.1:8080/"));
+        port->setValue(0);
+        QCOMPARE(text(window, "lblFeedAddresses"), "The feed is off.");
+        port->setValue(9090);
+        listen->setCurrentIndex(0);
+        QCOMPARE(text(window, "lblFeedAddresses"), "Open in a browser: http://127.0.0.1:9090/");
+        click(window, "cmdOk");
+        QSettings stored = testStore();
+        QCOMPARE(stored.value("FeedSettings/FeedPort").toString(), "9090");
+        QCOMPARE(stored.value("FeedSettings/FeedListen").toString(), "local");
+        QCOMPARE(settings().FeedPort, 9090);
     }
 
     // Every key, the new-bout and audience keys too, is refused a key another command holds.

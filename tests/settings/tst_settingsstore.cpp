@@ -45,15 +45,20 @@ private slots:
         // Loading writes nothing.
         QVERIFY(!QFileInfo::exists(settingsFileName()));
 
-        // The four sections every version reads keep their 34 keys; two more follow them.
+        // The live feed is off, and on this PC alone once a port is set.
+        QCOMPARE(m.FeedPort, 0);
+        QCOMPARE(m.FeedListen, "local");
+
+        // The four sections every version reads keep their 34 keys; three more follow them.
         QVERIFY(SaveSettings());
         QSettings written = testStore();
         QCOMPARE(written.childGroups(),
-                 (QStringList {"BoutSettings", "ColorSettings", "KeySettings", "PicSettings",
-                               "ScreenSettings", "TextSettings"}));
+                 (QStringList {"BoutSettings", "ColorSettings", "FeedSettings", "KeySettings",
+                               "PicSettings", "ScreenSettings", "TextSettings"}));
         const std::pair<const char *, int> sections[]
                 = {{"ColorSettings", 10}, {"KeySettings", 17}, {"TextSettings", 3},
-                   {"PicSettings", 4},    {"BoutSettings", 1}, {"ScreenSettings", 2}};
+                   {"PicSettings", 4},    {"BoutSettings", 1}, {"ScreenSettings", 2},
+                   {"FeedSettings", 2}};
         for (const auto &[section, count] : sections) {
             written.beginGroup(section);
             QCOMPARE(written.childKeys().size(), count);
@@ -87,6 +92,8 @@ private slots:
                 {"title absent", "TextSettings/TitleText", nullptr, "Home"},
                 {"LED dots", "PicSettings/LEDType", "1", "1"},
                 {"audience key", "ScreenSettings/AudienceBoardKey", "119", "119"},
+                {"feed port", "FeedSettings/FeedPort", "65535", "65535"},
+                {"feed on the network", "FeedSettings/FeedListen", "network", "network"},
                 // The selection frame's colour defaults to the window's background as stored.
                 {"frame follows FormBack", "ColorSettings/LEDSelected", nullptr, "255"},
         };

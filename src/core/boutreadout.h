@@ -1,0 +1,50 @@
+#pragma once
+
+#include "bout.h"
+#include "ledtext.h"
+
+#include <QLocale>
+#include <QString>
+#include <QTime>
+
+#include <array>
+
+// What the board's displays show for a bout, without widgets: the value and reading each clock
+// display is given, and the texts the board's nine displays then show. The board writes the values
+// to its displays; the live feed sends the texts, so both show the same.
+namespace BoutReadout {
+
+// A time display's input: the value (seconds, or minutes for a time of day; -1 blank) and its
+// reading, "60,1" or "1,.1".
+struct ClockValue
+{
+    float value = 0;
+    QString displayFormat;
+};
+
+// The period clock shows seconds and tenths below a minute, the time of day in now's hour and
+// minute (as locale writes a short time) while the bout's ClockTime is on.
+ClockValue periodClock(const Bout &bout, const QTime &now, const QLocale &locale);
+ClockValue jamClock(const Bout &bout);
+ClockValue penaltyClock(const Bout &bout, int penalty);
+
+// The digit groups the board's displays are designed with.
+inline constexpr LedText::Groups PeriodGroups {2, 2};
+inline constexpr LedText::Groups JamGroups {1, 2};
+inline constexpr LedText::Groups PenaltyGroups {1, 2};
+
+// What the board shows, without the blank cells that keep the digits in place: "9:57", "59.9",
+// "" for a blank display.
+struct Texts
+{
+    QString period;
+    QString jam;
+    std::array<QString, Bout::PenaltyCount> penalties;
+    QString homeScore;
+    QString visitorScore;
+    QString periodNumber;
+};
+
+Texts texts(const Bout &bout, const QTime &now, const QLocale &locale);
+
+} // namespace BoutReadout

@@ -1,0 +1,270 @@
+#include "feedserver.h"
+
+#include <QFile>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QWebSocket>
+#include <QWebSocketServer>
+
+namespace {
+
+const QByteArray kEmptyState = QByteArrayLiteral("{\"format\":1}");
+
+struct Page
+{
+    const char *path;
+    const char *resource;
+    const char *type;
+};
+
+// The pages are resources built into the program: no request can name a file.
+constexpr Page kPages[] = {
+        {"/", ":/feed/index.html", "text/html; charset=utf-8"},
+        {"/penalties", ":/feed/penalties.html", "text/html; charset=utf-8"},
+        {"/overlay", ":/feed/overlay.html", "text/html; charset=utf-8"},
+        {"/feed.js", ":/feed/feed.js", "text/javascript; charset=utf-8"},
+        {"/feed.css", ":/feed/feed.css", "text/css; charset=utf-8"},
+};
+
+const char *reason(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 408:
+        return "Request Timeout";
+    case 414:
+        return "URI Too Long";
+    case 426:
+        return "Upgrade Required";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Error";
+    }
+}
+
+bool hasToken(const QByteArray &headers, const QByteArray &name, const QByteArray &token)
+{
+    for (const QByteArray &line : headers.split('\n')) {
+        const int colon = line.indexOf(':');
+        if (colon < 0 || line.left(colon).trimmed().toLower() != name)
+            continue;
+        for (const QByteArray &part : line.mid(colon + 1).split(','))
+            if (part.trimmed().toLower() == token)
+                return true;
+    }
+    return false;
+}
+
+} // namespace
+
+FeedServer::FeedServer(QObject *parent)
+    : QObject(parent)
+    , m_latest(kEmptyState)
+{ }
+
+FeedServer::~FeedServer()
+{
+    close();
+}
+
+void FeedServer::listen(quint16 port, bool network)
+{
+    close();
+    m_listener = new QTcpServer(this);
+    // Connections beyond what the server takes wait in the system's queue, not in this program.
+    m_listener->setMaxPendingConnections(MaxConnections);
+    connect(m_listener, &QTcpServer::newConnection, this, &FeedServer::accept);
+    const QHostAddress address
+            = network ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost);
+    if (!m_listener->listen(address, port)) {
+        const QString why = m_listener->errorString();
+        delete m_listener;
+        m_listener = nullptr;
+        emit failed(why);
+        return;
+    }
+    m_webSockets = new QWebSocketServer(QStringLiteral("Corvanta"), QWebSocketServer::NonSecureMode,
+                                        this);
+    m_webSockets->setHandshakeTimeout(std::chrono::milliseconds(RequestTimeoutMs));
+    connect(m_webSockets, &QWebSocketServer::newConnection, this, &FeedServer::takeClient);
+    emit listening(m_listener->serverPort());
+}
+
+void FeedServer::close()
+{
+    delete m_listener;
+    m_listener = nullptr;
+    for (QTcpSocket *socket : std::as_const(m_requests)) {
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    }
+    m_requests.clear();
+    for (QWebSocket *client : std::as_const(m_clients)) {
+        client->disconnect(this);
+        client->abort();
+        client->deleteLater();
+    }
+    m_clients.clear();
+    countConnections();
+    delete m_webSockets;
+    m_webSockets = nullptr;
+}
+
+void FeedServer::publish(const QByteArray &message, bool toClients)
+{
+    m_latest = message;
+    if (!toClients)
+        return;
+    // A copy: a client dropped while sending leaves the set.
+    const QSet<QWebSocket *> clients = m_clients;
+    for (QWebSocket *client : clients)
+        send(client, message);
+}
+
+void FeedServer::accept()
+{
+    while (m_listener && m_listener->hasPendingConnections()) {
+        QTcpSocket *socket = m_listener->nextPendingConnection();
+        if (connectionCount() >= MaxConnections) {
+            socket->write("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n"
+                          "Connection: close\r\nRetry-After: 5\r\n\r\n");
+            socket->disconnectFromHost();
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            // One that does not even take its answer goes too.
+            QTimer::singleShot(RequestTimeoutMs, socket, &QTcpSocket::abort);
+            continue;
+        }
+        m_requests.insert(socket);
+        countConnections();
+        // The whole request must arrive within the time allowed, however slowly it trickles.
+        auto *deadline = new QTimer(socket);
+        deadline->setSingleShot(true);
+        connect(deadline, &QTimer::timeout, socket, &QTcpSocket::abort);
+        deadline->start(RequestTimeoutMs);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            m_requests.remove(socket);
+            countConnections();
+            socket->deleteLater();
+        });
+    }
+}
+
+// The request is looked at without being taken from the socket, so that a WebSocket handshake
+// can go to the WebSocket server whole.
+void FeedServer::readRequest(QTcpSocket *socket)
+{
+    const QByteArray head = socket->peek(MaxRequestBytes + 1);
+    const int end = head.indexOf("\r\n\r\n");
+    const int lineEnd = head.indexOf("\r\n");
+    if (lineEnd < 0 ? head.size() > MaxRequestLineBytes : lineEnd > MaxRequestLineBytes)
+        return respond(socket, 414);
+    if (end < 0) {
+        if (head.size() > MaxRequestBytes)
+            return respond(socket, 431);
+        return; // more to come
+    }
+    const QList<QByteArray> request = head.left(lineEnd).split(' ');
+    if (request.size() != 3 || !request[2].startsWith("HTTP/1.") || !request[1].startsWith('/'))
+        return respond(socket, 400);
+    const QByteArray &method = request[0];
+    QByteArray path = request[1];
+    if (const int query = path.indexOf('?'); query >= 0)
+        path.truncate(query);
+    const QByteArray headers = head.mid(lineEnd + 2, end - lineEnd - 2);
+
+    const bool known = path == "/state.json" || path == "/feed"
+            || std::any_of(std::begin(kPages), std::end(kPages),
+                           [&path](const Page &page) { return path == page.path; });
+    if (!known)
+        return respond(socket, 404);
+    if (method != "GET")
+        return respond(socket, 405, {}, {}, "Allow: GET\r\n");
+    if (path == "/state.json")
+        return respond(socket, 200, "application/json", m_latest);
+    if (path == "/feed") {
+        if (!hasToken(headers, "upgrade", "websocket"))
+            return respond(socket, 426, {}, {}, "Upgrade: websocket\r\n");
+        m_requests.remove(socket);
+        countConnections();
+        socket->disconnect(this);
+        delete socket->findChild<QTimer *>();
+        m_webSockets->handleConnection(socket);
+        return;
+    }
+    for (const Page &page : kPages) {
+        if (path == page.path) {
+            QFile file(QLatin1String(page.resource));
+            if (!file.open(QIODevice::ReadOnly))
+                return respond(socket, 404);
+            return respond(socket, 200, page.type, file.readAll());
+        }
+    }
+}
+
+void FeedServer::respond(QTcpSocket *socket, int status, const QByteArray &type,
+                         const QByteArray &body, const QByteArray &extraHeaders)
+{
+    // Answered once; whatever else the client sends is read and dropped.
+    m_requests.remove(socket);
+    countConnections();
+    socket->disconnect(this);
+    socket->readAll();
+    connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QByteArray answer = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason(status) + "\r\n";
+    if (!type.isEmpty())
+        answer += "Content-Type: " + type + "\r\nCache-Control: no-store\r\n";
+    answer += extraHeaders;
+    answer += "Content-Length: " + QByteArray::number(body.size())
+            + "\r\nConnection: close\r\n\r\n";
+    socket->write(answer + body);
+    socket->disconnectFromHost();
+}
+
+void FeedServer::takeClient()
+{
+    while (m_webSockets && m_webSockets->hasPendingConnections()) {
+        QWebSocket *client = m_webSockets->nextPendingConnection();
+        // Whatever a client sends is read and dropped; a large frame ends its connection.
+        client->setMaxAllowedIncomingFrameSize(MaxIncomingFrameBytes);
+        client->setMaxAllowedIncomingMessageSize(MaxIncomingFrameBytes);
+        client->setReadBufferSize(MaxIncomingFrameBytes);
+        m_clients.insert(client);
+        countConnections();
+        connect(client, &QWebSocket::disconnected, this, [this, client] {
+            m_clients.remove(client);
+            countConnections();
+            client->deleteLater();
+        });
+        send(client, m_latest);
+    }
+}
+
+// A client that does not read is dropped once what waits for it passes the limit, rather than
+// kept with every message since.
+void FeedServer::send(QWebSocket *client, const QByteArray &message)
+{
+    client->sendTextMessage(QString::fromUtf8(message));
+    if (client->bytesToWrite() > MaxUnsentBytes) {
+        m_clients.remove(client);
+        countConnections();
+        client->disconnect(this);
+        client->abort();
+        client->deleteLater();
+        emit clientDropped();
+    }
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSet>
+
+#include <atomic>
+
+class QTcpServer;
+class QTcpSocket;
+class QWebSocket;
+class QWebSocketServer;
+
+// The live feed's server, read-only, on a thread of its own: GET /state.json gives the latest
+// message, a WebSocket at /feed gets it on connecting and then every message published, and the
+// pages built into the program are served at their fixed paths. Nothing a client sends is obeyed
+// and nothing is read from disk. A client is held to small limits so that none can make the server
+// keep more than a few hundred kilobytes for it or hold a connection open without asking.
+class FeedServer final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FeedServer)
+
+public:
+    static constexpr int MaxConnections = 200;
+    static constexpr int MaxRequestBytes = 8192; // request line and headers together
+    static constexpr int MaxRequestLineBytes = 2048;
+    static constexpr int RequestTimeoutMs = 10000; // to send a whole request
+    static constexpr qint64 MaxUnsentBytes = 256 * 1024; // per WebSocket client
+    static constexpr int MaxIncomingFrameBytes = 1024;
+
+    explicit FeedServer(QObject *parent = nullptr);
+    ~FeedServer() override;
+
+    // Listens on port, on every interface when network, else on the loopback address only; what
+    // was listening is closed first, and its clients with it. Emits listening() or failed().
+    Q_INVOKABLE void listen(quint16 port, bool network);
+    Q_INVOKABLE void close();
+    // Keeps the message for /state.json and new clients, and sends it to every WebSocket client
+    // when toClients.
+    Q_INVOKABLE void publish(const QByteArray &message, bool toClients = true);
+
+    // The connections held, requests and WebSocket clients; readable from any thread.
+    int connectionCount() const { return m_connections; }
+
+signals:
+    void listening(quint16 port);
+    void failed(const QString &reason);
+    // For tests: a client was dropped for not reading.
+    void clientDropped();
+
+private:
+    void accept();
+    void readRequest(QTcpSocket *socket);
+    void respond(QTcpSocket *socket, int status, const QByteArray &type = {},
+                 const QByteArray &body = {}, const QByteArray &extraHeaders = {});
+    void takeClient();
+    void send(QWebSocket *client, const QByteArray &message);
+    void countConnections() { m_connections = int(m_requests.size() + m_clients.size()); }
+
+    QTcpServer *m_listener = nullptr;
+    QWebSocketServer *m_webSockets = nullptr;
+    QSet<QTcpSocket *> m_requests;
+    QSet<QWebSocket *> m_clients;
+    QByteArray m_latest;
+    std::atomic<int> m_connections = 0;
+};

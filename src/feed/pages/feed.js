@@ -1,0 +1,321 @@
+// What every page of the live feed shares: the connection to the program, the board's readout
+// rule for counting clocks on between messages, the LED digits, and the "No feed" state.
+//
+// A page marks the places to fill with data-feed="<what>" (home.name, home.score, title, period,
+// clock.period, clock.jam, penalty.home.0 ... penalty.visitor.1) and data-cells="<n>" on LED
+// displays; it calls CorvantaFeed.start() once. Fields the page does not know are ignored.
+(function () {
+    'use strict';
+
+    // The board's default look, for a message without colours or with colours a page cannot read.
+    var defaultColors = {
+        back: '#404040', ledBack: '#000000', text: '#ffffff', home: '#ffffff', visitor: '#ffffff',
+        border: '#ffffff', period: '#ff8000', jam: '#ff8000', score: '#ff0000',
+        periodNumber: '#00c000', penalty: '#ff0000'
+    };
+
+    // ---- The board's readout rule -------------------------------------------------------------
+
+    var ticksPerSecond = 10000;
+    var tenthsThresholdTicks = 599000; // at and below 59.9 s the period clock shows seconds.tenths
+
+    // The whole second a clock shows: its ticks plus 0.4999 s, rounded with halves to even.
+    function wholeSeconds(ms) {
+        var shifted = Math.round(ms * 10) + 4999;
+        var whole = Math.floor(shifted / ticksPerSecond);
+        var rest = shifted - whole * ticksPerSecond;
+        if (rest > ticksPerSecond / 2 || (rest === ticksPerSecond / 2 && whole % 2 !== 0))
+            ++whole;
+        return whole;
+    }
+
+    function minutesSeconds(seconds) {
+        var low = seconds % 60;
+        return Math.floor(seconds / 60) + ':' + (low < 10 ? '0' : '') + low;
+    }
+
+    // What a display shows for a clock at ms; kind is 'period', 'jam' or 'penalty'.
+    function readout(kind, ms) {
+        ms = Math.max(0, ms);
+        if (kind === 'period' && Math.round(ms * 10) <= tenthsThresholdTicks) {
+            var tenths = Math.floor(Math.round(ms * 10) / 1000);
+            return Math.floor(tenths / 10) + '.' + (tenths % 10);
+        }
+        return minutesSeconds(wholeSeconds(ms));
+    }
+
+    // ---- LED digits --------------------------------------------------------------------------
+
+    // Segments a..g of a seven-segment digit, each a polygon in a 60 x 100 box.
+    var segmentShapes = {
+        a: '10,4 50,4 44,10 16,10', b: '52,6 52,47 46,44 46,12', c: '52,53 52,94 46,88 46,56',
+        d: '10,96 50,96 44,90 16,90', e: '8,53 8,94 14,88 14,56', f: '8,6 8,47 14,44 14,12',
+        g: '12,50 18,46 42,46 48,50 42,54 18,54'
+    };
+    var segmentsOf = {
+        '0': 'abcdef', '1': 'bc', '2': 'abdeg', '3': 'abcdg', '4': 'bcfg', '5': 'acdfg', '6': 'acdefg',
+        '7': 'abc', '8': 'abcdefg', '9': 'abcdfg', '-': 'g', ' ': ''
+    };
+    var svgNs = 'http://www.w3.org/2000/svg';
+
+    function cell(character) {
+        var svg = document.createElementNS(svgNs, 'svg');
+        if (character === ':' || character === '.') {
+            svg.setAttribute('viewBox', '0 0 20 100');
+            svg.setAttribute('class', 'led-cell led-narrow');
+            var dots = character === ':' ? [32, 68] : [92];
+            dots.forEach(function (y) {
+                var dot = document.createElementNS(svgNs, 'rect');
+                dot.setAttribute('x', '5');
+                dot.setAttribute('y', String(y - 5));
+                dot.setAttribute('width', '10');
+                dot.setAttribute('height', '10');
+                dot.setAttribute('class', 'seg on');
+                svg.appendChild(dot);
+            });
+            return svg;
+        }
+        svg.setAttribute('viewBox', '0 0 60 100');
+        svg.setAttribute('class', 'led-cell');
+        var lit = segmentsOf[character] !== undefined ? segmentsOf[character] : '';
+        Object.keys(segmentShapes).forEach(function (name) {
+            var segment = document.createElementNS(svgNs, 'polygon');
+            segment.setAttribute('points', segmentShapes[name]);
+            segment.setAttribute('class', lit.indexOf(name) >= 0 ? 'seg on' : 'seg off');
+            svg.appendChild(segment);
+        });
+        return svg;
+    }
+
+    // Writes text into an LED display, right-aligned in its data-cells digit cells, so that the
+    // display keeps its width whatever it shows. The text itself stays readable in data-text.
+    function showLed(element, text) {
+        text = text.trim();
+        if (element.getAttribute('data-text') === text && element.firstChild)
+            return;
+        element.setAttribute('data-text', text);
+        element.setAttribute('aria-label', text);
+        var cells = parseInt(element.getAttribute('data-cells') || '0', 10);
+        var digits = text.replace(/[:.]/g, '').length;
+        var shown = text;
+        for (var i = digits; i < cells; ++i)
+            shown = ' ' + shown;
+        while (element.firstChild)
+            element.removeChild(element.firstChild);
+        for (var j = 0; j < shown.length; ++j)
+            element.appendChild(cell(shown[j]));
+    }
+
+    function showText(element, text) {
+        if (element.textContent !== text)
+            element.textContent = text;
+        element.setAttribute('data-text', text);
+    }
+
+    function show(element, text) {
+        if (element.hasAttribute('data-cells'))
+            showLed(element, text);
+        else
+            showText(element, text);
+    }
+
+    // ---- The bout as last received, and the clocks counted on from it --------------------------
+
+    var last = null;         // the last message
+    var arrivedAt = 0;       // performance.now() when it arrived
+    var clocks = {};         // data-feed name -> {kind, clock, counts}
+    var stats = {messages: 0, lastApplyMs: 0, maxApplyMs: 0, connects: 0};
+
+    function string(value) {
+        return typeof value === 'string' ? value : (typeof value === 'number' ? String(value) : '');
+    }
+
+    function object(value) {
+        return value !== null && typeof value === 'object' ? value : {};
+    }
+
+    function color(value, fallback) {
+        return typeof value === 'string' && /^#[0-9a-fA-F]{6}$/.test(value) ? value : fallback;
+    }
+
+    function applyColors(colors) {
+        colors = object(colors);
+        var led = object(colors.led);
+        var style = document.documentElement.style;
+        ['back', 'ledBack', 'text', 'home', 'visitor', 'border'].forEach(function (name) {
+            style.setProperty('--' + name, color(colors[name], defaultColors[name]));
+        });
+        ['period', 'jam', 'score', 'periodNumber', 'penalty'].forEach(function (name) {
+            style.setProperty('--led-' + name, color(led[name], defaultColors[name]));
+        });
+    }
+
+    // The clocks of a message by data-feed name.
+    function clocksOf(message) {
+        var result = {};
+        var c = object(message.clocks);
+        result['clock.period'] = {kind: 'period', clock: object(c.period)};
+        result['clock.jam'] = {kind: 'jam', clock: object(c.jam)};
+        var penalties = object(message.penalties);
+        ['home', 'visitor'].forEach(function (team) {
+            var list = Array.isArray(penalties[team]) ? penalties[team] : [];
+            for (var i = 0; i < 2; ++i)
+                result['penalty.' + team + '.' + i] = {kind: 'penalty', clock: object(list[i])};
+        });
+        // A clock counts on by itself only where the board's rule gives the text it was sent with;
+        // otherwise (time of day, a blank clock, a layout the rule does not know) the page shows
+        // the text as sent until the next message.
+        Object.keys(result).forEach(function (name) {
+            var entry = result[name];
+            var clock = entry.clock;
+            entry.counts = clock.running === true && clock.timeOfDay !== true
+                    && typeof clock.ms === 'number' && isFinite(clock.ms)
+                    && string(clock.text).trim() !== ''
+                    && readout(entry.kind, clock.ms) === string(clock.text).trim();
+        });
+        return result;
+    }
+
+    function textOf(message, name) {
+        var parts = name.split('.');
+        if (name === 'title')
+            return string(message.title);
+        if (name === 'period')
+            return string(message.period);
+        if (parts[0] === 'home' || parts[0] === 'visitor')
+            return string(object(message[parts[0]])[parts[1]]);
+        if (clocks[name])
+            return currentClockText(clocks[name], performance.now());
+        return '';
+    }
+
+    function currentClockText(entry, now) {
+        var clock = entry.clock;
+        if (!entry.counts || !live)
+            return string(clock.text);
+        var elapsed = now - arrivedAt;
+        var ms = clock.down === false ? clock.ms + elapsed : clock.ms - elapsed;
+        return readout(entry.kind, ms);
+    }
+
+    function fill(now) {
+        var elements = document.querySelectorAll('[data-feed]');
+        for (var i = 0; i < elements.length; ++i) {
+            var name = elements[i].getAttribute('data-feed');
+            var text = clocks[name] ? currentClockText(clocks[name], now) : textOf(last, name);
+            show(elements[i], text);
+            if (clocks[name])
+                elements[i].classList.toggle('running', clocks[name].clock.running === true);
+        }
+    }
+
+    function apply(message, arrival) {
+        last = message;
+        arrivedAt = arrival;
+        clocks = clocksOf(message);
+        applyColors(message.colors);
+        fill(arrival);
+        var took = performance.now() - arrival;
+        stats.messages += 1;
+        stats.lastApplyMs = took;
+        stats.maxApplyMs = Math.max(stats.maxApplyMs, took);
+        var root = document.documentElement;
+        root.setAttribute('data-feed-messages', String(stats.messages));
+        root.setAttribute('data-feed-apply-ms', took.toFixed(2));
+        root.setAttribute('data-feed-max-apply-ms', stats.maxApplyMs.toFixed(2));
+    }
+
+    // ---- The connection ----------------------------------------------------------------------
+
+    var live = false;
+    var socket = null;
+    var retryMs = 250;
+    var staleAfterMs = 3000; // a running clock brings a message at least every second
+
+    function setState(state) {
+        live = state === 'live';
+        document.documentElement.setAttribute('data-feed-state', state);
+        var banner = document.getElementById('feed-lost');
+        if (banner)
+            banner.hidden = live;
+        if (last)
+            fill(performance.now());
+    }
+
+    function connect() {
+        var scheme = location.protocol === 'https:' ? 'wss://' : 'ws://';
+        try {
+            socket = new WebSocket(scheme + location.host + '/feed');
+        } catch (e) {
+            retry();
+            return;
+        }
+        socket.onopen = function () {
+            retryMs = 250;
+            stats.connects += 1;
+            document.documentElement.setAttribute('data-feed-connects', String(stats.connects));
+        };
+        socket.onmessage = function (event) {
+            var arrival = performance.now();
+            var message;
+            try {
+                message = JSON.parse(event.data);
+            } catch (e) {
+                return;
+            }
+            if (message === null || typeof message !== 'object' || message.format !== 1)
+                return;
+            apply(message, arrival);
+            if (!live)
+                setState('live');
+        };
+        socket.onclose = function (event) {
+            socket = null;
+            document.documentElement.setAttribute('data-feed-closed', String(event.code));
+            setState('lost');
+            retry();
+        };
+        socket.onerror = function () {
+            if (socket)
+                socket.close();
+        };
+    }
+
+    function retry() {
+        setTimeout(connect, retryMs);
+        retryMs = Math.min(retryMs * 2, 5000);
+    }
+
+    function anyRunning() {
+        return Object.keys(clocks).some(function (name) { return clocks[name].clock.running === true; });
+    }
+
+    function tick() {
+        var now = performance.now();
+        // A feed that went quiet while a clock runs has stalled somewhere between here and the
+        // program: its clocks are no longer the board's.
+        if (live && anyRunning() && now - arrivedAt > staleAfterMs) {
+            setState('lost');
+            if (socket)
+                socket.close();
+        }
+        if (live && last)
+            fill(now);
+    }
+
+    window.CorvantaFeed = {
+        readout: readout,
+        stats: stats,
+        start: function () {
+            applyColors({});
+            setState('connecting');
+            var banner = document.getElementById('feed-lost');
+            if (banner)
+                banner.hidden = false;
+            connect();
+            // Clocks change at most ten times a second; a timer also runs in a hidden page, as a
+            // video mixer's browser source may be.
+            window.setInterval(tick, 50);
+        }
+    };
+})();

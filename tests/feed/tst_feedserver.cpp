@@ -1,0 +1,240 @@
+// The feed's server against clients that misbehave, over real sockets: each is answered, refused
+// or dropped, while the others go on being served and the board's thread goes on ticking.
+
+#include "bout.h"
+#include "feedserver.h"
+#include "livefeed.h"
+#include "settingsmodel.h"
+#include "timekeeper.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <QWebSocket>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QByteArray kHandshake
+        = "GET /feed HTTP/1.1\r\nHost: localhost\r\nUpgrade: websocket\r\n"
+          "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+          "Sec-WebSocket-Version: 13\r\n\r\n";
+
+} // namespace
+
+class TestFeedServer : public QObject
+{
+    Q_OBJECT
+
+private:
+    Bout m_bout;
+    std::unique_ptr<LiveFeed> m_feed;
+    quint16 m_port = 0;
+    QTimer m_tick;
+    int m_ticks = 0;
+
+    std::unique_ptr<QTcpSocket> connected()
+    {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->connectToHost(QHostAddress::LocalHost, m_port);
+        if (!socket->waitForConnected(5000))
+            qWarning() << "no connection:" << socket->errorString();
+        return socket;
+    }
+    // The whole answer to a request, read until the server closes the connection.
+    QByteArray answer(const QByteArray &request)
+    {
+        auto socket = connected();
+        socket->write(request);
+        QByteArray got;
+        while (socket->state() == QAbstractSocket::ConnectedState && socket->waitForReadyRead(5000))
+            got += socket->readAll();
+        return got + socket->readAll();
+    }
+    void publish(const QByteArray &message)
+    {
+        FeedServer *server = m_feed->server();
+        QMetaObject::invokeMethod(server, [server, message] { server->publish(message); });
+    }
+    // A client still served: its /state.json comes whole.
+    bool served()
+    {
+        const QByteArray got = answer("GET /state.json HTTP/1.1\r\n\r\n");
+        return got.startsWith("HTTP/1.1 200 ");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        m_port = probe.serverPort();
+        probe.close();
+        m_feed = std::make_unique<LiveFeed>(&m_bout, nullptr);
+        QSignalSpy listening(m_feed.get(), &LiveFeed::listening);
+        SettingsModel s;
+        s.FeedPort = m_port;
+        m_feed->apply(s);
+        QVERIFY(listening.wait());
+        // The board's own refresh, which no client may hold up: it runs on this thread, the
+        // server on its own.
+        QVERIFY(m_feed->serverThread() != QThread::currentThread());
+        connect(&m_tick, &QTimer::timeout, this, [this] { ++m_ticks; });
+        m_tick.start(50);
+    }
+
+    void cleanupTestCase() { m_feed.reset(); }
+
+    void requestsAreAnsweredOrRefused_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("status");
+        const QByteArray get = "GET %1 HTTP/1.1\r\nHost: localhost\r\n\r\n";
+        for (const char *path : {"/", "/penalties", "/overlay", "/feed.js", "/feed.css",
+                                 "/state.json", "/state.json?x=1"})
+            QTest::newRow(path) << QByteArray(get).replace("%1", path) << QByteArray("200");
+        QTest::newRow("unknown path")
+                << QByteArray(get).replace("%1", "/index.html") << QByteArray("404");
+        QTest::newRow("a file's path")
+                << QByteArray(get).replace("%1", "/../../etc/passwd") << QByteArray("404");
+        QTest::newRow("POST") << QByteArray(
+                "POST /state.json HTTP/1.1\r\nContent-Length: 2\r\n\r\n{}")
+                              << QByteArray("405");
+        QTest::newRow("DELETE") << QByteArray("DELETE / HTTP/1.1\r\n\r\n") << QByteArray("405");
+        QTest::newRow("POST elsewhere")
+                << QByteArray("POST /x HTTP/1.1\r\n\r\n") << QByteArray("404");
+        QTest::newRow("feed without upgrade")
+                << QByteArray(get).replace("%1", "/feed") << QByteArray("426");
+        QTest::newRow("not HTTP") << QByteArray("hello\r\n\r\n") << QByteArray("400");
+        QTest::newRow("no path") << QByteArray("GET HTTP/1.1\r\n\r\n") << QByteArray("400");
+        QTest::newRow("binary") << QByteArray("\x00\x01\x02 \xff\xfe \x7f\r\n\r\n", 14)
+                                << QByteArray("400");
+        QTest::newRow("long request line") << "GET /" + QByteArray(4000, 'a') + " HTTP/1.1\r\n\r\n"
+                                           << QByteArray("414");
+        QTest::newRow("long line, unfinished")
+                << "GET /" + QByteArray(3000, 'a') << QByteArray("414");
+        QTest::newRow("large headers") << "GET / HTTP/1.1\r\nX-Big: " + QByteArray(9000, 'b')
+                        + "\r\n\r\n" << QByteArray("431");
+        QByteArray many = "GET / HTTP/1.1\r\n";
+        for (int i = 0; i < 1000; ++i)
+            many += "X-" + QByteArray::number(i) + ": 1\r\n";
+        QTest::newRow("many headers") << many << QByteArray("431");
+    }
+
+    void requestsAreAnsweredOrRefused()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, status);
+        const QByteArray got = answer(request);
+        QVERIFY2(got.startsWith("HTTP/1.1 " + status + ' '), got.left(80).constData());
+        if (status == "200" && request.startsWith("GET /state.json")) {
+            const QByteArray body = got.mid(got.indexOf("\r\n\r\n") + 4);
+            QCOMPARE(QJsonDocument::fromJson(body).object()["format"].toInt(), 1);
+        }
+    }
+
+    void silentAndSlowClientsAreClosed()
+    {
+        const int ticksBefore = m_ticks;
+        auto silent = connected();
+        auto slow = connected();
+        QTimer trickle;
+        QByteArray request = "GET / HTTP/1.1\r\nX-Slow: " + QByteArray(100, 's');
+        connect(&trickle, &QTimer::timeout, this, [&] {
+            if (slow->state() == QAbstractSocket::ConnectedState && !request.isEmpty()) {
+                slow->write(request.left(1));
+                request.remove(0, 1);
+            }
+        });
+        trickle.start(500);
+        QVERIFY(served());
+        QTRY_VERIFY_WITH_TIMEOUT(silent->state() == QAbstractSocket::UnconnectedState,
+                                 3 * FeedServer::RequestTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(slow->state() == QAbstractSocket::UnconnectedState,
+                                 3 * FeedServer::RequestTimeoutMs);
+        QVERIFY(!request.isEmpty());
+        QVERIFY(served());
+        QVERIFY(m_ticks > ticksBefore);
+    }
+
+    void connectionsAreCapped()
+    {
+        std::vector<std::unique_ptr<QTcpSocket>> held;
+        for (int i = 0; i < FeedServer::MaxConnections; ++i)
+            held.push_back(connected());
+        // Each is taken by the server before the one beyond the cap comes.
+        QTRY_COMPARE(m_feed->server()->connectionCount(), FeedServer::MaxConnections);
+        QVERIFY(answer("GET /state.json HTTP/1.1\r\n\r\n").startsWith("HTTP/1.1 503 "));
+        held.pop_back();
+        QTRY_COMPARE(m_feed->server()->connectionCount(), FeedServer::MaxConnections - 1);
+        QVERIFY(served());
+        held.clear();
+        QTRY_COMPARE(m_feed->server()->connectionCount(), 0);
+    }
+
+    void whatClientsSendIsIgnored()
+    {
+        QWebSocket talker;
+        QList<QByteArray> got;
+        connect(&talker, &QWebSocket::textMessageReceived, this,
+                [&got](const QString &m) { got << m.toUtf8(); });
+        talker.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
+        QTRY_COMPARE(got.size(), 1);
+        for (const char *command : {"startStopJam", "{\"command\":\"resetPeriod\"}", ""})
+            talker.sendTextMessage(QString::fromLatin1(command));
+        talker.sendBinaryMessage(QByteArray(100, '\x01'));
+        publish("{\"format\":1,\"n\":1}");
+        QTRY_COMPARE(got.size(), 2);
+        QCOMPARE(got.last(), "{\"format\":1,\"n\":1}");
+        QCOMPARE(m_bout.jamEngine()->isRunning(), false);
+
+        // A message larger than any a page could mean ends that client's connection alone.
+        QWebSocket listener;
+        int heard = 0;
+        connect(&listener, &QWebSocket::textMessageReceived, this, [&heard] { ++heard; });
+        listener.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
+        QTRY_COMPARE(heard, 1);
+        talker.sendBinaryMessage(QByteArray(64 * 1024, 'x'));
+        QTRY_VERIFY(talker.state() == QAbstractSocket::UnconnectedState);
+        publish("{\"format\":1,\"n\":2}");
+        QTRY_COMPARE(heard, 2);
+    }
+
+    void aClientThatDoesNotReadIsDropped()
+    {
+        const int ticksBefore = m_ticks;
+        QSignalSpy dropped(m_feed->server(), &FeedServer::clientDropped);
+        QWebSocket reader;
+        QByteArray last;
+        connect(&reader, &QWebSocket::textMessageReceived, this,
+                [&last](const QString &m) { last = m.toUtf8(); });
+        reader.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
+        QTRY_VERIFY(!last.isEmpty());
+        // Shakes hands and never reads again.
+        auto deaf = connected();
+        deaf->setReadBufferSize(1);
+        deaf->write(kHandshake);
+        QTRY_COMPARE(m_feed->server()->connectionCount(), 2);
+
+        const QByteArray padding(60 * 1024, ' ');
+        for (int i = 0; i < 1000 && dropped.isEmpty(); ++i) {
+            publish("{\"format\":1,\"n\":" + QByteArray::number(i) + ",\"pad\":\"" + padding
+                    + "\"}");
+            QTest::qWait(1);
+        }
+        QTRY_COMPARE(dropped.size(), 1);
+        QTRY_COMPARE(m_feed->server()->connectionCount(), 1);
+        publish("{\"format\":1,\"n\":\"after\"}");
+        QTRY_COMPARE(last, "{\"format\":1,\"n\":\"after\"}");
+        QVERIFY(m_ticks > ticksBefore);
+    }
+};
+
+QTEST_MAIN(TestFeedServer)
+#include "tst_feedserver.moc"

@@ -1,0 +1,268 @@
+// The live feed from a real board in this process to a real WebSocket client: every command and
+// typed entry reaches the feed with the texts the board's displays show.
+
+#include "bout.h"
+#include "clocksource.h"
+#include "feedstate.h"
+#include "frmscoreboard.h"
+#include "livefeed.h"
+#include "mmcontrol.h"
+#include "recordingsound.h"
+#include "segmentdisplay.h"
+#include "settings.h"
+#include "settingsstore.h"
+#include "timekeeper.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkInterface>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QThread>
+#include <QWebSocket>
+
+namespace {
+
+constexpr int kJ = 74, kS = 83, kC = 67, kEnter = 13, kPoint = 190, kA = 65, kI = 73;
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+} // namespace
+
+class TestLiveFeed : public QObject
+{
+    Q_OBJECT
+
+private:
+    ManualClockSource m_clock;
+    std::unique_ptr<frmScoreboard> m_board;
+    std::unique_ptr<QWebSocket> m_client;
+    QJsonObject m_last;
+    int m_messages = 0;
+
+    frmScoreboard &board() { return *m_board; }
+    TimeKeeper *engine(const char *name) { return board().findChild<TimeKeeper *>(name); }
+    QString shown(const char *name)
+    {
+        return board().findChild<QWidget *>(name)->property("Text").toString().trimmed();
+    }
+    void advance(qint64 milliseconds)
+    {
+        for (qint64 done = 0; done < milliseconds; done += 50) {
+            m_clock.advanceMilliseconds(std::min<qint64>(50, milliseconds - done));
+            board().RefreshTime();
+        }
+    }
+    void press(int keyCode)
+    {
+        board().AllKeyCode(keyCode);
+        board().RefreshTime();
+    }
+    void type(const char *display, const QString &text)
+    {
+        for (QChar ch : text)
+            key(display, ch == u'\n' ? kEnter : ch == u'.' ? kPoint : ch.unicode());
+    }
+    void key(const char *display, int keyCode)
+    {
+        emit board().findChild<SegmentDisplay *>(display)->KeyDown(keyCode, 0);
+    }
+    QStringList boardTexts()
+    {
+        QStringList texts;
+        for (const char *name : {"tledPeriod", "tledJam", "tledHomePenalty1", "tledHomePenalty2",
+                                 "tledVisitorPenalty1", "tledVisitorPenalty2", "nledHomeScore",
+                                 "nledVisitorScore", "nledPeriod"})
+            texts << shown(name);
+        return texts;
+    }
+    QStringList feedTexts() const
+    {
+        const QJsonObject clocks = field("clocks").toObject();
+        QStringList texts {clocks["period"]["text"].toString(), clocks["jam"]["text"].toString()};
+        for (const char *side : {"home", "visitor"})
+            for (const QJsonValue &penalty : field("penalties")[side].toArray())
+                texts << penalty["text"].toString();
+        texts << field("home/score").toString() << field("visitor/score").toString()
+              << field("period").toString();
+        return texts;
+    }
+    // GET /state.json, the body as JSON.
+    QJsonObject stateNow()
+    {
+        QTcpSocket http;
+        http.connectToHost(QHostAddress::LocalHost, settings().FeedPort);
+        http.write("GET /state.json HTTP/1.1\r\n\r\n");
+        QByteArray got;
+        while (http.waitForReadyRead(5000))
+            got += http.readAll();
+        return QJsonDocument::fromJson(got.mid(got.indexOf("\r\n\r\n") + 4)).object();
+    }
+    // A value of the last message by its path: "clocks/jam/text", "penalties/home/0/ms".
+    QJsonValue field(const QString &path) const
+    {
+        QJsonValue value = m_last;
+        for (const QString &key : path.split(u'/')) {
+            bool index = false;
+            const int i = key.toInt(&index);
+            value = index ? value.toArray().at(i) : value.toObject().value(key);
+        }
+        return value;
+    }
+    bool feedRunning(const char *clock) const { return field("clocks")[clock]["running"].toBool(); }
+
+private slots:
+    void initTestCase()
+    {
+        ClockSource::setCurrent(&m_clock);
+        MMControl::setBackendFactory(
+                [] { return std::unique_ptr<SoundBackend>(new RecordingSound); });
+    }
+
+    void init()
+    {
+        QFile::remove(settingsFileName());
+        LoadSettings();
+        const quint16 port = freePort();
+        Settings::instance().edit([port](SettingsModel &m) { m.FeedPort = port; });
+        m_board = std::make_unique<frmScoreboard>();
+        QSignalSpy listening(board().feed(), &LiveFeed::listening);
+        QVERIFY(listening.wait());
+        QCOMPARE(listening.first().first().value<quint16>(), port);
+
+        m_client = std::make_unique<QWebSocket>();
+        m_messages = 0;
+        connect(m_client.get(), &QWebSocket::textMessageReceived, this, [this](const QString &m) {
+            m_last = QJsonDocument::fromJson(m.toUtf8()).object();
+            ++m_messages;
+        });
+        m_client->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(port)));
+        QTRY_VERIFY(m_messages > 0);
+    }
+
+    void cleanup()
+    {
+        m_client.reset();
+        m_board.reset();
+    }
+
+    void commandsAndTypingShowInTheFeed()
+    {
+        // The server runs apart from the board.
+        QVERIFY(board().feed()->serverThread() != QThread::currentThread());
+        QCOMPARE(field("format").toInt(), 1);
+        QTRY_COMPARE(feedTexts(), boardTexts());
+        QCOMPARE(feedTexts().first(), "10:00");
+
+        press(kJ);
+        QTRY_VERIFY(feedRunning("jam") && feedRunning("period"));
+        advance(1000);
+        QTRY_COMPARE(feedTexts(), boardTexts());
+        QCOMPARE(field("clocks/period/text").toString(), "9:59");
+        QCOMPARE(field("clocks/period/ms").toInteger(), qint64(599000));
+        QCOMPARE(field("clocks/jam/ms").toInteger(), qint64(119000));
+        press(kS);
+        QTRY_VERIFY(!feedRunning("period"));
+
+        // Typed entries, tenths below a minute, blank and counting penalty clocks.
+        type("tledPeriod", "0.45\n");
+        type("nledVisitorScore", "7\n");
+        type("nledPeriod", "2");
+        key("tledHomePenalty1", kA);
+        key("tledHomePenalty1", kI);
+        board().RefreshTime();
+        QTRY_COMPARE(feedTexts(), boardTexts());
+        QCOMPARE(feedTexts(), (QStringList {"45.0", "1:59", "1:30", "", "", "", "0", "7", "2"}));
+        const QJsonObject penalty = field("penalties/home/0").toObject();
+        QVERIFY(penalty["running"].toBool());
+        QCOMPARE(penalty["ms"].toInteger(), qint64(90000));
+        QVERIFY(!field("penalties/home/1/running").toBool());
+        // The texts stay; /state.json has the clock's value as of the last refresh.
+        advance(300);
+        QTRY_COMPARE(feedTexts(), boardTexts());
+        const QJsonObject now = stateNow();
+        QCOMPARE(now["penalties"].toObject()["home"].toArray()[0].toObject()["ms"].toInteger(),
+                 qint64(89700));
+
+        // The time of day, in the locale's own form.
+        board().setTimeOfDaySource([] { return QTime(14, 5); }, QLocale(QLocale::German));
+        press(kC);
+        QTRY_COMPARE(feedTexts().first(), "14:05");
+        QVERIFY(field("clocks/period/timeOfDay").toBool());
+        QCOMPARE(feedTexts(), boardTexts());
+
+        // Names, title and colours follow the settings.
+        Settings::instance().edit([](SettingsModel &m) {
+            m.HomeText = QStringLiteral("Rollers");
+            m.ScoreColor = 0x00123456;
+        });
+        QTRY_COMPARE(field("home/name").toString(), "Rollers");
+        QCOMPARE(field("colors/led/score").toString(), "#563412");
+        QCOMPARE(field("title").toString(), "Home");
+    }
+
+    void portFollowsTheSettings()
+    {
+        // A port already taken is told in the notice, and the board runs on.
+        QTcpServer taken;
+        QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
+        QSignalSpy problem(board().feed(), &LiveFeed::problem);
+        Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = taken.serverPort(); });
+        QVERIFY(problem.wait());
+        QCOMPARE(problem.size(), 1);
+        QTRY_VERIFY(board().findChild<QWidget *>("lblNotice")
+                            ->property("Caption")
+                            .toString()
+                            .contains(QString::number(taken.serverPort())));
+        QTRY_VERIFY(m_client->state() == QAbstractSocket::UnconnectedState);
+
+        // Moved to a free port it serves again; port 0 turns it off.
+        const quint16 port = freePort();
+        QSignalSpy listening(board().feed(), &LiveFeed::listening);
+        Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = port; });
+        QVERIFY(listening.wait());
+        Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = 0; });
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, port);
+        QTRY_VERIFY(probe.state() == QAbstractSocket::UnconnectedState);
+        QCOMPARE(probe.error(), QAbstractSocket::ConnectionRefusedError);
+        QCOMPARE(problem.size(), 1);
+    }
+
+    // This PC alone by default; every interface for the venue's network.
+    void listensWhereTheSettingsSay()
+    {
+        QHostAddress other;
+        for (const QHostAddress &address : QNetworkInterface::allAddresses())
+            if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+                other = address;
+        if (other.isNull())
+            QSKIP("This machine has no address but the loopback one.");
+        const quint16 port = settings().FeedPort;
+        const auto reached = [&] {
+            QTcpSocket probe;
+            probe.connectToHost(other, port);
+            return probe.waitForConnected(5000);
+        };
+        QVERIFY(!reached());
+        QSignalSpy listening(board().feed(), &LiveFeed::listening);
+        Settings::instance().edit([](SettingsModel &m) { m.FeedListen = "network"; });
+        QVERIFY(listening.wait());
+        QVERIFY(reached());
+        Settings::instance().edit([](SettingsModel &m) { m.FeedListen = "local"; });
+        QVERIFY(listening.wait());
+        QVERIFY(!reached());
+    }
+};
+
+QTEST_MAIN(TestLiveFeed)
+#include "tst_livefeed.moc"

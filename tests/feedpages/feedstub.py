@@ -1,0 +1,119 @@
+#!/usr/bin/env python3
+"""A stand-in for the program's feed server, for testing the pages alone.
+
+Serves the pages from a folder as the program does (/ index.html, /penalties, /overlay, /feed.js,
+/feed.css) and a WebSocket at /feed that plays a script: a JSON list with one entry per
+connection, each a list of steps {"send": message}, {"waitMs": n}, {"waitFile": path} (until the
+file exists), {"close": true} (ends the connection) or {"stop": true} (ends the connection and
+stops listening, as a program that quit).
+A connection beyond the script is held open silently. Prints the port it listens on.
+"""
+import base64
+import hashlib
+import http.server
+import json
+import os
+import socket
+import struct
+import sys
+import threading
+import time
+
+PAGES = {'/': ('index.html', 'text/html'), '/penalties': ('penalties.html', 'text/html'),
+         '/overlay': ('overlay.html', 'text/html'), '/feed.js': ('feed.js', 'text/javascript'),
+         '/feed.css': ('feed.css', 'text/css')}
+GUID = '258EAFA5-E914-47DA-95CA-C5AB0DC85B11'
+
+
+def frame(payload, opcode=1):
+    data = payload.encode('utf-8') if isinstance(payload, str) else payload
+    header = bytes([0x80 | opcode])
+    if len(data) < 126:
+        header += bytes([len(data)])
+    elif len(data) < 65536:
+        header += bytes([126]) + struct.pack('!H', len(data))
+    else:
+        header += bytes([127]) + struct.pack('!Q', len(data))
+    return header + data
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = 'HTTP/1.1'
+
+    def log_message(self, *args):
+        pass
+
+    def do_GET(self):
+        path = self.path.split('?')[0]
+        if path == '/feed' and self.headers.get('Upgrade', '').lower() == 'websocket':
+            self.play()
+            return
+        if path not in PAGES:
+            self.send_error(404)
+            return
+        name, kind = PAGES[path]
+        with open(os.path.join(self.server.pages, name), 'rb') as f:
+            body = f.read()
+        self.send_response(200)
+        self.send_header('Content-Type', kind + '; charset=utf-8')
+        self.send_header('Content-Length', str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def play(self):
+        key = self.headers.get('Sec-WebSocket-Key', '')
+        accept = base64.b64encode(hashlib.sha1((key + GUID).encode()).digest()).decode()
+        self.wfile.write(('HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n'
+                          'Connection: Upgrade\r\nSec-WebSocket-Accept: ' + accept
+                          + '\r\n\r\n').encode('ascii'))
+        self.wfile.flush()
+        with self.server.lock:
+            number = self.server.connections
+            self.server.connections += 1
+        steps = self.server.script[number] if number < len(self.server.script) else []
+        for step in steps:
+            if 'send' in step:
+                message = dict(step['send'])
+                message['sentMs'] = int(time.time() * 1000)
+                self.wfile.write(frame(json.dumps(message)))
+                self.wfile.flush()
+            elif 'waitMs' in step:
+                time.sleep(step['waitMs'] / 1000.0)
+            elif 'waitFile' in step:
+                while not os.path.exists(step['waitFile']):
+                    time.sleep(0.02)
+            elif 'close' in step or 'stop' in step:
+                self.wfile.write(frame(b'', 8))
+                self.wfile.flush()
+                self.close_connection = True
+                if 'stop' in step:
+                    self.server.stopping = True
+                    threading.Thread(target=self.server.shutdown, daemon=True).start()
+                return
+        # Held open until the page goes.
+        self.connection.settimeout(None)
+        try:
+            while self.connection.recv(4096):
+                pass
+        except OSError:
+            pass
+        self.close_connection = True
+
+
+def main():
+    pages, script_file = sys.argv[1], sys.argv[2]
+    with open(script_file, encoding='utf-8') as f:
+        script = json.load(f)
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+    server.daemon_threads = True
+    server.pages = pages
+    server.script = script
+    server.connections = 0
+    server.lock = threading.Lock()
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+    server.server_close()
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,323 @@
+// The feed's pages in real headless Chromium, fed by a stand-in server that plays scripted
+// messages: what each page shows, from its DOM and from a screenshot; clocks counted on between
+// messages by the board's readout rule; a lost feed shown plainly and a restarted one taken up.
+
+#include "headlessbrowser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int kWaitMs = 15000;
+
+QJsonObject clock(const QString &text, double ms, bool running)
+{
+    return {{"text", text}, {"ms", ms}, {"running", running}, {"down", true}};
+}
+
+// A bout as the program sends it, with a field no page knows.
+QJsonObject bout(const QString &homeScore = "12", bool running = false)
+{
+    QJsonObject colors {{"back", "#404040"},
+                        {"text", "#ffffff"},
+                        {"border", "#ffffff"},
+                        {"led",
+                         QJsonObject {{"period", "#ff8000"},
+                                      {"jam", "#ff8000"},
+                                      {"score", "#20e0ff"},
+                                      {"periodNumber", "#00c000"},
+                                      {"penalty", "#ff8000"}}}};
+    return {{"format", 1},
+            {"title", "Derby Night"},
+            {"home", QJsonObject {{"name", "Rollers"}, {"score", homeScore}}},
+            {"visitor", QJsonObject {{"name", "Jammers"}, {"score", "7"}}},
+            {"period", "1"},
+            {"clocks",
+             QJsonObject {{"period", clock("9:57", 597000, running)},
+                          {"jam", clock("1:57", 117000, running)}}},
+            {"penalties",
+             QJsonObject {
+                     {"home", QJsonArray {clock("1:30", 90000, running), clock("", 0, false)}},
+                     {"visitor", QJsonArray {clock("0:45", 45000, running), clock("", 0, false)}}}},
+            {"colors", colors},
+            {"lineup", QJsonObject {{"home", 3}}}};
+}
+
+QJsonObject send(const QJsonObject &message)
+{
+    return {{"send", message}};
+}
+
+} // namespace
+
+class tst_FeedPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void pageShowsTheBout_data();
+    void pageShowsTheBout();
+    void readoutFollowsTheBoard_data();
+    void readoutFollowsTheBoard();
+    void followsMessagesAndCountsOn();
+    void showsALostFeedAndReconnects();
+
+private:
+    // Starts the stand-in server playing script (one list of steps per connection); its URL.
+    QString serve(const QList<QJsonArray> &script);
+    QString text(const QString &id);
+    QString signal(const QString &name) { return m_dir.filePath(name); }
+    void raise(const QString &name);
+
+    QTemporaryDir m_dir;
+    QProcess m_stub;
+    HeadlessBrowser *m_browser = nullptr;
+};
+
+void tst_FeedPages::init()
+{
+    m_browser = new HeadlessBrowser;
+    if (!m_browser->start())
+        QSKIP(qPrintable("Headless Chromium cannot run here: " + m_browser->why()));
+}
+
+void tst_FeedPages::cleanup()
+{
+    delete m_browser;
+    m_browser = nullptr;
+    if (m_stub.state() != QProcess::NotRunning) {
+        m_stub.kill();
+        m_stub.waitForFinished(5000);
+    }
+}
+
+QString tst_FeedPages::serve(const QList<QJsonArray> &connections)
+{
+    QJsonArray script;
+    for (const QJsonArray &steps : connections)
+        script.append(steps);
+    QFile file(m_dir.filePath("script.json"));
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(QJsonDocument(script).toJson());
+    file.close();
+    m_stub.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_stub.start("python3", {FEED_STUB, FEED_PAGES, file.fileName()});
+    if (!m_stub.waitForReadyRead(kWaitMs))
+        return {};
+    const QByteArray port = m_stub.readLine().trimmed();
+    return "http://127.0.0.1:" + QString::fromLatin1(port);
+}
+
+QString tst_FeedPages::text(const QString &id)
+{
+    return m_browser
+            ->evaluate(QString("(document.getElementById('%1') || {getAttribute: () => null})"
+                               ".getAttribute('data-text')")
+                               .arg(id))
+            .toString();
+}
+
+void tst_FeedPages::raise(const QString &name)
+{
+    QFile file(signal(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+void tst_FeedPages::pageShowsTheBout_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("shown"); // element id=text, for every display the page has
+    QTest::addColumn<bool>("transparent");
+    const QStringList penalties {"home-penalty-1=1:30", "home-penalty-2=", "visitor-penalty-1=0:45",
+                                 "visitor-penalty-2="};
+    const QStringList teams {"home-name=Rollers", "visitor-name=Jammers"};
+    const QStringList scoring {"home-score=12", "visitor-score=7", "period-number=1",
+                               "period-clock=9:57", "jam-clock=1:57"};
+    QTest::newRow("audience board")
+            << "/" << QStringList(teams + scoring + penalties + QStringList {"title=Derby Night"})
+            << false;
+    QTest::newRow("penalty box") << "/penalties" << QStringList(teams + penalties) << false;
+    QTest::newRow("overlay") << "/overlay" << QStringList(teams + scoring) << true;
+}
+
+void tst_FeedPages::pageShowsTheBout()
+{
+    QFETCH(QString, path);
+    QFETCH(QStringList, shown);
+    QFETCH(bool, transparent);
+    const QString url = serve({QJsonArray {send(bout())}});
+    QVERIFY(!url.isEmpty());
+    QVERIFY(m_browser->open(url + path, 1920, 1080));
+    QTRY_COMPARE_WITH_TIMEOUT(
+            m_browser->evaluate("document.documentElement.getAttribute('data-feed-state')")
+                    .toString(),
+            QString("live"), kWaitMs);
+    for (const QString &pair : shown) {
+        const QString id = pair.section('=', 0, 0);
+        QCOMPARE(text(id), pair.section('=', 1));
+    }
+    QCOMPARE(m_browser->evaluate("document.getElementById('feed-lost').hidden").toBool(), true);
+
+    // The picture: lit segments in the message's colours where a display shows something, none
+    // where it is blank, and nothing but the bar on the overlay.
+    const QImage image = m_browser->screenshot().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(image.size(), QSize(1920, 1080));
+    auto litIn = [&](const QString &id, QRgb color) {
+        const QJsonObject r
+                = QJsonDocument::fromJson(m_browser
+                                                  ->evaluate(QString("JSON.stringify(document."
+                                                                     "getElementById('%1')."
+                                                                     "getBoundingClientRect())")
+                                                                     .arg(id))
+                                                  .toString()
+                                                  .toUtf8())
+                          .object();
+        const QRect rect = QRect(int(r["x"].toDouble()), int(r["y"].toDouble()),
+                                 int(r["width"].toDouble()), int(r["height"].toDouble()))
+                                   .intersected(image.rect());
+        int lit = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                lit += qAbs(qRed(p) - qRed(color)) < 24 && qAbs(qGreen(p) - qGreen(color)) < 24
+                        && qAbs(qBlue(p) - qBlue(color)) < 24;
+            }
+        return lit;
+    };
+    const QRgb score = qRgb(0x20, 0xe0, 0xff);
+    const QRgb clockColor = qRgb(0xff, 0x80, 0x00);
+    if (shown.contains("home-score=12")) {
+        QVERIFY(litIn("home-score", score) > 30);
+        QVERIFY(litIn("visitor-score", score) > 30);
+        QVERIFY(litIn("period-clock", clockColor) > 30);
+    }
+    if (shown.contains("home-penalty-1=1:30")) {
+        QVERIFY(litIn("home-penalty-1", clockColor) > 30);
+        QCOMPARE(litIn("home-penalty-2", clockColor), 0);
+    }
+    QCOMPARE(qAlpha(image.pixel(960, 540)) == 0, transparent);
+    QCOMPARE(qAlpha(image.pixel(5, 5)) == 0, transparent);
+    if (qEnvironmentVariableIsSet("CORVANTA_FEED_SCREENSHOTS"))
+        image.save(QDir(qEnvironmentVariable("CORVANTA_FEED_SCREENSHOTS"))
+                           .filePath(QString(QTest::currentDataTag()).replace(' ', '-') + ".png"));
+}
+
+void tst_FeedPages::readoutFollowsTheBoard_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<double>("ms");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("period at 59.9 s: tenths") << "period" << 59900.0 << "59.9";
+    QTest::newRow("period just above 59.9 s: minutes") << "period" << 59900.1 << "1:00";
+    QTest::newRow("period tenths cut, not rounded") << "period" << 5099.9 << "5.0";
+    QTest::newRow("period at zero") << "period" << 0.0 << "0.0";
+    QTest::newRow("period above a minute") << "period" << 123456.0 << "2:04";
+    QTest::newRow("jam at 59 s") << "jam" << 59000.0 << "0:59";
+    QTest::newRow("jam just above 59 s") << "jam" << 59000.1 << "1:00";
+    QTest::newRow("jam just above 58 s: half to even") << "jam" << 58000.1 << "0:58";
+    QTest::newRow("jam below a minute keeps seconds") << "jam" << 5000.0 << "0:05";
+    QTest::newRow("penalty at zero") << "penalty" << 0.0 << "0:00";
+    QTest::newRow("penalty past zero stays at zero") << "penalty" << -300.0 << "0:00";
+    QTest::newRow("penalty ten minutes") << "penalty" << 600000.0 << "10:00";
+}
+
+void tst_FeedPages::readoutFollowsTheBoard()
+{
+    QFETCH(QString, kind);
+    QFETCH(double, ms);
+    QFETCH(QString, shown);
+    const QString url = serve({QJsonArray {}});
+    QVERIFY(m_browser->open(url + "/", 800, 600));
+    QCOMPARE(m_browser
+                     ->evaluate(
+                             QString("CorvantaFeed.readout('%1', %2)").arg(kind).arg(ms, 0, 'f', 1))
+                     .toString(),
+             shown);
+}
+
+void tst_FeedPages::followsMessagesAndCountsOn()
+{
+    // Stopped, then a jam starts: the clocks run from the running message and count down by
+    // themselves; the period clock crosses into tenths below a minute.
+    QJsonObject running = bout("12", true);
+    QJsonObject clocks = running["clocks"].toObject();
+    clocks["period"] = clock("1:01", 61000, true);
+    clocks["jam"] = clock("2:00", 120000, true);
+    running["clocks"] = clocks;
+    const QString url = serve(
+            {QJsonArray {send(bout()), QJsonObject {{"waitFile", signal("jam")}}, send(running)}});
+    QVERIFY(m_browser->open(url + "/", 1280, 720));
+    QTRY_COMPARE_WITH_TIMEOUT(text("jam-clock"), QString("1:57"), kWaitMs);
+    QCOMPARE(text("period-clock"), QString("9:57"));
+    raise("jam");
+    QTRY_VERIFY_WITH_TIMEOUT(text("period-clock") != "9:57", kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(
+            QRegularExpression("^5\\d\\.\\d$").match(text("period-clock")).hasMatch(), kWaitMs);
+    QVERIFY(QStringList({"1:58", "1:59"}).contains(text("jam-clock")));
+    QCOMPARE(m_browser->evaluate("document.documentElement.getAttribute('data-feed-messages')")
+                     .toString(),
+             QString("2"));
+    // How long the page took from the message's arrival to the board shown; the bench reports it.
+    qInfo("applied in %s ms",
+          qPrintable(m_browser
+                             ->evaluate("document.documentElement.getAttribute("
+                                        "'data-feed-apply-ms')")
+                             .toString()));
+}
+
+void tst_FeedPages::showsALostFeedAndReconnects()
+{
+    // The program goes with clocks running; a restarted one sends its resumed bout, then falls
+    // silent while a clock runs, which is a lost feed too.
+    QJsonObject resumed = bout("13", true);
+    const QString url
+            = serve({QJsonArray {send(bout("12", true)), QJsonObject {{"waitFile", signal("quit")}},
+                                 QJsonObject {{"close", true}}},
+                     QJsonArray {QJsonObject {{"waitFile", signal("back")}}, send(resumed)}});
+    QVERIFY(m_browser->open(url + "/", 1280, 720));
+    auto state = [this] {
+        return m_browser->evaluate("document.documentElement.getAttribute('data-feed-state')")
+                .toString();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(state(), QString("live"), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(text("period-clock") != "9:57", kWaitMs); // counting
+
+    raise("quit");
+    QTRY_COMPARE_WITH_TIMEOUT(state(), QString("lost"), kWaitMs);
+    QCOMPARE(m_browser->evaluate("document.getElementById('feed-lost').hidden").toBool(), false);
+    QCOMPARE(m_browser->evaluate("getComputedStyle(document.getElementById('feed-lost')).display")
+                             .toString()
+                     != "none",
+             true);
+    QVERIFY(m_browser
+                    ->evaluate("Number(getComputedStyle(document.getElementById('period-clock'))"
+                               ".opacity)")
+                    .toDouble()
+            < 1.0);
+    // The clocks stop where the feed left them, as sent, no longer counting.
+    const QString left = text("period-clock");
+    QCOMPARE(left, QString("9:57"));
+    QTest::qWait(1200);
+    QCOMPARE(text("period-clock"), left);
+
+    raise("back");
+    QTRY_COMPARE_WITH_TIMEOUT(state(), QString("live"), kWaitMs);
+    QCOMPARE(text("home-score"), QString("13"));
+    QCOMPARE(m_browser->evaluate("document.getElementById('feed-lost').hidden").toBool(), true);
+    // Silent with a clock running: lost again, though the connection stays open.
+    QTRY_COMPARE_WITH_TIMEOUT(state(), QString("lost"), kWaitMs);
+}
+
+QTEST_GUILESS_MAIN(tst_FeedPages)
+#include "tst_feedpages.moc"
