@@ -181,6 +181,11 @@ void BoardLock::showBoard()
         return;
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->raise();
+    // A window open over it that holds the keys, such as Options, gets them back itself rather
+    // than through the board, which the window system would have to hand on.
+    if (QWidget *modal = QApplication::activeModalWidget())
+        window = modal;
+    window->raise();
     window->activateWindow();
     takeKeyboard(window);
 }
