@@ -65,8 +65,9 @@ private:
     QString m_section;
 };
 
-// Writes the settings file's text section by section, in the form QSettings reads back. Texts are
-// quoted, so that commas, semicolons and blanks at either end come back as they are.
+// Writes the settings file's text section by section, in the form QSettings itself writes and
+// reads back. A text is quoted only where QSettings would quote it, so that commas, semicolons,
+// equals signs and blanks at either end come back as they are.
 class SectionWriter
 {
 public:
@@ -80,7 +81,11 @@ public:
 
     void operator()(const char *key, const QString &value)
     {
-        m_file += QByteArray(key) + "=\"" + escaped(value).toUtf8() + "\"\n";
+        const QString text = escaped(value);
+        const bool quoted = text.startsWith(u' ') || text.endsWith(u' ') || text.contains(u';')
+                || text.contains(u',') || text.contains(u'=');
+        m_file += QByteArray(key) + '=' + (quoted ? '"' + text.toUtf8() + '"' : text.toUtf8())
+                + '\n';
     }
     void operator()(const char *key, qint64 value)
     {

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <type_traits>
@@ -295,6 +296,24 @@ private slots:
             LoadSettings();
             QCOMPARE(settings().TitleText, text);
             QCOMPARE(settings().HomePic, text);
+            // Written in the very form QSettings writes, so that a file stays as it was (control
+            // characters other than line ends and tabs aside: both forms read back the same).
+            if (text.contains(u'\x07'))
+                continue;
+            QTemporaryDir folder;
+            QSettings written(folder.filePath("by-qsettings.ini"), QSettings::IniFormat);
+            written.setValue("TextSettings/TitleText", text);
+            written.sync();
+            const auto titleLine = [](const QString &fileName) {
+                QFile file(fileName);
+                if (!file.open(QIODevice::ReadOnly))
+                    return QByteArray();
+                for (const QByteArray &line : file.readAll().split('\n'))
+                    if (line.startsWith("TitleText="))
+                        return line;
+                return QByteArray();
+            };
+            QCOMPARE(titleLine(settingsFileName()), titleLine(written.fileName()));
         }
 
         // A hand-edited text with a comma is read whole, not as a list.
