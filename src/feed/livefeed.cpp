@@ -82,8 +82,12 @@ void LiveFeed::refresh()
                                                BoutReadout::texts(*m_bout, m_now(), m_timeLocale));
     // /state.json gets the bout of every refresh, its clocks' values at most a tick old; the
     // clients only a change, or a running clock's values once a second.
+    const bool running = anyRunning(*m_bout);
     const bool toClients
-            = shown != m_sent || (anyRunning(*m_bout) && m_sinceSent.elapsed() >= kRunningResendMs);
+            = shown != m_sent || (running && m_sinceSent.elapsed() >= kRunningResendMs);
+    // A bout at rest that shows nothing new: the server already holds it whole.
+    if (!toClients && !running)
+        return;
     if (toClients) {
         m_sent = shown;
         m_sinceSent.start();
