@@ -2,6 +2,7 @@
 // an operator's keyboard reaches it.
 
 #include "clocksource.h"
+#include "frmhelp.h"
 #include "frmscoreboard.h"
 #include "mmcontrol.h"
 #include "numberled.h"
@@ -13,8 +14,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QTest>
+#include <QTextEdit>
 
 class TestScoreboardX11 : public QObject
 {
@@ -54,6 +57,14 @@ private:
     bool running(const char *name) const
     {
         return m_board->findChild<TimeKeeper *>(name)->isRunning();
+    }
+    static frmHelp *help()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *help = qobject_cast<frmHelp *>(window); help && help->isVisible())
+                return help;
+        }
+        return nullptr;
     }
 
 private slots:
@@ -179,6 +190,40 @@ private slots:
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
+    }
+
+    // F1 shows help beside the running board, which keeps the keys; a click gives them to help,
+    // where Escape closes it.
+    void helpLeavesTheKeysWithTheBoard()
+    {
+        // Room beside the board for help.
+        m_board->setGeometry(40, 40, 900, 650);
+        QTRY_COMPARE(m_board->geometry().topLeft(), QPoint(40, 40));
+        type({"F1"});
+        QTRY_VERIFY(help());
+        QPointer<frmHelp> shown = help();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        // Beside the board, where the screen has room for it, rather than over its displays.
+        QVERIFY(!shown->frameGeometry().intersects(m_board->frameGeometry()));
+        type({"j"});
+        QTRY_VERIFY(running("tkJam"));
+        QCOMPARE(QApplication::activeWindow(), m_board.get());
+
+        // F1 again brings the same window forward, and the next key still reaches the board.
+        type({"F1", "j"});
+        QTRY_VERIFY(!running("tkJam"));
+        QCOMPARE(help(), shown.data());
+        QCOMPARE(QApplication::activeWindow(), m_board.get());
+
+        // The operator clicks into help to read on; the keys then go there, and Escape closes it.
+        const QPoint inside = shown->box()->geometry().center();
+        xdotool({"mousemove", "--window", QString::number(shown->winId()),
+                 QString::number(inside.x()), QString::number(inside.y()), "click", "1"});
+        QTRY_COMPARE(QApplication::activeWindow(), shown.data());
+        type({"j", "Escape"});
+        QTRY_VERIFY(shown.isNull());
+        QVERIFY(!running("tkJam"));
+        QVERIFY(m_board->isVisible());
     }
 };
 
