@@ -8,10 +8,7 @@
 BoardView::BoardView(const Bout *bout, const ScoreboardUi &ui, QObject *parent)
     : QObject(parent)
     , m_bout(bout)
-    , m_period(ui.tledPeriod)
-    , m_jam(ui.tledJam)
-    , m_penalties(ui.penalties())
-    , m_numbers {ui.nledHomeScore, ui.nledVisitorScore, ui.nledPeriod}
+    , m_ui(ui)
     , m_now([] { return QTime::currentTime(); })
 {
     connect(bout, &Bout::changed, this, &BoardView::show);
@@ -41,8 +38,8 @@ void BoardView::show(Bout::Item item)
         break;
     case Bout::JamClock: {
         const BoutReadout::ClockValue jam = BoutReadout::jamClock(*m_bout);
-        m_jam->setDisplayFormat(jam.displayFormat);
-        m_jam->setValue(jam.value);
+        m_ui.tledJam->setDisplayFormat(jam.displayFormat);
+        m_ui.tledJam->setValue(jam.value);
         break;
     }
     case Bout::HomePenalty1:
@@ -51,23 +48,38 @@ void BoardView::show(Bout::Item item)
     case Bout::VisitorPenalty2: {
         // Penalty displays keep their designed layout.
         const int penalty = item - Bout::HomePenalty1;
-        m_penalties[penalty]->setValue(BoutReadout::penaltyClock(*m_bout, penalty).value);
+        if (TimeLED *display = m_ui.penalties()[penalty])
+            display->setValue(BoutReadout::penaltyClock(*m_bout, penalty).value);
         break;
     }
     case Bout::HomeScore:
     case Bout::VisitorScore:
     case Bout::PeriodNumber:
         // -1 is blank.
-        m_numbers[item - Bout::HomeScore]->setCaption(QString::number(m_bout->number(item)));
+        numberDisplay(item)->setCaption(QString::number(m_bout->number(item)));
         break;
     default:
         break;
     }
 }
 
+NumberLED *BoardView::numberDisplay(Bout::Item item) const
+{
+    switch (item) {
+    case Bout::HomeScore:
+        return m_ui.nledHomeScore;
+    case Bout::VisitorScore:
+        return m_ui.nledVisitorScore;
+    case Bout::PeriodNumber:
+        return m_ui.nledPeriod;
+    default:
+        return nullptr;
+    }
+}
+
 void BoardView::showPeriodClock()
 {
     const BoutReadout::ClockValue period = BoutReadout::periodClock(*m_bout, m_now(), m_timeLocale);
-    m_period->setDisplayFormat(period.displayFormat);
-    m_period->setValue(period.value);
+    m_ui.tledPeriod->setDisplayFormat(period.displayFormat);
+    m_ui.tledPeriod->setValue(period.value);
 }

@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QTime>
 
-#include <array>
 #include <functional>
 
 class NumberLED;
@@ -34,13 +33,12 @@ public:
 
 private:
     void showPeriodClock();
+    // The display of a number, null where this board has none.
+    NumberLED *numberDisplay(Bout::Item item) const;
 
     const Bout *m_bout;
-    TimeLED *m_period;
-    TimeLED *m_jam;
-    std::array<TimeLED *, Bout::PenaltyCount> m_penalties;
-    // Home score, visitor score, period number.
-    std::array<NumberLED *, 3> m_numbers;
+    // The window's widgets, the game flow's among them once they are built.
+    const ScoreboardUi &m_ui;
     std::function<QTime()> m_now;
     QLocale m_timeLocale = QLocale::system();
 };
