@@ -38,7 +38,7 @@ private:
     const Bout *m_bout;
     TimeLED *m_period;
     TimeLED *m_jam;
-    std::array<TimeLED *, Bout::PenaltyCount> m_penalties;
+    std::array<TimeLED *, 4> m_penalties;
     // Home score, visitor score, period number.
     std::array<NumberLED *, 3> m_numbers;
     std::function<QTime()> m_now;
