@@ -67,6 +67,9 @@ frmOptions::frmOptions(QWidget *parent)
     keyCommand(Command::PenaltyIncrement).variable = &PenaltyIncrementSecKeyTemp;
     keyCommand(Command::SepTime).variable = &SepTimeKeyTemp;
     keyCommand(Command::AudienceBoard).variable = &m_working.AudienceBoardKey;
+    for (Command game : {Command::HomeTimeout, Command::VisitorTimeout, Command::OfficialTimeout,
+                         Command::HomeReview, Command::VisitorReview, Command::Undo})
+        keyCommand(game).variable = &(m_working.*commandKey(game).field);
     m_sounds[0].path = &frmOptions::BuzzTemp;
     m_sounds[0].command = Command::Buzzer;
     m_sounds[1].path = &frmOptions::PeriodEndSoundTemp;

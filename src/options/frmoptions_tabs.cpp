@@ -108,6 +108,13 @@ void frmOptions::buildKeyControls(QWidget *tab)
             {Command::ClockSwitch, "cmdClockSwitch", "Period / Clock Switch", "lblClockSwitch"},
             {Command::SepTime, "cmdSepTime", "Start / Stop Penalty Clock", "lblSepTime"},
             {Command::Clear, "cmdClearKey", "# Clear Key", "lblClear"},
+            {Command::HomeTimeout, "cmdHomeTimeout", "Home Timeout", "lblHomeTimeout"},
+            {Command::VisitorTimeout, "cmdVisitorTimeout", "Visitor Timeout", "lblVisitorTimeout"},
+            {Command::OfficialTimeout, "cmdOfficialTimeout", "Official Timeout",
+             "lblOfficialTimeout"},
+            {Command::HomeReview, "cmdHomeReview", "Home Review", "lblHomeReview"},
+            {Command::VisitorReview, "cmdVisitorReview", "Visitor Review", "lblVisitorReview"},
+            {Command::Undo, "cmdUndo", "Undo", "lblUndo"},
     };
     auto *grid = new QGridLayout;
     for (int i = 0; i < int(std::size(rows)); ++i) {

@@ -36,6 +36,7 @@ void DisplayKeyDown(Bout *bout, DigitEntry &entry, Bout::Item shown, int c)
     case Bout::ClockTime:
     case Bout::ResetValues:
     case Bout::Latches:
+    default:
         return; // no display shows these
     }
 }

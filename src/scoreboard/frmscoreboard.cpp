@@ -219,6 +219,8 @@ void frmScoreboard::run(Command command, std::optional<Bout::Item> selected)
     case Command::AudienceBoard:
         m_audience->toggle();
         return;
+    default:
+        return;
     }
 }
 

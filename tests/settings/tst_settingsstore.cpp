@@ -33,11 +33,13 @@ private slots:
         LoadSettings();
         const SettingsModel &m = settings();
         QCOMPARE(m.TimeColor, 0x000080FF);
-        // J R S T C B P Delete A I, in the order of the command table, and no audience board key.
+        // J R S T C B P Delete A I, in the order of the command table, no audience board key,
+        // then the game flow's H V O E W U.
         QList<int> keys;
         for (const CommandKey &command : commandTable())
             keys << m.*command.field;
-        QCOMPARE(keys, (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73, 0}));
+        QCOMPARE(keys,
+                 (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73, 0, 72, 86, 79, 69, 87, 85}));
         QVERIFY(m.JoinJamPenalty);
         QCOMPARE(m.NumLockForce, NumLockMode::Normal);
         QCOMPARE(m.VisitorText, "Visitor");
@@ -50,16 +52,20 @@ private slots:
         QCOMPARE(m.FeedPort, 0);
         QCOMPARE(m.FeedListen, "local");
 
-        // The four sections every version reads keep their 34 keys; three more follow them.
+        // The game flow is off, with the rules of a sanctioned bout ready for it.
+        QCOMPARE(gameRules(m), GameRules());
+        QVERIFY(!m.GameFlow);
+
+        // The four sections every version reads keep their 34 keys; four more follow them.
         QVERIFY(SaveSettings());
         QSettings written = testStore();
         QCOMPARE(written.childGroups(),
-                 (QStringList {"BoutSettings", "ColorSettings", "FeedSettings", "KeySettings",
-                               "PicSettings", "ScreenSettings", "TextSettings"}));
+                 (QStringList {"BoutSettings", "ColorSettings", "FeedSettings", "GameSettings",
+                               "KeySettings", "PicSettings", "ScreenSettings", "TextSettings"}));
         const std::pair<const char *, int> sections[]
                 = {{"ColorSettings", 10}, {"KeySettings", 17}, {"TextSettings", 3},
                    {"PicSettings", 4},    {"BoutSettings", 1}, {"ScreenSettings", 2},
-                   {"FeedSettings", 2}};
+                   {"FeedSettings", 2},   {"GameSettings", 13}};
         for (const auto &[section, count] : sections) {
             written.beginGroup(section);
             QCOMPARE(written.childKeys().size(), count);
