@@ -30,9 +30,12 @@ public:
     // The six clocks as their engines stand now: the refresh cycle's work, 20 times a second.
     void showClocks();
     void show(Bout::Item item);
+    // Every number and caption, e.g. once the board has built the game flow's displays.
+    void showNumbers();
 
 private:
     void showPeriodClock();
+    void showCaptions();
     // The display of a number, null where this board has none.
     NumberLED *numberDisplay(Bout::Item item) const;
 
