@@ -71,7 +71,7 @@ private:
     // libfaketime, where it is installed.
     QString m_fakeTime;
     // What the operator last set.
-    std::array<int, 3> m_numbers {0, 0, 0};
+    decltype(BoutState::numbers) m_numbers = BoutState().numbers;
 
     static QString xdotool(const QStringList &arguments)
     {
@@ -242,7 +242,7 @@ private slots:
     // Each test starts with no board and no journal.
     void init()
     {
-        m_numbers = {0, 0, 0};
+        m_numbers = BoutState().numbers;
         QVERIFY(m_journal.open());
     }
     void cleanup()
