@@ -129,7 +129,16 @@ private slots:
         // down from a minute; it stops at 0:00 and stays until the same key ends it.
         bout().startStopJam();
         advance(3000);
+        QList<Bout::Item> items;
+        auto spy = connect(&bout(), &Bout::changed, this,
+                           [&items](Bout::Item item) { items.append(item); });
         QVERIFY(bout().teamTimeout(Team::Home));
+        disconnect(spy);
+        // The boards and the journal hear of all that changed.
+        for (Bout::Item item : {Bout::JamClock, Bout::PeriodClock, Bout::FlowClock,
+                                Bout::HomeTimeouts, Bout::FlowPhase})
+            QVERIFY(items.contains(item));
+        QVERIFY(!items.contains(Bout::VisitorTimeouts) && !items.contains(Bout::JamNumber));
         QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
         QCOMPARE(bout().phase(), Bout::HomeTimeout);
         QCOMPARE(caption(), "Home Timeout");

@@ -195,8 +195,8 @@ private:
             waitForRecord([&](const BoutState &s) { return s.numbers == m_numbers; });
         } else if (what <= 5) {
             // A penalty typed as minutes.seconds: set and stopped. Focus order runs home 1,
-            // visitor 1, home 2, visitor 2.
-            const int penalty = m_random.bounded(BoutState::PenaltyCount);
+            // visitor 1, home 2, visitor 2; the game flow's seats are not shown.
+            const int penalty = m_random.bounded(4);
             const int seconds = 20 + m_random.bounded(280);
             type(Penalty1 + penalty,
                  QString("%1.%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0')));
