@@ -454,7 +454,8 @@ void Bout::undo()
     const qint64 elapsed = ClockSource::current()->nanoseconds() - last.nanoseconds;
     // The clocks that ran before the step have run on since; whatever ran out meanwhile has
     // stopped at zero as the board stops it, its signal counted as given.
-    putState(current(), last.state.advancedBy(elapsed / kNanosecondsPerTick, rules()), true);
+    putState(current(),
+             withoutFlowIfOff(last.state.advancedBy(elapsed / kNanosecondsPerTick, rules())), true);
 }
 
 void Bout::refresh()
@@ -564,14 +565,18 @@ void Bout::putState(const BoutState &from, const BoutState &next, bool all)
 void Bout::setState(const BoutState &state)
 {
     m_undo.clear();
-    BoutState next = state;
+    putState(current(), withoutFlowIfOff(state), true);
+}
+
+BoutState Bout::withoutFlowIfOff(BoutState state) const
+{
+    // A state kept while the flow was on, put back with it off.
     if (!gameFlow()) {
-        // A state kept while the flow was on, put back with it off.
-        next.phase = BoutState::Between;
-        next.clocks[BoutState::Flow] = {0, false};
-        next.flowCountsUp = false;
+        state.phase = BoutState::Between;
+        state.clocks[BoutState::Flow] = {0, false};
+        state.flowCountsUp = false;
     }
-    putState(current(), next, true);
+    return state;
 }
 
 void Bout::newBout()

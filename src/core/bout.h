@@ -246,6 +246,7 @@ private:
     // Brings the bout from the state from (as read) to next, writing only what differs, and
     // reports each item that changed, or every item when all.
     void putState(const BoutState &from, const BoutState &next, bool all = false);
+    BoutState withoutFlowIfOff(BoutState state) const;
     template<typename Rule>
     void apply(Rule rule);
 

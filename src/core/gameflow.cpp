@@ -104,11 +104,6 @@ int countOf(BoutState::Phase kind)
     }
 }
 
-bool isTimeout(BoutState::Phase phase)
-{
-    return phase >= Phase::HomeTimeout && phase <= Phase::VisitorReview;
-}
-
 void startTimeout(BoutState &state, const GameRules &rules, BoutState::Phase kind)
 {
     const int count = countOf(kind);

@@ -39,6 +39,4 @@ void startTimeout(BoutState &state, const GameRules &rules, BoutState::Phase kin
 // The count a timeout or review of that kind uses, or -1 for an official timeout.
 int countOf(BoutState::Phase kind);
 
-bool isTimeout(BoutState::Phase phase);
-
 } // namespace GameFlow

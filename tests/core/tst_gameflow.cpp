@@ -129,12 +129,25 @@ private slots:
         // down from a minute; it stops at 0:00 and stays until the same key ends it.
         bout().startStopJam();
         advance(3000);
+        QList<Bout::Item> items;
+        auto spy = connect(&bout(), &Bout::changed, this,
+                           [&items](Bout::Item item) { items.append(item); });
         QVERIFY(bout().teamTimeout(Team::Home));
+        disconnect(spy);
+        // The boards and the journal hear of all that changed.
+        for (Bout::Item item : {Bout::JamClock, Bout::PeriodClock, Bout::FlowClock,
+                                Bout::HomeTimeouts, Bout::FlowPhase})
+            QVERIFY(items.contains(item));
+        QVERIFY(!items.contains(Bout::VisitorTimeouts) && !items.contains(Bout::JamNumber));
         QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
         QCOMPARE(bout().phase(), Bout::HomeTimeout);
         QCOMPARE(caption(), "Home Timeout");
         QCOMPARE(bout().homeTimeouts(), 2);
         QCOMPARE(bout().visitorTimeouts(), 3);
+        const BoutReadout::Texts counts = BoutReadout::texts(bout(), QTime(12, 0), QLocale::c());
+        QCOMPARE(counts.homeTimeouts + counts.visitorTimeouts + counts.homeReviews
+                         + counts.visitorReviews + counts.jamNumber,
+                 "23116");
         QVERIFY(!bout().periodEngine()->isRunning() && !bout().jamEngine()->isRunning());
         const qint64 periodAtTimeout = bout().periodEngine()->ticks();
         QCOMPARE(jamShown(), 60.0f);
@@ -166,6 +179,8 @@ private slots:
         QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
         QCOMPARE(caption(), "Official Timeout");
         QVERIFY(bout().flowCountsUp());
+        bout().refresh();
+        QVERIFY(flow->isRunning());
         QCOMPARE(jamShown(), 0.0f);
         advance(75500);
         QCOMPARE(jamShown(), 75.0f);
@@ -267,6 +282,22 @@ private slots:
     // J during the halftime starts the next period at once, with its first jam.
     void halftimeCutShort()
     {
+        // A timeout called as a jam outlasts its period ends the period instead.
+        bout().setPeriodTime(ticks(10));
+        bout().setNumber(Bout::JamNumber, 99);
+        bout().startStopJam();
+        QCOMPARE(bout().jamNumber(), 99);
+        advance(12000);
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        QCOMPARE(bout().homeTimeouts(), 3);
+        QSignalSpy refused(&bout(), &Bout::refused);
+        QVERIFY(!bout().officialTimeout());
+        QCOMPARE(refused.takeFirst().at(0).toString(), "No timeouts during halftime.");
+        bout().newBout();
+        QCOMPARE(bout().phase(), Bout::Between);
+
         bout().setPeriodTime(ticks(10));
         bout().officialReview(Team::Visitor);
         bout().officialReview(Team::Visitor);
@@ -306,6 +337,11 @@ private slots:
         QCOMPARE(bout().flowEngine()->ticks(), ticks(90));
         QVERIFY(bout().teamTimeout(Team::Home));
         QVERIFY(!bout().teamTimeout(Team::Home));
+        // A count typed blank is not counted.
+        bout().clearNumber(Bout::VisitorTimeouts);
+        QVERIFY(bout().teamTimeout(Team::Visitor));
+        QCOMPARE(bout().visitorTimeouts(), -1);
+        QVERIFY(bout().teamTimeout(Team::Visitor));
 
         // Off mid-jam: the board as it always was, clocks and scores kept, the jammers' seats
         // not shown; on again: back in the jam.
@@ -522,6 +558,14 @@ private slots:
         QSignalSpy changed(&bout(), &Bout::changed);
         bout().undo();
         QVERIFY(changed.isEmpty());
+
+        // The oldest steps go once there are more than the bout keeps.
+        for (int score = 1; score <= Bout::UndoSteps + 20; ++score)
+            bout().setNumber(Bout::HomeScore, score);
+        for (int undone = 0; undone < Bout::UndoSteps; ++undone)
+            bout().undo();
+        QCOMPARE(bout().homeScore(), 20);
+        QVERIFY(!bout().canUndo());
 
         // A new bout leaves nothing to undo.
         bout().setNumber(Bout::VisitorScore, 3);

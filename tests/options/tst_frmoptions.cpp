@@ -468,6 +468,8 @@ private slots:
         click(window, "cmdAudienceBoardKey");
         answerKeys(window, Qt::Key_Y);
         click(window, "cmdPeriodEndSoundKey");
+        answerKeys(window, Qt::Key_K);
+        click(window, "cmdUndo");
         window.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00ABCDEF); };
         click(window, "cmdTimeC");
         find<QScrollBar>(window, "scrLEDSelectedWidth")->setValue(4);
@@ -482,6 +484,7 @@ private slots:
         click(window, "cmdResetKeys");
         QCOMPARE(window.StartStopJamClockKeyTemp, 74);
         QCOMPARE(text(window, "lblClear"), "Delete");
+        QCOMPARE(text(window, "lblUndo"), "U");
         QVERIFY(find<QRadioButton>(window, "optNormal")->isChecked());
         // The jam takes J back, so the buzzer goes back to B, and the increment from B to A.
         QCOMPARE(window.BuzzerKeyTemp, 66);
