@@ -240,9 +240,10 @@ private slots:
         QVERIFY(field("clocks/jam/down").toBool());
 
         press(kO);
-        advance(1500);
-        QTRY_COMPARE(field("caption/text").toString(), "Official Timeout");
-        QCOMPARE(field("clocks/jam/ms").toInteger(), qint64(1500));
+        advance(1000);
+        QTRY_COMPARE(field("clocks/jam/text").toString(), "0:01");
+        QCOMPARE(field("caption/text").toString(), "Official Timeout");
+        QCOMPARE(field("clocks/jam/ms").toInteger(), qint64(1000));
         QVERIFY(!field("clocks/jam/down").toBool());
         QVERIFY(!feedRunning("period"));
 
