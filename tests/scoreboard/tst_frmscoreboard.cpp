@@ -27,7 +27,8 @@
 namespace {
 
 constexpr int kJ = 74, kR = 82, kS = 83, kT = 84, kC = 67, kB = 66, kP = 80;
-constexpr int kEnter = 13, kPoint = 190, kMinus = 189, kDelete = 46, kA = 65, kI = 73, kPlus = 187;
+constexpr int kEnter = 13, kPoint = 190, kMinus = 189, kDelete = 46, kA = 65, kI = 73, kPlus = 187,
+              kU = 85;
 
 } // namespace
 
@@ -174,6 +175,44 @@ private slots:
         press(kJ);
         press(kJ);
         QVERIFY(!running("tkJam") && running("tkPeriod"));
+    }
+
+    // The undo key, with the game flow off and on: a jam stopped by mistake runs on as if never
+    // stopped, without a second buzzer; a typed score comes back off; nothing to undo is nothing.
+    void undoKeyInBothModes_data()
+    {
+        QTest::addColumn<bool>("gameFlow");
+        QTest::newRow("plain") << false;
+        QTest::newRow("game flow") << true;
+    }
+
+    void undoKeyInBothModes()
+    {
+        QFETCH(bool, gameFlow);
+        Settings::instance().edit([gameFlow](SettingsModel &m) { m.GameFlow = gameFlow; });
+        press(kU);
+        QCOMPARE(shown("tledJam"), "2:00");
+        QVERIFY(!running("tkJam"));
+        press(kJ);
+        advance(10000);
+        press(kJ);
+        QCOMPARE(plays().size(), 1);
+        finishSound();
+        advance(3000);
+        QVERIFY(!running("tkJam"));
+        press(kU);
+        QVERIFY(running("tkJam"));
+        board().RefreshTime();
+        QCOMPARE(shown("tledJam"), "1:47");
+        QCOMPARE(plays().size(), 1);
+        QVERIFY(!board().BuzzerPlaying());
+
+        type("nledHomeScore", "5\n");
+        QCOMPARE(shown("nledHomeScore"), "  5");
+        press(kU);
+        board().RefreshTime();
+        QCOMPARE(shown("nledHomeScore"), "  0");
+        QVERIFY(running("tkJam"));
     }
 
     void soundsOneAtATime()
