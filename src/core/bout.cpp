@@ -494,8 +494,6 @@ void Bout::expire(BoutState::Clock clock)
 {
     const BoutState from = current();
     BoutState next = from;
-    if (clock == BoutState::Flow)
-        next.clocks[clock].ticks = 0; // stopped at 0:00, not a moment below
     const QList<BoutState::Signal> sounds = next.expire(clock, rules());
     putState(from, next);
     for (BoutState::Signal sound : sounds)

@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(caption(), "Lineup");
         QVERIFY(flow->isRunning() && !bout().flowCountsUp());
         QCOMPARE(jamShown(), 30.0f);
-        advance(29500);
+        advance(29530);
         QCOMPARE(jamShown(), 1.0f);
         advance(2000);
         QVERIFY(!flow->isRunning());
@@ -337,6 +337,10 @@ private slots:
         QCOMPARE(bout().flowEngine()->ticks(), ticks(90));
         QVERIFY(bout().teamTimeout(Team::Home));
         QVERIFY(!bout().teamTimeout(Team::Home));
+        rules.teamTimeouts = 2;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().homeTimeouts(), 1);
+        QCOMPARE(bout().visitorTimeouts(), 2);
         // A count typed blank is not counted.
         bout().clearNumber(Bout::VisitorTimeouts);
         QVERIFY(bout().teamTimeout(Team::Visitor));
