@@ -30,8 +30,6 @@ constexpr Bout::Item kEngineItems[]
 constexpr Bout::Item kNumberItems[]
         = {Bout::HomeScore,    Bout::VisitorScore,    Bout::PeriodNumber, Bout::JamNumber,
            Bout::HomeTimeouts, Bout::VisitorTimeouts, Bout::HomeReviews,  Bout::VisitorReviews};
-constexpr int kNumberLimits[] = {ScoreLimit, ScoreLimit, PeriodNumberLimit, JamNumberLimit,
-                                 CountLimit, CountLimit, CountLimit,        CountLimit};
 constexpr qint64 kNanosecondsPerTick = 1000000000 / TicksPerSecond;
 
 Bout::Item penaltyItem(int penalty)
@@ -425,7 +423,7 @@ void Bout::setNumber(Item which, int value)
 {
     Step step(this);
     const int index = numberIndex(which);
-    if (index >= 0 && value >= 0 && value <= kNumberLimits[index])
+    if (index >= 0 && value >= 0 && value <= BoutState::NumberLimits[index])
         putNumber(which, value);
 }
 
@@ -494,8 +492,6 @@ void Bout::expire(BoutState::Clock clock)
 {
     const BoutState from = current();
     BoutState next = from;
-    if (clock == BoutState::Flow)
-        next.clocks[clock].ticks = 0; // stopped at 0:00, not a moment below
     const QList<BoutState::Signal> sounds = next.expire(clock, rules());
     putState(from, next);
     for (BoutState::Signal sound : sounds)

@@ -18,11 +18,6 @@ constexpr qint64 JamLimitTicks = JamLimitSeconds * TicksPerSecond;
 // A running clock may have counted far below zero; anything beyond a day is not a bout's.
 constexpr qint64 ClockLimitTicks = 24 * 3600 * TicksPerSecond;
 
-// The limits of the numbers, in the order of BoutState::Number.
-constexpr int kNumberLimits[BoutState::NumberCount]
-        = {ScoreLimit, ScoreLimit, PeriodNumberLimit, JamNumberLimit,
-           CountLimit, CountLimit, CountLimit,        CountLimit};
-
 // Before the game flow the journal kept six clocks, four penalty blanks and three numbers.
 constexpr int kOldClockCount = 6;
 constexpr int kOldPenaltyCount = 4;
@@ -239,7 +234,7 @@ std::optional<BoutState> BoutState::fromJson(const QByteArray &json)
     for (int penalty = 0; penalty < blankArray.size(); ++penalty)
         state.penaltyBlank[penalty] = boolean(blankArray.at(penalty));
     for (int number = 0; number < numberArray.size(); ++number)
-        state.numbers[number] = int(integer(numberArray.at(number), -1, kNumberLimits[number]));
+        state.numbers[number] = int(integer(numberArray.at(number), -1, NumberLimits[number]));
     state.periodResetTicks = integer(object.value("periodResetTicks"), 0, PeriodLimitTicks);
     state.jamResetTicks = integer(object.value("jamResetTicks"), 0, JamLimitTicks);
     state.clockTime = boolean(object.value("clockTime"));

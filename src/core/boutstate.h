@@ -46,6 +46,12 @@ struct BoutState
         VisitorReviews,
     };
     static constexpr int NumberCount = 8;
+    // The highest each number takes, in the order of Number.
+    static constexpr std::array<int, NumberCount> NumberLimits {
+            BoutConstants::ScoreLimit,        BoutConstants::ScoreLimit,
+            BoutConstants::PeriodNumberLimit, BoutConstants::JamNumberLimit,
+            BoutConstants::CountLimit,        BoutConstants::CountLimit,
+            BoutConstants::CountLimit,        BoutConstants::CountLimit};
     // Where the game flow stands; Between before a period's first jam and whenever it is off.
     enum Phase {
         Between,

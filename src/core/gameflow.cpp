@@ -61,7 +61,6 @@ void periodEnded(BoutState &state, const GameRules &rules)
     }
     state.phase = Phase::Final;
     stopAll(state);
-    setFlow(state, 0, false, false);
 }
 
 void startNextPeriod(BoutState &state, const GameRules &rules)

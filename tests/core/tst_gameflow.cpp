@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(caption(), "Lineup");
         QVERIFY(flow->isRunning() && !bout().flowCountsUp());
         QCOMPARE(jamShown(), 30.0f);
-        advance(29500);
+        advance(29530);
         QCOMPARE(jamShown(), 1.0f);
         advance(2000);
         QVERIFY(!flow->isRunning());
@@ -337,6 +337,10 @@ private slots:
         QCOMPARE(bout().flowEngine()->ticks(), ticks(90));
         QVERIFY(bout().teamTimeout(Team::Home));
         QVERIFY(!bout().teamTimeout(Team::Home));
+        rules.teamTimeouts = 2;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().homeTimeouts(), 1);
+        QCOMPARE(bout().visitorTimeouts(), 2);
         // A count typed blank is not counted.
         bout().clearNumber(Bout::VisitorTimeouts);
         QVERIFY(bout().teamTimeout(Team::Visitor));
@@ -367,6 +371,13 @@ private slots:
         bout().setGameRules(rules);
         QCOMPARE(bout().phase(), Bout::Jam);
         QCOMPARE(BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).penalties[5], "0:30");
+        // Off in the lineup: its clock stops and the jam's display shows the jam clock again.
+        bout().startStopJam();
+        QVERIFY(bout().flowEngine()->isRunning());
+        rules.on = false;
+        bout().setGameRules(rules);
+        QVERIFY(!bout().flowEngine()->isRunning());
+        QCOMPARE(BoutReadout::jamClock(bout()).value, 118.0f);
     }
 
     // The numbers the flow adds are typed like the period number, within their limits.
@@ -569,7 +580,11 @@ private slots:
 
         // A new bout leaves nothing to undo.
         bout().setNumber(Bout::VisitorScore, 3);
+        QList<Bout::Item> items;
+        connect(&bout(), &Bout::changed, this, [&items](Bout::Item item) { items.append(item); });
         bout().newBout();
+        for (int item = Bout::PeriodClock; item <= Bout::FlowPhase; ++item)
+            QVERIFY(items.contains(Bout::Item(item)));
         QVERIFY(!bout().canUndo());
         QCOMPARE(bout().visitorScore(), 0);
     }

@@ -353,9 +353,11 @@ private slots:
         const bool nextPeriod = expected.periodNumber == 2;
         QCOMPARE(after.numbers[BoutState::JamNumber], nextPeriod ? -1 : 12);
         QCOMPARE(after.numbers[BoutState::HomeReviews], nextPeriod ? 1 : 0);
-        if (nextPeriod)
+        if (nextPeriod) {
             QCOMPARE(after.clocks[BoutState::Period],
                      (BoutState::ClockValue {BoutConstants::PeriodResetTicks, false}));
+            QVERIFY(!after.periodEndSignalled);
+        }
         // The jam is over wherever the flow moved on from it.
         if (expected.phase == BoutState::InJam)
             QVERIFY(!after.clocks[BoutState::Jam].running);

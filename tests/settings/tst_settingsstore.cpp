@@ -203,6 +203,11 @@ private slots:
             QTest::newRow(row.settingsKey)
                     << QStringLiteral("%1/%2").arg(row.section, row.settingsKey) << stored;
         }
+        // Each command's key in its own section, K being no command's by default.
+        for (const CommandKey &row : commandTable()) {
+            QTest::newRow(row.settingsKey)
+                    << QStringLiteral("%1/%2").arg(row.section, row.settingsKey) << "75";
+        }
     }
 
     void everySettingRoundTrips()
