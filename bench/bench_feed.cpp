@@ -57,8 +57,13 @@ public:
                         const qint64 now = g_clock.nsecsElapsed();
                         const QJsonObject state
                                 = QJsonDocument::fromJson(message.toUtf8()).object();
+                        // A jam runs: in the game flow the jam's slot runs on through the lineup
+                        // the jam key starts, so the phase tells them apart.
+                        const QJsonValue phase = state.value(QStringLiteral("phase"));
                         const bool running
-                                = state.value(QStringLiteral("clocks"))["jam"]["running"].toBool();
+                                = state.value(QStringLiteral("clocks"))["jam"]["running"].toBool()
+                                && (phase.isUndefined()
+                                    || phase.toString() == QLatin1String("Jam"));
                         if (int(running) != jamRunning) {
                             arrivedNs = now;
                             jamRunning = int(running);

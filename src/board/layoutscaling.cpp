@@ -197,6 +197,19 @@ void SaveLayout(QWidget *window)
     QObject::connect(window, &QObject::destroyed, [window] { windowLayouts().remove(window); });
 }
 
+void SaveDesignedLayout(QWidget *window, int widthTwips, int heightTwips)
+{
+    auto &layouts = windowLayouts();
+    const bool known = layouts.contains(window);
+    WindowLayout layout;
+    layout.baseScaleHeight = toInt16(heightTwips, window, "Height");
+    layout.baseScaleWidth = toInt16(widthTwips, window, "Width");
+    recordNewControls(window, layout);
+    layouts.insert(window, layout);
+    if (!known)
+        QObject::connect(window, &QObject::destroyed, [window] { windowLayouts().remove(window); });
+}
+
 void StretchLayout(QWidget *window)
 {
     if (window->isMinimized())

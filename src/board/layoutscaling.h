@@ -12,6 +12,11 @@ class QWidget;
 // re-records gives exactly the geometry of scaling the design itself.
 void SaveLayout(QWidget *window);
 
+// Records the window's widgets afresh as they stand, as its design at widthTwips x heightTwips,
+// whatever the window's present size or an earlier record: for a window whose widgets have just
+// been placed at their designed geometry again (a different variant of its design).
+void SaveDesignedLayout(QWidget *window, int widthTwips, int heightTwips);
+
 // Scales the recorded widgets to the window's present size. Does nothing while the window is
 // minimised. Painting is suspended while the widgets move, and the window repaints once at the end.
 void StretchLayout(QWidget *window);

@@ -3,6 +3,7 @@
 #include "boutconstants.h"
 #include "image.h"
 #include "label.h"
+#include "layoutscaling.h"
 #include "numberled.h"
 #include "picturebox.h"
 #include "platformcolor.h"
@@ -10,12 +11,18 @@
 #include "timeled.h"
 #include "twips.h"
 
+#include <QRect>
+
+#include <span>
+
 namespace {
 
 constexpr int kWhite = 0x00FFFFFF;
 constexpr int kRed = 0x000000FF;
 constexpr int kGreen = 0x0000C000;
 constexpr int kKeep = -1; // the class default
+constexpr int kDesignWidth = 9480;
+constexpr int kDesignHeight = 6795;
 
 // The displays in focus order. Paddings are in twips, Size is the digit height in pixels; the
 // displays size themselves from these.
@@ -33,6 +40,7 @@ struct DisplayDesign
     int paddingD;
     int litColor;
     const char *groups; // time displays: digit cells before and after the colon
+    int max = kKeep; // number displays: the largest number, unless a score's or the period's
 };
 
 constexpr DisplayDesign kDisplays[] = {
@@ -44,8 +52,7 @@ constexpr DisplayDesign kDisplays[] = {
          kKeep, kRed, nullptr},
         {"nledPeriod", nullptr, &ScoreboardUi::nledPeriod, 5145, 2460, 55, 80, 50, 60, kKeep,
          kGreen, nullptr},
-        {"tledJam", &ScoreboardUi::tledJam, nullptr, 3600, 4000, 70, 80, 70, 160, kKeep, kKeep,
-         "1,2"},
+        {"tledJam", &ScoreboardUi::tledJam, nullptr, 3600, 4000, 70, 80, 70, 160, 70, kKeep, "1,2"},
         {"tledHomePenalty1", &ScoreboardUi::tledHomePenalty1, nullptr, 673, 4540, 55, 100, 70, 160,
          95, kRed, "1,2"},
         {"tledVisitorPenalty1", &ScoreboardUi::tledVisitorPenalty1, nullptr, 6723, 4540, 55, 100,
@@ -54,6 +61,45 @@ constexpr DisplayDesign kDisplays[] = {
          95, kRed, "1,2"},
         {"tledVisitorPenalty2", &ScoreboardUi::tledVisitorPenalty2, nullptr, 6723, 5610, 55, 100,
          70, 160, 95, kRed, "1,2"},
+};
+
+// The board with the game flow: the team pictures flank the title, each team's timeouts and
+// reviews remaining stand under its name, three smaller penalty clocks per side, the period
+// number smaller, the jam number beside the jam clock and the phase's caption under the clock
+// that counts it. Digit heights against the scores' 68: jam number 56, penalties 48, period
+// number 40, counts 36.
+constexpr DisplayDesign kFlowDisplays[] = {
+        {"nledHomeScore", nullptr, &ScoreboardUi::nledHomeScore, 604, 1125, 68, 100, 80, 175, kKeep,
+         kRed, nullptr},
+        {"tledPeriod", &ScoreboardUi::tledPeriod, nullptr, 3195, 1065, 65, 80, 65, 175, 125, kKeep,
+         nullptr},
+        {"nledVisitorScore", nullptr, &ScoreboardUi::nledVisitorScore, 6612, 1120, 68, 100, 80, 175,
+         kKeep, kRed, nullptr},
+        {"nledPeriod", nullptr, &ScoreboardUi::nledPeriod, 5010, 2835, 40, 80, 40, 60, kKeep,
+         kGreen, nullptr},
+        {"tledJam", &ScoreboardUi::tledJam, nullptr, 3045, 4000, 70, 80, 70, 160, 70, kKeep, "1,2"},
+        {"tledHomePenalty1", &ScoreboardUi::tledHomePenalty1, nullptr, 673, 3975, 48, 100, 60, 140,
+         85, kRed, "1,2"},
+        {"tledVisitorPenalty1", &ScoreboardUi::tledVisitorPenalty1, nullptr, 6950, 3975, 48, 100,
+         60, 140, 85, kRed, "1,2"},
+        {"tledHomePenalty2", &ScoreboardUi::tledHomePenalty2, nullptr, 673, 4815, 48, 100, 60, 140,
+         85, kRed, "1,2"},
+        {"tledVisitorPenalty2", &ScoreboardUi::tledVisitorPenalty2, nullptr, 6950, 4815, 48, 100,
+         60, 140, 85, kRed, "1,2"},
+        {"nledJamNumber", nullptr, &ScoreboardUi::nledJamNumber, 5535, 4100, 56, 80, 60, 120, kKeep,
+         kKeep, nullptr, 99},
+        {"nledHomeTimeouts", nullptr, &ScoreboardUi::nledHomeTimeouts, 1400, 2925, 36, 80, 40, 60,
+         kKeep, kGreen, nullptr, 9},
+        {"nledHomeReviews", nullptr, &ScoreboardUi::nledHomeReviews, 2895, 2925, 36, 80, 40, 60,
+         kKeep, kGreen, nullptr, 9},
+        {"nledVisitorTimeouts", nullptr, &ScoreboardUi::nledVisitorTimeouts, 7280, 2925, 36, 80, 40,
+         60, kKeep, kGreen, nullptr, 9},
+        {"nledVisitorReviews", nullptr, &ScoreboardUi::nledVisitorReviews, 8775, 2925, 36, 80, 40,
+         60, kKeep, kGreen, nullptr, 9},
+        {"tledHomePenalty3", &ScoreboardUi::tledHomePenalty3, nullptr, 673, 5655, 48, 100, 60, 140,
+         85, kRed, "1,2"},
+        {"tledVisitorPenalty3", &ScoreboardUi::tledVisitorPenalty3, nullptr, 6950, 5655, 48, 100,
+         60, 140, 85, kRed, "1,2"},
 };
 
 struct LabelDesign
@@ -84,6 +130,27 @@ constexpr LabelDesign kLabels[] = {
         {"lblNotice", &ScoreboardUi::lblNotice, 2775, 5205, 3930, 430, "", 9},
 };
 
+constexpr LabelDesign kFlowLabels[] = {
+        {"lblTitle", &ScoreboardUi::lblTitle, 1695, 0, 6090, 855, "", 36},
+        {"lblHomeTeam", &ScoreboardUi::lblHomeTeam, 240, 2400, 3135, 495, "", 20.25},
+        {"lblVisitorTeam", &ScoreboardUi::lblVisitorTeam, 6120, 2400, 3135, 495, "", 20.25},
+        {"Label4", &ScoreboardUi::Label4, 3735, 2925, 1215, 450, "Period", 18},
+        {"Label1", &ScoreboardUi::Label1, 3045, 3580, 2355, 420, "Jam", 18},
+        {"Label2", &ScoreboardUi::Label2, 713, 3560, 1935, 405, "Penalty", 18},
+        {"Label3", &ScoreboardUi::Label3, 6940, 3560, 1935, 405, "Penalty", 18},
+        {"lblCreatedBy", &ScoreboardUi::lblCreatedBy, 3263, 5760, 2955, 300, "Corvanta scoreboard",
+         11.25},
+        {"lblNotice", &ScoreboardUi::lblNotice, 2775, 5685, 3930, 430, "", 9},
+        {"lblPeriodCaption", &ScoreboardUi::lblPeriodCaption, 3420, 2340, 2640, 465, "", 18},
+        {"lblJamCaption", &ScoreboardUi::lblJamCaption, 2775, 5205, 3930, 465, "", 18},
+        {"lblHomeTimeouts", &ScoreboardUi::lblHomeTimeouts, 300, 2970, 1080, 375, "Timeouts", 12},
+        {"lblHomeReviews", &ScoreboardUi::lblHomeReviews, 1950, 2970, 930, 375, "Reviews", 12},
+        {"lblVisitorTimeouts", &ScoreboardUi::lblVisitorTimeouts, 6180, 2970, 1080, 375, "Timeouts",
+         12},
+        {"lblVisitorReviews", &ScoreboardUi::lblVisitorReviews, 7830, 2970, 930, 375, "Reviews",
+         12},
+};
+
 struct PictureDesign
 {
     const char *frame;
@@ -105,6 +172,15 @@ constexpr PictureDesign kPictures[] = {
          &ScoreboardUi::imgBoardPic, 3533, 5640, 2415, 950},
 };
 
+constexpr PictureDesign kFlowPictures[] = {
+        {"picHomePicContainer", &ScoreboardUi::picHomePicContainer, "imgHomePic",
+         &ScoreboardUi::imgHomePic, 240, 45, 1365, 780},
+        {"picVisitorPicContainer", &ScoreboardUi::picVisitorPicContainer, "imgVisitorPic",
+         &ScoreboardUi::imgVisitorPic, 7875, 45, 1365, 780},
+        {"picBoardPicContainer", &ScoreboardUi::picBoardPicContainer, "imgBoardPic",
+         &ScoreboardUi::imgBoardPic, 3533, 6120, 2415, 555},
+};
+
 template<typename T, typename Parent>
 T *named(Parent *parent, const char *name)
 {
@@ -113,15 +189,39 @@ T *named(Parent *parent, const char *name)
     return object;
 }
 
-Shape *addFrame(QWidget *window, const char *name, int left, int top, int width, int height)
+constexpr int kFrameBorder = 7;
+constexpr QRect kOuterFrame(113, 960, 9255, 5775);
+constexpr QRect kPeriodFrame(3038, 960, 3405, 1350);
+constexpr QRect kSelection(5280, 2760, 255, 255);
+constexpr QRect kImage(0, 0, 1215, 855);
+
+void placeFrame(Shape *frame, const QRect &twips)
+{
+    frame->setTwipGeometry(twips.x(), twips.y(), twips.width(), twips.height());
+    frame->setBorderWidth(kFrameBorder);
+}
+
+Shape *addFrame(QWidget *window, const char *name, const QRect &twips)
 {
     auto *frame = named<Shape>(window, name);
-    frame->setTwipGeometry(left, top, width, height);
+    placeFrame(frame, twips);
     frame->setKind(Shape::RoundedRectangle);
     frame->setBorderColor(kWhite);
-    frame->setBorderWidth(7);
     frame->setFilled(false);
     return frame;
+}
+
+SegmentDisplay *placeDisplay(SegmentDisplay *display, const DisplayDesign &design)
+{
+    if (auto *clock = qobject_cast<TimeLED *>(display); clock && design.paddingD != kKeep)
+        clock->setPaddingD(design.paddingD);
+    display->setSize(design.size);
+    display->setPaddingH(design.paddingH);
+    display->setPaddingV(design.paddingV);
+    display->setPaddingI(design.paddingI);
+    display->setLeft(design.left);
+    display->setTop(design.top);
+    return display;
 }
 
 SegmentDisplay *addDisplay(QWidget *window, ScoreboardUi &ui, const DisplayDesign &design)
@@ -132,34 +232,85 @@ SegmentDisplay *addDisplay(QWidget *window, ScoreboardUi &ui, const DisplayDesig
         ui.*design.time = clock;
         if (design.groups)
             clock->setGroupLengths(QString::fromLatin1(design.groups));
-        if (design.paddingD != kKeep)
-            clock->setPaddingD(design.paddingD);
         clock->setValue(3600);
         display = clock;
     } else {
         auto *number = named<NumberLED>(window, design.name);
         ui.*design.number = number;
         // The score displays count to three digits; the period number keeps the single digit.
-        if (design.litColor == kRed)
+        if (design.max != kKeep)
+            number->setMax(design.max);
+        else if (design.litColor == kRed)
             number->setMax(BoutConstants::ScoreLimit);
         display = number;
     }
-    display->setSize(design.size);
-    display->setPaddingH(design.paddingH);
-    display->setPaddingV(design.paddingV);
-    display->setPaddingI(design.paddingI);
     if (design.litColor != kKeep)
         display->setLitColor(design.litColor);
-    display->setLeft(design.left);
-    display->setTop(design.top);
-    return display;
+    return placeDisplay(display, design);
+}
+
+SegmentDisplay *displayOf(const ScoreboardUi &ui, const DisplayDesign &design)
+{
+    if (design.time)
+        return ui.*design.time;
+    return ui.*design.number;
+}
+
+void placeLabel(Label *label, const LabelDesign &design)
+{
+    label->setTwipGeometry(design.left, design.top, design.width, design.height);
+    label->setFontSize(design.points);
+}
+
+Label *addLabel(QWidget *window, ScoreboardUi &ui, const LabelDesign &design)
+{
+    auto *label = named<Label>(window, design.name);
+    ui.*design.member = label;
+    placeLabel(label, design);
+    label->setCaption(QString::fromLatin1(design.caption));
+    label->setForeColor(kWhite);
+    return label;
+}
+
+void placePicture(const ScoreboardUi &ui, const PictureDesign &design)
+{
+    (ui.*design.frameMember)->setTwipGeometry(design.left, design.top, design.width, design.height);
+    (ui.*design.imageMember)
+            ->setTwipGeometry(kImage.x(), kImage.y(), kImage.width(), kImage.height());
+}
+
+// The game flow's widgets, made once, after everything the plain board has: the displays join
+// the end of the focus order.
+void addFlowWidgets(QWidget *window, ScoreboardUi &ui)
+{
+    QWidget *previous = ui.tledVisitorPenalty2;
+    for (const DisplayDesign &design : kFlowDisplays) {
+        if (displayOf(ui, design))
+            continue;
+        QWidget *display = addDisplay(window, ui, design);
+        QWidget::setTabOrder(previous, display);
+        previous = display;
+        display->show();
+    }
+    for (const LabelDesign &design : kFlowLabels) {
+        if (!(ui.*design.member))
+            addLabel(window, ui, design)->show();
+    }
+    ui.lblJamCaption->setWordWrap(false);
 }
 
 } // namespace
 
-std::array<TimeLED *, 4> ScoreboardUi::penalties() const
+std::array<TimeLED *, 6> ScoreboardUi::penalties() const
 {
-    return {tledHomePenalty1, tledHomePenalty2, tledVisitorPenalty1, tledVisitorPenalty2};
+    return {tledHomePenalty1,    tledHomePenalty2, tledVisitorPenalty1,
+            tledVisitorPenalty2, tledHomePenalty3, tledVisitorPenalty3};
+}
+
+std::array<SegmentDisplay *, 7> ScoreboardUi::flowDisplays() const
+{
+    return {nledJamNumber,      nledHomeTimeouts, nledHomeReviews,    nledVisitorTimeouts,
+            nledVisitorReviews, tledHomePenalty3, tledVisitorPenalty3};
 }
 
 std::array<SegmentDisplay *, 9> ScoreboardUi::displays() const
@@ -171,18 +322,19 @@ std::array<SegmentDisplay *, 9> ScoreboardUi::displays() const
 ScoreboardUi buildScoreboardDesign(QWidget *window)
 {
     ScoreboardUi ui;
-    window->resize(9480 / Twips::perPixel, 6795 / Twips::perPixel);
+    window->resize(kDesignWidth / Twips::perPixel, kDesignHeight / Twips::perPixel);
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, PlatformColor::toQColor(0x00404040));
     window->setPalette(palette);
     window->setAutoFillBackground(true);
 
     // Created first, the shapes lie beneath everything else.
-    ui.Shape3 = addFrame(window, "Shape3", 113, 960, 9255, 5775);
-    ui.Shape1 = addFrame(window, "Shape1", 3038, 960, 3405, 1350);
+    ui.Shape3 = addFrame(window, "Shape3", kOuterFrame);
+    ui.Shape1 = addFrame(window, "Shape1", kPeriodFrame);
     auto *selection = named<Shape>(window, "shpObjectSelected");
     ui.shpObjectSelected = selection;
-    selection->setTwipGeometry(5280, 2760, 255, 255);
+    selection->setTwipGeometry(kSelection.x(), kSelection.y(), kSelection.width(),
+                               kSelection.height());
     selection->setKind(Shape::Rectangle);
     selection->setBorderWidth(0);
     selection->setFilled(true);
@@ -197,24 +349,49 @@ ScoreboardUi buildScoreboardDesign(QWidget *window)
         previous = display;
     }
 
-    for (const LabelDesign &design : kLabels) {
-        auto *label = named<Label>(window, design.name);
-        ui.*design.member = label;
-        label->setTwipGeometry(design.left, design.top, design.width, design.height);
-        label->setCaption(QString::fromLatin1(design.caption));
-        label->setFontSize(design.points);
-        label->setForeColor(kWhite);
-    }
+    for (const LabelDesign &design : kLabels)
+        addLabel(window, ui, design);
     ui.lblNotice->setWordWrap(true);
 
     for (const PictureDesign &design : kPictures) {
-        auto *frame = named<PictureBox>(window, design.frame);
-        ui.*design.frameMember = frame;
-        frame->setTwipGeometry(design.left, design.top, design.width, design.height);
-        auto *image = named<Image>(frame, design.image);
-        ui.*design.imageMember = image;
-        image->setTwipGeometry(0, 0, 1215, 855);
+        ui.*design.frameMember = named<PictureBox>(window, design.frame);
+        ui.*design.imageMember = named<Image>(ui.*design.frameMember, design.image);
+        placePicture(ui, design);
     }
 
     return ui;
+}
+
+void layOutScoreboard(QWidget *window, ScoreboardUi &ui, bool gameFlow)
+{
+    if (gameFlow && !ui.nledJamNumber)
+        addFlowWidgets(window, ui);
+    ui.gameFlow = gameFlow;
+    const bool painting = window->updatesEnabled();
+    window->setUpdatesEnabled(false);
+
+    placeFrame(ui.Shape3, kOuterFrame);
+    placeFrame(ui.Shape1, kPeriodFrame);
+    ui.shpObjectSelected->setTwipGeometry(kSelection.x(), kSelection.y(), kSelection.width(),
+                                          kSelection.height());
+    for (const DisplayDesign &design : gameFlow ? std::span<const DisplayDesign>(kFlowDisplays)
+                                                : std::span<const DisplayDesign>(kDisplays))
+        placeDisplay(displayOf(ui, design), design);
+    for (const LabelDesign &design : gameFlow ? std::span<const LabelDesign>(kFlowLabels)
+                                              : std::span<const LabelDesign>(kLabels))
+        placeLabel(ui.*design.member, design);
+    for (const PictureDesign &design : gameFlow ? std::span<const PictureDesign>(kFlowPictures)
+                                                : std::span<const PictureDesign>(kPictures))
+        placePicture(ui, design);
+    if (ui.nledJamNumber) {
+        for (SegmentDisplay *display : ui.flowDisplays())
+            display->setVisible(gameFlow);
+        for (Label *label : {ui.lblPeriodCaption, ui.lblJamCaption, ui.lblHomeTimeouts,
+                             ui.lblHomeReviews, ui.lblVisitorTimeouts, ui.lblVisitorReviews})
+            label->setVisible(gameFlow);
+    }
+
+    SaveDesignedLayout(window, kDesignWidth, kDesignHeight);
+    StretchLayout(window);
+    window->setUpdatesEnabled(painting);
 }

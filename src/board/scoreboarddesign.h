@@ -43,10 +43,32 @@ struct ScoreboardUi
     Image *imgVisitorPic = nullptr;
     Image *imgBoardPic = nullptr;
 
-    // Home 1, home 2, visitor 1, visitor 2: the order the bout numbers its penalty clocks.
-    std::array<TimeLED *, 4> penalties() const;
+    // The game flow's own widgets: built the first time the board is laid out for the game flow
+    // (null until then), hidden whenever it is laid out without.
+    NumberLED *nledJamNumber = nullptr;
+    NumberLED *nledHomeTimeouts = nullptr;
+    NumberLED *nledHomeReviews = nullptr;
+    NumberLED *nledVisitorTimeouts = nullptr;
+    NumberLED *nledVisitorReviews = nullptr;
+    TimeLED *tledHomePenalty3 = nullptr;
+    TimeLED *tledVisitorPenalty3 = nullptr;
+    Label *lblPeriodCaption = nullptr;
+    Label *lblJamCaption = nullptr;
+    Label *lblHomeTimeouts = nullptr;
+    Label *lblHomeReviews = nullptr;
+    Label *lblVisitorTimeouts = nullptr;
+    Label *lblVisitorReviews = nullptr;
+    // Whether the board is laid out for the game flow.
+    bool gameFlow = false;
+
+    // Home 1, home 2, visitor 1, visitor 2, home 3, visitor 3: the order the bout numbers its
+    // penalty clocks; the third ones null until the game flow's widgets are built.
+    std::array<TimeLED *, 6> penalties() const;
     // The nine displays in focus order.
     std::array<SegmentDisplay *, 9> displays() const;
+    // The game flow's displays in focus order (after the nine): the jam number, the home team's
+    // timeouts and reviews, the visitor's, and the third penalty clocks; null until built.
+    std::array<SegmentDisplay *, 7> flowDisplays() const;
 };
 
 // Lays out the scoreboard as designed, at a client area of 9480 x 6795 twips: the nine LED
@@ -56,3 +78,10 @@ struct ScoreboardUi
 // walk meets them; shapes lie beneath the displays and frames. Texts, pictures and colours from the
 // settings are applied by the window.
 ScoreboardUi buildScoreboardDesign(QWidget *window);
+
+// Lays the board out as designed with or without the game flow, building the game flow's widgets
+// the first time they are wanted: every widget goes to its designed twip geometry for the chosen
+// variant, the game flow's widgets show or hide with it, and the window's layout record is taken
+// anew from the design, scaled to the window's present size. Without the game flow the board is
+// exactly the one buildScoreboardDesign makes. Pictures must be fitted again afterwards.
+void layOutScoreboard(QWidget *window, ScoreboardUi &ui, bool gameFlow);

@@ -1,6 +1,8 @@
 #include "bout.h"
 
 #include "clockreadout.h"
+#include "clocksource.h"
+#include "gameflow.h"
 #include "timekeeper.h"
 
 #include <algorithm>
@@ -10,18 +12,50 @@ namespace {
 
 using namespace BoutConstants;
 
-constexpr const char *kEngineNames[]
-        = {"tkPeriod",         "tkJam", "tkHomePenalty1", "tkHomePenalty2", "tkVisitorPenalty1",
-           "tkVisitorPenalty2"};
+constexpr const char *kEngineNames[] = {"tkPeriod",
+                                        "tkJam",
+                                        "tkHomePenalty1",
+                                        "tkHomePenalty2",
+                                        "tkVisitorPenalty1",
+                                        "tkVisitorPenalty2",
+                                        "tkHomePenalty3",
+                                        "tkVisitorPenalty3",
+                                        "tkFlow"};
+// The item of each engine, in the engines' (and BoutState's clocks') order.
+constexpr Bout::Item kEngineItems[]
+        = {Bout::PeriodClock,  Bout::JamClock,        Bout::HomePenalty1,
+           Bout::HomePenalty2, Bout::VisitorPenalty1, Bout::VisitorPenalty2,
+           Bout::HomePenalty3, Bout::VisitorPenalty3, Bout::FlowClock};
+// The item of each of BoutState's numbers, in its order.
+constexpr Bout::Item kNumberItems[]
+        = {Bout::HomeScore,    Bout::VisitorScore,    Bout::PeriodNumber, Bout::JamNumber,
+           Bout::HomeTimeouts, Bout::VisitorTimeouts, Bout::HomeReviews,  Bout::VisitorReviews};
+constexpr qint64 kNanosecondsPerTick = 1000000000 / TicksPerSecond;
 
 Bout::Item penaltyItem(int penalty)
 {
-    return Bout::Item(Bout::HomePenalty1 + penalty);
+    return kEngineItems[2 + penalty];
+}
+
+// The place of a number item among BoutState's numbers; -1 for an item that is no number.
+int numberIndex(Bout::Item item)
+{
+    for (int i = 0; i < BoutState::NumberCount; ++i) {
+        if (kNumberItems[i] == item)
+            return i;
+    }
+    return -1;
 }
 
 } // namespace
 
-static_assert(BoutState::ClockCount == 2 + Bout::PenaltyCount, "the state lists every engine");
+static_assert(BoutState::ClockCount == 3 + Bout::PenaltyCount, "the state lists every engine");
+static_assert(std::size(kEngineNames) == BoutState::ClockCount
+              && std::size(kEngineItems) == BoutState::ClockCount
+              && std::size(kNumberItems) == BoutState::NumberCount);
+static_assert(int(Bout::Jam) == int(BoutState::InJam) && int(Bout::Final) == int(BoutState::Final)
+                      && int(Bout::HomeReview) == int(BoutState::HomeReview),
+              "a phase is the state's phase of the same number");
 static_assert(int(Bout::BuzzerSound) == int(BoutState::BuzzerSignal)
                       && int(Bout::PeriodEndSound) == int(BoutState::PeriodEndSignal),
               "a signal is the sound of the same number");
@@ -33,22 +67,109 @@ Bout::Bout(QObject *parent)
     for (int i = 0; i < int(m_engines.size()); ++i) {
         m_engines[i] = new TimeKeeper(this);
         m_engines[i]->setObjectName(QLatin1String(kEngineNames[i]));
-        // The engine items come first in Item, in the same order.
         connect(m_engines[i], &TimeKeeper::runningChanged, this,
-                [this, i] { emit changed(Item(i)); });
+                [this, i] { emit changed(kEngineItems[i]); });
     }
     period()->setTicks(m_state.periodResetTicks);
     jam()->setTicks(m_state.jamResetTicks);
+    // Whether the step under way changed anything worth undoing.
+    connect(this, &Bout::changed, this, [this] { m_stepChanged = true; });
+}
+
+Bout::Step::Step(Bout *bout)
+    : m_bout(bout)
+    , m_outer(bout->m_stepDepth++ == 0)
+{
+    if (!m_outer)
+        return;
+    m_bout->m_stepChanged = false;
+    m_bout->m_undo.push_back({m_bout->current(), ClockSource::current()->nanoseconds()});
+}
+
+Bout::Step::~Step()
+{
+    --m_bout->m_stepDepth;
+    if (!m_outer)
+        return;
+    // A command that changed nothing (refused, or with nothing to act on) leaves nothing to undo.
+    if (!m_bout->m_stepChanged)
+        m_bout->m_undo.pop_back();
+    else if (int(m_bout->m_undo.size()) > UndoSteps)
+        m_bout->m_undo.pop_front();
+}
+
+bool Bout::flowCountsUp() const
+{
+    return flowEngine()->countsUp();
 }
 
 int Bout::number(Item which) const
 {
-    Q_ASSERT(which >= HomeScore && which <= PeriodNumber);
-    return m_state.numbers[which - HomeScore];
+    const int index = numberIndex(which);
+    Q_ASSERT(index >= 0);
+    return m_state.numbers[index];
+}
+
+QString Bout::caption(Phase phase)
+{
+    switch (phase) {
+    case Between:
+    case Jam:
+        return {};
+    case Lineup:
+        return QStringLiteral("Lineup");
+    case HomeTimeout:
+        return QStringLiteral("Home Timeout");
+    case VisitorTimeout:
+        return QStringLiteral("Visitor Timeout");
+    case OfficialTimeout:
+        return QStringLiteral("Official Timeout");
+    case HomeReview:
+        return QStringLiteral("Home Review");
+    case VisitorReview:
+        return QStringLiteral("Visitor Review");
+    case Halftime:
+        return QStringLiteral("Halftime");
+    case Final:
+        return QStringLiteral("Final");
+    }
+    return {};
+}
+
+BoutState::Rules Bout::rules() const
+{
+    return {m_joinJamPenalty, m_delayPeriodEndSound, m_rules};
+}
+
+void Bout::setGameRules(const GameRules &rules)
+{
+    if (rules == m_rules)
+        return;
+    const GameRules old = m_rules;
+    m_rules = rules;
+    const BoutState from = current();
+    BoutState next = from;
+    // What each team has used stays used.
+    const auto recount = [&next](int number, int before, int now) {
+        int &count = next.numbers[number];
+        if (count >= 0)
+            count = std::clamp(count + now - before, 0, CountLimit);
+    };
+    recount(BoutState::HomeTimeouts, old.teamTimeouts, rules.teamTimeouts);
+    recount(BoutState::VisitorTimeouts, old.teamTimeouts, rules.teamTimeouts);
+    recount(BoutState::HomeReviews, old.officialReviews, rules.officialReviews);
+    recount(BoutState::VisitorReviews, old.officialReviews, rules.officialReviews);
+    if (old.on != rules.on) {
+        next.phase = rules.on && jam()->isRunning() ? BoutState::InJam : BoutState::Between;
+        next.clocks[BoutState::Flow] = {0, false};
+        next.flowCountsUp = false;
+    }
+    putState(from, next);
 }
 
 void Bout::setClockTime(bool on)
 {
+    Step step(this);
     if (m_state.clockTime == on)
         return;
     m_state.clockTime = on;
@@ -71,17 +192,40 @@ void Bout::setLatches(bool periodEnd, bool jamEnd, bool held)
     emit changed(Latches);
 }
 
+template<typename Rule>
+void Bout::apply(Rule rule)
+{
+    const BoutState from = current();
+    BoutState next = from;
+    rule(next, m_rules);
+    putState(from, next);
+}
+
 // A command that implies another (a jam start starts the period clock, a period stop stops the
 // jam, a reset stops its clock) runs that command itself, never through a key.
 void Bout::startStopJam()
 {
-    if (jam()->isRunning())
+    Step step(this);
+    if (jam()->isRunning()) {
         endJam();
-    else if (!period()->isRunning())
+        jam()->setRunning(false);
+        if (m_joinJamPenalty)
+            setPenaltiesRunning(false);
+        if (gameFlow())
+            apply(GameFlow::jamEnded);
+        return;
+    }
+    if (gameFlow()) {
+        // The game is over until a new bout (or an undo).
+        if (m_state.phase == BoutState::Final)
+            return;
+        apply(GameFlow::startJam);
+    }
+    if (!period()->isRunning())
         startStopPeriod();
-    jam()->setRunning(!jam()->isRunning());
+    jam()->setRunning(true);
     if (m_joinJamPenalty)
-        setPenaltiesRunning(jam()->isRunning());
+        setPenaltiesRunning(true);
 }
 
 // The sound of a jam that is about to stop: the end-of-period sound if it was held for it.
@@ -97,6 +241,7 @@ void Bout::endJam()
 
 void Bout::startStopPeriod()
 {
+    Step step(this);
     if (!period()->isRunning() && period()->ticks() <= 0 && jam()->isRunning()) {
         // The period has run out and the jam plays on: the period command ends the jam, with
         // the end-of-period sound if it was held for it, and the period stays stopped at zero.
@@ -115,6 +260,7 @@ void Bout::startStopPeriod()
 
 void Bout::resetJam()
 {
+    Step step(this);
     if (jam()->isRunning())
         startStopJam();
     jam()->setTicks(m_state.jamResetTicks);
@@ -124,6 +270,7 @@ void Bout::resetJam()
 
 void Bout::resetPeriod()
 {
+    Step step(this);
     if (period()->isRunning())
         startStopPeriod();
     period()->setTicks(m_state.periodResetTicks);
@@ -134,7 +281,61 @@ void Bout::resetPeriod()
 
 void Bout::switchClock()
 {
+    Step step(this);
     setClockTime(!m_state.clockTime);
+}
+
+bool Bout::teamTimeout(Team team)
+{
+    return callTimeout(team == Team::Home ? BoutState::HomeTimeout : BoutState::VisitorTimeout);
+}
+
+bool Bout::officialTimeout()
+{
+    return callTimeout(BoutState::OfficialTimeout);
+}
+
+bool Bout::officialReview(Team team)
+{
+    return callTimeout(team == Team::Home ? BoutState::HomeReview : BoutState::VisitorReview);
+}
+
+bool Bout::callTimeout(BoutState::Phase kind)
+{
+    Step step(this);
+    if (!gameFlow())
+        return false;
+    const BoutState::Phase now = m_state.phase;
+    if (now == kind) {
+        // The period clock stays stopped until the next jam starts it.
+        apply(GameFlow::startLineup);
+        return true;
+    }
+    if (now == BoutState::Halftime || now == BoutState::Final) {
+        emit refused(now == BoutState::Halftime ? tr("No timeouts during halftime.")
+                                                : tr("The game is over."));
+        return false;
+    }
+    const int count = GameFlow::countOf(kind);
+    if (count >= 0 && m_state.numbers[count] == 0) {
+        static const char *const kNoneLeft[]
+                = {QT_TR_NOOP("No home timeouts left."), QT_TR_NOOP("No visitor timeouts left."),
+                   QT_TR_NOOP("No home reviews left."), QT_TR_NOOP("No visitor reviews left.")};
+        emit refused(tr(kNoneLeft[count - BoutState::HomeTimeouts]));
+        return false;
+    }
+    if (jam()->isRunning()) {
+        startStopJam();
+        // A jam that outlasted its period ends the period rather than calling the timeout.
+        if (m_state.phase == BoutState::Halftime || m_state.phase == BoutState::Final)
+            return true;
+    }
+    if (period()->isRunning())
+        startStopPeriod();
+    apply([kind](BoutState &state, const GameRules &rules) {
+        GameFlow::startTimeout(state, rules, kind);
+    });
+    return true;
 }
 
 void Bout::setPenaltiesRunning(bool running)
@@ -151,6 +352,7 @@ void Bout::setPenaltyBlank(int penalty, bool blank)
 
 void Bout::clearPenalty(int penalty)
 {
+    Step step(this);
     TimeKeeper *engine = penaltyEngine(penalty);
     engine->setRunning(false);
     engine->setTicks(0);
@@ -159,6 +361,7 @@ void Bout::clearPenalty(int penalty)
 
 void Bout::addPenaltyTime(int penalty, int seconds)
 {
+    Step step(this);
     TimeKeeper *engine = penaltyEngine(penalty);
     // A blank clock counts as zero, whatever its engine ran to behind the blank display; so does
     // one that has just run out and counts on below zero before it blanks itself.
@@ -174,12 +377,14 @@ void Bout::addPenaltyTime(int penalty, int seconds)
 
 void Bout::startStopPenalty(int penalty)
 {
+    Step step(this);
     TimeKeeper *engine = penaltyEngine(penalty);
     engine->setRunning(!engine->isRunning());
 }
 
 void Bout::setJamTime(qint64 ticks)
 {
+    Step step(this);
     // A running jam goes on counting from the typed time.
     jam()->setTicks(ticks);
     if (m_joinJamPenalty)
@@ -192,6 +397,7 @@ void Bout::setJamTime(qint64 ticks)
 
 void Bout::setPeriodTime(qint64 ticks)
 {
+    Step step(this);
     setPenaltiesRunning(false);
     period()->setTicks(ticks);
     period()->setRunning(false);
@@ -203,6 +409,7 @@ void Bout::setPeriodTime(qint64 ticks)
 
 void Bout::setPenaltyTime(int penalty, qint64 ticks)
 {
+    Step step(this);
     // Penalties are kept in whole seconds; a half goes to the even neighbour.
     const qint64 seconds = qint64(std::nearbyint(double(ticks) / TicksPerSecond));
     TimeKeeper *engine = penaltyEngine(penalty);
@@ -214,23 +421,39 @@ void Bout::setPenaltyTime(int penalty, qint64 ticks)
 
 void Bout::setNumber(Item which, int value)
 {
-    const int limit = which == PeriodNumber ? PeriodNumberLimit : ScoreLimit;
-    if (value >= 0 && value <= limit)
+    Step step(this);
+    const int index = numberIndex(which);
+    if (index >= 0 && value >= 0 && value <= BoutState::NumberLimits[index])
         putNumber(which, value);
 }
 
 void Bout::clearNumber(Item which)
 {
-    putNumber(which, -1);
+    Step step(this);
+    if (numberIndex(which) >= 0)
+        putNumber(which, -1);
 }
 
 void Bout::putNumber(Item which, int value)
 {
-    int &number = m_state.numbers[which - HomeScore];
+    int &number = m_state.numbers[numberIndex(which)];
     if (value == number)
         return;
     number = value;
     emit changed(which);
+}
+
+void Bout::undo()
+{
+    if (m_undo.empty())
+        return;
+    const Snapshot last = m_undo.back();
+    m_undo.pop_back();
+    const qint64 elapsed = ClockSource::current()->nanoseconds() - last.nanoseconds;
+    // The clocks that ran before the step have run on since; whatever ran out meanwhile has
+    // stopped at zero as the board stops it, its signal counted as given.
+    putState(current(),
+             withoutFlowIfOff(last.state.advancedBy(elapsed / kNanosecondsPerTick, rules())), true);
 }
 
 void Bout::refresh()
@@ -250,6 +473,11 @@ void Bout::refresh()
     else if (jam()->isRunning())
         expire(BoutState::Jam);
 
+    // The flow clock that counts down stops at zero, or ends the halftime.
+    if (gameFlow() && flowEngine()->isRunning() && !flowEngine()->countsUp()
+        && flowEngine()->ticks() <= 0)
+        expire(BoutState::Flow);
+
     // An expired penalty clock whose engine runs on shows 0 for about a second and then blanks
     // itself, as if cleared; its engine is left as it is.
     for (int penalty = 0; penalty < PenaltyCount; ++penalty) {
@@ -262,41 +490,97 @@ void Bout::refresh()
 // The expiry is the board's own doing: what it sounds are the automatic signals.
 void Bout::expire(BoutState::Clock clock)
 {
-    BoutState next = m_state;
-    for (int i = 0; i < int(m_engines.size()); ++i)
-        next.clocks[i] = {m_engines[i]->ticks(), m_engines[i]->isRunning()};
-    const QList<BoutState::Signal> sounds
-            = next.expire(clock, {m_joinJamPenalty, m_delayPeriodEndSound});
-    // The rule only ever stops clocks.
-    for (int i = 0; i < int(m_engines.size()); ++i)
-        m_engines[i]->setRunning(next.clocks[i].running);
-    setLatches(next.periodEndSignalled, next.jamEndSignalled, next.heldPeriodEndSound);
+    const BoutState from = current();
+    BoutState next = from;
+    const QList<BoutState::Signal> sounds = next.expire(clock, rules());
+    putState(from, next);
     for (BoutState::Signal sound : sounds)
         emit soundWanted(Sound(sound), true);
 }
 
-BoutState Bout::state(qint64 takenAtMs) const
+BoutState Bout::current() const
 {
     BoutState state = m_state;
     for (int i = 0; i < int(m_engines.size()); ++i)
         state.clocks[i] = {m_engines[i]->ticks(), m_engines[i]->isRunning()};
+    state.flowCountsUp = flowEngine()->countsUp();
+    return state;
+}
+
+BoutState Bout::state(qint64 takenAtMs) const
+{
+    BoutState state = current();
     state.takenAtMs = takenAtMs;
     state.bootId.clear();
     state.takenAtBootMs = 0;
     return state;
 }
 
+void Bout::putState(const BoutState &from, const BoutState &next, bool all)
+{
+    // The engines that change are stopped while their values are set, so that every clock
+    // started here starts counting at the same moment; the others run on untouched.
+    QList<int> restart;
+    for (int i = 0; i < int(m_engines.size()); ++i) {
+        const bool up = i == BoutState::Flow && next.flowCountsUp;
+        if (!all && from.clocks[i] == next.clocks[i] && m_engines[i]->countsUp() == up)
+            continue;
+        m_engines[i]->setRunning(false);
+        m_engines[i]->setTicks(next.clocks[i].ticks);
+        m_engines[i]->setCountsUp(up);
+        restart.append(i);
+    }
+    for (int i : restart)
+        m_engines[i]->setRunning(next.clocks[i].running);
+    const BoutState before = m_state;
+    m_state = next;
+    m_state.clocks = BoutState().clocks; // the engines hold them
+    for (int i : restart)
+        emit changed(kEngineItems[i]);
+    for (int i = 0; i < BoutState::PenaltyCount; ++i) {
+        if (all || before.penaltyBlank[i] != next.penaltyBlank[i])
+            emit changed(penaltyItem(i));
+    }
+    for (int i = 0; i < BoutState::NumberCount; ++i) {
+        if (all || before.numbers[i] != next.numbers[i])
+            emit changed(kNumberItems[i]);
+    }
+    if (all || before.clockTime != next.clockTime)
+        emit changed(ClockTime);
+    if (all || before.periodResetTicks != next.periodResetTicks
+        || before.jamResetTicks != next.jamResetTicks)
+        emit changed(ResetValues);
+    if (all || before.heldPeriodEndSound != next.heldPeriodEndSound
+        || before.periodEndSignalled != next.periodEndSignalled
+        || before.jamEndSignalled != next.jamEndSignalled)
+        emit changed(Latches);
+    if (all || before.phase != next.phase)
+        emit changed(FlowPhase);
+}
+
 void Bout::setState(const BoutState &state)
 {
-    // The engines are stopped while their values are set, so that every clock starts counting
-    // at the same moment.
-    for (TimeKeeper *engine : m_engines)
-        engine->setRunning(false);
-    for (int i = 0; i < int(m_engines.size()); ++i)
-        m_engines[i]->setTicks(state.clocks[i].ticks);
-    for (int i = 0; i < int(m_engines.size()); ++i)
-        m_engines[i]->setRunning(state.clocks[i].running);
-    m_state = state;
-    for (int item = PeriodClock; item <= Latches; ++item)
-        emit changed(Item(item));
+    m_undo.clear();
+    putState(current(), withoutFlowIfOff(state), true);
+}
+
+BoutState Bout::withoutFlowIfOff(BoutState state) const
+{
+    // A state kept while the flow was on, put back with it off.
+    if (!gameFlow()) {
+        state.phase = BoutState::Between;
+        state.clocks[BoutState::Flow] = {0, false};
+        state.flowCountsUp = false;
+    }
+    return state;
+}
+
+void Bout::newBout()
+{
+    BoutState fresh;
+    fresh.numbers[BoutState::HomeTimeouts] = m_rules.teamTimeouts;
+    fresh.numbers[BoutState::VisitorTimeouts] = m_rules.teamTimeouts;
+    fresh.numbers[BoutState::HomeReviews] = m_rules.officialReviews;
+    fresh.numbers[BoutState::VisitorReviews] = m_rules.officialReviews;
+    setState(fresh);
 }

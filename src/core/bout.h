@@ -1,10 +1,12 @@
 #pragma once
 
 #include "boutstate.h"
+#include "gamerules.h"
 
 #include <QObject>
 
 #include <array>
+#include <deque>
 
 class TimeKeeper;
 
@@ -14,8 +16,13 @@ class TimeKeeper;
 // second screen follows it through changed() and soundWanted() and reads the state back; the
 // bout draws nothing and plays nothing. Times are ticks, ten-thousandths of a second.
 //
-// The timing engines tkPeriod, tkJam, tkHomePenalty1, tkHomePenalty2, tkVisitorPenalty1 and
-// tkVisitorPenalty2 are the bout's named children.
+// The timing engines tkPeriod, tkJam, tkHomePenalty1, tkHomePenalty2, tkVisitorPenalty1,
+// tkVisitorPenalty2, tkHomePenalty3, tkVisitorPenalty3 and tkFlow are the bout's named children.
+//
+// With the game rules on (the game flow), the bout also keeps the phase of a sanctioned bout (jam,
+// lineup, timeouts, halftime, final) with its flow clock, the jam number and each team's timeouts
+// and reviews left; GameFlow holds that phase machine. Every command and typed entry from outside
+// is one step that undo() takes back.
 class Bout final : public QObject
 {
     Q_OBJECT
@@ -31,6 +38,13 @@ class Bout final : public QObject
     Q_PROPERTY(int PeriodNumber READ periodNumber)
     Q_PROPERTY(bool JoinJamPenalty READ joinJamPenalty WRITE setJoinJamPenalty)
     Q_PROPERTY(bool DelayPeriodEndSound READ delayPeriodEndSound WRITE setDelayPeriodEndSound)
+    Q_PROPERTY(bool GameFlow READ gameFlow)
+    Q_PROPERTY(Bout::Phase Phase READ phase)
+    Q_PROPERTY(int JamNumber READ jamNumber)
+    Q_PROPERTY(int HomeTimeouts READ homeTimeouts)
+    Q_PROPERTY(int VisitorTimeouts READ visitorTimeouts)
+    Q_PROPERTY(int HomeReviews READ homeReviews)
+    Q_PROPERTY(int VisitorReviews READ visitorReviews)
 
 public:
     // What changed: a clock (its time, running state or blankness), a number, or a rule's state.
@@ -47,19 +61,52 @@ public:
         ClockTime,
         ResetValues,
         Latches, // the expiry latches and the held end-of-period sound
+        // The game flow's.
+        HomePenalty3,
+        VisitorPenalty3,
+        FlowClock,
+        JamNumber,
+        HomeTimeouts,
+        VisitorTimeouts,
+        HomeReviews,
+        VisitorReviews,
+        FlowPhase,
     };
     Q_ENUM(Item)
+    // Where the game flow stands. Between is before a period's first jam, and always with the
+    // flow off.
+    enum Phase {
+        Between,
+        Jam,
+        Lineup,
+        HomeTimeout,
+        VisitorTimeout,
+        OfficialTimeout,
+        HomeReview,
+        VisitorReview,
+        Halftime,
+        Final,
+    };
+    Q_ENUM(Phase)
     enum Sound { BuzzerSound, PeriodEndSound };
     Q_ENUM(Sound)
 
-    // Penalty clocks are numbered 0 to 3: home 1, home 2, visitor 1, visitor 2.
-    static constexpr int PenaltyCount = 4;
+    // Penalty clocks are numbered 0 to 5: home 1, home 2, visitor 1, visitor 2, then the jammers'
+    // seats home 3 and visitor 3, which only the game flow shows.
+    static constexpr int PenaltyCount = 6;
+    // The steps undo() can take back at least.
+    static constexpr int UndoSteps = 100;
 
     explicit Bout(QObject *parent = nullptr);
 
     TimeKeeper *periodEngine() const { return m_engines[0]; }
     TimeKeeper *jamEngine() const { return m_engines[1]; }
     TimeKeeper *penaltyEngine(int penalty) const { return m_engines[2 + penalty]; }
+    // The lineup, timeout, review or halftime clock, whichever the phase has running. It counts
+    // down (lineup, team timeout, halftime; stopped at 0:00) or, when flowCountsUp(), up from
+    // 0:00 (official timeout, reviews): its ticks() rise then.
+    TimeKeeper *flowEngine() const { return m_engines[2 + PenaltyCount]; }
+    bool flowCountsUp() const;
     // A blank penalty clock shows nothing, whatever its engine holds.
     Q_INVOKABLE bool isPenaltyBlank(int penalty) const { return m_state.penaltyBlank[penalty]; }
 
@@ -83,7 +130,22 @@ public:
     int homeScore() const { return m_state.numbers[BoutState::HomeScore]; }
     int visitorScore() const { return m_state.numbers[BoutState::VisitorScore]; }
     int periodNumber() const { return m_state.numbers[BoutState::PeriodNumber]; }
+    int jamNumber() const { return m_state.numbers[BoutState::JamNumber]; }
+    int homeTimeouts() const { return m_state.numbers[BoutState::HomeTimeouts]; }
+    int visitorTimeouts() const { return m_state.numbers[BoutState::VisitorTimeouts]; }
+    int homeReviews() const { return m_state.numbers[BoutState::HomeReviews]; }
+    int visitorReviews() const { return m_state.numbers[BoutState::VisitorReviews]; }
+    // Any number: the scores, the period and jam numbers and the counts.
     int number(Item which) const;
+
+    // The game flow and its rules. Switching it on or off keeps the clocks and the scores; a
+    // change of the number of timeouts or reviews keeps how many each team has used.
+    void setGameRules(const GameRules &rules);
+    const GameRules &gameRules() const { return m_rules; }
+    bool gameFlow() const { return m_rules.on; }
+    Phase phase() const { return Phase(m_state.phase); }
+    // "" for Between and Jam, else the phase's name as the board writes it over its clock.
+    static QString caption(Phase phase);
 
     // The penalty clocks follow the jam clock when on, the period clock when off.
     bool joinJamPenalty() const { return m_joinJamPenalty; }
@@ -102,6 +164,17 @@ public:
     Q_INVOKABLE void clearPenalty(int penalty);
     Q_INVOKABLE void addPenaltyTime(int penalty, int seconds);
     Q_INVOKABLE void startStopPenalty(int penalty);
+    // The game flow's timeouts: each ends a running jam first (with its sound, as the jam command
+    // would), stops the period clock and starts its flow clock; the same command again ends it
+    // and starts the lineup. A team with none left is refused (refused(), false) and nothing
+    // changes. With the flow off they do nothing and return false.
+    Q_INVOKABLE bool teamTimeout(Team team);
+    Q_INVOKABLE bool officialTimeout();
+    Q_INVOKABLE bool officialReview(Team team);
+    // Puts the bout back as it was before the last command or typed entry, its running clocks
+    // counted on to now, sounding nothing. Nothing to undo: nothing happens.
+    Q_INVOKABLE void undo();
+    bool canUndo() const { return !m_undo.empty(); }
 
     // Typed entry. A typed jam or period time becomes the clock's reset value.
     Q_INVOKABLE void setJamTime(qint64 ticks);
@@ -112,12 +185,19 @@ public:
     // The clear key's blank (-1), the only way a number goes blank.
     Q_INVOKABLE void clearNumber(Bout::Item which);
 
+    // What decides how the clocks run on while nobody watches: the clock options and the game
+    // rules, as BoutState::resumedAt takes them.
+    BoutState::Rules rules() const;
+
     // The whole bout as one value, for the journal: the clocks as they stand now, stamped with the
     // wall time takenAtMs.
     BoutState state(qint64 takenAtMs) const;
     // Puts a whole bout in place, running clocks counting on from the values given; sounds
     // nothing and runs no rule. Every item is reported changed.
+    // Clears what undo() could take back.
     void setState(const BoutState &state);
+    // A new bout: the state of a fresh board, with the counts of the game rules.
+    Q_INVOKABLE void newBout();
 
     // Stops a period or jam clock found at or below zero and asks for its sound, once per expiry,
     // by the rule BoutState::expire, and blanks a penalty clock a second after it ran out. Run by
@@ -129,8 +209,29 @@ signals:
     // automatic: the board's own end-of-jam or end-of-period signal, for a clock that ran out,
     // rather than the sound of a command.
     void soundWanted(Bout::Sound sound, bool automatic);
+    // A command the rules refuse, in a few words for the operator.
+    void refused(const QString &message);
 
 private:
+    // One command or typed entry from outside: the state before it is kept for undo() when it
+    // changed anything. Commands run inside it are part of the same step.
+    class Step
+    {
+    public:
+        explicit Step(Bout *bout);
+        ~Step();
+        Q_DISABLE_COPY_MOVE(Step)
+
+    private:
+        Bout *const m_bout;
+        const bool m_outer;
+    };
+    struct Snapshot
+    {
+        BoutState state;
+        qint64 nanoseconds = 0; // on the monotonic clock the engines read
+    };
+
     TimeKeeper *period() const { return m_engines[0]; }
     TimeKeeper *jam() const { return m_engines[1]; }
     void setPenaltiesRunning(bool running);
@@ -139,11 +240,24 @@ private:
     void putNumber(Item which, int value);
     void endJam();
     void expire(BoutState::Clock clock);
+    bool callTimeout(BoutState::Phase kind);
+    // The state as it stands, clocks included, without the moment.
+    BoutState current() const;
+    // Brings the bout from the state from (as read) to next, writing only what differs, and
+    // reports each item that changed, or every item when all.
+    void putState(const BoutState &from, const BoutState &next, bool all = false);
+    BoutState withoutFlowIfOff(BoutState state) const;
+    template<typename Rule>
+    void apply(Rule rule);
 
-    std::array<TimeKeeper *, 2 + PenaltyCount> m_engines {};
+    std::array<TimeKeeper *, 3 + PenaltyCount> m_engines {};
     // Everything but the clocks, which the engines hold. The latches are set when a clock's
     // expiry has been handled and cleared once it shows time left again.
     BoutState m_state;
     bool m_joinJamPenalty = true;
     bool m_delayPeriodEndSound = false;
+    GameRules m_rules;
+    std::deque<Snapshot> m_undo;
+    int m_stepDepth = 0;
+    bool m_stepChanged = false;
 };

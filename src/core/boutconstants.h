@@ -16,6 +16,9 @@ inline constexpr qint32 PeriodLimitSeconds = 5999;
 inline constexpr qint32 PenaltyLimitSeconds = 599;
 inline constexpr int ScoreLimit = 999;
 inline constexpr int PeriodNumberLimit = 9;
+// The game flow's numbers: the jam number (two digits) and each team's timeouts and reviews left.
+inline constexpr int JamNumberLimit = 99;
+inline constexpr int CountLimit = 9;
 
 // What a reset period and jam clock show until a typed time replaces it.
 inline constexpr qint64 PeriodResetTicks = 600 * TicksPerSecond;

@@ -3,6 +3,8 @@
 #include "clockreadout.h"
 #include "timekeeper.h"
 
+#include <algorithm>
+
 namespace {
 
 // Below a minute the period display switches to seconds and tenths.
@@ -26,13 +28,44 @@ QString numberText(int number, int max)
 
 namespace BoutReadout {
 
+bool jamShowsFlow(const Bout &bout)
+{
+    switch (bout.phase()) {
+    case Bout::Lineup:
+    case Bout::HomeTimeout:
+    case Bout::VisitorTimeout:
+    case Bout::OfficialTimeout:
+    case Bout::HomeReview:
+    case Bout::VisitorReview:
+        return bout.gameFlow();
+    default:
+        return false;
+    }
+}
+
+bool periodShowsFlow(const Bout &bout)
+{
+    return bout.gameFlow() && bout.phase() == Bout::Halftime;
+}
+
+ClockValue flowClock(const Bout &bout)
+{
+    const qint64 ticks = bout.flowEngine()->ticks();
+    if (bout.flowCountsUp()) {
+        using BoutConstants::TicksPerSecond;
+        return {float(std::max<qint64>(ticks, 0) / TicksPerSecond), kMinutesSeconds};
+    }
+    return {ClockReadout::wholeSeconds(std::max<qint64>(ticks, 0)), kMinutesSeconds};
+}
+
 ClockValue periodClock(const Bout &bout, const QTime &now, const QLocale &locale)
 {
-    const qint64 period = bout.periodEngine()->ticks();
     if (bout.clockTime()) {
         const QString text = locale.toString(now, QLocale::ShortFormat);
         return {float(ClockReadout::minutesOfDay(text, now)), kMinutesSeconds};
     }
+    const qint64 period
+            = periodShowsFlow(bout) ? bout.flowEngine()->ticks() : bout.periodEngine()->ticks();
     if (period > kTenthsThresholdTicks)
         return {ClockReadout::wholeSeconds(period), kMinutesSeconds};
     return {float(double(period) / BoutConstants::TicksPerSecond), kSecondsTenths};
@@ -40,6 +73,8 @@ ClockValue periodClock(const Bout &bout, const QTime &now, const QLocale &locale
 
 ClockValue jamClock(const Bout &bout)
 {
+    if (jamShowsFlow(bout))
+        return flowClock(bout);
     return {ClockReadout::wholeSeconds(bout.jamEngine()->ticks()), kMinutesSeconds};
 }
 
@@ -62,6 +97,19 @@ Texts texts(const Bout &bout, const QTime &now, const QLocale &locale)
     t.homeScore = numberText(bout.homeScore(), BoutConstants::ScoreLimit);
     t.visitorScore = numberText(bout.visitorScore(), BoutConstants::ScoreLimit);
     t.periodNumber = numberText(bout.periodNumber(), BoutConstants::PeriodNumberLimit);
+    if (bout.gameFlow()) {
+        using BoutConstants::CountLimit;
+        t.jamNumber = numberText(bout.jamNumber(), BoutConstants::JamNumberLimit);
+        t.homeTimeouts = numberText(bout.homeTimeouts(), CountLimit);
+        t.visitorTimeouts = numberText(bout.visitorTimeouts(), CountLimit);
+        t.homeReviews = numberText(bout.homeReviews(), CountLimit);
+        t.visitorReviews = numberText(bout.visitorReviews(), CountLimit);
+        t.caption = Bout::caption(bout.phase());
+    } else {
+        // The jammers' seats are never shown without the flow.
+        t.penalties[4].clear();
+        t.penalties[5].clear();
+    }
     return t;
 }
 

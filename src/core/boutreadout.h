@@ -22,11 +22,19 @@ struct ClockValue
     QString displayFormat;
 };
 
-// The period clock shows seconds and tenths below a minute, the time of day in now's hour and
-// minute (as locale writes a short time) while the bout's ClockTime is on.
+// What each clock display shows. The period clock shows seconds and tenths below a minute, the
+// time of day in now's hour and minute (as locale writes a short time) while the bout's ClockTime
+// is on, and the halftime clock in Halftime. The jam clock's display shows the flow clock in the
+// lineup and the timeouts.
 ClockValue periodClock(const Bout &bout, const QTime &now, const QLocale &locale);
 ClockValue jamClock(const Bout &bout);
 ClockValue penaltyClock(const Bout &bout, int penalty);
+// The flow clock on its own, in whole seconds: counting down it shows a second until the whole
+// second has passed, as the jam clock does; counting up it shows the seconds that have passed.
+ClockValue flowClock(const Bout &bout);
+// Whether the jam display shows the flow clock, and whether the period display does.
+bool jamShowsFlow(const Bout &bout);
+bool periodShowsFlow(const Bout &bout);
 
 // The digit groups the board's displays are designed with.
 inline constexpr LedText::Groups PeriodGroups {2, 2};
@@ -43,6 +51,13 @@ struct Texts
     QString homeScore;
     QString visitorScore;
     QString periodNumber;
+    // The game flow's: blank with the flow off.
+    QString jamNumber;
+    QString homeTimeouts;
+    QString visitorTimeouts;
+    QString homeReviews;
+    QString visitorReviews;
+    QString caption; // the phase's, "" in a jam and before a period's first
 };
 
 Texts texts(const Bout &bout, const QTime &now, const QLocale &locale);

@@ -1,5 +1,7 @@
 #include "boutstate.h"
 
+#include "gameflow.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,10 +18,10 @@ constexpr qint64 JamLimitTicks = JamLimitSeconds * TicksPerSecond;
 // A running clock may have counted far below zero; anything beyond a day is not a bout's.
 constexpr qint64 ClockLimitTicks = 24 * 3600 * TicksPerSecond;
 
-bool isPenalty(int clock)
-{
-    return clock >= BoutState::HomePenalty1;
-}
+// Before the game flow the journal kept six clocks, four penalty blanks and three numbers.
+constexpr int kOldClockCount = 6;
+constexpr int kOldPenaltyCount = 4;
+constexpr int kOldNumberCount = 3;
 
 } // namespace
 
@@ -29,7 +31,10 @@ bool BoutState::isUnderWay() const
     return clocks[Period].ticks != periodResetTicks || clocks[Jam].ticks != jamResetTicks
             || std::any_of(clocks.begin(), clocks.end(),
                            [](const ClockValue &clock) { return clock.running; })
-            || penaltyBlank != fresh.penaltyBlank || numbers != fresh.numbers;
+            || penaltyBlank != fresh.penaltyBlank || numbers[HomeScore] != fresh.numbers[HomeScore]
+            || numbers[VisitorScore] != fresh.numbers[VisitorScore]
+            || numbers[PeriodNumber] != fresh.numbers[PeriodNumber]
+            || numbers[JamNumber] != fresh.numbers[JamNumber] || phase != fresh.phase;
 }
 
 std::optional<qint64> BoutState::awayMs(const Moment &now) const
@@ -46,9 +51,10 @@ QList<BoutState::Signal> BoutState::expire(Clock clock, Rules rules)
     ClockValue &period = clocks[Period];
     ClockValue &jam = clocks[Jam];
     const auto stopPenalties = [this] {
-        for (int penalty = HomePenalty1; penalty < ClockCount; ++penalty)
+        for (int penalty = HomePenalty1; penalty <= VisitorPenalty3; ++penalty)
             clocks[penalty].running = false;
     };
+    const GameRules &game = rules.game;
     const auto stopJam = [&] {
         jam.running = false;
         if (rules.joinJamPenalty)
@@ -61,17 +67,24 @@ QList<BoutState::Signal> BoutState::expire(Clock clock, Rules rules)
         heldPeriodEndSound = false;
     };
 
+    if (clock == Flow) {
+        GameFlow::flowRanOut(*this, game);
+        return sounded;
+    }
+
     if (clock == Jam) {
         stopJam();
         if (!jamEndSignalled) {
             jamEndSignalled = true;
             signalJamEnd();
         }
+        if (game.on)
+            GameFlow::jamEnded(*this, game);
         return sounded;
     }
 
     period.running = false;
-    if (rules.delayPeriodEndSound && jam.running) {
+    if ((rules.delayPeriodEndSound || game.on) && jam.running) {
         // The jam under way plays out; the penalty clocks that follow the period stop with it.
         if (!rules.joinJamPenalty)
             stopPenalties();
@@ -91,48 +104,61 @@ QList<BoutState::Signal> BoutState::expire(Clock clock, Rules rules)
         periodEndSignalled = true;
         sounded.append(PeriodEndSignal);
     }
+    if (game.on)
+        GameFlow::periodEnded(*this, game);
     return sounded;
 }
 
 BoutState BoutState::resumedAt(const Moment &now, Rules rules) const
 {
-    BoutState state = *this;
+    const std::optional<qint64> awayMs = this->awayMs(now);
+    BoutState state = awayMs ? advancedBy(*awayMs * TicksPerMillisecond, rules) : *this;
     state.takenAtMs = now.wallMs;
     state.bootId = now.bootId;
     state.takenAtBootMs = now.bootMs;
-    const std::optional<qint64> awayMs = this->awayMs(now);
     if (!awayMs) {
         for (ClockValue &clock : state.clocks)
             clock.running = false;
         // The jam it was held for is over.
         state.heldPeriodEndSound = false;
-        return state;
     }
-    qint64 away = *awayMs * TicksPerMillisecond;
-    ClockValue &period = state.clocks[Period];
-    ClockValue &jam = state.clocks[Jam];
-    const auto countDown = [&state](qint64 ticks) {
-        for (ClockValue &clock : state.clocks) {
-            if (clock.running)
-                clock.ticks -= ticks;
+    return state;
+}
+
+BoutState BoutState::advancedBy(qint64 ticks, Rules rules) const
+{
+    BoutState state = *this;
+    qint64 away = std::max<qint64>(ticks, 0);
+    const auto countOn = [&state](qint64 ticks) {
+        for (int clock = 0; clock < ClockCount; ++clock) {
+            ClockValue &value = state.clocks[clock];
+            if (value.running)
+                value.ticks += clock == Flow && state.flowCountsUp ? ticks : -ticks;
         }
     };
+    // When a running clock that counts down reaches zero; past the time away for any other.
+    const auto endOf = [&state, &away](Clock clock) {
+        const ClockValue &value = state.clocks[clock];
+        const bool countsDown = clock != Flow || !state.flowCountsUp;
+        return value.running && countsDown ? std::max<qint64>(value.ticks, 0) : away + 1;
+    };
     // The board's expiries, in the order they would have happened; on a tie the period's first,
-    // as the board's refresh looks at the period before the jam.
+    // as the board's refresh looks at the period before the jam, and the flow clock last.
     for (;;) {
-        const qint64 periodEnd = period.running ? std::max<qint64>(period.ticks, 0) : away + 1;
-        const qint64 jamEnd = jam.running ? std::max<qint64>(jam.ticks, 0) : away + 1;
-        const qint64 next = std::min(periodEnd, jamEnd);
+        const qint64 periodEnd = endOf(Period);
+        const qint64 jamEnd = endOf(Jam);
+        const qint64 flowEnd = endOf(Flow);
+        const qint64 next = std::min({periodEnd, jamEnd, flowEnd});
         if (next > away)
             break;
-        countDown(next);
+        countOn(next);
         away -= next;
         // Stopped at zero as the board stops it; the signals are past.
-        const Clock expired = periodEnd == next ? Period : Jam;
+        const Clock expired = periodEnd == next ? Period : jamEnd == next ? Jam : Flow;
         state.clocks[expired].ticks = 0;
         state.expire(expired, rules);
     }
-    countDown(away);
+    countOn(away);
     return state;
 }
 
@@ -158,6 +184,8 @@ QByteArray BoutState::toJson() const
             {"periodEndSignalled", periodEndSignalled},
             {"jamEndSignalled", jamEndSignalled},
             {"takenAtMs", takenAtMs},
+            {"phase", int(phase)},
+            {"flowCountsUp", flowCountsUp},
     };
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
@@ -189,20 +217,24 @@ std::optional<BoutState> BoutState::fromJson(const QByteArray &json)
     const QJsonArray clockArray = object.value("clocks").toArray();
     const QJsonArray blankArray = object.value("penaltyBlank").toArray();
     const QJsonArray numberArray = object.value("numbers").toArray();
-    if (clockArray.size() != ClockCount || blankArray.size() != PenaltyCount
-        || numberArray.size() != int(state.numbers.size()))
+    const auto sized = [](const QJsonArray &array, int before, int now) {
+        return array.size() == before || array.size() == now;
+    };
+    if (!sized(clockArray, kOldClockCount, ClockCount)
+        || !sized(blankArray, kOldPenaltyCount, PenaltyCount)
+        || !sized(numberArray, kOldNumberCount, NumberCount))
         return std::nullopt;
-    for (int clock = 0; clock < ClockCount; ++clock) {
+    // What an older journal does not hold keeps its default.
+    for (int clock = 0; clock < clockArray.size(); ++clock) {
         const QJsonObject value = clockArray.at(clock).toObject();
         state.clocks[clock].ticks
                 = integer(value.value("ticks"), -ClockLimitTicks, ClockLimitTicks);
         state.clocks[clock].running = boolean(value.value("running"));
-        if (isPenalty(clock))
-            state.penaltyBlank[clock - HomePenalty1] = boolean(blankArray.at(clock - HomePenalty1));
     }
-    state.numbers[HomeScore] = int(integer(numberArray.at(HomeScore), -1, ScoreLimit));
-    state.numbers[VisitorScore] = int(integer(numberArray.at(VisitorScore), -1, ScoreLimit));
-    state.numbers[PeriodNumber] = int(integer(numberArray.at(PeriodNumber), -1, PeriodNumberLimit));
+    for (int penalty = 0; penalty < blankArray.size(); ++penalty)
+        state.penaltyBlank[penalty] = boolean(blankArray.at(penalty));
+    for (int number = 0; number < numberArray.size(); ++number)
+        state.numbers[number] = int(integer(numberArray.at(number), -1, NumberLimits[number]));
     state.periodResetTicks = integer(object.value("periodResetTicks"), 0, PeriodLimitTicks);
     state.jamResetTicks = integer(object.value("jamResetTicks"), 0, JamLimitTicks);
     state.clockTime = boolean(object.value("clockTime"));
@@ -210,6 +242,10 @@ std::optional<BoutState> BoutState::fromJson(const QByteArray &json)
     state.periodEndSignalled = boolean(object.value("periodEndSignalled"));
     state.jamEndSignalled = boolean(object.value("jamEndSignalled"));
     state.takenAtMs = integer(object.value("takenAtMs"), 0, std::numeric_limits<qint64>::max() / 2);
+    if (object.contains("phase"))
+        state.phase = Phase(integer(object.value("phase"), Between, Final));
+    if (object.contains("flowCountsUp"))
+        state.flowCountsUp = boolean(object.value("flowCountsUp"));
     if (!sound)
         return std::nullopt;
     return state;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "boutconstants.h"
+#include "gamerules.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,12 +19,52 @@
 struct BoutState
 {
     // The clocks in the order the board lists them: period, jam, then the penalty clocks home 1,
-    // home 2, visitor 1, visitor 2.
-    enum Clock { Period, Jam, HomePenalty1, HomePenalty2, VisitorPenalty1, VisitorPenalty2 };
-    static constexpr int ClockCount = 6;
-    static constexpr int PenaltyCount = 4;
-    // The numbers: home score, visitor score, period number; -1 is blank.
-    enum Number { HomeScore, VisitorScore, PeriodNumber };
+    // home 2, visitor 1, visitor 2, then the game flow's: the jammers' seats home 3 and visitor 3,
+    // and the flow clock (lineup, timeout, review or halftime).
+    enum Clock {
+        Period,
+        Jam,
+        HomePenalty1,
+        HomePenalty2,
+        VisitorPenalty1,
+        VisitorPenalty2,
+        HomePenalty3,
+        VisitorPenalty3,
+        Flow,
+    };
+    static constexpr int ClockCount = 9;
+    static constexpr int PenaltyCount = 6;
+    // The numbers; -1 is blank. The game flow's follow the first three.
+    enum Number {
+        HomeScore,
+        VisitorScore,
+        PeriodNumber,
+        JamNumber,
+        HomeTimeouts,
+        VisitorTimeouts,
+        HomeReviews,
+        VisitorReviews,
+    };
+    static constexpr int NumberCount = 8;
+    // The highest each number takes, in the order of Number.
+    static constexpr std::array<int, NumberCount> NumberLimits {
+            BoutConstants::ScoreLimit,        BoutConstants::ScoreLimit,
+            BoutConstants::PeriodNumberLimit, BoutConstants::JamNumberLimit,
+            BoutConstants::CountLimit,        BoutConstants::CountLimit,
+            BoutConstants::CountLimit,        BoutConstants::CountLimit};
+    // Where the game flow stands; Between before a period's first jam and whenever it is off.
+    enum Phase {
+        Between,
+        InJam,
+        Lineup,
+        HomeTimeout,
+        VisitorTimeout,
+        OfficialTimeout,
+        HomeReview,
+        VisitorReview,
+        Halftime,
+        Final,
+    };
 
     // A moment on the PC's clocks: the wall time, and the boot clock of the boot under way, which
     // counts milliseconds from the start of that boot, suspends included, and is never set. An
@@ -50,12 +91,16 @@ struct BoutState
     {
         bool joinJamPenalty = true;
         bool delayPeriodEndSound = false;
+        GameRules game {};
     };
 
     std::array<ClockValue, ClockCount> clocks {
             {{BoutConstants::PeriodResetTicks, false}, {BoutConstants::JamResetTicks, false}}};
-    std::array<bool, PenaltyCount> penaltyBlank {true, true, true, true};
-    std::array<int, 3> numbers {0, 0, 0};
+    std::array<bool, PenaltyCount> penaltyBlank {true, true, true, true, true, true};
+    std::array<int, NumberCount> numbers {0, 0, 0, -1, 3, 3, 1, 1};
+    Phase phase = Between;
+    // The flow clock counts up from 0:00 in an official timeout or review.
+    bool flowCountsUp = false;
     qint64 periodResetTicks = BoutConstants::PeriodResetTicks;
     qint64 jamResetTicks = BoutConstants::JamResetTicks;
     bool clockTime = false;
@@ -88,8 +133,15 @@ struct BoutState
     // stops it and whatever follows it, sets the latches and the held end-of-period sound, and
     // returns the signals that sound it, in order. A period that runs out ends a jam under way,
     // which sounds first, unless the rules let the jam play out and hold the period's sound for
-    // its end. An expiry already signalled sounds nothing. The clocks' times are left as they are.
+    // its end (the game flow always does). An expiry already signalled sounds nothing. The clocks'
+    // times are left as they are. With the game flow on the end of a jam starts the lineup or
+    // ends the period, and the end of a period starts the halftime or the final; a counting-down
+    // flow clock (Flow) that runs out stops at zero, or ends the halftime.
     QList<Signal> expire(Clock clock, Rules rules);
+
+    // The state ticks later on an uninterrupted board: running clocks have counted on, and every
+    // expiry in between has been handled as the board handles it, sounding nothing.
+    BoutState advancedBy(qint64 ticks, Rules rules) const;
 
     // The state as an uninterrupted board would show it now: running clocks have counted on for
     // the time away, and a period or jam that ran out meanwhile stopped at zero as the board stops
@@ -99,6 +151,8 @@ struct BoutState
     BoutState resumedAt(const Moment &now, Rules rules) const;
 
     QByteArray toJson() const;
-    // Empty for text that is not a whole, sound state.
+    // Empty for text that is not a whole, sound state. Text written before the game flow (six
+    // clocks, three numbers) reads back with the flow's clocks blank and its numbers at their
+    // defaults.
     static std::optional<BoutState> fromJson(const QByteArray &json);
 };

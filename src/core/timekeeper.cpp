@@ -31,7 +31,8 @@ qint64 TimeKeeper::ticks() const
     // Whole ticks since the start, computed afresh at every read: nothing accumulates, so
     // rounding never adds up. A tick counts once it has fully elapsed.
     const qint64 elapsed = m_source->nanoseconds() - m_startNs;
-    m_lastRead = m_base - (elapsed > 0 ? elapsed / NanosecondsPerTick : 0);
+    const qint64 passed = elapsed > 0 ? elapsed / NanosecondsPerTick : 0;
+    m_lastRead = m_countsUp ? m_base + passed : m_base - passed;
     return m_lastRead;
 }
 
@@ -42,6 +43,15 @@ void TimeKeeper::setTicks(qint64 ticks)
     else
         m_base = ticks;
     m_lastRead = ticks;
+}
+
+void TimeKeeper::setCountsUp(bool up)
+{
+    if (up == m_countsUp)
+        return;
+    if (m_running)
+        restartCount(ticks());
+    m_countsUp = up;
 }
 
 double TimeKeeper::seconds() const

@@ -11,12 +11,14 @@ class ClockSource;
 // While running, the value read is the value at the last start or write minus the time elapsed
 // since then on the monotonic ClockSource, so reads never drift however often or seldom they
 // happen. The count goes on below zero; stopping an expired engine is the program's business.
+// An engine set to CountsUp rises with time instead, from the value it was given.
 class TimeKeeper final : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QString Name READ objectName WRITE setObjectName)
     Q_PROPERTY(bool Running READ isRunning WRITE setRunning NOTIFY runningChanged)
     Q_PROPERTY(double Seconds READ seconds WRITE setSeconds)
+    Q_PROPERTY(bool CountsUp READ countsUp WRITE setCountsUp)
 
 public:
     explicit TimeKeeper(QObject *parent = nullptr);
@@ -27,6 +29,10 @@ public:
 
     qint64 ticks() const;
     void setTicks(qint64 ticks);
+
+    bool countsUp() const { return m_countsUp; }
+    // The value read now is kept; from here on it moves the other way.
+    void setCountsUp(bool up);
 
     double seconds() const;
     // Rounded to the nearest ten-thousandth.
@@ -39,6 +45,7 @@ private:
     void restartCount(qint64 fromTicks) const;
 
     bool m_running = false;
+    bool m_countsUp = false;
     // The value at the last start or write, in ticks, and the clock reading at that moment.
     mutable qint64 m_base = 0;
     mutable qint64 m_startNs = 0;

@@ -5,14 +5,35 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMetaEnum>
 
 namespace {
 
-QJsonObject clock(const QString &text, const TimeKeeper *engine)
+QJsonObject clock(const QString &text, const TimeKeeper *engine, bool down = true)
 {
     return {{QStringLiteral("text"), text},
             {QStringLiteral("running"), engine->isRunning()},
-            {QStringLiteral("down"), true}};
+            {QStringLiteral("down"), down}};
+}
+
+// The engine whose time a slot shows: the flow clock's in the phases that show it there.
+const TimeKeeper *periodSlot(const Bout &bout)
+{
+    return BoutReadout::periodShowsFlow(bout) ? bout.flowEngine() : bout.periodEngine();
+}
+
+const TimeKeeper *jamSlot(const Bout &bout)
+{
+    return BoutReadout::jamShowsFlow(bout) ? bout.flowEngine() : bout.jamEngine();
+}
+
+// The penalty clocks a side shows: two, and the jammer's third in the game flow.
+QList<int> penaltiesOf(const Bout &bout, int side)
+{
+    QList<int> penalties {side * 2, side * 2 + 1};
+    if (bout.gameFlow())
+        penalties.append(4 + side);
+    return penalties;
 }
 
 QJsonObject team(const QString &name, const QString &score)
@@ -46,12 +67,14 @@ QString cssColor(qint32 color)
 
 QJsonObject shown(const Bout &bout, const SettingsModel &s, const BoutReadout::Texts &texts)
 {
-    QJsonObject period = clock(texts.period, bout.periodEngine());
+    const bool flowUp = bout.flowCountsUp();
+    QJsonObject period = clock(texts.period, periodSlot(bout),
+                               !(BoutReadout::periodShowsFlow(bout) && flowUp));
     period.insert(QStringLiteral("timeOfDay"), bout.clockTime());
     QJsonObject penalties;
     for (int side = 0; side < 2; ++side) {
         QJsonArray clocks;
-        for (int i = side * 2; i < side * 2 + 2; ++i) {
+        for (int i : penaltiesOf(bout, side)) {
             QJsonObject penalty = clock(texts.penalties[size_t(i)], bout.penaltyEngine(i));
             // A blank penalty clock neither counts nor shows.
             if (bout.isPenaltyBlank(i))
@@ -72,16 +95,40 @@ QJsonObject shown(const Bout &bout, const SettingsModel &s, const BoutReadout::T
                               {QStringLiteral("home"), cssColor(s.HomeColor)},
                               {QStringLiteral("visitor"), cssColor(s.VisitorColor)},
                               {QStringLiteral("border"), cssColor(s.BorderColor)}};
-    return {{QStringLiteral("format"), Format},
-            {QStringLiteral("title"), s.TitleText},
-            {QStringLiteral("home"), team(s.HomeText, texts.homeScore)},
-            {QStringLiteral("visitor"), team(s.VisitorText, texts.visitorScore)},
-            {QStringLiteral("period"), texts.periodNumber},
-            {QStringLiteral("clocks"),
-             QJsonObject {{QStringLiteral("period"), period},
-                          {QStringLiteral("jam"), clock(texts.jam, bout.jamEngine())}}},
-            {QStringLiteral("penalties"), penalties},
-            {QStringLiteral("colors"), colors}};
+    QJsonObject home = team(s.HomeText, texts.homeScore);
+    QJsonObject visitor = team(s.VisitorText, texts.visitorScore);
+    QJsonObject result {{QStringLiteral("format"), Format},
+                        {QStringLiteral("title"), s.TitleText},
+                        {QStringLiteral("period"), texts.periodNumber},
+                        {QStringLiteral("clocks"),
+                         QJsonObject {{QStringLiteral("period"), period},
+                                      {QStringLiteral("jam"),
+                                       clock(texts.jam, jamSlot(bout),
+                                             !(BoutReadout::jamShowsFlow(bout) && flowUp))}}},
+                        {QStringLiteral("penalties"), penalties},
+                        {QStringLiteral("colors"), colors},
+                        {QStringLiteral("gameFlow"), bout.gameFlow()}};
+    if (bout.gameFlow()) {
+        // Where the phase's caption stands: over the slot that counts its clock.
+        const Bout::Phase phase = bout.phase();
+        const bool overPeriod = BoutReadout::periodShowsFlow(bout) || phase == Bout::Final;
+        result.insert(QStringLiteral("phase"),
+                      QString::fromLatin1(QMetaEnum::fromType<Bout::Phase>().valueToKey(phase)));
+        result.insert(QStringLiteral("caption"),
+                      QJsonObject {{QStringLiteral("text"), texts.caption},
+                                   {QStringLiteral("over"),
+                                    texts.caption.isEmpty() ? QString()
+                                            : overPeriod    ? QStringLiteral("period")
+                                                            : QStringLiteral("jam")}});
+        result.insert(QStringLiteral("jamNumber"), texts.jamNumber);
+        home.insert(QStringLiteral("timeouts"), texts.homeTimeouts);
+        home.insert(QStringLiteral("reviews"), texts.homeReviews);
+        visitor.insert(QStringLiteral("timeouts"), texts.visitorTimeouts);
+        visitor.insert(QStringLiteral("reviews"), texts.visitorReviews);
+    }
+    result.insert(QStringLiteral("home"), home);
+    result.insert(QStringLiteral("visitor"), visitor);
+    return result;
 }
 
 QByteArray message(const Bout &bout, const QJsonObject &shown, qint64 sentMs)
@@ -89,8 +136,8 @@ QByteArray message(const Bout &bout, const QJsonObject &shown, qint64 sentMs)
     QJsonObject m = shown;
     m.insert(QStringLiteral("sentMs"), sentMs);
     QJsonObject clocks = m.value(QStringLiteral("clocks")).toObject();
-    for (const auto &[name, engine] : {std::pair {QStringLiteral("period"), bout.periodEngine()},
-                                       std::pair {QStringLiteral("jam"), bout.jamEngine()}}) {
+    for (const auto &[name, engine] : {std::pair {QStringLiteral("period"), periodSlot(bout)},
+                                       std::pair {QStringLiteral("jam"), jamSlot(bout)}}) {
         QJsonObject c = clocks.value(name).toObject();
         putMilliseconds(c, engine);
         clocks.insert(name, c);
@@ -100,9 +147,10 @@ QByteArray message(const Bout &bout, const QJsonObject &shown, qint64 sentMs)
     for (int side = 0; side < 2; ++side) {
         const QString key = side == 0 ? QStringLiteral("home") : QStringLiteral("visitor");
         QJsonArray list = penalties.value(key).toArray();
-        for (int i = 0; i < 2; ++i) {
+        const QList<int> shown = penaltiesOf(bout, side);
+        for (int i = 0; i < int(shown.size()) && i < list.size(); ++i) {
             QJsonObject p = list.at(i).toObject();
-            const int penalty = side * 2 + i;
+            const int penalty = shown[i];
             p.insert(QStringLiteral("ms"),
                      bout.isPenaltyBlank(penalty) ? 0 : milliseconds(bout.penaltyEngine(penalty)));
             list.replace(i, p);

@@ -67,6 +67,9 @@ frmOptions::frmOptions(QWidget *parent)
     keyCommand(Command::PenaltyIncrement).variable = &PenaltyIncrementSecKeyTemp;
     keyCommand(Command::SepTime).variable = &SepTimeKeyTemp;
     keyCommand(Command::AudienceBoard).variable = &m_working.AudienceBoardKey;
+    for (Command game : {Command::HomeTimeout, Command::VisitorTimeout, Command::OfficialTimeout,
+                         Command::HomeReview, Command::VisitorReview, Command::Undo})
+        keyCommand(game).variable = &(m_working.*commandKey(game).field);
     m_sounds[0].path = &frmOptions::BuzzTemp;
     m_sounds[0].command = Command::Buzzer;
     m_sounds[1].path = &frmOptions::PeriodEndSoundTemp;
@@ -87,6 +90,8 @@ frmOptions::frmOptions(QWidget *parent)
     addTab(QStringLiteral("Text Controls"), &frmOptions::buildTextControls);
     addTab(QStringLiteral("Pictures"), &frmOptions::buildPictures);
     addTab(QStringLiteral("&Additional Settings"), &frmOptions::buildAdditionalSettings);
+    addTab(QStringLiteral("&Game Flow"), &frmOptions::buildGameFlow);
+    m_SSTab1->widget(m_SSTab1->count() - 1)->setObjectName(QStringLiteral("tabGame"));
 
     m_cmdOk = newButton("cmdOk", QStringLiteral("&Ok"), &frmOptions::cmdOk_Click);
     m_cmdOk->setDefault(true);
@@ -214,6 +219,15 @@ void frmOptions::Form_Load()
     vsPenaltyIncrement_Change(m_vsPenaltyIncrement->value());
 
     m_lblNewBoutKey->setText(KeyCodeToStr(m.NewBoutKey));
+
+    m_chkGameFlow->setChecked(m.GameFlow);
+    m_spnLineupSeconds->setValue(m.LineupSeconds);
+    m_spnTeamTimeoutSeconds->setValue(m.TeamTimeoutSeconds);
+    m_spnTeamTimeouts->setValue(m.TeamTimeouts);
+    m_spnOfficialReviews->setValue(m.OfficialReviews);
+    m_spnHalftimeSeconds->setValue(m.HalftimeSeconds);
+    m_spnPeriods->setValue(m.Periods);
+    m_lblGameFlowProblem->clear();
 }
 
 void frmOptions::Form_Activate()
@@ -281,11 +295,25 @@ SettingsModel frmOptions::edited() const
     m.VisitorPic = VisitorPicTemp;
     m.BoardPic = BoardPicTemp;
     m.LEDType = qint16(m_cmbLedType->currentIndex());
+
+    m.GameFlow = m_chkGameFlow->isChecked();
+    m.LineupSeconds = qint16(m_spnLineupSeconds->value());
+    m.TeamTimeoutSeconds = qint16(m_spnTeamTimeoutSeconds->value());
+    m.TeamTimeouts = qint16(m_spnTeamTimeouts->value());
+    m.OfficialReviews = qint16(m_spnOfficialReviews->value());
+    m.HalftimeSeconds = qint16(m_spnHalftimeSeconds->value());
+    m.Periods = qint16(m_spnPeriods->value());
     return m;
 }
 
 void frmOptions::cmdOk_Click()
 {
+    // A number typed out of its range keeps the window open on it, saying what it takes.
+    if (const QString problem = gameFlowProblem(); !problem.isEmpty()) {
+        m_SSTab1->setCurrentWidget(m_SSTab1->findChild<QWidget *>(QStringLiteral("tabGame")));
+        m_lblGameFlowProblem->setText(problem);
+        return;
+    }
     const SettingsModel m = edited();
     // Everything that follows the settings (the bout, the boards) takes the new ones now.
     Settings::instance().setValue(m);

@@ -126,6 +126,10 @@ private:
     void buildTextControls(QWidget *tab);
     void buildPictures(QWidget *tab);
     void buildAdditionalSettings(QWidget *tab);
+    void buildGameFlow(QWidget *tab);
+    // The game flow's numbers as the spin boxes hold them; a message naming what is out of its
+    // range, or "" when all are in range.
+    QString gameFlowProblem() const;
     QWidget *buildAudienceBoard(QWidget *tab);
     void fillAudienceScreens(const QString &chosen);
     QWidget *buildLiveFeed(QWidget *tab);
@@ -191,6 +195,15 @@ private:
     // The live feed's port (0: off), where it listens ("local" or "network" as data) and the
     // addresses a browser opens.
     QSpinBox *m_spnFeedPort = nullptr;
+    // The game flow's tab.
+    QCheckBox *m_chkGameFlow = nullptr;
+    QSpinBox *m_spnLineupSeconds = nullptr;
+    QSpinBox *m_spnTeamTimeoutSeconds = nullptr;
+    QSpinBox *m_spnTeamTimeouts = nullptr;
+    QSpinBox *m_spnOfficialReviews = nullptr;
+    QSpinBox *m_spnHalftimeSeconds = nullptr;
+    QSpinBox *m_spnPeriods = nullptr;
+    QLabel *m_lblGameFlowProblem = nullptr;
     QComboBox *m_cmbFeedListen = nullptr;
     QLabel *m_lblFeedAddresses = nullptr;
     Facetra *m_pledPreview = nullptr;

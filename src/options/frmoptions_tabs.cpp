@@ -108,6 +108,13 @@ void frmOptions::buildKeyControls(QWidget *tab)
             {Command::ClockSwitch, "cmdClockSwitch", "Period / Clock Switch", "lblClockSwitch"},
             {Command::SepTime, "cmdSepTime", "Start / Stop Penalty Clock", "lblSepTime"},
             {Command::Clear, "cmdClearKey", "# Clear Key", "lblClear"},
+            {Command::HomeTimeout, "cmdHomeTimeout", "Home Timeout", "lblHomeTimeout"},
+            {Command::VisitorTimeout, "cmdVisitorTimeout", "Visitor Timeout", "lblVisitorTimeout"},
+            {Command::OfficialTimeout, "cmdOfficialTimeout", "Official Timeout",
+             "lblOfficialTimeout"},
+            {Command::HomeReview, "cmdHomeReview", "Home Review", "lblHomeReview"},
+            {Command::VisitorReview, "cmdVisitorReview", "Visitor Review", "lblVisitorReview"},
+            {Command::Undo, "cmdUndo", "Undo", "lblUndo"},
     };
     auto *grid = new QGridLayout;
     for (int i = 0; i < int(std::size(rows)); ++i) {
@@ -498,4 +505,83 @@ QWidget *frmOptions::buildAudienceBoard(QWidget *tab)
     layout->addWidget(command.button);
     layout->addWidget(command.label, 0, Qt::AlignVCenter);
     return frame;
+}
+
+void frmOptions::buildGameFlow(QWidget *tab)
+{
+    m_chkGameFlow = new QCheckBox(
+            QStringLiteral(
+                    "Run the game flow: lineup, timeouts, reviews, halftime and jam number."),
+            tab);
+    m_chkGameFlow->setObjectName(QStringLiteral("chkGameFlow"));
+    const auto spin = [tab](const char *name, int low, int high, const QString &suffix) {
+        auto *box = new QSpinBox(tab);
+        box->setObjectName(QString::fromLatin1(name));
+        // Wider than the numbers, so that a number out of range can be typed and be told.
+        box->setRange(-99999, 99999);
+        box->setProperty("low", low);
+        box->setProperty("high", high);
+        box->setSuffix(suffix);
+        return box;
+    };
+    const QString seconds = QStringLiteral(" s");
+    m_spnLineupSeconds = spin("spnLineupSeconds", 1, 5999, seconds);
+    m_spnTeamTimeoutSeconds = spin("spnTeamTimeoutSeconds", 1, 5999, seconds);
+    m_spnTeamTimeouts = spin("spnTeamTimeouts", 0, 9, QString());
+    m_spnOfficialReviews = spin("spnOfficialReviews", 0, 9, QString());
+    m_spnHalftimeSeconds = spin("spnHalftimeSeconds", 1, 5999, seconds);
+    m_spnPeriods = spin("spnPeriods", 1, 9, QString());
+    m_lblGameFlowProblem = newLabel("lblGameFlowProblem", QString(), tab);
+    m_lblGameFlowProblem->setWordWrap(true);
+    m_lblGameFlowProblem->setStyleSheet(QStringLiteral("color: #c00000;"));
+
+    const std::pair<const char *, QSpinBox *> rows[] = {
+            {"Lineup between jams:", m_spnLineupSeconds},
+            {"Team timeout:", m_spnTeamTimeoutSeconds},
+            {"Team timeouts per game:", m_spnTeamTimeouts},
+            {"Official reviews per period:", m_spnOfficialReviews},
+            {"Halftime:", m_spnHalftimeSeconds},
+            {"Periods:", m_spnPeriods},
+    };
+    auto *grid = new QGridLayout;
+    int row = 0;
+    for (const auto &[caption, box] : rows) {
+        auto *label = new QLabel(QString::fromLatin1(caption), tab);
+        label->setBuddy(box);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(box, row, 1);
+        connect(box, &QSpinBox::valueChanged, m_lblGameFlowProblem, &QLabel::clear);
+        ++row;
+    }
+    grid->setColumnStretch(2, 1);
+    auto *layout = new QVBoxLayout(tab);
+    layout->addWidget(m_chkGameFlow);
+    layout->addLayout(grid);
+    layout->addWidget(m_lblGameFlowProblem);
+    layout->addStretch();
+}
+
+QString frmOptions::gameFlowProblem() const
+{
+    const std::pair<QSpinBox *, const char *> boxes[] = {
+            {m_spnLineupSeconds, "The lineup"},
+            {m_spnTeamTimeoutSeconds, "A team timeout"},
+            {m_spnTeamTimeouts, "The team timeouts per game"},
+            {m_spnOfficialReviews, "The official reviews per period"},
+            {m_spnHalftimeSeconds, "The halftime"},
+            {m_spnPeriods, "The periods"},
+    };
+    for (const auto &[box, what] : boxes) {
+        const int low = box->property("low").toInt();
+        const int high = box->property("high").toInt();
+        if (box->value() < low || box->value() > high) {
+            box->setFocus(Qt::OtherFocusReason);
+            return QStringLiteral("%1 must be from %2 to %3%4.")
+                    .arg(QString::fromLatin1(what))
+                    .arg(low)
+                    .arg(high)
+                    .arg(box->suffix().isEmpty() ? QString() : QStringLiteral(" seconds"));
+        }
+    }
+    return QString();
 }

@@ -52,6 +52,7 @@ void AudienceBoard::followSettings(const SettingsModel &now)
     if (m_operator->isVisible())
         setScreenName(now.AudienceScreen);
     if (m_window) {
+        m_window->followLayout();
         m_window->UpdateLabels();
         m_window->UpdateFormColors();
     }

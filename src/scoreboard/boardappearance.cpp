@@ -35,8 +35,18 @@ void ApplyBoardColors(QWidget *window, const ScoreboardUi &ui, const SettingsMod
     ColorLED(ui.nledVisitorScore, settings.ScoreColor, settings.LEDBack);
     ColorLED(ui.nledPeriod, settings.PeriodColor, settings.LEDBack);
     ColorLED(ui.tledJam, settings.TimeColor, settings.LEDBack);
-    for (TimeLED *penalty : ui.penalties())
-        ColorLED(penalty, settings.ScoreColor, settings.LEDBack);
+    for (TimeLED *penalty : ui.penalties()) {
+        if (penalty)
+            ColorLED(penalty, settings.ScoreColor, settings.LEDBack);
+    }
+    if (ui.nledJamNumber) {
+        ColorLED(ui.nledJamNumber, settings.TimeColor, settings.LEDBack);
+        for (NumberLED *count : {ui.nledHomeTimeouts, ui.nledHomeReviews, ui.nledVisitorTimeouts,
+                                 ui.nledVisitorReviews})
+            ColorLED(count, settings.PeriodColor, settings.LEDBack);
+        for (SegmentDisplay *display : ui.flowDisplays())
+            display->setBorderColor(settings.BorderColor);
+    }
 
     // The team names and picture frames take colours of their own, not the generic ones.
     const QList<PictureBox *> containers {ui.picHomePicContainer, ui.picVisitorPicContainer,

@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QTime>
 
-#include <array>
 #include <functional>
 
 class NumberLED;
@@ -31,16 +30,18 @@ public:
     // The six clocks as their engines stand now: the refresh cycle's work, 20 times a second.
     void showClocks();
     void show(Bout::Item item);
+    // Every number and caption, e.g. once the board has built the game flow's displays.
+    void showNumbers();
 
 private:
     void showPeriodClock();
+    void showCaptions();
+    // The display of a number, null where this board has none.
+    NumberLED *numberDisplay(Bout::Item item) const;
 
     const Bout *m_bout;
-    TimeLED *m_period;
-    TimeLED *m_jam;
-    std::array<TimeLED *, Bout::PenaltyCount> m_penalties;
-    // Home score, visitor score, period number.
-    std::array<NumberLED *, 3> m_numbers;
+    // The window's widgets, the game flow's among them once they are built.
+    const ScoreboardUi &m_ui;
     std::function<QTime()> m_now;
     QLocale m_timeLocale = QLocale::system();
 };

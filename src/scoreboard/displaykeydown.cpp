@@ -2,14 +2,54 @@
 
 #include "digitentry.h"
 
+namespace {
+
+int numberLimit(Bout::Item shown)
+{
+    switch (shown) {
+    case Bout::HomeScore:
+    case Bout::VisitorScore:
+        return BoutConstants::ScoreLimit;
+    case Bout::PeriodNumber:
+        return BoutConstants::PeriodNumberLimit;
+    case Bout::JamNumber:
+        return BoutConstants::JamNumberLimit;
+    default:
+        return BoutConstants::CountLimit;
+    }
+}
+
+} // namespace
+
+int PenaltyOf(Bout::Item shown)
+{
+    switch (shown) {
+    case Bout::HomePenalty1:
+    case Bout::HomePenalty2:
+    case Bout::VisitorPenalty1:
+    case Bout::VisitorPenalty2:
+        return shown - Bout::HomePenalty1;
+    case Bout::HomePenalty3:
+        return 4;
+    case Bout::VisitorPenalty3:
+        return 5;
+    default:
+        return -1;
+    }
+}
+
 void DisplayKeyDown(Bout *bout, DigitEntry &entry, Bout::Item shown, int c)
 {
     switch (shown) {
     case Bout::HomeScore:
     case Bout::VisitorScore:
-    case Bout::PeriodNumber: {
-        const int max = shown == Bout::PeriodNumber ? BoutConstants::PeriodNumberLimit
-                                                    : BoutConstants::ScoreLimit;
+    case Bout::PeriodNumber:
+    case Bout::JamNumber:
+    case Bout::HomeTimeouts:
+    case Bout::VisitorTimeouts:
+    case Bout::HomeReviews:
+    case Bout::VisitorReviews: {
+        const int max = numberLimit(shown);
         if (const auto typed = entry.typeNumber(shown, c, bout->number(shown), max)) {
             if (typed->blank)
                 bout->clearNumber(shown);
@@ -30,12 +70,15 @@ void DisplayKeyDown(Bout *bout, DigitEntry &entry, Bout::Item shown, int c)
     case Bout::HomePenalty2:
     case Bout::VisitorPenalty1:
     case Bout::VisitorPenalty2:
+    case Bout::HomePenalty3:
+    case Bout::VisitorPenalty3:
         if (const auto typed = entry.typeTime(shown, c, BoutConstants::PenaltyLimitSeconds))
-            bout->setPenaltyTime(shown - Bout::HomePenalty1, *typed);
+            bout->setPenaltyTime(PenaltyOf(shown), *typed);
         return;
     case Bout::ClockTime:
     case Bout::ResetValues:
     case Bout::Latches:
+    default:
         return; // no display shows these
     }
 }

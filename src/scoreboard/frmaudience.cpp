@@ -26,6 +26,7 @@ frmAudience::frmAudience(const Bout *bout, QWidget *keyboardOwner)
     for (SegmentDisplay *display : m_ui.displays())
         display->setFocusPolicy(Qt::NoFocus);
 
+    followLayout();
     SaveLayout(this);
     RefreshTime();
     UpdateLabels();
@@ -49,6 +50,19 @@ void frmAudience::showOn(QScreen *target)
 void frmAudience::RefreshTime()
 {
     m_view->showClocks();
+}
+
+void frmAudience::followLayout()
+{
+    const bool flow = settings().GameFlow;
+    if (m_ui.gameFlow == flow)
+        return;
+    layOutScoreboard(this, m_ui, flow);
+    for (SegmentDisplay *display : m_ui.flowDisplays()) {
+        if (display)
+            display->setFocusPolicy(Qt::NoFocus);
+    }
+    m_view->showNumbers();
 }
 
 void frmAudience::UpdateLabels()

@@ -33,6 +33,8 @@ public:
     QString ScreenName() const;
 
     void RefreshTime();
+    // Lays the board out with or without the game flow, as the settings now ask.
+    void followLayout();
     void UpdateLabels();
     void UpdateFormColors();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
@@ -44,7 +46,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    const ScoreboardUi m_ui;
+    ScoreboardUi m_ui;
     BoardView *m_view = nullptr;
     QWidget *m_keyboardOwner = nullptr;
 };

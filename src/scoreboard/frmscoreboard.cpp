@@ -18,6 +18,7 @@
 #include "numlock.h"
 #include "selectionframe.h"
 #include "settings.h"
+#include "settingsconversion.h"
 #include "soundplayer.h"
 #include "timeled.h"
 #include "virtualkeycodes.h"
@@ -39,6 +40,10 @@ namespace {
 constexpr Bout::Item kShown[] = {Bout::HomeScore,       Bout::PeriodClock,  Bout::VisitorScore,
                                  Bout::PeriodNumber,    Bout::JamClock,     Bout::HomePenalty1,
                                  Bout::VisitorPenalty1, Bout::HomePenalty2, Bout::VisitorPenalty2};
+// And the game flow's, in the order of ScoreboardUi::flowDisplays().
+constexpr Bout::Item kFlowShown[]
+        = {Bout::JamNumber,      Bout::HomeTimeouts, Bout::HomeReviews,    Bout::VisitorTimeouts,
+           Bout::VisitorReviews, Bout::HomePenalty3, Bout::VisitorPenalty3};
 
 template<typename T>
 T *named(QWidget *window, const char *name)
@@ -87,17 +92,12 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     // A feed that cannot listen is told once; the board runs on without it.
     connect(m_feed, &LiveFeed::problem, m_notice,
             [this](const QString &text) { m_notice->showText(text); });
+    // A command the game flow refuses is told for a moment; the board runs on.
+    connect(m_bout, &Bout::refused, m_notice,
+            [this](const QString &text) { m_notice->showText(text); });
     const auto displays = m_ui.displays();
-    for (size_t i = 0; i < displays.size(); ++i) {
-        SegmentDisplay *display = displays[i];
-        connect(display, &SegmentDisplay::GotFocus, this,
-                [this, display] { ObjectSelected(display); });
-        connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
-        connect(display, &SegmentDisplay::KeyDown, this, [this, i](int &keyCode, int) {
-            keyDown(keyCode, kShown[i]);
-            RefreshTime(); // what the key did shows at once rather than at the next tick
-        });
-    }
+    for (size_t i = 0; i < displays.size(); ++i)
+        connectDisplay(displays[i], kShown[i]);
     // The bout plays by the clock options from its first moment, before a journal resumes it,
     // and the boards take on new looks, as the settings change.
     followSettings(settings());
@@ -132,10 +132,42 @@ void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale
     m_view->setTimeOfDaySource(std::move(now), locale);
 }
 
+void frmScoreboard::connectDisplay(SegmentDisplay *display, Bout::Item shown)
+{
+    connect(display, &SegmentDisplay::GotFocus, this, [this, display] { ObjectSelected(display); });
+    connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
+    connect(display, &SegmentDisplay::KeyDown, this, [this, shown](int &keyCode, int) {
+        keyDown(keyCode, shown);
+        RefreshTime(); // what the key did shows at once rather than at the next tick
+    });
+}
+
+void frmScoreboard::followLayout(const SettingsModel &now)
+{
+    if (m_ui.gameFlow == now.GameFlow)
+        return;
+    const bool built = m_ui.nledJamNumber;
+    layOutScoreboard(this, m_ui, now.GameFlow);
+    if (!built && m_ui.nledJamNumber) {
+        const auto displays = m_ui.flowDisplays();
+        for (size_t i = 0; i < displays.size(); ++i)
+            connectDisplay(displays[i], kFlowShown[i]);
+        m_view->showNumbers();
+    }
+    // A selected display the plain board hides hands the selection back to the first one.
+    QWidget *selected = focusWidget();
+    if (m_loaded && (!selected || !selected->isVisibleTo(this)))
+        m_ui.nledHomeScore->setFocus(Qt::OtherFocusReason);
+    else if (m_loaded)
+        ObjectSelected(selected);
+}
+
 void frmScoreboard::followSettings(const SettingsModel &now)
 {
     m_bout->setJoinJamPenalty(now.JoinJamPenalty);
     m_bout->setDelayPeriodEndSound(now.SuppressPeriodSound);
+    m_bout->setGameRules(gameRules(now));
+    followLayout(now);
     m_feed->apply(now);
     // Not while the window is being built: its load applies the looks once it is complete.
     if (!m_loaded)
@@ -180,8 +212,8 @@ void frmScoreboard::run(Command command, std::optional<Bout::Item> selected)
 {
     const SettingsModel &s = settings();
     // The penalty clock selected, if one is: the keys of the display commands act on it alone.
-    const int penalty = selected ? *selected - Bout::HomePenalty1 : -1;
-    const bool onPenalty = penalty >= 0 && penalty < Bout::PenaltyCount;
+    const int penalty = selected ? PenaltyOf(*selected) : -1;
+    const bool onPenalty = penalty >= 0;
     switch (command) {
     case Command::StartStopJamClock:
         m_bout->startStopJam();
@@ -219,6 +251,26 @@ void frmScoreboard::run(Command command, std::optional<Bout::Item> selected)
     case Command::AudienceBoard:
         m_audience->toggle();
         return;
+    case Command::HomeTimeout:
+        m_bout->teamTimeout(Team::Home);
+        return;
+    case Command::VisitorTimeout:
+        m_bout->teamTimeout(Team::Visitor);
+        return;
+    case Command::OfficialTimeout:
+        m_bout->officialTimeout();
+        return;
+    case Command::HomeReview:
+        m_bout->officialReview(Team::Home);
+        return;
+    case Command::VisitorReview:
+        m_bout->officialReview(Team::Visitor);
+        return;
+    case Command::Undo:
+        // What is half typed goes with the step before it.
+        m_entry = DigitEntry();
+        m_bout->undo();
+        return;
     }
 }
 
@@ -239,7 +291,7 @@ void frmScoreboard::NewBout()
 
 void frmScoreboard::startNewBout()
 {
-    m_bout->setState(BoutState());
+    m_bout->newBout();
     RefreshTime();
 }
 

@@ -83,13 +83,17 @@ private:
     void Form_Load();
     // The bout's clock options and the board's looks from the settings as they now stand.
     void followSettings(const SettingsModel &now);
+    // The board laid out with or without the game flow, as the settings now ask.
+    void followLayout(const SettingsModel &now);
+    // A display's focus, keys and typing, for the display that shows shown.
+    void connectDisplay(SegmentDisplay *display, Bout::Item shown);
     // A key pressed with the display that shows selected in focus, or with none.
     void keyDown(int keyCode, std::optional<Bout::Item> selected);
     void run(Command command, std::optional<Bout::Item> selected);
     void showHelp();
     void showOptions();
 
-    const ScoreboardUi m_ui;
+    ScoreboardUi m_ui;
     // The sound device, mmcBuzzer, and the refresh cycle's clock, tmrClock1: the window's own
     // children, beside the design.
     MMControl *m_buzzer = nullptr;

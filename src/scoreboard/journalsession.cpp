@@ -35,7 +35,7 @@ JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice,
 void JournalSession::resume()
 {
     m_opening = m_journal->open();
-    const BoutState::Rules rules {m_bout->joinJamPenalty(), m_bout->delayPeriodEndSound()};
+    const BoutState::Rules rules = m_bout->rules();
     const BoutState::Moment now = WallClock::current()->now();
     const auto &clocks = m_opening.state.clocks;
     m_clocksStopped = !m_opening.state.awayMs(now)

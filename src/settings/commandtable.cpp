@@ -31,6 +31,18 @@ constexpr CommandTable kCommands {{
          "start / stop an independent penalty clock", true},
         {Command::AudienceBoard, "AudienceBoardKey", &M::AudienceBoardKey, 0,
          "show / hide the audience board", false, "ScreenSettings"},
+        {Command::HomeTimeout, "HomeTimeoutKey", &M::HomeTimeoutKey, letter('H'),
+         "call a home timeout", true, "GameSettings"},
+        {Command::VisitorTimeout, "VisitorTimeoutKey", &M::VisitorTimeoutKey, letter('V'),
+         "call a visitor timeout", true, "GameSettings"},
+        {Command::OfficialTimeout, "OfficialTimeoutKey", &M::OfficialTimeoutKey, letter('O'),
+         "call an official timeout", true, "GameSettings"},
+        {Command::HomeReview, "HomeReviewKey", &M::HomeReviewKey, letter('E'),
+         "call a home official review", true, "GameSettings"},
+        {Command::VisitorReview, "VisitorReviewKey", &M::VisitorReviewKey, letter('W'),
+         "call a visitor official review", true, "GameSettings"},
+        {Command::Undo, "UndoKey", &M::UndoKey, letter('U'), "undo the last command", true,
+         "GameSettings"},
 }};
 
 constexpr bool inCommandOrder()

@@ -7,9 +7,10 @@
 #include <array>
 #include <optional>
 
-// The eleven commands whose keys the operator assigns: the seven commands of the window, the three
-// keys a selected display acts on (clear, add penalty time, start or stop its penalty clock), and
-// the key that shows and hides the audience board. A key runs at most one of them.
+// The commands whose keys the operator assigns: the seven commands of the window, the three keys a
+// selected display acts on (clear, add penalty time, start or stop its penalty clock), the key
+// that shows and hides the audience board, and the game flow's timeouts, reviews and undo. A key
+// runs at most one of them.
 enum class Command {
     StartStopJamClock,
     ResetJamClock,
@@ -22,6 +23,12 @@ enum class Command {
     PenaltyIncrement,
     SepTime,
     AudienceBoard,
+    HomeTimeout,
+    VisitorTimeout,
+    OfficialTimeout,
+    HomeReview,
+    VisitorReview,
+    Undo,
 };
 
 // One assignable command: where its key is stored, the key it has by default, the phrase that
@@ -40,7 +47,7 @@ struct CommandKey
     const char *section = "KeySettings";
 };
 
-using CommandTable = std::array<CommandKey, 11>;
+using CommandTable = std::array<CommandKey, 17>;
 
 // Every assignable command, in the order of Command.
 const CommandTable &commandTable();

@@ -27,11 +27,20 @@ const ScalarTable kScalars {{
         // The live feed: off by default, and on this PC alone until set to "network".
         {"FeedSettings", "FeedPort", &M::FeedPort, "0"},
         {"FeedSettings", "FeedListen", &M::FeedListen, "local"},
+        // The game flow: off by default; times in seconds, counts per team.
+        {"GameSettings", "GameFlow", &M::GameFlow, "0"},
+        {"GameSettings", "LineupSeconds", &M::LineupSeconds, "30", false, nullptr, 1, 5999},
+        {"GameSettings", "TeamTimeoutSeconds", &M::TeamTimeoutSeconds, "60", false, nullptr, 1,
+         5999},
+        {"GameSettings", "TeamTimeouts", &M::TeamTimeouts, "3", false, nullptr, 0, 9},
+        {"GameSettings", "OfficialReviews", &M::OfficialReviews, "1", false, nullptr, 0, 9},
+        {"GameSettings", "HalftimeSeconds", &M::HalftimeSeconds, "900", false, nullptr, 1, 5999},
+        {"GameSettings", "Periods", &M::Periods, "2", false, nullptr, 1, 9},
 }};
 
-const std::array<const char *, 7> kSections {"ColorSettings", "KeySettings",  "TextSettings",
+const std::array<const char *, 8> kSections {"ColorSettings", "KeySettings",  "TextSettings",
                                              "PicSettings",   "BoutSettings", "ScreenSettings",
-                                             "FeedSettings"};
+                                             "FeedSettings",  "GameSettings"};
 
 } // namespace
 
@@ -40,7 +49,7 @@ const ScalarTable &scalarTable()
     return kScalars;
 }
 
-const std::array<const char *, 7> &settingsSections()
+const std::array<const char *, 8> &settingsSections()
 {
     return kSections;
 }

@@ -23,13 +23,17 @@ struct ScalarSetting
     bool inProgramFolder = false;
     // Written so whatever the model holds: IsKeyCode marks the keys as virtual-key codes.
     const char *writtenAs = nullptr;
+    // A number outside [low, high] (when high > low), as a hand edit may leave it, reads as the
+    // default.
+    qint32 low = 0;
+    qint32 high = 0;
 };
 
-using ScalarTable = std::array<ScalarSetting, 19>;
+using ScalarTable = std::array<ScalarSetting, 26>;
 
 // Every such setting, in the order the store writes them within each section.
 const ScalarTable &scalarTable();
 
 // The sections of the store in the order they are read and written: each holds its colours, then
 // its commands' keys, then its other settings. The first four are those every version knows.
-const std::array<const char *, 7> &settingsSections();
+const std::array<const char *, 8> &settingsSections();

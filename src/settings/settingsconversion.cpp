@@ -100,3 +100,28 @@ qint64 lenientInteger(const QString &text, qint64 min, qint64 max)
 }
 
 } // namespace SettingsConversion
+
+GameRules gameRules(const SettingsModel &model)
+{
+    using BoutConstants::TicksPerSecond;
+    const GameRules defaults;
+    const auto within = [](qint64 value, qint64 low, qint64 high, qint64 fallback) {
+        return value >= low && value <= high ? value : fallback;
+    };
+    const auto seconds = [&within](qint16 value, qint64 fallbackTicks) {
+        return within(value, 1, BoutConstants::PeriodLimitSeconds, fallbackTicks / TicksPerSecond)
+                * TicksPerSecond;
+    };
+    GameRules rules;
+    rules.on = model.GameFlow;
+    rules.lineupTicks = seconds(model.LineupSeconds, defaults.lineupTicks);
+    rules.teamTimeoutTicks = seconds(model.TeamTimeoutSeconds, defaults.teamTimeoutTicks);
+    rules.halftimeTicks = seconds(model.HalftimeSeconds, defaults.halftimeTicks);
+    rules.teamTimeouts
+            = int(within(model.TeamTimeouts, 0, BoutConstants::CountLimit, defaults.teamTimeouts));
+    rules.officialReviews = int(
+            within(model.OfficialReviews, 0, BoutConstants::CountLimit, defaults.officialReviews));
+    rules.periods
+            = int(within(model.Periods, 1, BoutConstants::PeriodNumberLimit, defaults.periods));
+    return rules;
+}

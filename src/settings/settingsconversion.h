@@ -1,5 +1,8 @@
 #pragma once
 
+#include "gamerules.h"
+#include "settingsmodel.h"
+
 #include <QString>
 
 #include <optional>
@@ -17,3 +20,7 @@ std::optional<qint64> strictInteger(const QString &text, qint64 min, qint64 max)
 qint64 lenientInteger(const QString &text, qint64 min, qint64 max);
 
 } // namespace SettingsConversion
+
+// The game rules the settings ask for, in ticks. A value outside what a setting can take (as a
+// model edited elsewhere may hold) gives that rule its default.
+GameRules gameRules(const SettingsModel &model);

@@ -69,6 +69,21 @@ struct SettingsModel
     quint16 FeedPort = 0; // 0: off
     QString FeedListen; // "network": every interface; anything else the loopback address only
 
+    // GameSettings: the game flow of a sanctioned bout and its keys (0: no key).
+    qint16 HomeTimeoutKey = 0;
+    qint16 VisitorTimeoutKey = 0;
+    qint16 OfficialTimeoutKey = 0;
+    qint16 HomeReviewKey = 0;
+    qint16 VisitorReviewKey = 0;
+    qint16 UndoKey = 0;
+    bool GameFlow = false;
+    qint16 LineupSeconds = 0;
+    qint16 TeamTimeoutSeconds = 0;
+    qint16 TeamTimeouts = 0; // per team per game
+    qint16 OfficialReviews = 0; // per team per period
+    qint16 HalftimeSeconds = 0;
+    qint16 Periods = 0;
+
     bool operator==(const SettingsModel &) const = default;
 };
 

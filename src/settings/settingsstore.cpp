@@ -127,6 +127,15 @@ private:
     QByteArray &m_file;
 };
 
+// A number a ranged setting cannot take reads as its default.
+template<typename Int>
+Int ranged(Int value, const ScalarSetting &row)
+{
+    if (row.high > row.low && (value < row.low || value > row.high))
+        return Int(QByteArray(row.defaultText).toLongLong());
+    return value;
+}
+
 QString programFolderFile(const char *name)
 {
     return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(name);
@@ -229,7 +238,7 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
                         else if constexpr (std::is_same_v<Value, NumLockMode>)
                             m.*field = NumLockMode(reader.strict<qint32>(key, fallback));
                         else
-                            m.*field = reader.strict<Value>(key, fallback);
+                            m.*field = ranged(reader.strict<Value>(key, fallback), row);
                     },
                     row.field);
         }

@@ -422,6 +422,14 @@ private slots:
         m_clock.advance(100000);
         QCOMPARE(keeper.ticks(), 4);
 
+        // Turned to count up while running, it rises from the value it had.
+        keeper.setCountsUp(true);
+        m_clock.advanceMilliseconds(1000);
+        QCOMPARE(keeper.ticks(), 10004);
+        keeper.setCountsUp(false);
+        m_clock.advanceMilliseconds(500);
+        QCOMPARE(keeper.ticks(), 5004);
+
         // Seconds round to the nearest tick.
         keeper.setRunning(false);
         const std::pair<double, qint64> rows[]

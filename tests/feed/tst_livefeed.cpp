@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr int kJ = 74, kS = 83, kC = 67, kEnter = 13, kPoint = 190, kA = 65, kI = 73;
+constexpr int kJ = 74, kS = 83, kC = 67, kEnter = 13, kPoint = 190, kA = 65, kI = 73, kO = 79;
 
 quint16 freePort()
 {
@@ -208,6 +208,50 @@ private slots:
         QTRY_COMPARE(field("home/name").toString(), "Rollers");
         QCOMPARE(field("colors/led/score").toString(), "#563412");
         QCOMPARE(field("title").toString(), "Home");
+    }
+
+    // In the game flow the feed carries the phase and its caption, the flow clock in the slot that
+    // shows it (counting up for an official timeout), the jam number, the counts and the third
+    // penalty clocks; without it, two penalty clocks a side as before.
+    void gameFlowShowsInTheFeed()
+    {
+        QTRY_COMPARE(field("penalties/home").toArray().size(), 2);
+        QVERIFY(!field("gameFlow").toBool());
+        QVERIFY(field("jamNumber").isUndefined());
+        Settings::instance().edit([](SettingsModel &m) { m.GameFlow = true; });
+        QTRY_VERIFY(field("gameFlow").toBool());
+        QCOMPARE(field("penalties/visitor").toArray().size(), 3);
+        QCOMPARE(field("jamNumber").toString(), "");
+        QCOMPARE(field("home/timeouts").toString(), "3");
+        QCOMPARE(field("visitor/reviews").toString(), "1");
+
+        press(kJ);
+        advance(2000);
+        press(kJ);
+        advance(1000);
+        QTRY_COMPARE(field("phase").toString(), "Lineup");
+        QCOMPARE(field("caption/text").toString(), "Lineup");
+        QCOMPARE(field("caption/over").toString(), "jam");
+        QCOMPARE(field("jamNumber").toString(), "1");
+        QCOMPARE(field("clocks/jam/text").toString(), shown("tledJam"));
+        QCOMPARE(field("clocks/jam/text").toString(), "0:29");
+        QCOMPARE(field("clocks/jam/ms").toInteger(), qint64(29000));
+        QVERIFY(feedRunning("jam"));
+        QVERIFY(field("clocks/jam/down").toBool());
+
+        press(kO);
+        advance(1000);
+        QTRY_COMPARE(field("clocks/jam/text").toString(), "0:01");
+        QCOMPARE(field("caption/text").toString(), "Official Timeout");
+        QCOMPARE(field("clocks/jam/ms").toInteger(), qint64(1000));
+        QVERIFY(!field("clocks/jam/down").toBool());
+        QVERIFY(!feedRunning("period"));
+
+        key("tledVisitorPenalty3", kA);
+        board().RefreshTime();
+        QTRY_COMPARE(field("penalties/visitor/2/text").toString(), "1:30");
+        QCOMPARE(field("penalties/visitor/2/ms").toInteger(), qint64(90000));
+        QCOMPARE(field("penalties/home/2/text").toString(), "");
     }
 
     void portFollowsTheSettings()

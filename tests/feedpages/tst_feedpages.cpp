@@ -51,6 +51,35 @@ QJsonObject bout(const QString &homeScore = "12", bool running = false)
             {"lineup", QJsonObject {{"home", 3}}}};
 }
 
+// The same bout in the game flow: a home timeout in the jam slot, counting down, the jam number,
+// the counts and a third penalty clock a side.
+QJsonObject flowBout()
+{
+    QJsonObject message = bout();
+    message.insert("gameFlow", true);
+    message.insert("phase", "HomeTimeout");
+    message.insert("caption", QJsonObject {{"text", "Home Timeout"}, {"over", "jam"}});
+    message.insert("jamNumber", "14");
+    message.insert(
+            "home",
+            QJsonObject {
+                    {"name", "Rollers"}, {"score", "12"}, {"timeouts", "2"}, {"reviews", "1"}});
+    message.insert(
+            "visitor",
+            QJsonObject {{"name", "Jammers"}, {"score", "7"}, {"timeouts", "3"}, {"reviews", "0"}});
+    QJsonObject clocks = message["clocks"].toObject();
+    clocks.insert("jam", clock("0:42", 42000, false));
+    message.insert("clocks", clocks);
+    message.insert("penalties",
+                   QJsonObject {{"home",
+                                 QJsonArray {clock("1:30", 90000, false), clock("", 0, false),
+                                             clock("0:20", 20000, false)}},
+                                {"visitor",
+                                 QJsonArray {clock("0:45", 45000, false), clock("", 0, false),
+                                             clock("", 0, false)}}});
+    return message;
+}
+
 QJsonObject send(const QJsonObject &message)
 {
     return {{"send", message}};
@@ -139,6 +168,7 @@ void tst_FeedPages::pageShowsTheBout_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QStringList>("shown"); // element id=text, for every display the page has
     QTest::addColumn<bool>("transparent");
+    QTest::addColumn<bool>("gameFlow");
     const QStringList penalties {"home-penalty-1=1:30", "home-penalty-2=", "visitor-penalty-1=0:45",
                                  "visitor-penalty-2="};
     const QStringList teams {"home-name=Rollers", "visitor-name=Jammers"};
@@ -146,9 +176,21 @@ void tst_FeedPages::pageShowsTheBout_data()
                                "period-clock=9:57", "jam-clock=1:57"};
     QTest::newRow("audience board")
             << "/" << QStringList(teams + scoring + penalties + QStringList {"title=Derby Night"})
-            << false;
-    QTest::newRow("penalty box") << "/penalties" << QStringList(teams + penalties) << false;
-    QTest::newRow("overlay") << "/overlay" << QStringList(teams + scoring) << true;
+            << false << false;
+    QTest::newRow("penalty box") << "/penalties" << QStringList(teams + penalties) << false
+                                 << false;
+    QTest::newRow("overlay") << "/overlay" << QStringList(teams + scoring) << true << false;
+    QTest::newRow("audience board, game flow")
+            << "/" << QStringList {"home-score=12",      "jam-clock=0:42",
+                                   "jam-number=14",      "jam-caption=Home Timeout",
+                                   "period-caption=",    "home-timeouts=2",
+                                   "home-reviews=1",     "visitor-timeouts=3",
+                                   "visitor-reviews=0",  "home-penalty-3=0:20",
+                                   "visitor-penalty-3=", "home-penalty-1=1:30"}
+            << false << true;
+    QTest::newRow("penalty box, game flow")
+            << "/penalties" << QStringList {"home-penalty-3=0:20", "visitor-penalty-3="} << false
+            << true;
 }
 
 void tst_FeedPages::pageShowsTheBout()
@@ -156,7 +198,8 @@ void tst_FeedPages::pageShowsTheBout()
     QFETCH(QString, path);
     QFETCH(QStringList, shown);
     QFETCH(bool, transparent);
-    const QString url = serve({QJsonArray {send(bout())}});
+    QFETCH(bool, gameFlow);
+    const QString url = serve({QJsonArray {send(gameFlow ? flowBout() : bout())}});
     QVERIFY(!url.isEmpty());
     QVERIFY(m_browser->open(url + path, 1920, 1080));
     QTRY_COMPARE_WITH_TIMEOUT(
@@ -168,6 +211,11 @@ void tst_FeedPages::pageShowsTheBout()
         QCOMPARE(text(id), pair.section('=', 1));
     }
     QCOMPARE(m_browser->evaluate("document.getElementById('feed-lost').hidden").toBool(), true);
+    // What only the game flow shows is there with it and gone without it.
+    QCOMPARE(m_browser->evaluate("document.querySelectorAll('[data-flow]:not([hidden])').length")
+                             .toInt()
+                     > 0,
+             gameFlow);
 
     // The picture: lit segments in the message's colours where a display shows something, none
     // where it is blank, and nothing but the bar on the overlay.
@@ -230,6 +278,8 @@ void tst_FeedPages::readoutFollowsTheBoard_data()
     QTest::newRow("penalty at zero") << "penalty" << 0.0 << "0:00";
     QTest::newRow("penalty past zero stays at zero") << "penalty" << -300.0 << "0:00";
     QTest::newRow("penalty ten minutes") << "penalty" << 600000.0 << "10:00";
+    QTest::newRow("counting up: seconds passed") << "jam up" << 59999.0 << "0:59";
+    QTest::newRow("counting up: a whole second") << "jam up" << 60000.0 << "1:00";
 }
 
 void tst_FeedPages::readoutFollowsTheBoard()
@@ -240,8 +290,10 @@ void tst_FeedPages::readoutFollowsTheBoard()
     const QString url = serve({QJsonArray {}});
     QVERIFY(m_browser->open(url + "/", 800, 600));
     QCOMPARE(m_browser
-                     ->evaluate(
-                             QString("CorvantaFeed.readout('%1', %2)").arg(kind).arg(ms, 0, 'f', 1))
+                     ->evaluate(QString("CorvantaFeed.readout('%1', %2, %3)")
+                                        .arg(kind.section(' ', 0, 0))
+                                        .arg(ms, 0, 'f', 1)
+                                        .arg(kind.endsWith(" up") ? "true" : "false"))
                      .toString(),
              shown);
 }

@@ -109,6 +109,49 @@ bool bindMount(const QString &what, const QString &where, bool readOnly)
                 || mount(nullptr, target, nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0);
 }
 
+// underWay() as the journal kept it before the game flow: six clocks, three numbers.
+const QByteArray BeforeTheFlow
+        = R"({"clockTime":false,"clocks":[{"running":true,"ticks":12345678},)"
+          R"({"running":true,"ticks":770000},{"running":false,"ticks":0},)"
+          R"({"running":true,"ticks":250000},{"running":false,"ticks":0},)"
+          R"({"running":false,"ticks":0}],"heldPeriodEndSound":false,"jamEndSignalled":false,)"
+          R"("jamResetTicks":900000,"numbers":[87,999,2],"penaltyBlank":[true,false,true,true],)"
+          R"("periodEndSignalled":false,"periodResetTicks":6000000,"takenAtMs":1796674443000})";
+
+// A bout with the game flow on, and how it comes back after a time away.
+struct FlowResumed
+{
+    const char *name;
+    BoutState::Phase phase;
+    qint64 flowTicks;
+    bool flowUp;
+    qint64 awayMs;
+    BoutState::Phase phaseAfter;
+    qint64 flowAfter; // ticks
+    bool flowRunning;
+    int periodNumber;
+};
+const FlowResumed FlowResumptions[] = {
+        {"lineup counted on", BoutState::Lineup, 30 * Second, false, 10000, BoutState::Lineup,
+         20 * Second, true, 1},
+        {"lineup ran out", BoutState::Lineup, 30 * Second, false, 45000, BoutState::Lineup, 0,
+         false, 1},
+        {"team timeout ran out", BoutState::HomeTimeout, 60 * Second, false, 90000,
+         BoutState::HomeTimeout, 0, false, 1},
+        {"official timeout counts up", BoutState::OfficialTimeout, 5 * Second, true, 100000,
+         BoutState::OfficialTimeout, 105 * Second, true, 1},
+        {"halftime counted on", BoutState::Halftime, 900 * Second, false, 600000,
+         BoutState::Halftime, 300 * Second, true, 1},
+        // The next period stands ready, as when the board saw the halftime run out.
+        {"halftime ran out", BoutState::Halftime, 900 * Second, false, 1000000, BoutState::Between,
+         0, false, 2},
+        // The jam ran out at 77 s and the lineup started then.
+        {"jam ran out", BoutState::InJam, 0, false, 100000, BoutState::Lineup, 7 * Second, true, 1},
+        // The period ran out at 30 s, the jam played on to 77 s, and the halftime started then.
+        {"period ran out mid-jam", BoutState::InJam, 0, false, 100000, BoutState::Halftime,
+         877 * Second, true, 1},
+};
+
 const QByteArray Damaged = QByteArray("SQLite format 3\0", 16) + QByteArray(4000, '\x5a');
 
 } // namespace
@@ -224,6 +267,100 @@ private slots:
         QCOMPARE(after.heldPeriodEndSound, expected.flags[5]);
         QCOMPARE(after.numbers, before.numbers);
         QCOMPARE(after.takenAtMs, Evening + expected.awayMs);
+    }
+
+    // A journal written before the game flow reads back as the bout it always was, and resumes
+    // as it always did.
+    void journalBeforeTheFlow()
+    {
+        writeEdited(journalPath(),
+                    "UPDATE bout SET state = '" + QString::fromUtf8(BeforeTheFlow) + "'");
+        BoutJournal journal(journalPath());
+        const BoutState opened = journal.open().state;
+        BoutState expected = underWay();
+        expected.numbers = BoutState().numbers;
+        expected.numbers[BoutState::HomeScore] = 87;
+        expected.numbers[BoutState::VisitorScore] = 999;
+        expected.numbers[BoutState::PeriodNumber] = 2;
+        QCOMPARE(opened, expected);
+        QCOMPARE(opened.phase, BoutState::Between);
+        QVERIFY(opened.penaltyBlank[4] && opened.penaltyBlank[5]);
+        QCOMPARE(opened.clocks[BoutState::Flow], BoutState::ClockValue());
+        const BoutState after = opened.resumedAt({Evening + 10500, {}, 0}, {});
+        QCOMPARE(after.clocks[BoutState::Period].ticks, P - 105000);
+        QCOMPARE(after.clocks[BoutState::Jam].ticks, 665000);
+        QCOMPARE(after.clocks[BoutState::HomePenalty2].ticks, 145000);
+        QCOMPARE(after.phase, BoutState::Between);
+        QCOMPARE(after.clocks[BoutState::Flow], BoutState::ClockValue());
+        // Kept again, it keeps all it holds now.
+        journal.record(after);
+        QVERIFY(journal.flush(10000));
+        journal.close(after);
+        BoutJournal again(journalPath());
+        QCOMPARE(again.open().state, after);
+    }
+
+    // A journal written with the game flow on resumes into it, the flow clock counted on by the
+    // time away and what the board would have done meanwhile done.
+    void resumesIntoTheFlow_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < int(std::size(FlowResumptions)); ++row)
+            QTest::newRow(FlowResumptions[row].name) << row;
+    }
+    void resumesIntoTheFlow()
+    {
+        QFETCH(int, row);
+        const FlowResumed &expected = FlowResumptions[row];
+        BoutState before = underWay();
+        before.numbers[BoutState::PeriodNumber] = 1;
+        before.numbers[BoutState::JamNumber] = 12;
+        before.numbers[BoutState::HomeReviews] = 0;
+        before.phase = expected.phase;
+        before.clocks[BoutState::Flow] = {expected.flowTicks, expected.phase != BoutState::InJam};
+        before.flowCountsUp = expected.flowUp;
+        if (expected.phase == BoutState::InJam) {
+            before.clocks[BoutState::Period].ticks
+                    = row == int(std::size(FlowResumptions)) - 1 ? 30 * Second : P;
+        } else {
+            before.clocks[BoutState::Jam].running = false;
+            before.clocks[BoutState::HomePenalty2].running = false;
+            // Timeouts stop the period clock; the halftime comes after it ran out.
+            const bool periodStopped = expected.phase != BoutState::Lineup;
+            before.clocks[BoutState::Period].running = !periodStopped;
+            if (expected.phase == BoutState::Halftime) {
+                before.clocks[BoutState::Period].ticks = 0;
+                before.periodEndSignalled = true;
+            }
+        }
+        {
+            BoutJournal journal(journalPath());
+            journal.open();
+            journal.record(before);
+            QVERIFY(journal.flush(10000));
+        }
+        BoutJournal journal(journalPath());
+        const BoutState opened = journal.open().state;
+        QCOMPARE(opened, before);
+
+        BoutState::Rules rules;
+        rules.game.on = true;
+        const BoutState after = opened.resumedAt({Evening + expected.awayMs, {}, 0}, rules);
+        QCOMPARE(after.phase, expected.phaseAfter);
+        QCOMPARE(after.clocks[BoutState::Flow].ticks, expected.flowAfter);
+        QCOMPARE(after.clocks[BoutState::Flow].running, expected.flowRunning);
+        QCOMPARE(after.numbers[BoutState::PeriodNumber], expected.periodNumber);
+        const bool nextPeriod = expected.periodNumber == 2;
+        QCOMPARE(after.numbers[BoutState::JamNumber], nextPeriod ? -1 : 12);
+        QCOMPARE(after.numbers[BoutState::HomeReviews], nextPeriod ? 1 : 0);
+        if (nextPeriod) {
+            QCOMPARE(after.clocks[BoutState::Period],
+                     (BoutState::ClockValue {BoutConstants::PeriodResetTicks, false}));
+            QVERIFY(!after.periodEndSignalled);
+        }
+        // The jam is over wherever the flow moved on from it.
+        if (expected.phase == BoutState::InJam)
+            QVERIFY(!after.clocks[BoutState::Jam].running);
     }
 
     // Within one boot of the PC the time away is the boot clock's, whatever the wall clock did;

@@ -128,6 +128,11 @@ private slots:
             first->bout()->setNumber(Bout::HomeScore, 42);
             first->bout()->startStopJam();
             QCoreApplication::processEvents();
+            // What an undo puts back is kept like any change.
+            first->bout()->setNumber(Bout::HomeScore, 43);
+            QCoreApplication::processEvents();
+            first->bout()->undo();
+            QCoreApplication::processEvents();
             // Ended abnormally: the journal is never closed.
         }
         m_wall.set(Evening + 30000);

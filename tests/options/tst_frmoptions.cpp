@@ -193,7 +193,7 @@ private slots:
         QCOMPARE(store.status(), QSettings::NoError);
         QCOMPARE(store.value("TextSettings/TitleText").toString(), "Derby Night");
         QCOMPARE(store.value("ColorSettings/TimeColor").toString(), "255");
-        QCOMPARE(store.allKeys().size(), 39);
+        QCOMPARE(store.allKeys().size(), 52); // 39 before the game settings
     }
 
     // A key the settings file gives a command but the board cannot let it have shows as none, and
@@ -328,6 +328,68 @@ private slots:
         QCOMPARE(settings().FeedPort, 9090);
     }
 
+    // The game flow's tab shows the stored rules, refuses a number out of its range with a message
+    // that keeps the window open, and writes what is in range at OK.
+    void gameFlowSettings_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("problem"); // "" when OK takes it
+        QTest::newRow("lineup") << "spnLineupSeconds" << 45 << "";
+        QTest::newRow("lineup zero")
+                << "spnLineupSeconds" << 0 << "The lineup must be from 1 to 5999 seconds.";
+        QTest::newRow("timeout longest") << "spnTeamTimeoutSeconds" << 5999 << "";
+        QTest::newRow("timeout too long") << "spnTeamTimeoutSeconds" << 6000
+                                          << "A team timeout must be from 1 to 5999 seconds.";
+        QTest::newRow("no timeouts") << "spnTeamTimeouts" << 0 << "";
+        QTest::newRow("ten timeouts")
+                << "spnTeamTimeouts" << 10 << "The team timeouts per game must be from 0 to 9.";
+        QTest::newRow("reviews") << "spnOfficialReviews" << 9 << "";
+        QTest::newRow("reviews below") << "spnOfficialReviews" << -1
+                                       << "The official reviews per period must be from 0 to 9.";
+        QTest::newRow("halftime") << "spnHalftimeSeconds" << 1 << "";
+        QTest::newRow("one period") << "spnPeriods" << 1 << "";
+        QTest::newRow("no period") << "spnPeriods" << 0 << "The periods must be from 1 to 9.";
+    }
+
+    void gameFlowSettings()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, value);
+        QFETCH(QString, problem);
+        Settings::instance().edit([](SettingsModel &m) {
+            m.GameFlow = true;
+            m.HalftimeSeconds = 600;
+        });
+        frmOptions window;
+        prepare(window);
+        QVERIFY(window.findChild<QWidget *>("tabGame"));
+        auto *flow = find<QCheckBox>(window, "chkGameFlow");
+        QVERIFY(flow->isChecked());
+        QCOMPARE(find<QSpinBox>(window, "spnHalftimeSeconds")->value(), 600);
+        QCOMPARE(find<QSpinBox>(window, "spnLineupSeconds")->value(), 30);
+        flow->setChecked(false);
+        find<QSpinBox>(window, qPrintable(box))->setValue(value);
+        window.show();
+        click(window, "cmdOk");
+        QCOMPARE(text(window, "lblGameFlowProblem"), problem);
+        QCOMPARE(window.isVisible(), !problem.isEmpty());
+        QCOMPARE(settings().GameFlow, !problem.isEmpty());
+        if (problem.isEmpty()) {
+            const SettingsModel &now = settings();
+            const std::pair<const char *, qint16> fields[]
+                    = {{"spnLineupSeconds", now.LineupSeconds},
+                       {"spnTeamTimeoutSeconds", now.TeamTimeoutSeconds},
+                       {"spnTeamTimeouts", now.TeamTimeouts},
+                       {"spnOfficialReviews", now.OfficialReviews},
+                       {"spnHalftimeSeconds", now.HalftimeSeconds},
+                       {"spnPeriods", now.Periods}};
+            for (const auto &[name, stored] : fields)
+                QCOMPARE(int(stored), find<QSpinBox>(window, name)->value());
+            QCOMPARE(testStore().value("GameSettings/GameFlow").toString(), "0");
+        }
+    }
+
     // Every key, the new-bout and audience keys too, is refused a key another command holds.
     void keyReassignment()
     {
@@ -406,6 +468,8 @@ private slots:
         click(window, "cmdAudienceBoardKey");
         answerKeys(window, Qt::Key_Y);
         click(window, "cmdPeriodEndSoundKey");
+        answerKeys(window, Qt::Key_K);
+        click(window, "cmdUndo");
         window.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00ABCDEF); };
         click(window, "cmdTimeC");
         find<QScrollBar>(window, "scrLEDSelectedWidth")->setValue(4);
@@ -420,6 +484,7 @@ private slots:
         click(window, "cmdResetKeys");
         QCOMPARE(window.StartStopJamClockKeyTemp, 74);
         QCOMPARE(text(window, "lblClear"), "Delete");
+        QCOMPARE(text(window, "lblUndo"), "U");
         QVERIFY(find<QRadioButton>(window, "optNormal")->isChecked());
         // The jam takes J back, so the buzzer goes back to B, and the increment from B to A.
         QCOMPARE(window.BuzzerKeyTemp, 66);

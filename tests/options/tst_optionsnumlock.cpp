@@ -70,7 +70,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window));
         window.findChild<QPushButton *>("cmdStartStopJamClock")->setFocus(Qt::TabFocusReason);
         QStringList order;
-        for (int press = 0; press < 12; ++press) {
+        for (int press = 0; press < 18; ++press) {
             order << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
@@ -78,8 +78,9 @@ private slots:
         QCOMPARE(order,
                  QStringList({"cmdStartStopJamClock", "cmdResetJamClock", "cmdStartStopPeriodClock",
                               "cmdResetPeriodClock", "cmdClockSwitch", "cmdSepTime", "cmdClearKey",
-                              "optNormal", "cmdResetKeys", "chkJoinJamPenalty", "cmdOk",
-                              "cmdCancel"}));
+                              "cmdHomeTimeout", "cmdVisitorTimeout", "cmdOfficialTimeout",
+                              "cmdHomeReview", "cmdVisitorReview", "cmdUndo", "optNormal",
+                              "cmdResetKeys", "chkJoinJamPenalty", "cmdOk", "cmdCancel"}));
     }
 };
 

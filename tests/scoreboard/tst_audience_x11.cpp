@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -158,6 +159,68 @@ private slots:
         type({"Tab", "Tab", "Tab", "Tab", "Tab", "a", "a"});
         QTRY_COMPARE(shown(m_board.get(), "tledHomePenalty1"), "3:00");
         QCOMPARE(onBoth("tledHomePenalty1"), "3:00");
+    }
+
+    // With the game flow on, the keys drive its phases on both boards; a mistaken J undone with U
+    // lets the jam run on as if never stopped, sounding nothing more.
+    void gameFlowByKeysOnBothBoards()
+    {
+        Settings::instance().edit([](SettingsModel &m) { m.GameFlow = true; });
+        const auto captionOnBoth = [this](const char *name) {
+            const QString operatorSees = m_board->findChild<Label *>(name)->Caption();
+            return operatorSees == audience()->findChild<Label *>(name)->Caption()
+                    ? operatorSees
+                    : QStringLiteral("differ");
+        };
+        Bout *bout = m_board->bout();
+        QSignalSpy sounds(bout, &Bout::soundWanted);
+        QCOMPARE(onBoth("nledJamNumber"), "");
+        type({"j"});
+        QTRY_COMPARE(onBoth("nledJamNumber"), " 1");
+        tick(10000);
+        QCOMPARE(onBoth("tledJam"), "1:50");
+
+        type({"j"});
+        QTRY_COMPARE(captionOnBoth("lblJamCaption"), "Lineup");
+        QCOMPARE(sounds.size(), 1);
+        tick(3000);
+        QCOMPARE(onBoth("tledJam"), "0:27");
+        QVERIFY(bout->periodEngine()->isRunning());
+        type({"u"});
+        QTRY_VERIFY(bout->jamEngine()->isRunning());
+        tick(0);
+        QCOMPARE(onBoth("tledJam"), "1:47");
+        QCOMPARE(captionOnBoth("lblJamCaption"), "");
+        QCOMPARE(onBoth("nledJamNumber"), " 1");
+        QCOMPARE(sounds.size(), 1);
+
+        // A home timeout ends the jam with its sound and stops the period clock.
+        type({"h"});
+        QTRY_COMPARE(captionOnBoth("lblJamCaption"), "Home Timeout");
+        QCOMPARE(sounds.size(), 2);
+        QVERIFY(!bout->periodEngine()->isRunning());
+        QCOMPARE(onBoth("nledHomeTimeouts"), "2");
+        const QString period = onBoth("tledPeriod");
+        tick(1000);
+        QCOMPARE(onBoth("tledJam"), "0:59");
+        QCOMPARE(onBoth("tledPeriod"), period);
+
+        // The last two taken, a fourth is refused in the notice and changes nothing.
+        type({"h", "h", "h", "h", "h"});
+        QTRY_COMPARE(captionOnBoth("lblJamCaption"), "Lineup");
+        QCOMPARE(onBoth("nledHomeTimeouts"), "0");
+        type({"h"});
+        QTRY_VERIFY(m_board->findChild<Label *>("lblNotice")
+                            ->Caption()
+                            .contains("No home timeouts left."));
+        QCOMPARE(captionOnBoth("lblJamCaption"), "Lineup");
+        QCOMPARE(onBoth("nledHomeTimeouts"), "0");
+        QCOMPARE(QApplication::activeWindow(), m_board.get());
+
+        // Off again, the boards are the plain ones.
+        Settings::instance().edit([](SettingsModel &m) { m.GameFlow = false; });
+        QVERIFY(!audience()->findChild<QWidget *>("nledJamNumber")->isVisible());
+        QVERIFY(!m_board->findChild<QWidget *>("lblJamCaption")->isVisible());
     }
 
     // The key hides the board and shows it again on its screen; an operator's board left on the

@@ -27,7 +27,8 @@
 namespace {
 
 constexpr int kJ = 74, kR = 82, kS = 83, kT = 84, kC = 67, kB = 66, kP = 80;
-constexpr int kEnter = 13, kPoint = 190, kMinus = 189, kDelete = 46, kA = 65, kI = 73;
+constexpr int kEnter = 13, kPoint = 190, kMinus = 189, kDelete = 46, kA = 65, kI = 73, kPlus = 187,
+              kU = 85;
 
 } // namespace
 
@@ -82,6 +83,7 @@ private:
                 ch == u'\n'          ? kEnter
                         : ch == u'.' ? kPoint
                         : ch == u'-' ? kMinus
+                        : ch == u'+' ? kPlus
                                      : ch.unicode());
     }
     void key(const char *display, int keyCode)
@@ -173,6 +175,44 @@ private slots:
         press(kJ);
         press(kJ);
         QVERIFY(!running("tkJam") && running("tkPeriod"));
+    }
+
+    // The undo key, with the game flow off and on: a jam stopped by mistake runs on as if never
+    // stopped, without a second buzzer; a typed score comes back off; nothing to undo is nothing.
+    void undoKeyInBothModes_data()
+    {
+        QTest::addColumn<bool>("gameFlow");
+        QTest::newRow("plain") << false;
+        QTest::newRow("game flow") << true;
+    }
+
+    void undoKeyInBothModes()
+    {
+        QFETCH(bool, gameFlow);
+        Settings::instance().edit([gameFlow](SettingsModel &m) { m.GameFlow = gameFlow; });
+        press(kU);
+        QCOMPARE(shown("tledJam"), "2:00");
+        QVERIFY(!running("tkJam"));
+        press(kJ);
+        advance(10000);
+        press(kJ);
+        QCOMPARE(plays().size(), 1);
+        finishSound();
+        advance(3000);
+        QVERIFY(!running("tkJam"));
+        press(kU);
+        QVERIFY(running("tkJam"));
+        board().RefreshTime();
+        QCOMPARE(shown("tledJam"), "1:47");
+        QCOMPARE(plays().size(), 1);
+        QVERIFY(!board().BuzzerPlaying());
+
+        type("nledHomeScore", "5\n");
+        QCOMPARE(shown("nledHomeScore"), "  5");
+        press(kU);
+        board().RefreshTime();
+        QCOMPARE(shown("nledHomeScore"), "  0");
+        QVERIFY(running("tkJam"));
     }
 
     void soundsOneAtATime()
@@ -538,6 +578,65 @@ private slots:
         QCOMPARE(shown("tledVisitorPenalty1"), "");
         QCOMPARE(shown("tledVisitorPenalty2"), "1:30");
         QVERIFY(!running("tkVisitorPenalty2"));
+    }
+
+    // With the game flow on, its displays are selected and typed like the others: the jam number
+    // and the counts as numbers, the third penalty clocks with the penalty keys too; switched
+    // off, they go.
+    void gameFlowDisplaysTakeTyping_data()
+    {
+        QTest::addColumn<QString>("display");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("jam number") << "nledJamNumber"
+                                    << "12\n"
+                                    << "12";
+        QTest::newRow("home timeouts") << "nledHomeTimeouts"
+                                       << "1"
+                                       << "1";
+        QTest::newRow("visitor timeout taken") << "nledVisitorTimeouts"
+                                               << "-1"
+                                               << "2";
+        QTest::newRow("home review given back") << "nledHomeReviews"
+                                                << "+1"
+                                                << "2";
+        QTest::newRow("visitor reviews beyond") << "nledVisitorReviews"
+                                                << "+9"
+                                                << "1";
+        QTest::newRow("home third penalty") << "tledHomePenalty3"
+                                            << "1.45\n"
+                                            << "1:45";
+        QTest::newRow("visitor third penalty") << "tledVisitorPenalty3"
+                                               << "2.00\n"
+                                               << "2:00";
+    }
+
+    void gameFlowDisplaysTakeTyping()
+    {
+        QFETCH(QString, display);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        const QByteArray name = display.toLatin1();
+        QVERIFY(!board().findChild<QWidget *>(name));
+        Settings::instance().edit([](SettingsModel &m) { m.GameFlow = true; });
+        auto *widget = board().findChild<SegmentDisplay *>(name);
+        QVERIFY(widget && widget->isVisibleTo(&board()));
+        type(name, typed);
+        QCOMPARE(shown(name), expected);
+        if (display.startsWith("tled")) {
+            const QByteArray engineName = "tk" + name.mid(4);
+            key(name, kA);
+            QCOMPARE(shown(name), expected == "1:45" ? "3:15" : "3:30");
+            key(name, kI);
+            QVERIFY(running(engineName));
+            key(name, kDelete);
+            QCOMPARE(shown(name), "");
+        }
+        widget->setFocus();
+        Settings::instance().edit([](SettingsModel &m) { m.GameFlow = false; });
+        QVERIFY(!widget->isVisibleTo(&board()));
+        QVERIFY(board().findChild<QWidget *>("nledHomeScore")->hasFocus()
+                || !QApplication::focusWidget());
     }
 };
 

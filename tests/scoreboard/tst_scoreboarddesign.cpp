@@ -1,3 +1,4 @@
+#include "boardwidget.h"
 #include "colorapply.h"
 #include "label.h"
 #include "layoutscaling.h"
@@ -81,6 +82,80 @@ private slots:
                  QStringList({"nledHomeScore", "tledPeriod", "nledVisitorScore", "nledPeriod",
                               "tledJam", "tledHomePenalty1", "tledVisitorPenalty1",
                               "tledHomePenalty2", "tledVisitorPenalty2"}));
+    }
+
+    // The game flow's variant: every display visible, apart and inside the frame, in focus order
+    // after the nine; switched off again at any size, the board is the plain design scaled.
+    void gameFlowLayout_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("designed") << QSize(632, 453);
+        QTest::newRow("doubled, wider") << QSize(1400, 906);
+    }
+
+    void gameFlowLayout()
+    {
+        QFETCH(QSize, size);
+        QWidget window, plain;
+        ScoreboardUi ui = buildScoreboardDesign(&window);
+        buildScoreboardDesign(&plain);
+        SaveLayout(&window);
+        SaveLayout(&plain);
+        window.resize(size);
+        plain.resize(size);
+        StretchLayout(&window);
+        StretchLayout(&plain);
+
+        layOutScoreboard(&window, ui, true);
+        QVERIFY(ui.gameFlow);
+        const auto visible
+                = [&window](const QWidget *widget) { return widget->isVisibleTo(&window); };
+        QList<QWidget *> shown;
+        for (QWidget *widget : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            // The notice shows in place of the line it lies over.
+            if (visible(widget) && !qobject_cast<Shape *>(widget)
+                && widget->objectName() != "lblNotice")
+                shown.append(widget);
+        }
+        const QRect frame = child(window, "Shape3")->geometry();
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            const QWidget *a = shown[i];
+            QVERIFY2(frame.contains(a->geometry()) || a->objectName() == "lblTitle"
+                             || qobject_cast<const PictureBox *>(a),
+                     qPrintable(a->objectName()));
+            for (qsizetype j = i + 1; j < shown.size(); ++j) {
+                const QWidget *b = shown[j];
+                QVERIFY2(!a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " " + b->objectName()));
+            }
+        }
+        QStringList order;
+        QWidget *widget = &window;
+        do {
+            widget = widget->nextInFocusChain();
+            if (widget->focusPolicy() & Qt::TabFocus && visible(widget))
+                order.append(widget->objectName());
+        } while (widget != &window);
+        QCOMPARE(order,
+                 QStringList({"nledHomeScore", "tledPeriod", "nledVisitorScore", "nledPeriod",
+                              "tledJam", "tledHomePenalty1", "tledVisitorPenalty1",
+                              "tledHomePenalty2", "tledVisitorPenalty2", "nledJamNumber",
+                              "nledHomeTimeouts", "nledHomeReviews", "nledVisitorTimeouts",
+                              "nledVisitorReviews", "tledHomePenalty3", "tledVisitorPenalty3"}));
+        // Read from the back of a hall: no display's digits under half the score's.
+        const int score = child<SegmentDisplay>(window, "nledHomeScore")->Size();
+        for (const SegmentDisplay *display : window.findChildren<SegmentDisplay *>())
+            QVERIFY2(display->Size() * 2 >= score, qPrintable(display->objectName()));
+
+        layOutScoreboard(&window, ui, false);
+        for (const BoardWidget *display : plain.findChildren<BoardWidget *>()) {
+            const QWidget *same = child(window, qPrintable(display->objectName()));
+            QCOMPARE(same->geometry(), display->geometry());
+            QCOMPARE(visible(same), display->isVisibleTo(&plain));
+        }
+        for (const SegmentDisplay *display : ui.flowDisplays())
+            QVERIFY(!visible(display));
+        QVERIFY(!visible(ui.lblJamCaption));
     }
 
     // The window's generic procedures find every member they address on the designed widgets.

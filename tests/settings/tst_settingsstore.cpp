@@ -33,11 +33,13 @@ private slots:
         LoadSettings();
         const SettingsModel &m = settings();
         QCOMPARE(m.TimeColor, 0x000080FF);
-        // J R S T C B P Delete A I, in the order of the command table, and no audience board key.
+        // J R S T C B P Delete A I, in the order of the command table, no audience board key,
+        // then the game flow's H V O E W U.
         QList<int> keys;
         for (const CommandKey &command : commandTable())
             keys << m.*command.field;
-        QCOMPARE(keys, (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73, 0}));
+        QCOMPARE(keys,
+                 (QList<int> {74, 82, 83, 84, 67, 66, 80, 46, 65, 73, 0, 72, 86, 79, 69, 87, 85}));
         QVERIFY(m.JoinJamPenalty);
         QCOMPARE(m.NumLockForce, NumLockMode::Normal);
         QCOMPARE(m.VisitorText, "Visitor");
@@ -50,16 +52,20 @@ private slots:
         QCOMPARE(m.FeedPort, 0);
         QCOMPARE(m.FeedListen, "local");
 
-        // The four sections every version reads keep their 34 keys; three more follow them.
+        // The game flow is off, with the rules of a sanctioned bout ready for it.
+        QCOMPARE(gameRules(m), GameRules());
+        QVERIFY(!m.GameFlow);
+
+        // The four sections every version reads keep their 34 keys; four more follow them.
         QVERIFY(SaveSettings());
         QSettings written = testStore();
         QCOMPARE(written.childGroups(),
-                 (QStringList {"BoutSettings", "ColorSettings", "FeedSettings", "KeySettings",
-                               "PicSettings", "ScreenSettings", "TextSettings"}));
+                 (QStringList {"BoutSettings", "ColorSettings", "FeedSettings", "GameSettings",
+                               "KeySettings", "PicSettings", "ScreenSettings", "TextSettings"}));
         const std::pair<const char *, int> sections[]
                 = {{"ColorSettings", 10}, {"KeySettings", 17}, {"TextSettings", 3},
                    {"PicSettings", 4},    {"BoutSettings", 1}, {"ScreenSettings", 2},
-                   {"FeedSettings", 2}};
+                   {"FeedSettings", 2},   {"GameSettings", 13}};
         for (const auto &[section, count] : sections) {
             written.beginGroup(section);
             QCOMPARE(written.childKeys().size(), count);
@@ -97,6 +103,22 @@ private slots:
                 {"feed on the network", "FeedSettings/FeedListen", "network", "network"},
                 // The selection frame's colour defaults to the window's background as stored.
                 {"frame follows FormBack", "ColorSettings/LEDSelected", nullptr, "255"},
+                // The game flow's numbers: outside what they can take, a hand edit reads as the
+                // default.
+                {"game flow on", "GameSettings/GameFlow", "1", "1"},
+                {"game keys absent", "GameSettings/UndoKey", nullptr, "85"},
+                {"lineup at most", "GameSettings/LineupSeconds", "5999", "5999"},
+                {"lineup too long", "GameSettings/LineupSeconds", "6000", "30"},
+                {"team timeout at least", "GameSettings/TeamTimeoutSeconds", "1", "1"},
+                {"team timeout none", "GameSettings/TeamTimeoutSeconds", "0", "60"},
+                {"halftime below zero", "GameSettings/HalftimeSeconds", "-900", "900"},
+                {"timeouts at most", "GameSettings/TeamTimeouts", "9", "9"},
+                {"timeouts too many", "GameSettings/TeamTimeouts", "10", "3"},
+                {"reviews none", "GameSettings/OfficialReviews", "0", "0"},
+                {"reviews below zero", "GameSettings/OfficialReviews", "-1", "1"},
+                {"one period", "GameSettings/Periods", "1", "1"},
+                {"no periods", "GameSettings/Periods", "0", "2"},
+                {"periods too many", "GameSettings/Periods", "10", "2"},
         };
         for (const auto &row : rows)
             QTest::newRow(row.name)
@@ -115,6 +137,45 @@ private slots:
         LoadSettings();
         QVERIFY(SaveSettings());
         QCOMPARE(testStore().value(key).toString(), written);
+    }
+
+    // The game rules the settings give the bout, in ticks; a value the Options window or a hand
+    // edit left out of range gives that rule its default.
+    void gameRulesFromSettings_data()
+    {
+        QTest::addColumn<QList<int>>("fields"); // lineup, team timeout, halftime s; timeouts,
+                                                // reviews, periods
+        QTest::addColumn<QList<int>>("rules"); // the same in the rules, seconds
+        QTest::newRow("set") << QList<int> {45, 90, 600, 2, 0, 4}
+                             << QList<int> {45, 90, 600, 2, 0, 4};
+        QTest::newRow("at the limits")
+                << QList<int> {1, 5999, 5999, 9, 9, 9} << QList<int> {1, 5999, 5999, 9, 9, 9};
+        QTest::newRow("out of range")
+                << QList<int> {0, 6000, -1, 10, -1, 0} << QList<int> {30, 60, 900, 3, 1, 2};
+        QTest::newRow("periods beyond")
+                << QList<int> {30, 60, 900, 3, 1, 10} << QList<int> {30, 60, 900, 3, 1, 2};
+    }
+    void gameRulesFromSettings()
+    {
+        QFETCH(QList<int>, fields);
+        QFETCH(QList<int>, rules);
+        SettingsModel m;
+        m.GameFlow = true;
+        m.LineupSeconds = qint16(fields[0]);
+        m.TeamTimeoutSeconds = qint16(fields[1]);
+        m.HalftimeSeconds = qint16(fields[2]);
+        m.TeamTimeouts = qint16(fields[3]);
+        m.OfficialReviews = qint16(fields[4]);
+        m.Periods = qint16(fields[5]);
+        const GameRules got = gameRules(m);
+        constexpr qint64 Second = BoutConstants::TicksPerSecond;
+        QVERIFY(got.on);
+        QCOMPARE(got.lineupTicks, rules[0] * Second);
+        QCOMPARE(got.teamTimeoutTicks, rules[1] * Second);
+        QCOMPARE(got.halftimeTicks, rules[2] * Second);
+        QCOMPARE(got.teamTimeouts, rules[3]);
+        QCOMPARE(got.officialReviews, rules[4]);
+        QCOMPARE(got.periods, rules[5]);
     }
 
     // Every setting of the table is read into its own field and written back from it.
@@ -141,6 +202,11 @@ private slots:
                     row.field);
             QTest::newRow(row.settingsKey)
                     << QStringLiteral("%1/%2").arg(row.section, row.settingsKey) << stored;
+        }
+        // Each command's key in its own section, K being no command's by default.
+        for (const CommandKey &row : commandTable()) {
+            QTest::newRow(row.settingsKey)
+                    << QStringLiteral("%1/%2").arg(row.section, row.settingsKey) << "75";
         }
     }
 
@@ -235,6 +301,15 @@ private slots:
                 << QStringList {"StartStopJamClockKey=66",   "BuzzerKey=0",
                                 "ResetJamClockKey=82",       "AudienceBoardKey=0",
                                 "PenaltyIncrementSecKey=88", "NewBoutKey=0"};
+        QTest::newRow("game keys")
+                << QStringList {"GameSettings/UndoKey=13",
+                                "GameSettings/HomeTimeoutKey=74",
+                                "GameSettings/VisitorTimeoutKey=112",
+                                "GameSettings/HomeReviewKey=66",
+                                "GameSettings/OfficialTimeoutKey=75",
+                                "BoutSettings/NewBoutKey=75"}
+                << QStringList {"UndoKey=0",       "HomeTimeoutKey=0",      "VisitorTimeoutKey=0",
+                                "HomeReviewKey=0", "OfficialTimeoutKey=75", "NewBoutKey=0"};
         QTest::newRow("keys next to the kept ones stay")
                 << QStringList {"KeySettings/ClearKey=111", "BoutSettings/NewBoutKey=114",
                                 "ScreenSettings/AudienceBoardKey=106", "KeySettings/BuzzerKey=8"}

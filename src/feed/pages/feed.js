@@ -2,8 +2,11 @@
 // rule for counting clocks on between messages, the LED digits, and the "No feed" state.
 //
 // A page marks the places to fill with data-feed="<what>" (home.name, home.score, title, period,
-// clock.period, clock.jam, penalty.home.0 ... penalty.visitor.1) and data-cells="<n>" on LED
-// displays; it calls CorvantaFeed.start() once. Fields the page does not know are ignored.
+// clock.period, clock.jam, penalty.home.0 ... penalty.visitor.2, and in the game flow jamNumber,
+// home.timeouts, home.reviews, visitor.timeouts, visitor.reviews, caption, caption.period,
+// caption.jam) and data-cells="<n>" on LED displays; what only the game flow shows carries
+// data-flow and is hidden without it. It calls CorvantaFeed.start() once. Fields the page does
+// not know are ignored.
 (function () {
     'use strict';
 
@@ -34,9 +37,12 @@
         return Math.floor(seconds / 60) + ':' + (low < 10 ? '0' : '') + low;
     }
 
-    // What a display shows for a clock at ms; kind is 'period', 'jam' or 'penalty'.
-    function readout(kind, ms) {
+    // What a display shows for a clock at ms; kind is 'period', 'jam' or 'penalty'. A clock
+    // counting up (an official timeout or review) shows the whole seconds passed.
+    function readout(kind, ms, up) {
         ms = Math.max(0, ms);
+        if (up)
+            return minutesSeconds(Math.floor(Math.round(ms * 10) / ticksPerSecond));
         if (kind === 'period' && Math.round(ms * 10) <= tenthsThresholdTicks) {
             var tenths = Math.floor(Math.round(ms * 10) / 1000);
             return Math.floor(tenths / 10) + '.' + (tenths % 10);
@@ -159,7 +165,7 @@
         var penalties = object(message.penalties);
         ['home', 'visitor'].forEach(function (team) {
             var list = Array.isArray(penalties[team]) ? penalties[team] : [];
-            for (var i = 0; i < 2; ++i)
+            for (var i = 0; i < 3; ++i)
                 result['penalty.' + team + '.' + i] = {kind: 'penalty', clock: object(list[i])};
         });
         // A clock counts on by itself only where the board's rule gives the text it was sent with;
@@ -171,7 +177,8 @@
             entry.counts = clock.running === true && clock.timeOfDay !== true
                     && typeof clock.ms === 'number' && isFinite(clock.ms)
                     && string(clock.text).trim() !== ''
-                    && readout(entry.kind, clock.ms) === string(clock.text).trim();
+                    && readout(entry.kind, clock.ms, clock.down === false)
+                            === string(clock.text).trim();
         });
         return result;
     }
@@ -182,6 +189,13 @@
             return string(message.title);
         if (name === 'period')
             return string(message.period);
+        if (name === 'jamNumber')
+            return string(message.jamNumber);
+        if (parts[0] === 'caption') {
+            // caption: the phase's wherever it stands; caption.period, caption.jam: over that slot.
+            var caption = object(message.caption);
+            return parts.length === 1 || caption.over === parts[1] ? string(caption.text) : '';
+        }
         if (parts[0] === 'home' || parts[0] === 'visitor')
             return string(object(message[parts[0]])[parts[1]]);
         if (clocks[name])
@@ -195,10 +209,17 @@
             return string(clock.text);
         var elapsed = now - arrivedAt;
         var ms = clock.down === false ? clock.ms + elapsed : clock.ms - elapsed;
-        return readout(entry.kind, ms);
+        return readout(entry.kind, ms, clock.down === false);
     }
 
     function fill(now) {
+        var flow = last !== null && last.gameFlow === true;
+        document.documentElement.toggleAttribute('data-game-flow', flow);
+        var flowOnly = document.querySelectorAll('[data-flow]');
+        for (var j = 0; j < flowOnly.length; ++j) {
+            if (flowOnly[j].hidden === flow)
+                flowOnly[j].hidden = !flow;
+        }
         var elements = document.querySelectorAll('[data-feed]');
         for (var i = 0; i < elements.length; ++i) {
             var name = elements[i].getAttribute('data-feed');

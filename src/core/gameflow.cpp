@@ -1,0 +1,119 @@
+#include "gameflow.h"
+
+#include <algorithm>
+
+namespace GameFlow {
+
+namespace {
+
+using Clock = BoutState::Clock;
+using Phase = BoutState::Phase;
+
+void setFlow(BoutState &state, qint64 ticks, bool running, bool up)
+{
+    state.clocks[Clock::Flow] = {ticks, running};
+    state.flowCountsUp = up;
+}
+
+void stopAll(BoutState &state)
+{
+    for (BoutState::ClockValue &clock : state.clocks)
+        clock.running = false;
+}
+
+} // namespace
+
+void startJam(BoutState &state, const GameRules &rules)
+{
+    if (state.phase == Phase::Halftime)
+        startNextPeriod(state, rules);
+    int &jamNumber = state.numbers[BoutState::JamNumber];
+    jamNumber = std::min(jamNumber < 0 ? 1 : jamNumber + 1, BoutConstants::JamNumberLimit);
+    int &period = state.numbers[BoutState::PeriodNumber];
+    if (period <= 0)
+        period = 1;
+    state.clocks[Clock::Jam].ticks = state.jamResetTicks;
+    state.phase = Phase::InJam;
+    setFlow(state, 0, false, false);
+}
+
+void jamEnded(BoutState &state, const GameRules &rules)
+{
+    const BoutState::ClockValue &period = state.clocks[Clock::Period];
+    if (!period.running && period.ticks <= 0 && state.periodEndSignalled)
+        periodEnded(state, rules);
+    else
+        startLineup(state, rules);
+}
+
+void startLineup(BoutState &state, const GameRules &rules)
+{
+    state.phase = Phase::Lineup;
+    setFlow(state, rules.lineupTicks, true, false);
+}
+
+void periodEnded(BoutState &state, const GameRules &rules)
+{
+    if (std::max(state.numbers[BoutState::PeriodNumber], 1) < rules.periods) {
+        state.phase = Phase::Halftime;
+        setFlow(state, rules.halftimeTicks, true, false);
+        return;
+    }
+    state.phase = Phase::Final;
+    stopAll(state);
+}
+
+void startNextPeriod(BoutState &state, const GameRules &rules)
+{
+    state.clocks[Clock::Period] = {state.periodResetTicks, false};
+    state.clocks[Clock::Jam] = {state.jamResetTicks, false};
+    int &period = state.numbers[BoutState::PeriodNumber];
+    period = std::min(std::max(period, 1) + 1, BoutConstants::PeriodNumberLimit);
+    state.numbers[BoutState::JamNumber] = -1;
+    state.numbers[BoutState::HomeReviews] = rules.officialReviews;
+    state.numbers[BoutState::VisitorReviews] = rules.officialReviews;
+    state.periodEndSignalled = false;
+    state.jamEndSignalled = false;
+    state.heldPeriodEndSound = false;
+    state.phase = Phase::Between;
+    setFlow(state, 0, false, false);
+}
+
+void flowRanOut(BoutState &state, const GameRules &rules)
+{
+    if (state.phase == Phase::Halftime)
+        startNextPeriod(state, rules);
+    else
+        setFlow(state, 0, false, state.flowCountsUp);
+}
+
+int countOf(BoutState::Phase kind)
+{
+    switch (kind) {
+    case Phase::HomeTimeout:
+        return BoutState::HomeTimeouts;
+    case Phase::VisitorTimeout:
+        return BoutState::VisitorTimeouts;
+    case Phase::HomeReview:
+        return BoutState::HomeReviews;
+    case Phase::VisitorReview:
+        return BoutState::VisitorReviews;
+    default:
+        return -1;
+    }
+}
+
+void startTimeout(BoutState &state, const GameRules &rules, BoutState::Phase kind)
+{
+    const int count = countOf(kind);
+    if (count >= 0 && state.numbers[count] > 0)
+        --state.numbers[count];
+    state.phase = kind;
+    const bool teamTimeout = kind == Phase::HomeTimeout || kind == Phase::VisitorTimeout;
+    if (teamTimeout)
+        setFlow(state, rules.teamTimeoutTicks, true, false);
+    else
+        setFlow(state, 0, true, true);
+}
+
+} // namespace GameFlow

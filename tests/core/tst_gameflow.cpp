@@ -1,0 +1,594 @@
+#include "bout.h"
+#include "boutreadout.h"
+#include "clocksource.h"
+#include "timekeeper.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+using Sounds = QList<Bout::Sound>;
+
+// The game flow on the bout model, with time injected: a whole game through its phases, the
+// refusals, and undo in both modes.
+class TestGameFlow : public QObject
+{
+    Q_OBJECT
+
+private:
+    ManualClockSource m_clock;
+    std::unique_ptr<Bout> m_bout;
+    Sounds m_sounds;
+
+    Bout &bout() { return *m_bout; }
+    static qint64 ticks(double seconds) { return qint64(seconds * BoutConstants::TicksPerSecond); }
+    static GameRules flowRules()
+    {
+        GameRules rules;
+        rules.on = true;
+        return rules;
+    }
+    // Lets time pass as the board's refresh cycle sees it, a tick every 50 ms, for every bout.
+    void advance(qint64 milliseconds, std::initializer_list<Bout *> others = {})
+    {
+        for (qint64 done = 0; done < milliseconds; done += 50) {
+            m_clock.advanceMilliseconds(std::min<qint64>(50, milliseconds - done));
+            bout().refresh();
+            for (Bout *other : others)
+                other->refresh();
+        }
+    }
+    Sounds takeSounds() { return std::exchange(m_sounds, {}); }
+    // What the jam display and the period display show, in seconds, and the caption.
+    float jamShown() { return BoutReadout::jamClock(bout()).value; }
+    float periodShown()
+    {
+        return BoutReadout::periodClock(bout(), QTime(12, 0), QLocale::c()).value;
+    }
+    QString caption() { return BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).caption; }
+    bool anyRunning()
+    {
+        const auto engines = bout().findChildren<TimeKeeper *>();
+        return std::any_of(engines.begin(), engines.end(),
+                           [](const TimeKeeper *engine) { return engine->isRunning(); });
+    }
+
+private slots:
+    void initTestCase() { ClockSource::setCurrent(&m_clock); }
+    void cleanupTestCase() { ClockSource::setCurrent(nullptr); }
+
+    void init()
+    {
+        m_sounds.clear();
+        m_bout = std::make_unique<Bout>();
+        connect(m_bout.get(), &Bout::soundWanted, this,
+                [this](Bout::Sound sound, bool) { m_sounds.append(sound); });
+        bout().setGameRules(flowRules());
+    }
+
+    void wholeGame()
+    {
+        QSignalSpy refused(&bout(), &Bout::refused);
+        TimeKeeper *flow = bout().flowEngine();
+        QCOMPARE(bout().findChild<TimeKeeper *>("tkFlow"), flow);
+        QCOMPARE(bout().phase(), Bout::Between);
+        QCOMPARE(bout().property("Phase").value<Bout::Phase>(), Bout::Between);
+        QCOMPARE(bout().jamNumber(), -1);
+        QCOMPARE(caption(), "");
+
+        // J starts the first jam of the first period.
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QCOMPARE(bout().jamNumber(), 1);
+        QCOMPARE(bout().periodNumber(), 1);
+        QVERIFY(bout().periodEngine()->isRunning() && bout().jamEngine()->isRunning());
+
+        // J ends it: the buzzer, then the lineup counts down in the jam's display and stops at
+        // 0:00 while the period runs on.
+        advance(10000);
+        bout().startStopJam();
+        QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
+        QCOMPARE(bout().phase(), Bout::Lineup);
+        QCOMPARE(caption(), "Lineup");
+        QVERIFY(flow->isRunning() && !bout().flowCountsUp());
+        QCOMPARE(jamShown(), 30.0f);
+        advance(29530);
+        QCOMPARE(jamShown(), 1.0f);
+        advance(2000);
+        QVERIFY(!flow->isRunning());
+        QCOMPARE(flow->ticks(), 0);
+        QCOMPARE(jamShown(), 0.0f);
+        QVERIFY(bout().periodEngine()->isRunning());
+        QCOMPARE(bout().phase(), Bout::Lineup);
+
+        // Every other way a jam ends leads to the lineup too, and every jam counts.
+        const std::pair<const char *, std::function<void()>> endings[] = {
+                {"R", [this] { bout().resetJam(); }},
+                {"S", [this] { bout().startStopPeriod(); }},
+                {"T", [this] { bout().resetPeriod(); }},
+                {"jam clock", [this] { advance(115000); }},
+        };
+        int jam = 1;
+        for (const auto &[name, end] : endings) {
+            if (!bout().periodEngine()->isRunning())
+                bout().startStopPeriod();
+            bout().startStopJam();
+            QCOMPARE(bout().jamNumber(), ++jam);
+            // Each jam starts from the jam's reset value.
+            QCOMPARE(bout().jamEngine()->ticks(), ticks(120));
+            advance(5000);
+            end();
+            QVERIFY2(bout().phase() == Bout::Lineup, name);
+            QVERIFY2(takeSounds() == Sounds {Bout::BuzzerSound}, name);
+            QVERIFY2(flow->isRunning() && flow->ticks() == ticks(30), name);
+        }
+
+        // A team timeout ends the running jam with the buzzer, stops the period clock and counts
+        // down from a minute; it stops at 0:00 and stays until the same key ends it.
+        bout().startStopJam();
+        advance(3000);
+        QList<Bout::Item> items;
+        auto spy = connect(&bout(), &Bout::changed, this,
+                           [&items](Bout::Item item) { items.append(item); });
+        QVERIFY(bout().teamTimeout(Team::Home));
+        disconnect(spy);
+        // The boards and the journal hear of all that changed.
+        for (Bout::Item item : {Bout::JamClock, Bout::PeriodClock, Bout::FlowClock,
+                                Bout::HomeTimeouts, Bout::FlowPhase})
+            QVERIFY(items.contains(item));
+        QVERIFY(!items.contains(Bout::VisitorTimeouts) && !items.contains(Bout::JamNumber));
+        QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
+        QCOMPARE(bout().phase(), Bout::HomeTimeout);
+        QCOMPARE(caption(), "Home Timeout");
+        QCOMPARE(bout().homeTimeouts(), 2);
+        QCOMPARE(bout().visitorTimeouts(), 3);
+        const BoutReadout::Texts counts = BoutReadout::texts(bout(), QTime(12, 0), QLocale::c());
+        QCOMPARE(counts.homeTimeouts + counts.visitorTimeouts + counts.homeReviews
+                         + counts.visitorReviews + counts.jamNumber,
+                 "23116");
+        QVERIFY(!bout().periodEngine()->isRunning() && !bout().jamEngine()->isRunning());
+        const qint64 periodAtTimeout = bout().periodEngine()->ticks();
+        QCOMPARE(jamShown(), 60.0f);
+        advance(61000);
+        QCOMPARE(jamShown(), 0.0f);
+        QVERIFY(!flow->isRunning());
+        QCOMPARE(bout().phase(), Bout::HomeTimeout);
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QCOMPARE(bout().phase(), Bout::Lineup);
+        QCOMPARE(bout().homeTimeouts(), 2);
+        // The period clock waits for the next jam.
+        advance(1000);
+        QCOMPARE(bout().periodEngine()->ticks(), periodAtTimeout);
+        QVERIFY(takeSounds().isEmpty());
+
+        // A timeout from the lineup sounds nothing; J during it starts the next jam at once.
+        QVERIFY(bout().teamTimeout(Team::Visitor));
+        QVERIFY(takeSounds().isEmpty());
+        QCOMPARE(caption(), "Visitor Timeout");
+        QCOMPARE(bout().visitorTimeouts(), 2);
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QVERIFY(!flow->isRunning());
+        QVERIFY(bout().periodEngine()->isRunning());
+        QCOMPARE(bout().jamNumber(), 7);
+
+        // An official timeout and a review count up from 0:00.
+        QVERIFY(bout().officialTimeout());
+        QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
+        QCOMPARE(caption(), "Official Timeout");
+        QVERIFY(bout().flowCountsUp());
+        bout().refresh();
+        QVERIFY(flow->isRunning());
+        QCOMPARE(jamShown(), 0.0f);
+        advance(75500);
+        QCOMPARE(jamShown(), 75.0f);
+        QVERIFY(bout().officialTimeout());
+        QCOMPARE(bout().phase(), Bout::Lineup);
+        QVERIFY(!bout().flowCountsUp());
+
+        QVERIFY(bout().officialReview(Team::Home));
+        QCOMPARE(caption(), "Home Review");
+        QCOMPARE(bout().homeReviews(), 0);
+        advance(2000);
+        QCOMPARE(jamShown(), 2.0f);
+        // An official timeout may follow the review at once.
+        QVERIFY(bout().officialTimeout());
+        QCOMPARE(bout().phase(), Bout::OfficialTimeout);
+        QCOMPARE(bout().homeReviews(), 0);
+        QVERIFY(bout().officialTimeout());
+
+        // A second review in the period is refused and changes nothing, until the referee's
+        // kept review is typed back.
+        BoutState before = bout().state(0);
+        QVERIFY(!bout().officialReview(Team::Home));
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused.takeFirst().at(0).toString(), "No home reviews left.");
+        QCOMPARE(bout().state(0), before);
+        bout().setNumber(Bout::HomeReviews, 1);
+        QVERIFY(bout().officialReview(Team::Home));
+        QVERIFY(bout().officialReview(Team::Home));
+        QCOMPARE(bout().homeReviews(), 0);
+
+        // The fourth home timeout of the game is refused.
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QVERIFY(bout().teamTimeout(Team::Visitor));
+        QCOMPARE(bout().homeTimeouts(), 1);
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QCOMPARE(bout().homeTimeouts(), 0);
+        before = bout().state(0);
+        QVERIFY(!bout().teamTimeout(Team::Home));
+        QCOMPARE(refused.takeFirst().at(0).toString(), "No home timeouts left.");
+        QCOMPARE(bout().state(0), before);
+        QVERIFY(refused.isEmpty());
+
+        // The period runs out during a jam: the jam plays out and its end sounds the end of the
+        // period, once, and the halftime follows.
+        bout().setPeriodTime(ticks(20));
+        bout().addPenaltyTime(4, 30);
+        bout().startStopJam();
+        QVERIFY(bout().penaltyEngine(4)->isRunning());
+        advance(25000);
+        QVERIFY(takeSounds().isEmpty());
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QVERIFY(bout().jamEngine()->isRunning());
+        QCOMPARE(BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).penalties[4], "0:05");
+        bout().startStopJam();
+        QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        QCOMPARE(caption(), "Halftime");
+        QVERIFY(!bout().penaltyEngine(4)->isRunning());
+        QCOMPARE(periodShown(), 900.0f);
+        advance(899000);
+        QCOMPARE(periodShown(), 1.0f);
+        QVERIFY(takeSounds().isEmpty());
+
+        // The halftime runs out: the second period stands ready at its reset value, the jam
+        // number blank and each team's reviews back; the timeouts used stay used.
+        advance(1000);
+        QCOMPARE(bout().phase(), Bout::Between);
+        QCOMPARE(bout().periodNumber(), 2);
+        QCOMPARE(bout().jamNumber(), -1);
+        QCOMPARE(bout().periodEngine()->ticks(), ticks(20));
+        QVERIFY(!anyRunning());
+        QCOMPARE(bout().homeReviews(), 1);
+        QCOMPARE(bout().visitorReviews(), 1);
+        QCOMPARE(bout().homeTimeouts(), 0);
+        QCOMPARE(bout().visitorTimeouts(), 1);
+        QCOMPARE(BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).jamNumber, "");
+
+        // The last period runs out between jams: the end-of-period sound then, and "Final" with
+        // nothing running; J starts nothing more.
+        bout().startStopJam();
+        QCOMPARE(bout().jamNumber(), 1);
+        advance(5000);
+        bout().startStopJam();
+        takeSounds();
+        advance(16000);
+        QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
+        QCOMPARE(bout().phase(), Bout::Final);
+        QCOMPARE(caption(), "Final");
+        QVERIFY(!anyRunning());
+        bout().startStopJam();
+        QVERIFY(!anyRunning());
+        QVERIFY(!bout().teamTimeout(Team::Visitor));
+        advance(5000);
+        QVERIFY(takeSounds().isEmpty());
+        QCOMPARE(bout().phase(), Bout::Final);
+    }
+
+    // J during the halftime starts the next period at once, with its first jam.
+    void halftimeCutShort()
+    {
+        // A timeout called as a jam outlasts its period ends the period instead.
+        bout().setPeriodTime(ticks(10));
+        bout().setNumber(Bout::JamNumber, 99);
+        bout().startStopJam();
+        QCOMPARE(bout().jamNumber(), 99);
+        advance(12000);
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        QCOMPARE(bout().homeTimeouts(), 3);
+        QSignalSpy refused(&bout(), &Bout::refused);
+        QVERIFY(!bout().officialTimeout());
+        QCOMPARE(refused.takeFirst().at(0).toString(), "No timeouts during halftime.");
+        bout().newBout();
+        QCOMPARE(bout().phase(), Bout::Between);
+
+        bout().setPeriodTime(ticks(10));
+        bout().officialReview(Team::Visitor);
+        bout().officialReview(Team::Visitor);
+        bout().startStopPeriod();
+        advance(11000);
+        QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        advance(60000);
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QCOMPARE(bout().periodNumber(), 2);
+        QCOMPARE(bout().jamNumber(), 1);
+        QCOMPARE(bout().visitorReviews(), 1);
+        QCOMPARE(bout().periodEngine()->ticks(), ticks(10));
+        QVERIFY(bout().periodEngine()->isRunning() && !bout().flowEngine()->isRunning());
+        QVERIFY(takeSounds().isEmpty());
+    }
+
+    // The rules as set: other times and counts, and the flow switched off and on mid-bout.
+    void rulesAsSet()
+    {
+        GameRules rules = flowRules();
+        rules.lineupTicks = ticks(45);
+        rules.teamTimeoutTicks = ticks(90);
+        rules.teamTimeouts = 1;
+        rules.officialReviews = 2;
+        rules.periods = 1;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().gameRules(), rules);
+        // What each team has used stays used under the new counts.
+        QCOMPARE(bout().homeTimeouts(), 1);
+        QCOMPARE(bout().homeReviews(), 2);
+        bout().startStopJam();
+        bout().startStopJam();
+        QCOMPARE(bout().flowEngine()->ticks(), ticks(45));
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QCOMPARE(bout().flowEngine()->ticks(), ticks(90));
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QVERIFY(!bout().teamTimeout(Team::Home));
+        rules.teamTimeouts = 2;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().homeTimeouts(), 1);
+        QCOMPARE(bout().visitorTimeouts(), 2);
+        // A count typed blank is not counted.
+        bout().clearNumber(Bout::VisitorTimeouts);
+        QVERIFY(bout().teamTimeout(Team::Visitor));
+        QCOMPARE(bout().visitorTimeouts(), -1);
+        QVERIFY(bout().teamTimeout(Team::Visitor));
+
+        // Off mid-jam: the board as it always was, clocks and scores kept, the jammers' seats
+        // not shown; on again: back in the jam.
+        bout().setNumber(Bout::HomeScore, 12);
+        bout().startStopJam();
+        advance(2000);
+        rules.on = false;
+        bout().setGameRules(rules);
+        QVERIFY(!bout().gameFlow());
+        QCOMPARE(bout().phase(), Bout::Between);
+        QVERIFY(bout().jamEngine()->isRunning() && bout().periodEngine()->isRunning());
+        QCOMPARE(bout().homeScore(), 12);
+        QVERIFY(!bout().teamTimeout(Team::Visitor));
+        QCOMPARE(BoutReadout::jamClock(bout()).value, 118.0f);
+        bout().setPenaltyTime(5, ticks(30));
+        QCOMPARE(BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).penalties[5], "");
+        QCOMPARE(BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).caption, "");
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Between);
+        QVERIFY(!bout().flowEngine()->isRunning());
+        bout().startStopJam();
+        rules.on = true;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QCOMPARE(BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).penalties[5], "0:30");
+        // Off in the lineup: its clock stops and the jam's display shows the jam clock again.
+        bout().startStopJam();
+        QVERIFY(bout().flowEngine()->isRunning());
+        rules.on = false;
+        bout().setGameRules(rules);
+        QVERIFY(!bout().flowEngine()->isRunning());
+        QCOMPARE(BoutReadout::jamClock(bout()).value, 118.0f);
+    }
+
+    // The numbers the flow adds are typed like the period number, within their limits.
+    void flowNumbers_data()
+    {
+        QTest::addColumn<Bout::Item>("item");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QByteArray>("property");
+        QTest::newRow("jam number") << Bout::JamNumber << 99 << QByteArray("JamNumber");
+        QTest::newRow("home timeouts") << Bout::HomeTimeouts << 9 << QByteArray("HomeTimeouts");
+        QTest::newRow("visitor timeouts")
+                << Bout::VisitorTimeouts << 9 << QByteArray("VisitorTimeouts");
+        QTest::newRow("home reviews") << Bout::HomeReviews << 9 << QByteArray("HomeReviews");
+        QTest::newRow("visitor reviews")
+                << Bout::VisitorReviews << 9 << QByteArray("VisitorReviews");
+    }
+    void flowNumbers()
+    {
+        QFETCH(Bout::Item, item);
+        QFETCH(int, limit);
+        QFETCH(QByteArray, property);
+        QSignalSpy changed(&bout(), &Bout::changed);
+        bout().setNumber(item, limit);
+        QCOMPARE(bout().number(item), limit);
+        bout().setNumber(item, limit + 1);
+        bout().setNumber(item, -1);
+        QCOMPARE(bout().number(item), limit);
+        bout().setNumber(item, 0);
+        QCOMPARE(bout().number(item), 0);
+        bout().clearNumber(item);
+        QCOMPARE(bout().number(item), -1);
+        QCOMPARE(changed.size(), 3);
+        QCOMPARE(changed.at(0).at(0).value<Bout::Item>(), item);
+        QCOMPARE(bout().property(property).toInt(), -1);
+    }
+
+    // Undo takes back one command or typed entry as if it had never happened: the bout equals a
+    // twin that never had it, running clocks counted on, and nothing sounds.
+    void undoTakesBackOneStep_data()
+    {
+        QTest::addColumn<bool>("flow");
+        QTest::addColumn<QString>("before"); // what the bout does first
+        QTest::addColumn<QString>("command");
+        const struct
+        {
+            bool flow;
+            const char *before, *command;
+        } rows[] = {
+                {false, "idle", "J"},
+                {false, "jam", "J"},
+                {false, "jam", "R"},
+                {false, "jam", "S"},
+                {false, "idle", "S"},
+                {false, "jam", "T"},
+                {false, "jam", "C"},
+                {false, "jam", "clear penalty"},
+                {false, "jam", "add penalty"},
+                {false, "jam", "I"},
+                {false, "jam", "jam time"},
+                {false, "jam", "period time"},
+                {false, "jam", "penalty time"},
+                {false, "jam", "score"},
+                {false, "jam", "clear score"},
+                {false, "jam ending", "S"},
+                {true, "lineup", "J"},
+                {true, "jam", "J"},
+                {true, "jam", "home timeout"},
+                {true, "lineup", "visitor review"},
+                {true, "official timeout", "official timeout"},
+                {true, "official timeout", "J"},
+                {true, "jam", "jam number"},
+                {true, "lineup", "timeouts"},
+                {true, "halftime", "J"},
+                {true, "jam ending", "S"},
+                {true, "jam ending", "visitor timeout"},
+        };
+        for (const auto &row : rows) {
+            QTest::addRow("%s: %s%s", row.before, row.command, row.flow ? ", flow" : "")
+                    << row.flow << QString(row.before) << QString(row.command);
+        }
+    }
+    void undoTakesBackOneStep()
+    {
+        QFETCH(bool, flow);
+        QFETCH(QString, before);
+        QFETCH(QString, command);
+        GameRules rules;
+        rules.on = flow;
+        bout().setGameRules(rules);
+        Bout twin;
+        twin.setGameRules(rules);
+        const auto both = [&](const std::function<void(Bout &)> &step) {
+            step(bout());
+            step(twin);
+        };
+        both([](Bout &b) {
+            b.addPenaltyTime(0, 60);
+            b.setNumber(Bout::HomeScore, 4);
+        });
+        if (before == "jam" || before == "lineup") {
+            both([](Bout &b) { b.startStopJam(); });
+            advance(10000, {&twin});
+        }
+        if (before == "jam ending") {
+            both([](Bout &b) {
+                b.startStopJam();
+                b.setJamTime(ticks(2));
+            });
+        }
+        if (before == "lineup")
+            both([](Bout &b) { b.startStopJam(); });
+        if (before == "official timeout")
+            both([](Bout &b) { b.officialTimeout(); });
+        if (before == "halftime") {
+            both([](Bout &b) {
+                b.setPeriodTime(ticks(5));
+                b.startStopPeriod();
+            });
+            advance(6000, {&twin});
+            QCOMPARE(twin.phase(), Bout::Halftime);
+        }
+        advance(1000, {&twin});
+        QCOMPARE(bout().state(0), twin.state(0));
+
+        const QHash<QString, std::function<void(Bout &)>> commands {
+                {"J", [](Bout &b) { b.startStopJam(); }},
+                {"R", [](Bout &b) { b.resetJam(); }},
+                {"S", [](Bout &b) { b.startStopPeriod(); }},
+                {"T", [](Bout &b) { b.resetPeriod(); }},
+                {"C", [](Bout &b) { b.switchClock(); }},
+                {"clear penalty", [](Bout &b) { b.clearPenalty(0); }},
+                {"add penalty", [](Bout &b) { b.addPenaltyTime(1, 30); }},
+                {"I", [](Bout &b) { b.startStopPenalty(0); }},
+                {"jam time", [](Bout &b) { b.setJamTime(ticks(90)); }},
+                {"period time", [](Bout &b) { b.setPeriodTime(ticks(300)); }},
+                {"penalty time", [](Bout &b) { b.setPenaltyTime(2, ticks(45)); }},
+                {"score", [](Bout &b) { b.setNumber(Bout::HomeScore, 9); }},
+                {"clear score", [](Bout &b) { b.clearNumber(Bout::HomeScore); }},
+                {"home timeout", [](Bout &b) { b.teamTimeout(Team::Home); }},
+                {"visitor timeout", [](Bout &b) { b.teamTimeout(Team::Visitor); }},
+                {"visitor review", [](Bout &b) { b.officialReview(Team::Visitor); }},
+                {"official timeout", [](Bout &b) { b.officialTimeout(); }},
+                {"jam number", [](Bout &b) { b.setNumber(Bout::JamNumber, 5); }},
+                {"timeouts", [](Bout &b) { b.setNumber(Bout::VisitorTimeouts, 0); }},
+        };
+        QVERIFY(commands.contains(command));
+        const BoutState twinBefore = twin.state(0);
+        commands[command](bout());
+        QVERIFY(bout().canUndo());
+        QVERIFY(bout().state(0) != twinBefore);
+        advance(3000, {&twin});
+
+        takeSounds();
+        QList<Bout::Item> changed;
+        connect(&bout(), &Bout::changed, this,
+                [&changed](Bout::Item item) { changed.append(item); });
+        bout().undo();
+        QVERIFY(takeSounds().isEmpty());
+        QCOMPARE(bout().state(0), twin.state(0));
+        // The journal and the boards hear of every item.
+        for (int item = Bout::PeriodClock; item <= Bout::FlowPhase; ++item)
+            QVERIFY2(changed.contains(Bout::Item(item)), qPrintable(QString::number(item)));
+        // Nothing is sounded late, and the two go on alike.
+        advance(2000, {&twin});
+        QVERIFY(takeSounds().isEmpty());
+        QCOMPARE(bout().state(0), twin.state(0));
+    }
+
+    // Fifty steps and more go back one by one; an undo with nothing to undo does nothing.
+    void undoManySteps()
+    {
+        bout().startStopJam();
+        for (int score = 1; score <= 60; ++score)
+            bout().setNumber(Bout::HomeScore, score);
+        // Neither a refresh nor a command that changes nothing is a step.
+        bout().refresh();
+        bout().setNumber(Bout::HomeScore, 60);
+        advance(1000);
+        for (int score = 59; score >= 0; --score) {
+            bout().undo();
+            QCOMPARE(bout().homeScore(), score);
+        }
+        QVERIFY(bout().jamEngine()->isRunning());
+        QVERIFY(bout().canUndo());
+        bout().undo();
+        QVERIFY(!bout().jamEngine()->isRunning());
+        QCOMPARE(bout().jamEngine()->ticks(), ticks(120));
+        QVERIFY(!bout().canUndo());
+        QSignalSpy changed(&bout(), &Bout::changed);
+        bout().undo();
+        QVERIFY(changed.isEmpty());
+
+        // The oldest steps go once there are more than the bout keeps.
+        for (int score = 1; score <= Bout::UndoSteps + 20; ++score)
+            bout().setNumber(Bout::HomeScore, score);
+        for (int undone = 0; undone < Bout::UndoSteps; ++undone)
+            bout().undo();
+        QCOMPARE(bout().homeScore(), 20);
+        QVERIFY(!bout().canUndo());
+
+        // A new bout leaves nothing to undo.
+        bout().setNumber(Bout::VisitorScore, 3);
+        QList<Bout::Item> items;
+        connect(&bout(), &Bout::changed, this, [&items](Bout::Item item) { items.append(item); });
+        bout().newBout();
+        for (int item = Bout::PeriodClock; item <= Bout::FlowPhase; ++item)
+            QVERIFY(items.contains(Bout::Item(item)));
+        QVERIFY(!bout().canUndo());
+        QCOMPARE(bout().visitorScore(), 0);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestGameFlow)
+#include "tst_gameflow.moc"
