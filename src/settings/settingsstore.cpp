@@ -246,10 +246,45 @@ void loadSettingsFrom(QSettings &store, SettingsModel &m)
     untangleCommandKeys(m);
 }
 
+// The game flow's section is written only once something in it differs from its defaults, so that
+// the file of a board that never runs the game flow stays as it always was; a file without the
+// section loads the same defaults.
+namespace {
+
+constexpr auto kGameSection = "GameSettings";
+
+bool sectionAtDefaults(const char *section, const SettingsModel &m)
+{
+    for (const CommandKey &command : commandTable()) {
+        if (qstrcmp(command.section, section) == 0 && m.*command.field != command.defaultKey)
+            return false;
+    }
+    for (const ScalarSetting &row : scalarTable()) {
+        if (qstrcmp(row.section, section) != 0)
+            continue;
+        const bool atDefault = std::visit(
+                [&](auto field) {
+                    using Value = std::remove_cvref_t<decltype(m.*field)>;
+                    if constexpr (std::is_same_v<Value, QString>)
+                        return m.*field == QLatin1String(row.defaultText);
+                    else
+                        return qint64(m.*field) == QByteArray(row.defaultText).toLongLong();
+                },
+                row.field);
+        if (!atDefault)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QByteArray settingsFileText(const SettingsModel &m)
 {
     QByteArray file;
     for (const char *section : settingsSections()) {
+        if (qstrcmp(section, kGameSection) == 0 && sectionAtDefaults(section, m))
+            continue;
         SectionWriter writer(file, section);
         if (qstrcmp(section, "ColorSettings") == 0) {
             for (const ColorSetting &color : colorTable())

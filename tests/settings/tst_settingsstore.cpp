@@ -56,21 +56,66 @@ private slots:
         QCOMPARE(gameRules(m), GameRules());
         QVERIFY(!m.GameFlow);
 
-        // The four sections every version reads keep their 34 keys; four more follow them.
+        // The four sections every version reads keep their 34 keys; three more follow them. The
+        // game flow's section is left out while all of it is at its defaults.
         QVERIFY(SaveSettings());
         QSettings written = testStore();
         QCOMPARE(written.childGroups(),
-                 (QStringList {"BoutSettings", "ColorSettings", "FeedSettings", "GameSettings",
-                               "KeySettings", "PicSettings", "ScreenSettings", "TextSettings"}));
+                 (QStringList {"BoutSettings", "ColorSettings", "FeedSettings", "KeySettings",
+                               "PicSettings", "ScreenSettings", "TextSettings"}));
         const std::pair<const char *, int> sections[]
                 = {{"ColorSettings", 10}, {"KeySettings", 17}, {"TextSettings", 3},
                    {"PicSettings", 4},    {"BoutSettings", 1}, {"ScreenSettings", 2},
-                   {"FeedSettings", 2},   {"GameSettings", 13}};
+                   {"FeedSettings", 2}};
         for (const auto &[section, count] : sections) {
             written.beginGroup(section);
             QCOMPARE(written.childKeys().size(), count);
             written.endGroup();
         }
+    }
+
+    // The game flow's section is written whole once any of it differs from its defaults (the
+    // flow, a rule or one of its keys), and left out again when all of it is back at them.
+    void gameSectionOnlyWhenUsed_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("flow on") << "GameFlow"
+                                 << "1";
+        QTest::newRow("lineup") << "LineupSeconds"
+                                << "31";
+        QTest::newRow("periods") << "Periods"
+                                 << "1";
+        QTest::newRow("undo key") << "UndoKey"
+                                  << "90";
+        QTest::newRow("no undo key") << "UndoKey"
+                                     << "0";
+    }
+
+    void gameSectionOnlyWhenUsed()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        testStore().setValue("GameSettings/" + key, stored);
+        LoadSettings();
+        const SettingsModel used = settings();
+        QVERIFY(SaveSettings());
+        {
+            QSettings written = testStore();
+            written.beginGroup("GameSettings");
+            QCOMPARE(written.childKeys().size(), 13);
+            QCOMPARE(written.value(key).toString(), stored);
+        }
+        LoadSettings();
+        // Everything comes back; IsKeyCode alone is written as "Yes" whatever was read.
+        SettingsModel loaded = settings();
+        loaded.IsKeyCode = used.IsKeyCode;
+        QCOMPARE(loaded, used);
+
+        QFile::remove(settingsFileName());
+        LoadSettings();
+        QVERIFY(SaveSettings());
+        QVERIFY(!testStore().childGroups().contains("GameSettings"));
     }
 
     // What a stored text loads as, seen in what the store is given back.
@@ -132,6 +177,9 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(QString, written);
         testStore().setValue("ColorSettings/FormBack", 255);
+        // The game flow's section is written only with something in it off its defaults.
+        if (key.startsWith("GameSettings/"))
+            testStore().setValue("GameSettings/GameFlow", 1);
         if (!stored.isNull())
             testStore().setValue(key, stored);
         LoadSettings();
