@@ -227,6 +227,15 @@ void tst_FeedPagesProgram::pageFollowsTheBoard()
                               .toUtf8())
                       .object();
     QCOMPARE(text("jam-clock"), stopped["clocks"]["jam"]["text"].toString());
+
+    // The period clock runs on after the jam: S stops it, so that the next row finds every clock
+    // standing still.
+    xdotool({"key", "s"});
+    QTRY_VERIFY_WITH_TIMEOUT(!m_browser
+                                      ->evaluate("document.getElementById('period-clock')"
+                                                 ".classList.contains('running')")
+                                      .toBool(),
+                             kWaitMs);
 }
 
 void tst_FeedPagesProgram::pageTakesUpARestartedProgram()
