@@ -299,6 +299,7 @@ private slots:
         QTest::newRow("home score below blank") << "home" << qint64(-2) << false;
         QTest::newRow("visitor score at the limit") << "visitor" << qint64(999) << true;
         QTest::newRow("visitor score beyond") << "visitor" << qint64(1000) << false;
+        QTest::newRow("visitor score below blank") << "visitor" << qint64(-2) << false;
         QTest::newRow("period number at the limit") << "number" << qint64(9) << true;
         QTest::newRow("period number beyond") << "number" << qint64(10) << false;
         QTest::newRow("period time at the limit") << "period" << 5999 * second << true;
