@@ -1,4 +1,5 @@
 #include "bout.h"
+#include "boutreadout.h"
 #include "clockreadout.h"
 #include "clocksource.h"
 #include "timekeeper.h"
@@ -547,6 +548,27 @@ private slots:
         QCOMPARE(keeper.seconds(), 88.0);
         ClockSource::setCurrent(&m_clock);
         QCOMPARE(keeper.seconds(), 88.0);
+    }
+
+    // The period display: minutes and seconds down to one minute, then seconds and tenths, a
+    // tenth shown until it has fully passed.
+    void periodShown_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("shown");
+        const std::pair<double, const char *> rows[] = {
+                {600, "10:00"},  {60, "1:00"}, {59.9001, "1:00"}, {59.9, "59.9"},
+                {59.09, "59.0"}, {0.1, "0.1"}, {0.09, "0.0"},     {0, "0.0"},
+        };
+        for (const auto &[seconds, shown] : rows)
+            QTest::addRow("%g s", seconds) << seconds << QString(shown);
+    }
+    void periodShown()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, shown);
+        bout().setPeriodTime(ticks(seconds));
+        QCOMPARE(BoutReadout::texts(bout(), QTime(14, 5), QLocale::c()).period, shown);
     }
 
     // Ticks of a tenth of a millisecond to the seconds shown: ties go to even.
