@@ -131,6 +131,9 @@ private slots:
                         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Arial "
                         "CE;}}\\f0\\'b3{\\f1\\'b3}}"),
                 QStringLiteral("³ł"));
+        // Thai: Windows' own code page, with the euro sign and the quotation marks.
+        QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg874 \\'80\\'93\\'e0}"),
+                 QString::fromUtf8("€“เ"));
     }
 
     void formatting()
