@@ -138,11 +138,12 @@ private slots:
 
     void formatting()
     {
-        // The colour table: a component left out is zero, not the last colour's.
+        // The colour table: a component left out is zero, not the last colour's; one above 255 is
+        // 255.
         QTextDocument doc;
         RtfReader::read(
                 "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
-                "{\\colortbl;\\red255\\green0\\blue0;\\blue255;}"
+                "{\\colortbl;\\red999\\green0\\blue0;\\blue256;}"
                 "\\fs20 plain {\\cf1 red}{\\cf2\\b blue}{\\cf0 auto}{\\cf3 missing}{\\f1 mono}"
                 "{\\highlight1 marked}{\\fs99999999999 huge}{\\super raised}{\\strike struck}"
                 "{\\strike\\strike0 whole}\\plain after}",
