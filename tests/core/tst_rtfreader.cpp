@@ -132,8 +132,9 @@ private slots:
                         "CE;}}\\f0\\'b3{\\f1\\'b3}}"),
                 QStringLiteral("³ł"));
         // Thai: Windows' own code page, with the euro sign and the quotation marks.
-        QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg874 \\'80\\'93\\'e0}"),
-                 QString::fromUtf8("€“เ"));
+        QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg874 \\'80\\'93\\'e0}"), QString::fromUtf8("€“เ"));
+        QCOMPARE(plainText("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset222 Tahoma;}}\\f0\\'e0}"),
+                 QString::fromUtf8("เ"));
     }
 
     void formatting()
