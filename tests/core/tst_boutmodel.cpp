@@ -1,4 +1,5 @@
 #include "bout.h"
+#include "boutreadout.h"
 #include "clockreadout.h"
 #include "clocksource.h"
 #include "timekeeper.h"
@@ -147,34 +148,74 @@ private slots:
         bout().setPeriodTime(0);
         advance(1000);
         QCOMPARE(m_sounds.size(), 2);
+
+        // A jam started on a period typed to 0:00 that has not sounded yet: the period clock is
+        // stopped at once with its sound, and the jam runs on. A second jam there sounds no more.
+        init();
+        bout().setPeriodTime(0);
+        QVERIFY(m_sounds.isEmpty());
+        bout().startStopJam();
+        QVERIFY(jam()->isRunning() && !period()->isRunning());
+        QCOMPARE(m_sounds, Sounds {Bout::PeriodEndSound});
+        QCOMPARE(m_automatic, QList<bool> {true});
+        bout().startStopJam();
+        bout().startStopJam();
+        QVERIFY(jam()->isRunning() && !period()->isRunning());
+        QCOMPARE(m_sounds, (Sounds {Bout::PeriodEndSound, Bout::BuzzerSound}));
     }
 
-    void periodEndDuringJam_data()
+    void periodEnd_data()
     {
         // Without the delay the sound comes at once; with it, it is held to the jam's own end
-        // (expiry), a jam or period command, or a reset.
+        // (expiry), a jam or period command, or a reset. With no jam under way there is nothing
+        // to hold it for. The penalty clocks follow the jam (join) or the period.
         QTest::addColumn<QString>("end");
-        for (const char *end : {"no delay", "expiry", "jam", "period", "reset jam", "reset period"})
-            QTest::newRow(end) << end;
+        QTest::addColumn<bool>("join");
+        for (const char *end :
+             {"no delay", "expiry", "jam", "period", "reset jam", "reset period", "no jam"}) {
+            QTest::newRow(qPrintable(QString("%1, join").arg(end))) << end << true;
+            QTest::newRow(qPrintable(QString("%1, apart").arg(end))) << end << false;
+        }
     }
 
-    void periodEndDuringJam()
+    void periodEnd()
     {
         QFETCH(QString, end);
+        QFETCH(bool, join);
         const bool delay = end != "no delay";
+        bout().setJoinJamPenalty(join);
         bout().setDelayPeriodEndSound(delay);
         period()->setSeconds(1);
-        bout().startStopJam();
+        if (end == "no jam") {
+            bout().startStopPeriod();
+            // Its own key runs one penalty clock when the group follows the jam.
+            if (join)
+                bout().startStopPenalty(0);
+        } else {
+            bout().startStopJam();
+        }
+        QVERIFY(penalty(0)->isRunning());
         advance(1100);
         QVERIFY(!period()->isRunning());
+        if (end == "no jam") {
+            QVERIFY(!jam()->isRunning() && !bout().suppressedPeriodSound());
+            QCOMPARE(m_sounds, Sounds {Bout::PeriodEndSound});
+            QCOMPARE(m_automatic, QList<bool> {true});
+            // The period's end stops the clocks that follow it, and leaves one on its own.
+            QCOMPARE(penalty(0)->isRunning(), join);
+            QVERIFY(!penalty(3)->isRunning());
+            return;
+        }
         if (!delay) {
             // The jam stops with the buzzer; the end of the period is asked for after it.
-            QVERIFY(!jam()->isRunning());
+            QVERIFY(!jam()->isRunning() && penaltiesRunning(false));
             QCOMPARE(m_sounds, (Sounds {Bout::BuzzerSound, Bout::PeriodEndSound}));
             QCOMPARE(m_automatic, (QList<bool> {true, true}));
             return;
         }
+        // The jam plays on, and with it the penalty clocks that follow it.
         QVERIFY(jam()->isRunning() && bout().suppressedPeriodSound());
+        QVERIFY(penaltiesRunning(join));
         advance(5000);
         QVERIFY(m_sounds.isEmpty());
         if (end == "expiry")
@@ -190,7 +231,7 @@ private slots:
         QCOMPARE(m_sounds, Sounds {Bout::PeriodEndSound});
         // Only the jam's own expiry is a signal; a command that ends the jam is not.
         QCOMPARE(m_automatic, QList<bool> {end == "expiry"});
-        QVERIFY(!jam()->isRunning() && !period()->isRunning());
+        QVERIFY(!jam()->isRunning() && !period()->isRunning() && penaltiesRunning(false));
         QVERIFY(!bout().suppressedPeriodSound());
         if (end != "reset period")
             QVERIFY(period()->ticks() <= 0);
@@ -244,6 +285,50 @@ private slots:
         QCOMPARE(resumed.jamEndSignalled, board.jamEndSignalled);
         QCOMPARE(resumed.heldPeriodEndSound, board.heldPeriodEndSound);
         QVERIFY(!board.clocks[BoutState::Period].running);
+    }
+
+    // What the journal keeps reads back as it was up to each display's limit, and not beyond.
+    void stateReadBackWithinLimits_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<qint64>("value");
+        QTest::addColumn<bool>("kept");
+        const qint64 second = BoutConstants::TicksPerSecond;
+        QTest::newRow("home score at the limit") << "home" << qint64(999) << true;
+        QTest::newRow("home score beyond") << "home" << qint64(1000) << false;
+        QTest::newRow("home score blank") << "home" << qint64(-1) << true;
+        QTest::newRow("home score below blank") << "home" << qint64(-2) << false;
+        QTest::newRow("visitor score at the limit") << "visitor" << qint64(999) << true;
+        QTest::newRow("visitor score beyond") << "visitor" << qint64(1000) << false;
+        QTest::newRow("visitor score below blank") << "visitor" << qint64(-2) << false;
+        QTest::newRow("period number at the limit") << "number" << qint64(9) << true;
+        QTest::newRow("period number beyond") << "number" << qint64(10) << false;
+        QTest::newRow("period time at the limit") << "period" << 5999 * second << true;
+        QTest::newRow("period time beyond") << "period" << 5999 * second + 1 << false;
+        QTest::newRow("jam time at the limit") << "jam" << 599 * second << true;
+        QTest::newRow("jam time beyond") << "jam" << 599 * second + 1 << false;
+    }
+    void stateReadBackWithinLimits()
+    {
+        QFETCH(QString, field);
+        QFETCH(qint64, value);
+        QFETCH(bool, kept);
+        bout().addPenaltyTime(2, 90);
+        BoutState state = bout().state(1234);
+        if (field == "home")
+            state.numbers[BoutState::HomeScore] = int(value);
+        else if (field == "visitor")
+            state.numbers[BoutState::VisitorScore] = int(value);
+        else if (field == "number")
+            state.numbers[BoutState::PeriodNumber] = int(value);
+        else if (field == "period")
+            state.periodResetTicks = value;
+        else
+            state.jamResetTicks = value;
+        const std::optional<BoutState> read = BoutState::fromJson(state.toJson());
+        QCOMPARE(read.has_value(), kept);
+        if (kept)
+            QCOMPARE(*read, state);
     }
 
     void typedTimes()
@@ -310,10 +395,15 @@ private slots:
         bout().addPenaltyTime(3, 90);
         QCOMPARE(seconds(penalty(3)), 180.0);
 
-        // A typed time goes to the whole second, a half to the even one, and stops the clock.
-        bout().setPenaltyTime(0, ticks(104.5));
-        QVERIFY(!penalty(0)->isRunning() && !bout().isPenaltyBlank(0));
-        QCOMPARE(seconds(penalty(0)), 104.0);
+        // A typed time goes to the nearest whole second, a half to the even one, and stops the
+        // clock.
+        const std::pair<double, double> typed[]
+                = {{104.4, 104}, {104.5, 104}, {104.6, 105}, {105.5, 106}, {0.4, 0}, {0.6, 1}};
+        for (const auto &[time, shown] : typed) {
+            bout().setPenaltyTime(0, ticks(time));
+            QVERIFY(!penalty(0)->isRunning() && !bout().isPenaltyBlank(0));
+            QCOMPARE(seconds(penalty(0)), shown);
+        }
 
         // Time added to a clock that has just run out, its engine a little below zero, starts
         // from zero; one with time left adds to it.
@@ -466,6 +556,27 @@ private slots:
         QCOMPARE(keeper.seconds(), 88.0);
         ClockSource::setCurrent(&m_clock);
         QCOMPARE(keeper.seconds(), 88.0);
+    }
+
+    // The period display: minutes and seconds down to one minute, then seconds and tenths, a
+    // tenth shown until it has fully passed.
+    void periodShown_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("shown");
+        const std::pair<double, const char *> rows[] = {
+                {600, "10:00"},  {60, "1:00"}, {59.9001, "1:00"}, {59.9, "59.9"},
+                {59.09, "59.0"}, {0.1, "0.1"}, {0.09, "0.0"},     {0, "0.0"},
+        };
+        for (const auto &[seconds, shown] : rows)
+            QTest::addRow("%g s", seconds) << seconds << QString(shown);
+    }
+    void periodShown()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, shown);
+        bout().setPeriodTime(ticks(seconds));
+        QCOMPARE(BoutReadout::texts(bout(), QTime(14, 5), QLocale::c()).period, shown);
     }
 
     // Ticks of a tenth of a millisecond to the seconds shown: ties go to even.

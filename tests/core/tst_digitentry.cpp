@@ -134,6 +134,8 @@ private slots:
                 {Qt::Key_unknown, none, 0},      {Qt::Key_Adiaeresis, none, 0},
         };
         QCOMPARE(VirtualKeys::fromQt(Qt::Key_J, Qt::ControlModifier), 74);
+        for (int digit = 0; digit <= 9; ++digit)
+            QCOMPARE(VirtualKeys::fromQt(Qt::Key_0 + digit, keypad), 96 + digit);
         for (const auto &[qtKey, modifiers, code] : rows) {
             const QKeyEvent press(QEvent::KeyPress, qtKey, modifiers);
             QCOMPARE(VirtualKeys::fromQt(qtKey, modifiers), code);
@@ -143,12 +145,17 @@ private slots:
         // Key names: the ends of the letter and function-key ranges, a few named keys, and keys
         // without a name, which can never be assigned.
         const std::pair<int, QString> names[] = {
-                {8, "Backspace"},  {19, "Pause/Break"}, {65, "A"},    {90, "Z"},
-                {111, "Numpad /"}, {114, "F3"},         {123, "F12"}, {222, "\""},
+                {8, "Backspace"},  {13, "Enter"},     {17, "Ctrl"}, {19, "Pause/Break"},
+                {33, "Page Up"},   {34, "Page Down"}, {35, "End"},  {36, "Home"},
+                {45, "Insert"},    {46, "Delete"},    {65, "A"},    {90, "Z"},
+                {106, "Numpad *"}, {111, "Numpad /"}, {114, "F3"},  {123, "F12"},
+                {186, ";"},        {188, ","},        {190, "."},   {191, "/"},
+                {192, "`"},        {219, "["},        {220, "\\"},  {221, "]"},
+                {222, "\""},
         };
         for (const auto &[code, name] : names)
             QCOMPARE(KeyCodeToStr(code), name);
-        for (int code : {-1, 0, 48, 64, 91, 113, 124, 187})
+        for (int code : {-1, 0, 9, 37, 48, 64, 91, 113, 124, 187})
             QCOMPARE(KeyCodeToStr(code), QString());
     }
 };

@@ -131,17 +131,23 @@ private slots:
                         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Arial "
                         "CE;}}\\f0\\'b3{\\f1\\'b3}}"),
                 QStringLiteral("³ł"));
+        // Thai: Windows' own code page, with the euro sign and the quotation marks.
+        QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg874 \\'80\\'93\\'e0}"), QString::fromUtf8("€“เ"));
+        QCOMPARE(plainText("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset222 Tahoma;}}\\f0\\'e0}"),
+                 QString::fromUtf8("เ"));
     }
 
     void formatting()
     {
-        // The colour table: a component left out is zero, not the last colour's.
+        // The colour table: a component left out is zero, not the last colour's; one above 255 is
+        // 255.
         QTextDocument doc;
         RtfReader::read(
                 "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
-                "{\\colortbl;\\red255\\green0\\blue0;\\blue255;}"
+                "{\\colortbl;\\red999\\green0\\blue0;\\blue256;}"
                 "\\fs20 plain {\\cf1 red}{\\cf2\\b blue}{\\cf0 auto}{\\cf3 missing}{\\f1 mono}"
-                "{\\highlight1 marked}{\\fs99999999999 huge}{\\super raised}\\plain after}",
+                "{\\highlight1 marked}{\\fs99999999999 huge}{\\super raised}{\\strike struck}"
+                "{\\strike\\strike0 whole}\\plain after}",
                 &doc);
         QCOMPARE(formatOf(doc, "plain").fontPointSize(), 10.0);
         QCOMPARE(formatOf(doc, "red").foreground().color(), QColor(Qt::red));
@@ -156,6 +162,7 @@ private slots:
         QCOMPARE(formatOf(doc, "huge").fontPointSize(), 1638.0);
 
         QCOMPARE(formatOf(doc, "raised").verticalAlignment(), QTextCharFormat::AlignSuperScript);
+        QVERIFY(formatOf(doc, "struck").fontStrikeOut() && !formatOf(doc, "whole").fontStrikeOut());
         QCOMPARE(formatOf(doc, "after").fontPointSize(), 12.0);
         QCOMPARE(formatOf(doc, "after").fontWeight(), int(QFont::Normal));
     }
@@ -171,10 +178,18 @@ private slots:
                         "\\pard\\ls1\\ilvl1{\\listtext 1.\\tab} nested one\\par"
                         "\\ls1\\ilvl1{\\listtext 2.\\tab} nested two\\par"
                         "\\pard\\ls1\\ilvl0{\\listtext\\'b7\\tab} dot again\\par"
-                        "\\pard after lists\\par}",
+                        "\\pard after lists\\par"
+                        "\\pard\\sb240\\sa120\\ri360 spaced\\par}",
                         &doc);
-        QCOMPARE(doc.blockCount(), 9); // the closing \par leaves no empty block behind
-        QCOMPARE(doc.find("centred").block().blockFormat().alignment(), Qt::AlignHCenter);
+        QCOMPARE(doc.blockCount(), 10); // the closing \par leaves no empty block behind
+        const QTextBlockFormat centred = doc.find("centred").block().blockFormat();
+        QCOMPARE(centred.alignment(), Qt::AlignHCenter);
+        // Space before, after and to the right: none unless asked for, in twips when it is.
+        QCOMPARE(std::tuple(centred.topMargin(), centred.bottomMargin(), centred.rightMargin()),
+                 std::tuple(0.0, 0.0, 0.0));
+        const QTextBlockFormat spaced = doc.find("spaced").block().blockFormat();
+        QCOMPARE(std::tuple(spaced.topMargin(), spaced.bottomMargin(), spaced.rightMargin()),
+                 std::tuple(16.0, 8.0, 24.0));
         QCOMPARE(doc.find("indented").block().blockFormat().leftMargin(), 48.0);
         QCOMPARE(doc.find("indented").block().blockFormat().textIndent(), -24.0);
         QCOMPARE(doc.find("right").block().blockFormat().alignment(), Qt::AlignRight);
@@ -258,6 +273,7 @@ private slots:
                 {"{\\rtf1 a\\fs" + QByteArray(million, '9') + " b}", "ab"},
                 {"{\\rtf1 a}}}}}b", "a"},
                 {"{\\rtf1 a\\'e", "a"},
+                {"{\\rtf1 a \t", "a"}, // cut short: it ends where its text ends
                 {"{\\rtf1{\\fonttbl{\\f0 Ari", ""},
                 {"{\\rtf1{\\colortbl" + QByteArray(million, ';') + "}{\\cf5000 x}}", "x"},
                 {QByteArray("{\\rtf1 a\0b}", 11), "ab"},

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -62,7 +63,10 @@ private slots:
         QTRY_VERIFY(!help->isLoading());
         QVERIFY(help->box()->isReadOnly());
         QVERIFY(help->box()->toPlainText().startsWith(QStringLiteral("Corvanta Help")));
+        // The manual read goes with its window, however often help is opened.
+        const QPointer<QTextDocument> manual = help->box()->document();
         closeAndDestroy(help);
+        QVERIFY(manual.isNull());
     }
 
     // A help file that is there but cannot be read says so, with the system's reason; a folder in

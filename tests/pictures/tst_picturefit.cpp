@@ -106,6 +106,22 @@ private slots:
         QVERIFY(image.Picture().isNull());
     }
 
+    // A picture chosen while the one before is still being decoded replaces it: the one before
+    // is neither shown nor reported, so no word comes about a file no longer chosen.
+    void aNewerChoiceDropsTheOneBefore()
+    {
+        PictureBox frame;
+        frame.setTwipGeometry(0, 0, 1500, 1500);
+        Image image(&frame);
+        QVERIFY(writeFile(m_dir.filePath("dropped.jpg"), "not a picture at all"));
+        std::optional<bool> dropped;
+        FitPicture(&image, &frame, m_dir.filePath("dropped.jpg"),
+                   [&dropped](bool outcome) { dropped = outcome; });
+        QVERIFY(fit(image, frame, makePicture("chosen.bmp", QSize(20, 10))));
+        QVERIFY(!image.Picture().isNull());
+        QVERIFY(!dropped.has_value());
+    }
+
     // A camera's photo taken upright stands upright, whether it is decoded whole or scaled.
     void cameraPictureStandsUpright()
     {

@@ -118,6 +118,14 @@ private slots:
         QCOMPARE(inspect(wav(10).left(30)), damaged);
         QCOMPARE(inspect(riff(format(2, 2, 4) + data)),
                  "it is compressed (WAV format 0x0002); save it as uncompressed PCM");
+        // What the sound server takes: up to 32 channels, up to 384 kHz.
+        const QByteArray frames = chunk("data", QByteArray(66, 0));
+        QCOMPARE(inspect(riff(format(1, 32, 8) + frames)), "250000"); // whole frames only
+        QCOMPARE(inspect(riff(format(1, 33, 8) + frames)),
+                 "it has 33 channels; a sound has 1 to 32");
+        QCOMPARE(inspect(riff(format(1, 1, 8, 384000) + data)), "41667");
+        QCOMPARE(inspect(riff(format(1, 1, 8, 384001) + data)),
+                 "its rate of 384001 samples a second cannot be played");
     }
 
     void doneOnceWhenThePlayEnds()

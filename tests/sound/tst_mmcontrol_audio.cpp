@@ -1,5 +1,6 @@
 #include "clocksource.h"
 #include "mmcontrol.h"
+#include "pulsebackend.h"
 #include "soundserver.h"
 
 #include <QDataStream>
@@ -103,6 +104,28 @@ private slots:
         control.setProperty("Command", "Close");
         QCOMPARE(done.count(), 6);
         QCOMPARE(problems.count(), m_noAudio ? 1 : 0);
+    }
+
+    // A frozen server is told of a few seconds after the last question put to it, also when the
+    // board asks again meanwhile; and once awake it keeps none of the streams asked for.
+    void aServerFrozenWhileAskedAgainIsTold()
+    {
+        if (m_noAudio)
+            QSKIP("needs a sound server");
+        MMControl control;
+        QSignalSpy done(&control, &MMControl::Done);
+        QSignalSpy problems(&control, &MMControl::Problem);
+        play(control, m_buzzer);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
+        m_server.freeze();
+        const QString minute = wav("minute.wav", 1, 2, 16, 60);
+        play(control, minute);
+        QTest::qWait(PulseBackend::ServerAnswerMilliseconds / 2);
+        play(control, minute);
+        QTRY_COMPARE_WITH_TIMEOUT(problems.count(), 1, 4 * PulseBackend::ServerAnswerMilliseconds);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 3, 4 * PulseBackend::ServerAnswerMilliseconds);
+        m_server.thaw();
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.streams(), 0, 5000);
     }
 
     // Sounds the server is not given as they are stored play all the same, no play holds the

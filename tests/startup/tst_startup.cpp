@@ -157,6 +157,12 @@ private slots:
         QCOMPARE(splash->findChild<QLabel *>("lblVersion")->text(),
                  QString("Version ") + CORVANTA_VERSION);
         QVERIFY(!splash->findChild<QLabel *>("picLogo")->pixmap().isNull());
+        // Every text fits the place it is laid out in.
+        for (const QLabel *label : splash->findChildren<QLabel *>()) {
+            const QRect needed = label->fontMetrics().boundingRect(label->rect(), Qt::TextWordWrap,
+                                                                   label->text());
+            QVERIFY2(label->rect().contains(needed), qPrintable(label->objectName()));
+        }
         splash->show();
         QTest::mouseClick(splash->findChild<QPushButton *>("cmdHelp"), Qt::LeftButton);
         QWidget *help = window("frmHelp");
