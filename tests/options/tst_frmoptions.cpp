@@ -450,6 +450,90 @@ private slots:
 
     void resetKeysAndColors()
     {
+        // Every command on a key no command has by default: Reset Keys gives the clocks, the clear
+        // key, the penalty clock and the game flow theirs back, and leaves the sounds', the
+        // increment's, the audience board's and the new bout's as they were.
+        struct Row
+        {
+            const char *button;
+            const char *label;
+            qint16 SettingsModel::*stored;
+            Qt::Key given;
+            const char *givenText;
+            int givenCode;
+            const char *resetText; // nullptr: the given key stays
+            int resetCode;
+        };
+        const Row rows[] = {
+                {"cmdStartStopJamClock", "lblStartStopJamClock",
+                 &SettingsModel::StartStopJamClockKey, Qt::Key_D, "D", 68, "J", 74},
+                {"cmdResetJamClock", "lblResetJamClock", &SettingsModel::ResetJamClockKey,
+                 Qt::Key_F, "F", 70, "R", 82},
+                {"cmdStartStopPeriodClock", "lblStartStopPeriodClock",
+                 &SettingsModel::StartStopPeriodClockKey, Qt::Key_G, "G", 71, "S", 83},
+                {"cmdResetPeriodClock", "lblResetPeriodClock", &SettingsModel::ResetPeriodClockKey,
+                 Qt::Key_K, "K", 75, "T", 84},
+                {"cmdClockSwitch", "lblClockSwitch", &SettingsModel::ClockSwitchKey, Qt::Key_L, "L",
+                 76, "C", 67},
+                {"cmdBuzzerKey", "lblBuzzerKey", &SettingsModel::BuzzerKey, Qt::Key_M, "M", 77,
+                 nullptr, 0},
+                {"cmdPeriodEndSoundKey", "lblPeriodEndSoundKey", &SettingsModel::PeriodEndSoundKey,
+                 Qt::Key_N, "N", 78, nullptr, 0},
+                {"cmdClearKey", "lblClear", &SettingsModel::ClearKey, Qt::Key_Q, "Q", 81, "Delete",
+                 46},
+                {"cmdPenaltyIncrementKey", "lblPenaltyIncrementKey",
+                 &SettingsModel::PenaltyIncrementSecKey, Qt::Key_X, "X", 88, nullptr, 0},
+                {"cmdSepTime", "lblSepTime", &SettingsModel::SepTimeKey, Qt::Key_Y, "Y", 89, "I",
+                 73},
+                {"cmdAudienceBoardKey", "lblAudienceBoardKey", &SettingsModel::AudienceBoardKey,
+                 Qt::Key_Z, "Z", 90, nullptr, 0},
+                {"cmdHomeTimeout", "lblHomeTimeout", &SettingsModel::HomeTimeoutKey, Qt::Key_F3,
+                 "F3", 114, "H", 72},
+                {"cmdVisitorTimeout", "lblVisitorTimeout", &SettingsModel::VisitorTimeoutKey,
+                 Qt::Key_F4, "F4", 115, "V", 86},
+                {"cmdOfficialTimeout", "lblOfficialTimeout", &SettingsModel::OfficialTimeoutKey,
+                 Qt::Key_F5, "F5", 116, "O", 79},
+                {"cmdHomeReview", "lblHomeReview", &SettingsModel::HomeReviewKey, Qt::Key_F6, "F6",
+                 117, "E", 69},
+                {"cmdVisitorReview", "lblVisitorReview", &SettingsModel::VisitorReviewKey,
+                 Qt::Key_F7, "F7", 118, "W", 87},
+                {"cmdUndo", "lblUndo", &SettingsModel::UndoKey, Qt::Key_F8, "F8", 119, "U", 85},
+                {"cmdNewBoutKey", "lblNewBoutKey", &SettingsModel::NewBoutKey, Qt::Key_F9, "F9",
+                 120, nullptr, 0},
+        };
+        {
+            frmOptions window;
+            prepare(window);
+            for (const Row &row : rows) {
+                answerKeys(window, row.given);
+                click(window, row.button);
+            }
+            // Each row as "label key", so that a difference names its command.
+            const auto shown = [&] {
+                QStringList keys;
+                for (const Row &row : rows)
+                    keys << QString(row.label) + ' ' + text(window, row.label);
+                return keys;
+            };
+            QStringList given, reset, resetCodes;
+            for (const Row &row : rows) {
+                given << QString(row.label) + ' ' + row.givenText;
+                reset << QString(row.label) + ' ' + (row.resetText ? row.resetText : row.givenText);
+                resetCodes << QString(row.label) + ' '
+                                + QString::number(row.resetText ? row.resetCode : row.givenCode);
+            }
+            QCOMPARE(shown(), given);
+            answerYes(window);
+            click(window, "cmdResetKeys");
+            QCOMPARE(shown(), reset);
+            click(window, "cmdOk");
+            QStringList stored;
+            for (const Row &row : rows)
+                stored << QString(row.label) + ' ' + QString::number(settings().*row.stored);
+            QCOMPARE(stored, resetCodes);
+        }
+        init();
+
         Settings::instance().edit([&](SettingsModel &m) { m.NumLockForce = NumLockMode::KeepOff; });
         frmOptions window;
         prepare(window);
