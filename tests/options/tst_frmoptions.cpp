@@ -704,6 +704,46 @@ private slots:
         QCOMPARE(settings().BuzzerKey, 32);
         QCOMPARE(testStore().value("KeySettings/PeriodEndSoundKey").toString(), "80");
         QCOMPARE(settings().PeriodEndSoundFile, wav);
+
+        // Another file for one sound keeps both sounds' keys and the other sound's file.
+        const QString siren = m_files.filePath("siren.wav");
+        QVERIFY(QFile::copy(wav, siren));
+        for (const bool buzzer : {true, false}) {
+            Settings::instance().edit([&](SettingsModel &m) {
+                m.BuzzerFile = m.PeriodEndSoundFile = wav;
+                m.BuzzerKey = 77;
+                m.PeriodEndSoundKey = 78;
+            });
+            frmOptions changed;
+            prepare(changed);
+            changed.chooseFile = [&](QWidget *, const QString &) { return siren; };
+            click(changed, buzzer ? "cmdBuzzerSoundChange" : "cmdPeriodEndSoundChange");
+            QCOMPARE(text(changed, "lblBuzzerKey"), "M");
+            QCOMPARE(text(changed, "lblPeriodEndSoundKey"), "N");
+            click(changed, "cmdOk");
+            const SettingsModel &m = settings();
+            QCOMPARE(m.BuzzerFile, buzzer ? siren : wav);
+            QCOMPARE(m.PeriodEndSoundFile, buzzer ? wav : siren);
+            QCOMPARE(m.BuzzerKey, 77);
+            QCOMPARE(m.PeriodEndSoundKey, 78);
+        }
+
+        // A sound without a key gets no key another command holds: it says so and stays without.
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.BuzzerKey = 32;
+            m.ClearKey = 66;
+        });
+        m_told.clear();
+        frmOptions held;
+        prepare(held);
+        held.chooseFile = [&](QWidget *, const QString &) { return siren; };
+        click(held, "cmdBuzzerSoundChange");
+        QCOMPARE(text(held, "lblBuzzerKey"), QString());
+        QCOMPARE(text(held, "lblClear"), "B");
+        QCOMPARE(held.BuzzTemp, siren);
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY2(m_told.first().startsWith("The key B is used by another command"),
+                 qPrintable(m_told.first()));
     }
 
     // Texts of any length in the settings, and a file name as long as a disk takes, leave the
