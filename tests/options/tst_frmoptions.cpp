@@ -527,6 +527,7 @@ private slots:
             click(window, "cmdResetKeys");
             QCOMPARE(shown(), reset);
             click(window, "cmdOk");
+            LoadSettings(); // read back from the file
             QStringList stored;
             for (const Row &row : rows)
                 stored << QString(row.label) + ' ' + QString::number(settings().*row.stored);
@@ -721,6 +722,7 @@ private slots:
             QCOMPARE(text(changed, "lblBuzzerKey"), "M");
             QCOMPARE(text(changed, "lblPeriodEndSoundKey"), "N");
             click(changed, "cmdOk");
+            LoadSettings();
             const SettingsModel &m = settings();
             QCOMPARE(m.BuzzerFile, buzzer ? siren : wav);
             QCOMPARE(m.PeriodEndSoundFile, buzzer ? wav : siren);
