@@ -450,6 +450,91 @@ private slots:
 
     void resetKeysAndColors()
     {
+        // Every command on a key no command has by default: Reset Keys gives the clocks, the clear
+        // key, the penalty clock and the game flow theirs back, and leaves the sounds', the
+        // increment's, the audience board's and the new bout's as they were.
+        struct Row
+        {
+            const char *button;
+            const char *label;
+            qint16 SettingsModel::*stored;
+            Qt::Key given;
+            const char *givenText;
+            int givenCode;
+            const char *resetText; // nullptr: the given key stays
+            int resetCode;
+        };
+        const Row rows[] = {
+                {"cmdStartStopJamClock", "lblStartStopJamClock",
+                 &SettingsModel::StartStopJamClockKey, Qt::Key_D, "D", 68, "J", 74},
+                {"cmdResetJamClock", "lblResetJamClock", &SettingsModel::ResetJamClockKey,
+                 Qt::Key_F, "F", 70, "R", 82},
+                {"cmdStartStopPeriodClock", "lblStartStopPeriodClock",
+                 &SettingsModel::StartStopPeriodClockKey, Qt::Key_G, "G", 71, "S", 83},
+                {"cmdResetPeriodClock", "lblResetPeriodClock", &SettingsModel::ResetPeriodClockKey,
+                 Qt::Key_K, "K", 75, "T", 84},
+                {"cmdClockSwitch", "lblClockSwitch", &SettingsModel::ClockSwitchKey, Qt::Key_L, "L",
+                 76, "C", 67},
+                {"cmdBuzzerKey", "lblBuzzerKey", &SettingsModel::BuzzerKey, Qt::Key_M, "M", 77,
+                 nullptr, 0},
+                {"cmdPeriodEndSoundKey", "lblPeriodEndSoundKey", &SettingsModel::PeriodEndSoundKey,
+                 Qt::Key_N, "N", 78, nullptr, 0},
+                {"cmdClearKey", "lblClear", &SettingsModel::ClearKey, Qt::Key_Q, "Q", 81, "Delete",
+                 46},
+                {"cmdPenaltyIncrementKey", "lblPenaltyIncrementKey",
+                 &SettingsModel::PenaltyIncrementSecKey, Qt::Key_X, "X", 88, nullptr, 0},
+                {"cmdSepTime", "lblSepTime", &SettingsModel::SepTimeKey, Qt::Key_Y, "Y", 89, "I",
+                 73},
+                {"cmdAudienceBoardKey", "lblAudienceBoardKey", &SettingsModel::AudienceBoardKey,
+                 Qt::Key_Z, "Z", 90, nullptr, 0},
+                {"cmdHomeTimeout", "lblHomeTimeout", &SettingsModel::HomeTimeoutKey, Qt::Key_F3,
+                 "F3", 114, "H", 72},
+                {"cmdVisitorTimeout", "lblVisitorTimeout", &SettingsModel::VisitorTimeoutKey,
+                 Qt::Key_F4, "F4", 115, "V", 86},
+                {"cmdOfficialTimeout", "lblOfficialTimeout", &SettingsModel::OfficialTimeoutKey,
+                 Qt::Key_F5, "F5", 116, "O", 79},
+                {"cmdHomeReview", "lblHomeReview", &SettingsModel::HomeReviewKey, Qt::Key_F6, "F6",
+                 117, "E", 69},
+                {"cmdVisitorReview", "lblVisitorReview", &SettingsModel::VisitorReviewKey,
+                 Qt::Key_F7, "F7", 118, "W", 87},
+                {"cmdUndo", "lblUndo", &SettingsModel::UndoKey, Qt::Key_F8, "F8", 119, "U", 85},
+                {"cmdNewBoutKey", "lblNewBoutKey", &SettingsModel::NewBoutKey, Qt::Key_F9, "F9",
+                 120, nullptr, 0},
+        };
+        {
+            frmOptions window;
+            prepare(window);
+            for (const Row &row : rows) {
+                answerKeys(window, row.given);
+                click(window, row.button);
+            }
+            // Each row as "label key", so that a difference names its command.
+            const auto shown = [&] {
+                QStringList keys;
+                for (const Row &row : rows)
+                    keys << QString(row.label) + ' ' + text(window, row.label);
+                return keys;
+            };
+            QStringList given, reset, resetCodes;
+            for (const Row &row : rows) {
+                given << QString(row.label) + ' ' + row.givenText;
+                reset << QString(row.label) + ' ' + (row.resetText ? row.resetText : row.givenText);
+                resetCodes << QString(row.label) + ' '
+                                + QString::number(row.resetText ? row.resetCode : row.givenCode);
+            }
+            QCOMPARE(shown(), given);
+            answerYes(window);
+            click(window, "cmdResetKeys");
+            QCOMPARE(shown(), reset);
+            click(window, "cmdOk");
+            LoadSettings(); // read back from the file
+            QStringList stored;
+            for (const Row &row : rows)
+                stored << QString(row.label) + ' ' + QString::number(settings().*row.stored);
+            QCOMPARE(stored, resetCodes);
+        }
+        init();
+
         Settings::instance().edit([&](SettingsModel &m) { m.NumLockForce = NumLockMode::KeepOff; });
         frmOptions window;
         prepare(window);
@@ -620,6 +705,47 @@ private slots:
         QCOMPARE(settings().BuzzerKey, 32);
         QCOMPARE(testStore().value("KeySettings/PeriodEndSoundKey").toString(), "80");
         QCOMPARE(settings().PeriodEndSoundFile, wav);
+
+        // Another file for one sound keeps both sounds' keys and the other sound's file.
+        const QString siren = m_files.filePath("siren.wav");
+        QVERIFY(QFile::copy(wav, siren));
+        for (const bool buzzer : {true, false}) {
+            Settings::instance().edit([&](SettingsModel &m) {
+                m.BuzzerFile = m.PeriodEndSoundFile = wav;
+                m.BuzzerKey = 77;
+                m.PeriodEndSoundKey = 78;
+            });
+            frmOptions changed;
+            prepare(changed);
+            changed.chooseFile = [&](QWidget *, const QString &) { return siren; };
+            click(changed, buzzer ? "cmdBuzzerSoundChange" : "cmdPeriodEndSoundChange");
+            QCOMPARE(text(changed, "lblBuzzerKey"), "M");
+            QCOMPARE(text(changed, "lblPeriodEndSoundKey"), "N");
+            click(changed, "cmdOk");
+            LoadSettings();
+            const SettingsModel &m = settings();
+            QCOMPARE(m.BuzzerFile, buzzer ? siren : wav);
+            QCOMPARE(m.PeriodEndSoundFile, buzzer ? wav : siren);
+            QCOMPARE(m.BuzzerKey, 77);
+            QCOMPARE(m.PeriodEndSoundKey, 78);
+        }
+
+        // A sound without a key gets no key another command holds: it says so and stays without.
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.BuzzerKey = 32;
+            m.ClearKey = 66;
+        });
+        m_told.clear();
+        frmOptions held;
+        prepare(held);
+        held.chooseFile = [&](QWidget *, const QString &) { return siren; };
+        click(held, "cmdBuzzerSoundChange");
+        QCOMPARE(text(held, "lblBuzzerKey"), QString());
+        QCOMPARE(text(held, "lblClear"), "B");
+        QCOMPARE(held.BuzzTemp, siren);
+        QCOMPARE(m_told.size(), 1);
+        QVERIFY2(m_told.first().startsWith("The key B is used by another command"),
+                 qPrintable(m_told.first()));
     }
 
     // Texts of any length in the settings, and a file name as long as a disk takes, leave the

@@ -582,33 +582,43 @@ private slots:
 
     // With the game flow on, its displays are selected and typed like the others: the jam number
     // and the counts as numbers, the third penalty clocks with the penalty keys too; switched
-    // off, they go.
+    // off, they go. A score takes up to three digits. Every display shows the LED background.
     void gameFlowDisplaysTakeTyping_data()
     {
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("flowOnly");
         QTest::newRow("jam number") << "nledJamNumber"
                                     << "12\n"
-                                    << "12";
+                                    << "12" << true;
         QTest::newRow("home timeouts") << "nledHomeTimeouts"
                                        << "1"
-                                       << "1";
+                                       << "1" << true;
         QTest::newRow("visitor timeout taken") << "nledVisitorTimeouts"
                                                << "-1"
-                                               << "2";
+                                               << "2" << true;
         QTest::newRow("home review given back") << "nledHomeReviews"
                                                 << "+1"
-                                                << "2";
+                                                << "2" << true;
         QTest::newRow("visitor reviews beyond") << "nledVisitorReviews"
                                                 << "+9"
-                                                << "1";
+                                                << "1" << true;
         QTest::newRow("home third penalty") << "tledHomePenalty3"
                                             << "1.45\n"
-                                            << "1:45";
+                                            << "1:45" << true;
         QTest::newRow("visitor third penalty") << "tledVisitorPenalty3"
                                                << "2.00\n"
-                                               << "2:00";
+                                               << "2:00" << true;
+        QTest::newRow("highest score") << "nledHomeScore"
+                                       << "999\n"
+                                       << "999" << false;
+        QTest::newRow("fourth digit") << "nledVisitorScore"
+                                      << "5\n9999\n"
+                                      << "  5" << false;
+        QTest::newRow("thousand") << "nledHomeScore"
+                                  << "12\n1000\n"
+                                  << " 12" << false;
     }
 
     void gameFlowDisplaysTakeTyping()
@@ -616,11 +626,33 @@ private slots:
         QFETCH(QString, display);
         QFETCH(QString, typed);
         QFETCH(QString, expected);
+        QFETCH(bool, flowOnly);
         const QByteArray name = display.toLatin1();
-        QVERIFY(!board().findChild<QWidget *>(name));
+        const char *const plain[] = {
+                "tledPeriod",         "tledJam",          "nledHomeScore",    "nledVisitorScore",
+                "nledPeriod",         "tledHomePenalty1", "tledHomePenalty2", "tledVisitorPenalty1",
+                "tledVisitorPenalty2"};
+        // The displays named whose background is not the colour given, with the colour they show.
+        const auto otherBackgrounds = [this](const QList<const char *> &names, int color) {
+            QStringList other;
+            for (const char *shownBy : names) {
+                const int back
+                        = board().findChild<QWidget *>(shownBy)->property("BackColor").toInt();
+                if (back != color)
+                    other << QString("%1 %2").arg(shownBy).arg(back, 0, 16);
+            }
+            return other;
+        };
+        Settings::instance().edit([](SettingsModel &m) { m.LEDBack = 0x00102030; });
+        QCOMPARE(otherBackgrounds({std::begin(plain), std::end(plain)}, 0x00102030), QStringList());
+        QCOMPARE(!board().findChild<QWidget *>(name), flowOnly);
         Settings::instance().edit([](SettingsModel &m) { m.GameFlow = true; });
         auto *widget = board().findChild<SegmentDisplay *>(name);
         QVERIFY(widget && widget->isVisibleTo(&board()));
+        QCOMPARE(otherBackgrounds({name.constData()}, 0x00102030), QStringList());
+        Settings::instance().edit([](SettingsModel &m) { m.LEDBack = 0x00405060; });
+        QCOMPARE(otherBackgrounds({std::begin(plain), std::end(plain)}, 0x00405060), QStringList());
+        QCOMPARE(otherBackgrounds({name.constData()}, 0x00405060), QStringList());
         type(name, typed);
         QCOMPARE(shown(name), expected);
         if (display.startsWith("tled")) {
@@ -634,9 +666,11 @@ private slots:
         }
         widget->setFocus();
         Settings::instance().edit([](SettingsModel &m) { m.GameFlow = false; });
-        QVERIFY(!widget->isVisibleTo(&board()));
-        QVERIFY(board().findChild<QWidget *>("nledHomeScore")->hasFocus()
-                || !QApplication::focusWidget());
+        QCOMPARE(widget->isVisibleTo(&board()), !flowOnly);
+        if (flowOnly) {
+            QVERIFY(board().findChild<QWidget *>("nledHomeScore")->hasFocus()
+                    || !QApplication::focusWidget());
+        }
     }
 };
 
