@@ -56,6 +56,53 @@ BoutState uninterrupted(BoutState state, qint64 elapsedMs)
     return state;
 }
 
+// The board stops a period or jam that ran out at its next refresh, up to 50 ms after zero: a
+// record taken in between still shows the clocks running, counted on past zero.
+constexpr qint64 RefreshTicks = 50 * BoutConstants::TicksPerMillisecond;
+
+BoutState countedOn(BoutState state, qint64 elapsedMs)
+{
+    const qint64 away = elapsedMs * BoutConstants::TicksPerMillisecond;
+    for (int clock = 0; clock < BoutState::ClockCount; ++clock) {
+        auto &value = state.clocks[clock];
+        if (value.running)
+            value.ticks += clock == BoutState::Flow && state.flowCountsUp ? away : -away;
+    }
+    return state;
+}
+
+bool ranOutWithinARefresh(const BoutState &state, qint64 elapsedMs)
+{
+    const qint64 away = elapsedMs * BoutConstants::TicksPerMillisecond;
+    for (const int clock : {BoutState::Period, BoutState::Jam}) {
+        const auto &value = state.clocks[clock];
+        if (value.running && value.ticks <= away && value.ticks > away - RefreshTicks)
+            return true;
+    }
+    return false;
+}
+
+// Every clock within a tenth of where it would be.
+bool clocksMatch(const BoutState &is, const BoutState &would)
+{
+    for (int clock = 0; clock < BoutState::ClockCount; ++clock) {
+        const auto &a = is.clocks[clock], &b = would.clocks[clock];
+        if (a.running != b.running || qAbs(a.ticks - b.ticks) > Tenth)
+            return false;
+    }
+    return true;
+}
+
+// Where a board that never stopped would be, or, when a clock ran out within the last refresh,
+// where it would be before that refresh stops it.
+bool resumedAsUninterrupted(const BoutState &last, const BoutState &resumed)
+{
+    const qint64 elapsedMs = resumed.takenAtBootMs - last.takenAtBootMs;
+    return clocksMatch(resumed, uninterrupted(last, elapsedMs))
+            || (ranOutWithinARefresh(last, elapsedMs)
+                && clocksMatch(resumed, countedOn(last, elapsedMs)));
+}
+
 } // namespace
 
 class TestCrashResume : public QObject
@@ -152,12 +199,8 @@ private:
     // Every clock within a tenth of where a board that never stopped would be.
     static void compareClocks(const BoutState &last, const BoutState &resumed)
     {
-        const BoutState expected = uninterrupted(last, resumed.takenAtBootMs - last.takenAtBootMs);
-        const QByteArray where = last.toJson() + " resumed as " + resumed.toJson();
-        for (int clock = 0; clock < BoutState::ClockCount; ++clock) {
-            const auto &is = resumed.clocks[clock], &would = expected.clocks[clock];
-            QVERIFY2(is.running == would.running && qAbs(is.ticks - would.ticks) <= Tenth, where);
-        }
+        QVERIFY2(resumedAsUninterrupted(last, resumed),
+                 last.toJson() + " resumed as " + resumed.toJson());
     }
 
     // Selects a display as the operator does, with a click, and types into it.
@@ -323,13 +366,12 @@ private slots:
             const QByteArray where = "moment " + QByteArray::number(moment) + ": " + last.toJson()
                     + " resumed as " + resumed.toJson();
             QVERIFY2(resumed.numbers == m_numbers, where);
+            QVERIFY2(resumedAsUninterrupted(last, resumed), where);
             for (int clock = 0; clock < BoutState::ClockCount; ++clock) {
-                const auto &is = resumed.clocks[clock], &would = expected.clocks[clock];
-                QVERIFY2(is.running == would.running && qAbs(is.ticks - would.ticks) <= Tenth,
-                         where);
+                const auto &would = expected.clocks[clock];
                 // A penalty clock a second past zero blanks itself on the board.
                 const int penalty = clock - BoutState::HomePenalty1;
-                if (penalty >= 0 && would.ticks > 0)
+                if (penalty >= 0 && penalty < BoutState::PenaltyCount && would.ticks > 0)
                     QVERIFY2(resumed.penaltyBlank[penalty] == last.penaltyBlank[penalty], where);
             }
         }
