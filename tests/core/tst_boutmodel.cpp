@@ -258,47 +258,28 @@ private slots:
         QTest::addColumn<QString>("engine"); // the engine stopped at zero
         QTest::addColumn<Sounds>("sounds");
         QTest::addColumn<Bout::Phase>("phase"); // the game flow's phase after it
+        const auto row = [](const char *clock, const char *before, const char *engine,
+                            const Sounds &sounds, Bout::Phase phase) {
+            const QString name = *before ? QStringLiteral("%1, %2").arg(clock, before) : clock;
+            QTest::newRow(qPrintable(name)) << clock << before << engine << sounds << phase;
+        };
         const Sounds buzzer {Bout::BuzzerSound};
         const Sounds periodEnd {Bout::PeriodEndSound};
-        QTest::newRow("period") << "period"
-                                << ""
-                                << "tkPeriod" << periodEnd << Bout::Between;
-        QTest::newRow("jam") << "jam"
-                             << ""
-                             << "tkJam" << buzzer << Bout::Between;
-        QTest::newRow("lineup") << "lineup"
-                                << ""
-                                << "tkFlow" << Sounds {} << Bout::Lineup;
-        QTest::newRow("team timeout") << "team timeout"
-                                      << ""
-                                      << "tkFlow" << Sounds {} << Bout::HomeTimeout;
-        QTest::newRow("halftime") << "halftime"
-                                  << ""
-                                  << "tkFlow" << Sounds {} << Bout::Between;
-        QTest::newRow("jam in the flow") << "jam in the flow"
-                                         << ""
-                                         << "tkJam" << buzzer << Bout::Lineup;
-        QTest::newRow("period, timer early") << "period"
-                                             << "early"
-                                             << "tkPeriod" << periodEnd << Bout::Between;
-        QTest::newRow("lineup, timer early") << "lineup"
-                                             << "early"
-                                             << "tkFlow" << Sounds {} << Bout::Lineup;
-        QTest::newRow("jam, timer late") << "jam"
-                                         << "late"
-                                         << "tkJam" << buzzer << Bout::Between;
-        QTest::newRow("jam typed above zero") << "jam"
-                                              << "typed"
-                                              << "" << Sounds {} << Bout::Between;
-        QTest::newRow("jam stopped") << "jam"
-                                     << "stopped"
-                                     << "" << Sounds {} << Bout::Between;
-        QTest::newRow("jam resumed") << "jam"
-                                     << "resumed"
-                                     << "tkJam" << buzzer << Bout::Between;
-        QTest::newRow("jam stop undone") << "jam"
-                                         << "undone"
-                                         << "tkJam" << buzzer << Bout::Between;
+        row("period", "", "tkPeriod", periodEnd, Bout::Between);
+        row("jam", "", "tkJam", buzzer, Bout::Between);
+        // With the delay the period stops at zero and holds its sound for the jam's end.
+        row("period in a jam", "", "tkPeriod", {}, Bout::Between);
+        row("lineup", "", "tkFlow", {}, Bout::Lineup);
+        row("team timeout", "", "tkFlow", {}, Bout::HomeTimeout);
+        row("halftime", "", "tkFlow", {}, Bout::Between);
+        row("jam in the flow", "", "tkJam", buzzer, Bout::Lineup);
+        row("period", "early", "tkPeriod", periodEnd, Bout::Between);
+        row("lineup", "early", "tkFlow", {}, Bout::Lineup);
+        row("jam", "late", "tkJam", buzzer, Bout::Between);
+        row("jam", "typed", "", {}, Bout::Between);
+        row("jam", "stopped", "", {}, Bout::Between);
+        row("jam", "resumed", "tkJam", buzzer, Bout::Between);
+        row("jam", "undone", "tkJam", buzzer, Bout::Between);
     }
     void stoppedAtZeroBetweenRefreshes()
     {
@@ -310,7 +291,7 @@ private slots:
         // 20 ms to run, on the injected clock and for the timer alike.
         const qint64 lead = ticks(0.02);
         const qint64 msToZero = 20;
-        if (clock != "period" && clock != "jam") {
+        if (clock != "period" && clock != "jam" && clock != "period in a jam") {
             GameRules rules;
             rules.on = true;
             rules.lineupTicks = rules.teamTimeoutTicks = rules.halftimeTicks = lead;
@@ -319,6 +300,10 @@ private slots:
         if (clock == "period") {
             bout().setPeriodTime(lead);
             bout().startStopPeriod();
+        } else if (clock == "period in a jam") {
+            bout().setDelayPeriodEndSound(true);
+            bout().setPeriodTime(lead);
+            bout().startStopJam();
         } else if (clock == "jam" && before == "resumed") {
             BoutState state = bout().state(0);
             state.clocks[BoutState::Period] = {ticks(600), true};
@@ -377,6 +362,8 @@ private slots:
         QVERIFY(!stopped->isRunning());
         QCOMPARE(stopped->ticks(), 0);
         QCOMPARE(bout().phase(), phase);
+        QCOMPARE(jam()->isRunning(), clock == "period in a jam");
+        QCOMPARE(bout().suppressedPeriodSound(), clock == "period in a jam");
         QCOMPARE(m_sounds, sounds);
         QCOMPARE(m_automatic, QList<bool>(sounds.size(), true));
         QCOMPARE(m_soundAt, QList<qint64>(sounds.size(), zero + late));
