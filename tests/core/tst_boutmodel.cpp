@@ -272,6 +272,7 @@ private slots:
         row("lineup", "", "tkFlow", {}, Bout::Lineup);
         row("team timeout", "", "tkFlow", {}, Bout::HomeTimeout);
         row("halftime", "", "tkFlow", {}, Bout::Between);
+        row("official timeout", "", "", {}, Bout::OfficialTimeout);
         row("jam in the flow", "", "tkJam", buzzer, Bout::Lineup);
         row("period", "early", "tkPeriod", periodEnd, Bout::Between);
         row("lineup", "early", "tkFlow", {}, Bout::Lineup);
@@ -317,6 +318,8 @@ private slots:
             bout().startStopJam();
         } else if (clock == "team timeout") {
             bout().teamTimeout(Team::Home);
+        } else if (clock == "official timeout") {
+            bout().officialTimeout();
         } else {
             // The halftime starts at the refresh that finds the first period at zero.
             bout().setPeriodTime(ticks(1));
@@ -351,10 +354,13 @@ private slots:
 
         if (engine.isEmpty()) {
             // Given time or stopped before its zero, the jam is not stopped there and sounds
-            // nothing.
-            QVERIFY(!ranOut.wait(3 * msToZero));
+            // nothing; a clock that counts up has no zero. The bout's timer does not come for
+            // them.
+            QSignalSpy fired(bout().findChild<QTimer *>("tmrExpiry"), &QTimer::timeout);
+            QVERIFY(!fired.wait(3 * msToZero));
             QCOMPARE(jam()->isRunning(), before == "typed");
-            QVERIFY(m_sounds.isEmpty());
+            QCOMPARE(bout().phase(), phase);
+            QVERIFY(ranOut.isEmpty() && m_sounds.isEmpty());
             return;
         }
         QVERIFY(ranOut.wait());
