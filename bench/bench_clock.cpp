@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTimer>
 
@@ -75,10 +76,23 @@ public:
 };
 StartTimes *g_sound = nullptr;
 
+// Nanoseconds this thread has spent ready to run but waiting for a CPU; 0 where not known.
+qint64 waitedForCpuNs()
+{
+    QFile file(QStringLiteral("/proc/thread-self/schedstat"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = file.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() : 0;
+}
+
 struct Lateness
 {
     double stoppedMs = 5000;
     double soundedMs = 5000;
+    // How long the board's thread waited for a CPU from the start to the stop: the share of a
+    // late stop that is the machine's load rather than the board.
+    double waitedMs = 0;
 };
 
 // Starts the clock with its command and waits, in the event loop, for the board to stop it and
@@ -89,6 +103,7 @@ Lateness lateness(Bout &bout, TimeKeeper *engine, qint64 runTicks, void (Bout::*
     // Read before the start, so the figures err on the late side by the microseconds between.
     const qint64 zero = clock->nanoseconds() + runTicks * kNanosecondsPerTick;
     const qint64 soundBefore = g_sound->lastStartNs;
+    const qint64 waitedBefore = waitedForCpuNs();
     qint64 stopped = 0;
     QEventLoop loop;
     const auto connection
@@ -105,6 +120,7 @@ Lateness lateness(Bout &bout, TimeKeeper *engine, qint64 runTicks, void (Bout::*
     QObject::disconnect(connection);
     QObject::disconnect(sounded);
     Lateness late;
+    late.waitedMs = double(waitedForCpuNs() - waitedBefore) / 1e6;
     if (stopped != 0)
         late.stoppedMs = double(stopped - zero) / 1e6;
     if (g_sound->lastStartNs != soundBefore)
@@ -147,7 +163,7 @@ int main(int argc, char *argv[])
     TimeKeeper *period = bout->periodEngine();
     TimeKeeper *jam = bout->jamEngine();
     const int expiries = quick ? 40 : 100;
-    QList<double> periodLate, jamLate, periodSoundLate, buzzerLate;
+    QList<double> periodLate, jamLate, periodSoundLate, buzzerLate, waited;
     for (int i = 0; i < expiries; ++i) {
         // 100 to 150 ms to run, so that zero falls anywhere between two refresh ticks.
         const qint64 runTicks = 1000 + random.bounded(500);
@@ -158,12 +174,14 @@ int main(int argc, char *argv[])
             bout->setJamTime(runTicks);
             const Lateness late = lateness(*bout, jam, runTicks, &Bout::startStopJam);
             jamLate.append(late.stoppedMs);
+            waited.append(late.waitedMs);
             buzzerLate.append(late.soundedMs);
             bout->startStopPeriod();
         } else {
             bout->setPeriodTime(runTicks);
             const Lateness late = lateness(*bout, period, runTicks, &Bout::startStopPeriod);
             periodLate.append(late.stoppedMs);
+            waited.append(late.waitedMs);
             periodSoundLate.append(late.soundedMs);
         }
     }
@@ -179,6 +197,8 @@ int main(int argc, char *argv[])
     report("end-of-jam buzzer started after zero, median", BenchStats::median(buzzerLate), "ms");
     report("end-of-jam buzzer started after zero, max", BenchStats::percentile(buzzerLate, 1.0),
            "ms", target);
+    report("longest wait of the board for a CPU during one expiry (the machine's load)",
+           BenchStats::percentile(waited, 1.0), "ms");
     report("expiries measured", expiries, "");
     return 0;
 }
