@@ -5,7 +5,6 @@
 #include "gameflow.h"
 #include "timekeeper.h"
 
-#include <QAbstractEventDispatcher>
 #include <QThread>
 #include <QTimer>
 
@@ -535,8 +534,8 @@ void Bout::scheduleExpiry()
         return;
     }
     // Rounded up to the timer's milliseconds, so that it never aims before zero. One that comes a
-    // little early all the same finds the clock above zero and is aimed again for the rest; a day
-    // on, it is aimed again for the rest too.
+    // little early all the same finds the clock above zero and is aimed again for the rest, as is
+    // one cut to a day for a clock given longer.
     constexpr qint64 NanosecondsPerMs = 1000000;
     constexpr qint64 LongestWaitMs = 24 * 3600 * 1000;
     const qint64 waitNs = std::max<qint64>(0, *next - ClockSource::current()->nanoseconds());
