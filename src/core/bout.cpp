@@ -5,7 +5,11 @@
 #include "gameflow.h"
 #include "timekeeper.h"
 
+#include <QThread>
+#include <QTimer>
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace {
@@ -62,8 +66,16 @@ static_assert(int(Bout::BuzzerSound) == int(BoutState::BuzzerSignal)
 
 Bout::Bout(QObject *parent)
     : QObject(parent)
+    , m_expiry(new QTimer(this))
 {
     setObjectName(QStringLiteral("bout"));
+    m_expiry->setObjectName(QStringLiteral("tmrExpiry"));
+    m_expiry->setSingleShot(true);
+    m_expiry->setTimerType(Qt::PreciseTimer);
+    connect(m_expiry, &QTimer::timeout, this, [this] {
+        if (expireDue())
+            emit ranOut();
+    });
     for (int i = 0; i < int(m_engines.size()); ++i) {
         m_engines[i] = new TimeKeeper(this);
         m_engines[i]->setObjectName(QLatin1String(kEngineNames[i]));
@@ -91,6 +103,7 @@ Bout::Step::~Step()
     --m_bout->m_stepDepth;
     if (!m_outer)
         return;
+    m_bout->scheduleExpiry();
     // A command that changed nothing (refused, or with nothing to act on) leaves nothing to undo.
     if (!m_bout->m_stepChanged)
         m_bout->m_undo.pop_back();
@@ -458,25 +471,37 @@ void Bout::undo()
 
 void Bout::refresh()
 {
+    expireDue();
+}
+
+bool Bout::expireDue()
+{
+    bool expired = false;
     // Both read before either expiry is handled: stopping the period may stop the jam, and the
     // jam's own expiry must then not sound a second time.
     const qint64 periodLeft = period()->ticks();
     const qint64 jamLeft = jam()->ticks();
 
-    if (periodLeft > 0)
+    if (periodLeft > 0) {
         setLatches(false, m_state.jamEndSignalled, false);
-    else if (period()->isRunning())
+    } else if (period()->isRunning()) {
         expire(BoutState::Period);
+        expired = true;
+    }
 
-    if (jamLeft > 0)
+    if (jamLeft > 0) {
         setLatches(m_state.periodEndSignalled, false, m_state.heldPeriodEndSound);
-    else if (jam()->isRunning())
+    } else if (jam()->isRunning()) {
         expire(BoutState::Jam);
+        expired = true;
+    }
 
     // The flow clock that counts down stops at zero, or ends the halftime.
     if (gameFlow() && flowEngine()->isRunning() && !flowEngine()->countsUp()
-        && flowEngine()->ticks() <= 0)
+        && flowEngine()->ticks() <= 0) {
         expire(BoutState::Flow);
+        expired = true;
+    }
 
     // An expired penalty clock whose engine runs on shows 0 for about a second and then blanks
     // itself, as if cleared; its engine is left as it is.
@@ -485,14 +510,53 @@ void Bout::refresh()
             && ClockReadout::wholeSeconds(penaltyEngine(penalty)->ticks()) <= -1.0f)
             setPenaltyBlank(penalty, true);
     }
+    scheduleExpiry();
+    return expired;
 }
 
-// The expiry is the board's own doing: what it sounds are the automatic signals.
+void Bout::scheduleExpiry()
+{
+    if (m_stepDepth > 0 || !thread()->eventDispatcher())
+        return;
+    // The clocks refresh() stops at zero.
+    std::optional<qint64> next;
+    const auto consider = [&next](const TimeKeeper *engine) {
+        const std::optional<qint64> zero = engine->zeroAt();
+        if (zero && (!next || *zero < *next))
+            next = zero;
+    };
+    consider(period());
+    consider(jam());
+    if (gameFlow())
+        consider(flowEngine());
+    if (!next) {
+        m_expiry->stop();
+        return;
+    }
+    // Rounded up to the timer's milliseconds, so that it never aims before zero. One that comes a
+    // little early all the same finds the clock above zero and is aimed again for the rest, as is
+    // one cut to a day for a clock given longer.
+    constexpr qint64 NanosecondsPerMs = 1000000;
+    constexpr qint64 LongestWaitMs = 24 * 3600 * 1000;
+    const qint64 waitNs = std::max<qint64>(0, *next - ClockSource::current()->nanoseconds());
+    const qint64 waitMs
+            = std::min((waitNs + NanosecondsPerMs - 1) / NanosecondsPerMs, LongestWaitMs);
+    m_expiry->start(std::chrono::milliseconds(waitMs));
+}
+
+// The expiry is the board's own doing: what it sounds are the automatic signals. A clock it stops
+// below zero, found by a refresh that came late, stops at exactly zero, where the journal counts
+// it stopped.
 void Bout::expire(BoutState::Clock clock)
 {
     const BoutState from = current();
     BoutState next = from;
     const QList<BoutState::Signal> sounds = next.expire(clock, rules());
+    for (const BoutState::Clock stopped : {BoutState::Period, BoutState::Jam}) {
+        BoutState::ClockValue &value = next.clocks[stopped];
+        if (from.clocks[stopped].running && !value.running)
+            value.ticks = std::max<qint64>(value.ticks, 0);
+    }
     putState(from, next);
     for (BoutState::Signal sound : sounds)
         emit soundWanted(Sound(sound), true);
@@ -556,6 +620,7 @@ void Bout::putState(const BoutState &from, const BoutState &next, bool all)
         emit changed(Latches);
     if (all || before.phase != next.phase)
         emit changed(FlowPhase);
+    scheduleExpiry();
 }
 
 void Bout::setState(const BoutState &state)

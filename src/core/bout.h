@@ -8,6 +8,7 @@
 #include <array>
 #include <deque>
 
+class QTimer;
 class TimeKeeper;
 
 // The state of one bout and its rules, apart from any board that shows it: the period and jam
@@ -23,6 +24,11 @@ class TimeKeeper;
 // lineup, timeouts, halftime, final) with its flow clock, the jam number and each team's timeouts
 // and reviews left; GameFlow holds that phase machine. Every command and typed entry from outside
 // is one step that undo() takes back.
+//
+// The bout stops a running period, jam or counting-down flow clock at the moment it reaches zero:
+// its one-shot timer tmrExpiry aims at the earliest of those moments on the monotonic clock and
+// is aimed again whenever a clock starts, stops or is given a time, so that the stop and its
+// sound do not wait for the board's refresh, which stays as the safety net.
 class Bout final : public QObject
 {
     Q_OBJECT
@@ -201,7 +207,7 @@ public:
 
     // Stops a period or jam clock found at or below zero and asks for its sound, once per expiry,
     // by the rule BoutState::expire, and blanks a penalty clock a second after it ran out. Run by
-    // the board's refresh cycle and after every change of a clock.
+    // the board's refresh cycle, after every change of a clock, and by tmrExpiry at a clock's zero.
     Q_INVOKABLE void refresh();
 
 signals:
@@ -211,6 +217,9 @@ signals:
     void soundWanted(Bout::Sound sound, bool automatic);
     // A command the rules refuse, in a few words for the operator.
     void refused(const QString &message);
+    // tmrExpiry found a clock at zero and stopped it, between two of the board's refreshes: what
+    // shows the bout only at its refresh shows it now.
+    void ranOut();
 
 private:
     // One command or typed entry from outside: the state before it is kept for undo() when it
@@ -240,6 +249,11 @@ private:
     void putNumber(Item which, int value);
     void endJam();
     void expire(BoutState::Clock clock);
+    // refresh(): whether a period, jam or flow clock expired.
+    bool expireDue();
+    // Aims tmrExpiry at the next moment a running clock reaches zero, or stops it when none runs
+    // down. Left to the end of the step under way.
+    void scheduleExpiry();
     bool callTimeout(BoutState::Phase kind);
     // The state as it stands, clocks included, without the moment.
     BoutState current() const;
@@ -251,6 +265,7 @@ private:
     void apply(Rule rule);
 
     std::array<TimeKeeper *, 3 + PenaltyCount> m_engines {};
+    QTimer *const m_expiry;
     // Everything but the clocks, which the engines hold. The latches are set when a clock's
     // expiry has been handled and cleared once it shows time left again.
     BoutState m_state;

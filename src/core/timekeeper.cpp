@@ -36,6 +36,18 @@ qint64 TimeKeeper::ticks() const
     return m_lastRead;
 }
 
+std::optional<qint64> TimeKeeper::zeroAt() const
+{
+    if (!m_running || m_countsUp)
+        return std::nullopt;
+    if (ClockSource::current() != m_source)
+        restartCount(m_lastRead);
+    // ticks() reads zero once base whole ticks have fully elapsed. Far beyond any bout's clock
+    // the moment is only put off, so that it stays well inside 64 bits.
+    constexpr qint64 Farthest = qint64(1) << 40;
+    return m_startNs + std::clamp<qint64>(m_base, 0, Farthest) * NanosecondsPerTick;
+}
+
 void TimeKeeper::setTicks(qint64 ticks)
 {
     if (m_running)

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 class ClockSource;
 
 // The undrawn timing engine behind each clock: a count of seconds that falls with real time while
@@ -33,6 +35,11 @@ public:
     bool countsUp() const { return m_countsUp; }
     // The value read now is kept; from here on it moves the other way.
     void setCountsUp(bool up);
+
+    // The moment, in nanoseconds on the ClockSource the engine counts on, at which a running
+    // engine that counts down reads zero; now or earlier for one at or below zero. None for an
+    // engine that is stopped or counts up.
+    std::optional<qint64> zeroAt() const;
 
     double seconds() const;
     // Rounded to the nearest ten-thousandth.

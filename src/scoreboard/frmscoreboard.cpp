@@ -89,6 +89,8 @@ frmScoreboard::frmScoreboard(QWidget *parent)
             Buzzer(file);
     });
     connect(m_clock, &QTimer::timeout, this, &frmScoreboard::RefreshTime);
+    // A clock the bout stopped at its zero shows so everywhere at once, not at the next tick.
+    connect(m_bout, &Bout::ranOut, this, &frmScoreboard::RefreshTime);
     // A feed that cannot listen is told once; the board runs on without it.
     connect(m_feed, &LiveFeed::problem, m_notice,
             [this](const QString &text) { m_notice->showText(text); });

@@ -6,6 +6,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -19,8 +20,10 @@ private:
     ManualClockSource m_clock;
     std::unique_ptr<Bout> m_bout;
     Sounds m_sounds;
-    // For each sound, whether it is the board's own signal for a clock that ran out.
+    // For each sound, whether it is the board's own signal for a clock that ran out, and the
+    // moment it was asked for on the injected clock.
     QList<bool> m_automatic;
+    QList<qint64> m_soundAt;
 
     Bout &bout() { return *m_bout; }
     TimeKeeper *period() { return m_bout->periodEngine(); }
@@ -53,10 +56,12 @@ private slots:
     {
         m_sounds.clear();
         m_automatic.clear();
+        m_soundAt.clear();
         m_bout = std::make_unique<Bout>();
         connect(m_bout.get(), &Bout::soundWanted, this, [this](Bout::Sound sound, bool automatic) {
             m_sounds.append(sound);
             m_automatic.append(automatic);
+            m_soundAt.append(m_clock.nanoseconds());
         });
     }
 
@@ -237,6 +242,141 @@ private slots:
             QVERIFY(period()->ticks() <= 0);
         advance(1000);
         QCOMPARE(m_sounds.size(), 1);
+    }
+
+    // A clock that reaches zero between two refreshes is stopped at that moment by the bout's own
+    // timer, the event loop delivering it, with its sound asked for once. The timer aims at the
+    // clock's zero on the injected clock; the rows move that clock to the moment the timer is
+    // meant for (or a hair before, or after) and let the event loop run.
+    void stoppedAtZeroBetweenRefreshes_data()
+    {
+        QTest::addColumn<QString>("clock"); // what runs out
+        // What happens before zero: "" nothing, "early" the timer comes a nanosecond before it,
+        // "late" 3.5 ms after it, "typed" a time above zero typed, "stopped" the clock stopped,
+        // "resumed" the bout put in place as the journal resumes it, "undone" a stop undone.
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("engine"); // the engine stopped at zero
+        QTest::addColumn<Sounds>("sounds");
+        QTest::addColumn<Bout::Phase>("phase"); // the game flow's phase after it
+        const auto row = [](const char *clock, const char *before, const char *engine,
+                            const Sounds &sounds, Bout::Phase phase) {
+            const QString name = *before ? QStringLiteral("%1, %2").arg(clock, before) : clock;
+            QTest::newRow(qPrintable(name)) << clock << before << engine << sounds << phase;
+        };
+        const Sounds buzzer {Bout::BuzzerSound};
+        const Sounds periodEnd {Bout::PeriodEndSound};
+        row("period", "", "tkPeriod", periodEnd, Bout::Between);
+        row("jam", "", "tkJam", buzzer, Bout::Between);
+        // With the delay the period stops at zero and holds its sound for the jam's end.
+        row("period in a jam", "", "tkPeriod", {}, Bout::Between);
+        row("lineup", "", "tkFlow", {}, Bout::Lineup);
+        row("team timeout", "", "tkFlow", {}, Bout::HomeTimeout);
+        row("halftime", "", "tkFlow", {}, Bout::Between);
+        row("official timeout", "", "", {}, Bout::OfficialTimeout);
+        row("jam in the flow", "", "tkJam", buzzer, Bout::Lineup);
+        row("period", "early", "tkPeriod", periodEnd, Bout::Between);
+        row("lineup", "early", "tkFlow", {}, Bout::Lineup);
+        row("jam", "late", "tkJam", buzzer, Bout::Between);
+        row("jam", "typed", "", {}, Bout::Between);
+        row("jam", "stopped", "", {}, Bout::Between);
+        row("jam", "resumed", "tkJam", buzzer, Bout::Between);
+        row("jam", "undone", "tkJam", buzzer, Bout::Between);
+    }
+    void stoppedAtZeroBetweenRefreshes()
+    {
+        QFETCH(QString, clock);
+        QFETCH(QString, before);
+        QFETCH(QString, engine);
+        QFETCH(Sounds, sounds);
+        QFETCH(Bout::Phase, phase);
+        // 20 ms to run, on the injected clock and for the timer alike.
+        const qint64 lead = ticks(0.02);
+        const qint64 msToZero = 20;
+        if (clock != "period" && clock != "jam" && clock != "period in a jam") {
+            GameRules rules;
+            rules.on = true;
+            rules.lineupTicks = rules.teamTimeoutTicks = rules.halftimeTicks = lead;
+            bout().setGameRules(rules);
+        }
+        if (clock == "period") {
+            bout().setPeriodTime(lead);
+            bout().startStopPeriod();
+        } else if (clock == "period in a jam") {
+            bout().setDelayPeriodEndSound(true);
+            bout().setPeriodTime(lead);
+            bout().startStopJam();
+        } else if (clock == "jam" && before == "resumed") {
+            BoutState state = bout().state(0);
+            state.clocks[BoutState::Period] = {ticks(600), true};
+            state.clocks[BoutState::Jam] = {lead, true};
+            bout().setState(state);
+        } else if (clock == "jam" || clock == "jam in the flow") {
+            bout().setJamTime(lead);
+            bout().startStopJam();
+        } else if (clock == "lineup") {
+            bout().startStopJam();
+            bout().startStopJam();
+        } else if (clock == "team timeout") {
+            bout().teamTimeout(Team::Home);
+        } else if (clock == "official timeout") {
+            bout().officialTimeout();
+        } else {
+            // The halftime starts at the refresh that finds the first period at zero.
+            bout().setPeriodTime(ticks(1));
+            bout().startStopPeriod();
+            m_clock.advanceMilliseconds(1000);
+            bout().refresh();
+            QCOMPARE(bout().phase(), Bout::Halftime);
+        }
+        const qint64 zero = m_clock.nanoseconds() + msToZero * 1000000;
+        QSignalSpy ranOut(&bout(), &Bout::ranOut);
+        if (before == "typed" || before == "stopped" || before == "undone") {
+            m_clock.advanceMilliseconds(5);
+            if (before == "typed")
+                bout().setJamTime(ticks(30));
+            else
+                bout().startStopJam();
+            if (before == "undone")
+                bout().undo();
+        }
+        m_sounds.clear();
+        m_automatic.clear();
+        m_soundAt.clear();
+        if (before == "early") {
+            m_clock.advance(zero - 1 - m_clock.nanoseconds());
+            QSignalSpy fired(bout().findChild<QTimer *>("tmrExpiry"), &QTimer::timeout);
+            QVERIFY(fired.wait());
+            QVERIFY(bout().findChild<TimeKeeper *>(engine)->isRunning());
+            QVERIFY(ranOut.isEmpty() && m_sounds.isEmpty());
+        }
+        const qint64 late = before == "late" ? 3500000 : 0;
+        m_clock.advance(zero + late - m_clock.nanoseconds());
+
+        if (engine.isEmpty()) {
+            // Given time or stopped before its zero, the jam is not stopped there and sounds
+            // nothing; a clock that counts up has no zero. The bout's timer does not come for
+            // them.
+            QSignalSpy fired(bout().findChild<QTimer *>("tmrExpiry"), &QTimer::timeout);
+            QVERIFY(!fired.wait(3 * msToZero));
+            QCOMPARE(jam()->isRunning(), before == "typed");
+            QCOMPARE(bout().phase(), phase);
+            QVERIFY(ranOut.isEmpty() && m_sounds.isEmpty());
+            return;
+        }
+        QVERIFY(ranOut.wait());
+        TimeKeeper *stopped = bout().findChild<TimeKeeper *>(engine);
+        QVERIFY(!stopped->isRunning());
+        QCOMPARE(stopped->ticks(), 0);
+        QCOMPARE(bout().phase(), phase);
+        QCOMPARE(jam()->isRunning(), clock == "period in a jam");
+        QCOMPARE(bout().suppressedPeriodSound(), clock == "period in a jam");
+        QCOMPARE(m_sounds, sounds);
+        QCOMPARE(m_automatic, QList<bool>(sounds.size(), true));
+        QCOMPARE(m_soundAt, QList<qint64>(sounds.size(), zero + late));
+        // The refreshes that follow find it stopped and sound nothing more.
+        advance(1000);
+        QCOMPARE(m_sounds, sounds);
+        QVERIFY(ranOut.size() == 1);
     }
 
     // A bout resumed after time away stands as the board would had it run all along: both follow
@@ -598,5 +738,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestBoutModel)
+QTEST_GUILESS_MAIN(TestBoutModel)
 #include "tst_boutmodel.moc"
