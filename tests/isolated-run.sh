@@ -1,7 +1,7 @@
 #!/bin/sh
-# Runs one test with settings and data folders of its own that start empty and are removed
+# Runs one test with settings, data and cache folders of its own that start empty and are removed
 # afterwards, so that no test reads or writes the user's settings or bout journal, or another
 # test's.
 dir=$(mktemp -d "${TMPDIR:-/tmp}/corvanta-test.XXXXXX") || exit 1
 trap 'rm -rf "$dir"' EXIT INT TERM
-XDG_CONFIG_HOME="$dir/config" XDG_DATA_HOME="$dir/data" "$@"
+XDG_CONFIG_HOME="$dir/config" XDG_DATA_HOME="$dir/data" XDG_CACHE_HOME="$dir/cache" "$@"

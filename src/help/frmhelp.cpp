@@ -1,5 +1,6 @@
 #include "frmhelp.h"
 
+#include "helplayoutpacer.h"
 #include "helploader.h"
 #include "twips.h"
 
@@ -10,8 +11,10 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -46,6 +49,13 @@ frmHelp::frmHelp(QWidget *parent)
     m_rtbHelp->setObjectName(QStringLiteral("rtbHelp"));
     m_rtbHelp->setReadOnly(true);
     m_rtbHelp->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    m_rtbHelp->installEventFilter(this);
+    QScrollBar *bar = m_rtbHelp->verticalScrollBar();
+    connect(bar, &QAbstractSlider::actionTriggered, this, &frmHelp::followEnd);
+    connect(bar, &QAbstractSlider::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_followEnd)
+            bar->setValue(maximum);
+    });
 
     resize(Twips::toPixels(InitialWidth), Twips::toPixels(InitialHeight));
     Form_Load();
@@ -55,6 +65,10 @@ frmHelp *frmHelp::showHelp(const QWidget *from)
 {
     if (!s_window) {
         s_window = new frmHelp;
+        // The board names its refresh tmrClock1.
+        s_window->m_refresh = from
+                ? from->findChild<QTimer *>(QStringLiteral("tmrClock1"), Qt::FindDirectChildrenOnly)
+                : nullptr;
         // Left to itself the window would open on the primary screen, which may be the
         // projector. On the asking window's screen it goes to the side with more room beside
         // that window, narrowed to that room down to its least width, so that as much of the
@@ -130,8 +144,21 @@ void frmHelp::showDocument(QTextDocument *document, const QString &error)
         emit loaded();
         return;
     }
+    // Put in the box right after a tick of the board's refresh, so that the box's first layout
+    // and paint are done long before the next.
+    if (m_refresh && m_refresh->isActive() && !document->parent()) {
+        document->setParent(this); // deleted with the window if it closes meanwhile
+        connect(
+                m_refresh, &QTimer::timeout, this,
+                [this, document, error] { showDocument(document, error); },
+                Qt::SingleShotConnection);
+        return;
+    }
     // The box deletes the empty document it made itself; the new one is its child. The box then
-    // lays the text out a slice at a time between the board's events (HelpLayoutPacer).
+    // lays the text out a slice at a time between the board's events (HelpLayoutPacer), never
+    // just before the board's next tick.
+    if (auto *pacer = document->findChild<HelpLayoutPacer *>())
+        pacer->setRefresh(m_refresh);
     const QPointer<QTextDocument> empty = m_rtbHelp->document();
     document->setParent(m_rtbHelp);
     m_rtbHelp->setDocument(document);
@@ -140,6 +167,40 @@ void frmHelp::showDocument(QTextDocument *document, const QString &error)
     m_rtbHelp->moveCursor(QTextCursor::Start);
     m_loading = false;
     emit loaded();
+}
+
+bool frmHelp::isLaidOut() const
+{
+    const auto *pacer = m_rtbHelp->document()->findChild<HelpLayoutPacer *>();
+    return !pacer || pacer->isComplete();
+}
+
+void frmHelp::followEnd(int action)
+{
+    // Any other move, by key, wheel or scroll bar, leaves the view where it is taken.
+    m_followEnd = action == QAbstractSlider::SliderToMaximum && !isLaidOut();
+}
+
+bool frmHelp::eventFilter(QObject *watched, QEvent *event)
+{
+    // The box, read-only, moves its view by the start and end keys without Ctrl only. With Ctrl
+    // they go to the start and the end of the document, the end being that of the text laid out
+    // so far: the view follows it while the rest is laid out a slice at a time.
+    if (watched == m_rtbHelp && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        QScrollBar *bar = m_rtbHelp->verticalScrollBar();
+        if (key->matches(QKeySequence::MoveToEndOfDocument)
+            || key->matches(QKeySequence::SelectEndOfDocument)) {
+            bar->triggerAction(QAbstractSlider::SliderToMaximum);
+            return true;
+        }
+        if (key->matches(QKeySequence::MoveToStartOfDocument)
+            || key->matches(QKeySequence::SelectStartOfDocument)) {
+            bar->triggerAction(QAbstractSlider::SliderToMinimum);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmHelp::Form_Resize()

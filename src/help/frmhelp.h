@@ -5,6 +5,7 @@
 
 class QTextDocument;
 class QTextEdit;
+class QTimer;
 
 // The help window: the manual, read from the rich-text file beside the executable, in one
 // read-only box that fills the window. One help window exists at a time; it has no owner, so it
@@ -56,9 +57,18 @@ private:
     explicit frmHelp(QWidget *parent = nullptr);
 
     void showDocument(QTextDocument *document, const QString &error);
+    bool isLaidOut() const;
+    // The box's view follows the end of the document while it is laid out, if the end was asked
+    // for last.
+    void followEnd(int action);
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
     QTextEdit *m_rtbHelp = nullptr;
     bool m_resizing = false;
     bool m_loading = false;
+    bool m_followEnd = false;
+    // The asking board's refresh: the manual is put in the box and laid out between its ticks.
+    QPointer<QTimer> m_refresh;
     static QPointer<frmHelp> s_window;
 };

@@ -5,6 +5,20 @@
 #include <QEvent>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// Kept free before each tick: the timer's remaining time is in whole milliseconds.
+constexpr qint64 TickMarginNanoseconds = 2000000;
+// A step that took longer than this (the machine was busy) is not waited for again: there is
+// always room for one right after a tick.
+constexpr qint64 LongestStepNanoseconds = 20000000;
+
+} // namespace
 
 HelpLayoutPacer::HelpLayoutPacer(QTextDocument *document)
     : QObject(document)
@@ -28,22 +42,45 @@ QTextBlock HelpLayoutPacer::firstUnlaidBlock() const
     return m_document->findBlockByNumber(low);
 }
 
+qint64 HelpLayoutPacer::untilTick() const
+{
+    if (!m_refresh || !m_refresh->isActive())
+        return std::numeric_limits<qint64>::max();
+    return qint64(m_refresh->remainingTime()) * 1000000 - TickMarginNanoseconds;
+}
+
 bool HelpLayoutPacer::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::Timer || watched != m_document->documentLayout())
         return false;
     QTextBlock block = firstUnlaidBlock();
-    if (!block.isValid())
+    if (!block.isValid()) {
+        if (!m_complete) {
+            m_complete = true;
+            emit completed();
+        }
         return false; // laid out: the layout's own timers finish their work
+    }
+    m_complete = false;
     QElapsedTimer slice;
     slice.start();
+    const qint64 tick = untilTick();
     QAbstractTextDocumentLayout *layout = m_document->documentLayout();
-    while (block.isValid() && slice.elapsed() < SliceMilliseconds) {
+    // A step is begun only if one as long as the longest of late ends before the next tick.
+    while (block.isValid() && slice.elapsed() < SliceMilliseconds
+           && slice.nsecsElapsed() + std::min(m_stepNanoseconds, LongestStepNanoseconds) < tick) {
+        const qint64 begun = slice.nsecsElapsed();
         // Asking where a paragraph lies lays out the text up to it, a thousand or so characters
         // at a time.
         layout->blockBoundingRect(block);
         while (block.isValid() && block.layout()->lineCount() > 0)
             block = block.next();
+        // The longest step of late, fading: steps differ in length by two or three times.
+        m_stepNanoseconds = std::max(slice.nsecsElapsed() - begun, m_stepNanoseconds * 7 / 8);
+    }
+    if (!block.isValid()) {
+        m_complete = true;
+        emit completed();
     }
     // Until the end is reached the layout's own step, which would take too long, is skipped.
     return block.isValid();

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QTextBlock>
+#include <QTimer>
 
 class QTextDocument;
 
 // Lays a long document out in slices between other events. Qt's text box lays out its document
 // lazily, but in steps that double up to 200,000 characters, each taking far longer than the
 // board's 50 ms refresh; the pacer takes over the layout's own timer and lays out for no more
-// than a few milliseconds at each of its turns, until every paragraph is laid out. It restarts by
-// itself whenever the box lays the document out anew (a new width).
+// than a few milliseconds at each of its turns, until every paragraph is laid out. Given the
+// board's refresh, it lays out only while the next tick is far enough off, so that no tick waits
+// for it. It restarts by itself whenever the box lays the document out anew (a new width).
 class HelpLayoutPacer final : public QObject
 {
     Q_OBJECT
@@ -24,11 +27,23 @@ public:
     // Every paragraph of the document is laid out.
     bool isComplete() const { return !firstUnlaidBlock().isValid(); }
 
+    // The timer whose ticks the slices keep clear of; none (the default) lays out at every turn.
+    void setRefresh(const QTimer *refresh) { m_refresh = refresh; }
+
+signals:
+    // The last paragraph has been laid out.
+    void completed();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QTextBlock firstUnlaidBlock() const;
+    // Nanoseconds to the next tick, less a margin.
+    qint64 untilTick() const;
 
     QTextDocument *m_document = nullptr;
+    QPointer<const QTimer> m_refresh;
+    qint64 m_stepNanoseconds = 0; // the longest step of layout of late
+    bool m_complete = false;
 };

@@ -3,10 +3,10 @@
 #include "backgroundwork.h"
 #include "image.h"
 #include "picturebox.h"
+#include "picturecopy.h"
 #include "picturedecode.h"
 #include "twips.h"
 
-#include <QDateTime>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QPixmap>
@@ -24,20 +24,21 @@ QFuture<DecodedPicture> decodeLater(const QString &path, const QSize &box)
     promise->start();
     BackgroundWork::start([promise, path, box] {
         // A request superseded while it waited is dropped unread.
-        if (!promise->isCanceled())
-            promise->addResult(DecodePicture(path, box));
+        if (promise->isCanceled()) {
+            promise->finish();
+            return;
+        }
+        // From the small copy of a large picture shown before, if there is one of the file as
+        // it is now.
+        const std::optional<DecodedPicture> copy = ReadPictureCopy(path, box);
+        const DecodedPicture decoded = copy ? *copy : DecodePicture(path, box);
+        promise->addResult(decoded);
         promise->finish();
+        // Once it is on its way to the board; the next start reads the copy instead.
+        if (!copy)
+            KeepPictureCopy(path, decoded);
     });
     return promise->future();
-}
-
-// The same path with the same length and time of change is taken as the same picture.
-QString sourceOf(const QFileInfo &file)
-{
-    return QStringLiteral("%1|%2|%3")
-            .arg(file.absoluteFilePath())
-            .arg(file.size())
-            .arg(file.lastModified().toMSecsSinceEpoch());
 }
 
 // The container's size in device pixels: the box a picture is decoded to fit.
@@ -110,7 +111,7 @@ void FitPicture(Image *image, PictureBox *container, const QString &path,
     }
 
     AllowLargePictures();
-    const QString source = sourceOf(file);
+    const QString source = PictureSource(file);
     const QSize box = boxOf(image, container);
     // The same request again (the board shown at the size it was made at) waits for the decode
     // already under way, whose outcome is the image's.

@@ -4,10 +4,12 @@
 #include "helploader.h"
 #include "teststore.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -122,9 +124,37 @@ private slots:
         QVERIFY(help->box()->document()->characterCount() > 1000000);
         const auto *layout = help->box()->document()->findChild<HelpLayoutPacer *>();
         QVERIFY(layout);
+        // The end of the document, asked for before it is laid out, is where the layout has
+        // reached, and the layout goes on in pieces: the view ends at the end once it is done. A
+        // page down or the scroll bar dragged to the bottom meanwhile lays out no more at once.
+        QScrollBar *bar = help->box()->verticalScrollBar();
+        QTest::keyClick(help->box(), Qt::Key_End, Qt::ControlModifier);
+        QVERIFY(!layout->isComplete());
+        QCOMPARE(bar->value(), bar->maximum());
+        QTest::keyClick(help->box(), Qt::Key_PageDown);
+        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        QCoreApplication::processEvents();
+        QVERIFY(!layout->isComplete());
+        const int ticksAtEnd = ticks;
         QTRY_VERIFY_WITH_TIMEOUT(layout->isComplete(), 60000);
+        const auto lastLineShown = [help, bar] {
+            const QTextDocument *document = help->box()->document();
+            const QRectF last
+                    = document->documentLayout()->blockBoundingRect(document->lastBlock());
+            // The end of the last paragraph, taller than the view, is in view.
+            return bar->value() == bar->maximum() && last.bottom() > bar->value()
+                    && last.bottom() <= bar->value() + help->box()->viewport()->height();
+        };
+        QTRY_VERIFY(lastLineShown());
         // A board held up for the whole of it would have seen a tick or two.
+        QVERIFY2(ticks - ticksAtEnd >= 10, QByteArray::number(ticks - ticksAtEnd) + " ticks");
         QVERIFY2(ticks - ticksAtF1 >= 10, QByteArray::number(ticks - ticksAtF1) + " ticks");
+
+        // Asked for again once laid out, the end is gone to at once.
+        QTest::keyClick(help->box(), Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(bar->value(), 0);
+        QTest::keyClick(help->box(), Qt::Key_End, Qt::ControlModifier);
+        QVERIFY(lastLineShown());
         closeAndDestroy(help);
     }
 };

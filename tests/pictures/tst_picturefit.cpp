@@ -1,9 +1,12 @@
 #include "image.h"
 #include "picturebox.h"
+#include "picturecopy.h"
 #include "picturefit.h"
 #include "teststore.h"
 
 #include <QBuffer>
+#include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,10 +18,10 @@ class tst_PictureFit final : public QObject
 
     QTemporaryDir m_dir;
 
-    QString makePicture(const QString &name, QSize size)
+    QString makePicture(const QString &name, QSize size, const QColor &colour = Qt::red)
     {
         QImage picture(size, QImage::Format_RGB32);
-        picture.fill(Qt::red);
+        picture.fill(colour);
         const QString path = m_dir.filePath(name);
         picture.save(path);
         return path;
@@ -168,6 +171,53 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shown.has_value(), 30000);
         QVERIFY(*shown);
         QVERIFY(image.Picture().width() >= 300 * ratio);
+    }
+    // A large picture once shown is shown at later starts from its small copy, exactly as from
+    // the file; a file changed since, or a frame larger than the copy, is read from the file.
+    void largePictureShownAgainFromItsCopy()
+    {
+        PictureBox frame;
+        frame.setTwipGeometry(0, 0, 1500, 1500); // 100 pixels square
+        const auto shown = [&frame](const QString &path) {
+            Image image(&frame);
+            return fit(image, frame, path)
+                    ? image.Picture().toImage().convertToFormat(QImage::Format_RGB32)
+                    : QImage();
+        };
+        // A BMP's length is set by its size alone, so only its colour and time tell the two apart.
+        const QString path = makePicture("board.bmp", QSize(1600, 800));
+        const QImage first = shown(path);
+        QVERIFY(!first.isNull());
+        QTRY_VERIFY(QFile::exists(PictureCopyPath(path)));
+        const QDateTime changed = QFileInfo(path).lastModified();
+        makePicture("board.bmp", QSize(1600, 800), Qt::blue);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(changed, QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(shown(path), first);
+
+        // Shown smaller, from the copy; larger than the copy, from the file.
+        frame.setTwipGeometry(0, 0, 750, 750);
+        QCOMPARE(shown(path).pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(shown(path).size(), QSize(50, 25) * qRound(frame.devicePixelRatioF()));
+        frame.setTwipGeometry(0, 0, 3000, 3000);
+        QCOMPARE(shown(path).pixelColor(0, 0), QColor(Qt::blue));
+
+        // Changed since: the file, never the stale copy, and a file that is no picture any more
+        // shows none.
+        frame.setTwipGeometry(0, 0, 750, 750);
+        makePicture("board.bmp", QSize(1600, 800));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(changed, QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(shown(path).pixelColor(0, 0), QColor(Qt::blue));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(changed.addSecs(60), QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(shown(path).pixelColor(0, 0), QColor(Qt::red));
+        QVERIFY(writeFile(path, "not a picture at all"));
+        QVERIFY(shown(path).isNull());
     }
 };
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "picturedecode.h"
+
+#include <QFileInfo>
+#include <QString>
+
+#include <optional>
+
+// A large picture (a camera's photo, tens of megapixels) takes far longer to decode than the
+// board takes to start. Once it has been shown, a copy at the size it was shown at is kept in the
+// program's cache folder, named after the picture's path and marked with the file's length and
+// time of change, so that the next start shows it from the small copy. A file changed since is
+// decoded afresh. Safe on any thread.
+
+// The file's path, length and time of change: a file with all three the same is taken as the
+// same picture.
+QString PictureSource(const QFileInfo &file);
+
+// Where the copy of the picture at path is kept.
+QString PictureCopyPath(const QString &path);
+
+// The picture at path decoded to fit box as DecodePicture decodes it, from its copy, or nothing
+// when there is no copy of the file as it is now at least as large as the picture is shown.
+std::optional<DecodedPicture> ReadPictureCopy(const QString &path, const QSize &box);
+
+// Keeps decoded, the picture at path, as its copy when it is far smaller than the picture itself
+// and no copy at least as large is kept already.
+void KeepPictureCopy(const QString &path, const DecodedPicture &decoded);
