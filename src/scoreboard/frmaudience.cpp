@@ -5,6 +5,7 @@
 #include "layoutscaling.h"
 #include "segmentdisplay.h"
 #include "settingsmodel.h"
+#include "windowsurface.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -111,6 +112,8 @@ void frmAudience::keyReleaseEvent(QKeyEvent *event)
 void frmAudience::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // The pixels for the new size are brought in on the second core meanwhile.
+    const WindowSurface surface(this);
     StretchLayout(this);
     // The pictures are fitted to their frames anew at the new size.
     UpdateLabels();
