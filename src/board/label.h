@@ -44,6 +44,8 @@ public:
     // The same in pixels.
     int shownPixelSize() const;
 
+    void prepareDrawing() override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -57,6 +59,7 @@ private:
     bool fits(const QString &text, int pixels) const;
     int largestFitting(const QString &text, int largest, int smallest) const;
     int designedPixels() const;
+    CachedDrawing::Drawing drawing() const;
     static QFont fontOf(int pixels);
 
     QString m_caption;

@@ -78,12 +78,42 @@ int SegmentGlyphs::cellWidth(QChar c, int height)
     return isSeparator(c) ? separatorWidth(height) : digitWidth(height);
 }
 
+struct SegmentGlyphs::Drawings
+{
+    Look look;
+    QHash<int, QPixmap> cells;
+};
+
+namespace {
+
+// The looks in use, each held by the displays that have it.
+QList<std::weak_ptr<SegmentGlyphs::Drawings>> &looksInUse()
+{
+    static QList<std::weak_ptr<SegmentGlyphs::Drawings>> looks;
+    return looks;
+}
+
+} // namespace
+
+SegmentGlyphs::~SegmentGlyphs() = default;
+
 void SegmentGlyphs::setLook(const Look &look)
 {
-    if (look == m_look)
+    if (m_drawings && look == m_look)
         return;
     m_look = look;
-    m_cache.clear();
+    m_drawings.reset();
+    QList<std::weak_ptr<Drawings>> &looks = looksInUse();
+    looks.removeIf([](const std::weak_ptr<Drawings> &drawings) { return drawings.expired(); });
+    for (const std::weak_ptr<Drawings> &drawings : std::as_const(looks)) {
+        std::shared_ptr<Drawings> shared = drawings.lock();
+        if (shared && shared->look == look) {
+            m_drawings = std::move(shared);
+            return;
+        }
+    }
+    m_drawings = std::make_shared<Drawings>(Drawings {look, {}});
+    looks.append(m_drawings);
 }
 
 QColor SegmentGlyphs::unlitColor() const
@@ -93,13 +123,14 @@ QColor SegmentGlyphs::unlitColor() const
 
 QPixmap SegmentGlyphs::glyph(QChar c, bool lit)
 {
+    if (!m_drawings)
+        setLook(m_look);
     const int key = (c.unicode() << 1) | (lit ? 1 : 0);
-    auto found = m_cache.constFind(key);
-    if (found != m_cache.constEnd())
+    auto found = m_drawings->cells.constFind(key);
+    if (found != m_drawings->cells.constEnd())
         return *found;
-    ++m_renders;
     const QPixmap pixmap = render(c, lit);
-    m_cache.insert(key, pixmap);
+    m_drawings->cells.insert(key, pixmap);
     return pixmap;
 }
 

@@ -4,9 +4,13 @@
 #include <QHash>
 #include <QPixmap>
 
+#include <memory>
+
 // Draws the cells of an LED display (a seven-segment digit, a blank cell, a colon or a point) and
-// keeps each drawing, so that a repaint only copies pixmaps. The drawings are rebuilt when the
-// digit height, the LED style, a colour or the screen's pixel ratio changes.
+// keeps each drawing, so that a repaint only copies pixmaps. The drawings are kept per look (digit
+// height, LED style, colours and the screen's pixel ratio) and shared by every display of that
+// look in the program, so that the displays of a board, and two boards of one size, draw each
+// cell once; a look's drawings go when no display has it any more.
 class SegmentGlyphs final
 {
 public:
@@ -27,6 +31,7 @@ public:
     };
 
     SegmentGlyphs() = default;
+    ~SegmentGlyphs();
     Q_DISABLE_COPY_MOVE(SegmentGlyphs)
 
     static int digitWidth(int height);
@@ -45,13 +50,11 @@ public:
     // drawn in the unlit shade.
     QPixmap glyph(QChar c, bool lit);
 
-    // Number of drawings made since construction; lets a test see that the cache holds.
-    int renderCount() const { return m_renders; }
+    struct Drawings;
 
 private:
     QPixmap render(QChar c, bool lit) const;
 
     Look m_look;
-    QHash<int, QPixmap> m_cache;
-    int m_renders = 0;
+    std::shared_ptr<Drawings> m_drawings;
 };

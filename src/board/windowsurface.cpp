@@ -1,5 +1,7 @@
 #include "windowsurface.h"
 
+#include "boardwidget.h"
+
 #include <QBackingStore>
 #include <QCoreApplication>
 #include <QImage>
@@ -63,6 +65,7 @@ struct WindowSurface::Pages
 };
 
 WindowSurface::WindowSurface(QWidget *window)
+    : m_window(window)
 {
     QBackingStore *store = window->backingStore();
     if (!store || window->size().isEmpty())
@@ -96,6 +99,10 @@ WindowSurface::WindowSurface(QWidget *window)
 
 WindowSurface::~WindowSurface()
 {
+    for (BoardWidget *widget : BoardWidget::laidOutIn(m_window)) {
+        if (widget->isVisibleTo(m_window))
+            widget->prepareDrawing();
+    }
     if (!m_pages)
         return;
     m_pages->bringIn();

@@ -9,8 +9,9 @@ class QWidget;
 // filling 3840 x 2160 pixels paints into 33 MB, and faulting that in a page at a time costs more
 // than a display refresh. The buffer is taken at the new size at once, asked for large pages
 // where the platform's buffer is ordinary memory, and its pages are brought in, half on a worker
-// thread from the moment the object is made; the destructor brings in what the worker has not
-// and waits for the pages it is bringing in, so the paint that follows never touches a fresh page.
+// thread from the moment the object is made. The destructor has the board's widgets make their
+// drawings for the new size meanwhile (digit cells, captions), then brings in what the worker
+// has not and waits for the pages it is bringing in, so the paint that follows only paints.
 //
 // Made at the start of a window's resize handling and dropped at its end.
 class WindowSurface final
@@ -24,5 +25,6 @@ public:
     struct Pages;
 
 private:
+    QWidget *m_window;
     std::shared_ptr<Pages> m_pages;
 };
