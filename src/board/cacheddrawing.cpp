@@ -25,8 +25,7 @@ void CachedDrawing::prepare(const QWidget *widget, const std::function<Drawing()
         m_pixmap.setDevicePixelRatio(ratio);
         m_pixmap.fill(Qt::transparent);
         QPainter painter(&m_pixmap);
-        painter.translate(-m_at);
-        drawing.draw(painter);
+        drawing.draw(painter, m_at);
     }
 }
 

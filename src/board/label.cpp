@@ -161,18 +161,13 @@ CachedDrawing::Drawing Label::drawing() const
     const int reach = shown.pixels / 2 + 1;
     const QRect area
             = metrics.boundingRect(box, flags, shown.text).adjusted(-reach, -reach, reach, reach);
-    return CachedDrawing::Drawing {area, [this, shown, font, box, flags](QPainter &painter) {
+    return CachedDrawing::Drawing {area,
+                                   [this, shown, font, box, flags](QPainter &painter, QPoint at) {
                                        painter.setRenderHint(QPainter::TextAntialiasing);
                                        painter.setFont(font);
                                        painter.setPen(PlatformColor::toQColor(m_foreColor));
-                                       painter.drawText(box, flags, shown.text);
+                                       painter.drawText(box.translated(-at), flags, shown.text);
                                    }};
-}
-
-void Label::prepareDrawing()
-{
-    if (!m_caption.isEmpty() && m_fontSize > 0)
-        m_drawing.prepare(this, [this] { return drawing(); });
 }
 
 void Label::paintEvent(QPaintEvent *)

@@ -44,8 +44,6 @@ public:
     // The same in pixels.
     int shownPixelSize() const;
 
-    void prepareDrawing() override;
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 

@@ -30,7 +30,8 @@ frmAudience::frmAudience(const Bout *bout, QWidget *keyboardOwner)
     followLayout();
     SaveLayout(this);
     RefreshTime();
-    UpdateLabels();
+    // The captions, pictures and digit style follow when the board is shown: the resize to its
+    // screen's size fits them there, and fitting them at the designed size first would be undone.
     UpdateFormColors();
 }
 
