@@ -186,7 +186,19 @@ private slots:
         const QImage blue = other.grab().toImage();
         QCOMPARE(second.grab().toImage(), green);
         QVERIFY(blue != green);
-        QVERIFY(lighting(&other).first == 0 && lighting(&first).first > 0);
+        // Lit segments of the one colour, none of the other.
+        const auto pixels = [](const QImage &image, bool greener) {
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    count += greener ? c.green() > c.blue() + 100 : c.blue() > c.green() + 100;
+                }
+            }
+            return count;
+        };
+        QVERIFY(pixels(green, true) > 0 && pixels(green, false) == 0);
+        QVERIFY(pixels(blue, false) > 0 && pixels(blue, true) == 0);
 
         second.setLedType(1);
         QVERIFY(second.grab().toImage() != green);
