@@ -37,10 +37,6 @@ public:
     // would have its old pixels copied to the new place first, for nothing.
     void holdGeometry(bool hold);
 
-    // Makes now what the next paint at the present size would have to make first (the drawings
-    // it keeps), so that a window can have it done before its first frame at a new size.
-    virtual void prepareDrawing() { }
-
     // The board widgets the window is made of, in creation order, each container followed by
     // what it holds. Windows owned by the window (dialogs, tool windows) hold widgets of their
     // own and are not part of it.

@@ -214,12 +214,12 @@ QString SegmentDisplay::shownCells() const
     return cells;
 }
 
-void SegmentDisplay::prepareDrawing()
+void SegmentDisplay::missingCells(QList<SegmentGlyphs::Cell> &out)
 {
     followLook();
     const bool lit = !m_text.isEmpty();
     for (const QChar c : shownCells())
-        m_glyphs.glyph(c, lit);
+        m_glyphs.missing(c, lit, out);
 }
 
 void SegmentDisplay::paintEvent(QPaintEvent *)

@@ -52,7 +52,8 @@ public:
     void setPaddingI(int twips);
 
     QSize sizeHint() const override;
-    void prepareDrawing() override;
+    // The cells the display would draw now whose drawings its look has not yet.
+    void missingCells(QList<SegmentGlyphs::Cell> &out);
 
 signals:
     void GotFocus();

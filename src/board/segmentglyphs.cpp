@@ -121,6 +121,31 @@ QColor SegmentGlyphs::unlitColor() const
     return mix(m_look.back, m_look.lit, kUnlitShare);
 }
 
+void SegmentGlyphs::missing(QChar c, bool lit, QList<Cell> &out)
+{
+    if (!m_drawings)
+        setLook(m_look);
+    const int key = (c.unicode() << 1) | (lit ? 1 : 0);
+    if (m_drawings->cells.contains(key))
+        return;
+    for (const Cell &cell : std::as_const(out)) {
+        if (cell.drawings == m_drawings && cell.c == c && cell.lit == lit)
+            return;
+    }
+    out.append({m_drawings, c, lit});
+}
+
+QImage SegmentGlyphs::draw(const Cell &cell)
+{
+    return render(cell.drawings->look, cell.c, cell.lit);
+}
+
+void SegmentGlyphs::keep(const Cell &cell, QImage drawing)
+{
+    cell.drawings->cells.insert((cell.c.unicode() << 1) | (cell.lit ? 1 : 0),
+                                QPixmap::fromImage(std::move(drawing)));
+}
+
 QPixmap SegmentGlyphs::glyph(QChar c, bool lit)
 {
     if (!m_drawings)
@@ -129,26 +154,26 @@ QPixmap SegmentGlyphs::glyph(QChar c, bool lit)
     auto found = m_drawings->cells.constFind(key);
     if (found != m_drawings->cells.constEnd())
         return *found;
-    const QPixmap pixmap = render(c, lit);
+    const QPixmap pixmap = QPixmap::fromImage(render(m_look, c, lit));
     m_drawings->cells.insert(key, pixmap);
     return pixmap;
 }
 
-QPixmap SegmentGlyphs::render(QChar c, bool lit) const
+QImage SegmentGlyphs::render(const Look &look, QChar c, bool lit)
 {
-    const int h = qMax(1, m_look.height);
+    const int h = qMax(1, look.height);
     const int w = cellWidth(c, h);
-    QPixmap pixmap(QSize(w, h) * m_look.pixelRatio);
-    pixmap.setDevicePixelRatio(m_look.pixelRatio);
+    QImage pixmap(QSize(w, h) * look.pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    pixmap.setDevicePixelRatio(look.pixelRatio);
     pixmap.fill(Qt::transparent);
 
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
 
-    const QColor unlit = unlitColor();
-    const QColor &on = m_look.lit;
-    const bool dots = m_look.style == Dots;
+    const QColor unlit = mix(look.back, look.lit, kUnlitShare);
+    const QColor &on = look.lit;
+    const bool dots = look.style == Dots;
     const double t = h * kStroke;
     const double d = h * kDot;
 

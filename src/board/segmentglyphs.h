@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QHash>
+#include <QImage>
+#include <QList>
 #include <QPixmap>
 
 #include <memory>
@@ -51,9 +53,22 @@ public:
     QPixmap glyph(QChar c, bool lit);
 
     struct Drawings;
+    // A cell a look has no drawing of yet. Drawing it needs nothing but the look, so it may be
+    // done on another thread; the drawing is kept, on the thread that owns the displays, with
+    // keep().
+    struct Cell
+    {
+        std::shared_ptr<Drawings> drawings;
+        QChar c;
+        bool lit = false;
+    };
+    // Adds the cell to out unless the look has its drawing or out has the cell already.
+    void missing(QChar c, bool lit, QList<Cell> &out);
+    static QImage draw(const Cell &cell);
+    static void keep(const Cell &cell, QImage drawing);
 
 private:
-    QPixmap render(QChar c, bool lit) const;
+    static QImage render(const Look &look, QChar c, bool lit);
 
     Look m_look;
     std::shared_ptr<Drawings> m_drawings;

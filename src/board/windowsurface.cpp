@@ -1,6 +1,6 @@
 #include "windowsurface.h"
 
-#include "boardwidget.h"
+#include "segmentdisplay.h"
 
 #include <QBackingStore>
 #include <QCoreApplication>
@@ -64,6 +64,38 @@ struct WindowSurface::Pages
     }
 };
 
+namespace {
+
+// The displays' missing cells, drawn by whichever thread takes each first.
+struct Cells
+{
+    QList<SegmentGlyphs::Cell> cells;
+    QList<QImage> drawings;
+    std::atomic<int> next {0};
+    int done = 0;
+    std::mutex mutex;
+    std::condition_variable finished;
+
+    void draw()
+    {
+        for (int i = next++; i < cells.size(); i = next++) {
+            QImage drawing = SegmentGlyphs::draw(cells.at(i));
+            const std::lock_guard lock(mutex);
+            drawings[i] = std::move(drawing);
+            if (++done == cells.size())
+                finished.notify_all();
+        }
+    }
+
+    void wait()
+    {
+        std::unique_lock lock(mutex);
+        finished.wait(lock, [this] { return done == cells.size(); });
+    }
+};
+
+} // namespace
+
 WindowSurface::WindowSurface(QWidget *window)
     : m_window(window)
 {
@@ -99,13 +131,23 @@ WindowSurface::WindowSurface(QWidget *window)
 
 WindowSurface::~WindowSurface()
 {
+    // The digit cells for the new size, drawn here and by the worker once the pages are in.
+    auto cells = std::make_shared<Cells>();
     for (BoardWidget *widget : BoardWidget::laidOutIn(m_window)) {
-        if (widget->isVisibleTo(m_window))
-            widget->prepareDrawing();
+        auto *display = qobject_cast<SegmentDisplay *>(widget);
+        if (display && display->isVisibleTo(m_window))
+            display->missingCells(cells->cells);
     }
-    if (!m_pages)
-        return;
-    m_pages->bringIn();
-    std::unique_lock lock(m_pages->mutex);
-    m_pages->finished.wait(lock, [this] { return m_pages->done == m_pages->pieces; });
+    cells->drawings.resize(cells->cells.size());
+    if (cells->cells.size() > 1)
+        worker()->start([cells] { cells->draw(); });
+    cells->draw();
+    if (m_pages) {
+        m_pages->bringIn();
+        std::unique_lock lock(m_pages->mutex);
+        m_pages->finished.wait(lock, [this] { return m_pages->done == m_pages->pieces; });
+    }
+    cells->wait();
+    for (qsizetype i = 0; i < cells->cells.size(); ++i)
+        SegmentGlyphs::keep(cells->cells.at(i), std::move(cells->drawings[i]));
 }

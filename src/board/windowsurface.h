@@ -9,9 +9,9 @@ class QWidget;
 // filling 3840 x 2160 pixels paints into 33 MB, and faulting that in a page at a time costs more
 // than a display refresh. The buffer is taken at the new size at once, asked for large pages
 // where the platform's buffer is ordinary memory, and its pages are brought in, half on a worker
-// thread from the moment the object is made. The destructor has the board's widgets make their
-// drawings for the new size meanwhile (the displays' digit cells), then brings in what the worker
-// has not and waits for the pages it is bringing in. (Captions are drawn at the paint: text drawn
+// thread from the moment the object is made. The destructor draws the displays' digit cells for
+// the new size, shared with the worker once it has brought the pages in, then brings in what the
+// worker has not and waits for what it is doing. (Captions are drawn at the paint: text drawn
 // outside it comes out a shade apart at its edges.)
 //
 // Made at the start of a window's resize handling and dropped at its end.
