@@ -82,10 +82,10 @@ int main(int argc, char *argv[])
     BenchStats::report(QStringLiteral("first audience frame at %1x%2, median")
                                .arg(size.width())
                                .arg(size.height()),
-                       BenchStats::median(samples), "ms", "<= 100 ms");
+                       BenchStats::median(samples), "ms", "<= 50 ms");
     BenchStats::report(QStringLiteral("first audience frame at %1x%2, max")
                                .arg(size.width())
                                .arg(size.height()),
-                       BenchStats::percentile(samples, 1.0), "ms");
+                       BenchStats::percentile(samples, 1.0), "ms", "<= 50 ms");
     return 0;
 }

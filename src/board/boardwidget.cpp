@@ -75,8 +75,16 @@ void BoardWidget::setPixelSize(const QSize &size)
     applyGeometry();
 }
 
+void BoardWidget::holdGeometry(bool hold)
+{
+    m_held = hold;
+    applyGeometry();
+}
+
 void BoardWidget::applyGeometry()
 {
+    if (m_held)
+        return;
     const int left = toPixels(m_left);
     const int top = toPixels(m_top);
     // Edges rather than sizes are rounded, so that neighbouring widgets never gap or overlap.

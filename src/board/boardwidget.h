@@ -32,6 +32,10 @@ public:
 
     // Places the widget at a designed position and size, all in twips.
     void setTwipGeometry(double left, double top, double width, double height);
+    // While held, changes of position and size (the display's own sizing included) are only
+    // noted; releasing applies them as one move. A widget moved and then resized in two steps
+    // would have its old pixels copied to the new place first, for nothing.
+    void holdGeometry(bool hold);
 
     // The board widgets the window is made of, in creation order, each container followed by
     // what it holds. Windows owned by the window (dialogs, tool windows) hold widgets of their
@@ -50,4 +54,5 @@ private:
     double m_top = 0;
     double m_width = 0;
     double m_height = 0;
+    bool m_held = false;
 };

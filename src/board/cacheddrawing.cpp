@@ -3,18 +3,35 @@
 #include <QPainter>
 #include <QWidget>
 
-void CachedDrawing::paint(QWidget *widget, const std::function<void(QPainter &)> &draw)
+void CachedDrawing::prepare(const QWidget *widget, const std::function<Drawing()> &make)
 {
     const qreal ratio = widget->devicePixelRatioF();
-    const QSize pixels = widget->size() * ratio;
-    if (pixels.isEmpty())
+    if (widget->size().isEmpty())
         return;
-    if (m_pixmap.size() != pixels || m_pixmap.devicePixelRatio() != ratio) {
-        m_pixmap = QPixmap(pixels);
+    if (m_pixmap.isNull() || m_widgetSize != widget->size()
+        || m_pixmap.devicePixelRatio() != ratio) {
+        const Drawing drawing = make();
+        const QRect area = drawing.area & widget->rect();
+        m_widgetSize = widget->size();
+        m_at = area.topLeft();
+        m_blank = area.isEmpty();
+        if (m_blank) {
+            // Nothing to draw; a pixmap of one pixel marks the cache as made.
+            m_pixmap = QPixmap(1, 1);
+            m_pixmap.setDevicePixelRatio(ratio);
+            return;
+        }
+        m_pixmap = QPixmap(area.size() * ratio);
         m_pixmap.setDevicePixelRatio(ratio);
         m_pixmap.fill(Qt::transparent);
         QPainter painter(&m_pixmap);
-        draw(painter);
+        drawing.draw(painter, m_at);
     }
-    QPainter(widget).drawPixmap(0, 0, m_pixmap);
+}
+
+void CachedDrawing::paint(QWidget *widget, const std::function<Drawing()> &make)
+{
+    prepare(widget, make);
+    if (!m_blank && !m_pixmap.isNull())
+        QPainter(widget).drawPixmap(m_at, m_pixmap);
 }

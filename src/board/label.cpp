@@ -145,23 +145,34 @@ double Label::ShownFontSize() const
     return pixels == designedPixels() ? m_fontSize : pixels * 72.0 / 96.0;
 }
 
+CachedDrawing::Drawing Label::drawing() const
+{
+    const Fitted shown = fitted();
+    const QFont font = fontOf(shown.pixels);
+    const QFontMetrics metrics(font);
+    // A smaller font keeps the middle of the designed line, not its top.
+    const int designedLine = QFontMetrics(fontOf(designedPixels())).height();
+    const int drop = (designedLine - metrics.height()) / 2;
+    const QRect box = m_wordWrap ? rect() : rect().adjusted(0, drop, 0, drop);
+    const int flags
+            = m_wordWrap ? WrappedFlags : Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
+    // A glyph's ink may reach past its advance and line; half the font size round the text
+    // takes it in.
+    const int reach = shown.pixels / 2 + 1;
+    const QRect area
+            = metrics.boundingRect(box, flags, shown.text).adjusted(-reach, -reach, reach, reach);
+    return CachedDrawing::Drawing {area,
+                                   [this, shown, font, box, flags](QPainter &painter, QPoint at) {
+                                       painter.setRenderHint(QPainter::TextAntialiasing);
+                                       painter.setFont(font);
+                                       painter.setPen(PlatformColor::toQColor(m_foreColor));
+                                       painter.drawText(box.translated(-at), flags, shown.text);
+                                   }};
+}
+
 void Label::paintEvent(QPaintEvent *)
 {
     if (m_caption.isEmpty() || m_fontSize <= 0)
         return;
-    m_drawing.paint(this, [this](QPainter &painter) {
-        const Fitted shown = fitted();
-        const QFont font = fontOf(shown.pixels);
-        // A smaller font keeps the middle of the designed line, not its top.
-        const int designedLine = QFontMetrics(fontOf(designedPixels())).height();
-        const int drop = (designedLine - QFontMetrics(font).height()) / 2;
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.setFont(font);
-        painter.setPen(PlatformColor::toQColor(m_foreColor));
-        if (m_wordWrap)
-            painter.drawText(rect(), WrappedFlags, shown.text);
-        else
-            painter.drawText(rect().adjusted(0, drop, 0, drop),
-                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, shown.text);
-    });
+    m_drawing.paint(this, [this] { return drawing(); });
 }

@@ -57,6 +57,7 @@ private:
     bool fits(const QString &text, int pixels) const;
     int largestFitting(const QString &text, int largest, int smallest) const;
     int designedPixels() const;
+    CachedDrawing::Drawing drawing() const;
     static QFont fontOf(int pixels);
 
     QString m_caption;

@@ -148,6 +148,7 @@ void applyRecord(const ControlLayout &record, const QWidget *window, const Place
         return;
     const double scale = placement.scale;
     const bool offset = inWindowItself(control, window);
+    control->holdGeometry(true);
     control->setLeft(record.Left * scale + (offset ? placement.offsetX : 0));
     control->setTop(record.Top * scale + (offset ? placement.offsetY : 0));
 
@@ -172,6 +173,7 @@ void applyRecord(const ControlLayout &record, const QWidget *window, const Place
     }
     if (auto *clock = qobject_cast<TimeLED *>(control))
         scaled(record.PaddingD, [clock](double value) { clock->setPaddingD(toInt(value)); });
+    control->holdGeometry(false);
 }
 
 } // namespace

@@ -196,6 +196,32 @@ int SegmentDisplay::borderWidth() const
     return qMax(1, int(std::lround(m_size / 32.0)));
 }
 
+void SegmentDisplay::followLook()
+{
+    m_glyphs.setLook({m_size, m_ledType, PlatformColor::toQColor(m_litColor),
+                      PlatformColor::toQColor(m_backColor), devicePixelRatioF()});
+}
+
+QString SegmentDisplay::shownCells() const
+{
+    if (!m_text.isEmpty())
+        return m_text;
+    QString cells = m_pattern;
+    for (QChar &c : cells) {
+        if (!SegmentGlyphs::isSeparator(c))
+            c = QLatin1Char(' ');
+    }
+    return cells;
+}
+
+void SegmentDisplay::missingCells(QList<SegmentGlyphs::Cell> &out)
+{
+    followLook();
+    const bool lit = !m_text.isEmpty();
+    for (const QChar c : shownCells())
+        m_glyphs.missing(c, lit, out);
+}
+
 void SegmentDisplay::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -209,18 +235,9 @@ void SegmentDisplay::paintEvent(QPaintEvent *)
     painter.fillRect(0, border, border, height() - 2 * border, borderColor);
     painter.fillRect(width() - border, border, border, height() - 2 * border, borderColor);
 
-    m_glyphs.setLook(
-            {m_size, m_ledType, PlatformColor::toQColor(m_litColor), back, devicePixelRatioF()});
-
+    followLook();
     const bool blank = m_text.isEmpty();
-    QString cells = m_text;
-    if (blank) {
-        cells = m_pattern;
-        for (QChar &c : cells) {
-            if (!SegmentGlyphs::isSeparator(c))
-                c = QLatin1Char(' ');
-        }
-    }
+    const QString cells = shownCells();
 
     // The cells are centred, so a display keeps its look when its size is rounded, and a shorter
     // row (seconds and tenths on a minutes display) sits in the middle.

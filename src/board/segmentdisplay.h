@@ -52,9 +52,8 @@ public:
     void setPaddingI(int twips);
 
     QSize sizeHint() const override;
-
-    // Drawings of cells made so far; the cache is meant to keep this still while values change.
-    int glyphRenderCount() const { return m_glyphs.renderCount(); }
+    // The cells the display would draw now whose drawings its look has not yet.
+    void missingCells(QList<SegmentGlyphs::Cell> &out);
 
 signals:
     void GotFocus();
@@ -82,6 +81,9 @@ protected:
 
 private:
     double contentWidth(const QString &cells) const;
+    // The cells drawn now: the text, or the pattern's cells unlit while blank.
+    QString shownCells() const;
+    void followLook();
     void relayout();
     int borderWidth() const;
 

@@ -78,12 +78,42 @@ int SegmentGlyphs::cellWidth(QChar c, int height)
     return isSeparator(c) ? separatorWidth(height) : digitWidth(height);
 }
 
+struct SegmentGlyphs::Drawings
+{
+    Look look;
+    QHash<int, QPixmap> cells;
+};
+
+namespace {
+
+// The looks in use, each held by the displays that have it.
+QList<std::weak_ptr<SegmentGlyphs::Drawings>> &looksInUse()
+{
+    static QList<std::weak_ptr<SegmentGlyphs::Drawings>> looks;
+    return looks;
+}
+
+} // namespace
+
+SegmentGlyphs::~SegmentGlyphs() = default;
+
 void SegmentGlyphs::setLook(const Look &look)
 {
-    if (look == m_look)
+    if (m_drawings && look == m_look)
         return;
     m_look = look;
-    m_cache.clear();
+    m_drawings.reset();
+    QList<std::weak_ptr<Drawings>> &looks = looksInUse();
+    looks.removeIf([](const std::weak_ptr<Drawings> &drawings) { return drawings.expired(); });
+    for (const std::weak_ptr<Drawings> &drawings : std::as_const(looks)) {
+        std::shared_ptr<Drawings> shared = drawings.lock();
+        if (shared && shared->look == look) {
+            m_drawings = std::move(shared);
+            return;
+        }
+    }
+    m_drawings = std::make_shared<Drawings>(Drawings {look, {}});
+    looks.append(m_drawings);
 }
 
 QColor SegmentGlyphs::unlitColor() const
@@ -91,33 +121,59 @@ QColor SegmentGlyphs::unlitColor() const
     return mix(m_look.back, m_look.lit, kUnlitShare);
 }
 
+void SegmentGlyphs::missing(QChar c, bool lit, QList<Cell> &out)
+{
+    if (!m_drawings)
+        setLook(m_look);
+    const int key = (c.unicode() << 1) | (lit ? 1 : 0);
+    if (m_drawings->cells.contains(key))
+        return;
+    for (const Cell &cell : std::as_const(out)) {
+        if (cell.drawings == m_drawings && cell.c == c && cell.lit == lit)
+            return;
+    }
+    out.append({m_drawings, c, lit});
+}
+
+QImage SegmentGlyphs::draw(const Cell &cell)
+{
+    return render(cell.drawings->look, cell.c, cell.lit);
+}
+
+void SegmentGlyphs::keep(const Cell &cell, QImage drawing)
+{
+    cell.drawings->cells.insert((cell.c.unicode() << 1) | (cell.lit ? 1 : 0),
+                                QPixmap::fromImage(std::move(drawing)));
+}
+
 QPixmap SegmentGlyphs::glyph(QChar c, bool lit)
 {
+    if (!m_drawings)
+        setLook(m_look);
     const int key = (c.unicode() << 1) | (lit ? 1 : 0);
-    auto found = m_cache.constFind(key);
-    if (found != m_cache.constEnd())
+    auto found = m_drawings->cells.constFind(key);
+    if (found != m_drawings->cells.constEnd())
         return *found;
-    ++m_renders;
-    const QPixmap pixmap = render(c, lit);
-    m_cache.insert(key, pixmap);
+    const QPixmap pixmap = QPixmap::fromImage(render(m_look, c, lit));
+    m_drawings->cells.insert(key, pixmap);
     return pixmap;
 }
 
-QPixmap SegmentGlyphs::render(QChar c, bool lit) const
+QImage SegmentGlyphs::render(const Look &look, QChar c, bool lit)
 {
-    const int h = qMax(1, m_look.height);
+    const int h = qMax(1, look.height);
     const int w = cellWidth(c, h);
-    QPixmap pixmap(QSize(w, h) * m_look.pixelRatio);
-    pixmap.setDevicePixelRatio(m_look.pixelRatio);
+    QImage pixmap(QSize(w, h) * look.pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    pixmap.setDevicePixelRatio(look.pixelRatio);
     pixmap.fill(Qt::transparent);
 
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
 
-    const QColor unlit = unlitColor();
-    const QColor &on = m_look.lit;
-    const bool dots = m_look.style == Dots;
+    const QColor unlit = mix(look.back, look.lit, kUnlitShare);
+    const QColor &on = look.lit;
+    const bool dots = look.style == Dots;
     const double t = h * kStroke;
     const double d = h * kDot;
 

@@ -2,11 +2,17 @@
 
 #include <QColor>
 #include <QHash>
+#include <QImage>
+#include <QList>
 #include <QPixmap>
 
+#include <memory>
+
 // Draws the cells of an LED display (a seven-segment digit, a blank cell, a colon or a point) and
-// keeps each drawing, so that a repaint only copies pixmaps. The drawings are rebuilt when the
-// digit height, the LED style, a colour or the screen's pixel ratio changes.
+// keeps each drawing, so that a repaint only copies pixmaps. The drawings are kept per look (digit
+// height, LED style, colours and the screen's pixel ratio) and shared by every display of that
+// look in the program, so that the displays of a board, and two boards of one size, draw each
+// cell once; a look's drawings go when no display has it any more.
 class SegmentGlyphs final
 {
 public:
@@ -27,6 +33,7 @@ public:
     };
 
     SegmentGlyphs() = default;
+    ~SegmentGlyphs();
     Q_DISABLE_COPY_MOVE(SegmentGlyphs)
 
     static int digitWidth(int height);
@@ -45,13 +52,24 @@ public:
     // drawn in the unlit shade.
     QPixmap glyph(QChar c, bool lit);
 
-    // Number of drawings made since construction; lets a test see that the cache holds.
-    int renderCount() const { return m_renders; }
+    struct Drawings;
+    // A cell a look has no drawing of yet. Drawing it needs nothing but the look, so it may be
+    // done on another thread; the drawing is kept, on the thread that owns the displays, with
+    // keep().
+    struct Cell
+    {
+        std::shared_ptr<Drawings> drawings;
+        QChar c;
+        bool lit = false;
+    };
+    // Adds the cell to out unless the look has its drawing or out has the cell already.
+    void missing(QChar c, bool lit, QList<Cell> &out);
+    static QImage draw(const Cell &cell);
+    static void keep(const Cell &cell, QImage drawing);
 
 private:
-    QPixmap render(QChar c, bool lit) const;
+    static QImage render(const Look &look, QChar c, bool lit);
 
     Look m_look;
-    QHash<int, QPixmap> m_cache;
-    int m_renders = 0;
+    std::shared_ptr<Drawings> m_drawings;
 };

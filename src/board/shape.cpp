@@ -89,14 +89,19 @@ void Shape::paintEvent(QPaintEvent *)
     if (m_borderWidth > 0) {
         // The border is filled as a ring between two rounded rectangles, the outline of a pen
         // m_borderWidth wide along path: stroking a wide pen round a board-sized frame costs a
-        // tenth of a second at 3840 x 2160, filling the ring a fraction of that.
-        QPainterPath ring;
-        ring.addRoundedRect(outer, inner + half, inner + half);
-        const QRectF hole = path.adjusted(half, half, -half, -half);
-        if (hole.width() > 0 && hole.height() > 0) {
-            const double holeRadius = std::max(0.0, inner - half);
-            ring.addRoundedRect(hole, holeRadius, holeRadius);
+        // tenth of a second at 3840 x 2160, filling the ring a fraction of that. The ring is
+        // made once for a size and border.
+        if (m_ringSize != size() || m_ringBorder != m_borderWidth) {
+            m_ring = QPainterPath();
+            m_ring.addRoundedRect(outer, inner + half, inner + half);
+            const QRectF hole = path.adjusted(half, half, -half, -half);
+            if (hole.width() > 0 && hole.height() > 0) {
+                const double holeRadius = std::max(0.0, inner - half);
+                m_ring.addRoundedRect(hole, holeRadius, holeRadius);
+            }
+            m_ringSize = size();
+            m_ringBorder = m_borderWidth;
         }
-        painter.fillPath(ring, PlatformColor::toQColor(m_borderColor));
+        painter.fillPath(m_ring, PlatformColor::toQColor(m_borderColor));
     }
 }

@@ -2,6 +2,8 @@
 
 #include "boardwidget.h"
 
+#include <QPainterPath>
+
 // A drawn rectangle on the board: the frames round the displays and the selection frame.
 class Shape final : public BoardWidget
 {
@@ -41,4 +43,8 @@ private:
     double m_borderWidth = 1;
     int m_fillColor = 0;
     bool m_filled = false;
+    // The rounded border's outline, for the size and border it was made for.
+    QPainterPath m_ring;
+    QSize m_ringSize;
+    double m_ringBorder = 0;
 };

@@ -5,6 +5,7 @@
 #include "layoutscaling.h"
 #include "segmentdisplay.h"
 #include "settingsmodel.h"
+#include "windowsurface.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -29,7 +30,8 @@ frmAudience::frmAudience(const Bout *bout, QWidget *keyboardOwner)
     followLayout();
     SaveLayout(this);
     RefreshTime();
-    UpdateLabels();
+    // The captions, pictures and digit style follow when the board is shown: the resize to its
+    // screen's size fits them there, and fitting them at the designed size first would be undone.
     UpdateFormColors();
 }
 
@@ -111,6 +113,8 @@ void frmAudience::keyReleaseEvent(QKeyEvent *event)
 void frmAudience::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // The pixels for the new size are brought in on the second core meanwhile.
+    const WindowSurface surface(this);
     StretchLayout(this);
     // The pictures are fitted to their frames anew at the new size.
     UpdateLabels();

@@ -23,6 +23,7 @@
 #include "timeled.h"
 #include "virtualkeycodes.h"
 #include "virtualkeys.h"
+#include "windowsurface.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -373,6 +374,8 @@ void frmScoreboard::keyReleaseEvent(QKeyEvent *event)
 void frmScoreboard::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // The pixels for the new size are brought in on the second core meanwhile.
+    const WindowSurface surface(this);
     StretchLayout(this);
     ObjectSelected(nullptr);
     UpdateLabels();

@@ -76,6 +76,20 @@ struct Board
     }
 };
 
+class MoveCounter final : public QObject
+{
+public:
+    QHash<const QObject *, int> count;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Move)
+            ++count[watched];
+        return false;
+    }
+};
+
 QRectF twips(const BoardWidget *w)
 {
     return QRectF(w->Left(), w->Top(), w->Width(), w->Height());
@@ -136,6 +150,27 @@ private slots:
         QCOMPARE(board.clock->LedType(), 1);
         QCOMPARE(board.score->LedType(), 1);
         QCOMPARE(board.preview->LedType(), 1);
+    }
+
+    // Each widget of a shown board goes to its scaled place and size in one step: moved first and
+    // sized after, it would have its old pixels copied to a place it leaves at once.
+    void movesEachWidgetOnce()
+    {
+        Board board;
+        board.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&board.window));
+        MoveCounter moves;
+        const QList<BoardWidget *> widgets = BoardWidget::laidOutIn(&board.window);
+        for (BoardWidget *widget : widgets)
+            widget->installEventFilter(&moves);
+        board.stretchTo(1264, 906);
+        for (BoardWidget *widget : widgets)
+            QVERIFY2(moves.count.value(widget) <= 1, qPrintable(widget->objectName()));
+        for (const QWidget *moved :
+             std::initializer_list<const QWidget *> {board.clock, board.score, board.title})
+            QCOMPARE(moves.count.value(moved), 1);
+        QCOMPARE(twips(board.title), QRectF(240, 0, 18510, 1710));
+        QCOMPARE(QPointF(board.clock->Left(), board.clock->Top()), QPointF(6390, 2130));
     }
 
     // Saving again after scaling keeps the design: widgets already recorded keep their design

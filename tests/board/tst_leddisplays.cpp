@@ -170,6 +170,54 @@ private slots:
         QVERIFY(middle.red() > 200 && middle.blue() < 60);
     }
 
+    // Displays of one look share its drawings, and only theirs: each shows its own colours and
+    // style whatever the others show, before and after one of them changes its look.
+    void displaysDrawTheirOwnLook()
+    {
+        NumberLED first, second, other;
+        for (NumberLED *display : {&first, &second, &other}) {
+            display->setSize(40);
+            display->setBackColor(0);
+            display->setLitColor(0x0000FF00);
+            display->setCaption("8");
+        }
+        other.setLitColor(0x00FF0000);
+        const QImage green = first.grab().toImage();
+        const QImage blue = other.grab().toImage();
+        QCOMPARE(second.grab().toImage(), green);
+        QVERIFY(blue != green);
+        // Lit segments of the one colour, none of the other.
+        const auto pixels = [](const QImage &image, bool greener) {
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    count += greener ? c.green() > c.blue() + 100 : c.blue() > c.green() + 100;
+                }
+            }
+            return count;
+        };
+        QVERIFY(pixels(green, true) > 0 && pixels(green, false) == 0);
+        QVERIFY(pixels(blue, false) > 0 && pixels(blue, true) == 0);
+
+        second.setLedType(1);
+        QVERIFY(second.grab().toImage() != green);
+        second.setBackColor(0x00202020);
+        const QImage dotsOnGrey = second.grab().toImage();
+        QCOMPARE(first.grab().toImage(), green);
+        // A look no display has any more is drawn again when one takes it on.
+        other.setLitColor(0x0000FF00);
+        QCOMPARE(other.grab().toImage(), green);
+        first.setLitColor(0x00FF0000);
+        QCOMPARE(first.grab().toImage(), blue);
+        second.setLedType(0);
+        second.setBackColor(0);
+        QCOMPARE(second.grab().toImage(), green);
+        second.setLedType(1);
+        second.setBackColor(0x00202020);
+        QCOMPARE(second.grab().toImage(), dotsOnGrey);
+    }
+
     void focusAndKeys()
     {
         QWidget window;

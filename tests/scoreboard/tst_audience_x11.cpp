@@ -7,6 +7,7 @@
 #include "frmaudience.h"
 #include "frmscoreboard.h"
 #include "label.h"
+#include "segmentdisplay.h"
 #include "settings.h"
 #include "settingsstore.h"
 #include "shape.h"
@@ -93,6 +94,7 @@ private slots:
         Settings::instance().edit([](SettingsModel &m) {
             m.AudienceScreen = "RIGHT";
             m.AudienceBoardKey = 119; // F8
+            m.LEDType = 1;
         });
         ClockSource::setCurrent(&m_clock);
         m_board = std::make_unique<frmScoreboard>();
@@ -116,6 +118,10 @@ private slots:
     {
         QCOMPARE(audience()->screen()->name(), "RIGHT");
         QCOMPARE(audience()->geometry(), QRect(1920, 0, 1280, 720));
+        // Opened with the captions and the digit style of the settings, as fitted to its screen.
+        QCOMPARE(audience()->findChild<Label *>("lblVisitorTeam")->Caption(),
+                 settings().VisitorText);
+        QCOMPARE(audience()->findChild<SegmentDisplay *>("tledJam")->LedType(), 1);
         const QWidget *jam = audience()->findChild<QWidget *>("tledJam");
 
         // The longest title and team names are shown whole on the projector too.

@@ -9,6 +9,7 @@
 #include "layoutscaling.h"
 #include "mmcontrol.h"
 #include "numberled.h"
+#include "platformcolor.h"
 #include "recordingsound.h"
 #include "settings.h"
 #include "settingsstore.h"
@@ -16,9 +17,11 @@
 #include "timekeeper.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -115,6 +118,35 @@ private:
         return first > 0 && last < label->width() - 1;
     }
     Label *label(const char *name) { return board().findChild<Label *>(name); }
+    // The label as drawn equals its shown caption drawn straight onto it: nothing of the text's
+    // ink is lost to what the label keeps of its drawing.
+    static bool drawnAsText(Label *label)
+    {
+        QImage drawn(label->size(), QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        label->render(&drawn, QPoint(), QRegion(), QWidget::RenderFlags());
+        QImage text(label->size(), QImage::Format_ARGB32_Premultiplied);
+        text.fill(Qt::transparent);
+        QFont font("Arial");
+        font.setBold(true);
+        font.setPixelSize(label->shownPixelSize());
+        QFont designed = font;
+        designed.setPixelSize(qMax(1, qRound(label->FontSize() * 96 / 72)));
+        const int drop = (QFontMetrics(designed).height() - QFontMetrics(font).height()) / 2;
+        QPainter painter(&text);
+        painter.setFont(font);
+        painter.setPen(PlatformColor::toQColor(label->ForeColor()));
+        if (label->WordWrap())
+            painter.drawText(label->rect(), Qt::AlignCenter | Qt::TextWordWrap,
+                             label->ShownCaption());
+        else
+            painter.drawText(label->rect().adjusted(0, drop, 0, drop),
+                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+                             label->ShownCaption());
+        painter.end();
+
+        return drawn == text;
+    }
 
 private slots:
     void initTestCase()
@@ -453,6 +485,7 @@ private slots:
                 QCOMPARE(text->ShownCaption(), text->Caption());
                 QVERIFY2(text->ShownFontSize() < text->FontSize(), name);
                 QVERIFY2(drawnWhole(text), name);
+                QVERIFY2(drawnAsText(text), name);
                 // No smaller than it need be: a pixel more would not fit.
                 QFont larger("Arial");
                 larger.setBold(true);
@@ -474,6 +507,7 @@ private slots:
             StretchLayout(&board());
             QCOMPARE(notice->ShownCaption(), notice->Caption());
             QVERIFY(drawnWhole(notice));
+            QVERIFY(drawnAsText(notice));
         }
         QTRY_VERIFY(!board().BuzzerPlaying());
         Settings::instance().edit(
@@ -499,6 +533,29 @@ private slots:
         for (Label *text : {label("lblTitle"), label("lblVisitorTeam"), notice}) {
             QCOMPARE(text->ShownCaption(), text->Caption());
             QCOMPARE(text->ShownFontSize(), text->FontSize());
+            QVERIFY(drawnAsText(text));
+        }
+    }
+
+    // A shown board resized, larger or smaller and in either digit style, has every pixel of its
+    // window painted afresh for the new size before the frame is shown.
+    void resizedBoardIsPaintedWhole()
+    {
+        board().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&board()));
+        for (const int ledType : {0, 1}) {
+            Settings::instance().edit([ledType](SettingsModel &m) { m.LEDType = qint16(ledType); });
+            for (const QSize size : {QSize(1280, 800), QSize(1920, 1080), QSize(700, 500)}) {
+                board().resize(size);
+                QCoreApplication::sendPostedEvents(&board(), QEvent::UpdateRequest);
+                QCoreApplication::sendPostedEvents();
+                QPaintDevice *pixels = board().backingStore()->paintDevice();
+                QCOMPARE(pixels->devType(), int(QInternal::Image));
+                const QImage shown
+                        = static_cast<QImage *>(pixels)->convertToFormat(QImage::Format_RGB32);
+                QCOMPARE(shown.size(), size);
+                QVERIFY(shown == board().grab().toImage().convertToFormat(QImage::Format_RGB32));
+            }
         }
     }
 
