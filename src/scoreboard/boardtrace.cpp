@@ -3,6 +3,7 @@
 #include "clocksource.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -58,6 +59,22 @@ void BoardTrace::line(const char *format, qint64 a, qint64 b, qint64 c)
         m_used += std::min(std::size_t(written), longest - 1);
 }
 
+bool BoardTrace::isModifier(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool BoardTrace::isBoards(QObject *object) const
 {
     if (object == m_board->windowHandle())
@@ -71,11 +88,16 @@ bool BoardTrace::eventFilter(QObject *watched, QEvent *event)
     if (m_delivering)
         return false;
     switch (event->type()) {
-    case QEvent::KeyPress:
-        // The window's key and the one it hands to the selected display are one key.
-        if (m_keyArrived < 0 && isBoards(watched))
+    case QEvent::KeyPress: {
+        // The window's key and the one it hands to the selected display are one key; a modifier
+        // on its own is no key.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (m_keyArrived < 0 && !isModifier(key) && isBoards(watched)) {
             m_keyArrived = micros();
+            m_key = key;
+        }
         return false;
+    }
     case QEvent::Timer:
         if (watched != m_refresh)
             return false;
@@ -96,7 +118,7 @@ void BoardTrace::tick(QObject *timer, QEvent *event)
     const qint64 start = micros();
     // A key still waiting for its paint when the next tick comes changed nothing to show.
     if (m_keyArrived >= 0) {
-        line("n %lld\n", m_keyArrived);
+        line("n %lld %d\n", m_keyArrived, m_key);
         m_keyArrived = -1;
     }
     m_delivering = true;
@@ -115,7 +137,7 @@ void BoardTrace::paint(QObject *board, QEvent *event)
     QCoreApplication::sendEvent(board, event);
     m_delivering = false;
     if (m_keyArrived >= 0) {
-        line("k %lld %lld\n", m_keyArrived, micros() - m_keyArrived);
+        line("k %lld %lld %lld\n", m_keyArrived, micros() - m_keyArrived, m_key);
         m_keyArrived = -1;
     }
 }

@@ -16,8 +16,9 @@ class QWidget;
 //
 // The lines, times in microseconds from the start of the trace:
 //   t START LATE TOOK   a refresh tick: when it started, how late, how long its handler ran
-//   k ARRIVED SHOWN     a key, and the time from its arrival to the end of the paint showing it
-//   n ARRIVED           a key that painted nothing of its own before the next tick
+//   k ARRIVED SHOWN KEY  a key (its Qt key code), and the time from its arrival to the end of the
+//                        paint that shows it; keys that come before that paint are not timed
+//   n ARRIVED KEY        a key that painted nothing of its own before the next tick
 class BoardTrace final : public QObject
 {
     Q_OBJECT
@@ -40,6 +41,7 @@ protected:
 private:
     qint64 micros() const;
     void line(const char *format, qint64 a, qint64 b = 0, qint64 c = 0);
+    static bool isModifier(int key);
     bool isBoards(QObject *object) const;
     void tick(QObject *timer, QEvent *event);
     void paint(QObject *board, QEvent *event);
@@ -52,6 +54,7 @@ private:
     std::size_t m_used = 0;
     qint64 m_lastTick = -1;
     qint64 m_keyArrived = -1;
+    int m_key = 0;
     // Set while the tick or the paint it wraps is delivered, to let that event through.
     bool m_delivering = false;
 };

@@ -714,6 +714,7 @@ private slots:
         tick(); // at 133 ms: 23 ms late
         QCOMPARE(handled, 3);
 
+        QTest::keyClick(score, Qt::Key_Shift); // at 135 ms: a modifier alone is no key
         m_clock.advanceMilliseconds(1);
         QTest::keyClick(score, Qt::Key_Delete); // at 136 ms, blanks the score
         QVERIFY(score->property("Text").toString().isEmpty());
@@ -734,8 +735,8 @@ private slots:
                  "t 10000 0 2000\n"
                  "t 60000 0 2000\n"
                  "t 133000 23000 2000\n"
-                 "k 136000 4000\n"
-                 "n 143000\n"
+                 "k 136000 4000 16777223\n"
+                 "n 143000 16777216\n"
                  "t 183000 0 2000\n");
     }
 };
