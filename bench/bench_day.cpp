@@ -61,7 +61,7 @@ int clients(quint16 port, int count)
 
 struct Window
 {
-    QList<double> handler, late, shown, memory;
+    QList<double> handler, late, paint, shown, memory;
     int keys = 0, quiet = 0;
 };
 
@@ -131,6 +131,8 @@ int report(const QString &traceFile, const QString &memoryFile, double seconds)
             if (line.kind == 't') {
                 window->late.append(double(line.a) / 1000);
                 window->handler.append(double(line.b) / 1000);
+            } else if (line.kind == 'p') {
+                window->paint.append(double(line.a) / 1000);
             } else if (line.kind == 'k') {
                 window->shown.append(double(line.a) / 1000);
                 ++window->keys;
@@ -164,16 +166,22 @@ int report(const QString &traceFile, const QString &memoryFile, double seconds)
     compare(QStringLiteral("refresh tick lateness against its 50 ms schedule p99"),
             BenchStats::percentile(first.late, 0.99), BenchStats::percentile(last.late, 0.99), ms,
             within);
+    compare(QStringLiteral("board paint p99"), BenchStats::percentile(first.paint, 0.99),
+            BenchStats::percentile(last.paint, 0.99), ms, within);
     compare(QStringLiteral("key to pixels p99"), BenchStats::percentile(first.shown, 0.99),
             BenchStats::percentile(last.shown, 0.99), ms, within);
     compare(QStringLiteral("resident memory, mean of 10 s samples"), mean(first.memory),
             mean(last.memory), QStringLiteral("MB"), within);
     double latest = 0;
+    double longest = 0;
     for (const Line &line : lines) {
         if (line.kind == 't')
             latest = std::max(latest, double(line.a) / 1000);
+        else if (line.kind == 'p')
+            longest = std::max(longest, double(line.a) / 1000);
     }
     BenchStats::report(QStringLiteral("refresh tick lateness, worst of the run"), latest, ms);
+    BenchStats::report(QStringLiteral("board paint, longest of the run"), longest, ms);
 
     // The slowest keys of the run, named, and those that showed nothing of their own.
     QList<const Line *> keys;

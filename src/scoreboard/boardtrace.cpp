@@ -118,7 +118,7 @@ void BoardTrace::tick(QObject *timer, QEvent *event)
     const qint64 start = micros();
     // A key still waiting for its paint when the next tick comes changed nothing to show.
     if (m_keyArrived >= 0) {
-        line("n %lld %d\n", m_keyArrived, m_key);
+        line("n %lld %lld\n", m_keyArrived, m_key);
         m_keyArrived = -1;
     }
     m_delivering = true;
@@ -133,9 +133,11 @@ void BoardTrace::tick(QObject *timer, QEvent *event)
 
 void BoardTrace::paint(QObject *board, QEvent *event)
 {
+    const qint64 start = micros();
     m_delivering = true;
     QCoreApplication::sendEvent(board, event);
     m_delivering = false;
+    line("p %lld %lld\n", start, micros() - start);
     if (m_keyArrived >= 0) {
         line("k %lld %lld %lld\n", m_keyArrived, micros() - m_keyArrived, m_key);
         m_keyArrived = -1;

@@ -9,13 +9,14 @@ class QTimer;
 class QWidget;
 
 // The board's timing for benchmarks, written to a file while the board runs: each refresh tick's
-// lateness against its interval and the time its handler took, and each key's time from its
-// arrival in the program to the end of the board's paint that shows it. Lines go to a buffer that
-// is written out only when full and when the board goes, never a write per tick. With
-// CORVANTA_TRACE unset the board is not watched at all.
+// lateness against its interval and the time its handler took, each paint's time, and each key's
+// time from its arrival in the program to the end of the board's paint that shows it. Lines go to
+// a buffer that is written out only when full and when the board goes, never a write per tick.
+// With CORVANTA_TRACE unset the board is not watched at all.
 //
 // The lines, times in microseconds from the start of the trace:
 //   t START LATE TOOK   a refresh tick: when it started, how late, how long its handler ran
+//   p START TOOK        a paint of the board, up to the end of its flush to the window system
 //   k ARRIVED SHOWN KEY  a key (its Qt key code), and the time from its arrival to the end of the
 //                        paint that shows it; keys that come before that paint are not timed
 //   n ARRIVED KEY        a key that painted nothing of its own before the next tick

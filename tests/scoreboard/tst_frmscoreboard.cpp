@@ -675,8 +675,8 @@ private slots:
     }
 
     // The benchmarks' trace: each tick's lateness against its interval and its handler's time,
-    // each key's time to the end of the paint that shows it, and a key that shows nothing of its
-    // own before the next tick. Nothing here waits: the clock moves only when told.
+    // each paint, each key's time to the end of the paint that shows it, and a key that shows
+    // nothing of its own before the next tick. Nothing here waits: the clock moves only when told.
     void traceOfTicksAndKeys()
     {
         QTemporaryDir dir;
@@ -735,6 +735,7 @@ private slots:
                  "t 10000 0 2000\n"
                  "t 60000 0 2000\n"
                  "t 133000 23000 2000\n"
+                 "p 140000 0\n"
                  "k 136000 4000 16777223\n"
                  "n 143000 16777216\n"
                  "t 183000 0 2000\n");
