@@ -207,9 +207,10 @@ int report(const QString &traceFile, const QString &memoryFile, double seconds)
     std::printf("keys that showed nothing of their own before the next tick: %s\n",
                 qPrintable(nothing.join(QStringLiteral(", "))));
 
-    // The last line of the trace is the last key the bench pressed, once the keys had stopped.
-    const auto lastKey = std::find_if(lines.crbegin(), lines.crend(),
-                                      [](const Line &line) { return line.kind != 't'; });
+    // The last key of the trace is the last the bench pressed, once the keys had stopped.
+    const auto lastKey = std::find_if(lines.crbegin(), lines.crend(), [](const Line &line) {
+        return line.kind == 'k' || line.kind == 'n';
+    });
     if (lastKey != lines.crend() && lastKey->kind == 'k')
         BenchStats::report(QStringLiteral("still responsive at the end: the last key shown after"),
                            double(lastKey->a) / 1000, ms);
