@@ -5,6 +5,7 @@
 // --free-port prints a port free on the loopback address.
 
 #include "benchstats.h"
+#include "feedclients.h"
 
 #include "frmscoreboard.h"
 #include "livefeed.h"
@@ -16,63 +17,17 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QKeyEvent>
 #include <QTcpServer>
 #include <QThread>
 #include <QTimer>
-#include <QWebSocket>
 
-#include <atomic>
 #include <cstdio>
 
 namespace {
 
 // One monotonic clock for both threads.
 QElapsedTimer g_clock;
-
-// WebSocket clients on the thread they were made on; the first one watches the jam clock.
-class Clients final : public QObject
-{
-public:
-    std::atomic<int> ready = 0;
-    std::atomic<int> jamRunning = -1;
-    std::atomic<qint64> arrivedNs = 0;
-
-    void open(quint16 port, int count)
-    {
-        const QUrl url(QStringLiteral("ws://127.0.0.1:%1/feed").arg(port));
-        for (int i = 0; i < count; ++i) {
-            auto *client = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
-            auto first = std::make_shared<bool>(true);
-            connect(client, &QWebSocket::textMessageReceived, this,
-                    [this, i, first](const QString &message) {
-                        if (*first) {
-                            *first = false;
-                            ++ready;
-                        }
-                        if (i != 0)
-                            return;
-                        const qint64 now = g_clock.nsecsElapsed();
-                        const QJsonObject state
-                                = QJsonDocument::fromJson(message.toUtf8()).object();
-                        // A jam runs: in the game flow the jam's slot runs on through the lineup
-                        // the jam key starts, so the phase tells them apart.
-                        const QJsonValue phase = state.value(QStringLiteral("phase"));
-                        const bool running
-                                = state.value(QStringLiteral("clocks"))["jam"]["running"].toBool()
-                                && (phase.isUndefined()
-                                    || phase.toString() == QLatin1String("Jam"));
-                        if (int(running) != jamRunning) {
-                            arrivedNs = now;
-                            jamRunning = int(running);
-                        }
-                    });
-            client->open(url);
-        }
-    }
-};
 
 void waitUntil(const std::function<bool()> &done, int timeoutMs)
 {
@@ -98,7 +53,7 @@ quint16 freePort()
 
 int hold(quint16 port, int count)
 {
-    Clients clients;
+    FeedClients clients(&g_clock);
     clients.open(port, count);
     waitUntil([&] { return clients.ready == count; }, 10000);
     std::printf("connected %d\n", int(clients.ready));
@@ -136,7 +91,7 @@ int main(int argc, char *argv[])
 
     constexpr int kClients = 100;
     QThread clientThread;
-    Clients clients;
+    FeedClients clients(&g_clock);
     clients.moveToThread(&clientThread);
     clientThread.start();
     QMetaObject::invokeMethod(&clients, [&clients, port] { clients.open(port, kClients); });

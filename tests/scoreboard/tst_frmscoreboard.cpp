@@ -1,6 +1,7 @@
 // What only the window does: keys to the bout's operations, the bout to the displays, the
 // selection frame, the sounds on the media control. The rules themselves are the bout's tests.
 
+#include "boardtrace.h"
 #include "bout.h"
 #include "clocksource.h"
 #include "frmscoreboard.h"
@@ -728,6 +729,73 @@ private slots:
             QVERIFY(board().findChild<QWidget *>("nledHomeScore")->hasFocus()
                     || !QApplication::focusWidget());
         }
+    }
+
+    // The benchmarks' trace: each tick's lateness against its interval and its handler's time,
+    // each paint, each key's time to the end of the paint that shows it, and a key that shows
+    // nothing of its own before the next tick. Nothing here waits: the clock moves only when told.
+    void traceOfTicksAndKeys()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("trace");
+        board().findChild<QTimer *>("tmrClock1")->stop();
+        board().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&board()));
+        auto *score = board().findChild<NumberLED *>("nledHomeScore");
+        score->setFocus();
+        QCoreApplication::sendPostedEvents(&board(), QEvent::UpdateRequest);
+
+        // A refresh timer of the test's own, which fires only when the test delivers its event.
+        QTimer refresh;
+        refresh.setInterval(50);
+        refresh.start();
+        int handled = 0;
+        connect(&refresh, &QTimer::timeout, this, [&] {
+            ++handled;
+            m_clock.advanceMilliseconds(2);
+            board().RefreshTime();
+        });
+        const auto tick = [&refresh] {
+            QTimerEvent event(refresh.timerId());
+            QCoreApplication::sendEvent(&refresh, &event);
+        };
+        const auto paint
+                = [this] { QCoreApplication::sendPostedEvents(&board(), QEvent::UpdateRequest); };
+
+        auto trace = std::make_unique<BoardTrace>(file, &board(), &refresh);
+        m_clock.advanceMilliseconds(10);
+        tick(); // at 10 ms
+        m_clock.advanceMilliseconds(48);
+        tick(); // at 60 ms: on time
+        m_clock.advanceMilliseconds(71);
+        tick(); // at 133 ms: 23 ms late
+        QCOMPARE(handled, 3);
+
+        QTest::keyClick(score, Qt::Key_Shift); // at 135 ms: a modifier alone is no key
+        m_clock.advanceMilliseconds(1);
+        QTest::keyClick(score, Qt::Key_Delete); // at 136 ms, blanks the score
+        QVERIFY(score->property("Text").toString().isEmpty());
+        m_clock.advanceMilliseconds(4);
+        paint();
+        paint(); // nothing left to paint, and no key waiting
+        m_clock.advanceMilliseconds(3);
+        QTest::keyClick(score, Qt::Key_Escape); // at 143 ms, changes nothing
+        paint();
+        m_clock.advanceMilliseconds(40);
+        tick(); // at 183 ms: 0 ms late
+        QCOMPARE(handled, 4);
+        trace.reset();
+
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(),
+                 "t 10000 0 2000\n"
+                 "t 60000 0 2000\n"
+                 "t 133000 23000 2000\n"
+                 "p 140000 0\n"
+                 "k 136000 4000 16777223\n"
+                 "n 143000 16777216\n"
+                 "t 183000 0 2000\n");
     }
 };
 
