@@ -19,6 +19,7 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -349,6 +350,19 @@ private slots:
         QVERIFY(opened);
         showsSettings();
         QCOMPARE(shown("tledJam"), "0:42");
+
+        // The new-bout key asks first: No keeps the bout, Yes starts a new one.
+        Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 78; });
+        type("nledHomeScore", "5\n");
+        for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+            QTimer::singleShot(0, this, [answer] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                    box->button(answer)->click();
+            });
+            press(78);
+            board().RefreshTime();
+            QCOMPARE(shown("nledHomeScore"), answer == QMessageBox::Yes ? "  0" : "  5");
+        }
 
         // F1 opens help without waiting; closing the scoreboard closes it too.
         press(112);
