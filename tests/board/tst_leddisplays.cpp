@@ -1,5 +1,6 @@
 #include "facetra.h"
 #include "numberled.h"
+#include "segmentglyphs.h"
 #include "timeled.h"
 
 #include <QAccessible>
@@ -157,6 +158,21 @@ private slots:
             QCOMPARE(image.pixelColor(0, image.height() / 2), QColor(Qt::red));
             QCOMPARE(image.pixelColor(image.width() - 1, 0), QColor(Qt::red));
             QCOMPARE(image.pixelColor(3, image.height() / 2), QColor(Qt::black));
+        }
+
+        // Lit from the front: a lit cell's shading is the same on its left and right halves.
+        for (const QChar c : {QChar(':'), QChar('8')}) {
+            SegmentGlyphs glyphs;
+            glyphs.setLook({60, SegmentGlyphs::Lines, QColor(0, 255, 0), QColor(Qt::black), 1});
+            const QImage cell = glyphs.glyph(c, true).toImage();
+            int worst = 0;
+            for (int y = 0; y < cell.height(); ++y) {
+                for (int x = 0; x < cell.width() / 2; ++x)
+                    worst = qMax(worst,
+                                 qAbs(qGreen(cell.pixel(x, y))
+                                      - qGreen(cell.pixel(cell.width() - 1 - x, y))));
+            }
+            QVERIFY2(worst <= 3, qPrintable(QString("%1: %2").arg(c).arg(worst)));
         }
 
         // The preview shows an 8 in the board's orange, in either style.
