@@ -504,6 +504,12 @@ private slots:
             QVERIFY(notice->ShownFontSize() >= notice->FontSize() * 0.7);
             QVERIFY(drawnWhole(notice));
         }
+        // A reason too long for the place even at three quarters of the size: the font shrinks
+        // on rather than the reason being cut.
+        const QString reason = ": " + QString("the reason goes on ").repeated(12);
+        notice->setCaption("Cannot play " + longName + reason, 12, longName.size());
+        QVERIFY(notice->ShownCaption().endsWith(reason));
+        QVERIFY(notice->ShownFontSize() < notice->FontSize() * 0.7);
 
         // Texts that fit are left as designed.
         Settings::instance().edit([&](SettingsModel &m) { m.TitleText = "Bout"; });
