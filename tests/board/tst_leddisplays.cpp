@@ -175,6 +175,25 @@ private slots:
             QVERIFY2(worst <= 3, qPrintable(QString("%1: %2").arg(c).arg(worst)));
         }
 
+        // Lines draw a segment as one bar, Dots as a row of separate dots: down the column of
+        // a lit 1 that is lit most, one long run against short ones.
+        for (const int style : {SegmentGlyphs::Lines, SegmentGlyphs::Dots}) {
+            SegmentGlyphs glyphs;
+            glyphs.setLook({60, style, QColor(0, 255, 0), QColor(Qt::black), 1});
+            const QImage cell = glyphs.glyph('1', true).toImage();
+            int longest = 0;
+            for (int x = 0; x < cell.width(); ++x) {
+                for (int y = 0, run = 0; y < cell.height(); ++y) {
+                    run = qGreen(cell.pixel(x, y)) > 128 ? run + 1 : 0;
+                    longest = qMax(longest, run);
+                }
+            }
+            if (style == SegmentGlyphs::Lines)
+                QVERIFY2(longest > cell.height() / 3, qPrintable(QString::number(longest)));
+            else
+                QVERIFY2(longest < cell.height() / 6, qPrintable(QString::number(longest)));
+        }
+
         // The preview shows an 8 in the board's orange, in either style.
         Facetra preview;
         preview.setSize(40);
