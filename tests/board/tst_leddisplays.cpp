@@ -175,6 +175,13 @@ private slots:
             QVERIFY2(worst <= 3, qPrintable(QString("%1: %2").arg(c).arg(worst)));
         }
 
+        // However small a board is drawn, every cell keeps a pixel of width: a clock's colon and
+        // point never vanish.
+        for (const QChar c : {QChar('8'), QChar(':'), QChar('.')}) {
+            for (int height = 1; height <= 4; ++height)
+                QVERIFY(SegmentGlyphs::cellWidth(c, height) >= 1);
+        }
+
         // Lines draw a segment as one bar, Dots as a row of separate dots: down the column of
         // a lit 1 that is lit most, one long run against short ones.
         for (const int style : {SegmentGlyphs::Lines, SegmentGlyphs::Dots}) {
