@@ -687,6 +687,18 @@ private slots:
                 darkest = qMin(darkest, qGray(shown.pixel(x, shown.height() / 2)));
             QVERIFY2(darkest < 40, name);
         }
+
+        // The digit preview stands in its frame, after its caption.
+        const QWidget *preview = window.findChild<QWidget *>("pledPreview");
+        QWidget *frame = find<QGroupBox>(window, "fraDigitType");
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            if (tabs->widget(tab)->isAncestorOf(frame))
+                tabs->setCurrentIndex(tab);
+        }
+        QVERIFY(preview && preview->isVisible());
+        QVERIFY(frame->rect().contains(preview->geometry()));
+        QVERIFY(preview->geometry().left()
+                > find<QLabel>(window, "lblPreview")->geometry().right());
     }
 
     void pictures()
