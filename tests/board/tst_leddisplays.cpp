@@ -1,5 +1,6 @@
 #include "facetra.h"
 #include "numberled.h"
+#include "segmentglyphs.h"
 #include "timeled.h"
 
 #include <QAccessible>
@@ -157,6 +158,47 @@ private slots:
             QCOMPARE(image.pixelColor(0, image.height() / 2), QColor(Qt::red));
             QCOMPARE(image.pixelColor(image.width() - 1, 0), QColor(Qt::red));
             QCOMPARE(image.pixelColor(3, image.height() / 2), QColor(Qt::black));
+        }
+
+        // Lit from the front: a lit cell's shading is the same on its left and right halves.
+        for (const QChar c : {QChar(':'), QChar('8')}) {
+            SegmentGlyphs glyphs;
+            glyphs.setLook({60, SegmentGlyphs::Lines, QColor(0, 255, 0), QColor(Qt::black), 1});
+            const QImage cell = glyphs.glyph(c, true).toImage();
+            int worst = 0;
+            for (int y = 0; y < cell.height(); ++y) {
+                for (int x = 0; x < cell.width() / 2; ++x)
+                    worst = qMax(worst,
+                                 qAbs(qGreen(cell.pixel(x, y))
+                                      - qGreen(cell.pixel(cell.width() - 1 - x, y))));
+            }
+            QVERIFY2(worst <= 3, qPrintable(QString("%1: %2").arg(c).arg(worst)));
+        }
+
+        // However small a board is drawn, every cell keeps a pixel of width: a clock's colon and
+        // point never vanish.
+        for (const QChar c : {QChar('8'), QChar(':'), QChar('.')}) {
+            for (int height = 1; height <= 4; ++height)
+                QVERIFY(SegmentGlyphs::cellWidth(c, height) >= 1);
+        }
+
+        // Lines draw a segment as one bar, Dots as a row of separate dots: down the column of
+        // a lit 1 that is lit most, one long run against short ones.
+        for (const int style : {SegmentGlyphs::Lines, SegmentGlyphs::Dots}) {
+            SegmentGlyphs glyphs;
+            glyphs.setLook({60, style, QColor(0, 255, 0), QColor(Qt::black), 1});
+            const QImage cell = glyphs.glyph('1', true).toImage();
+            int longest = 0;
+            for (int x = 0; x < cell.width(); ++x) {
+                for (int y = 0, run = 0; y < cell.height(); ++y) {
+                    run = qGreen(cell.pixel(x, y)) > 128 ? run + 1 : 0;
+                    longest = qMax(longest, run);
+                }
+            }
+            if (style == SegmentGlyphs::Lines)
+                QVERIFY2(longest > cell.height() / 3, qPrintable(QString::number(longest)));
+            else
+                QVERIFY2(longest < cell.height() / 6, qPrintable(QString::number(longest)));
         }
 
         // The preview shows an 8 in the board's orange, in either style.

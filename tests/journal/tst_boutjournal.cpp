@@ -2,6 +2,7 @@
 #include "journalwriter.h"
 #include "teststore.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -474,19 +475,37 @@ private slots:
 
     // A journal that cannot be used: the bout starts afresh, the file is kept aside as it was,
     // the message names both places, and the fresh journal works.
+    // A name already kept aside in the same second is not overwritten: the next one is
+    // numbered.
     void badJournals_data()
     {
         QTest::addColumn<QString>("edit");
-        QTest::newRow("not a database") << QString();
-        QTest::newRow("cut short") << "cut";
-        QTest::newRow("newer version") << "PRAGMA user_version=2";
-        QTest::newRow("out of range") << "UPDATE bout SET state = replace(state, '[87,', '[1000,')";
-        QTest::newRow("a folder in its place") << "folder";
-        QTest::newRow("a device in its place") << "/dev/full";
+        QTest::addColumn<int>("taken"); // names kept aside before, in the same second
+        QTest::newRow("not a database") << QString() << 0;
+        QTest::newRow("cut short") << "cut" << 0;
+        QTest::newRow("newer version") << "PRAGMA user_version=2" << 0;
+        QTest::newRow("out of range")
+                << "UPDATE bout SET state = replace(state, '[87,', '[1000,')" << 0;
+        QTest::newRow("a folder in its place") << "folder" << 0;
+        QTest::newRow("a device in its place") << "/dev/full" << 0;
+        QTest::newRow("one name of the second taken") << QString() << 1;
+        QTest::newRow("two names of the second taken") << QString() << 2;
     }
     void badJournals()
     {
         QFETCH(QString, edit);
+        QFETCH(int, taken);
+        // Taken for this second and the next few, whichever the journal opens in.
+        QStringList before;
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int second = 0; second < 5; ++second) {
+            const QString stamp = now.addSecs(second).toString("yyyyMMdd-HHmmss");
+            for (int n = 1; n <= taken; ++n) {
+                before << QString("bout-journal.unusable-%1%2.sqlite")
+                                  .arg(stamp, n > 1 ? QString("-%1").arg(n) : QString());
+                QVERIFY(writeFile(m_dir->filePath(before.constLast()), "kept before"));
+            }
+        }
         QByteArray contents = Damaged;
         const bool file = !edit.contains("/") && edit != "folder";
         if (edit == "folder") {
@@ -508,8 +527,18 @@ private slots:
         const BoutJournal::Opening opening = journal.open();
         QCOMPARE(opening.ending, BoutJournal::Ending::None);
         QCOMPARE(opening.state, BoutState());
-        const QStringList aside = QDir(m_dir->path()).entryList({"bout-journal.unusable-*"});
+        QStringList aside = QDir(m_dir->path()).entryList({"bout-journal.unusable-*"});
+        for (const QString &made : std::as_const(before)) {
+            QVERIFY(aside.removeOne(made));
+            QCOMPARE(readAll(m_dir->filePath(made)), QByteArray("kept before"));
+        }
         QCOMPARE(aside.size(), 1);
+        const QString suffix = taken ? QString("-%1").arg(taken + 1) : QString();
+        QVERIFY2(
+                QRegularExpression("^bout-journal\\.unusable-\\d{8}-\\d{6}" + suffix + "\\.sqlite$")
+                        .match(aside.first())
+                        .hasMatch(),
+                qPrintable(aside.first()));
         QCOMPARE(opening.problem,
                  (file ? "The bout could not be read" : "bout-journal.sqlite was not a file")
                          + QString("; it was kept aside as %1. A new bout has started.")

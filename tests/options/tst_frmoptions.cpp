@@ -10,11 +10,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHostAddress>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWheelEvent>
 
 class TestFrmOptions : public QObject
@@ -118,6 +121,15 @@ private slots:
             // Refused: the red message, one beep, and the dialog waits on.
             QCOMPARE(dialog.isVisible(), row.chosen == 0);
             QCOMPARE(dialog.findChild<QLabel *>("lblUsed")->isHidden(), row.chosen != 0);
+            if (row.chosen == 0) {
+                const QImage shown = dialog.findChild<QLabel *>("lblUsed")->grab().toImage();
+                bool red = false;
+                for (int y = 0; y < shown.height() && !red; ++y)
+                    for (int x = 0; x < shown.width() && !red; ++x)
+                        red = qRed(shown.pixel(x, y)) > 200 && qGreen(shown.pixel(x, y)) < 60
+                                && qBlue(shown.pixel(x, y)) < 60;
+                QVERIFY(red);
+            }
             QCOMPARE(beeps, (row.modifiers ? 1 : 0) + (row.chosen == 0 ? 1 : 0));
             // A refusal does not stay: the next good key is taken.
             if (dialog.isVisible()) {
@@ -316,7 +328,15 @@ private slots:
         auto *listen = find<QComboBox>(window, "cmbFeedListen");
         QCOMPARE(port->value(), 8080);
         QCOMPARE(listen->currentData().toString(), "network");
-        QVERIFY(text(window, "lblFeedAddresses").contains("http://127.0.0.1:8080/"));
+        // Each IPv4 address once, this machine's own first; no IPv6 address, which the board's
+        // server does not listen on.
+        QStringList urls
+                = text(window, "lblFeedAddresses").remove("Open in a browser: ").split(", ");
+        QCOMPARE(urls.constFirst(), "http://127.0.0.1:8080/");
+        QCOMPARE(QSet<QString>(urls.cbegin(), urls.cend()).size(), urls.size());
+        for (const QString &url : std::as_const(urls))
+            QVERIFY2(QHostAddress(QUrl(url).host()).protocol() == QAbstractSocket::IPv4Protocol,
+                     qPrintable(url));
         port->setValue(0);
         QCOMPARE(text(window, "lblFeedAddresses"), "The feed is off.");
         port->setValue(9090);
@@ -624,6 +644,63 @@ private slots:
         QCOMPARE(text(window, "lblPenaltyIncrement"), "599");
     }
 
+    // On the keys tab each command's button stands on its key's row, left of it; the width and
+    // increment values read black on a white ground.
+    void keysAndValuesAsShown()
+    {
+        frmOptions window;
+        prepare(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const auto &[button, key] :
+             {std::pair("cmdStartStopJamClock", "lblStartStopJamClock"),
+              std::pair("cmdResetJamClock", "lblResetJamClock"),
+              std::pair("cmdStartStopPeriodClock", "lblStartStopPeriodClock"),
+              std::pair("cmdResetPeriodClock", "lblResetPeriodClock"),
+              std::pair("cmdClockSwitch", "lblClockSwitch"), std::pair("cmdSepTime", "lblSepTime"),
+              std::pair("cmdClearKey", "lblClear"), std::pair("cmdHomeTimeout", "lblHomeTimeout"),
+              std::pair("cmdVisitorTimeout", "lblVisitorTimeout"),
+              std::pair("cmdOfficialTimeout", "lblOfficialTimeout"),
+              std::pair("cmdHomeReview", "lblHomeReview"),
+              std::pair("cmdVisitorReview", "lblVisitorReview"), std::pair("cmdUndo", "lblUndo")}) {
+            const QWidget *b = find<QPushButton>(window, button);
+            const QWidget *k = find<QLabel>(window, key);
+            const QRect shownB(b->mapTo(&window, QPoint()), b->size());
+            const QRect shownK(k->mapTo(&window, QPoint()), k->size());
+            QVERIFY2(b->isVisible() && k->isVisible(), button);
+            QVERIFY2(qAbs(shownB.center().y() - shownK.center().y()) <= 2, button);
+            QVERIFY2(shownB.right() < shownK.left(), button);
+        }
+
+        auto *tabs = find<QTabWidget>(window, "SSTab1");
+        for (const char *name : {"lblLEDSelectedWidthValue", "lblPenaltyIncrement"}) {
+            auto *value = find<QLabel>(window, name);
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                if (tabs->widget(tab)->isAncestorOf(value))
+                    tabs->setCurrentIndex(tab);
+            }
+            QVERIFY2(value->isVisible(), name);
+            const QImage shown = value->grab().toImage();
+            QCOMPARE(shown.pixelColor(4, shown.height() / 2), QColor(Qt::white));
+            int darkest = 255;
+            for (int x = 0; x < shown.width(); ++x)
+                darkest = qMin(darkest, qGray(shown.pixel(x, shown.height() / 2)));
+            QVERIFY2(darkest < 40, name);
+        }
+
+        // The digit preview stands in its frame, after its caption.
+        const QWidget *preview = window.findChild<QWidget *>("pledPreview");
+        QWidget *frame = find<QGroupBox>(window, "fraDigitType");
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            if (tabs->widget(tab)->isAncestorOf(frame))
+                tabs->setCurrentIndex(tab);
+        }
+        QVERIFY(preview && preview->isVisible());
+        QVERIFY(frame->rect().contains(preview->geometry()));
+        QVERIFY(preview->geometry().left()
+                > find<QLabel>(window, "lblPreview")->geometry().right());
+    }
+
     void pictures()
     {
         const QString old = m_files.filePath("old.bmp");
@@ -803,8 +880,12 @@ private slots:
         QTest::keyClick(visitor, Qt::Key_Backspace);
         QTest::keyClicks(visitor, "x");
         QCOMPARE(visitor->text(), stored.left(29));
+        // A text pasted whole into a field not yet typed in is cut at the field's length too.
         title->clear();
-        QTest::keyClicks(title, "abcdefghijklmnopqrstuvwxyz");
+        QGuiApplication::clipboard()->setText("abcdefghijklmnopqrstuvwxyz");
+        title->setFocus();
+        QTest::keyClick(title, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(title->text(), "abcdefghijklmnopqrstuvwxy");
         home->clear();
         QTest::keyClicks(home, "abcdefghijklmnopqrstu");
         QCOMPARE(home->text(), "abcdefghijklmnopqrst");

@@ -22,6 +22,7 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -383,6 +384,19 @@ private slots:
         showsSettings();
         QCOMPARE(shown("tledJam"), "0:42");
 
+        // The new-bout key asks first: No keeps the bout, Yes starts a new one.
+        Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 78; });
+        type("nledHomeScore", "5\n");
+        for (const QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Yes}) {
+            QTimer::singleShot(0, this, [answer] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                    box->button(answer)->click();
+            });
+            press(78);
+            board().RefreshTime();
+            QCOMPARE(shown("nledHomeScore"), answer == QMessageBox::Yes ? "  0" : "  5");
+        }
+
         // F1 opens help without waiting; closing the scoreboard closes it too.
         press(112);
         QWidget *help = nullptr;
@@ -525,6 +539,12 @@ private slots:
             QVERIFY(notice->ShownFontSize() >= notice->FontSize() * 0.7);
             QVERIFY(drawnWhole(notice));
         }
+        // A reason too long for the place even at three quarters of the size: the font shrinks
+        // on rather than the reason being cut.
+        const QString reason = ": " + QString("the reason goes on ").repeated(12);
+        notice->setCaption("Cannot play " + longName + reason, 12, longName.size());
+        QVERIFY(notice->ShownCaption().endsWith(reason));
+        QVERIFY(notice->ShownFontSize() < notice->FontSize() * 0.7);
 
         // Texts that fit are left as designed.
         Settings::instance().edit([&](SettingsModel &m) { m.TitleText = "Bout"; });

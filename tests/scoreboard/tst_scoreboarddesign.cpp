@@ -21,6 +21,24 @@ T *child(QWidget &window, const char *name)
     return found;
 }
 
+// Each home display, caption and picture stands level with the visitor's, and so do the two
+// "Penalty" captions; the scores alone are designed a few twips apart.
+void checkSidesLevel(QWidget &window)
+{
+    int pairs = 0;
+    for (const QWidget *home : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        QString name = home->objectName();
+        if (name == "nledHomeScore" || !name.contains("Home") || home->isHidden())
+            continue;
+        const QWidget *visitor = child(window, qPrintable(name.replace("Home", "Visitor")));
+        QVERIFY2(home->y() == visitor->y() && home->height() == visitor->height(),
+                 qPrintable(home->objectName()));
+        ++pairs;
+    }
+    QVERIFY(pairs >= 4);
+    QCOMPARE(child(window, "Label2")->y(), child(window, "Label3")->y());
+}
+
 } // namespace
 
 class tst_ScoreboardDesign final : public QObject
@@ -34,6 +52,17 @@ private slots:
         QWidget window;
         buildScoreboardDesign(&window);
         QCOMPARE(window.size(), QSize(632, 453));
+        // Level at every height of a window, however its rounding falls.
+        SaveLayout(&window);
+        for (int height = 453; height <= 1080; ++height) {
+            window.resize(height * 632 / 453, height);
+            StretchLayout(&window);
+            checkSidesLevel(window);
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable(QString("at a height of %1").arg(height)));
+        }
+        window.resize(632, 453);
+        StretchLayout(&window);
         const auto near = [](int actual, int twips) { return qAbs(actual - twips / 15.0) <= 2; };
         for (const auto &[name, twips] :
              {std::pair("nledHomeScore", QRect(604, 1125, 2265, 1200)),
@@ -108,6 +137,7 @@ private slots:
 
         layOutScoreboard(&window, ui, true);
         QVERIFY(ui.gameFlow);
+        checkSidesLevel(window);
         const auto visible
                 = [&window](const QWidget *widget) { return widget->isVisibleTo(&window); };
         QList<QWidget *> shown;
