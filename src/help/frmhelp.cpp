@@ -144,10 +144,6 @@ void frmHelp::showDocument(QTextDocument *document, const QString &error)
         emit loaded();
         return;
     }
-    // The document arrives with its layout under way: from here on the layout keeps clear of the
-    // board's ticks, also while the document waits for one below.
-    if (auto *pacer = document->findChild<HelpLayoutPacer *>())
-        pacer->setRefresh(m_refresh);
     // Put in the box right after a tick of the board's refresh, so that the box's first layout
     // and paint are done long before the next.
     if (m_refresh && m_refresh->isActive() && !document->parent()) {
@@ -160,7 +156,10 @@ void frmHelp::showDocument(QTextDocument *document, const QString &error)
     }
     // The box deletes the empty document it made itself; the new one is its child. The box then
     // lays the text out a slice at a time between the board's events (HelpLayoutPacer), never
-    // just before the board's next tick.
+    // just before the board's next tick. Until now the layout has waited: it would have been
+    // done at the document's own width, and done again at the box's.
+    if (auto *pacer = document->findChild<HelpLayoutPacer *>())
+        pacer->setRefresh(m_refresh);
     const QPointer<QTextDocument> empty = m_rtbHelp->document();
     document->setParent(m_rtbHelp);
     m_rtbHelp->setDocument(document);
