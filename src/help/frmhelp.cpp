@@ -156,7 +156,8 @@ void frmHelp::showDocument(QTextDocument *document, const QString &error)
     }
     // The box deletes the empty document it made itself; the new one is its child. The box then
     // lays the text out a slice at a time between the board's events (HelpLayoutPacer), never
-    // just before the board's next tick.
+    // just before the board's next tick. Until now the layout has waited: it would have been
+    // done at the document's own width, and done again at the box's.
     if (auto *pacer = document->findChild<HelpLayoutPacer *>())
         pacer->setRefresh(m_refresh);
     const QPointer<QTextDocument> empty = m_rtbHelp->document();

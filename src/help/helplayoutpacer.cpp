@@ -53,6 +53,8 @@ bool HelpLayoutPacer::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::Timer || watched != m_document->documentLayout())
         return false;
+    if (m_held)
+        return true;
     QTextBlock block = firstUnlaidBlock();
     if (!block.isValid()) {
         if (!m_complete) {

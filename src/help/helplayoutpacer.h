@@ -27,8 +27,14 @@ public:
     // Every paragraph of the document is laid out.
     bool isComplete() const { return !firstUnlaidBlock().isValid(); }
 
-    // The timer whose ticks the slices keep clear of; none (the default) lays out at every turn.
-    void setRefresh(const QTimer *refresh) { m_refresh = refresh; }
+    // Lets the layout begin, its slices keeping clear of the ticks of refresh; none lays out at
+    // every turn. Until then the layout waits: a document read on another thread comes over with
+    // its layout under way, and is laid out anew at the width of the box it is put in.
+    void setRefresh(const QTimer *refresh)
+    {
+        m_refresh = refresh;
+        m_held = false;
+    }
 
 signals:
     // The last paragraph has been laid out.
@@ -46,4 +52,5 @@ private:
     QPointer<const QTimer> m_refresh;
     qint64 m_stepNanoseconds = 0; // the longest step of layout of late
     bool m_complete = false;
+    bool m_held = true;
 };

@@ -11,9 +11,13 @@
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
+
+#include <memory>
 
 // Built into a folder of its own, where the manual is not: the help window must say so, and the
 // test may put help files of its own there.
@@ -90,6 +94,36 @@ private slots:
         QCOMPARE(help->box()->toPlainText(), frmHelp::MissingFileText);
         closeAndDestroy(help);
         QVERIFY(QDir().rmdir(frmHelp::helpFilePath()));
+    }
+
+    // The document comes over from the reading thread with its layout under way; nothing is laid
+    // out until it is given its place, and then all of it is.
+    void manualLaidOutOnlyOnceInPlace()
+    {
+        QObject receiver;
+        std::unique_ptr<QTextDocument> manual;
+        HelpLoader::start(QStringLiteral(CORVANTA_MANUAL), &receiver,
+                          [&manual](QTextDocument *document, const QString &error) {
+                              QVERIFY(error.isEmpty());
+                              manual.reset(document);
+                          });
+        QTRY_VERIFY(manual);
+        auto *pacer = manual->findChild<HelpLayoutPacer *>();
+        QVERIFY(pacer);
+        const auto laidOut = [&manual] {
+            int blocks = 0;
+            for (QTextBlock block = manual->begin(); block.isValid(); block = block.next())
+                blocks += block.layout()->lineCount() > 0;
+            return blocks;
+        };
+        const int before = laidOut();
+        for (int turn = 0; turn < 20; ++turn)
+            QCoreApplication::processEvents();
+        QCOMPARE(laidOut(), before);
+        QVERIFY(!pacer->isComplete());
+        pacer->setRefresh(nullptr);
+        QTRY_VERIFY(pacer->isComplete());
+        QVERIFY(manual->lastBlock().layout()->lineCount() > 0);
     }
 
     void largeHelpFilesLeaveTheBoardRunning()
