@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 using BenchStats::report;
@@ -97,7 +98,8 @@ struct Lateness
 
 // Starts the clock with its command and waits, in the event loop, for the board to stop it and
 // start its sound. Returns how many milliseconds after its zero each happened.
-Lateness lateness(Bout &bout, TimeKeeper *engine, qint64 runTicks, void (Bout::*start)())
+Lateness lateness(Bout &bout, TimeKeeper *engine, qint64 runTicks,
+                  const std::function<void()> &start)
 {
     ClockSource *clock = ClockSource::system();
     // Read before the start, so the figures err on the late side by the microseconds between.
@@ -115,7 +117,7 @@ Lateness lateness(Bout &bout, TimeKeeper *engine, qint64 runTicks, void (Bout::*
     const auto sounded = QObject::connect(&bout, &Bout::soundWanted, &loop, &QEventLoop::quit,
                                           Qt::QueuedConnection);
     QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    (bout.*start)();
+    start();
     loop.exec();
     QObject::disconnect(connection);
     QObject::disconnect(sounded);
@@ -167,19 +169,26 @@ int main(int argc, char *argv[])
     for (int i = 0; i < expiries; ++i) {
         // 100 to 150 ms to run, so that zero falls anywhere between two refresh ticks.
         const qint64 runTicks = 1000 + random.bounded(500);
+        // In the game flow a period that runs out leads to halftime and at last to the final,
+        // where no jam starts: each expiry is measured on a new bout.
+        bout->newBout();
         if (i % 2 == 0) {
             // A jam runs out while the period runs on.
             bout->setPeriodTime(3600 * kTicksPerSecond);
             bout->startStopPeriod();
-            bout->setJamTime(runTicks);
-            const Lateness late = lateness(*bout, jam, runTicks, &Bout::startStopJam);
+            // Given its time once started: in the game flow a jam starts from its reset value.
+            const Lateness late = lateness(*bout, jam, runTicks, [bout, runTicks] {
+                bout->startStopJam();
+                bout->setJamTime(runTicks);
+            });
             jamLate.append(late.stoppedMs);
             waited.append(late.waitedMs);
             buzzerLate.append(late.soundedMs);
             bout->startStopPeriod();
         } else {
             bout->setPeriodTime(runTicks);
-            const Lateness late = lateness(*bout, period, runTicks, &Bout::startStopPeriod);
+            const Lateness late
+                    = lateness(*bout, period, runTicks, [bout] { bout->startStopPeriod(); });
             periodLate.append(late.stoppedMs);
             waited.append(late.waitedMs);
             periodSoundLate.append(late.soundedMs);
