@@ -134,8 +134,13 @@ private slots:
         QVERIFY(other.acquire());
         QVERIFY(BoardLock("/proc/corvanta").acquire());
 
+        // Before the scoreboard is up, the start-up window comes out of its minimised state.
         QPointer<frmSplash> splash = new frmSplash;
-        QVERIFY(splash->Form_Load("bypass"));
+        QVERIFY(splash->Form_Load(QString()));
+        splash->showMinimized();
+        second.handOver();
+        QTRY_VERIFY(!(splash->windowState() & Qt::WindowMinimized));
+        splash->GoScore();
         QWidget *board = window("frmScoreboard");
         board->showMinimized();
         second.handOver();
@@ -157,13 +162,40 @@ private slots:
         QCOMPARE(splash->findChild<QLabel *>("lblVersion")->text(),
                  QString("Version ") + CORVANTA_VERSION);
         QVERIFY(!splash->findChild<QLabel *>("picLogo")->pixmap().isNull());
-        // Every text fits the place it is laid out in.
-        for (const QLabel *label : splash->findChildren<QLabel *>()) {
+        // Every text in its face and size, where it is laid out, and fitting there.
+        const struct
+        {
+            const char *name;
+            QRect twips;
+            qreal points; // 0: the window's own small face
+        } labels[] = {{"lblName", {120, 240, 5775, 735}, 21.75},
+                      {"lblMadeBy", {4200, 840, 1575, 255}, 0},
+                      {"lblClick", {2520, 1080, 1335, 255}, 0},
+                      {"lblVersion", {3600, 1080, 2175, 375}, 15.75},
+                      {"Label1", {2640, 1680, 3255, 255}, 0},
+                      {"Label2", {2640, 1920, 3255, 375}, 0}};
+        for (const auto &[name, twips, points] : labels) {
+            const QLabel *label = splash->findChild<QLabel *>(name);
+            QCOMPARE(label->geometry(), QRect(twips.topLeft() / 15, twips.size() / 15));
+            QCOMPARE(label->font().family(), points ? "Times New Roman" : "Arial");
+            QCOMPARE(label->font().pointSizeF(), points ? points : 7.5);
             const QRect needed = label->fontMetrics().boundingRect(label->rect(), Qt::TextWordWrap,
                                                                    label->text());
-            QVERIFY2(label->rect().contains(needed), qPrintable(label->objectName()));
+            QVERIFY2(label->rect().contains(needed), name);
         }
+        QCOMPARE(splash->findChildren<QLabel *>().size(), std::size(labels) + 1);
+        QCOMPARE(window("frmSplash"), splash.data());
         splash->show();
+        // Tab goes from Help to Options to the logo, and round again.
+        splash->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(splash));
+        QWidget *stop = splash->findChild<QPushButton *>("cmdHelp");
+        stop->setFocus();
+        for (const char *next : {"cmdOptions", "picLogo", "cmdHelp"}) {
+            QTest::keyClick(stop, Qt::Key_Tab);
+            stop = QApplication::focusWidget();
+            QCOMPARE(stop ? stop->objectName() : QString(), next);
+        }
         QTest::mouseClick(splash->findChild<QPushButton *>("cmdHelp"), Qt::LeftButton);
         QWidget *help = window("frmHelp");
         QVERIFY(help && help->isVisible());
