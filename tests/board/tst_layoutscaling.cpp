@@ -206,6 +206,46 @@ private slots:
         QCOMPARE(late->FontSize(), 12.0);
     }
 
+    // A frame is drawn inside its bounds, its border the width and colour given: a rectangle out
+    // to its corners, a rounded one clear of them; a code of no other shape is a rectangle.
+    void shapesDrawTheirKind_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("filled");
+        QTest::addColumn<int>("drawn");
+        QTest::newRow("rectangle") << 0 << false << 0;
+        QTest::newRow("rectangle, filled") << 0 << true << 0;
+        QTest::newRow("rounded, filled") << 4 << true << 4;
+        QTest::newRow("other code") << 2 << false << 0;
+    }
+
+    void shapesDrawTheirKind()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, filled);
+        QFETCH(int, drawn);
+        Board board;
+        Shape *frame = board.frame;
+        frame->setKind(drawn == 4 ? 0 : 4);
+        frame->setKind(kind);
+        QCOMPARE(frame->property("Shape").toInt(), drawn);
+        frame->setBorderColor(0x0000FF00);
+        frame->setFillColor(0x00FF0000);
+        frame->setFilled(filled);
+        QImage image(frame->size(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        frame->render(&image, QPoint(), QRegion(), {});
+        const QRgb border = qRgb(0, 255, 0), none = qRgba(0, 0, 0, 0);
+        const int middle = image.height() / 2;
+        QCOMPARE(image.pixel(0, 0), drawn == 4 ? none : border);
+        QCOMPARE(image.pixel(image.width() - 1, image.height() - 1), drawn == 4 ? none : border);
+        for (const QPoint edge : {QPoint(0, middle), QPoint(6, middle),
+                                  QPoint(image.width() / 2, 6), QPoint(image.width() - 7, middle)})
+            QCOMPARE(image.pixel(edge), border);
+        for (const QPoint inside : {QPoint(8, middle), image.rect().center()})
+            QCOMPARE(image.pixel(inside), filled ? qRgb(0, 0, 255) : none);
+    }
+
     // Colours go by type to every named widget not excluded; a dialog's widgets are its own. LED
     // colours go to a display.
     void colorsByTypeAndSkipsExclusions()

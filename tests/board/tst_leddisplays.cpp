@@ -199,6 +199,20 @@ private slots:
                 QVERIFY2(longest > cell.height() / 3, qPrintable(QString::number(longest)));
             else
                 QVERIFY2(longest < cell.height() / 6, qPrintable(QString::number(longest)));
+            // Each lit LED is shaded as a real one: paler than its colour in its middle, darker
+            // towards its edge.
+            int palest = 0, darkest = 255;
+            for (int y = 0; y < cell.height(); ++y) {
+                for (int x = 0; x < cell.width(); ++x) {
+                    const QRgb pixel = cell.pixel(x, y);
+                    if (qAlpha(pixel) == 255 && qGreen(pixel) > 100) {
+                        palest = qMax(palest, qRed(pixel));
+                        darkest = qMin(darkest, qGreen(pixel));
+                    }
+                }
+            }
+            QVERIFY2(palest > 50 && darkest < 230,
+                     qPrintable(QString("%1 %2").arg(palest).arg(darkest)));
         }
 
         // The preview shows an 8 in the board's orange, in either style.

@@ -441,6 +441,18 @@ private slots:
         QVERIFY(second.waitForFinished(30000));
         QTRY_COMPARE(xdotool({"getwindowfocus"}), options);
 
+        // A board that does not answer (stopped): the second start says it in a message of its
+        // own, which goes by itself.
+        ::kill(pid_t(m_board.processId()), SIGSTOP);
+        second.start(m_program, {"bypass"});
+        QVERIFY(second.waitForStarted());
+        QVERIFY(!xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
+                          QString::number(second.processId()), "--name", "^Corvanta$"})
+                         .isEmpty());
+        QVERIFY(second.waitForFinished(30000));
+        QVERIFY(second.exitCode() != 0);
+        ::kill(pid_t(m_board.processId()), SIGCONT);
+
         kill();
         const BoutState last = *latest();
         start(last);

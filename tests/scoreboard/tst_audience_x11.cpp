@@ -4,6 +4,7 @@
 
 #include "audienceboard.h"
 #include "clocksource.h"
+#include "colortable.h"
 #include "frmaudience.h"
 #include "frmscoreboard.h"
 #include "label.h"
@@ -95,6 +96,9 @@ private slots:
             m.AudienceScreen = "RIGHT";
             m.AudienceBoardKey = 119; // F8
             m.LEDType = 1;
+            // Colours of the operator's own choosing, none the design's.
+            for (qsizetype i = 0; i < qsizetype(colorTable().size()); ++i)
+                m.*colorTable()[i].field = qint32(0x00200000 + i * 0x000811);
         });
         ClockSource::setCurrent(&m_clock);
         m_board = std::make_unique<frmScoreboard>();
@@ -122,6 +126,23 @@ private slots:
         QCOMPARE(audience()->findChild<Label *>("lblVisitorTeam")->Caption(),
                  settings().VisitorText);
         QCOMPARE(audience()->findChild<SegmentDisplay *>("tledJam")->LedType(), 1);
+        // The operator's board at the projector's size is the projector's: every part in the same
+        // place, size, colours and font.
+        m_board->resize(audience()->size());
+        QTRY_COMPARE(m_board->size(), audience()->size());
+        QCOMPARE(audience()->palette().color(QPalette::Window),
+                 m_board->palette().color(QPalette::Window));
+        for (const BoardWidget *part : BoardWidget::laidOutIn(m_board.get())) {
+            const QString name = part->objectName();
+            if (name.isEmpty() || name == "shpObjectSelected")
+                continue;
+            const QWidget *same = audience()->findChild<QWidget *>(name);
+            QVERIFY2(same && same->geometry() == part->geometry(), qPrintable(name));
+            for (const char *member : {"ForeColor", "BackColor", "LitColor", "BorderColor",
+                                       "FillColor", "ShownFontSize", "ShownCaption"})
+                QVERIFY2(same->property(member) == part->property(member),
+                         qPrintable(name + ' ' + member));
+        }
         const QWidget *jam = audience()->findChild<QWidget *>("tledJam");
 
         // The longest title and team names are shown whole on the projector too.

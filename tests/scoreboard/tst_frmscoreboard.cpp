@@ -4,6 +4,7 @@
 #include "boardtrace.h"
 #include "bout.h"
 #include "clocksource.h"
+#include "colortable.h"
 #include "frmscoreboard.h"
 #include "image.h"
 #include "label.h"
@@ -148,6 +149,59 @@ private:
         painter.end();
 
         return drawn == text;
+    }
+
+    // The board's parts whose colour is not the one of the settings that it shows, as
+    // "part Member: colour". The window takes the form's background; every LED display the LED
+    // background and the border colour, and its digits the time, score or period colour; the team
+    // names their own colours and every other caption and frame the border colour; the picture
+    // frames the form's background, and the selection frame is filled with its own colour.
+    QStringList wrongColours()
+    {
+        const auto setting = [](const char *key) {
+            for (const ColorSetting &colour : colorTable()) {
+                if (qstrcmp(colour.settingsKey, key) == 0)
+                    return settings().*colour.field;
+            }
+            return -1;
+        };
+        QStringList wrong;
+        const auto expect = [&](const QWidget *part, const char *member, const char *key) {
+            const int shown = member
+                    ? part->property(member).toInt()
+                    : int(PlatformColor::fromQColor(part->palette().color(QPalette::Window)));
+            if (shown != setting(key))
+                wrong << QString("%1 %2: %3").arg(part->objectName(), member).arg(shown, 0, 16);
+        };
+        expect(&board(), nullptr, "FormBack");
+        const QStringList timeDigits {"tledPeriod", "tledJam", "nledJamNumber"};
+        const QStringList periodDigits {"nledPeriod", "nledHomeTimeouts", "nledHomeReviews",
+                                        "nledVisitorTimeouts", "nledVisitorReviews"};
+        for (BoardWidget *part : BoardWidget::laidOutIn(&board())) {
+            const QString name = part->objectName();
+            if (!part->isVisibleTo(&board()) && name != "shpObjectSelected")
+                continue;
+            if (qobject_cast<SegmentDisplay *>(part)) {
+                expect(part, "BackColor", "LEDBack");
+                expect(part, "BorderColor", "BorderColor");
+                expect(part, "LitColor",
+                       timeDigits.contains(name)             ? "TimeColor"
+                               : periodDigits.contains(name) ? "PeriodColor"
+                                                             : "ScoreColor");
+            } else if (qobject_cast<Label *>(part)) {
+                expect(part, "ForeColor",
+                       name == "lblHomeTeam"              ? "HomeColor"
+                               : name == "lblVisitorTeam" ? "VisitorColor"
+                                                          : "BorderColor");
+            } else if (part->inherits("PictureBox")) {
+                expect(part, "BackColor", "FormBack");
+            } else if (part->inherits("Shape")) {
+                expect(part, "BorderColor", "BorderColor");
+                if (name == "shpObjectSelected")
+                    expect(part, "FillColor", "LEDSelected");
+            }
+        }
+        return wrong;
     }
 
 private slots:
@@ -359,15 +413,18 @@ private slots:
         QTemporaryDir files;
         QImage(40, 10, QImage::Format_RGB32).save(files.filePath("home.png"));
         QImage(10, 40, QImage::Format_RGB32).save(files.filePath("visitor.png"));
+        // Each of the nine colours a shade of its own.
         Settings::instance().edit([&](SettingsModel &m) {
-            m.BorderColor = 0x000080FF;
+            for (qsizetype i = 0; i < qsizetype(colorTable().size()); ++i)
+                m.*colorTable()[i].field = qint32(0x00200000 + i * 0x000811);
             m.HomePic = files.filePath("home.png");
             m.VisitorPic = files.filePath("visitor.png");
         });
         const auto showsSettings = [this] {
-            // Every display's frame takes the border colour, the scores' and period number's too.
-            for (const SegmentDisplay *display : board().findChildren<SegmentDisplay *>())
-                QCOMPARE(display->BorderColor(), 0x000080FF);
+            for (const bool gameFlow : {true, false}) {
+                Settings::instance().edit([&](SettingsModel &m) { m.GameFlow = gameFlow; });
+                QCOMPARE(wrongColours(), QStringList());
+            }
             QTRY_COMPARE(board().findChild<Image *>("imgVisitorPic")->Picture().size(),
                          QSize(10, 40));
         };
@@ -405,8 +462,21 @@ private slots:
                 help = w;
         }
         QVERIFY(help);
+        // Closing stops the refresh and leaves the sound device alone while it holds no file,
+        // and closes it when it does.
+        QTimer *refresh = board().findChild<QTimer *>("tmrClock1");
+        m_sound->calls.clear();
         board().close();
         QVERIFY(!help->isVisible());
+        QVERIFY(!refresh->isActive());
+        QCOMPARE(m_sound->calls, QStringList());
+        board().show();
+        refresh->start();
+        press(kB);
+        m_sound->calls.clear();
+        board().close();
+        QVERIFY(!refresh->isActive());
+        QVERIFY(m_sound->calls.contains("close"));
     }
 
     void keyEventsReachTheCommandsOnce()

@@ -134,8 +134,13 @@ private slots:
         QVERIFY(other.acquire());
         QVERIFY(BoardLock("/proc/corvanta").acquire());
 
+        // Before the scoreboard is up, the start-up window comes out of its minimised state.
         QPointer<frmSplash> splash = new frmSplash;
-        QVERIFY(splash->Form_Load("bypass"));
+        QVERIFY(splash->Form_Load(QString()));
+        splash->showMinimized();
+        second.handOver();
+        QTRY_VERIFY(!(splash->windowState() & Qt::WindowMinimized));
+        splash->GoScore();
         QWidget *board = window("frmScoreboard");
         board->showMinimized();
         second.handOver();
@@ -157,13 +162,60 @@ private slots:
         QCOMPARE(splash->findChild<QLabel *>("lblVersion")->text(),
                  QString("Version ") + CORVANTA_VERSION);
         QVERIFY(!splash->findChild<QLabel *>("picLogo")->pixmap().isNull());
-        // Every text fits the place it is laid out in.
-        for (const QLabel *label : splash->findChildren<QLabel *>()) {
-            const QRect needed = label->fontMetrics().boundingRect(label->rect(), Qt::TextWordWrap,
-                                                                   label->text());
-            QVERIFY2(label->rect().contains(needed), qPrintable(label->objectName()));
+        // Every part where it is laid out, with its text in its face and size, fitting there.
+        const struct
+        {
+            const char *name;
+            QRect twips;
+            const char *text; // nullptr: none to compare
+            qreal points; // 0: the window's own small face
+        } parts[] = {{"frameSplash", {120, 0, 6000, 3120}, nullptr, 0},
+                     {"lblName", {120, 240, 5775, 735}, "Corvanta", 21.75},
+                     {"lblMadeBy", {4200, 840, 1575, 255}, "by Quillmark", 0},
+                     {"picLogo", {300, 960, 1905, 1875}, nullptr, 0},
+                     {"lblClick", {2520, 1080, 1335, 255}, "Click to continue.", 0},
+                     {"lblVersion", {3600, 1080, 2175, 375}, nullptr, 15.75},
+                     {"Label1",
+                      {2640, 1680, 3255, 255},
+                      "Press ' F1 ' to view Help from the scoreboard.",
+                      0},
+                     {"Label2",
+                      {2640, 1920, 3255, 375},
+                      "Press ' F2 ' to set Options from the scoreboard.",
+                      0},
+                     {"cmdHelp", {3120, 2520, 1215, 375}, "&Help", 0},
+                     {"cmdOptions", {4560, 2520, 1215, 375}, "&Options", 0}};
+        for (const auto &[name, twips, text, points] : parts) {
+            const QWidget *part = splash->findChild<QWidget *>(name);
+            QVERIFY2(part, name);
+            QCOMPARE(part->geometry(), QRect(twips.topLeft() / 15, twips.size() / 15));
+            QCOMPARE(part->font().family(), points ? "Times New Roman" : "Arial");
+            QCOMPARE(part->font().pointSizeF(), points ? points : 7.5);
+            if (text)
+                QCOMPARE(part->property("text").toString(), text);
+            if (const auto *label = qobject_cast<const QLabel *>(part)) {
+                const QRect needed = label->fontMetrics().boundingRect(
+                        label->rect(), Qt::TextWordWrap, label->text());
+                QVERIFY2(label->rect().contains(needed), name);
+            }
         }
+        for (const char *button : {"cmdHelp", "cmdOptions"}) {
+            const auto *push = splash->findChild<QPushButton *>(button);
+            QVERIFY(!push->isDefault() && !push->autoDefault());
+        }
+        QCOMPARE(splash->findChildren<QLabel *>().size(), 7);
+        QCOMPARE(window("frmSplash"), splash.data());
         splash->show();
+        // Tab goes from Help to Options to the logo, and round again.
+        splash->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(splash));
+        QWidget *stop = splash->findChild<QPushButton *>("cmdHelp");
+        stop->setFocus();
+        for (const char *next : {"cmdOptions", "picLogo", "cmdHelp"}) {
+            QTest::keyClick(stop, Qt::Key_Tab);
+            stop = QApplication::focusWidget();
+            QCOMPARE(stop ? stop->objectName() : QString(), next);
+        }
         QTest::mouseClick(splash->findChild<QPushButton *>("cmdHelp"), Qt::LeftButton);
         QWidget *help = window("frmHelp");
         QVERIFY(help && help->isVisible());
