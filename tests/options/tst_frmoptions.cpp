@@ -137,6 +137,7 @@ private slots:
             dialog.beep = [&beeps] { ++beeps; };
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            const QSize size = dialog.size();
             QTest::keyClick(&dialog, row.key, row.modifiers);
             QCOMPARE(dialog.chosenKey(), row.chosen);
             // Refused: the red message, one beep, and the dialog waits on.
@@ -150,6 +151,14 @@ private slots:
                         red = qRed(shown.pixel(x, y)) > 200 && qGreen(shown.pixel(x, y)) < 60
                                 && qBlue(shown.pixel(x, y)) < 60;
                 QVERIFY(red);
+                // Shown whole below the question, in the window as it was.
+                QCoreApplication::processEvents();
+                QCOMPARE(dialog.size(), size);
+                const QRect used = dialog.findChild<QLabel *>("lblUsed")->geometry();
+                QVERIFY(dialog.findChild<QLabel *>("lblChoose")->geometry().bottom() < used.top());
+                QVERIFY(dialog.rect().contains(used));
+                for (auto *label : dialog.findChildren<QLabel *>())
+                    QVERIFY(label->height() >= label->heightForWidth(label->width()));
             }
             QCOMPARE(beeps, (row.modifiers ? 1 : 0) + (row.chosen == 0 ? 1 : 0));
             // A refusal does not stay: the next good key is taken.
