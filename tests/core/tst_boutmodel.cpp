@@ -521,10 +521,12 @@ private slots:
         bout().startStopJam();
         QVERIFY(penaltiesRunning(true));
 
-        // Cleared while running: blank and stopped; the next jam start runs it behind the blank,
-        // and time put on it then starts from zero, not from where its engine ran to.
+        // Cleared while running: blank, stopped and kept at zero in the journal; the next jam start
+        // runs it behind the blank, and time put on it then starts from zero, not from where its
+        // engine ran to.
         bout().clearPenalty(0);
         QVERIFY(!penalty(0)->isRunning() && bout().isPenaltyBlank(0));
+        QCOMPARE(bout().state(0).clocks[BoutState::HomePenalty1].ticks, 0);
         bout().startStopJam();
         bout().startStopJam();
         QVERIFY(penalty(0)->isRunning());

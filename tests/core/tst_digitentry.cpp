@@ -1,4 +1,5 @@
 #include "digitentry.h"
+#include "keycharacter.h"
 #include "keycodetostr.h"
 #include "virtualkeys.h"
 
@@ -141,6 +142,51 @@ private slots:
             QCOMPARE(VirtualKeys::fromQt(qtKey, modifiers), code);
             QCOMPARE(VirtualKeys::fromEvent(&press), code);
         }
+        // Every symbol key of the main block, plain and shifted: both are the one key.
+        const std::tuple<int, int, int> symbols[] = {
+                {Qt::Key_Semicolon, Qt::Key_Colon, 186},
+                {Qt::Key_Equal, Qt::Key_Plus, 187},
+                {Qt::Key_Comma, Qt::Key_Less, 188},
+                {Qt::Key_Minus, Qt::Key_Underscore, 189},
+                {Qt::Key_Period, Qt::Key_Greater, 190},
+                {Qt::Key_Slash, Qt::Key_Question, 191},
+                {Qt::Key_QuoteLeft, Qt::Key_AsciiTilde, 192},
+                {Qt::Key_BracketLeft, Qt::Key_BraceLeft, 219},
+                {Qt::Key_Backslash, Qt::Key_Bar, 220},
+                {Qt::Key_BracketRight, Qt::Key_BraceRight, 221},
+                {Qt::Key_Apostrophe, Qt::Key_QuoteDbl, 222},
+                {Qt::Key_1, Qt::Key_Exclam, 49},
+                {Qt::Key_2, Qt::Key_At, 50},
+                {Qt::Key_3, Qt::Key_NumberSign, 51},
+                {Qt::Key_4, Qt::Key_Dollar, 52},
+                {Qt::Key_5, Qt::Key_Percent, 53},
+                {Qt::Key_6, Qt::Key_AsciiCircum, 54},
+                {Qt::Key_7, Qt::Key_Ampersand, 55},
+                {Qt::Key_8, Qt::Key_Asterisk, 56},
+                {Qt::Key_9, Qt::Key_ParenLeft, 57},
+        };
+        for (const auto &[plain, shifted, code] : symbols) {
+            QCOMPARE(VirtualKeys::fromQt(plain, none), code);
+            QCOMPARE(VirtualKeys::fromQt(shifted, shift), code);
+        }
+
+        // What each key types on a display, from either block; every other key types nothing.
+        const auto typed = [](int code) {
+            if ((code >= 48 && code <= 57) || code == 13 || code == 32)
+                return code;
+            if (code >= 96 && code <= 105)
+                return code - 96 + '0';
+            if (code == 107 || code == 187)
+                return int('+');
+            if (code == 109 || code == 189)
+                return int('-');
+            return code == 110 || code == 190 ? int('.') : -1;
+        };
+        for (int code = 1; code < 256; ++code)
+            QCOMPARE(KeyCharacter(code, 0), typed(code));
+        QCOMPARE(KeyCharacter(VirtualKeys::fromQt(Qt::Key_Period, keypad), 46), int('.'));
+        QCOMPARE(KeyCharacter(VirtualKeys::fromQt(Qt::Key_Plus, keypad), 46), int('+'));
+        QCOMPARE(KeyCharacter(46, 46), 0);
 
         // Key names: the ends of the letter and function-key ranges, a few named keys, and keys
         // without a name, which can never be assigned.

@@ -135,6 +135,30 @@ private slots:
         QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg874 \\'80\\'93\\'e0}"), QString::fromUtf8("€“เ"));
         QCOMPARE(plainText("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset222 Tahoma;}}\\f0\\'e0}"),
                  QString::fromUtf8("เ"));
+        // Each font character set reads its bytes in its own code page, the ANSI and symbol sets
+        // (0, 2) in the document's.
+        const QByteArray letters = "\\'c3\\'d2\\'e3\\'f0\\'c4\\'e0\\'b0\\'a1\\'80\\'9f";
+        const QByteArray pairs = "\\'c4\\'e0\\'b0\\'a1";
+        const std::tuple<int, const char *, QByteArray> charsets[] = {
+                {77, "macintosh", letters},     {128, "Shift_JIS", pairs},
+                {129, "EUC-KR", pairs},         {134, "GBK", pairs},
+                {136, "Big5", pairs},           {161, "windows-1253", letters},
+                {162, "windows-1254", letters}, {163, "windows-1258", letters},
+                {177, "windows-1255", letters}, {178, "windows-1256", letters},
+                {186, "windows-1257", letters}, {204, "windows-1251", letters},
+                {222, "windows-874", letters},  {238, "windows-1250", letters},
+                {255, "IBM437", letters},       {0, "windows-1251", letters},
+                {2, "windows-1251", letters},
+        };
+        for (const auto &[charset, codec, bytes] : charsets) {
+            QStringDecoder decoder(codec);
+            if (!decoder.isValid())
+                continue;
+            const QByteArray raw = QByteArray::fromHex(QByteArray(bytes).replace("\\'", ""));
+            QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset"
+                               + QByteArray::number(charset) + " Font;}}\\f0 " + bytes + "}"),
+                     decoder.decode(raw));
+        }
     }
 
     void formatting()
@@ -146,7 +170,8 @@ private slots:
                 "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
                 "{\\colortbl;\\red999\\green0\\blue0;\\blue256;}"
                 "\\fs20 plain {\\cf1 red}{\\cf2\\b blue}{\\cf0 auto}{\\cf3 missing}{\\f1 mono}"
-                "{\\highlight1 marked}{\\fs99999999999 huge}{\\super raised}{\\strike struck}"
+                "{\\highlight1 marked}{\\fs99999999999 huge}{\\fs3276 largest}{\\fs0 none}{\\fs1 "
+                "least}{\\fs2 one}{\\fs3 odd}{\\super raised}{\\strike struck}"
                 "{\\strike\\strike0 whole}\\plain after}",
                 &doc);
         QCOMPARE(formatOf(doc, "plain").fontPointSize(), 10.0);
@@ -159,7 +184,12 @@ private slots:
         QVERIFY(!formatOf(doc, "marked").hasProperty(QTextFormat::ForegroundBrush));
         QCOMPARE(formatOf(doc, "mono").fontFamilies().toStringList(), QStringList {"Courier New"});
         QCOMPARE(formatOf(doc, "plain").fontFamilies().toStringList(), QStringList {"Arial"});
-        QCOMPARE(formatOf(doc, "huge").fontPointSize(), 1638.0);
+        // Half points, from one point up to 1638.
+        const std::pair<const char *, double> sizes[]
+                = {{"huge", 1638}, {"largest", 1638}, {"none", 1},
+                   {"least", 1},   {"one", 1},        {"odd", 1.5}};
+        for (const auto &[text, points] : sizes)
+            QCOMPARE(formatOf(doc, text).fontPointSize(), points);
 
         QCOMPARE(formatOf(doc, "raised").verticalAlignment(), QTextCharFormat::AlignSuperScript);
         QVERIFY(formatOf(doc, "struck").fontStrikeOut() && !formatOf(doc, "whole").fontStrikeOut());

@@ -139,6 +139,21 @@ private slots:
         QVERIFY(HelpLoader::read(frmHelp::helpFilePath())->isEmpty());
         closeAndDestroy(help);
 
+        // A paragraph as long as a layout takes in one piece is kept whole; one longer is cut
+        // there, and what is left of it cut again.
+        const int most = HelpLoader::MaxParagraphLength;
+        QVERIFY(writeFile(frmHelp::helpFilePath(),
+                          QByteArray(most, 'a') + '\n' + QByteArray(2 * most + 1, 'b') + '\n'
+                                  + QByteArray(most - 1, 'c')));
+        QStringList paragraphs;
+        const std::unique_ptr<QTextDocument> cut = HelpLoader::read(frmHelp::helpFilePath());
+        for (QTextBlock block = cut->begin(); block.isValid(); block = block.next())
+            paragraphs << block.text().left(1) + QString::number(block.length() - 1);
+        const QString whole = QString::number(most);
+        QCOMPARE(paragraphs,
+                 QStringList({"a" + whole, "b" + whole, "b" + whole, "b1",
+                              "c" + QString::number(most - 1)}));
+
         // At the limit, plain text on one line, which no layout can take in one piece. The
         // board's refresh keeps ticking while F1 opens it, until the box has laid it all out.
         QByteArray line;

@@ -68,6 +68,27 @@ private:
         window.askYesNo = [](QWidget *, const QString &, const QString &) { return true; };
     }
 
+    // The visible controls in a frame, and in the frames within it, each lie inside their frame
+    // and cover no other.
+    static void checkLaidOut(const QWidget *frame)
+    {
+        QList<QWidget *> shown;
+        for (QWidget *w : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (w->isVisible())
+                shown.append(w);
+        }
+        for (QWidget *w : shown) {
+            QVERIFY2(frame->rect().contains(w->geometry()), qPrintable(w->objectName()));
+            for (QWidget *other : shown)
+                QVERIFY2(w == other || !w->geometry().intersects(other->geometry()),
+                         qPrintable(w->objectName() + " on " + other->objectName()));
+            if (w->inherits("QGroupBox") || w->metaObject() == &QWidget::staticMetaObject
+                || w->inherits("QFrame") && !w->inherits("QLabel")
+                        && !w->inherits("QAbstractScrollArea"))
+                checkLaidOut(w);
+        }
+    }
+
     QTemporaryDir m_files;
     QStringList m_told;
 
@@ -116,6 +137,7 @@ private slots:
             dialog.beep = [&beeps] { ++beeps; };
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            const QSize size = dialog.size();
             QTest::keyClick(&dialog, row.key, row.modifiers);
             QCOMPARE(dialog.chosenKey(), row.chosen);
             // Refused: the red message, one beep, and the dialog waits on.
@@ -129,6 +151,14 @@ private slots:
                         red = qRed(shown.pixel(x, y)) > 200 && qGreen(shown.pixel(x, y)) < 60
                                 && qBlue(shown.pixel(x, y)) < 60;
                 QVERIFY(red);
+                // Shown whole below the question, in the window as it was.
+                QCoreApplication::processEvents();
+                QCOMPARE(dialog.size(), size);
+                const QRect used = dialog.findChild<QLabel *>("lblUsed")->geometry();
+                QVERIFY(dialog.findChild<QLabel *>("lblChoose")->geometry().bottom() < used.top());
+                QVERIFY(dialog.rect().contains(used));
+                for (auto *label : dialog.findChildren<QLabel *>())
+                    QVERIFY(label->height() >= label->heightForWidth(label->width()));
             }
             QCOMPARE(beeps, (row.modifiers ? 1 : 0) + (row.chosen == 0 ? 1 : 0));
             // A refusal does not stay: the next good key is taken.
@@ -827,6 +857,8 @@ private slots:
 
     // Texts of any length in the settings, and a file name as long as a disk takes, leave the
     // window as wide as it is with the usual ones.
+    // Every tab at the window's one size, its controls each in a place of their own, whatever
+    // the texts and paths stored.
     void longTextsKeepTheWindowsSize()
     {
         frmOptions usual;
@@ -847,11 +879,24 @@ private slots:
         prepare(window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        for (int tab = 0; tab < find<QTabWidget>(window, "SSTab1")->count(); ++tab) {
-            find<QTabWidget>(window, "SSTab1")->setCurrentIndex(tab);
+        auto *tabs = find<QTabWidget>(window, "SSTab1");
+        QStringList seen;
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
             QCoreApplication::processEvents();
             QCOMPARE(window.size(), usualSize);
+            // Every control of the tab in view has a place of its own, within its frame.
+            checkLaidOut(&window);
+            checkLaidOut(tabs->widget(tab));
+            for (const QAbstractButton *option : window.findChildren<QAbstractButton *>()) {
+                if (option->isVisible())
+                    seen.append(option->objectName());
+            }
         }
+        // Each option the operator sets by a tick or a choice is on one of the tabs.
+        for (const char *option : {"chkJoinJamPenalty", "chkSuppressPeriodSound", "chkGameFlow",
+                                   "optNormal", "optKeepOn", "optKeepOff"})
+            QVERIFY2(seen.contains(option), option);
         QCOMPARE(find<QComboBox>(window, "cmbAudienceScreen")->currentData().toString(), huge);
         QVERIFY(text(window, "lblBFile").endsWith(QString(240, u'w') + ".wav"));
     }

@@ -35,6 +35,19 @@ QByteArray format(quint16 code = 1, quint16 channels = 2, quint16 bits = 16, qui
     return chunk("fmt ", body);
 }
 
+// An extensible format chunk (40 bytes) whose sub-format carries the real code.
+QByteArray extensible(quint16 subFormat, quint16 channels, quint16 bits, quint32 channelMask)
+{
+    const quint16 frame = channels * bits / 8;
+    QByteArray body;
+    QDataStream out(&body, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(0xFFFE) << channels << quint32(8000) << quint32(8000 * frame) << frame << bits
+        << quint16(22) << bits << channelMask << subFormat;
+    body += QByteArray::fromHex("000000001000800000aa00389b71"); // the rest of the GUID
+    return chunk("fmt ", body);
+}
+
 QByteArray riff(const QByteArray &chunks)
 {
     return chunk("RIFF", "WAVE" + chunks);
@@ -118,6 +131,15 @@ private slots:
         QCOMPARE(inspect(wav(10).left(30)), damaged);
         QCOMPARE(inspect(riff(format(2, 2, 4) + data)),
                  "it is compressed (WAV format 0x0002); save it as uncompressed PCM");
+        // The extensible format, read by its sub-format, whatever the speakers.
+        QCOMPARE(inspect(riff(extensible(1, 2, 24, 0x3) + chunk("data", QByteArray(4800, 0)))),
+                 "100000000");
+        QCOMPARE(inspect(riff(extensible(3, 1, 32, 0xFF000000) + data)), "500000");
+        QCOMPARE(inspect(riff(extensible(6, 1, 8, 0x4) + data)), "2000000");
+        QCOMPARE(inspect(riff(extensible(1, 1, 12, 0x4) + data)),
+                 "its 12-bit samples cannot be played; save it with 16-bit samples");
+        QCOMPARE(inspect(riff(extensible(0x55, 2, 16, 0x3) + data)),
+                 "it is compressed (WAV format 0x0055); save it as uncompressed PCM");
         // What the sound server takes: up to 32 channels, up to 384 kHz.
         const QByteArray frames = chunk("data", QByteArray(66, 0));
         QCOMPARE(inspect(riff(format(1, 32, 8) + frames)), "250000"); // whole frames only
