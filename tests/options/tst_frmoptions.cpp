@@ -83,8 +83,8 @@ private:
                 QVERIFY2(w == other || !w->geometry().intersects(other->geometry()),
                          qPrintable(w->objectName() + " on " + other->objectName()));
             if (w->inherits("QGroupBox") || w->metaObject() == &QWidget::staticMetaObject
-                || w->inherits("QFrame") && !w->inherits("QLabel")
-                        && !w->inherits("QAbstractScrollArea"))
+                || (w->inherits("QFrame") && !w->inherits("QLabel")
+                    && !w->inherits("QAbstractScrollArea")))
                 checkLaidOut(w);
         }
     }
