@@ -113,6 +113,7 @@ private:
         if (window == "frmOptions") {
             auto *options = new frmOptions;
             options->findChild<QTabWidget *>("SSTab1")->setCurrentIndex(state);
+            options->resize(1200, 900); // as by a drag of its edge: it keeps its own size
             m_window.reset(options);
         } else if (window == "frmChooseKey") {
             QList<int> held;
