@@ -115,8 +115,8 @@ private slots:
         QCOMPARE(typeNumber(entry, kHome, "\n", 999), QString());
     }
 
-    // The ends of each range, the keypad against the main block, the shifted symbols and the keys
-    // that were once read wrong.
+    // The ends of each range, the keypad against the main block, the shifted symbols, the editing
+    // keys and the keys that were once read wrong.
     void keysAndTheirNames()
     {
         const Qt::KeyboardModifiers none = Qt::NoModifier;
@@ -133,6 +133,13 @@ private slots:
                 {Qt::Key_ParenRight, shift, 48}, {Qt::Key_QuoteDbl, shift, 222},
                 {Qt::Key_Semicolon, none, 186},  {Qt::Key_Bar, shift, 220},
                 {Qt::Key_unknown, none, 0},      {Qt::Key_Adiaeresis, none, 0},
+                {Qt::Key_Pause, none, 19},       {Qt::Key_Escape, none, 27},
+                {Qt::Key_PageUp, none, 33},      {Qt::Key_PageDown, none, 34},
+                {Qt::Key_End, none, 35},         {Qt::Key_Home, none, 36},
+                {Qt::Key_Left, none, 37},        {Qt::Key_Down, none, 40},
+                {Qt::Key_Print, none, 44},       {Qt::Key_Insert, none, 45},
+                {Qt::Key_Delete, none, 46},      {Qt::Key_Menu, none, 93},
+                {Qt::Key_NumLock, none, 144},    {Qt::Key_ScrollLock, none, 145},
         };
         QCOMPARE(VirtualKeys::fromQt(Qt::Key_J, Qt::ControlModifier), 74);
         for (int digit = 0; digit <= 9; ++digit)

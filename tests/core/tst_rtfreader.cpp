@@ -209,9 +209,13 @@ private slots:
                         "\\ls1\\ilvl1{\\listtext 2.\\tab} nested two\\par"
                         "\\pard\\ls1\\ilvl0{\\listtext\\'b7\\tab} dot again\\par"
                         "\\pard after lists\\par"
-                        "\\pard\\sb240\\sa120\\ri360 spaced\\par}",
+                        "\\pard\\sb240\\sa120\\ri360 spaced\\par"
+                        // Letters past z, capitals, and a word that numbers nothing.
+                        "\\pard{\\pntext aa.\\tab} double\\par\\pard between\\par"
+                        "\\pard{\\pntext AB)\\tab} capitals\\par\\pard between\\par"
+                        "\\pard{\\pntext note\\tab} worded\\par}",
                         &doc);
-        QCOMPARE(doc.blockCount(), 10); // the closing \par leaves no empty block behind
+        QCOMPARE(doc.blockCount(), 15); // the closing \par leaves no empty block behind
         const QTextBlockFormat centred = doc.find("centred").block().blockFormat();
         QCOMPARE(centred.alignment(), Qt::AlignHCenter);
         // Space before, after and to the right: none unless asked for, in twips when it is.
@@ -226,6 +230,14 @@ private slots:
         QTextList *alpha = doc.find("alpha").block().textList();
         QVERIFY(alpha);
         QCOMPARE(alpha->format().style(), QTextListFormat::ListLowerAlpha);
+        const std::pair<const char *, QTextListFormat::Style> marked[]
+                = {{"double", QTextListFormat::ListLowerAlpha},
+                   {"capitals", QTextListFormat::ListUpperAlpha},
+                   {"worded", QTextListFormat::ListDisc}};
+        for (const auto &[text, style] : marked) {
+            QTextList *list = doc.find(text).block().textList();
+            QVERIFY2(list && list->format().style() == style, text);
+        }
 
         const QTextBlock dot = doc.find(" dot").block();
         const QTextBlock one = doc.find(" nested one").block();

@@ -8,9 +8,11 @@
 #include "settingsstore.h"
 #include "teststore.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -309,17 +311,30 @@ private slots:
     }
 
     // Enter on any of the window's questions keeps what Yes would undo: the bout, the keys, the
-    // colours.
+    // colours, the last chosen in the colour dialog.
     void questionsDefaultToKeeping()
     {
         frmOptions window;
         int confirmed = 0;
         connect(&window, &frmOptions::newBoutConfirmed, this, [&confirmed] { ++confirmed; });
         window.runChooseKey = [](frmChooseKey &dialog) { QTest::keyClick(&dialog, Qt::Key_X); };
-        window.chooseColor = [](QWidget *) { return std::optional<qint32>(0x00ABCDEF); };
         window.show();
         click(window, "cmdStartStopJamClock");
-        click(window, "cmdTimeC");
+        // The colour dialog's OK takes the colour it shows; Cancel keeps the one before.
+        const QColor chosen(0xEF, 0xCD, 0xAB);
+        for (const bool ok : {true, false}) {
+            QTimer::singleShot(0, this, [&chosen, ok] {
+                auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                dialog->setCurrentColor(ok ? chosen : QColor(Qt::black));
+                if (ok)
+                    dialog->accept();
+                else
+                    dialog->reject();
+            });
+            click(window, "cmdTimeC");
+            QCOMPARE(find<ColorSwatch>(window, "picTimeC")->color(), 0x00ABCDEF);
+        }
         for (const char *button : {"cmdNewBout", "cmdResetKeys", "cmdResetColors"}) {
             QString asked;
             QTimer::singleShot(0, this, [&asked] {
@@ -415,6 +430,20 @@ private slots:
         frmOptions window;
         prepare(window);
         QVERIFY(window.findChild<QWidget *>("tabGame"));
+        // Each number is named by the caption beside it, to a screen reader as well.
+        const std::pair<const char *, const char *> captions[]
+                = {{"spnLineupSeconds", "Lineup between jams:"},
+                   {"spnTeamTimeoutSeconds", "Team timeout:"},
+                   {"spnTeamTimeouts", "Team timeouts per game:"},
+                   {"spnOfficialReviews", "Official reviews per period:"},
+                   {"spnHalftimeSeconds", "Halftime:"},
+                   {"spnPeriods", "Periods:"}};
+        for (const auto &[name, caption] : captions) {
+            QAccessibleInterface *named
+                    = QAccessible::queryAccessibleInterface(find<QSpinBox>(window, name));
+            QVERIFY(named);
+            QCOMPARE(named->text(QAccessible::Name), QString::fromLatin1(caption));
+        }
         auto *flow = find<QCheckBox>(window, "chkGameFlow");
         QVERIFY(flow->isChecked());
         QCOMPARE(find<QSpinBox>(window, "spnHalftimeSeconds")->value(), 600);

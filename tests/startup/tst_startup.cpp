@@ -124,7 +124,7 @@ private slots:
     // One board per data folder: the folder is refused to a second lock while the first holds
     // it and free again once the first is gone, other folders are apart, and a folder where no
     // lock can be made keeps no board from starting. A later copy's word brings the board that
-    // runs out of its minimised state and has it say why.
+    // runs out of its minimised state, with the keys, and has it say why.
     void oneBoardPerFolder()
     {
         auto first = std::make_unique<BoardLock>(m_dir.filePath("one"));
@@ -143,9 +143,14 @@ private slots:
         splash->GoScore();
         QWidget *board = window("frmScoreboard");
         board->showMinimized();
+        // Another window was given the keys meanwhile: the board takes them back.
+        QWidget elsewhere;
+        elsewhere.show();
+        QTRY_COMPARE(QApplication::activeWindow(), &elsewhere);
         second.handOver();
         QTRY_COMPARE(board->findChild<Notice *>()->text(), "Corvanta is already running.");
         QVERIFY(!(board->windowState() & Qt::WindowMinimized));
+        QTRY_COMPARE(QApplication::activeWindow(), board);
 
         first.reset();
         QVERIFY(second.acquire());
@@ -156,6 +161,8 @@ private slots:
         QPointer<frmSplash> splash = new frmSplash;
         QVERIFY(splash->Form_Load(QString()));
         QCOMPARE(splash->size(), QSize(416, 216));
+        // Named in the task bar and the window lists, though it has no title bar.
+        QCOMPARE(splash->windowTitle(), "Corvanta");
         // Centred as if it were 392 pixels high.
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QCOMPARE(splash->pos(), QPoint((screen.width() - 416) / 2, (screen.height() - 392) / 2));
