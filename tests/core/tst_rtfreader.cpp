@@ -209,18 +209,20 @@ private slots:
                         "\\ls1\\ilvl1{\\listtext 2.\\tab} nested two\\par"
                         "\\pard\\ls1\\ilvl0{\\listtext\\'b7\\tab} dot again\\par"
                         "\\pard after lists\\par"
+                        "\\pard{\\*\\pn\\pnlvl2\\pndec\\pnindent360{\\pntxta.}} second level\\par"
                         "\\pard\\sb240\\sa120\\ri360 spaced\\par"
                         // Letters past z, capitals, and a word that numbers nothing.
                         "\\pard{\\pntext aa.\\tab} double\\par\\pard between\\par"
                         "\\pard{\\pntext AB)\\tab} capitals\\par\\pard between\\par"
                         "\\pard{\\pntext note\\tab} worded\\par}",
                         &doc);
-        QCOMPARE(doc.blockCount(), 15); // the closing \par leaves no empty block behind
+        QCOMPARE(doc.blockCount(), 16); // the closing \par leaves no empty block behind
         const QTextBlockFormat centred = doc.find("centred").block().blockFormat();
         QCOMPARE(centred.alignment(), Qt::AlignHCenter);
-        // Space before, after and to the right: none unless asked for, in twips when it is.
-        QCOMPARE(std::tuple(centred.topMargin(), centred.bottomMargin(), centred.rightMargin()),
-                 std::tuple(0.0, 0.0, 0.0));
+        // Space on every side: none unless asked for, in twips when it is.
+        QCOMPARE(std::tuple(centred.topMargin(), centred.bottomMargin(), centred.leftMargin(),
+                            centred.rightMargin()),
+                 std::tuple(0.0, 0.0, 0.0, 0.0));
         const QTextBlockFormat spaced = doc.find("spaced").block().blockFormat();
         QCOMPARE(std::tuple(spaced.topMargin(), spaced.bottomMargin(), spaced.rightMargin()),
                  std::tuple(16.0, 8.0, 24.0));
@@ -248,6 +250,11 @@ private slots:
         QCOMPARE(one.textList()->format().indent(), 2);
         QCOMPARE(again.textList(), dot.textList()); // back out of the nested list, same bullets
         QVERIFY(!doc.find("after lists").block().textList());
+        // An old-style numbering's level is its own, whatever else its group says.
+        QTextList *second = doc.find("second level").block().textList();
+        QVERIFY(second);
+        QCOMPARE(second->format().style(), QTextListFormat::ListDecimal);
+        QCOMPARE(second->format().indent(), 2);
     }
 
     // A list's number or bullet is drawn at the size and on the baseline of its paragraph's text,

@@ -247,6 +247,7 @@ private slots:
         QCOMPARE(field("clocks/jam/ms").toInteger(), qint64(1000));
         QVERIFY(!field("clocks/jam/down").toBool());
         QVERIFY(!feedRunning("period"));
+        QVERIFY(field("clocks/period/down").toBool()); // the period's own clock still counts down
 
         key("tledVisitorPenalty3", kA);
         board().RefreshTime();

@@ -135,6 +135,9 @@ private slots:
         QCOMPARE(inspect(riff(extensible(1, 2, 24, 0x3) + chunk("data", QByteArray(4800, 0)))),
                  "100000000");
         QCOMPARE(inspect(riff(extensible(3, 1, 32, 0xFF000000) + data)), "500000");
+        // A plain format chunk a writer padded to the extensible one's size keeps its own code.
+        QCOMPARE(inspect(riff(chunk("fmt ", format().mid(8) + QByteArray(24, '\0')) + data)),
+                 "500000");
         QCOMPARE(inspect(riff(extensible(6, 1, 8, 0x4) + data)), "2000000");
         QCOMPARE(inspect(riff(extensible(1, 1, 12, 0x4) + data)),
                  "its 12-bit samples cannot be played; save it with 16-bit samples");

@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -127,12 +128,26 @@ private slots:
     // runs out of its minimised state, with the keys, and has it say why.
     void oneBoardPerFolder()
     {
+        // The board's socket lies in the temporary folder; this test's own, to find it there.
+        const QByteArray tmp = qgetenv("TMPDIR");
+        const auto restore = qScopeGuard([tmp] { qputenv("TMPDIR", tmp); });
+        QVERIFY(QDir(m_dir.path()).mkpath("tmp"));
+        qputenv("TMPDIR", m_dir.filePath("tmp").toUtf8());
         auto first = std::make_unique<BoardLock>(m_dir.filePath("one"));
         QVERIFY(first->acquire());
         BoardLock second(m_dir.filePath("one")), other(m_dir.filePath("two"));
         QVERIFY(!second.acquire());
         QVERIFY(other.acquire());
         QVERIFY(BoardLock("/proc/corvanta").acquire());
+        // Only the user who started the board may reach it through its socket.
+        const QFileInfoList sockets
+                = QDir(QDir::tempPath()).entryInfoList({"corvanta-board-*"}, QDir::System);
+        QVERIFY(!sockets.isEmpty());
+        for (const QFileInfo &socket : sockets)
+            QCOMPARE(socket.permissions()
+                             & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                 | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+                     QFile::Permissions());
 
         // Before the scoreboard is up, the start-up window comes out of its minimised state.
         QPointer<frmSplash> splash = new frmSplash;
