@@ -182,8 +182,9 @@ private slots:
         board().RefreshTime();
         QTRY_COMPARE(feedTexts(), boardTexts());
         QCOMPARE(feedTexts(), (QStringList {"45.0", "1:59", "1:30", "", "", "", "0", "7", "2"}));
+        // The clock's start may come in a message after the one whose texts already match.
+        QTRY_VERIFY(field("penalties/home/0/running").toBool());
         const QJsonObject penalty = field("penalties/home/0").toObject();
-        QVERIFY(penalty["running"].toBool());
         QCOMPARE(penalty["ms"].toInteger(), qint64(90000));
         QVERIFY(!field("penalties/home/1/running").toBool());
         // The texts stay; /state.json has the clock's value as of the last refresh.
