@@ -316,8 +316,8 @@ private slots:
                 {"{\\rtf1 a\\bin99999999999999999999 bcd}", "a"},
                 {"{\\rtf1 a\\bin-5 b}", "ab"},
                 {"{\\rtf1 \\fs-99999999999999\\li99999999999999999999\\f-7\\cf-3 x"
-                 "\\u99999999999 ?{\\uc999999999\\u65 abc}\\ansicpg-1 \\'e9}",
-                 "x" + QString(QChar::ReplacementCharacter) + "Aé"},
+                 "\\u99999999999 ?{\\uc999999999\\u65 abcdefghijklmnopq}\\ansicpg-1 \\'e9}",
+                 "x" + QString(QChar::ReplacementCharacter) + "Aqé"},
                 {"{\\rtf1 a\\" + QByteArray(million, 'x') + " b}", "ab"},
                 {"{\\rtf1 a\\fs" + QByteArray(million, '9') + " b}", "ab"},
                 {"{\\rtf1 a}}}}}b", "a"},
