@@ -81,6 +81,7 @@ private slots:
         QCOMPARE(shown("999", 999), "999");
         QCOMPARE(shown("1000", 999), "999");
         QCOMPARE(shown("12", 9), "9");
+        QCOMPARE(shown("5", 0), "0");
         QCOMPARE(shown("-2", 999), "  0");
         QCOMPARE(shown("-1", 999), "");
         QCOMPARE(shown("x", 9), "");
