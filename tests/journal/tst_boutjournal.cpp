@@ -574,6 +574,10 @@ private slots:
         const QString readOnly = folder ? m_dir->path() : journalPath();
         QVERIFY(bindMount(readOnly, readOnly, true));
         BoutJournal journal(journalPath());
+        // Also told where a terminal or the system log shows it, naming what is read-only.
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable("The bout journal cannot be written: "
+                                        + QDir::toNativeSeparators(readOnly) + " is read-only."));
         const BoutJournal::Opening opening = journal.open();
         QCOMPARE(opening.ending, BoutJournal::Ending::Closed);
         QCOMPARE(opening.state, state);
