@@ -171,6 +171,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shown.has_value(), 30000);
         QVERIFY(*shown);
         QVERIFY(image.Picture().width() >= 300 * ratio);
+
+        // A bitmap is decoded whole before it is scaled: one larger than Qt allows by itself too.
+        const QString poster = makePicture("poster.bmp", QSize(6000, 6000));
+        QVERIFY(fit(image, frame, poster));
+        QFile::remove(poster);
     }
     // A large picture once shown is shown at later starts from its small copy, exactly as from
     // the file; a file changed since, or a frame larger than the copy, is read from the file.
