@@ -556,16 +556,28 @@ private slots:
     void readOnly_data()
     {
         QTest::addColumn<bool>("folder");
-        QTest::newRow("folder") << true;
-        QTest::newRow("file") << false;
+        QTest::addColumn<bool>("inLog"); // its last changes still in its log, as after a crash
+        QTest::newRow("folder") << true << false;
+        QTest::newRow("folder, last changes in the log") << true << true;
+        QTest::newRow("file") << false << false;
     }
     void readOnly()
     {
         QFETCH(bool, folder);
+        QFETCH(bool, inLog);
         if (!ownMounts())
             QSKIP("a read-only folder takes root (a mount of this process's own)");
         BoutState state = underWay();
-        {
+        if (inLog) {
+            QTemporaryDir live;
+            BoutJournal journal(live.filePath("bout-journal.sqlite"));
+            journal.open();
+            journal.record(state);
+            QVERIFY(journal.flush(10000));
+            for (const char *companion : {"", "-wal", "-shm"})
+                QVERIFY(QFile::copy(journal.path() + companion, journalPath() + companion));
+            QVERIFY(readAll(journalPath() + "-wal").size() > 0);
+        } else {
             BoutJournal journal(journalPath());
             journal.open();
             journal.close(state);
@@ -579,7 +591,8 @@ private slots:
                              qPrintable("The bout journal cannot be written: "
                                         + QDir::toNativeSeparators(readOnly) + " is read-only."));
         const BoutJournal::Opening opening = journal.open();
-        QCOMPARE(opening.ending, BoutJournal::Ending::Closed);
+        QCOMPARE(opening.ending,
+                 inLog ? BoutJournal::Ending::Abnormal : BoutJournal::Ending::Closed);
         QCOMPARE(opening.state, state);
         QCOMPARE(opening.problem,
                  QString("The bout is not being saved: its %1 is read-only.")
