@@ -147,15 +147,15 @@ private slots:
                 {177, "windows-1255", letters}, {178, "windows-1256", letters},
                 {186, "windows-1257", letters}, {204, "windows-1251", letters},
                 {222, "windows-874", letters},  {238, "windows-1250", letters},
-                {255, "IBM437", letters},       {0, "windows-1251", letters},
-                {2, "windows-1251", letters},
+                {255, "IBM437", letters},       {0, "windows-1252", letters},
+                {2, "windows-1252", letters},
         };
         for (const auto &[charset, codec, bytes] : charsets) {
             QStringDecoder decoder(codec);
             if (!decoder.isValid())
                 continue;
             const QByteArray raw = QByteArray::fromHex(QByteArray(bytes).replace("\\'", ""));
-            QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset"
+            QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset"
                                + QByteArray::number(charset) + " Font;}}\\f0 " + bytes + "}"),
                      decoder.decode(raw));
         }
