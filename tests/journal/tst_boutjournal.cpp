@@ -486,6 +486,10 @@ private slots:
         QTest::newRow("newer version") << "PRAGMA user_version=2" << 0;
         QTest::newRow("out of range")
                 << "UPDATE bout SET state = replace(state, '[87,', '[1000,')" << 0;
+        QTest::newRow("taken in a far future") // 5 * 10^18 ms, beyond what a clock can reach
+                << "UPDATE bout SET state = replace(state, '\"takenAtMs\":', "
+                   "'\"takenAtMs\":500000')"
+                << 0;
         QTest::newRow("a folder in its place") << "folder" << 0;
         QTest::newRow("a device in its place") << "/dev/full" << 0;
         QTest::newRow("one name of the second taken") << QString() << 1;
