@@ -41,15 +41,17 @@ private slots:
     {
         const auto shown = [](const char *format, const char *groups, float value) {
             TimeLED display;
+            display.setObjectName("tledJam");
             display.setGroupLengths(QString::fromLatin1(groups));
             display.setDisplayFormat(QString::fromLatin1(format));
             display.setValue(value);
             // The display keeps what it was given, whatever it shows, and tells screen readers
-            // what it shows.
+            // what it shows, under its name.
             QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&display);
             if (!std::isnan(value) && display.Value() != value)
                 return QStringLiteral("value changed");
-            if (!accessible || accessible->text(QAccessible::Value) != display.Text())
+            if (!accessible || accessible->text(QAccessible::Value) != display.Text()
+                || accessible->text(QAccessible::Name) != "tledJam")
                 return QStringLiteral("not told");
             return display.Text();
         };
