@@ -30,6 +30,6 @@ DecodedPicture DecodePicture(const QString &path, const QSize &box);
 constexpr qint64 MaxPicturePixels = qint64(128) * 1024 * 1024;
 
 // Lets Qt decode pictures up to `MaxPicturePixels` (its own limit is 128 MB, a 5800 x 5800
-// picture): a PNG, for one, is decoded whole before it is scaled. Call on the main thread before
-// the first decode.
+// picture): a bitmap (.bmp), for one, is decoded whole before it is scaled. Call on the main thread
+// before the first decode.
 void AllowLargePictures();

@@ -104,6 +104,10 @@ void FitPicture(Image *image, PictureBox *container, const QString &path,
         if (path.isEmpty()) {
             image->setPicture(QPixmap());
             image->setSource(QString(), QSize());
+        } else if (!image->Picture().isNull() && !image->NaturalSize().isEmpty()) {
+            // The picture kept is fitted to its frame as it is now, which a resize of the board
+            // may have changed since.
+            place(image, container, image->NaturalSize());
         }
         image->show();
         tell(true);

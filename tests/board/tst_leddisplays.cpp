@@ -41,15 +41,17 @@ private slots:
     {
         const auto shown = [](const char *format, const char *groups, float value) {
             TimeLED display;
+            display.setObjectName("tledJam");
             display.setGroupLengths(QString::fromLatin1(groups));
             display.setDisplayFormat(QString::fromLatin1(format));
             display.setValue(value);
             // The display keeps what it was given, whatever it shows, and tells screen readers
-            // what it shows.
+            // what it shows, under its name.
             QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(&display);
             if (!std::isnan(value) && display.Value() != value)
                 return QStringLiteral("value changed");
-            if (!accessible || accessible->text(QAccessible::Value) != display.Text())
+            if (!accessible || accessible->text(QAccessible::Value) != display.Text()
+                || accessible->text(QAccessible::Name) != "tledJam")
                 return QStringLiteral("not told");
             return display.Text();
         };
@@ -81,6 +83,7 @@ private slots:
         QCOMPARE(shown("999", 999), "999");
         QCOMPARE(shown("1000", 999), "999");
         QCOMPARE(shown("12", 9), "9");
+        QCOMPARE(shown("5", 0), "0");
         QCOMPARE(shown("-2", 999), "  0");
         QCOMPARE(shown("-1", 999), "");
         QCOMPARE(shown("x", 9), "");

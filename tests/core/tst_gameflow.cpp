@@ -341,6 +341,13 @@ private slots:
         bout().setGameRules(rules);
         QCOMPARE(bout().homeTimeouts(), 1);
         QCOMPARE(bout().visitorTimeouts(), 2);
+        // Fewer than a team has used leave it none.
+        rules.teamTimeouts = 0;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().homeTimeouts(), 0);
+        QCOMPARE(bout().visitorTimeouts(), 0);
+        rules.teamTimeouts = 2;
+        bout().setGameRules(rules);
         // A count typed blank is not counted.
         bout().clearNumber(Bout::VisitorTimeouts);
         QVERIFY(bout().teamTimeout(Team::Visitor));

@@ -94,37 +94,39 @@ private slots:
     void requestsAreAnsweredOrRefused_data()
     {
         QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QByteArray>("status");
+        QTest::addColumn<QByteArray>("status"); // the whole status line
         const QByteArray get = "GET %1 HTTP/1.1\r\nHost: localhost\r\n\r\n";
         for (const char *path : {"/", "/penalties", "/overlay", "/feed.js", "/feed.css",
                                  "/state.json", "/state.json?x=1"})
-            QTest::newRow(path) << QByteArray(get).replace("%1", path) << QByteArray("200");
+            QTest::newRow(path) << QByteArray(get).replace("%1", path) << QByteArray("200 OK");
         QTest::newRow("unknown path")
-                << QByteArray(get).replace("%1", "/index.html") << QByteArray("404");
-        QTest::newRow("a file's path")
-                << QByteArray(get).replace("%1", "/../../etc/passwd") << QByteArray("404");
+                << QByteArray(get).replace("%1", "/index.html") << QByteArray("404 Not Found");
+        QTest::newRow("a file's path") << QByteArray(get).replace("%1", "/../../etc/passwd")
+                                       << QByteArray("404 Not Found");
         QTest::newRow("POST") << QByteArray(
                 "POST /state.json HTTP/1.1\r\nContent-Length: 2\r\n\r\n{}")
-                              << QByteArray("405");
-        QTest::newRow("DELETE") << QByteArray("DELETE / HTTP/1.1\r\n\r\n") << QByteArray("405");
+                              << QByteArray("405 Method Not Allowed");
+        QTest::newRow("DELETE") << QByteArray("DELETE / HTTP/1.1\r\n\r\n")
+                                << QByteArray("405 Method Not Allowed");
         QTest::newRow("POST elsewhere")
-                << QByteArray("POST /x HTTP/1.1\r\n\r\n") << QByteArray("404");
+                << QByteArray("POST /x HTTP/1.1\r\n\r\n") << QByteArray("404 Not Found");
         QTest::newRow("feed without upgrade")
-                << QByteArray(get).replace("%1", "/feed") << QByteArray("426");
-        QTest::newRow("not HTTP") << QByteArray("hello\r\n\r\n") << QByteArray("400");
-        QTest::newRow("no path") << QByteArray("GET HTTP/1.1\r\n\r\n") << QByteArray("400");
+                << QByteArray(get).replace("%1", "/feed") << QByteArray("426 Upgrade Required");
+        QTest::newRow("not HTTP") << QByteArray("hello\r\n\r\n") << QByteArray("400 Bad Request");
+        QTest::newRow("no path") << QByteArray("GET HTTP/1.1\r\n\r\n")
+                                 << QByteArray("400 Bad Request");
         QTest::newRow("binary") << QByteArray("\x00\x01\x02 \xff\xfe \x7f\r\n\r\n", 14)
-                                << QByteArray("400");
+                                << QByteArray("400 Bad Request");
         QTest::newRow("long request line") << "GET /" + QByteArray(4000, 'a') + " HTTP/1.1\r\n\r\n"
-                                           << QByteArray("414");
+                                           << QByteArray("414 URI Too Long");
         QTest::newRow("long line, unfinished")
-                << "GET /" + QByteArray(3000, 'a') << QByteArray("414");
+                << "GET /" + QByteArray(3000, 'a') << QByteArray("414 URI Too Long");
         QTest::newRow("large headers") << "GET / HTTP/1.1\r\nX-Big: " + QByteArray(9000, 'b')
-                        + "\r\n\r\n" << QByteArray("431");
+                        + "\r\n\r\n" << QByteArray("431 Request Header Fields Too Large");
         QByteArray many = "GET / HTTP/1.1\r\n";
         for (int i = 0; i < 1000; ++i)
             many += "X-" + QByteArray::number(i) + ": 1\r\n";
-        QTest::newRow("many headers") << many << QByteArray("431");
+        QTest::newRow("many headers") << many << QByteArray("431 Request Header Fields Too Large");
     }
 
     void requestsAreAnsweredOrRefused()
@@ -132,8 +134,8 @@ private slots:
         QFETCH(QByteArray, request);
         QFETCH(QByteArray, status);
         const QByteArray got = answer(request);
-        QVERIFY2(got.startsWith("HTTP/1.1 " + status + ' '), got.left(80).constData());
-        if (status == "200" && request.startsWith("GET /state.json")) {
+        QVERIFY2(got.startsWith("HTTP/1.1 " + status + "\r\n"), got.left(80).constData());
+        if (status.startsWith("200") && request.startsWith("GET /state.json")) {
             const QByteArray body = got.mid(got.indexOf("\r\n\r\n") + 4);
             QCOMPARE(QJsonDocument::fromJson(body).object()["format"].toInt(), 1);
         }

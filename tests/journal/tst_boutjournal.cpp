@@ -486,6 +486,10 @@ private slots:
         QTest::newRow("newer version") << "PRAGMA user_version=2" << 0;
         QTest::newRow("out of range")
                 << "UPDATE bout SET state = replace(state, '[87,', '[1000,')" << 0;
+        QTest::newRow("taken in a far future") // 5 * 10^18 ms, beyond what a clock can reach
+                << "UPDATE bout SET state = replace(state, '\"takenAtMs\":', "
+                   "'\"takenAtMs\":500000')"
+                << 0;
         QTest::newRow("a folder in its place") << "folder" << 0;
         QTest::newRow("a device in its place") << "/dev/full" << 0;
         QTest::newRow("one name of the second taken") << QString() << 1;
@@ -556,16 +560,28 @@ private slots:
     void readOnly_data()
     {
         QTest::addColumn<bool>("folder");
-        QTest::newRow("folder") << true;
-        QTest::newRow("file") << false;
+        QTest::addColumn<bool>("inLog"); // its last changes still in its log, as after a crash
+        QTest::newRow("folder") << true << false;
+        QTest::newRow("folder, last changes in the log") << true << true;
+        QTest::newRow("file") << false << false;
     }
     void readOnly()
     {
         QFETCH(bool, folder);
+        QFETCH(bool, inLog);
         if (!ownMounts())
             QSKIP("a read-only folder takes root (a mount of this process's own)");
         BoutState state = underWay();
-        {
+        if (inLog) {
+            QTemporaryDir live;
+            BoutJournal journal(live.filePath("bout-journal.sqlite"));
+            journal.open();
+            journal.record(state);
+            QVERIFY(journal.flush(10000));
+            for (const char *companion : {"", "-wal", "-shm"})
+                QVERIFY(QFile::copy(journal.path() + companion, journalPath() + companion));
+            QVERIFY(readAll(journalPath() + "-wal").size() > 0);
+        } else {
             BoutJournal journal(journalPath());
             journal.open();
             journal.close(state);
@@ -574,8 +590,13 @@ private slots:
         const QString readOnly = folder ? m_dir->path() : journalPath();
         QVERIFY(bindMount(readOnly, readOnly, true));
         BoutJournal journal(journalPath());
+        // Also told where a terminal or the system log shows it, naming what is read-only.
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable("The bout journal cannot be written: "
+                                        + QDir::toNativeSeparators(readOnly) + " is read-only."));
         const BoutJournal::Opening opening = journal.open();
-        QCOMPARE(opening.ending, BoutJournal::Ending::Closed);
+        QCOMPARE(opening.ending,
+                 inLog ? BoutJournal::Ending::Abnormal : BoutJournal::Ending::Closed);
         QCOMPARE(opening.state, state);
         QCOMPARE(opening.problem,
                  QString("The bout is not being saved: its %1 is read-only.")
