@@ -667,6 +667,7 @@ private slots:
 
         click(window, "cmdResetColors");
         QCOMPARE(text(window, "lblLEDSelectedWidthValue"), "0");
+        QCOMPARE(find<QScrollBar>(window, "scrLEDSelectedWidth")->value(), 0);
         click(window, "cmdOk");
         QCOMPARE(settings().TimeColor, 0x000080FF);
         QCOMPARE(settings().LEDSelectedWidth, 0);
