@@ -454,6 +454,8 @@ private slots:
         click(window, "cmdOk");
         QCOMPARE(text(window, "lblGameFlowProblem"), problem);
         QCOMPARE(window.isVisible(), !problem.isEmpty());
+        // A problem turns the window to the game flow's tab, where it is told.
+        QCOMPARE(find<QLabel>(window, "lblGameFlowProblem")->isVisible(), !problem.isEmpty());
         QCOMPARE(settings().GameFlow, !problem.isEmpty());
         if (problem.isEmpty()) {
             const SettingsModel &now = settings();
