@@ -3,6 +3,7 @@
 #include "frmaudience.h"
 #include "settings.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -102,9 +103,14 @@ void AudienceBoard::follow()
     if (m_now)
         m_window->setTimeOfDaySource(m_now, m_timeLocale);
     m_window->showOn(target);
-    // A scoreboard left on the projector, as it was put there before there was an audience
-    // board, would vanish behind it.
-    keepOff(m_operator);
+    // A scoreboard or help left on the projector, as they were put there before there was an
+    // audience board, would vanish behind it.
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        const Qt::WindowType type = window->windowType();
+        if (window != m_window && window->isVisible() && (type == Qt::Window || type == Qt::Dialog))
+            keepOff(window);
+    }
 }
 
 void AudienceBoard::screenRemoved(QScreen *screen)

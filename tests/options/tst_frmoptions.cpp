@@ -454,6 +454,8 @@ private slots:
         click(window, "cmdOk");
         QCOMPARE(text(window, "lblGameFlowProblem"), problem);
         QCOMPARE(window.isVisible(), !problem.isEmpty());
+        // A problem turns the window to the game flow's tab, where it is told.
+        QCOMPARE(find<QLabel>(window, "lblGameFlowProblem")->isVisible(), !problem.isEmpty());
         QCOMPARE(settings().GameFlow, !problem.isEmpty());
         if (problem.isEmpty()) {
             const SettingsModel &now = settings();
@@ -667,6 +669,7 @@ private slots:
 
         click(window, "cmdResetColors");
         QCOMPARE(text(window, "lblLEDSelectedWidthValue"), "0");
+        QCOMPARE(find<QScrollBar>(window, "scrLEDSelectedWidth")->value(), 0);
         click(window, "cmdOk");
         QCOMPARE(settings().TimeColor, 0x000080FF);
         QCOMPARE(settings().LEDSelectedWidth, 0);

@@ -821,6 +821,10 @@ private slots:
         if (flowOnly) {
             QVERIFY(board().findChild<QWidget *>("nledHomeScore")->hasFocus()
                     || !QApplication::focusWidget());
+        } else {
+            // A display both boards show stays selected, framed where the plain board has it.
+            const QWidget *frame = board().findChild<QWidget *>("shpObjectSelected");
+            QVERIFY(frame->isVisibleTo(&board()) && frame->geometry().contains(widget->geometry()));
         }
     }
 

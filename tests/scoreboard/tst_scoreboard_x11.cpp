@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 
@@ -168,8 +170,12 @@ private slots:
 
     void programIconAndDestroyedWindow()
     {
-        // The real program, whose window another client destroys.
+        // The real program, whose window another client destroys, asked to trace its timing.
+        QTemporaryDir dir;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("CORVANTA_TRACE", dir.filePath("trace"));
         QProcess program;
+        program.setProcessEnvironment(environment);
         program.start(CORVANTA_PROGRAM, {"bypass"});
         QVERIFY(program.waitForStarted());
         const QString window = xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
@@ -190,6 +196,12 @@ private slots:
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
+        // Its ticks and paints, written out as it ended.
+        QFile trace(dir.filePath("trace"));
+        QVERIFY(trace.open(QIODevice::ReadOnly));
+        QVERIFY(QRegularExpression("^[tp] \\d+ \\d+", QRegularExpression::MultilineOption)
+                        .match(trace.readAll())
+                        .hasMatch());
     }
 
     // F1 shows help beside the running board, which keeps the keys; a click gives them to help,
