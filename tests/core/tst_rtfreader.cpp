@@ -258,7 +258,7 @@ private slots:
     }
 
     // A list's number or bullet is drawn at the size and on the baseline of its paragraph's text,
-    // whatever the document's own font.
+    // whatever the document's own font, and plain, whatever the emphasis of the first word.
     void listMarkersMatchTheirText()
     {
         for (const char *size : {"\\fs48", "\\fs16"}) {
@@ -267,7 +267,7 @@ private slots:
             RtfReader::read(QByteArray("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}"
                                        "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec"
                                        "{\\pntxta.}}\\fi-360\\li720")
-                                    + size + " {\\b 1.} 1.\\par}",
+                                    + size + " {\\b\\i\\ul 1.} 1.\\par}",
                             &doc);
             doc.setTextWidth(400);
             QImage page(400, int(doc.size().height()) + 1, QImage::Format_RGB32);
@@ -284,22 +284,47 @@ private slots:
             const int plainStart = int(block.layout()->position().x()
                                        + block.layout()->lineAt(0).cursorToX(
                                                plain.selectionStart() + 1 - block.position()));
-            const auto inkRows = [&page](int from, int to) {
-                int top = page.height(), bottom = -1;
+            // Its rows, its width, how much of it there is and how far its top half leans right
+            // of its bottom half.
+            const auto ink = [&page](int from, int to) {
+                int top = page.height(), bottom = -1, left = to, right = -1, dots = 0;
                 for (int y = 0; y < page.height(); ++y) {
                     for (int x = from; x < to; ++x) {
                         if (qGray(page.pixel(x, y)) < 128) {
                             top = std::min(top, y);
                             bottom = y;
+                            left = std::min(left, x);
+                            right = std::max(right, x);
+                            ++dots;
                         }
                     }
                 }
-                return std::pair(top, bottom);
+                double halves[2] = {0, 0};
+                int counts[2] = {0, 0};
+                for (int y = top; y <= bottom; ++y) {
+                    for (int x = from; x < to; ++x) {
+                        if (qGray(page.pixel(x, y)) < 128) {
+                            const int half = 2 * (y - top) > bottom - top ? 1 : 0;
+                            halves[half] += x;
+                            ++counts[half];
+                        }
+                    }
+                }
+                const double lean = counts[0] && counts[1]
+                        ? halves[0] / counts[0] - halves[1] / counts[1]
+                        : 0;
+                return std::tuple(top, bottom, right - left, dots, lean);
             };
-            const auto marker = inkRows(0, textStart);
-            const auto text = inkRows(plainStart, page.width());
-            QVERIFY2(marker.second >= 0, size);
-            QCOMPARE(marker, text);
+            const auto [markerTop, markerBottom, markerWidth, markerDots, markerLean]
+                    = ink(0, textStart);
+            const auto [textTop, textBottom, textWidth, textDots, textLean]
+                    = ink(plainStart, page.width());
+            QVERIFY2(markerBottom >= 0, size);
+            QCOMPARE(markerTop, textTop);
+            QCOMPARE(markerBottom, textBottom);
+            QVERIFY2(std::abs(markerWidth - textWidth) <= 1, size);
+            QVERIFY2(std::abs(markerDots - textDots) * 10 <= textDots, size);
+            QVERIFY2(std::abs(markerLean - textLean) < 1, size);
         }
     }
 
