@@ -179,10 +179,14 @@ private slots:
         }
 
         // However small a board is drawn, every cell keeps a pixel of width: a clock's colon and
-        // point never vanish.
-        for (const QChar c : {QChar('8'), QChar(':'), QChar('.')}) {
-            for (int height = 1; height <= 4; ++height)
-                QVERIFY(SegmentGlyphs::cellWidth(c, height) >= 1);
+        // point never vanish, nor grow as wide as a digit once a digit is wider than a pixel.
+        for (int height = 1; height <= 12; ++height) {
+            const int digit = SegmentGlyphs::cellWidth('8', height);
+            for (const QChar c : {QChar(':'), QChar('.')}) {
+                const int separator = SegmentGlyphs::cellWidth(c, height);
+                QVERIFY(separator >= 1 && digit >= 1);
+                QVERIFY2(digit == 1 || separator < digit, qPrintable(QString::number(height)));
+            }
         }
 
         // Lines draw a segment as one bar, Dots as a row of separate dots: down the column of

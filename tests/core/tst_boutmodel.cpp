@@ -612,6 +612,12 @@ private slots:
         items.clear();
         bout().switchClock();
         QCOMPARE(items, QList<Bout::Item> {Bout::ClockTime});
+        // A game rule that leaves the bout as it is changes nothing anyone shows or keeps.
+        items.clear();
+        GameRules rules;
+        rules.lineupTicks = ticks(45);
+        bout().setGameRules(rules);
+        QCOMPARE(items, QList<Bout::Item> {});
     }
 
     // The engine under every clock: counting, stopping and a replaced clock.

@@ -195,6 +195,16 @@ private slots:
         QVERIFY(formatOf(doc, "struck").fontStrikeOut() && !formatOf(doc, "whole").fontStrikeOut());
         QCOMPARE(formatOf(doc, "after").fontPointSize(), 12.0);
         QCOMPARE(formatOf(doc, "after").fontWeight(), int(QFont::Normal));
+
+        // A font name keeps its first 256 bytes; the colour table its first 1024 entries.
+        RtfReader::read("{\\rtf1{\\fonttbl{\\f0 " + QByteArray(300, 'n') + ";}}{\\colortbl"
+                                + QByteArray("\\red255;").repeated(1025)
+                                + "}\\f0{\\cf1023 last}{\\cf1024 over}}",
+                        &doc);
+        QCOMPARE(formatOf(doc, "last").fontFamilies().toStringList(),
+                 QStringList {QString(256, u'n')});
+        QCOMPARE(formatOf(doc, "last").foreground().color(), QColor(Qt::red));
+        QVERIFY(!formatOf(doc, "over").hasProperty(QTextFormat::ForegroundBrush));
     }
 
     void listsAndParagraphs()

@@ -193,6 +193,18 @@ private slots:
         const QJsonObject now = stateNow();
         QCOMPARE(now["penalties"].toObject()["home"].toArray()[0].toObject()["ms"].toInteger(),
                  qint64(89700));
+        // At rest, a stopped penalty clock showing, nothing changes: no message, even after a
+        // second; the next change is the one message.
+        key("tledHomePenalty1", kI);
+        board().RefreshTime();
+        QTRY_VERIFY(!field("penalties/home/0/running").toBool());
+        QVERIFY(!feedRunning("jam") && !feedRunning("period"));
+        const int messages = m_messages;
+        QTest::qWait(1100);
+        board().RefreshTime();
+        type("nledHomeScore", "3\n");
+        QTRY_COMPARE(field("home/score").toString(), "3");
+        QCOMPARE(m_messages, messages + 1);
 
         // The time of day, in the locale's own form.
         board().setTimeOfDaySource([] { return QTime(14, 5); }, QLocale(QLocale::German));
