@@ -236,6 +236,18 @@ private slots:
         QTRY_VERIFY(shown.isNull());
         QVERIFY(!running("tkJam"));
         QVERIFY(m_board->isVisible());
+
+        // With the board at the right of the screen, help opens on its left.
+        const QRect screen = m_board->screen()->availableGeometry();
+        m_board->setGeometry(screen.right() - 940, 40, 900, 650);
+        QTRY_COMPARE(m_board->geometry().topLeft(), QPoint(screen.right() - 940, 40));
+        type({"F1"});
+        QTRY_VERIFY(help());
+        shown = help();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QVERIFY(!shown->frameGeometry().intersects(m_board->frameGeometry()));
+        shown->close();
+        QTRY_VERIFY(shown.isNull());
     }
 };
 
