@@ -1,4 +1,5 @@
 #include "facetra.h"
+#include "label.h"
 #include "numberled.h"
 #include "segmentglyphs.h"
 #include "timeled.h"
@@ -87,6 +88,11 @@ private slots:
         QCOMPARE(shown("-2", 999), "  0");
         QCOMPARE(shown("-1", 999), "");
         QCOMPARE(shown("x", 9), "");
+        // A label tells screen readers its caption as its name, and follows a new one.
+        Label label;
+        label.setCaption("Home");
+        label.setCaption("Visitor");
+        QCOMPARE(QAccessible::queryAccessibleInterface(&label)->text(QAccessible::Name), "Visitor");
     }
 
     // The text follows a change of format or cells; the size follows the cells only.

@@ -160,6 +160,15 @@ private slots:
             QVERIFY(third->bout()->jamEngine()->isRunning());
             third->close();
         }
+        // Started again and ended abnormally at once, before any key: told as after a crash.
+        board();
+        {
+            auto afterCrash = board();
+            QCOMPARE(answer(*afterCrash, QString()), QString());
+            QCOMPARE(notice(*afterCrash),
+                     "Bout resumed from " + JournalSession::timeText(Evening + 30000));
+            afterCrash->close();
+        }
         Settings::instance().edit([&](SettingsModel &m) { m.NewBoutKey = 'N'; });
         {
             auto fourth = board();
