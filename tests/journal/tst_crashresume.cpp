@@ -2,22 +2,15 @@
 // (XTEST through xdotool on the test's own X server): after each restart it must hold every
 // score, the period number and every penalty as last set, and every clock within a tenth of a
 // second of where a board that never stopped would be. The same after restarts with the PC's
-// clock set an hour ahead and back (libfaketime); and a second start on the same folders leaves the
-// running board's bout alone and hands the keyboard back to it.
+// clock set an hour ahead and back (libfaketime).
 //
 // CORVANTA_CRASH_MOMENTS sets the number of kills (100 by default), CORVANTA_CRASH_SEED replays
 // a run.
 
-#include "boutstate.h"
+#include "realboardtest.h"
 
-#include <QDir>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QSqlRecord>
-#include <QStandardPaths>
-#include <QTest>
 #include <QThread>
 
 #include <csignal>
@@ -25,10 +18,6 @@
 namespace {
 
 constexpr qint64 Tenth = BoutConstants::TicksPerSecond / 10;
-// The displays in focus order, and a point inside each on the board at its designed size.
-enum Display { HomeScore, PeriodClock, VisitorScore, PeriodNumber, JamClock, Penalty1 };
-constexpr int DisplayPoints[][2] = {{115, 113}, {315, 108}, {516, 113}, {364, 195}, {320, 305},
-                                    {115, 335}, {518, 335}, {115, 405}, {518, 405}};
 
 // Where a board that never stopped would be, elapsedMs after the state was taken, by the board's
 // rules with its default clock options: the penalty clocks follow the jam, and a period that runs
@@ -105,113 +94,18 @@ bool resumedAsUninterrupted(const BoutState &last, const BoutState &resumed)
 
 } // namespace
 
-class TestCrashResume : public QObject
+class TestCrashResume : public RealBoardTest
 {
     Q_OBJECT
 
 private:
-    QString m_program;
-    QSqlDatabase m_journal;
-    QProcess m_board;
     QRandomGenerator m_random;
-    QString m_window;
-    // libfaketime, where it is installed.
-    QString m_fakeTime;
-    // What the operator last set.
-    decltype(BoutState::numbers) m_numbers = BoutState().numbers;
-
-    static QString xdotool(const QStringList &arguments)
-    {
-        QProcess xdotool;
-        xdotool.start("xdotool", arguments);
-        if (!xdotool.waitForFinished(10000) || xdotool.exitCode() != 0)
-            QTest::qFail(qPrintable("xdotool " + arguments.join(' ')), __FILE__, __LINE__);
-        return QString::fromLatin1(xdotool.readAllStandardOutput()).trimmed();
-    }
-
-    std::optional<BoutState> latest()
-    {
-        QSqlQuery query(m_journal);
-        if (!query.exec("SELECT state, boot_id, boot_ms FROM bout WHERE id = 1") || !query.next())
-            return std::nullopt;
-        std::optional<BoutState> state = BoutState::fromJson(query.value(0).toByteArray());
-        if (state) {
-            state->bootId = query.value(1).toByteArray();
-            state->takenAtBootMs = query.value(2).toLongLong();
-        }
-        return state;
-    }
-    // The journal's whole row, as it is on the disk.
-    QVariantList row()
-    {
-        QSqlQuery query(m_journal);
-        QVariantList values;
-        if (query.exec("SELECT * FROM bout") && query.next()) {
-            for (int column = 0; column < query.record().count(); ++column)
-                values << query.value(column);
-        }
-        return values;
-    }
-    // Waits, a bounded while, for the journal to hold a state that passes the test.
-    template<typename Test>
-    void waitForRecord(Test test)
-    {
-        QByteArray seen = "no bout";
-        const auto passes = [&] {
-            const std::optional<BoutState> state = latest();
-            if (!state)
-                return false;
-            seen = state->toJson();
-            return test(*state);
-        };
-        QTRY_VERIFY2_WITH_TIMEOUT(passes(), seen.constData(), 10000);
-    }
-
-    // Starts the board on the bout last recorded, with the PC's time of day moved by a
-    // libfaketime offset such as "+1h" if one is given.
-    void start(const BoutState &last, const QString &clockOffset = QString())
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        if (!clockOffset.isEmpty()) {
-            environment.insert("LD_PRELOAD", m_fakeTime);
-            environment.insert("FAKETIME", clockOffset);
-            // As when the PC's clock is set: the monotonic and boot clocks go on as they were.
-            environment.insert("FAKETIME_DONT_FAKE_MONOTONIC", "1");
-        }
-        m_board.setProcessEnvironment(environment);
-        m_board.start(m_program, {"bypass"});
-        QVERIFY(m_board.waitForStarted(10000));
-        // The resumed bout is recorded before the board first shows.
-        waitForRecord(
-                [&](const BoutState &state) { return state.takenAtBootMs > last.takenAtBootMs; });
-        m_window = xdotool({"search", "--sync", "--onlyvisible", "--pid",
-                            QString::number(m_board.processId()), "--name", "^Corvanta$"})
-                           .section('\n', 0, 0);
-        xdotool({"windowfocus", "--sync", m_window});
-    }
-
-    void kill()
-    {
-        ::kill(pid_t(m_board.processId()), SIGKILL);
-        QVERIFY(m_board.waitForFinished(10000));
-    }
 
     // Every clock within a tenth of where a board that never stopped would be.
     static void compareClocks(const BoutState &last, const BoutState &resumed)
     {
         QVERIFY2(resumedAsUninterrupted(last, resumed),
                  last.toJson() + " resumed as " + resumed.toJson());
-    }
-
-    // Selects a display as the operator does, with a click, and types into it.
-    void type(int display, const QString &text)
-    {
-        xdotool({"mousemove", "--window", m_window, QString::number(DisplayPoints[display][0]),
-                 QString::number(DisplayPoints[display][1]), "click", "1"});
-        QStringList keys {"key", "--delay", "0"};
-        for (QChar c : text)
-            keys << (c == '.' ? QString("period") : QString(c));
-        xdotool(keys << "Return");
     }
 
     // One thing the operator does, and the wait until the journal holds it.
@@ -259,44 +153,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        if (QProcess::execute("xdotool", {"version"}) != 0)
-            QSKIP("needs xdotool");
-        m_program = QCoreApplication::applicationDirPath() + "/corvanta";
-        QVERIFY(QFile::exists(m_program));
-        QCoreApplication::setApplicationName("Corvanta");
-        const QString path
-                = QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
-                          .filePath("bout-journal.sqlite");
-        QVERIFY2(path.startsWith(qEnvironmentVariable("XDG_DATA_HOME", "(unset)")),
-                 "runs only with a data folder of its own");
-        m_journal = QSqlDatabase::addDatabase("QSQLITE");
-        m_journal.setDatabaseName(path);
-        QDir().mkpath(QFileInfo(path).path());
-        m_board.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        for (const QString &folder : QDir("/usr/lib").entryList(QDir::Dirs | QDir::NoDot)) {
-            const QString library = "/usr/lib/" + folder + "/faketime/libfaketime.so.1";
-            if (QFile::exists(library))
-                m_fakeTime = library;
-        }
-    }
-
-    // Each test starts with no board and no journal.
-    void init()
-    {
-        m_numbers = BoutState().numbers;
-        QVERIFY(m_journal.open());
-    }
-    void cleanup()
-    {
-        if (m_board.state() != QProcess::NotRunning)
-            kill();
-        m_journal.close();
-        for (const char *file : {"", "-wal", "-shm"})
-            QFile::remove(m_journal.databaseName() + file);
-    }
-
     // Closed normally mid-jam and started again: the board alone, no question in front of it,
     // the jam running on and J stopping it at once.
     void closedMidJam()
@@ -407,56 +263,6 @@ private slots:
             compareClocks(last, resumed);
             QVERIFY(resumed.clocks[BoutState::Period].running);
         }
-    }
-
-    // A second start on the same folders ends, with the running board brought to the keyboard,
-    // and leaves its journal as it was; a board killed leaves nothing that stops the next.
-    void oneBoardPerDataFolder()
-    {
-        start({});
-        type(HomeScore, "7");
-        m_numbers[BoutState::HomeScore] = 7;
-        waitForRecord([&](const BoutState &s) { return s.numbers == m_numbers; });
-        const QVariantList before = row();
-        const QString root = xdotool({"search", "--maxdepth", "0", "--name", ""});
-        for (const QStringList &arguments : {QStringList {"bypass"}, QStringList {}}) {
-            xdotool({"windowfocus", "--sync", root});
-            QProcess second;
-            second.start(m_program, arguments);
-            QVERIFY(second.waitForFinished(30000));
-            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-            QVERIFY(second.exitCode() != 0);
-            QVERIFY(second.readAllStandardError().contains("Corvanta is already running."));
-            QTRY_COMPARE(xdotool({"getwindowfocus"}), m_window);
-            QCOMPARE(row(), before);
-            QCOMPARE(m_board.state(), QProcess::Running);
-        }
-        // The Options window open over the board keeps the keyboard.
-        xdotool({"key", "F2"});
-        const QString options
-                = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Options$"});
-        xdotool({"windowfocus", "--sync", root});
-        QProcess second;
-        second.start(m_program, {"bypass"});
-        QVERIFY(second.waitForFinished(30000));
-        QTRY_COMPARE(xdotool({"getwindowfocus"}), options);
-
-        // A board that does not answer (stopped): the second start says it in a message of its
-        // own, which goes by itself.
-        ::kill(pid_t(m_board.processId()), SIGSTOP);
-        second.start(m_program, {"bypass"});
-        QVERIFY(second.waitForStarted());
-        QVERIFY(!xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
-                          QString::number(second.processId()), "--name", "^Corvanta$"})
-                         .isEmpty());
-        QVERIFY(second.waitForFinished(30000));
-        QVERIFY(second.exitCode() != 0);
-        ::kill(pid_t(m_board.processId()), SIGCONT);
-
-        kill();
-        const BoutState last = *latest();
-        start(last);
-        QCOMPARE(latest()->numbers, m_numbers);
     }
 };
 
