@@ -154,6 +154,8 @@ void fullRepaint(frmScoreboard &board, QSize size, int ledType, int repeats, int
         board.resize(otherSize(size));
         board.repaint();
         cold.append(resizeToFirstFrame(board, size));
+        if (qEnvironmentVariableIsSet("CORVANTA_BENCH_EACH_RESIZE"))
+            std::fprintf(stderr, "%s, resize %d: %.3f ms\n", qPrintable(name), i + 1, cold.last());
     }
     if (board.size() != size)
         std::fprintf(stderr, "bench_board: the window is %dx%d, not %dx%d\n", board.width(),

@@ -285,6 +285,24 @@ private slots:
         second.setLedType(1);
         second.setBackColor(0x00202020);
         QCOMPARE(second.grab().toImage(), dotsOnGrey);
+
+        // A display that changes size shows its digits at the new size at once, and as before
+        // when it goes back.
+        NumberLED larger;
+        larger.setSize(80);
+        larger.setBackColor(0);
+        larger.setLitColor(0x0000FF00);
+        larger.setCaption("8");
+        const QImage large = larger.grab().toImage();
+        QVERIFY(large.size() != green.size());
+        larger.setSize(40);
+        QCOMPARE(larger.grab().toImage(), green);
+        other.setSize(80);
+        QCOMPARE(other.grab().toImage(), large);
+        other.setSize(40);
+        QCOMPARE(other.grab().toImage(), green);
+        larger.setSize(80);
+        QCOMPARE(larger.grab().toImage(), large);
     }
 
     void focusAndKeys()
