@@ -274,7 +274,7 @@ private slots:
         second.setBackColor(0x00202020);
         const QImage dotsOnGrey = second.grab().toImage();
         QCOMPARE(first.grab().toImage(), green);
-        // A look no display has any more is drawn again when one takes it on.
+        // A look no display has any more looks the same when one takes it on again.
         other.setLitColor(0x0000FF00);
         QCOMPARE(other.grab().toImage(), green);
         first.setLitColor(0x00FF0000);
