@@ -147,8 +147,16 @@ WindowSurface::~WindowSurface()
     }
     cells->drawings.resize(cells->cells.size());
     cells->drawn.resize(cells->cells.size());
-    if (cells->cells.size() > 1)
-        worker()->start([cells] { cells->draw(); });
+    if (cells->cells.size() > 1) {
+        worker()->start([cells]() mutable {
+            cells->draw();
+            // The worker may finish after the window's thread has gone on: the looks' drawings
+            // are let go there, where they are used.
+            QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), [left = std::move(cells)] {},
+                    Qt::QueuedConnection);
+        });
+    }
     cells->finish();
     // The pages nobody has taken yet are brought in here; a piece the worker is still on is left
     // to it (bringing a page in does not change what it holds, so the paint may go ahead).
