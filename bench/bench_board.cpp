@@ -1,6 +1,7 @@
 // The running board's cost: one refresh tick with everything running, a full repaint at two
 // window sizes in both digit styles, and a jam key press until the jam display is repainted, over
-// every press from the first (CORVANTA_BENCH_EACH_PRESS=1 lists each press's time on stderr). The
+// every press from the first (CORVANTA_BENCH_EACH_PRESS=1 lists each press's time on stderr,
+// CORVANTA_BENCH_EACH_RESIZE=1 each resize's first frame). The
 // board is shown on the platform given (offscreen by scripts/bench), which paints into a real
 // backing store; time is replaced so that every tick changes what the displays show.
 
@@ -154,6 +155,8 @@ void fullRepaint(frmScoreboard &board, QSize size, int ledType, int repeats, int
         board.resize(otherSize(size));
         board.repaint();
         cold.append(resizeToFirstFrame(board, size));
+        if (qEnvironmentVariableIsSet("CORVANTA_BENCH_EACH_RESIZE"))
+            std::fprintf(stderr, "%s, resize %d: %.3f ms\n", qPrintable(name), i + 1, cold.last());
     }
     if (board.size() != size)
         std::fprintf(stderr, "bench_board: the window is %dx%d, not %dx%d\n", board.width(),

@@ -1,5 +1,6 @@
 #include "segmentglyphs.h"
 
+#include <QCoreApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -86,6 +87,14 @@ struct SegmentGlyphs::Drawings
 
 namespace {
 
+qint64 bytesOf(const SegmentGlyphs::Drawings &drawings)
+{
+    qint64 bytes = 0;
+    for (const QPixmap &cell : drawings.cells)
+        bytes += qint64(cell.width()) * cell.height() * (cell.depth() / 8);
+    return bytes;
+}
+
 // The looks in use, each held by the displays that have it.
 QList<std::weak_ptr<SegmentGlyphs::Drawings>> &looksInUse()
 {
@@ -93,21 +102,59 @@ QList<std::weak_ptr<SegmentGlyphs::Drawings>> &looksInUse()
     return looks;
 }
 
+// The looks the displays left last, kept up to a budget of pixels, so that a board going back to
+// a size it had (a window maximised and restored, a board shown full screen again) draws nothing.
+constexpr qint64 kLeftLooksBudget = qint64(16) << 20; // bytes
+
+QList<std::shared_ptr<SegmentGlyphs::Drawings>> &looksLeft()
+{
+    static QList<std::shared_ptr<SegmentGlyphs::Drawings>> looks;
+    // Pixmaps go with the application, not after it.
+    static const bool dropped = [] {
+        qAddPostRoutine([] { looksLeft().clear(); });
+        return true;
+    }();
+    Q_UNUSED(dropped);
+    return looks;
+}
+
+// Keeps the drawings a display has just left when no other display has them, dropping the
+// oldest kept beyond the budget.
+void leave(std::shared_ptr<SegmentGlyphs::Drawings> drawings)
+{
+    if (!drawings || drawings.use_count() > 1)
+        return;
+    QList<std::shared_ptr<SegmentGlyphs::Drawings>> &looks = looksLeft();
+    qint64 bytes = bytesOf(*drawings);
+    if (bytes > kLeftLooksBudget)
+        return;
+    looks.prepend(std::move(drawings));
+    qsizetype kept = 1;
+    while (kept < looks.size() && (bytes += bytesOf(*looks.at(kept))) <= kLeftLooksBudget)
+        ++kept;
+    looks.resize(kept);
+}
+
 } // namespace
 
-SegmentGlyphs::~SegmentGlyphs() = default;
+SegmentGlyphs::~SegmentGlyphs()
+{
+    leave(std::move(m_drawings));
+}
 
 void SegmentGlyphs::setLook(const Look &look)
 {
     if (m_drawings && look == m_look)
         return;
     m_look = look;
+    leave(std::move(m_drawings));
     m_drawings.reset();
     QList<std::weak_ptr<Drawings>> &looks = looksInUse();
     looks.removeIf([](const std::weak_ptr<Drawings> &drawings) { return drawings.expired(); });
     for (const std::weak_ptr<Drawings> &drawings : std::as_const(looks)) {
         std::shared_ptr<Drawings> shared = drawings.lock();
         if (shared && shared->look == look) {
+            looksLeft().removeOne(shared);
             m_drawings = std::move(shared);
             return;
         }

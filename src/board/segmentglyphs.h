@@ -12,7 +12,8 @@
 // keeps each drawing, so that a repaint only copies pixmaps. The drawings are kept per look (digit
 // height, LED style, colours and the screen's pixel ratio) and shared by every display of that
 // look in the program, so that the displays of a board, and two boards of one size, draw each
-// cell once; a look's drawings go when no display has it any more.
+// cell once. When no display has a look any more its drawings are kept a while, the looks left
+// last up to a few megabytes, so that a board going back to a size it had draws no cell again.
 class SegmentGlyphs final
 {
 public:

@@ -10,7 +10,6 @@
 #include <QWidget>
 
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 
 #include <sys/mman.h>
@@ -46,51 +45,59 @@ struct WindowSurface::Pages
     int pieces = 0;
     quintptr length = 0;
     std::atomic<int> next {0};
-    int done = 0;
-    std::mutex mutex;
-    std::condition_variable finished;
 
-    // Brings in pieces until none is left; returns once those it took are in.
+    // Brings in pieces until none is left to take.
     void bringIn()
     {
         for (int piece = next++; piece < pieces; piece = next++) {
             const quintptr from = begin + quintptr(piece) * kPiece;
             const quintptr size = std::min(kPiece, begin + length - from);
             madvise(reinterpret_cast<void *>(from), size, MADV_POPULATE_WRITE);
-            const std::lock_guard lock(mutex);
-            if (++done == pieces)
-                finished.notify_all();
         }
     }
 };
 
 namespace {
 
-// The displays' missing cells, drawn by whichever thread takes each first.
+// The displays' missing cells, drawn by whichever thread takes each first. The window's thread
+// draws at the end whatever the worker has taken but not finished rather than wait for it: on a
+// busy machine the worker may lose its core for longer than a frame.
 struct Cells
 {
     QList<SegmentGlyphs::Cell> cells;
     QList<QImage> drawings;
+    QList<bool> drawn;
     std::atomic<int> next {0};
-    int done = 0;
     std::mutex mutex;
-    std::condition_variable finished;
 
-    void draw()
+    void keep(qsizetype i, QImage drawing)
     {
-        for (int i = next++; i < cells.size(); i = next++) {
-            QImage drawing = SegmentGlyphs::draw(cells.at(i));
-            const std::lock_guard lock(mutex);
+        const std::lock_guard lock(mutex);
+        if (!drawn.at(i)) {
             drawings[i] = std::move(drawing);
-            if (++done == cells.size())
-                finished.notify_all();
+            drawn[i] = true;
         }
     }
 
-    void wait()
+    bool isDrawn(qsizetype i)
     {
-        std::unique_lock lock(mutex);
-        finished.wait(lock, [this] { return done == cells.size(); });
+        const std::lock_guard lock(mutex);
+        return drawn.at(i);
+    }
+
+    void draw()
+    {
+        for (int i = next++; i < cells.size(); i = next++)
+            keep(i, SegmentGlyphs::draw(cells.at(i)));
+    }
+
+    void finish()
+    {
+        draw();
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            if (!isDrawn(i))
+                keep(i, SegmentGlyphs::draw(cells.at(i)));
+        }
     }
 };
 
@@ -139,15 +146,23 @@ WindowSurface::~WindowSurface()
             display->missingCells(cells->cells);
     }
     cells->drawings.resize(cells->cells.size());
-    if (cells->cells.size() > 1)
-        worker()->start([cells] { cells->draw(); });
-    cells->draw();
-    if (m_pages) {
-        m_pages->bringIn();
-        std::unique_lock lock(m_pages->mutex);
-        m_pages->finished.wait(lock, [this] { return m_pages->done == m_pages->pieces; });
+    cells->drawn.resize(cells->cells.size());
+    if (cells->cells.size() > 1) {
+        worker()->start([cells]() mutable {
+            cells->draw();
+            // The worker may finish after the window's thread has gone on: the looks' drawings
+            // are let go there, where they are used.
+            QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), [left = std::move(cells)] {},
+                    Qt::QueuedConnection);
+        });
     }
-    cells->wait();
+    cells->finish();
+    // The pages nobody has taken yet are brought in here; a piece the worker is still on is left
+    // to it (bringing a page in does not change what it holds, so the paint may go ahead).
+    if (m_pages)
+        m_pages->bringIn();
+    const std::lock_guard lock(cells->mutex);
     for (qsizetype i = 0; i < cells->cells.size(); ++i)
         SegmentGlyphs::keep(cells->cells.at(i), std::move(cells->drawings[i]));
 }

@@ -11,8 +11,9 @@ class QWidget;
 // where the platform's buffer is ordinary memory, and its pages are brought in, half on a worker
 // thread from the moment the object is made. The destructor draws the displays' digit cells for
 // the new size, shared with the worker once it has brought the pages in, then brings in what the
-// worker has not and waits for what it is doing. (Captions are drawn at the paint: text drawn
-// outside it comes out a shade apart at its edges.)
+// worker has not taken. It never waits for the worker: a cell the worker is still drawing is drawn
+// again here, and a piece it is still bringing in is left to it. (Captions are drawn at the paint:
+// text drawn outside it comes out a shade apart at its edges.)
 //
 // Made at the start of a window's resize handling and dropped at its end.
 class WindowSurface final

@@ -274,7 +274,7 @@ private slots:
         second.setBackColor(0x00202020);
         const QImage dotsOnGrey = second.grab().toImage();
         QCOMPARE(first.grab().toImage(), green);
-        // A look no display has any more is drawn again when one takes it on.
+        // A look no display has any more looks the same when one takes it on again.
         other.setLitColor(0x0000FF00);
         QCOMPARE(other.grab().toImage(), green);
         first.setLitColor(0x00FF0000);
@@ -285,6 +285,24 @@ private slots:
         second.setLedType(1);
         second.setBackColor(0x00202020);
         QCOMPARE(second.grab().toImage(), dotsOnGrey);
+
+        // A display that changes size shows its digits at the new size at once, and as before
+        // when it goes back.
+        NumberLED larger;
+        larger.setSize(80);
+        larger.setBackColor(0);
+        larger.setLitColor(0x0000FF00);
+        larger.setCaption("8");
+        const QImage large = larger.grab().toImage();
+        QVERIFY(large.size() != green.size());
+        larger.setSize(40);
+        QCOMPARE(larger.grab().toImage(), green);
+        other.setSize(80);
+        QCOMPARE(other.grab().toImage(), large);
+        other.setSize(40);
+        QCOMPARE(other.grab().toImage(), green);
+        larger.setSize(80);
+        QCOMPARE(larger.grab().toImage(), large);
     }
 
     void focusAndKeys()
