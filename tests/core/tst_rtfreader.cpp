@@ -171,7 +171,8 @@ private slots:
                 "{\\colortbl;\\red999\\green0\\blue0;\\blue256;}"
                 "\\fs20 plain {\\cf1 red}{\\cf2\\b blue}{\\cf0 auto}{\\cf3 missing}{\\f1 mono}"
                 "{\\highlight1 marked}{\\fs99999999999 huge}{\\fs3276 largest}{\\fs0 none}{\\fs1 "
-                "least}{\\fs2 one}{\\fs3 odd}{\\super raised}{\\strike struck}"
+                "least}{\\fs2 one}{\\fs3 odd}{\\super raised}{\\sub lowered}{\\super\\nosupersub "
+                "level}{\\strike struck}"
                 "{\\strike\\strike0 whole}\\plain after}",
                 &doc);
         QCOMPARE(formatOf(doc, "plain").fontPointSize(), 10.0);
@@ -192,6 +193,8 @@ private slots:
             QCOMPARE(formatOf(doc, text).fontPointSize(), points);
 
         QCOMPARE(formatOf(doc, "raised").verticalAlignment(), QTextCharFormat::AlignSuperScript);
+        QCOMPARE(formatOf(doc, "lowered").verticalAlignment(), QTextCharFormat::AlignSubScript);
+        QCOMPARE(formatOf(doc, "level").verticalAlignment(), QTextCharFormat::AlignNormal);
         QVERIFY(formatOf(doc, "struck").fontStrikeOut() && !formatOf(doc, "whole").fontStrikeOut());
         QCOMPARE(formatOf(doc, "after").fontPointSize(), 12.0);
         QCOMPARE(formatOf(doc, "after").fontWeight(), int(QFont::Normal));
