@@ -246,6 +246,19 @@ private slots:
         shown = help();
         QVERIFY(QTest::qWaitForWindowExposed(shown));
         QVERIFY(!shown->frameGeometry().intersects(m_board->frameGeometry()));
+        QCOMPARE(shown->frameGeometry().left(), screen.left());
+        shown->close();
+        QTRY_VERIFY(shown.isNull());
+
+        // With as much room on either side, on its right.
+        m_board->setGeometry(screen.left() + (screen.width() - 900) / 2, 40, 900, 650);
+        QTRY_COMPARE(m_board->frameGeometry().left() - screen.left(),
+                     screen.right() - m_board->frameGeometry().right());
+        type({"F1"});
+        QTRY_VERIFY(help());
+        shown = help();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QCOMPARE(shown->frameGeometry().right(), screen.right());
         shown->close();
         QTRY_VERIFY(shown.isNull());
     }

@@ -103,6 +103,8 @@ private:
         if (window == "frmScoreboard" || window == "frmAudience") {
             m_board = std::make_unique<frmScoreboard>();
             fixBout(m_board->bout());
+            if (state == 1)
+                m_board->bout()->officialTimeout();
             m_board->RefreshTime();
             QWidget *board = m_board.get();
             if (window == "frmAudience")
@@ -204,6 +206,9 @@ private slots:
                 }
             }
         }
+        // An official timeout: its name over the jam's slot.
+        QTest::newRow("scoreboard-1280x720-lines-flow-timeout")
+                << "frmScoreboard" << 1 << QSize(1280, 720) << true << 0;
         QTest::newRow("audience-1280x720-lines-flow")
                 << "frmAudience" << 0 << QSize(1280, 720) << true << 0;
         for (int tab = 0; tab < 6; ++tab)
