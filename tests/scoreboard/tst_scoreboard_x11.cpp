@@ -52,6 +52,13 @@ private:
         xdotool({"mousemove", "--window", QString::number(m_board->winId()),
                  QString::number(at.x()), QString::number(at.y()), "click", "1"});
     }
+    // The window the X server shows uppermost at a point of the screen.
+    static WId windowAt(QPoint at)
+    {
+        const QString place = xdotool({"mousemove", QString::number(at.x()),
+                                       QString::number(at.y()), "getmouselocation", "--shell"});
+        return QRegularExpression("WINDOW=(\\d+)").match(place).captured(1).toULongLong();
+    }
     QString shown(const char *name) const
     {
         return m_board->findChild<QWidget *>(name)->property("Text").toString();
@@ -221,10 +228,16 @@ private slots:
         QTRY_VERIFY(running("tkJam"));
         QCOMPARE(QApplication::activeWindow(), m_board.get());
 
-        // F1 again brings the same window forward, and the next key still reaches the board.
+        // F1 again brings the same window forward, over the board moved onto it, and the next
+        // key still reaches the board.
+        const QPoint middle = shown->frameGeometry().center();
+        m_board->move(middle - m_board->rect().center());
+        m_board->raise();
+        QTRY_COMPARE(windowAt(middle), m_board->winId());
         type({"F1", "j"});
         QTRY_VERIFY(!running("tkJam"));
         QCOMPARE(help(), shown.data());
+        QTRY_COMPARE(windowAt(middle), shown->winId());
         QCOMPARE(QApplication::activeWindow(), m_board.get());
 
         // The operator clicks into help to read on; the keys then go there, and Escape closes it.
