@@ -368,6 +368,20 @@ private slots:
         for (const auto &[rtf, readable] : rows)
             QCOMPARE(plainText(rtf), readable);
 
+        // Bold in a group nested to the limit ends with it; one deeper, at the latest with the
+        // group around it.
+        for (const int depth : {RtfReader::MaxDepth, RtfReader::MaxDepth + 1}) {
+            const int around = depth - 3; // the document's group and the two of "{{\\b x}y}"
+            QTextDocument doc;
+            RtfReader::read("{\\rtf1 " + QByteArray(around, '{') + "{{\\b x}y}z"
+                                    + QByteArray(around, '}') + "}",
+                            &doc);
+            QCOMPARE(doc.toPlainText(), "xyz");
+            QVERIFY(!formatOf(doc, "z").font().bold());
+            if (depth == RtfReader::MaxDepth)
+                QVERIFY(formatOf(doc, "x").font().bold() && !formatOf(doc, "y").font().bold());
+        }
+
         // Whatever the input, the reader ends, and keeps what it could read.
         QFile file(QStringLiteral(CORVANTA_HELP_SAMPLES "/wordprocessor-style.rtf"));
         QVERIFY(file.open(QIODevice::ReadOnly));

@@ -112,6 +112,10 @@ private slots:
                 << QByteArray("POST /x HTTP/1.1\r\n\r\n") << QByteArray("404 Not Found");
         QTest::newRow("feed without upgrade")
                 << QByteArray(get).replace("%1", "/feed") << QByteArray("426 Upgrade Required");
+        QTest::newRow("websocket not as the upgrade")
+                << QByteArray("GET /feed HTTP/1.1\r\nConnection: Upgrade\r\nX-Protocol: "
+                              "websocket\r\n\r\n")
+                << QByteArray("426 Upgrade Required");
         QTest::newRow("not HTTP") << QByteArray("hello\r\n\r\n") << QByteArray("400 Bad Request");
         QTest::newRow("no path") << QByteArray("GET HTTP/1.1\r\n\r\n")
                                  << QByteArray("400 Bad Request");

@@ -221,6 +221,13 @@ private slots:
         QTRY_COMPARE(field("home/name").toString(), "Rollers");
         QCOMPARE(field("colors/led/score").toString(), "#563412");
         QCOMPARE(field("title").toString(), "Home");
+
+        // Gone with the board: its clients are let go and its port is free again.
+        const quint16 port = settings().FeedPort;
+        m_board.reset();
+        QTRY_COMPARE(m_client->state(), QAbstractSocket::UnconnectedState);
+        QTcpServer again;
+        QVERIFY(again.listen(QHostAddress::LocalHost, port));
     }
 
     // In the game flow the feed carries the phase and its caption, the flow clock in the slot that

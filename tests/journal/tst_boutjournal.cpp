@@ -141,6 +141,9 @@ const FlowResumed FlowResumptions[] = {
          BoutState::HomeTimeout, 0, false, 1},
         {"official timeout counts up", BoutState::OfficialTimeout, 5 * Second, true, 100000,
          BoutState::OfficialTimeout, 105 * Second, true, 1},
+        // Left running while the PC was off, all but a day.
+        {"official timeout near a day", BoutState::OfficialTimeout, 86399 * Second, true, 500,
+         BoutState::OfficialTimeout, 86399 * Second + 5000, true, 1},
         {"halftime counted on", BoutState::Halftime, 900 * Second, false, 600000,
          BoutState::Halftime, 300 * Second, true, 1},
         // The next period stands ready, as when the board saw the halftime run out.
@@ -486,6 +489,8 @@ private slots:
         QTest::newRow("newer version") << "PRAGMA user_version=2" << 0;
         QTest::newRow("out of range")
                 << "UPDATE bout SET state = replace(state, '[87,', '[1000,')" << 0;
+        QTest::newRow("a clock beyond a day")
+                << "UPDATE bout SET state = replace(state, '12345678', '864000001')" << 0;
         QTest::newRow("taken in a far future") // 5 * 10^18 ms, beyond what a clock can reach
                 << "UPDATE bout SET state = replace(state, '\"takenAtMs\":', "
                    "'\"takenAtMs\":500000')"

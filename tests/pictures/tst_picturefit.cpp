@@ -1,12 +1,14 @@
 #include "image.h"
 #include "picturebox.h"
 #include "picturecopy.h"
+#include "picturedecode.h"
 #include "picturefit.h"
 #include "teststore.h"
 
 #include <QBuffer>
 #include <QDateTime>
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -173,8 +175,14 @@ private slots:
         QVERIFY(image.Picture().width() >= 300 * ratio);
 
         // A bitmap is decoded whole before it is scaled: one larger than Qt allows by itself too.
+        // A limit set higher than that, or none (0), is kept.
         const QString poster = makePicture("poster.bmp", QSize(6000, 6000));
-        QVERIFY(fit(image, frame, poster));
+        const int megabytes = int(MaxPicturePixels * 4 >> 20);
+        for (const int limit : {64, 0, megabytes + 1}) {
+            QImageReader::setAllocationLimit(limit);
+            QVERIFY(fit(image, frame, poster));
+            QCOMPARE(QImageReader::allocationLimit(), limit == 64 ? megabytes : limit);
+        }
         QFile::remove(poster);
     }
     // A large picture once shown is shown at later starts from its small copy, exactly as from
