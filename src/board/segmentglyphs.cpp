@@ -147,8 +147,7 @@ void SegmentGlyphs::setLook(const Look &look)
     if (m_drawings && look == m_look)
         return;
     m_look = look;
-    leave(std::move(m_drawings));
-    m_drawings.reset();
+    leave(std::move(m_drawings)); // leaves m_drawings empty
     QList<std::weak_ptr<Drawings>> &looks = looksInUse();
     looks.removeIf([](const std::weak_ptr<Drawings> &drawings) { return drawings.expired(); });
     for (const std::weak_ptr<Drawings> &drawings : std::as_const(looks)) {

@@ -65,24 +65,21 @@ namespace {
 struct Cells
 {
     QList<SegmentGlyphs::Cell> cells;
-    QList<QImage> drawings;
-    QList<bool> drawn;
+    QList<QImage> drawings; // a null image for a cell not drawn yet
     std::atomic<int> next {0};
     std::mutex mutex;
 
     void keep(qsizetype i, QImage drawing)
     {
         const std::lock_guard lock(mutex);
-        if (!drawn.at(i)) {
+        if (drawings.at(i).isNull())
             drawings[i] = std::move(drawing);
-            drawn[i] = true;
-        }
     }
 
     bool isDrawn(qsizetype i)
     {
         const std::lock_guard lock(mutex);
-        return drawn.at(i);
+        return !drawings.at(i).isNull();
     }
 
     void draw()
@@ -146,7 +143,6 @@ WindowSurface::~WindowSurface()
             display->missingCells(cells->cells);
     }
     cells->drawings.resize(cells->cells.size());
-    cells->drawn.resize(cells->cells.size());
     if (cells->cells.size() > 1) {
         worker()->start([cells]() mutable {
             cells->draw();
