@@ -28,11 +28,14 @@
 
 namespace {
 
-bool run(const QString &program, const QStringList &arguments)
+bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
 {
     QProcess process;
     process.start(program, arguments);
-    return process.waitForFinished(10000) && process.exitCode() == 0;
+    const bool ran = process.waitForFinished(10000) && process.exitCode() == 0;
+    if (output)
+        *output = process.readAllStandardOutput();
+    return ran;
 }
 
 } // namespace
@@ -120,8 +123,14 @@ private slots:
 
     void fillsTheChosenScreenAndLeavesTheKeyboard()
     {
+        QCOMPARE(audience()->objectName(), "frmAudience");
         QCOMPARE(audience()->screen()->name(), "RIGHT");
         QCOMPARE(audience()->geometry(), QRect(1920, 0, 1280, 720));
+        // Full screen to a window manager too, which then keeps its panels and frame off it.
+        QByteArray state;
+        QVERIFY(run("xprop", {"-id", QString::number(audience()->winId()), "_NET_WM_STATE"},
+                    &state));
+        QVERIFY2(state.contains("_NET_WM_STATE_FULLSCREEN"), state.constData());
         // Opened with the captions and the digit style of the settings, as fitted to its screen.
         QCOMPARE(audience()->findChild<Label *>("lblVisitorTeam")->Caption(),
                  settings().VisitorText);
