@@ -133,6 +133,7 @@ private slots:
               Row {82, Qt::Key_Return, {}, 0}, Row {82, Qt::Key_X, Qt::ShiftModifier, 88},
               Row {82, Qt::Key_J, Qt::ShiftModifier, 0}, Row {82, Qt::Key_F12, {}, 123}}) {
             frmChooseKey dialog(QStringLiteral("sound the buzzer"), row.current, defaults);
+            QCOMPARE(dialog.windowTitle(), "Choose Key");
             QCOMPARE(dialog.findChild<QLabel *>("lblChoose")->text(),
                      "Press the key you would like to sound the buzzer.");
             int beeps = 0;
