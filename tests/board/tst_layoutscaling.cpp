@@ -109,6 +109,11 @@ private slots:
         QDialog dialog(&board.window);
         auto *caption = new Label(&dialog);
         caption->setTwipGeometry(150, 150, 1500, 300);
+        // Measures beyond what the record holds are kept at the nearest it holds; one that is no
+        // number is not recorded, and so left as it is.
+        auto *far = new Label(&board.window);
+        far->setTwipGeometry(40000, -40000, 40000, 300);
+        far->setFontSize(std::nan(""));
         SaveLayout(&board.window);
         // A minimised window is left alone until it is shown again.
         board.window.setWindowState(Qt::WindowMinimized);
@@ -118,6 +123,8 @@ private slots:
         StretchLayout(&board.window);
 
         QCOMPARE(twips(caption), QRectF(150, 150, 1500, 300));
+        QCOMPARE(twips(far), QRectF(65534, -65536, 65534, 600));
+        QVERIFY(std::isnan(far->FontSize()));
         QCOMPARE(twips(board.title), QRectF(240, 0, 18510, 1710));
         QCOMPARE(board.title->FontSize(), 40.0);
         QCOMPARE(twips(board.frame), QRectF(226, 1920, 18510, 11550));

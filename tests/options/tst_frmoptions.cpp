@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -133,6 +135,7 @@ private slots:
               Row {82, Qt::Key_Return, {}, 0}, Row {82, Qt::Key_X, Qt::ShiftModifier, 88},
               Row {82, Qt::Key_J, Qt::ShiftModifier, 0}, Row {82, Qt::Key_F12, {}, 123}}) {
             frmChooseKey dialog(QStringLiteral("sound the buzzer"), row.current, defaults);
+            QCOMPARE(dialog.windowTitle(), "Choose Key");
             QCOMPARE(dialog.findChild<QLabel *>("lblChoose")->text(),
                      "Press the key you would like to sound the buzzer.");
             int beeps = 0;
@@ -708,6 +711,21 @@ private slots:
         QTest::mouseMove(bar, QPoint(x, 0));
         QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(x, 0));
         QCOMPARE(text(window, "lblPenaltyIncrement"), "599");
+        // Its menu's Top is the highest value, as the thumb stands there; Bottom is 0.
+        for (const auto &[item, shown] : {std::pair("Bottom", "0"), std::pair("Top", "599")}) {
+            QTimer::singleShot(0, bar, [item] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                for (QAction *action : menu->actions()) {
+                    if (action->text() == item)
+                        menu->setActiveAction(action);
+                }
+                QTest::keyClick(menu, Qt::Key_Return);
+            });
+            QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(x, arrow + 2),
+                                   bar->mapToGlobal(QPoint(x, arrow + 2)));
+            QApplication::sendEvent(bar, &menu);
+            QCOMPARE(text(window, "lblPenaltyIncrement"), shown);
+        }
     }
 
     // On the keys tab each command's button stands on its key's row, left of it; the width and

@@ -126,11 +126,14 @@ private slots:
         QCOMPARE(audience()->objectName(), "frmAudience");
         QCOMPARE(audience()->screen()->name(), "RIGHT");
         QCOMPARE(audience()->geometry(), QRect(1920, 0, 1280, 720));
-        // Full screen to a window manager too, which then keeps its panels and frame off it.
+        // Full screen to a window manager too, which then keeps its panels and frame off it, and
+        // named as the program is in its task list.
         QByteArray state;
-        QVERIFY(run("xprop", {"-id", QString::number(audience()->winId()), "_NET_WM_STATE"},
+        QVERIFY(run("xprop",
+                    {"-id", QString::number(audience()->winId()), "_NET_WM_STATE", "_NET_WM_NAME"},
                     &state));
         QVERIFY2(state.contains("_NET_WM_STATE_FULLSCREEN"), state.constData());
+        QVERIFY2(state.contains("_NET_WM_NAME(UTF8_STRING) = \"Corvanta\""), state.constData());
         // Opened with the captions and the digit style of the settings, as fitted to its screen.
         QCOMPARE(audience()->findChild<Label *>("lblVisitorTeam")->Caption(),
                  settings().VisitorText);

@@ -10,6 +10,7 @@
 #include "label.h"
 #include "layoutscaling.h"
 #include "mmcontrol.h"
+#include "notice.h"
 #include "numberled.h"
 #include "platformcolor.h"
 #include "recordingsound.h"
@@ -618,6 +619,13 @@ private slots:
         notice->setCaption("Cannot play " + longName + reason, 12, longName.size());
         QVERIFY(notice->ShownCaption().endsWith(reason));
         QVERIFY(notice->ShownFontSize() < notice->FontSize() * 0.7);
+        // A name at the very start of the text is shortened all the same.
+        board().findChild<Notice *>()->showText(longName + ": it is not a WAV sound file.",
+                                                longName);
+        const QString first = notice->ShownCaption();
+        QVERIFY2(first.startsWith("stad") && first.contains(QChar(0x2026))
+                         && first.endsWith("wav: it is not a WAV sound file."),
+                 qPrintable(first));
 
         // Texts that fit are left as designed.
         Settings::instance().edit([&](SettingsModel &m) { m.TitleText = "Bout"; });
