@@ -174,6 +174,14 @@ private slots:
         QVERIFY(*shown);
         QVERIFY(image.Picture().width() >= 300 * ratio);
 
+        // Decoded again for a frame only a pixel wider than its decode, which kept its height.
+        const QString banner = makePicture("banner.jpg", QSize(3000, 1000));
+        frame.setTwipGeometry(0, 0, 1500, 1500);
+        QVERIFY(fit(image, frame, banner));
+        frame.setTwipGeometry(0, 0, 1515, 1515);
+        QVERIFY(fit(image, frame, banner));
+        QVERIFY(image.Picture().width() >= std::ceil(101 * ratio));
+
         // A bitmap is decoded whole before it is scaled: one larger than Qt allows by itself too.
         // A limit set higher than that, or none (0), is kept.
         const QString poster = makePicture("poster.bmp", QSize(6000, 6000));
