@@ -65,18 +65,24 @@ class tst_PictureFit final : public QObject
 private slots:
     void fitsCentredWithoutDistortion()
     {
-        const auto fitted = [this](const char *file, QSize pixels, QSizeF box) {
+        QSize decoded;
+        const auto fitted = [this, &decoded](const char *file, QSize pixels, QSizeF box) {
             PictureBox frame;
             frame.setTwipGeometry(0, 0, box.width(), box.height());
             Image image(&frame);
             if (!fit(image, frame, makePicture(file, pixels)) || !image.Stretch()
                 || !image.Visible() || image.Picture().isNull())
                 return QRectF();
+            decoded = image.Picture().size();
             return QRectF(image.Left(), image.Top(), image.Width(), image.Height());
         };
         QCOMPARE(fitted("wide.bmp", {200, 100}, {1500, 1500}), QRectF(0, 375, 1500, 750));
         QCOMPARE(fitted("tall.png", {100, 300}, {3000, 1500}), QRectF(1250, 0, 500, 1500));
         QCOMPARE(fitted("tiny.png", {2, 1}, {2400, 2400}), QRectF(0, 600, 2400, 1200));
+        // Shrunk to its frame's width, it would keep its 3 pixels of height: decoded whole rather
+        // than squashed.
+        QCOMPARE(fitted("thin.png", {400, 3}, {4500, 4500}), QRectF(0, 2233.125, 4500, 33.75));
+        QCOMPARE(decoded, QSize(400, 3));
     }
 
     // A file gone since it was chosen keeps the picture shown; one that is no picture leaves
