@@ -92,6 +92,7 @@ private slots:
         PictureBox frame;
         frame.setTwipGeometry(0, 0, 1500, 1500);
         Image image(&frame);
+        const qsizetype children = image.children().size();
         QVERIFY(fit(image, frame, makePicture("kept.bmp", QSize(20, 10))));
         const QRectF fitted(image.Left(), image.Top(), image.Width(), image.Height());
 
@@ -115,6 +116,9 @@ private slots:
         QVERIFY(fit(image, frame, makePicture("again.bmp", QSize(20, 10))));
         QVERIFY(fit(image, frame, QString()));
         QVERIFY(image.Picture().isNull());
+        // Nothing of the decodes stays behind with the picture.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(image.children().size(), children);
     }
 
     // A picture chosen while the one before is still being decoded replaces it: the one before
