@@ -239,9 +239,13 @@ private slots:
         frame->setBorderColor(0x0000FF00);
         frame->setFillColor(0x00FF0000);
         frame->setFilled(filled);
-        QImage image(frame->size(), QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        frame->render(&image, QPoint(), QRegion(), {});
+        const auto rendered = [frame] {
+            QImage image(frame->size(), QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            frame->render(&image, QPoint(), QRegion(), {});
+            return image;
+        };
+        QImage image = rendered();
         const QRgb border = qRgb(0, 255, 0), none = qRgba(0, 0, 0, 0);
         const int middle = image.height() / 2;
         QCOMPARE(image.pixel(0, 0), drawn == 4 ? none : border);
@@ -251,6 +255,12 @@ private slots:
             QCOMPARE(image.pixel(edge), border);
         for (const QPoint inside : {QPoint(8, middle), image.rect().center()})
             QCOMPARE(image.pixel(inside), filled ? qRgb(0, 0, 255) : none);
+
+        // A frame lower than twice its border is border all through.
+        frame->resize(frame->width(), 12);
+        image = rendered();
+        for (const int x : {image.width() / 4, image.width() / 2, image.width() * 3 / 4})
+            QCOMPARE(image.pixel(x, image.height() / 2), border);
     }
 
     // Colours go by type to every named widget not excluded; a dialog's widgets are its own. LED

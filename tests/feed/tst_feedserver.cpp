@@ -116,6 +116,8 @@ private slots:
                 << QByteArray("GET /feed HTTP/1.1\r\nConnection: Upgrade\r\nX-Protocol: "
                               "websocket\r\n\r\n")
                 << QByteArray("426 Upgrade Required");
+        QTest::newRow("upgrade only after the headers") << QByteArray(get).replace("%1", "/feed")
+                        + "Upgrade: websocket\r\n\r\n" << QByteArray("426 Upgrade Required");
         QTest::newRow("not HTTP") << QByteArray("hello\r\n\r\n") << QByteArray("400 Bad Request");
         QTest::newRow("no path") << QByteArray("GET HTTP/1.1\r\n\r\n")
                                  << QByteArray("400 Bad Request");

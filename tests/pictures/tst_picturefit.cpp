@@ -65,18 +65,24 @@ class tst_PictureFit final : public QObject
 private slots:
     void fitsCentredWithoutDistortion()
     {
-        const auto fitted = [this](const char *file, QSize pixels, QSizeF box) {
+        QSize decoded;
+        const auto fitted = [this, &decoded](const char *file, QSize pixels, QSizeF box) {
             PictureBox frame;
             frame.setTwipGeometry(0, 0, box.width(), box.height());
             Image image(&frame);
             if (!fit(image, frame, makePicture(file, pixels)) || !image.Stretch()
                 || !image.Visible() || image.Picture().isNull())
                 return QRectF();
+            decoded = image.Picture().size();
             return QRectF(image.Left(), image.Top(), image.Width(), image.Height());
         };
         QCOMPARE(fitted("wide.bmp", {200, 100}, {1500, 1500}), QRectF(0, 375, 1500, 750));
         QCOMPARE(fitted("tall.png", {100, 300}, {3000, 1500}), QRectF(1250, 0, 500, 1500));
         QCOMPARE(fitted("tiny.png", {2, 1}, {2400, 2400}), QRectF(0, 600, 2400, 1200));
+        // Shrunk to its frame's width, it would keep its 3 pixels of height: decoded whole rather
+        // than squashed.
+        QCOMPARE(fitted("thin.png", {400, 3}, {4500, 4500}), QRectF(0, 2233.125, 4500, 33.75));
+        QCOMPARE(decoded, QSize(400, 3));
     }
 
     // A file gone since it was chosen keeps the picture shown; one that is no picture leaves
@@ -86,6 +92,7 @@ private slots:
         PictureBox frame;
         frame.setTwipGeometry(0, 0, 1500, 1500);
         Image image(&frame);
+        const qsizetype children = image.children().size();
         QVERIFY(fit(image, frame, makePicture("kept.bmp", QSize(20, 10))));
         const QRectF fitted(image.Left(), image.Top(), image.Width(), image.Height());
 
@@ -109,6 +116,9 @@ private slots:
         QVERIFY(fit(image, frame, makePicture("again.bmp", QSize(20, 10))));
         QVERIFY(fit(image, frame, QString()));
         QVERIFY(image.Picture().isNull());
+        // Nothing of the decodes stays behind with the picture.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(image.children().size(), children);
     }
 
     // A picture chosen while the one before is still being decoded replaces it: the one before
@@ -173,6 +183,14 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shown.has_value(), 30000);
         QVERIFY(*shown);
         QVERIFY(image.Picture().width() >= 300 * ratio);
+
+        // Decoded again for a frame only a pixel wider than its decode, which kept its height.
+        const QString banner = makePicture("banner.jpg", QSize(3000, 1000));
+        frame.setTwipGeometry(0, 0, 1500, 1500);
+        QVERIFY(fit(image, frame, banner));
+        frame.setTwipGeometry(0, 0, 1515, 1515);
+        QVERIFY(fit(image, frame, banner));
+        QVERIFY(image.Picture().width() >= std::ceil(101 * ratio));
 
         // A bitmap is decoded whole before it is scaled: one larger than Qt allows by itself too.
         // A limit set higher than that, or none (0), is kept.

@@ -123,6 +123,7 @@ private slots:
         QCOMPARE(inspect(riff(format() + chunk("LIST", "abc") + data)), "500000");
         // Rounded up, never early.
         QCOMPARE(inspect(riff(format(1, 1, 8, 3) + chunk("data", "x"))), "333333334");
+        QCOMPARE(inspect(riff(format(1, 1, 8, 1) + chunk("data", "x"))), "1000000000");
         // A size left unset by a streaming writer.
         QCOMPARE(inspect(riff(format() + chunk("data", QByteArray(3200, 0), 0xFFFFFFFF))),
                  "100000000");
