@@ -23,8 +23,8 @@ constexpr size_t kBuffer = size_t(3840) * 2160 * 4;
 // Maps a buffer, brings all of it in, and lets it go: the milliseconds bringing it in took.
 double bringIn(bool largePages)
 {
-    void *memory = mmap(nullptr, kBuffer, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                        -1, 0);
+    void *memory
+            = mmap(nullptr, kBuffer, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED)
         return -1;
     madvise(memory, kBuffer, largePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
