@@ -201,7 +201,8 @@ private slots:
     }
 
     // With the game flow on, the keys drive its phases on both boards; a mistaken J undone with U
-    // lets the jam run on as if never stopped, sounding nothing more.
+    // lets the jam run on as if never stopped, sounding nothing more; timeouts and reviews are
+    // taken by their keys.
     void gameFlowByKeysOnBothBoards()
     {
         Settings::instance().edit([](SettingsModel &m) { m.GameFlow = true; });
@@ -255,6 +256,15 @@ private slots:
         QCOMPARE(captionOnBoth("lblJamCaption"), "Lineup");
         QCOMPARE(onBoth("nledHomeTimeouts"), "0");
         QCOMPARE(QApplication::activeWindow(), m_board.get());
+
+        // E calls the home team's official review, W the visitors'; each takes its team's review.
+        type({"e"});
+        QTRY_COMPARE(captionOnBoth("lblJamCaption"), "Home Review");
+        QCOMPARE(onBoth("nledHomeReviews"), "0");
+        QCOMPARE(onBoth("nledVisitorReviews"), "1");
+        type({"w"});
+        QTRY_COMPARE(captionOnBoth("lblJamCaption"), "Visitor Review");
+        QCOMPARE(onBoth("nledVisitorReviews"), "0");
 
         // Off again, the boards are the plain ones.
         Settings::instance().edit([](SettingsModel &m) { m.GameFlow = false; });
