@@ -86,6 +86,8 @@ Bout::Bout(QObject *parent)
     jam()->setTicks(m_state.jamResetTicks);
     // Whether the step under way changed anything worth undoing.
     connect(this, &Bout::changed, this, [this] { m_stepChanged = true; });
+    // The sleeps that count are those from here on.
+    followSleep();
 }
 
 Bout::Step::Step(Bout *bout)
@@ -94,6 +96,7 @@ Bout::Step::Step(Bout *bout)
 {
     if (!m_outer)
         return;
+    m_bout->followSleep();
     m_bout->m_stepChanged = false;
     m_bout->m_undo.push_back({m_bout->current(), ClockSource::current()->nanoseconds()});
 }
@@ -458,6 +461,7 @@ void Bout::putNumber(Item which, int value)
 
 void Bout::undo()
 {
+    followSleep();
     if (m_undo.empty())
         return;
     const Snapshot last = m_undo.back();
@@ -474,8 +478,31 @@ void Bout::refresh()
     expireDue();
 }
 
+void Bout::followSleep()
+{
+    const ClockSource *source = ClockSource::current();
+    const qint64 slept = source->sleptNanoseconds();
+    if (source != m_sleepSource) {
+        m_sleepSource = source;
+        m_sleptNs = slept;
+        return;
+    }
+    // The two clocks behind a sleep are read one after the other: less than a millisecond is
+    // the reading, not a sleep.
+    constexpr qint64 NanosecondsPerMs = 1000000;
+    const qint64 sleptMs = (slept - m_sleptNs) / NanosecondsPerMs;
+    if (sleptMs <= 0)
+        return;
+    m_sleptNs += sleptMs * NanosecondsPerMs;
+    const BoutState now = current();
+    putState(now, withoutFlowIfOff(now.awayFor(sleptMs, rules())));
+    for (Snapshot &snapshot : m_undo)
+        snapshot.nanoseconds -= sleptMs * NanosecondsPerMs;
+}
+
 bool Bout::expireDue()
 {
+    followSleep();
     bool expired = false;
     // Both read before either expiry is handled: stopping the period may stop the jam, and the
     // jam's own expiry must then not sound a second time.

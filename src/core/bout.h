@@ -8,6 +8,7 @@
 #include <array>
 #include <deque>
 
+class ClockSource;
 class QTimer;
 class TimeKeeper;
 
@@ -251,6 +252,12 @@ private:
     void expire(BoutState::Clock clock);
     // refresh(): whether a period, jam or flow clock expired.
     bool expireDue();
+    // The PC slept since the last look (suspended, a laptop's lid closed), while the engines
+    // stood still: the bout is brought to where an uninterrupted board would stand now, as a
+    // resumed bout is, sounding nothing; what undo() brings back has slept as long. Looked at
+    // before every refresh and every step, so that no clock runs out and no command acts on the
+    // clocks as they stood at the sleep.
+    void followSleep();
     // Aims tmrExpiry at the next moment a running clock reaches zero, or stops it when none runs
     // down. Left to the end of the step under way.
     void scheduleExpiry();
@@ -273,6 +280,9 @@ private:
     bool m_delayPeriodEndSound = false;
     GameRules m_rules;
     std::deque<Snapshot> m_undo;
+    // The clock source's sleep when last looked at, and which source that was.
+    const ClockSource *m_sleepSource = nullptr;
+    qint64 m_sleptNs = 0;
     int m_stepDepth = 0;
     bool m_stepChanged = false;
 };

@@ -109,19 +109,24 @@ QList<BoutState::Signal> BoutState::expire(Clock clock, Rules rules)
     return sounded;
 }
 
+BoutState BoutState::awayFor(std::optional<qint64> awayMs, Rules rules) const
+{
+    if (awayMs && *awayMs >= 0 && *awayMs <= MaxAwayMs)
+        return advancedBy(*awayMs * TicksPerMillisecond, rules);
+    BoutState state = *this;
+    for (ClockValue &clock : state.clocks)
+        clock.running = false;
+    // The jam it was held for is over.
+    state.heldPeriodEndSound = false;
+    return state;
+}
+
 BoutState BoutState::resumedAt(const Moment &now, Rules rules) const
 {
-    const std::optional<qint64> awayMs = this->awayMs(now);
-    BoutState state = awayMs ? advancedBy(*awayMs * TicksPerMillisecond, rules) : *this;
+    BoutState state = awayFor(awayMs(now), rules);
     state.takenAtMs = now.wallMs;
     state.bootId = now.bootId;
     state.takenAtBootMs = now.bootMs;
-    if (!awayMs) {
-        for (ClockValue &clock : state.clocks)
-            clock.running = false;
-        // The jam it was held for is over.
-        state.heldPeriodEndSound = false;
-    }
     return state;
 }
 

@@ -143,11 +143,16 @@ struct BoutState
     // expiry in between has been handled as the board handles it, sounding nothing.
     BoutState advancedBy(qint64 ticks, Rules rules) const;
 
-    // The state as an uninterrupted board would show it now: running clocks have counted on for
-    // the time away, and a period or jam that ran out meanwhile stopped at zero as the board stops
-    // it, with its expiry counted as sounded so that nothing plays late. Penalty clocks count on
-    // as on the board, below zero too. When the time away is not known, every clock is stopped
-    // where it was, for the operator to set and start again.
+    // The state as an uninterrupted board would show it after awayMs: running clocks have counted
+    // on for the time away, and a period or jam that ran out meanwhile stopped at zero as the board
+    // stops it, with its expiry counted as sounded so that nothing plays late. Penalty clocks count
+    // on as on the board, below zero too. When the time away is not known (empty, negative or
+    // longer than MaxAwayMs), every clock is stopped where it was, for the operator to set and
+    // start again.
+    BoutState awayFor(std::optional<qint64> awayMs, Rules rules) const;
+
+    // The state as an uninterrupted board would show it now (awayFor the time away), stamped with
+    // the moment.
     BoutState resumedAt(const Moment &now, Rules rules) const;
 
     QByteArray toJson() const;

@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 
+#include <ctime>
+
 namespace {
 
 class SystemClockSource final : public ClockSource
@@ -9,6 +11,22 @@ class SystemClockSource final : public ClockSource
 public:
     SystemClockSource() { m_timer.start(); }
     qint64 nanoseconds() const override { return m_timer.nsecsElapsed(); }
+    // The boot clock counts the time asleep, the monotonic clock does not: they part by each
+    // sleep, and only by that.
+    qint64 sleptNanoseconds() const override
+    {
+#ifdef CLOCK_BOOTTIME
+        timespec boot {};
+        timespec monotonic {};
+        if (clock_gettime(CLOCK_BOOTTIME, &boot) != 0
+            || clock_gettime(CLOCK_MONOTONIC, &monotonic) != 0)
+            return 0;
+        return (qint64(boot.tv_sec) - monotonic.tv_sec) * 1000000000
+                + (qint64(boot.tv_nsec) - monotonic.tv_nsec);
+#else
+        return 0;
+#endif
+    }
 
 private:
     // QElapsedTimer uses the monotonic clock where the platform has one.
@@ -49,4 +67,10 @@ void ManualClockSource::advance(qint64 nanoseconds)
 void ManualClockSource::advanceMilliseconds(qint64 milliseconds)
 {
     advance(milliseconds * 1000000);
+}
+
+void ManualClockSource::sleepMilliseconds(qint64 milliseconds)
+{
+    Q_ASSERT(milliseconds >= 0);
+    m_slept += qMax<qint64>(0, milliseconds) * 1000000;
 }

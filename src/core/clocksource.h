@@ -11,8 +11,12 @@ public:
     virtual ~ClockSource() = default;
     Q_DISABLE_COPY_MOVE(ClockSource)
 
-    // Nanoseconds from an arbitrary origin; never goes backwards.
+    // Nanoseconds from an arbitrary origin; never goes backwards. It stands still while the PC
+    // sleeps (suspended, a laptop's lid closed), as the timers of the event loop do.
     virtual qint64 nanoseconds() const = 0;
+    // Nanoseconds the PC has slept, from an arbitrary origin: it grows by each sleep, during
+    // which nanoseconds() stood still, and by nothing else.
+    virtual qint64 sleptNanoseconds() const { return 0; }
 
     static ClockSource *system();
     static ClockSource *current();
@@ -27,9 +31,13 @@ public:
     explicit ManualClockSource(qint64 startNanoseconds = 0);
 
     qint64 nanoseconds() const override { return m_now; }
+    qint64 sleptNanoseconds() const override { return m_slept; }
     void advance(qint64 nanoseconds);
     void advanceMilliseconds(qint64 milliseconds);
+    // The PC sleeps that long: the time it counts stands still meanwhile.
+    void sleepMilliseconds(qint64 milliseconds);
 
 private:
     qint64 m_now = 0;
+    qint64 m_slept = 0;
 };

@@ -427,6 +427,74 @@ private slots:
         QVERIFY(!board.clocks[BoutState::Period].running);
     }
 
+    // A PC that slept mid-bout (suspended, a laptop's lid closed) wakes with the bout where a board
+    // left awake stands: every clock, latch, phase and number the same, found by the next refresh,
+    // command or undo, and nothing sounds late. A sleep longer than a day stops every clock where
+    // it was, as a resumed bout's does.
+    void sleepCountsAsTimeRun_data()
+    {
+        QTest::addColumn<bool>("flow");
+        QTest::addColumn<qint64>("sleepMs");
+        QTest::addColumn<QString>("woken"); // by the refresh, the period key, or undo
+        QTest::newRow("mid-jam") << false << qint64(20000) << "refresh";
+        QTest::newRow("past the jam's end") << false << qint64(150000) << "refresh";
+        QTest::newRow("past the period's end") << false << qint64(400000) << "refresh";
+        QTest::newRow("mid-jam, the period key first") << false << qint64(20000) << "S";
+        QTest::newRow("past the jam's end, undo first") << false << qint64(150000) << "undo";
+        QTest::newRow("flow, into the lineup") << true << qint64(125000) << "refresh";
+        QTest::newRow("flow, past the lineup") << true << qint64(170000) << "refresh";
+        QTest::newRow("flow, into the lineup, undo first") << true << qint64(125000) << "undo";
+        QTest::newRow("a day and more") << false << BoutState::MaxAwayMs + 50 << "refresh";
+    }
+    void sleepCountsAsTimeRun()
+    {
+        QFETCH(bool, flow);
+        QFETCH(qint64, sleepMs);
+        QFETCH(QString, woken);
+        // The bout ten seconds into its first jam, the home score just typed; then the sleep.
+        const auto run = [&](bool asleep) {
+            init();
+            GameRules rules;
+            rules.on = flow;
+            bout().setGameRules(rules);
+            bout().setPeriodTime(ticks(300));
+            bout().startStopJam();
+            advance(10000);
+            bout().setNumber(Bout::HomeScore, 1);
+            const BoutState before = bout().state(0);
+            if (asleep)
+                m_clock.sleepMilliseconds(sleepMs);
+            else
+                advance(sleepMs);
+            const qsizetype meanwhile = m_sounds.size();
+            if (woken == "refresh")
+                bout().refresh();
+            else if (woken == "S")
+                bout().startStopPeriod();
+            else
+                bout().undo();
+            return std::tuple(before, bout().state(0), m_sounds.mid(meanwhile), meanwhile);
+        };
+        const auto [before, slept, sounds, soundsAsleep] = run(true);
+        QCOMPARE(soundsAsleep, 0);
+        if (sleepMs > BoutState::MaxAwayMs) {
+            QCOMPARE(slept.clocks[BoutState::Jam].ticks, before.clocks[BoutState::Jam].ticks);
+            QVERIFY(!slept.clocks[BoutState::Jam].running);
+            QVERIFY(!slept.clocks[BoutState::Period].running);
+            QVERIFY(sounds.isEmpty());
+            return;
+        }
+        const auto [beforeAwake, awake, soundsAwake, soundsMeanwhile] = run(false);
+        QCOMPARE(slept.clocks, awake.clocks);
+        QCOMPARE(slept.phase, awake.phase);
+        QCOMPARE(slept.numbers, awake.numbers);
+        QCOMPARE(slept.jamEndSignalled, awake.jamEndSignalled);
+        QCOMPARE(slept.periodEndSignalled, awake.periodEndSignalled);
+        // The command's own sound plays; what ran out asleep is past.
+        QCOMPARE(sounds, soundsAwake);
+        QVERIFY(slept.clocks != before.clocks);
+    }
+
     // What the journal keeps reads back as it was up to each display's limit, and not beyond.
     void stateReadBackWithinLimits_data()
     {
@@ -667,6 +735,14 @@ private slots:
         keeper.setCountsUp(false);
         m_clock.advanceMilliseconds(500);
         QCOMPARE(keeper.ticks(), 5004);
+
+        // The PC's own clock, awake: it moves on, and counts no sleep.
+        const ClockSource *system = ClockSource::system();
+        const qint64 slept = system->sleptNanoseconds();
+        const qint64 from = system->nanoseconds();
+        QTest::qWait(100);
+        QVERIFY(system->nanoseconds() - from >= 100000000);
+        QVERIFY(qAbs(system->sleptNanoseconds() - slept) < 1000000);
 
         // Seconds round to the nearest tick.
         keeper.setRunning(false);
