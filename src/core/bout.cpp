@@ -481,16 +481,16 @@ void Bout::refresh()
 void Bout::followSleep()
 {
     const ClockSource *source = ClockSource::current();
-    const qint64 slept = source->sleptNanoseconds();
+    const qint64 sleptNs = source->sleptNanoseconds();
     if (source != m_sleepSource) {
         m_sleepSource = source;
-        m_sleptNs = slept;
+        m_sleptNs = sleptNs;
         return;
     }
     // The two clocks behind a sleep are read one after the other: less than a millisecond is
     // the reading, not a sleep.
     constexpr qint64 NanosecondsPerMs = 1000000;
-    const qint64 sleptMs = (slept - m_sleptNs) / NanosecondsPerMs;
+    const qint64 sleptMs = (sleptNs - m_sleptNs) / NanosecondsPerMs;
     if (sleptMs <= 0)
         return;
     m_sleptNs += sleptMs * NanosecondsPerMs;
@@ -498,6 +498,9 @@ void Bout::followSleep()
     putState(now, withoutFlowIfOff(now.awayFor(sleptMs, rules())));
     for (Snapshot &snapshot : m_undo)
         snapshot.nanoseconds -= sleptMs * NanosecondsPerMs;
+    if (std::any_of(now.clocks.begin(), now.clocks.end(),
+                    [](const BoutState::ClockValue &clock) { return clock.running; }))
+        emit slept(sleptMs, sleptMs > BoutState::MaxAwayMs);
 }
 
 bool Bout::expireDue()

@@ -221,6 +221,10 @@ signals:
     // tmrExpiry found a clock at zero and stopped it, between two of the board's refreshes: what
     // shows the bout only at its refresh shows it now.
     void ranOut();
+    // The PC slept that long while a clock ran, and the bout has been brought on through the
+    // sleep; clocksStopped: it slept longer than a bout is counted on for, and every clock was
+    // stopped where it stood.
+    void slept(qint64 milliseconds, bool clocksStopped);
 
 private:
     // One command or typed entry from outside: the state before it is kept for undo() when it

@@ -47,6 +47,21 @@ constexpr Bout::Item kFlowShown[]
         = {Bout::JamNumber,      Bout::HomeTimeouts, Bout::HomeReviews,    Bout::VisitorTimeouts,
            Bout::VisitorReviews, Bout::HomePenalty3, Bout::VisitorPenalty3};
 
+// "The PC slept 2:05; the clocks ran on.", with the hours when it slept that long.
+QString sleepText(qint64 milliseconds, bool clocksStopped)
+{
+    if (clocksStopped)
+        return frmScoreboard::tr("The PC slept more than a day, clocks stopped.");
+    const qint64 seconds = milliseconds / 1000;
+    const QString length = seconds >= 3600
+            ? QStringLiteral("%1:%2:%3")
+                      .arg(seconds / 3600)
+                      .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                      .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+            : QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return frmScoreboard::tr("The PC slept %1; the clocks ran on.").arg(length);
+}
+
 template<typename T>
 T *named(QWidget *window, const char *name)
 {
@@ -96,6 +111,10 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     // A feed that cannot listen is told once; the board runs on without it.
     connect(m_feed, &LiveFeed::problem, m_notice,
             [this](const QString &text) { m_notice->showText(text); });
+    // A sleep of the PC mid-bout is told, since the clocks have jumped on by it.
+    connect(m_bout, &Bout::slept, m_notice, [this](qint64 milliseconds, bool clocksStopped) {
+        m_notice->showText(sleepText(milliseconds, clocksStopped));
+    });
     // A command the game flow refuses is told for a moment; the board runs on.
     connect(m_bout, &Bout::refused, m_notice,
             [this](const QString &text) { m_notice->showText(text); });

@@ -307,6 +307,50 @@ private slots:
         QVERIFY(running("tkJam"));
     }
 
+    // The PC asleep mid-jam (a laptop's lid closed): the board wakes with the clocks run on,
+    // plays no sound that fell in the sleep, and says how long it slept; asleep with no clock
+    // running it has nothing to say.
+    void sleepOfThePC_data()
+    {
+        QTest::addColumn<bool>("jam");
+        QTest::addColumn<qint64>("sleepMs");
+        QTest::addColumn<QString>("jamShown");
+        QTest::addColumn<QString>("periodShown");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("a minute") << true << qint64(65400) << "0:45"
+                                  << " 8:45"
+                                  << "The PC slept 1:05; the clocks ran on.";
+        QTest::newRow("past the jam's end") << true << qint64(125000) << "0:00"
+                                            << " 7:45"
+                                            << "The PC slept 2:05; the clocks ran on.";
+        QTest::newRow("an hour") << true << qint64(3725000) << "0:00"
+                                 << " 0.0"
+                                 << "The PC slept 1:02:05; the clocks ran on.";
+        QTest::newRow("more than a day") << true << qint64(90000000) << "1:50"
+                                         << " 9:50"
+                                         << "The PC slept more than a day, clocks stopped.";
+        QTest::newRow("nothing running") << false << qint64(65000) << "2:00"
+                                         << "10:00"
+                                         << "";
+    }
+    void sleepOfThePC()
+    {
+        QFETCH(bool, jam);
+        QFETCH(qint64, sleepMs);
+        QFETCH(QString, jamShown);
+        QFETCH(QString, periodShown);
+        QFETCH(QString, notice);
+        if (jam)
+            press(kJ);
+        advance(10000);
+        m_clock.sleepMilliseconds(sleepMs);
+        board().RefreshTime();
+        QCOMPARE(shown("tledJam"), jamShown);
+        QCOMPARE(shown("tledPeriod"), periodShown);
+        QCOMPARE(board().findChild<Notice *>()->text(), notice);
+        QVERIFY(plays().isEmpty());
+    }
+
     void soundsOneAtATime()
     {
         // An expiry plays the buzzer; a period end held for the jam's end plays its own file.
