@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -114,6 +115,11 @@ private slots:
         auto *far = new Label(&board.window);
         far->setTwipGeometry(40000, -40000, 40000, 300);
         far->setFontSize(std::nan(""));
+        // One at the very edges of what the record holds is kept as it is, without a warning.
+        auto *edge = new Label(&board.window);
+        edge->setObjectName("edge");
+        edge->setTwipGeometry(-32768, 32767, 300, 300);
+        QTest::failOnWarning(QRegularExpression("\"edge\""));
         SaveLayout(&board.window);
         // A minimised window is left alone until it is shown again.
         board.window.setWindowState(Qt::WindowMinimized);
@@ -124,6 +130,7 @@ private slots:
 
         QCOMPARE(twips(caption), QRectF(150, 150, 1500, 300));
         QCOMPARE(twips(far), QRectF(65534, -65536, 65534, 600));
+        QCOMPARE(twips(edge), QRectF(-65536, 65534, 600, 600));
         QVERIFY(std::isnan(far->FontSize()));
         QCOMPARE(twips(board.title), QRectF(240, 0, 18510, 1710));
         QCOMPARE(board.title->FontSize(), 40.0);

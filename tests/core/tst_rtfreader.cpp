@@ -199,15 +199,28 @@ private slots:
         QCOMPARE(formatOf(doc, "after").fontPointSize(), 12.0);
         QCOMPARE(formatOf(doc, "after").fontWeight(), int(QFont::Normal));
 
-        // A font name keeps its first 256 bytes; the colour table its first 1024 entries.
-        RtfReader::read("{\\rtf1{\\fonttbl{\\f0 " + QByteArray(300, 'n') + ";}}{\\colortbl"
-                                + QByteArray("\\red255;").repeated(1025)
-                                + "}\\f0{\\cf1023 last}{\\cf1024 over}}",
+        // A font name keeps its first 256 bytes; the font table its first 1024 fonts, the colour
+        // table its first 1024 entries.
+        QByteArray fonts;
+        for (int font = 1; font <= 1024; ++font)
+            fonts += "{\\f" + QByteArray::number(font) + " m;}";
+        RtfReader::read("{\\rtf1{\\fonttbl{\\f0 " + QByteArray(300, 'n') + ";}" + fonts
+                                + "}{\\colortbl" + QByteArray("\\red255;").repeated(1025)
+                                + "}\\f0{\\cf1023 last}{\\cf1024 over}{\\f1023 font}{\\f1024 "
+                                  "extra}}",
                         &doc);
         QCOMPARE(formatOf(doc, "last").fontFamilies().toStringList(),
                  QStringList {QString(256, u'n')});
         QCOMPARE(formatOf(doc, "last").foreground().color(), QColor(Qt::red));
         QVERIFY(!formatOf(doc, "over").hasProperty(QTextFormat::ForegroundBrush));
+        QCOMPARE(formatOf(doc, "font").fontFamilies().toStringList(), QStringList {"m"});
+        QVERIFY(!formatOf(doc, "extra").hasProperty(QTextFormat::FontFamilies));
+
+        // A font without a number is font 0; text before any font is chosen, with no default
+        // font named, has none.
+        RtfReader::read("{\\rtf1{\\fonttbl{Unnumbered;}}bare \\f0 chosen}", &doc);
+        QVERIFY(!formatOf(doc, "bare").hasProperty(QTextFormat::FontFamilies));
+        QCOMPARE(formatOf(doc, "chosen").fontFamilies().toStringList(), QStringList {"Unnumbered"});
     }
 
     void listsAndParagraphs()
@@ -280,7 +293,7 @@ private slots:
             RtfReader::read(QByteArray("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}"
                                        "\\pard{\\pntext\\f0 1.\\tab}{\\*\\pn\\pnlvlbody\\pndec"
                                        "{\\pntxta.}}\\fi-360\\li720")
-                                    + size + " {\\b\\i\\ul 1.} 1.\\par}",
+                                    + size + " {\\b\\i\\ul\\strike 1.} 1.\\par}",
                             &doc);
             doc.setTextWidth(400);
             QImage page(400, int(doc.size().height()) + 1, QImage::Format_RGB32);

@@ -421,6 +421,8 @@ private slots:
         QTest::newRow("reviews below") << "spnOfficialReviews" << -1
                                        << "The official reviews per period must be from 0 to 9.";
         QTest::newRow("halftime") << "spnHalftimeSeconds" << 1 << "";
+        QTest::newRow("no halftime")
+                << "spnHalftimeSeconds" << 0 << "The halftime must be from 1 to 5999 seconds.";
         QTest::newRow("one period") << "spnPeriods" << 1 << "";
         QTest::newRow("no period") << "spnPeriods" << 0 << "The periods must be from 1 to 9.";
     }

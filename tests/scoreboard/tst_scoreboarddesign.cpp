@@ -49,15 +49,21 @@ private slots:
     // Sizes and places at the design's edges and its smallest display, stacking and focus order.
     void designedBoard()
     {
-        QWidget window;
+        QWidget window, flow;
         buildScoreboardDesign(&window);
         QCOMPARE(window.size(), QSize(632, 453));
-        // Level at every height of a window, however its rounding falls.
+        ScoreboardUi flowUi = buildScoreboardDesign(&flow);
+        layOutScoreboard(&flow, flowUi, true);
+        // Level at every height of a window, however its rounding falls; with the game flow in a
+        // wide screen's shape too.
         SaveLayout(&window);
         for (int height = 453; height <= 1080; ++height) {
             window.resize(height * 632 / 453, height);
             StretchLayout(&window);
             checkSidesLevel(window);
+            flow.resize(height * 16 / 9, height);
+            StretchLayout(&flow);
+            checkSidesLevel(flow);
             if (QTest::currentTestFailed())
                 QFAIL(qPrintable(QString("at a height of %1").arg(height)));
         }
