@@ -4,4 +4,6 @@
 # test's.
 dir=$(mktemp -d "${TMPDIR:-/tmp}/corvanta-test.XXXXXX") || exit 1
 trap 'rm -rf "$dir"' EXIT INT TERM
+# Nor the desktop's session bus: a test that needs one starts its own.
+unset DBUS_SESSION_BUS_ADDRESS
 XDG_CONFIG_HOME="$dir/config" XDG_DATA_HOME="$dir/data" XDG_CACHE_HOME="$dir/cache" "$@"

@@ -17,6 +17,7 @@
 #include "notice.h"
 #include "numberled.h"
 #include "numlock.h"
+#include "screenkeeper.h"
 #include "selectionframe.h"
 #include "settings.h"
 #include "settingsconversion.h"
@@ -130,6 +131,8 @@ frmScoreboard::frmScoreboard(QWidget *parent)
 
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     move(screen.center() - rect().center());
+    // The screens stay on while the board shows, at halftime too when nobody presses a key.
+    new ScreenKeeper(this);
     // The refresh and key timing for benchmarks, when asked for by the environment.
     BoardTrace::watch(this, m_clock);
 }
