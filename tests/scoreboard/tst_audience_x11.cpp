@@ -299,6 +299,16 @@ private slots:
         QVERIFY(!help()->frameGeometry().intersects(audience()->geometry()));
         QCOMPARE(QApplication::activeWindow(), m_board.get());
         help()->close();
+
+        // Closed by the window system, the board is gone: help opened on the projector's screen
+        // stays there, beside the operator's board.
+        audience()->close();
+        m_board->move(2000, 40);
+        QTRY_COMPARE(m_board->screen()->name(), "RIGHT");
+        type({"F1"});
+        QTRY_VERIFY(help());
+        QCOMPARE(help()->screen()->name(), "RIGHT");
+        help()->close();
     }
 
     void unpluggedProjectorClosesAndComesBack()
@@ -311,13 +321,15 @@ private slots:
         // The bout runs on, on the operator's board, which keeps the keyboard.
         tick(2000);
         QCOMPARE(shown(m_board.get(), "tledJam"), "1:55");
-        type({"s"});
+        type({"s", "4", "Return"});
         QTRY_VERIFY(!m_board->bout()->periodEngine()->isRunning());
+        QTRY_COMPARE(shown(m_board.get(), "nledHomeScore"), "  4");
 
         plugProjector(true);
         QTRY_VERIFY(audience() != nullptr);
         QCOMPARE(audience()->geometry(), QRect(1920, 0, 1280, 720));
         QCOMPARE(onBoth("tledJam"), "1:55");
+        QCOMPARE(onBoth("nledHomeScore"), "  4");
         QCOMPARE(QApplication::activeWindow(), m_board.get());
 
         // A screen that is absent opens nothing, quietly.
