@@ -82,6 +82,24 @@ private:
                    : run("xrandr", {"--delmonitor", "RIGHT"}));
     }
 
+    // Monitors of new names: Qt takes the geometry of a monitor it knows as it first was.
+    static bool setMonitors(const QStringList &first, const QStringList &second)
+    {
+        bool done = true;
+        for (const QString &name :
+             QGuiApplication::screens() | std::views::transform(&QScreen::name))
+            done = run("xrandr", {"--delmonitor", name}) && done;
+        return done && run("xrandr", QStringList {"--setmonitor"} + first)
+                && run("xrandr", QStringList {"--setmonitor"} + second);
+    }
+    void restoreMonitors()
+    {
+        m_board.reset();
+        setMonitors({"LEFT", "1920/508x1080/286+0+0", "screen"},
+                    {"RIGHT", "1280/338x720/190+1920+0", "none"});
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -347,21 +365,7 @@ private slots:
     // audience board is hidden.
     void operatorWindowsStayOffAPrimaryProjector()
     {
-        // Monitors of new names: Qt takes the geometry of a monitor it knows as it first was.
-        const auto setMonitors = [](const QStringList &first, const QStringList &second) {
-            bool done = true;
-            for (const QString &name :
-                 QGuiApplication::screens() | std::views::transform(&QScreen::name))
-                done = run("xrandr", {"--delmonitor", name}) && done;
-            return done && run("xrandr", QStringList {"--setmonitor"} + first)
-                    && run("xrandr", QStringList {"--setmonitor"} + second);
-        };
-        const auto asBefore = qScopeGuard([&] {
-            m_board.reset();
-            setMonitors({"LEFT", "1920/508x1080/286+0+0", "screen"},
-                        {"RIGHT", "1280/338x720/190+1920+0", "none"});
-            QTRY_COMPARE(QGuiApplication::screens().size(), 2);
-        });
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
         m_board.reset();
         QVERIFY(setMonitors({"*BEAMER", "1280/338x720/190+0+0", "none"},
                             {"DESK", "1920/508x1080/286+1280+0", "screen"}));
@@ -405,6 +409,27 @@ private slots:
             QTRY_VERIFY(!options.isNull());
             QVERIFY2(!options.intersects(projector), qPrintable(QDebug::toString(options)));
         }
+    }
+
+    // A projector that shows part of the operator's screen, at a scale of its own (CMakeLists
+    // gives CLONE twice the pixels): the board fills it, pixel for pixel, all the same.
+    void fillsAProjectorOverlappingTheDesk()
+    {
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
+        m_board.reset();
+        QVERIFY(setMonitors({"*DESK", "1920/508x1080/286+0+0", "screen"},
+                            {"CLONE", "1280/338x720/190+0+0", "none"}));
+        QTRY_VERIFY(QGuiApplication::screens().size() == 2
+                    && QGuiApplication::screens().constLast()->name() == "CLONE");
+        Settings::instance().edit([](SettingsModel &m) { m.AudienceScreen = "CLONE"; });
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->show();
+        QTRY_VERIFY(audience());
+        QVERIFY(QTest::qWaitForWindowExposed(audience()));
+        QByteArray window;
+        QVERIFY(run("xwininfo", {"-id", QString::number(audience()->winId())}, &window));
+        QVERIFY2(window.contains("Width: 1280\n") && window.contains("Height: 720\n"),
+                 window.constData());
     }
 };
 
