@@ -411,7 +411,7 @@ private slots:
         }
     }
 
-    // A projector that shows part of the operator's screen, at a scale of its own (CMakeLists
+    // A projector that shows a corner of the operator's screen, at a scale of its own (CMakeLists
     // gives CLONE twice the pixels): the board fills it, pixel for pixel, all the same.
     void fillsAProjectorOverlappingTheDesk()
     {
