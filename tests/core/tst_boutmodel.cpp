@@ -515,6 +515,9 @@ private slots:
         QTest::newRow("period time beyond") << "period" << 5999 * second + 1 << false;
         QTest::newRow("jam time at the limit") << "jam" << 599 * second << true;
         QTest::newRow("jam time beyond") << "jam" << 599 * second + 1 << false;
+        // A PC whose clock stands at 1970, as one without a clock battery starts.
+        QTest::newRow("taken at the epoch") << "taken" << qint64(0) << true;
+        QTest::newRow("taken before the epoch") << "taken" << qint64(-1) << false;
     }
     void stateReadBackWithinLimits()
     {
@@ -531,6 +534,8 @@ private slots:
             state.numbers[BoutState::PeriodNumber] = int(value);
         else if (field == "period")
             state.periodResetTicks = value;
+        else if (field == "taken")
+            state.takenAtMs = value;
         else
             state.jamResetTicks = value;
         const std::optional<BoutState> read = BoutState::fromJson(state.toJson());

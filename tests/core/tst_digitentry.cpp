@@ -142,6 +142,8 @@ private slots:
                 {Qt::Key_Print, none, 44},       {Qt::Key_Insert, none, 45},
                 {Qt::Key_Delete, none, 46},      {Qt::Key_Menu, none, 93},
                 {Qt::Key_NumLock, none, 144},    {Qt::Key_ScrollLock, none, 145},
+                {Qt::Key_CapsLock, none, 20},    {Qt::Key_Space, none, 32},
+                {Qt::Key_Backspace, none, 8},    {Qt::Key_Up, none, 38},
         };
         QCOMPARE(VirtualKeys::fromQt(Qt::Key_J, Qt::ControlModifier), 74);
         for (int digit = 0; digit <= 9; ++digit)

@@ -330,6 +330,7 @@ private slots:
         // What each team has used stays used under the new counts.
         QCOMPARE(bout().homeTimeouts(), 1);
         QCOMPARE(bout().homeReviews(), 2);
+        QCOMPARE(bout().visitorReviews(), 2);
         bout().startStopJam();
         bout().startStopJam();
         QCOMPARE(bout().flowEngine()->ticks(), ticks(45));

@@ -242,8 +242,10 @@ private slots:
         QTRY_VERIFY(field("gameFlow").toBool());
         QCOMPARE(field("penalties/visitor").toArray().size(), 3);
         QCOMPARE(field("jamNumber").toString(), "");
-        QCOMPARE(field("home/timeouts").toString(), "3");
-        QCOMPARE(field("visitor/reviews").toString(), "1");
+        for (const char *side : {"home/", "visitor/"}) {
+            QCOMPARE(field(QString(side) + "timeouts").toString(), "3");
+            QCOMPARE(field(QString(side) + "reviews").toString(), "1");
+        }
 
         press(kJ);
         advance(2000);

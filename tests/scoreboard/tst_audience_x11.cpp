@@ -82,6 +82,24 @@ private:
                    : run("xrandr", {"--delmonitor", "RIGHT"}));
     }
 
+    // Monitors of new names: Qt takes the geometry of a monitor it knows as it first was.
+    static bool setMonitors(const QStringList &first, const QStringList &second)
+    {
+        bool done = true;
+        for (const QString &name :
+             QGuiApplication::screens() | std::views::transform(&QScreen::name))
+            done = run("xrandr", {"--delmonitor", name}) && done;
+        return done && run("xrandr", QStringList {"--setmonitor"} + first)
+                && run("xrandr", QStringList {"--setmonitor"} + second);
+    }
+    void restoreMonitors()
+    {
+        m_board.reset();
+        setMonitors({"LEFT", "1920/508x1080/286+0+0", "screen"},
+                    {"RIGHT", "1280/338x720/190+1920+0", "none"});
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -299,6 +317,16 @@ private slots:
         QVERIFY(!help()->frameGeometry().intersects(audience()->geometry()));
         QCOMPARE(QApplication::activeWindow(), m_board.get());
         help()->close();
+
+        // Closed by the window system, the board is gone: help opened on the projector's screen
+        // stays there, beside the operator's board.
+        audience()->close();
+        m_board->move(2000, 40);
+        QTRY_COMPARE(m_board->screen()->name(), "RIGHT");
+        type({"F1"});
+        QTRY_VERIFY(help());
+        QCOMPARE(help()->screen()->name(), "RIGHT");
+        help()->close();
     }
 
     void unpluggedProjectorClosesAndComesBack()
@@ -311,13 +339,15 @@ private slots:
         // The bout runs on, on the operator's board, which keeps the keyboard.
         tick(2000);
         QCOMPARE(shown(m_board.get(), "tledJam"), "1:55");
-        type({"s"});
+        type({"s", "4", "Return"});
         QTRY_VERIFY(!m_board->bout()->periodEngine()->isRunning());
+        QTRY_COMPARE(shown(m_board.get(), "nledHomeScore"), "  4");
 
         plugProjector(true);
         QTRY_VERIFY(audience() != nullptr);
         QCOMPARE(audience()->geometry(), QRect(1920, 0, 1280, 720));
         QCOMPARE(onBoth("tledJam"), "1:55");
+        QCOMPARE(onBoth("nledHomeScore"), "  4");
         QCOMPARE(QApplication::activeWindow(), m_board.get());
 
         // A screen that is absent opens nothing, quietly.
@@ -335,21 +365,7 @@ private slots:
     // audience board is hidden.
     void operatorWindowsStayOffAPrimaryProjector()
     {
-        // Monitors of new names: Qt takes the geometry of a monitor it knows as it first was.
-        const auto setMonitors = [](const QStringList &first, const QStringList &second) {
-            bool done = true;
-            for (const QString &name :
-                 QGuiApplication::screens() | std::views::transform(&QScreen::name))
-                done = run("xrandr", {"--delmonitor", name}) && done;
-            return done && run("xrandr", QStringList {"--setmonitor"} + first)
-                    && run("xrandr", QStringList {"--setmonitor"} + second);
-        };
-        const auto asBefore = qScopeGuard([&] {
-            m_board.reset();
-            setMonitors({"LEFT", "1920/508x1080/286+0+0", "screen"},
-                        {"RIGHT", "1280/338x720/190+1920+0", "none"});
-            QTRY_COMPARE(QGuiApplication::screens().size(), 2);
-        });
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
         m_board.reset();
         QVERIFY(setMonitors({"*BEAMER", "1280/338x720/190+0+0", "none"},
                             {"DESK", "1920/508x1080/286+1280+0", "screen"}));
@@ -393,6 +409,27 @@ private slots:
             QTRY_VERIFY(!options.isNull());
             QVERIFY2(!options.intersects(projector), qPrintable(QDebug::toString(options)));
         }
+    }
+
+    // A projector that shows a corner of the operator's screen, at a scale of its own (CMakeLists
+    // gives CLONE twice the pixels): the board fills it, pixel for pixel, all the same.
+    void fillsAProjectorOverlappingTheDesk()
+    {
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
+        m_board.reset();
+        QVERIFY(setMonitors({"*DESK", "1920/508x1080/286+0+0", "screen"},
+                            {"CLONE", "1280/338x720/190+0+0", "none"}));
+        QTRY_VERIFY(QGuiApplication::screens().size() == 2
+                    && QGuiApplication::screens().constLast()->name() == "CLONE");
+        Settings::instance().edit([](SettingsModel &m) { m.AudienceScreen = "CLONE"; });
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->show();
+        QTRY_VERIFY(audience());
+        QVERIFY(QTest::qWaitForWindowExposed(audience()));
+        QByteArray window;
+        QVERIFY(run("xwininfo", {"-id", QString::number(audience()->winId())}, &window));
+        QVERIFY2(window.contains("Width: 1280\n") && window.contains("Height: 720\n"),
+                 window.constData());
     }
 };
 

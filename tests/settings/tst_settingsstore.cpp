@@ -164,6 +164,7 @@ private slots:
                 {"timeouts too many", "GameSettings/TeamTimeouts", "10", "3"},
                 {"reviews none", "GameSettings/OfficialReviews", "0", "0"},
                 {"reviews below zero", "GameSettings/OfficialReviews", "-1", "1"},
+                {"reviews too many", "GameSettings/OfficialReviews", "10", "1"},
                 {"one period", "GameSettings/Periods", "1", "1"},
                 {"no periods", "GameSettings/Periods", "0", "2"},
                 {"periods too many", "GameSettings/Periods", "10", "2"},
