@@ -9,10 +9,11 @@ class QWidget;
 
 // Keeps the screens on while a window is shown. A projector blanked at halftime, or a desktop
 // that locks the screen or suspends the PC after some minutes without a key, would take the board
-// from the crowd. The desktop is asked over D-Bus (org.freedesktop.ScreenSaver, which GNOME, KDE
-// and Xfce answer) to hold its screen saver and its idle suspend; on X11 the X server's own screen
-// saver and display power saving are put off by resetting its idle time in good time. The hold
-// is let go when the window hides or goes, and by the desktop when the program ends.
+// from the crowd. The desktop is asked over D-Bus (org.freedesktop.ScreenSaver, which GNOME and
+// KDE answer) to hold its screen saver and its idle suspend; on X11 the X server's idle time is
+// reset in good time, which puts off its own screen saver and display power saving and those of
+// desktops that watch it (Xfce's). The hold is let go when the window hides or goes, and by the
+// desktop when the program ends.
 class ScreenKeeper final : public QObject
 {
     Q_OBJECT
