@@ -35,6 +35,7 @@ constexpr Bout::Item kNumberItems[]
         = {Bout::HomeScore,    Bout::VisitorScore,    Bout::PeriodNumber, Bout::JamNumber,
            Bout::HomeTimeouts, Bout::VisitorTimeouts, Bout::HomeReviews,  Bout::VisitorReviews};
 constexpr qint64 kNanosecondsPerTick = 1000000000 / TicksPerSecond;
+constexpr qint64 kNanosecondsPerMillisecond = 1000000;
 
 Bout::Item penaltyItem(int penalty)
 {
@@ -489,15 +490,14 @@ void Bout::followSleep()
     }
     // The two clocks behind a sleep are read one after the other: less than a millisecond is
     // the reading, not a sleep.
-    constexpr qint64 NanosecondsPerMs = 1000000;
-    const qint64 sleptMs = (sleptNs - m_sleptNs) / NanosecondsPerMs;
+    const qint64 sleptMs = (sleptNs - m_sleptNs) / kNanosecondsPerMillisecond;
     if (sleptMs <= 0)
         return;
-    m_sleptNs += sleptMs * NanosecondsPerMs;
+    m_sleptNs += sleptMs * kNanosecondsPerMillisecond;
     const BoutState now = current();
     putState(now, withoutFlowIfOff(now.awayFor(sleptMs, rules())));
     for (Snapshot &snapshot : m_undo)
-        snapshot.nanoseconds -= sleptMs * NanosecondsPerMs;
+        snapshot.nanoseconds -= sleptMs * kNanosecondsPerMillisecond;
     if (std::any_of(now.clocks.begin(), now.clocks.end(),
                     [](const BoutState::ClockValue &clock) { return clock.running; }))
         emit slept(sleptMs, sleptMs > BoutState::MaxAwayMs);
