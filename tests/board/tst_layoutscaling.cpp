@@ -263,11 +263,13 @@ private slots:
         for (const QPoint inside : {QPoint(8, middle), image.rect().center()})
             QCOMPARE(image.pixel(inside), filled ? qRgb(0, 0, 255) : none);
 
-        // A frame lower than twice its border is border all through.
+        // A frame lower than twice its border is border all through, top to bottom.
         frame->resize(frame->width(), 12);
         image = rendered();
-        for (const int x : {image.width() / 4, image.width() / 2, image.width() * 3 / 4})
-            QCOMPARE(image.pixel(x, image.height() / 2), border);
+        for (const int x : {image.width() / 4, image.width() / 2, image.width() * 3 / 4}) {
+            for (const int y : {0, image.height() / 2, image.height() - 1})
+                QCOMPARE(image.pixel(x, y), border);
+        }
     }
 
     // Colours go by type to every named widget not excluded; a dialog's widgets are its own. LED

@@ -530,6 +530,7 @@ private slots:
         frmOptions again;
         prepare(again);
         QCOMPARE(text(again, "lblAudienceBoardKey"), "F8");
+        QCOMPARE(text(again, "lblNewBoutKey"), "N");
         click(again, "cmdAudienceBoardNoKey");
         click(again, "cmdNewBoutNoKey");
         QCOMPARE(text(again, "lblAudienceBoardKey"), QString());

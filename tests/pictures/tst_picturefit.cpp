@@ -54,6 +54,33 @@ class tst_PictureFit final : public QObject
         return path;
     }
 
+    // A grey baseline JPEG of any size in whole blocks of 8 x 8, written without a pixel: every
+    // block is flat, two bits of code.
+    QString makeGreyJpeg(const QString &name, QSize size)
+    {
+        QByteArray file("\xff\xd8", 2);
+        const auto segment = [&file](char marker, const QByteArray &body) {
+            const qsizetype length = body.size() + 2;
+            file.append('\xff').append(marker).append(char(length >> 8)).append(char(length));
+            file.append(body);
+        };
+        segment('\xdb', QByteArray(1, 0) + QByteArray(64, 1));
+        QByteArray frame(1, 8);
+        for (const int side : {size.height(), size.width()})
+            frame.append(char(side >> 8)).append(char(side));
+        segment('\xc0', frame + QByteArray("\x01\x01\x11\x00", 4));
+        // One code, a single bit, for a DC difference of 0 and for the end of a block.
+        const QByteArray oneCode = QByteArray(1, 1) + QByteArray(16, 0);
+        segment('\xc4', QByteArray(1, 0x00) + oneCode);
+        segment('\xc4', QByteArray(1, 0x10) + oneCode);
+        segment('\xda', QByteArray("\x01\x01\x00\x00\x3f\x00", 6));
+        file.append(QByteArray(qsizetype(size.width() / 8) * (size.height() / 8) / 4, 0));
+        file.append("\xff\xd9", 2);
+        const QString path = m_dir.filePath(name);
+        writeFile(path, file);
+        return path;
+    }
+
     // Fits, and waits for the picture to be decoded.
     static bool fit(Image &image, PictureBox &frame, const QString &path)
     {
@@ -194,6 +221,11 @@ private slots:
         frame.setTwipGeometry(0, 0, 1515, 1515);
         QVERIFY(fit(image, frame, banner));
         QVERIFY(image.Picture().width() >= std::ceil(101 * ratio));
+
+        // Up to 128 megapixels a picture shows; one larger is refused.
+        QVERIFY(fit(image, frame, makeGreyJpeg("largest.jpg", QSize(16384, 8192))));
+        QCOMPARE(image.Picture().toImage().pixelColor(5, 5), QColor(128, 128, 128));
+        QVERIFY(!fit(image, frame, makeGreyJpeg("too-large.jpg", QSize(16384, 8200))));
 
         // A bitmap is decoded whole before it is scaled: one larger than Qt allows by itself too.
         // A limit set higher than that, or none (0), is kept.
