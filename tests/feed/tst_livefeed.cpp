@@ -193,6 +193,11 @@ private slots:
         const QJsonObject now = stateNow();
         QCOMPARE(now["penalties"].toObject()["home"].toArray()[0].toObject()["ms"].toInteger(),
                  qint64(89700));
+        // Run past zero, as a penalty clock does, it is sent as zero.
+        m_clock.advanceMilliseconds(90000);
+        board().RefreshTime();
+        QTRY_COMPARE(feedTexts(), boardTexts());
+        QCOMPARE(field("penalties/home/0/ms").toInteger(), qint64(0));
         // At rest, a stopped penalty clock showing, nothing changes: no message, even after a
         // second; the next change is the one message.
         key("tledHomePenalty1", kI);
