@@ -217,6 +217,13 @@ private slots:
         QTRY_COMPARE(feedTexts().first(), "14:05");
         QVERIFY(field("clocks/period/timeOfDay").toBool());
         QCOMPARE(feedTexts(), boardTexts());
+        // The period clock running behind it changes no text; its value still goes out a second on.
+        press(kS);
+        QTRY_VERIFY(feedRunning("period"));
+        m_clock.advanceMilliseconds(1000);
+        QTest::qWait(1100);
+        board().RefreshTime();
+        QTRY_COMPARE(field("clocks/period/ms").toInteger(), qint64(44000));
 
         // Names, title and colours follow the settings.
         Settings::instance().edit([](SettingsModel &m) {
