@@ -193,6 +193,11 @@ private slots:
         const QJsonObject now = stateNow();
         QCOMPARE(now["penalties"].toObject()["home"].toArray()[0].toObject()["ms"].toInteger(),
                  qint64(89700));
+        // Run past zero, as a penalty clock does, it is sent as zero.
+        m_clock.advanceMilliseconds(90000);
+        board().RefreshTime();
+        QTRY_COMPARE(feedTexts(), boardTexts());
+        QCOMPARE(field("penalties/home/0/ms").toInteger(), qint64(0));
         // At rest, a stopped penalty clock showing, nothing changes: no message, even after a
         // second; the next change is the one message.
         key("tledHomePenalty1", kI);
@@ -212,6 +217,13 @@ private slots:
         QTRY_COMPARE(feedTexts().first(), "14:05");
         QVERIFY(field("clocks/period/timeOfDay").toBool());
         QCOMPARE(feedTexts(), boardTexts());
+        // The period clock running behind it changes no text; its value still goes out a second on.
+        press(kS);
+        QTRY_VERIFY(feedRunning("period"));
+        m_clock.advanceMilliseconds(1000);
+        QTest::qWait(1100);
+        board().RefreshTime();
+        QTRY_COMPARE(field("clocks/period/ms").toInteger(), qint64(44000));
 
         // Names, title and colours follow the settings.
         Settings::instance().edit([](SettingsModel &m) {

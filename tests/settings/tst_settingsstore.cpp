@@ -137,6 +137,7 @@ private slots:
                 {"check box 1e", "KeySettings/SuppressPeriodSound", "1e", "1"},
                 {"check box 1e-1", "KeySettings/SuppressPeriodSound", "1e-1", "0"},
                 {"check box 1e+1", "KeySettings/JoinJamPenalty", "1e+1", "0"},
+                {"check box 1e0 and a word", "KeySettings/JoinJamPenalty", "1e0 on", "1"},
                 {"check box absent", "KeySettings/SuppressPeriodSound", nullptr, "0"},
                 {"keep off", "KeySettings/NumLockForce", "2", "2"},
                 {"unknown mode kept", "KeySettings/NumLockForce", "7", "7"},
