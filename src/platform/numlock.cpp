@@ -7,7 +7,7 @@
 #if defined(Q_OS_WIN)
 #include <windows.h>
 #elif defined(CORVANTA_HAVE_X11)
-#include <QtGui/qguiapplication_platform.h>
+#include "x11display.h"
 
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
@@ -37,15 +37,6 @@ bool numLockOn()
 }
 
 #elif defined(CORVANTA_HAVE_X11)
-
-// The X display of the running application, or null when it runs on anything but X11.
-Display *x11Display()
-{
-    if (!qGuiApp)
-        return nullptr;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->display() : nullptr;
-}
 
 // The modifier bit that NumLock locks in the current keymap; 0 when no key carries it.
 unsigned numLockMask(Display *display)

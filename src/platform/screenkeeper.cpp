@@ -14,9 +14,7 @@
 #include <cstdio>
 
 #if defined(CORVANTA_HAVE_X11)
-#include <QtGui/qguiapplication_platform.h>
-
-#include <X11/Xlib.h>
+#include "x11display.h"
 #endif
 
 namespace {
@@ -147,8 +145,7 @@ void ScreenKeeper::letDesktopGo()
 void ScreenKeeper::resetIdle()
 {
 #if defined(CORVANTA_HAVE_X11)
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    Display *display = x11 ? x11->display() : nullptr;
+    Display *display = x11Display();
     if (!display)
         return;
     int timeout = 0;
