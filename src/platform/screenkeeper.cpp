@@ -90,8 +90,9 @@ void ScreenKeeper::setHeld(bool held)
         return;
     m_held = held;
     if (held) {
-        resetIdle();
-        // Well after the window's first frame: the bus is no business of the start-up.
+        // Well after the window's first frame: neither the bus nor a round trip to the X server
+        // is any business of the start-up.
+        m_reset->start(AskAfterMilliseconds);
         QTimer::singleShot(AskAfterMilliseconds, this, &ScreenKeeper::askDesktop);
     } else {
         m_reset->stop();

@@ -31,7 +31,8 @@ public:
     // saver's timeout, and never more than this, for the display power saving and the desktop's
     // own idle time, which it does not tell.
     static constexpr int LongestResetMilliseconds = 30000;
-    // How soon after the window shows the desktop is asked.
+    // How soon after the window shows the desktop is asked and the X server's idle time first
+    // reset.
     static constexpr int AskAfterMilliseconds = 1000;
 
 protected:
