@@ -68,15 +68,23 @@ SoundFile SoundFile::inspect(const QString &path)
 bool SoundFile::openForReading(QFile &file, const QString &path, QString *problem)
 {
     file.close();
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const QByteArray name = QFile::encodeName(path);
+    // A FIFO is never opened, not even without waiting: a writer waiting on it would be let go
+    // to write to no one. The open cannot wait, and the look after it catches a FIFO put in
+    // place in between.
+    struct stat status
+    {
+    };
+    if (::stat(name.constData(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        *problem = kNotASoundFile;
+        return false;
+    }
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         *problem = QStringLiteral("the file cannot be read: %1")
                            .arg(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    struct stat status
-    {
-    };
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
         *problem = kNotASoundFile;

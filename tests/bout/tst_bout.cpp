@@ -344,7 +344,7 @@ private slots:
         qint64 actionsLeft = kActions;
         qint64 steps = 0;
         while ((ticksLeft > 0 || actionsLeft > 0) && m_failure.isEmpty()) {
-            if (chance.bounded(ticksLeft + actionsLeft) < quint64(actionsLeft)) {
+            if (chance.bounded(ticksLeft + actionsLeft) < actionsLeft) {
                 int pick = chance.bounded(totalWeight);
                 const auto *action = std::begin(actions);
                 while (pick >= action->first)

@@ -136,10 +136,10 @@ private slots:
         letSoundEnd();
     }
 
-    // The buzzer file is replaced by a FIFO after it has played: the board must never wait on
-    // it. A reader waiting in the FIFO (the board's thread, stuck) is seen from a thread of the
-    // test's own, which can open the FIFO for writing only while a reader has it open, and so
-    // also sets the stuck board free.
+    // The buzzer file is replaced by a FIFO after it has played: the board must never open it,
+    // let alone wait on it. A reader in the FIFO (at worst the board's thread, stuck) is seen
+    // from a thread of the test's own, which can open the FIFO for writing only while a reader
+    // has it open, and so also sets a stuck board free.
     void aFifoInPlaceOfTheSoundNeverHoldsUpTheBoard()
     {
         const QString path = m_dir.filePath("buzzer-fifo.wav");
