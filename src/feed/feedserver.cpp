@@ -194,7 +194,7 @@ void FeedServer::readRequest(QTcpSocket *socket)
     if (method != "GET")
         return respond(socket, 405, {}, {}, "Allow: GET\r\n");
     if (path == "/state.json")
-        return respond(socket, 200, "application/json", m_latest);
+        return respond(socket, 200, "application/json", latest());
     if (path == "/feed") {
         if (!hasToken(headers, "upgrade", "websocket"))
             return respond(socket, 426, {}, {}, "Upgrade: websocket\r\n");
@@ -250,8 +250,14 @@ void FeedServer::takeClient()
             countConnections();
             client->deleteLater();
         });
-        send(client, m_latest);
+        send(client, latest());
     }
+}
+
+QByteArray FeedServer::latest() const
+{
+    const QByteArray now = m_stateSource ? m_stateSource() : QByteArray();
+    return now.isEmpty() ? m_latest : now;
 }
 
 // A client that does not read is dropped once what waits for it passes the limit, rather than

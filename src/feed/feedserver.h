@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include <atomic>
+#include <functional>
 
 class QTcpServer;
 class QTcpSocket;
@@ -39,6 +40,9 @@ public:
     // Keeps the message for /state.json and new clients, and sends it to every WebSocket client
     // when toClients.
     Q_INVOKABLE void publish(const QByteArray &message, bool toClients = true);
+    // Where /state.json and a new client get the bout as it stands, called on the server's
+    // thread; an empty answer means the message last published. Set before the thread runs.
+    void setStateSource(std::function<QByteArray()> source) { m_stateSource = std::move(source); }
 
     // The connections held, requests and WebSocket clients; readable from any thread.
     int connectionCount() const { return m_connections; }
@@ -56,6 +60,7 @@ private:
                  const QByteArray &body = {}, const QByteArray &extraHeaders = {});
     void takeClient();
     void send(QWebSocket *client, const QByteArray &message);
+    QByteArray latest() const;
     void countConnections() { m_connections = int(m_requests.size() + m_clients.size()); }
 
     QTcpServer *m_listener = nullptr;
@@ -63,5 +68,6 @@ private:
     QSet<QTcpSocket *> m_requests;
     QSet<QWebSocket *> m_clients;
     QByteArray m_latest;
+    std::function<QByteArray()> m_stateSource;
     std::atomic<int> m_connections = 0;
 };

@@ -47,22 +47,22 @@ qint64 milliseconds(const TimeKeeper *engine)
     return std::max<qint64>(0, engine->ticks() / 10);
 }
 
-void putMilliseconds(QJsonObject &clockObject, const TimeKeeper *engine)
-{
-    clockObject.insert(QStringLiteral("ms"), milliseconds(engine));
-}
-
 } // namespace
 
 namespace FeedState {
 
 QString cssColor(qint32 color)
 {
+    // Written out by hand: the feed asks for a dozen of these at every refresh.
+    static constexpr char kDigits[] = "0123456789abcdef";
     const quint32 c = quint32(color);
-    return QStringLiteral("#%1%2%3")
-            .arg(c & 0xff, 2, 16, QLatin1Char('0'))
-            .arg((c >> 8) & 0xff, 2, 16, QLatin1Char('0'))
-            .arg((c >> 16) & 0xff, 2, 16, QLatin1Char('0'));
+    QChar text[7] {QLatin1Char('#')};
+    for (int channel = 0; channel < 3; ++channel) {
+        const quint32 value = (c >> (8 * channel)) & 0xff;
+        text[1 + 2 * channel] = QLatin1Char(kDigits[value >> 4]);
+        text[2 + 2 * channel] = QLatin1Char(kDigits[value & 0xf]);
+    }
+    return QString(text, 7);
 }
 
 QJsonObject shown(const Bout &bout, const SettingsModel &s, const BoutReadout::Texts &texts)
@@ -131,15 +131,25 @@ QJsonObject shown(const Bout &bout, const SettingsModel &s, const BoutReadout::T
     return result;
 }
 
-QByteArray message(const Bout &bout, const QJsonObject &shown, qint64 sentMs)
+Values values(const Bout &bout, const QJsonObject &shown, qint64 sentMs)
 {
-    QJsonObject m = shown;
-    m.insert(QStringLiteral("sentMs"), sentMs);
+    Values v {shown, milliseconds(periodSlot(bout)), milliseconds(jamSlot(bout)), {}, sentMs};
+    for (int side = 0; side < 2; ++side)
+        for (int penalty : penaltiesOf(bout, side))
+            v.penaltyMs[side].append(
+                    bout.isPenaltyBlank(penalty) ? 0 : milliseconds(bout.penaltyEngine(penalty)));
+    return v;
+}
+
+QByteArray message(const Values &v)
+{
+    QJsonObject m = v.shown;
+    m.insert(QStringLiteral("sentMs"), v.sentMs);
     QJsonObject clocks = m.value(QStringLiteral("clocks")).toObject();
-    for (const auto &[name, engine] : {std::pair {QStringLiteral("period"), periodSlot(bout)},
-                                       std::pair {QStringLiteral("jam"), jamSlot(bout)}}) {
+    for (const auto &[name, ms] : {std::pair {QStringLiteral("period"), v.periodMs},
+                                   std::pair {QStringLiteral("jam"), v.jamMs}}) {
         QJsonObject c = clocks.value(name).toObject();
-        putMilliseconds(c, engine);
+        c.insert(QStringLiteral("ms"), ms);
         clocks.insert(name, c);
     }
     m.insert(QStringLiteral("clocks"), clocks);
@@ -147,12 +157,9 @@ QByteArray message(const Bout &bout, const QJsonObject &shown, qint64 sentMs)
     for (int side = 0; side < 2; ++side) {
         const QString key = side == 0 ? QStringLiteral("home") : QStringLiteral("visitor");
         QJsonArray list = penalties.value(key).toArray();
-        const QList<int> shown = penaltiesOf(bout, side);
-        for (int i = 0; i < int(shown.size()) && i < list.size(); ++i) {
+        for (int i = 0; i < int(v.penaltyMs[side].size()) && i < list.size(); ++i) {
             QJsonObject p = list.at(i).toObject();
-            const int penalty = shown[i];
-            p.insert(QStringLiteral("ms"),
-                     bout.isPenaltyBlank(penalty) ? 0 : milliseconds(bout.penaltyEngine(penalty)));
+            p.insert(QStringLiteral("ms"), v.penaltyMs[side][i]);
             list.replace(i, p);
         }
         penalties.insert(key, list);

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QList>
 
 struct SettingsModel;
 
@@ -16,8 +17,21 @@ inline constexpr int Format = 1;
 // values and the time of sending, so that two equal results show the same.
 QJsonObject shown(const Bout &bout, const SettingsModel &settings, const BoutReadout::Texts &texts);
 
-// The message: what is shown, with each clock's value now and the wall time sentMs.
-QByteArray message(const Bout &bout, const QJsonObject &shown, qint64 sentMs);
+// What a message holds: what is shown, each clock's value and the wall time of sending. Taken
+// on the board's thread, it can be written out on any other.
+struct Values
+{
+    QJsonObject shown;
+    qint64 periodMs = 0;
+    qint64 jamMs = 0;
+    QList<qint64> penaltyMs[2]; // home's and visitor's, as "penalties" lists them
+    qint64 sentMs = 0;
+};
+
+// The clocks' values now, with what is shown and the wall time sentMs.
+Values values(const Bout &bout, const QJsonObject &shown, qint64 sentMs);
+// The message, as JSON text.
+QByteArray message(const Values &values);
 
 // A platform colour (0x00BBGGRR) as CSS writes it, "#rrggbb".
 QString cssColor(qint32 color);

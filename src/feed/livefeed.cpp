@@ -8,6 +8,7 @@
 #include "timekeeper.h"
 
 #include <QDateTime>
+#include <QMutexLocker>
 
 namespace {
 
@@ -32,6 +33,18 @@ LiveFeed::LiveFeed(const Bout *bout, QObject *parent)
     , m_now([] { return QTime::currentTime(); })
 {
     m_thread.setObjectName(QStringLiteral("feed"));
+    // The bout as of the last refresh, written out on the server's thread when asked for: the
+    // board's thread neither writes JSON nor wakes the server at a refresh that sends nothing.
+    m_server->setStateSource([this] {
+        FeedState::Values state;
+        {
+            const QMutexLocker lock(&m_stateLock);
+            if (!m_hasState)
+                return QByteArray();
+            state = m_state;
+        }
+        return FeedState::message(state);
+    });
     m_server->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_server, &QObject::deleteLater);
     connect(m_server, &FeedServer::listening, this, &LiveFeed::listening);
@@ -85,17 +98,22 @@ void LiveFeed::refresh()
     const bool running = anyRunning(*m_bout);
     const bool toClients
             = shown != m_sent || (running && m_sinceSent.elapsed() >= kRunningResendMs);
-    // A bout at rest that shows nothing new: the server already holds it whole.
+    // A bout at rest that shows nothing new: the state already held is the bout as it stands.
     if (!toClients && !running)
         return;
     if (toClients) {
         m_sent = shown;
         m_sinceSent.start();
     }
-    const QByteArray message
-            = FeedState::message(*m_bout, shown, QDateTime::currentMSecsSinceEpoch());
-    FeedServer *server = m_server;
-    QMetaObject::invokeMethod(
-            server, [server, message, toClients] { server->publish(message, toClients); },
-            Qt::QueuedConnection);
+    FeedState::Values state
+            = FeedState::values(*m_bout, shown, QDateTime::currentMSecsSinceEpoch());
+    if (toClients) {
+        const QByteArray message = FeedState::message(state);
+        FeedServer *server = m_server;
+        QMetaObject::invokeMethod(
+                server, [server, message] { server->publish(message); }, Qt::QueuedConnection);
+    }
+    const QMutexLocker lock(&m_stateLock);
+    m_state = std::move(state);
+    m_hasState = true;
 }

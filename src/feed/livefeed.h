@@ -1,8 +1,10 @@
 #pragma once
 
+#include "feedstate.h"
+
 #include <QElapsedTimer>
-#include <QJsonObject>
 #include <QLocale>
+#include <QMutex>
 #include <QObject>
 #include <QThread>
 #include <QTime>
@@ -16,7 +18,7 @@ struct SettingsModel;
 // The live feed of a bout, on the board's side: it follows the feed settings (starting, moving or
 // stopping the server, which runs on a thread of its own) and, at each refresh of the board, hands
 // the server the bout, to be sent to the clients when anything shown has changed, and at least
-// once a second while a clock runs.
+// once a second while a clock runs, and held for /state.json and new clients.
 class LiveFeed final : public QObject
 {
     Q_OBJECT
@@ -48,6 +50,10 @@ private:
     quint16 m_port = 0;
     bool m_network = false;
     QJsonObject m_sent;
+    // The bout as of the last refresh, for the server's thread.
+    QMutex m_stateLock;
+    FeedState::Values m_state;
+    bool m_hasState = false;
     QElapsedTimer m_sinceSent;
     std::function<QTime()> m_now;
     QLocale m_timeLocale = QLocale::system();

@@ -193,6 +193,20 @@ private slots:
         const QJsonObject now = stateNow();
         QCOMPARE(now["penalties"].toObject()["home"].toArray()[0].toObject()["ms"].toInteger(),
                  qint64(89700));
+        // A client that comes now starts from the same, not from the last message sent.
+        advance(100);
+        const int sent = m_messages;
+        QWebSocket late;
+        QJsonObject first;
+        connect(&late, &QWebSocket::textMessageReceived, this, [&first](const QString &m) {
+            if (first.isEmpty())
+                first = QJsonDocument::fromJson(m.toUtf8()).object();
+        });
+        late.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(settings().FeedPort)));
+        QTRY_VERIFY(!first.isEmpty());
+        QCOMPARE(m_messages, sent);
+        QCOMPARE(first["penalties"].toObject()["home"].toArray()[0].toObject()["ms"].toInteger(),
+                 qint64(89600));
         // Run past zero, as a penalty clock does, it is sent as zero.
         m_clock.advanceMilliseconds(90000);
         board().RefreshTime();
