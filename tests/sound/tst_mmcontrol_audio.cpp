@@ -6,6 +6,7 @@
 #include <QDataStream>
 #include <QDir>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +46,25 @@ private:
         return file.fileName();
     }
 
+    // Starts recording what the server's speaker gives out, as 16-bit mono samples, and waits
+    // until the recording runs.
+    bool startRecording(QProcess &recorder)
+    {
+        recorder.start("parec",
+                       {"--server=" + m_server.address(), "--device=test_null.monitor",
+                        "--format=s16le", "--channels=1", "--rate=8000", "--latency-msec=20",
+                        "--raw"});
+        return recorder.waitForStarted(5000) && recorder.waitForReadyRead(5000);
+    }
+
+    static int loudest(const QByteArray &samples)
+    {
+        int most = 0;
+        for (qsizetype i = 0; i + 1 < samples.size(); i += 2)
+            most = qMax(most, qAbs(int(qint16(quint8(samples[i]) | quint8(samples[i + 1]) << 8))));
+        return most;
+    }
+
     static void play(MMControl &control, const QString &path)
     {
         if (control.fileName() != path) {
@@ -76,11 +96,18 @@ private slots:
             control.setProperty("Command", "Prev");
         });
 
+        QProcess recorder;
+        QVERIFY(m_noAudio || startRecording(recorder));
         play(control, m_buzzer);
         QCOMPARE(done.count(), 0);
-        // With a server the sound really reaches it while it plays; with none, a word is said.
+        // With a server the sound really reaches it while it plays, and its speaker; with none,
+        // a word is said.
         QTRY_VERIFY_WITH_TIMEOUT(m_noAudio || m_server.streams() > 0, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
+        QByteArray heard;
+        QTRY_VERIFY_WITH_TIMEOUT(m_noAudio || loudest(heard += recorder.readAll()) > 10000, 5000);
+        recorder.kill();
+        recorder.waitForFinished();
         QTRY_COMPARE_WITH_TIMEOUT(m_noAudio ? 0 : m_server.streams(), 0, 5000);
         QVERIFY(!control.isPlaying());
 
