@@ -141,7 +141,14 @@ private slots:
         QFETCH(QByteArray, status);
         const QByteArray got = answer(request);
         QVERIFY2(got.startsWith("HTTP/1.1 " + status + "\r\n"), got.left(80).constData());
-        if (status.startsWith("200") && request.startsWith("GET /state.json")) {
+        // What is served says what it is, and no browser keeps it to show again later; a refusal
+        // carries nothing to type.
+        const QByteArray head = got.left(got.indexOf("\r\n\r\n") + 2).toLower();
+        const bool served = status.startsWith("200");
+        QCOMPARE(head.contains("\r\ncontent-type: "), served);
+        QCOMPARE(head.contains("\r\ncache-control: no-store\r\n"), served);
+        if (served && request.startsWith("GET /state.json")) {
+            QVERIFY(head.contains("\r\ncontent-type: application/json\r\n"));
             const QByteArray body = got.mid(got.indexOf("\r\n\r\n") + 4);
             QCOMPARE(QJsonDocument::fromJson(body).object()["format"].toInt(), 1);
         }
