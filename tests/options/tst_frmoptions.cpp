@@ -465,6 +465,17 @@ private slots:
         QCOMPARE(window.isVisible(), !problem.isEmpty());
         // A problem turns the window to the game flow's tab, where it is told.
         QCOMPARE(find<QLabel>(window, "lblGameFlowProblem")->isVisible(), !problem.isEmpty());
+        // In red, to stand out from the captions around it.
+        if (!problem.isEmpty()) {
+            const QImage shot = find<QLabel>(window, "lblGameFlowProblem")->grab().toImage();
+            int red = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x) {
+                    const QColor c = shot.pixelColor(x, y);
+                    red += c.red() > 150 && c.green() < 60 && c.blue() < 60;
+                }
+            QVERIFY(red > 20);
+        }
         QCOMPARE(settings().GameFlow, !problem.isEmpty());
         if (problem.isEmpty()) {
             const SettingsModel &now = settings();
