@@ -444,6 +444,7 @@ private slots:
         QTest::newRow("flow, into the lineup") << true << qint64(125000) << "refresh";
         QTest::newRow("flow, past the lineup") << true << qint64(170000) << "refresh";
         QTest::newRow("flow, into the lineup, undo first") << true << qint64(125000) << "undo";
+        QTest::newRow("a day") << false << BoutState::MaxAwayMs << "refresh";
         QTest::newRow("a day and more") << false << BoutState::MaxAwayMs + 50 << "refresh";
     }
     void sleepCountsAsTimeRun()
@@ -462,6 +463,7 @@ private slots:
             advance(10000);
             bout().setNumber(Bout::HomeScore, 1);
             const BoutState before = bout().state(0);
+            QSignalSpy told(&bout(), &Bout::slept);
             if (asleep)
                 m_clock.sleepMilliseconds(sleepMs);
             else
@@ -473,10 +475,23 @@ private slots:
                 bout().startStopPeriod();
             else
                 bout().undo();
-            return std::tuple(before, bout().state(0), m_sounds.mid(meanwhile), meanwhile);
+            return std::tuple(before, bout().state(0), m_sounds.mid(meanwhile), meanwhile,
+                              QList<QVariantList>(told));
         };
-        const auto [before, slept, sounds, soundsAsleep] = run(true);
+        const auto [before, slept, sounds, soundsAsleep, told] = run(true);
         QCOMPARE(soundsAsleep, 0);
+        // Told once, and whether the sleep was too long to count.
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told[0][0].toLongLong(), sleepMs);
+        QCOMPARE(told[0][1].toBool(), sleepMs > BoutState::MaxAwayMs);
+        if (sleepMs == BoutState::MaxAwayMs) {
+            // Still counted: the period ran out, its signal past.
+            QCOMPARE(slept.clocks[BoutState::Period].ticks, 0);
+            QVERIFY(!slept.clocks[BoutState::Period].running);
+            QVERIFY(slept.periodEndSignalled);
+            QVERIFY(sounds.isEmpty());
+            return;
+        }
         if (sleepMs > BoutState::MaxAwayMs) {
             QCOMPARE(slept.clocks[BoutState::Jam].ticks, before.clocks[BoutState::Jam].ticks);
             QVERIFY(!slept.clocks[BoutState::Jam].running);
@@ -484,7 +499,7 @@ private slots:
             QVERIFY(sounds.isEmpty());
             return;
         }
-        const auto [beforeAwake, awake, soundsAwake, soundsMeanwhile] = run(false);
+        const auto [beforeAwake, awake, soundsAwake, soundsMeanwhile, toldAwake] = run(false);
         QCOMPARE(slept.clocks, awake.clocks);
         QCOMPARE(slept.phase, awake.phase);
         QCOMPARE(slept.numbers, awake.numbers);
