@@ -684,9 +684,16 @@ private slots:
     }
 
     // A shown board resized, larger or smaller and in either digit style, has every pixel of its
-    // window painted afresh for the new size before the frame is shown.
+    // window painted afresh for the new size before the frame is shown; a blank clock drawn for it
+    // beside one that shows a time keeps its colon unlit.
     void resizedBoardIsPaintedWhole()
     {
+        key("tledVisitorPenalty1", kA);
+        type("tledVisitorPenalty1", "1.30\n");
+        QCOMPARE(shown("tledVisitorPenalty1"), "1:30");
+        auto *blank = board().findChild<SegmentDisplay *>("tledHomePenalty2");
+        QCOMPARE(shown("tledHomePenalty2"), "");
+        const QRgb lit = PlatformColor::toQColor(blank->LitColor()).rgb();
         board().show();
         QVERIFY(QTest::qWaitForWindowExposed(&board()));
         for (const int ledType : {0, 1}) {
@@ -701,6 +708,12 @@ private slots:
                         = static_cast<QImage *>(pixels)->convertToFormat(QImage::Format_RGB32);
                 QCOMPARE(shown.size(), size);
                 QVERIFY(shown == board().grab().toImage().convertToFormat(QImage::Format_RGB32));
+                const QRect area(blank->mapTo(&board(), QPoint()), blank->size());
+                int litPixels = 0;
+                for (int y = area.top(); y <= area.bottom(); ++y)
+                    for (int x = area.left(); x <= area.right(); ++x)
+                        litPixels += shown.pixel(x, y) == lit;
+                QCOMPARE(litPixels, 0);
             }
         }
     }
