@@ -154,12 +154,17 @@ private slots:
                  QStringList({"a" + whole, "b" + whole, "b" + whole, "b1",
                               "c" + QString::number(most - 1)}));
 
+        // The limit is 8 MB to the byte.
+        const qsizetype limit = 8 * 1024 * 1024;
+        QVERIFY(writeFile(frmHelp::helpFilePath(), QByteArray(limit + 1, 'x')));
+        QVERIFY(HelpLoader::read(frmHelp::helpFilePath())->isEmpty());
+
         // At the limit, plain text on one line, which no layout can take in one piece. The
         // board's refresh keeps ticking while F1 opens it, until the box has laid it all out.
         QByteArray line;
-        while (line.size() < HelpLoader::MaxFileBytes)
+        while (line.size() < limit)
             line += QByteArray::number(QRandomGenerator::global()->generate(), 36) + ' ';
-        line.truncate(HelpLoader::MaxFileBytes);
+        line.truncate(limit);
         QVERIFY(writeFile(frmHelp::helpFilePath(), line));
         frmScoreboard board;
         board.show();
