@@ -110,6 +110,7 @@ private slots:
                 {"a{\\*\\blob\\bin4 }}{{}b", "ab"},
                 {"a\r\nb\nc", "abc"},
                 {"a\\\nb", "a\nb"},
+                {"a\\line b", QStringLiteral(u"a\u2028b")},
         };
         for (const auto &[body, expected] : rows)
             QCOMPARE(plainText("{\\rtf1\\ansi " + body + "}"), expected);
