@@ -123,11 +123,9 @@ void FeedServer::close()
     m_webSockets = nullptr;
 }
 
-void FeedServer::publish(const QByteArray &message, bool toClients)
+void FeedServer::publish(const QByteArray &message)
 {
     m_latest = message;
-    if (!toClients)
-        return;
     // A copy: a client dropped while sending leaves the set.
     const QSet<QWebSocket *> clients = m_clients;
     for (QWebSocket *client : clients)

@@ -37,9 +37,8 @@ public:
     // was listening is closed first, and its clients with it. Emits listening() or failed().
     Q_INVOKABLE void listen(quint16 port, bool network);
     Q_INVOKABLE void close();
-    // Keeps the message for /state.json and new clients, and sends it to every WebSocket client
-    // when toClients.
-    Q_INVOKABLE void publish(const QByteArray &message, bool toClients = true);
+    // Keeps the message for /state.json and new clients, and sends it to every WebSocket client.
+    Q_INVOKABLE void publish(const QByteArray &message);
     // Where /state.json and a new client get the bout as it stands, called on the server's
     // thread; an empty answer means the message last published. Set before the thread runs.
     void setStateSource(std::function<QByteArray()> source) { m_stateSource = std::move(source); }
