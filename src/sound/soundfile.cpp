@@ -40,6 +40,11 @@ constexpr int kHighestRate = 384000;
 
 const QString kNotASoundFile = QStringLiteral("it is not a sound file");
 
+QString damagedProblem()
+{
+    return QStringLiteral("the WAV file is damaged or cut short");
+}
+
 } // namespace
 
 SoundFile SoundFile::inspect(const QString &path)
@@ -101,7 +106,6 @@ bool SoundFile::openForReading(QFile &file, const QString &path, QString *proble
 SoundFile SoundFile::inspect(QIODevice *device)
 {
     SoundFile sound;
-    const QString damaged = QStringLiteral("the WAV file is damaged or cut short");
     char riff[12];
     if (!device || device->read(riff, 12) != 12 || memcmp(riff, "RIFF", 4) != 0
         || memcmp(riff + 8, "WAVE", 4) != 0) {
@@ -139,16 +143,22 @@ SoundFile SoundFile::inspect(QIODevice *device)
             break;
         }
     }
-    sound.m_problem = damaged;
+    sound.m_problem = damagedProblem();
     return sound;
 }
 
 bool SoundFile::readFormat(const char *format, quint32 size)
 {
     quint16 code = le16(format);
-    // The extensible format carries the real code in the first two bytes of its sub-format.
-    if (code == kExtensible && size >= 40)
+    // The extensible format carries the real code in the first two bytes of its sub-format; one
+    // cut short of it says nothing of its samples.
+    if (code == kExtensible) {
+        if (size < 40) {
+            m_problem = damagedProblem();
+            return false;
+        }
         code = le16(format + 24);
+    }
     m_channels = le16(format + 2);
     m_sampleRate = int(qMin<quint32>(le32(format + 4), INT_MAX));
     m_bitsPerSample = le16(format + 14);

@@ -140,9 +140,9 @@ private slots:
         QCOMPARE(inspect(riff(chunk("fmt ", format().mid(8) + QByteArray(24, '\0')) + data)),
                  "500000");
         QCOMPARE(inspect(riff(extensible(6, 1, 8, 0x4) + data)), "2000000");
-        // One cut short of its sub-format's last byte is not read by it.
+        // One cut short of its sub-format's last byte is damaged, not read by it.
         QCOMPARE(inspect(riff(chunk("fmt ", extensible(1, 1, 16, 0x4).mid(8, 39)) + data)),
-                 "it is compressed (WAV format 0xfffe); save it as uncompressed PCM");
+                 "the WAV file is damaged or cut short");
         QCOMPARE(inspect(riff(extensible(1, 1, 12, 0x4) + data)),
                  "its 12-bit samples cannot be played; save it with 16-bit samples");
         QCOMPARE(inspect(riff(extensible(0x55, 2, 16, 0x3) + data)),
