@@ -104,14 +104,15 @@ void FeedServer::listen(quint16 port, bool network)
 
 void FeedServer::close()
 {
-    delete m_listener;
-    m_listener = nullptr;
+    // The requests first: the listener owns their sockets and takes them with it.
     for (QTcpSocket *socket : std::as_const(m_requests)) {
         socket->disconnect(this);
         socket->abort();
         socket->deleteLater();
     }
     m_requests.clear();
+    delete m_listener;
+    m_listener = nullptr;
     for (QWebSocket *client : std::as_const(m_clients)) {
         client->disconnect(this);
         client->abort();

@@ -251,6 +251,36 @@ private slots:
         QTRY_COMPARE(last, "{\"format\":1,\"n\":\"after\"}");
         QVERIFY(m_ticks > ticksBefore);
     }
+
+    // Moved to another port and back, the server lets go of every connection it held each time:
+    // none is counted, none is left open, and the new port serves.
+    void aPortChangeLetsGoOfEveryConnection()
+    {
+        const quint16 first = m_port;
+        for (const quint16 port : {quint16(0), first}) {
+            std::vector<std::unique_ptr<QTcpSocket>> held;
+            for (int i = 0; i < 3; ++i)
+                held.push_back(connected());
+            QWebSocket client;
+            client.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
+            QTRY_COMPARE(m_feed->server()->connectionCount(), 4);
+
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost, port));
+            m_port = probe.serverPort();
+            probe.close();
+            QSignalSpy listening(m_feed.get(), &LiveFeed::listening);
+            SettingsModel s;
+            s.FeedPort = m_port;
+            m_feed->apply(s);
+            QVERIFY(listening.wait());
+            QTRY_COMPARE(m_feed->server()->connectionCount(), 0);
+            for (const auto &socket : held)
+                QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+            QTRY_COMPARE(client.state(), QAbstractSocket::UnconnectedState);
+            QVERIFY(served());
+        }
+    }
 };
 
 QTEST_MAIN(TestFeedServer)
