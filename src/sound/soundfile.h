@@ -47,7 +47,6 @@ private:
     int m_channels = 0;
     int m_sampleRate = 0;
     int m_bitsPerSample = 0;
-    quint32 m_byteRate = 0;
     qint64 m_dataOffset = 0;
     qint64 m_dataBytes = 0;
 };

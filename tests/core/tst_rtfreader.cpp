@@ -241,9 +241,12 @@ private slots:
                         // Letters past z, capitals, and a word that numbers nothing.
                         "\\pard{\\pntext aa.\\tab} double\\par\\pard between\\par"
                         "\\pard{\\pntext AB)\\tab} capitals\\par\\pard between\\par"
-                        "\\pard{\\pntext note\\tab} worded\\par}",
+                        "\\pard{\\pntext note\\tab} worded\\par"
+                        // Nine levels at most, however deep a list claims to go.
+                        "\\pard\\ls1\\ilvl12{\\listtext 1.\\tab} too deep\\par"
+                        "\\pard{\\*\\pn\\pnlvl12\\pndec{\\pntxta.}} too deep again\\par}",
                         &doc);
-        QCOMPARE(doc.blockCount(), 16); // the closing \par leaves no empty block behind
+        QCOMPARE(doc.blockCount(), 18); // the closing \par leaves no empty block behind
         const QTextBlockFormat centred = doc.find("centred").block().blockFormat();
         QCOMPARE(centred.alignment(), Qt::AlignHCenter);
         // Space on every side: none unless asked for, in twips when it is.
@@ -282,6 +285,10 @@ private slots:
         QVERIFY(second);
         QCOMPARE(second->format().style(), QTextListFormat::ListDecimal);
         QCOMPARE(second->format().indent(), 2);
+        for (const char *text : {" too deep", " too deep again"}) {
+            QTextList *deep = doc.find(text).block().textList();
+            QVERIFY2(deep && deep->format().indent() == 9, text);
+        }
     }
 
     // A list's number or bullet is drawn at the size and on the baseline of its paragraph's text,

@@ -2,6 +2,7 @@
 #include "frmchoosekey.h"
 #include "frmoptions.h"
 #include "image.h"
+#include "picturebox.h"
 
 #include "settings.h"
 #include "settingsmodel.h"
@@ -812,6 +813,10 @@ private slots:
         prepare(window);
         auto *image = find<Image>(window, "imgHomePicPreview");
         QTRY_COMPARE(image->Picture().size(), QSize(60, 30));
+        // Each preview sits in its own named container.
+        for (const char *name : {"HomePic", "VisitorPic", "BoardPic"})
+            QCOMPARE(find<Image>(window, qPrintable(QString("img%1Preview").arg(name)))->parent(),
+                     find<PictureBox>(window, qPrintable(QString("pic%1PreviewCon").arg(name))));
 
         // A file that is no picture: a message, and path and preview stay.
         window.chooseFile = [&](QWidget *, const QString &) { return broken; };
