@@ -325,9 +325,16 @@ private slots:
         frmOptions window;
         int confirmed = 0;
         connect(&window, &frmOptions::newBoutConfirmed, this, [&confirmed] { ++confirmed; });
-        window.runChooseKey = [](frmChooseKey &dialog) { QTest::keyClick(&dialog, Qt::Key_X); };
+        QPoint questionCentre;
+        window.runChooseKey = [&questionCentre](frmChooseKey &dialog) {
+            dialog.show();
+            questionCentre = dialog.geometry().center();
+            QTest::keyClick(&dialog, Qt::Key_X);
+        };
         window.show();
         click(window, "cmdStartStopJamClock");
+        // The key's question opens over the middle of the window that asks it.
+        QVERIFY((questionCentre - window.geometry().center()).manhattanLength() <= 2);
         // The colour dialog's OK takes the colour it shows; Cancel keeps the one before.
         const QColor chosen(0xEF, 0xCD, 0xAB);
         for (const bool ok : {true, false}) {
@@ -825,6 +832,12 @@ private slots:
         QVERIFY(m_told.first().contains(broken));
         QCOMPARE(window.HomePicTemp, old);
         QTRY_COMPARE(image->Picture().size(), QSize(60, 30));
+
+        // Cleared, the preview goes blank.
+        auto *visitor = find<Image>(window, "imgVisitorPicPreview");
+        QTRY_COMPARE(visitor->Picture().size(), QSize(60, 30));
+        click(window, "cmdClearVisitorPic");
+        QVERIFY(visitor->Picture().isNull());
 
         // Taken at once: Ok pressed before the picture is decoded keeps the choice.
         window.chooseFile = [&](QWidget *, const QString &) { return old; };
