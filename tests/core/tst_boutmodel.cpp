@@ -436,6 +436,7 @@ private slots:
         QTest::addColumn<bool>("flow");
         QTest::addColumn<qint64>("sleepMs");
         QTest::addColumn<QString>("woken"); // by the refresh, the period key, or undo
+        QTest::newRow("a millisecond") << false << qint64(1) << "refresh";
         QTest::newRow("mid-jam") << false << qint64(20000) << "refresh";
         QTest::newRow("past the jam's end") << false << qint64(150000) << "refresh";
         QTest::newRow("past the period's end") << false << qint64(400000) << "refresh";

@@ -127,6 +127,10 @@ private slots:
             QSKIP("This Qt has no Windows-1251 decoder");
         // The document's code page, then a font whose character set overrides it.
         QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg1251 \\'c4\\'e0}"), QStringLiteral("Да"));
+        // A font of the ANSI set reads in the document's code page, whichever it is.
+        QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset0 "
+                           "Arial;}}\\f0\\'c4\\'e0}"),
+                 QStringLiteral("Да"));
         QCOMPARE(
                 plainText(
                         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Arial "
