@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 // Set in the board the test starts in a process without the SQLite driver: its journal.
@@ -207,6 +209,31 @@ private slots:
         QCOMPARE(std::count_if(windows.begin(), windows.end(), std::mem_fn(&QWidget::isVisible)),
                  1);
         damaged->close();
+    }
+
+    // A disk that takes nothing more is told at the board's foot while the bout runs on, and so
+    // is the moment the bout is saved again.
+    void savingTroubleIsTold()
+    {
+        const auto limitFileSize = [](rlim_t bytes) {
+            const rlimit limit {bytes, RLIM_INFINITY};
+            return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        };
+        frmScoreboard board;
+        auto *journal = new BoutJournal(m_dir.filePath("full-disk.sqlite"), &board);
+        board.keepIn(journal);
+        QCOMPARE(answer(board, QString()), QString());
+        QVERIFY(journal->flush(10000));
+        signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(limitFileSize(0));
+        auto lift = qScopeGuard([&] { limitFileSize(RLIM_INFINITY); });
+        board.bout()->setNumber(Bout::HomeScore, 5);
+        QTRY_COMPARE_WITH_TIMEOUT(notice(board), "The bout cannot be saved now; still trying.",
+                                  10000);
+        QVERIFY(limitFileSize(RLIM_INFINITY));
+        QTRY_COMPARE_WITH_TIMEOUT(notice(board), "The bout is being saved again.", 10000);
+        QVERIFY(journal->flush(10000));
+        board.close();
     }
 
     // Without Qt's SQLite driver, hidden from a board of its own in a process whose mounts lay an

@@ -24,6 +24,7 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -946,6 +947,8 @@ private slots:
         m_clock.advanceMilliseconds(40);
         tick(); // at 183 ms: 0 ms late
         QCOMPARE(handled, 4);
+        // Nothing is written while the board runs: the lines wait in memory until it goes.
+        QCOMPARE(QFileInfo(file).size(), 0);
         trace.reset();
 
         QFile written(file);
