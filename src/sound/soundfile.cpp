@@ -39,11 +39,7 @@ constexpr int kMostChannels = 32;
 constexpr int kHighestRate = 384000;
 
 const QString kNotASoundFile = QStringLiteral("it is not a sound file");
-
-QString damagedProblem()
-{
-    return QStringLiteral("the WAV file is damaged or cut short");
-}
+const QString kDamaged = QStringLiteral("the WAV file is damaged or cut short");
 
 } // namespace
 
@@ -143,7 +139,7 @@ SoundFile SoundFile::inspect(QIODevice *device)
             break;
         }
     }
-    sound.m_problem = damagedProblem();
+    sound.m_problem = kDamaged;
     return sound;
 }
 
@@ -154,7 +150,7 @@ bool SoundFile::readFormat(const char *format, quint32 size)
     // cut short of it says nothing of its samples.
     if (code == kExtensible) {
         if (size < 40) {
-            m_problem = damagedProblem();
+            m_problem = kDamaged;
             return false;
         }
         code = le16(format + 24);
