@@ -127,7 +127,7 @@ constexpr LabelDesign kLabels[] = {
         // Passing words to the operator, e.g. that sound is unavailable, shown for a while in
         // place of the line above, in two lines where needed: between the penalty displays,
         // from below the jam clock down to the board picture.
-        {"lblNotice", &ScoreboardUi::lblNotice, 2775, 5205, 3930, 430, "", 9},
+        {"lblNotice", &ScoreboardUi::lblNotice, 2805, 5205, 3870, 430, "", 9},
 };
 
 constexpr LabelDesign kFlowLabels[] = {

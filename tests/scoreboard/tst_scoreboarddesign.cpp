@@ -23,8 +23,8 @@ T *child(QWidget &window, const char *name)
 
 // Each home display, caption and picture stands level with the visitor's, and so do the two
 // "Penalty" captions; the scores alone are designed a few twips apart. A home display is as wide
-// as the visitor's.
-void checkSidesLevel(QWidget &window)
+// as the visitor's. No caption, the notice among them, runs under a display.
+void checkLaidOut(QWidget &window)
 {
     int pairs = 0;
     for (const QWidget *home : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
@@ -40,6 +40,13 @@ void checkSidesLevel(QWidget &window)
     }
     QVERIFY(pairs >= 4);
     QCOMPARE(child(window, "Label2")->y(), child(window, "Label3")->y());
+
+    for (const Label *label : window.findChildren<Label *>()) {
+        for (const SegmentDisplay *display : window.findChildren<SegmentDisplay *>()) {
+            QVERIFY2(display->isHidden() || !label->geometry().intersects(display->geometry()),
+                     qPrintable(label->objectName() + " " + display->objectName()));
+        }
+    }
 }
 
 } // namespace
@@ -57,18 +64,20 @@ private slots:
         QCOMPARE(window.size(), QSize(632, 453));
         ScoreboardUi flowUi = buildScoreboardDesign(&flow);
         layOutScoreboard(&flow, flowUi, true);
-        // Level at every height of a window, however its rounding falls; with the game flow in a
-        // wide screen's shape too.
+        // Laid out at every height of a window, however its rounding falls, in the design's shape,
+        // a 4:3 screen's and a wide screen's.
         SaveLayout(&window);
         for (int height = 453; height <= 1080; ++height) {
-            window.resize(height * 632 / 453, height);
-            StretchLayout(&window);
-            checkSidesLevel(window);
-            flow.resize(height * 16 / 9, height);
-            StretchLayout(&flow);
-            checkSidesLevel(flow);
-            if (QTest::currentTestFailed())
-                QFAIL(qPrintable(QString("at a height of %1").arg(height)));
+            for (const int width : {height * 632 / 453, height * 4 / 3, height * 16 / 9}) {
+                window.resize(width, height);
+                StretchLayout(&window);
+                checkLaidOut(window);
+                flow.resize(width, height);
+                StretchLayout(&flow);
+                checkLaidOut(flow);
+                if (QTest::currentTestFailed())
+                    QFAIL(qPrintable(QString("at %1 by %2").arg(width).arg(height)));
+            }
         }
         window.resize(632, 453);
         StretchLayout(&window);
@@ -83,14 +92,6 @@ private slots:
                              && near(pixels.width(), twips.width())
                              && near(pixels.height(), twips.height()),
                      name);
-        }
-
-        // No caption runs under a display, where its ends would be hidden.
-        for (const Label *label : window.findChildren<Label *>()) {
-            for (const SegmentDisplay *display : window.findChildren<SegmentDisplay *>()) {
-                QVERIFY2(!label->geometry().intersects(display->geometry()),
-                         qPrintable(label->objectName() + " " + display->objectName()));
-            }
         }
 
         const QObjectList stack = window.children(); // bottom to top
@@ -146,7 +147,7 @@ private slots:
 
         layOutScoreboard(&window, ui, true);
         QVERIFY(ui.gameFlow);
-        checkSidesLevel(window);
+        checkLaidOut(window);
         const auto visible
                 = [&window](const QWidget *widget) { return widget->isVisibleTo(&window); };
         QList<QWidget *> shown;
