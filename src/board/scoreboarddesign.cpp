@@ -178,7 +178,7 @@ constexpr PictureDesign kFlowPictures[] = {
         {"picVisitorPicContainer", &ScoreboardUi::picVisitorPicContainer, "imgVisitorPic",
          &ScoreboardUi::imgVisitorPic, 7875, 45, 1365, 780},
         {"picBoardPicContainer", &ScoreboardUi::picBoardPicContainer, "imgBoardPic",
-         &ScoreboardUi::imgBoardPic, 3533, 6120, 2415, 510},
+         &ScoreboardUi::imgBoardPic, 3533, 6120, 2415, 480},
 };
 
 template<typename T, typename Parent>

@@ -23,7 +23,8 @@ T *child(QWidget &window, const char *name)
 
 // Each home display, caption and picture stands level with the visitor's, and so do the two
 // "Penalty" captions; the scores alone are designed a few twips apart. A home display is as wide
-// as the visitor's. No caption, the notice among them, runs under a display.
+// as the visitor's. Nothing but the period's frame reaches into the outer frame's border, where its
+// background would cut the line, and no caption, the notice among them, runs under a display.
 void checkLaidOut(QWidget &window)
 {
     int pairs = 0;
@@ -40,6 +41,17 @@ void checkLaidOut(QWidget &window)
     }
     QVERIFY(pairs >= 4);
     QCOMPARE(child(window, "Label2")->y(), child(window, "Label3")->y());
+
+    const auto *frame = child<Shape>(window, "Shape3");
+    const int border = int(frame->BorderWidth());
+    const QRect inside = frame->geometry().adjusted(border, border, -border, -border);
+    const QRect periodFrame = child(window, "Shape1")->geometry();
+    for (const QWidget *widget : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QRect at = widget->geometry();
+        if (!widget->isHidden() && !qobject_cast<const Shape *>(widget)
+            && at.intersects(frame->geometry()) && !periodFrame.contains(at))
+            QVERIFY2(inside.contains(at), qPrintable(widget->objectName()));
+    }
 
     for (const Label *label : window.findChildren<Label *>()) {
         for (const SegmentDisplay *display : window.findChildren<SegmentDisplay *>()) {
