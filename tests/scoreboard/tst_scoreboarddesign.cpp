@@ -76,10 +76,10 @@ private slots:
         QCOMPARE(window.size(), QSize(632, 453));
         ScoreboardUi flowUi = buildScoreboardDesign(&flow);
         layOutScoreboard(&flow, flowUi, true);
-        // Laid out at every height of a window, however its rounding falls, in the design's shape,
-        // a 4:3 screen's and a wide screen's.
+        // Laid out at every height of a window from 360 to 2160 pixels, however its rounding falls,
+        // in the design's shape, a 4:3 screen's and a wide screen's.
         SaveLayout(&window);
-        for (int height = 453; height <= 1080; ++height) {
+        for (int height = 360; height <= 2160; ++height) {
             for (const int width : {height * 632 / 453, height * 4 / 3, height * 16 / 9}) {
                 window.resize(width, height);
                 StretchLayout(&window);
