@@ -318,6 +318,29 @@ private slots:
         QCOMPARE(larger.grab().toImage(), large);
     }
 
+    // The drawings of a look that no display has any more are kept for a board going back to it,
+    // the latest first and within a budget: a board resized again and again keeps few sizes.
+    void lookLeftIsKeptWithinABudget()
+    {
+        const auto look = [](int height) {
+            return SegmentGlyphs::Look {height, SegmentGlyphs::Lines, Qt::green, Qt::black};
+        };
+        SegmentGlyphs glyphs;
+        glyphs.setLook(look(1000));
+        const qint64 first = glyphs.glyph('8', true).cacheKey();
+        glyphs.setLook(look(1001));
+        glyphs.glyph('8', true);
+        glyphs.setLook(look(1000));
+        QCOMPARE(glyphs.glyph('8', true).cacheKey(), first);
+        // A cell of 2 MB a look: after ten other sizes the first is drawn anew.
+        for (int height = 1001; height <= 1010; ++height) {
+            glyphs.setLook(look(height));
+            glyphs.glyph('8', true);
+        }
+        glyphs.setLook(look(1000));
+        QVERIFY(glyphs.glyph('8', true).cacheKey() != first);
+    }
+
     void focusAndKeys()
     {
         QWidget window;
