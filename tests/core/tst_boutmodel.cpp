@@ -680,6 +680,9 @@ private slots:
         // Only clearing blanks a number; nothing below zero is taken for the blank.
         bout().setNumber(Bout::PeriodNumber, -1);
         bout().setNumber(Bout::HomeScore, -2);
+        // Nor is a clock a number: given one, these change nothing.
+        bout().setNumber(Bout::JamClock, 5);
+        bout().clearNumber(Bout::PeriodClock);
         QCOMPARE(bout().periodNumber(), 9);
         QCOMPARE(bout().homeScore(), 999);
         bout().clearNumber(Bout::PeriodNumber);
