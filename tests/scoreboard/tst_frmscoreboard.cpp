@@ -462,20 +462,24 @@ private slots:
         QTemporaryDir files;
         QImage(40, 10, QImage::Format_RGB32).save(files.filePath("home.png"));
         QImage(10, 40, QImage::Format_RGB32).save(files.filePath("visitor.png"));
+        QImage(20, 30, QImage::Format_RGB32).save(files.filePath("board.png"));
         // Each of the nine colours a shade of its own.
         Settings::instance().edit([&](SettingsModel &m) {
             for (qsizetype i = 0; i < qsizetype(colorTable().size()); ++i)
                 m.*colorTable()[i].field = qint32(0x00200000 + i * 0x000811);
             m.HomePic = files.filePath("home.png");
             m.VisitorPic = files.filePath("visitor.png");
+            m.BoardPic = files.filePath("board.png");
         });
         const auto showsSettings = [this] {
             for (const bool gameFlow : {true, false}) {
                 Settings::instance().edit([&](SettingsModel &m) { m.GameFlow = gameFlow; });
                 QCOMPARE(wrongColours(), QStringList());
             }
-            QTRY_COMPARE(board().findChild<Image *>("imgVisitorPic")->Picture().size(),
-                         QSize(10, 40));
+            for (const auto &[name, size] :
+                 {std::pair("imgHomePic", QSize(40, 10)), std::pair("imgVisitorPic", QSize(10, 40)),
+                  std::pair("imgBoardPic", QSize(20, 30))})
+                QTRY_COMPARE(board().findChild<Image *>(name)->Picture().size(), size);
         };
         showsSettings();
         bool opened = false;
