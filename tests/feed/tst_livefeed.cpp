@@ -13,6 +13,7 @@
 #include "settingsstore.h"
 #include "timekeeper.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -160,6 +161,8 @@ private slots:
         // The server runs apart from the board.
         QVERIFY(board().feed()->serverThread() != QThread::currentThread());
         QCOMPARE(field("format").toInt(), 1);
+        // Stamped with the PC's wall clock, as docs/feed.md says.
+        QVERIFY(qAbs(field("sentMs").toInteger() - QDateTime::currentMSecsSinceEpoch()) < 60000);
         QTRY_COMPARE(feedTexts(), boardTexts());
         QCOMPARE(feedTexts().first(), "10:00");
 
