@@ -929,6 +929,11 @@ private slots:
         const auto paint
                 = [this] { QCoreApplication::sendPostedEvents(&board(), QEvent::UpdateRequest); };
 
+        // A trace that cannot be written says so; one that can says nothing.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^The board's trace cannot be written to .*/no/"));
+        BoardTrace(dir.filePath("no/trace"), &board(), &refresh);
+        QTest::failOnWarning(QRegularExpression("trace"));
         auto trace = std::make_unique<BoardTrace>(file, &board(), &refresh);
         m_clock.advanceMilliseconds(10);
         tick(); // at 10 ms
