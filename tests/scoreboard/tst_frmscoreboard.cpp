@@ -350,6 +350,9 @@ private slots:
         QCOMPARE(shown("tledPeriod"), periodShown);
         QCOMPARE(board().findChild<Notice *>()->text(), notice);
         QVERIFY(plays().isEmpty());
+        // The notice goes when its time by the board's clock is up, to the nanosecond.
+        m_clock.advanceMilliseconds(Notice::ShowSeconds * 1000);
+        QTRY_COMPARE(board().findChild<Notice *>()->text(), QString());
     }
 
     void soundsOneAtATime()
