@@ -136,6 +136,10 @@ private slots:
                         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Arial "
                         "CE;}}\\f0\\'b3{\\f1\\'b3}}"),
                 QStringLiteral("³ł"));
+        // With no \deff, \plain goes back to the first font.
+        QCOMPARE(plainText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Arial CE;}}"
+                           "\\f1\\'b3\\plain\\'b3}"),
+                 QStringLiteral("ł³"));
         // Thai: Windows' own code page, with the euro sign and the quotation marks.
         QCOMPARE(plainText("{\\rtf1\\ansi\\ansicpg874 \\'80\\'93\\'e0}"), QString::fromUtf8("€“เ"));
         QCOMPARE(plainText("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset222 Tahoma;}}\\f0\\'e0}"),
