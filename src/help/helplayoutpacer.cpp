@@ -56,14 +56,8 @@ bool HelpLayoutPacer::eventFilter(QObject *watched, QEvent *event)
     if (m_held)
         return true;
     QTextBlock block = firstUnlaidBlock();
-    if (!block.isValid()) {
-        if (!m_complete) {
-            m_complete = true;
-            emit completed();
-        }
+    if (!block.isValid())
         return false; // laid out: the layout's own timers finish their work
-    }
-    m_complete = false;
     QElapsedTimer slice;
     slice.start();
     const qint64 tick = untilTick();
@@ -79,10 +73,6 @@ bool HelpLayoutPacer::eventFilter(QObject *watched, QEvent *event)
             block = block.next();
         // The longest step of late, fading: steps differ in length by two or three times.
         m_stepNanoseconds = std::max(slice.nsecsElapsed() - begun, m_stepNanoseconds * 7 / 8);
-    }
-    if (!block.isValid()) {
-        m_complete = true;
-        emit completed();
     }
     // Until the end is reached the layout's own step, which would take too long, is skipped.
     return block.isValid();

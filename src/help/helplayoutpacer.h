@@ -36,10 +36,6 @@ public:
         m_held = false;
     }
 
-signals:
-    // The last paragraph has been laid out.
-    void completed();
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -51,6 +47,5 @@ private:
     QTextDocument *m_document = nullptr;
     QPointer<const QTimer> m_refresh;
     qint64 m_stepNanoseconds = 0; // the longest step of layout of late
-    bool m_complete = false;
     bool m_held = true;
 };
