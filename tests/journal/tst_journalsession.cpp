@@ -269,6 +269,9 @@ private slots:
         QCOMPARE(said,
                  "Bouts are not being saved: the package libqt6sql6-sqlite is missing.\n"
                  "Bouts are not being saved: the package libqt6sql6-sqlite is missing.");
+        // The log names the driver for whoever reads it later.
+        QVERIFY(helper.readAllStandardError().contains(
+                "Qt's SQLite driver (QSQLITE) cannot be loaded: no bout is being saved."));
         QCOMPARE(readAll(journal), kept);
         QCOMPARE(QDir(m_dir.path()).entryList({"bout-journal.unusable-*"}), aside);
     }
