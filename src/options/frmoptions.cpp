@@ -6,6 +6,7 @@
 #include "keycodetostr.h"
 #include "numlock.h"
 #include "platformcolor.h"
+#include "scrollingpage.h"
 #include "settings.h"
 #include "settingsstore.h"
 
@@ -23,8 +24,10 @@
 #include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -83,7 +86,8 @@ frmOptions::frmOptions(QWidget *parent)
     const auto addTab = [this](const QString &caption, void (frmOptions::*build)(QWidget *)) {
         auto *tab = new QWidget;
         (this->*build)(tab);
-        m_SSTab1->addTab(tab, caption);
+        m_pages.append(new ScrollingPage(tab));
+        m_SSTab1->addTab(m_pages.last(), caption);
     };
     addTab(QStringLiteral("Key Controls"), &frmOptions::buildKeyControls);
     addTab(QStringLiteral("Color Controls"), &frmOptions::buildColorControls);
@@ -104,7 +108,8 @@ frmOptions::frmOptions(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_SSTab1);
     layout->addLayout(buttons);
-    // A fixed-size dialog, as large as its contents need at the platform's font.
+    // A fixed-size dialog, as large as its contents need at the platform's font, or as a short
+    // screen allows (fitToScreen).
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     Form_Load();
@@ -240,6 +245,42 @@ bool frmOptions::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate)
         Form_Activate();
     return QDialog::event(event);
+}
+
+void frmOptions::setVisible(bool visible)
+{
+    // Fitted before the dialog places itself over its parent, which keeps it within the screen.
+    if (visible)
+        fitToScreen();
+    QDialog::setVisible(visible);
+}
+
+void frmOptions::fitToScreen()
+{
+    const QWidget *beneath = parentWidget() ? parentWidget()->window() : nullptr;
+    const QScreen *shownOn = beneath ? beneath->screen() : screen();
+    if (!shownOn)
+        return;
+    // The title bar and frame the window manager adds, as large as the window beneath has them.
+    int frame = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    if (beneath && beneath->isVisible())
+        frame = qMax(frame, beneath->frameGeometry().height() - beneath->height());
+
+    for (ScrollingPage *page : std::as_const(m_pages))
+        page->setHeightLimit(QWIDGETSIZE_MAX);
+    layout()->activate();
+    const int excess = height() + frame - shownOn->availableGeometry().height();
+    if (excess > 0) {
+        // The tallest page gives up what the window would run past the screen's bottom; the
+        // others keep what they need up to that.
+        int tallest = 0;
+        for (const ScrollingPage *page : std::as_const(m_pages))
+            tallest = qMax(tallest, page->contentsHeight());
+        const int limit = qMax(kLeastPageHeight, tallest - excess);
+        for (ScrollingPage *page : std::as_const(m_pages))
+            page->setHeightLimit(limit);
+        layout()->activate();
+    }
 }
 
 void frmOptions::showEvent(QShowEvent *event)

@@ -4,6 +4,7 @@
 #include "settingsmodel.h"
 
 #include <QDialog>
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -24,6 +25,7 @@ class QTabWidget;
 class frmChooseKey;
 class Image;
 class PictureBox;
+class ScrollingPage;
 
 // The Options window. It edits a working copy of the program's settings, taken afresh at every
 // opening, and hands it back to them only on OK, which also writes the whole store and applies a
@@ -89,12 +91,15 @@ signals:
 protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void setVisible(bool visible) override;
     void done(int result) override;
 
 private:
     // The most characters the operator can type into the title and into a team name.
     static constexpr int kTitleLength = 25;
     static constexpr int kTeamNameLength = 20;
+    // The least height a tab page is given on a short screen, in pixels.
+    static constexpr int kLeastPageHeight = 160;
 
     // One of the ten assignable commands: its button, the label naming its key and the working
     // copy's variable.
@@ -137,6 +142,9 @@ private:
     QLabel *newKeyLabel(const char *name);
     QPushButton *newButton(const char *name, const QString &caption, void (frmOptions::*handler)());
 
+    // Gives the pages as much height as the screen leaves; on a screen too short for the whole
+    // window the tallest pages scroll, so that every control and the buttons stay on it.
+    void fitToScreen();
     void Form_Load();
     void Form_Activate();
     void cmdOk_Click();
@@ -164,6 +172,8 @@ private:
     void cmbLedType_Click(int index);
 
     QTabWidget *m_SSTab1 = nullptr;
+    // The tabs' pages, in tab order; each scrolls when the screen is too short for it.
+    QList<ScrollingPage *> m_pages;
     QPushButton *m_cmdOk = nullptr;
     QPushButton *m_cmdCancel = nullptr;
     QPushButton *m_cmdNewBout = nullptr;

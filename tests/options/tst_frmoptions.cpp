@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
@@ -939,6 +940,63 @@ private slots:
         QCOMPARE(m_told.size(), 1);
         QVERIFY2(m_told.first().startsWith("The key B is used by another command"),
                  qPrintable(m_told.first()));
+    }
+
+    // The window stays on its screen. Where the screen has room (the test's own screen, 800
+    // pixels high) it is as large as its tallest page and nothing scrolls; on a netbook's 1024 x
+    // 600 (the same test, run once more on such a screen) the tallest pages scroll, Ok and Cancel
+    // stay on the screen, and a control given the keyboard is scrolled into view.
+    void fitsTheScreen()
+    {
+        frmOptions window;
+        prepare(window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const QRect room = window.screen()->availableGeometry();
+        QVERIFY2(room.contains(window.frameGeometry()),
+                 qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                                    .arg(window.frameGeometry().width())
+                                    .arg(window.frameGeometry().height())
+                                    .arg(room.width())
+                                    .arg(room.height())));
+        for (const char *button : {"cmdOk", "cmdCancel"}) {
+            const auto *shown = find<QPushButton>(window, button);
+            QVERIFY(room.contains(QRect(shown->mapToGlobal(QPoint()), shown->size())));
+        }
+
+        auto *tabs = find<QTabWidget>(window, "SSTab1");
+        int scrolling = 0;
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            auto *page = qobject_cast<QScrollArea *>(tabs->widget(tab));
+            QVERIFY(page);
+            // Never squeezed: what does not fit scrolls.
+            QCOMPARE(page->widget()->height(),
+                     qMax(page->viewport()->height(), page->widget()->sizeHint().height()));
+            if (page->verticalScrollBar()->isVisible())
+                ++scrolling;
+        }
+        if (room.height() >= window.sizeHint().height() + 100) {
+            QCOMPARE(scrolling, 0);
+            return;
+        }
+        QVERIFY(scrolling > 0);
+        tabs->setCurrentIndex(4);
+        auto *page = qobject_cast<QScrollArea *>(tabs->currentWidget());
+        auto *port = find<QSpinBox>(window, "spnFeedPort");
+        const auto inView = [page](const QWidget *control) {
+            const QRect at(control->mapTo(page->viewport(), QPoint()), control->size());
+            return page->viewport()->rect().contains(at);
+        };
+        QVERIFY(!inView(port));
+        port->setFocus(Qt::TabFocusReason);
+        QVERIFY(inView(port));
+        // Back to the top with the first control of the page.
+        auto *change = find<QPushButton>(window, "cmdBuzzerSoundChange");
+        change->setFocus(Qt::BacktabFocusReason);
+        QVERIFY(inView(change));
+        QVERIFY(!inView(port));
     }
 
     // Texts of any length in the settings, and a file name as long as a disk takes, leave the
