@@ -261,8 +261,10 @@ void frmOptions::fitToScreen()
     const QScreen *shownOn = beneath ? beneath->screen() : screen();
     if (!shownOn)
         return;
-    // The title bar and frame the window manager adds, as large as the window beneath has them.
-    int frame = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    // The title bar and frame the window manager adds, as large as the window beneath has them,
+    // or as a common desktop's are where that window has none.
+    int frame = qMax(kLeastFrameHeight,
+                     style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
     if (beneath && beneath->isVisible())
         frame = qMax(frame, beneath->frameGeometry().height() - beneath->height());
 

@@ -100,6 +100,8 @@ private:
     static constexpr int kTeamNameLength = 20;
     // The least height a tab page is given on a short screen, in pixels.
     static constexpr int kLeastPageHeight = 160;
+    // The height a desktop's title bar and frame take at least, in pixels, for the window's fit.
+    static constexpr int kLeastFrameHeight = 40;
 
     // One of the ten assignable commands: its button, the label naming its key and the working
     // copy's variable.
