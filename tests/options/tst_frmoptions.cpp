@@ -16,6 +16,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -888,8 +889,35 @@ private slots:
                               + " cannot be played: it is compressed (WAV format 0x0002); save "
                                 "it as uncompressed PCM."});
 
+        // A sound longer than any play is taken, told with its length: 75 s at 8000 bytes a
+        // second (8-bit mono PCM).
+        const QString anthem = m_files.filePath("anthem.wav");
+        {
+            QByteArray header;
+            QDataStream out(&header, QIODevice::WriteOnly);
+            out.setByteOrder(QDataStream::LittleEndian);
+            const quint32 dataBytes = 75 * 8000;
+            out.writeRawData("RIFF", 4);
+            out << quint32(36 + dataBytes);
+            out.writeRawData("WAVEfmt ", 8);
+            out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(8000)
+                << quint16(1) << quint16(8);
+            out.writeRawData("data", 4);
+            out << dataBytes;
+            QVERIFY(writeFile(anthem, header + QByteArray(dataBytes, char(0x80))));
+        }
+        m_told.clear();
+        window.chooseFile = [&](QWidget *, const QString &) { return anthem; };
+        click(window, "cmdBuzzerSoundChange");
+        QCOMPARE(window.BuzzTemp, anthem);
+        QCOMPARE(m_told,
+                 QStringList {"The file " + anthem
+                              + " plays for 1:15; the scoreboard stops every sound after 30 "
+                                "seconds."});
+
         // A new sound gets its key back; without a sound the key is kept as Space.
         window.chooseFile = [&](QWidget *, const QString &) { return wav; };
+        click(window, "cmdBuzzerSoundChange");
         click(window, "cmdPeriodEndSoundChange");
         QCOMPARE(text(window, "lblPeriodEndSoundKey"), "P");
         click(window, "cmdBuzzerSoundNone");
