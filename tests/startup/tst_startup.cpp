@@ -120,6 +120,19 @@ private slots:
         QVERIFY(window("frmScoreboard")->isVisible());
         QCOMPARE(window("frmScoreboard")->windowTitle(), "Corvanta");
         QTRY_VERIFY(splash.isNull());
+        delete window("frmScoreboard");
+
+        // A left click on the window's own edge, around its frame, goes on as well; a right
+        // click there or on what the frame holds does not.
+        splash = new frmSplash;
+        QVERIFY(splash->Form_Load(""));
+        splash->show();
+        QTest::mouseClick(splash, Qt::RightButton, {}, QPoint(2, 2));
+        QTest::mouseClick(splash->findChild<QLabel *>("Label2"), Qt::RightButton);
+        QVERIFY(!splash->isGone());
+        QTest::mouseClick(splash, Qt::LeftButton, {}, QPoint(2, 2));
+        QVERIFY(splash->isGone());
+        QVERIFY(window("frmScoreboard")->isVisible());
     }
 
     // One board per data folder: the folder is refused to a second lock while the first holds
