@@ -804,6 +804,41 @@ private slots:
         QVERIFY(!running("tkVisitorPenalty2"));
     }
 
+    // With the game flow on, each of its keys takes its step on the board (its defaults: H, V,
+    // E, W and O), and the undo key (U) takes the step back.
+    void gameFlowKeys()
+    {
+        Settings::instance().edit([](SettingsModel &m) { m.GameFlow = true; });
+        board().RefreshTime();
+        const char *const counts[] = {"nledHomeTimeouts", "nledVisitorTimeouts", "nledHomeReviews",
+                                      "nledVisitorReviews"};
+        const auto shownCounts = [&] {
+            QStringList texts;
+            for (const char *count : counts)
+                texts.append(shown(count));
+            return texts;
+        };
+        const QStringList before = shownCounts();
+        QCOMPARE(before, QStringList({"3", "3", "1", "1"}));
+        // Each key takes one from its own count alone.
+        const int keys[] = {72, 86, 69, 87};
+        for (int i = 0; i < 4; ++i) {
+            press(keys[i]);
+            advance(1000);
+            QStringList expected = before;
+            expected[i] = QString::number(before[i].toInt() - 1);
+            QCOMPARE(shownCounts(), expected);
+            press(85);
+            board().RefreshTime();
+            QCOMPARE(shownCounts(), before);
+        }
+        // The official timeout counts up on the jam display and takes no team's timeout.
+        press(79);
+        advance(2000);
+        QCOMPARE(shown("tledJam"), "0:02");
+        QCOMPARE(shownCounts(), before);
+    }
+
     // With the game flow on, its displays are selected and typed like the others: the jam number
     // and the counts as numbers, the third penalty clocks with the penalty keys too; switched
     // off, they go. A score takes up to three digits. Every display shows the LED background.
