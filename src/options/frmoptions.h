@@ -38,6 +38,9 @@ class frmOptions final : public QDialog
 public:
     explicit frmOptions(QWidget *parent = nullptr);
 
+    // Shown fitted to the screen it opens on (fitToScreen).
+    void setVisible(bool visible) override;
+
     // The working copy's sound and picture paths (empty: none) and the ten key codes. The
     // key-capture dialog checks a new key against all ten.
     QString BuzzTemp;
@@ -91,7 +94,6 @@ signals:
 protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void setVisible(bool visible) override;
     void done(int result) override;
 
 private:
