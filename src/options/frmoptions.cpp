@@ -27,7 +27,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -263,8 +262,7 @@ void frmOptions::fitToScreen()
         return;
     // The title bar and frame the window manager adds, as large as the window beneath has them,
     // or as a common desktop's are where that window has none.
-    int frame = qMax(kLeastFrameHeight,
-                     style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    int frame = kLeastFrameHeight;
     if (beneath && beneath->isVisible())
         frame = qMax(frame, beneath->frameGeometry().height() - beneath->height());
 
