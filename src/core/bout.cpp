@@ -108,11 +108,19 @@ Bout::Step::~Step()
     if (!m_outer)
         return;
     m_bout->scheduleExpiry();
-    // A command that changed nothing (refused, or with nothing to act on) leaves nothing to undo.
-    if (!m_bout->m_stepChanged)
+    // A command that changed nothing (refused, or with nothing to act on) leaves nothing to undo,
+    // and nor does one that took back within itself what it changed: a period clock started at
+    // zero that its refresh stops again at once.
+    if (!m_bout->m_stepChanged || m_bout->isLastStepUndone())
         m_bout->m_undo.pop_back();
     else if (int(m_bout->m_undo.size()) > UndoSteps)
         m_bout->m_undo.pop_front();
+}
+
+bool Bout::isAnyClockRunning() const
+{
+    return std::any_of(m_engines.begin(), m_engines.end(),
+                       [](const TimeKeeper *engine) { return engine->isRunning(); });
 }
 
 bool Bout::flowCountsUp() const
@@ -465,13 +473,31 @@ void Bout::undo()
     followSleep();
     if (m_undo.empty())
         return;
-    const Snapshot last = m_undo.back();
+    const BoutState before = beforeLastStep();
     m_undo.pop_back();
+    putState(current(), before, true);
+}
+
+BoutState Bout::beforeLastStep() const
+{
+    const Snapshot &last = m_undo.back();
     const qint64 elapsed = ClockSource::current()->nanoseconds() - last.nanoseconds;
     // The clocks that ran before the step have run on since; whatever ran out meanwhile has
     // stopped at zero as the board stops it, its signal counted as given.
-    putState(current(),
-             withoutFlowIfOff(last.state.advancedBy(elapsed / kNanosecondsPerTick, rules())), true);
+    return withoutFlowIfOff(last.state.advancedBy(elapsed / kNanosecondsPerTick, rules()));
+}
+
+bool Bout::isLastStepUndone() const
+{
+    BoutState before = beforeLastStep();
+    const BoutState now = current();
+    // A clock running all along is read a tick apart at most, for the step's own time.
+    for (int i = 0; i < BoutState::ClockCount; ++i) {
+        if (before.clocks[i].running && now.clocks[i].running
+            && std::abs(before.clocks[i].ticks - now.clocks[i].ticks) <= 1)
+            before.clocks[i].ticks = now.clocks[i].ticks;
+    }
+    return before == now;
 }
 
 void Bout::refresh()

@@ -114,6 +114,8 @@ public:
     // 0:00 (official timeout, reviews): its ticks() rise then.
     TimeKeeper *flowEngine() const { return m_engines[2 + PenaltyCount]; }
     bool flowCountsUp() const;
+    // Whether any of the bout's clocks counts: period, jam, a penalty or the flow clock.
+    bool isAnyClockRunning() const;
     // A blank penalty clock shows nothing, whatever its engine holds.
     Q_INVOKABLE bool isPenaltyBlank(int penalty) const { return m_state.penaltyBlank[penalty]; }
 
@@ -266,6 +268,10 @@ private:
     // down. Left to the end of the step under way.
     void scheduleExpiry();
     bool callTimeout(BoutState::Phase kind);
+    // The bout as undo() brings it back: as it was before the last step, run on since.
+    BoutState beforeLastStep() const;
+    // Whether undo() would change nothing: the last step ended where it began.
+    bool isLastStepUndone() const;
     // The state as it stands, clocks included, without the moment.
     BoutState current() const;
     // Brings the bout from the state from (as read) to next, writing only what differs, and

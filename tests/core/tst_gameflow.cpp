@@ -277,6 +277,14 @@ private slots:
         advance(5000);
         QVERIFY(takeSounds().isEmpty());
         QCOMPARE(bout().phase(), Bout::Final);
+        // S starts the period clock at zero, and the refresh stops it at once: nothing is left
+        // to undo, so the next undo takes back the last jam's end.
+        const BoutState final = bout().state(0);
+        bout().startStopPeriod();
+        QCOMPARE(bout().state(0), final);
+        bout().undo();
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QVERIFY(bout().jamEngine()->isRunning());
     }
 
     // J during the halftime starts the next period at once, with its first jam.
