@@ -36,6 +36,12 @@ void Notice::showText(const QString &text, const QString &name, int seconds)
     checkClock();
 }
 
+void Notice::clear()
+{
+    m_hideAtNs = ClockSource::current()->nanoseconds();
+    checkClock();
+}
+
 void Notice::checkClock()
 {
     const qint64 remainingNs = m_hideAtNs - ClockSource::current()->nanoseconds();

@@ -27,6 +27,8 @@ public:
     // A text that names a file: name is the file's name as the text gives it (the first place
     // it appears). An empty name, or one the text does not hold, is a text without a name.
     void showText(const QString &text, const QString &name, int seconds = ShowSeconds);
+    // Takes the text showing off the board at once.
+    void clear();
 
     static constexpr int ShowSeconds = 8;
     // Longest wait between two looks at the clock while a text shows.

@@ -5,6 +5,9 @@
 namespace VirtualKeys {
 
 constexpr int kEnter = 13;
+constexpr int kShift = 16;
+constexpr int kControl = 17;
+constexpr int kAlt = 18;
 constexpr int kSpace = 32;
 constexpr int kDelete = 46;
 constexpr int kDigit0 = 48;

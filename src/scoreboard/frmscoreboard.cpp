@@ -10,6 +10,7 @@
 #include "frmoptions.h"
 #include "journalsession.h"
 #include "keycharacter.h"
+#include "keycodetostr.h"
 #include "label.h"
 #include "layoutscaling.h"
 #include "livefeed.h"
@@ -224,6 +225,20 @@ void frmScoreboard::AllKeyCode(int keyCode)
 void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
 {
     const SettingsModel &s = settings();
+    // The new-bout question on the board is answered by the next key: the New Bout key again
+    // starts the new bout; any other key keeps this one and does what it always does.
+    if (m_newBoutAsked && keyCode != kShift && keyCode != kControl && keyCode != kAlt
+        && keyCode != kNumLock) {
+        m_newBoutAsked = false;
+        // Unless the question has gone from the board meanwhile, by its time or for a newer text.
+        const bool asking = m_notice->text() == newBoutAskedText(s.NewBoutKey);
+        if (asking)
+            m_notice->clear();
+        if (asking && s.NewBoutKey != 0 && keyCode == s.NewBoutKey) {
+            startNewBout();
+            return;
+        }
+    }
     if (const std::optional<Command> command = commandOn(keyCode, s))
         run(*command, selected);
     else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)
@@ -309,8 +324,22 @@ void frmScoreboard::keepIn(BoutJournal *journal)
     RefreshTime();
 }
 
+QString frmScoreboard::newBoutAskedText(int newBoutKey)
+{
+    return tr("The clocks are running. Press %1 again to start a new bout; any other key keeps "
+              "this one.")
+            .arg(KeyCodeToStr(newBoutKey));
+}
+
 void frmScoreboard::NewBout()
 {
+    // A question box would take the keys, and cover displays, while the bout's clocks run: the
+    // board asks below the jam clock instead, and goes on taking every key.
+    if (m_bout->isAnyClockRunning()) {
+        m_notice->showText(newBoutAskedText(settings().NewBoutKey));
+        m_newBoutAsked = true;
+        return;
+    }
     if (QMessageBox::question(this, QStringLiteral("New Bout"), frmOptions::newBoutQuestion(),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes)

@@ -67,8 +67,10 @@ public:
     // Keeps the bout in the journal from now on, starting from the bout it holds. Called once,
     // before the board is first shown.
     void keepIn(BoutJournal *journal);
-    // Asks, and starts a new bout if the operator confirms.
+    // Asks, and starts a new bout if the operator confirms: with a question box while every
+    // clock is stopped, else on the board, where the New Bout key pressed again confirms.
     Q_INVOKABLE void NewBout();
+    static QString newBoutAskedText(int newBoutKey);
     void startNewBout();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
@@ -107,6 +109,8 @@ private:
     LiveFeed *m_feed = nullptr;
     // What has been typed on this board's displays.
     DigitEntry m_entry;
+    // The board asks about a new bout, and the next key answers.
+    bool m_newBoutAsked = false;
     bool m_shownOnce = false;
     bool m_loaded = false;
 };

@@ -535,6 +535,48 @@ private slots:
         QVERIFY(m_sound->calls.contains("close"));
     }
 
+    void newBoutKeyWhileClocksRun()
+    {
+        Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 78; });
+        // While a clock runs the board asks below the jam clock and keeps every key: the next key
+        // answers. Any other key keeps the bout and does its own work; the New Bout key again,
+        // while the question shows, starts the new bout.
+        Notice *notice = board().findChild<Notice *>();
+        const QString asked = frmScoreboard::newBoutAskedText(78);
+        QVERIFY(asked.contains("Press N again"));
+        type("nledHomeScore", "5\n");
+        press(kJ);
+        press(78);
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(notice->text(), asked);
+        press(kJ);
+        QVERIFY(!running("tkJam"));
+        QVERIFY(running("tkPeriod"));
+        QCOMPARE(notice->text(), QString());
+        QCOMPARE(shown("nledHomeScore"), "  5");
+        press(78);
+        QCOMPARE(notice->text(), asked);
+        // Neither Shift nor NumLock answers, nor a key once the question has gone by its time.
+        press(16);
+        press(144);
+        QCOMPARE(notice->text(), asked);
+        advance(Notice::ShowSeconds * 1000);
+        QTRY_COMPARE(notice->text(), QString());
+        press(78);
+        QCOMPARE(notice->text(), asked);
+        QCOMPARE(shown("nledHomeScore"), "  5");
+        press(78);
+        QVERIFY(!board().bout()->isAnyClockRunning());
+        board().RefreshTime();
+        QCOMPARE(shown("nledHomeScore"), "  0");
+        QCOMPARE(notice->text(), QString());
+        // A penalty clock alone is a clock running too.
+        board().bout()->addPenaltyTime(0, 60);
+        board().bout()->startStopPenalty(0);
+        press(78);
+        QCOMPARE(notice->text(), asked);
+    }
+
     void keyEventsReachTheCommandsOnce()
     {
         // The clear key reads as clearing, except on Space; the keypad's last digit and the key
