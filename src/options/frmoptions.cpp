@@ -249,9 +249,32 @@ bool frmOptions::event(QEvent *event)
 void frmOptions::setVisible(bool visible)
 {
     // Fitted before the dialog places itself over its parent, which keeps it within the screen.
-    if (visible)
+    if (visible) {
         fitToScreen();
+        placeBesideBoard();
+    }
     QDialog::setVisible(visible);
+}
+
+void frmOptions::placeBesideBoard()
+{
+    if (!m_board || !m_board->isVisible() || !m_board->screen())
+        return;
+    const QRect room = m_board->screen()->availableGeometry();
+    const QRect board = m_board->frameGeometry();
+    // The title bar and frame the window manager adds, taken to be as the board's.
+    const QSize frame(width() + board.width() - m_board->width(),
+                      height() + qMax(kLeastFrameHeight, board.height() - m_board->height()));
+    // On the side with more room: right beside the board where the room takes the whole window,
+    // else at the screen's edge, over as little of the board as it can. The clocks and scores in
+    // the board's middle stay in view even on a board that fills the screen.
+    const bool onLeft = board.left() - room.left() > room.right() - board.right();
+    const int x = onLeft
+            ? qMax(room.left(), board.left() - frame.width())
+            : qMax(room.left(), qMin(board.right() + 1, room.right() + 1 - frame.width()));
+    const int y = qBound(room.top(), board.center().y() - frame.height() / 2,
+                         qMax(room.top(), room.bottom() + 1 - frame.height()));
+    move(x, y);
 }
 
 void frmOptions::fitToScreen()

@@ -40,6 +40,9 @@ public:
 
     // Shown fitted to the screen it opens on (fitToScreen).
     void setVisible(bool visible) override;
+    // Opens beside board, on the side of the screen with more room, so that the board stays in
+    // view while its clocks run; where that room is too narrow, at the screen's edge on that side.
+    void keepClearOf(const QWidget *board) { m_board = board; }
 
     // The working copy's sound and picture paths (empty: none) and the ten key codes. The
     // key-capture dialog checks a new key against all ten.
@@ -149,6 +152,7 @@ private:
     // Gives the pages as much height as the screen leaves; on a screen too short for the whole
     // window the tallest pages scroll, so that every control and the buttons stay on it.
     void fitToScreen();
+    void placeBesideBoard();
     void Form_Load();
     void Form_Activate();
     void cmdOk_Click();
@@ -178,6 +182,7 @@ private:
     QTabWidget *m_SSTab1 = nullptr;
     // The tabs' pages, in tab order; each scrolls when the screen is too short for it.
     QList<ScrollingPage *> m_pages;
+    const QWidget *m_board = nullptr;
     QPushButton *m_cmdOk = nullptr;
     QPushButton *m_cmdCancel = nullptr;
     QPushButton *m_cmdNewBout = nullptr;

@@ -364,6 +364,7 @@ void frmScoreboard::showOptions()
 {
     // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
     frmOptions options(this);
+    options.keepClearOf(this);
     connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
     // What OK changed the boards have taken on already, through the settings. The keyboard comes

@@ -1027,6 +1027,37 @@ private slots:
         QVERIFY(!inView(port));
     }
 
+    // Opened from a board, the window stands within the screen on the side with more room: beside
+    // the board where that room takes it whole, else at the screen's edge.
+    void keepsClearOfTheBoard()
+    {
+        QWidget board;
+        const QRect room = board.screen()->availableGeometry();
+        const int width = 300;
+        for (const int x : {room.left() + 20, room.right() - 20 - width}) {
+            board.setGeometry(x, room.top() + 50, width, 200);
+            board.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&board));
+            frmOptions window(&board);
+            prepare(window);
+            window.keepClearOf(&board);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            const QRect placed = window.frameGeometry();
+            const QRect beside = board.frameGeometry();
+            const bool onRight = x == room.left() + 20;
+            QVERIFY(room.contains(placed));
+            if (room.width() - width - 20 < placed.width()) {
+                QCOMPARE(onRight ? placed.right() : placed.left(),
+                         onRight ? room.right() : room.left());
+                continue;
+            }
+            QVERIFY(!placed.intersects(beside));
+            QCOMPARE(onRight ? placed.left() - 1 : placed.right() + 1,
+                     onRight ? beside.right() : beside.left());
+        }
+    }
+
     // Texts of any length in the settings, and a file name as long as a disk takes, leave the
     // window as wide as it is with the usual ones.
     // Every tab at the window's one size, its controls each in a place of their own, whatever

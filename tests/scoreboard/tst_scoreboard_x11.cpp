@@ -13,6 +13,7 @@
 #include "timekeeper.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
 class TestScoreboardX11 : public QObject
 {
@@ -274,6 +276,27 @@ private slots:
         QCOMPARE(shown->frameGeometry().right(), screen.right());
         shown->close();
         QTRY_VERIFY(shown.isNull());
+    }
+
+    // F2 opens Options beside the board where the screen has room, not over its displays.
+    void optionsOpenBesideTheBoard()
+    {
+        m_board->setGeometry(40, 40, 900, 650);
+        QTRY_COMPARE(m_board->geometry().topLeft(), QPoint(40, 40));
+        // Options is modal: it is looked at, and closed, from within its own event loop.
+        QRect placed;
+        QTimer look;
+        connect(&look, &QTimer::timeout, this, [&placed] {
+            if (auto *options = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                placed = options->frameGeometry();
+                options->reject();
+            }
+        });
+        look.start(50);
+        type({"F2"});
+        QTRY_VERIFY(!placed.isNull());
+        QVERIFY(!placed.intersects(m_board->frameGeometry()));
+        QVERIFY(m_board->screen()->availableGeometry().contains(placed));
     }
 };
 
