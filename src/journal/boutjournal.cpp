@@ -154,6 +154,7 @@ BoutJournal::Opening BoutJournal::open()
             opening.ending = reading.closed ? Ending::Closed : Ending::Abnormal;
         }
     }
+    m_writer = new JournalWriter(m_path, SchemaVersion, this);
     const QFileInfo folder(info.absolutePath());
     if (!folder.isWritable() || (QFileInfo::exists(m_path) && !QFileInfo(m_path).isWritable())) {
         const QString readOnly = folder.isWritable() ? QDir::toNativeSeparators(m_path)
@@ -162,10 +163,10 @@ BoutJournal::Opening BoutJournal::open()
         opening.problem = folder.isWritable()
                 ? tr("The bout is not being saved: its file is read-only.")
                 : tr("The bout is not being saved: its folder is read-only.");
-        return opening;
+        // Tried again every second all the same, as a full disk is: once the folder or file
+        // can be written, the bout is saved from then on, and the board says so.
+        m_writer->startFailing();
     }
-
-    m_writer = new JournalWriter(m_path, SchemaVersion, this);
     connect(m_writer, &JournalWriter::failedOnce, this, [this](const QString &reason) {
         emit writeFailed(tr("The bout could not be saved to %1 (%2). The board keeps running "
                             "and tries again.")

@@ -24,6 +24,9 @@ public:
     JournalWriter(const QString &path, int schemaVersion, QObject *parent = nullptr);
     ~JournalWriter() override;
 
+    // Before start(): the writer starts in a run of failures the operator has been told of
+    // already, so that only its end, the first write that succeeds, is told.
+    void startFailing() { m_failing = true; }
     // Thread-safe and quick: the state is handed over, not written here.
     void post(const BoutState &state, bool closed);
     // Waits until everything posted so far is on disk, or has failed at least once.

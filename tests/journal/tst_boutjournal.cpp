@@ -566,7 +566,8 @@ private slots:
     }
 
     // A journal in a folder, or a file, that cannot be written: the bout is resumed as it was,
-    // and the operator told that it is not being saved; the file stays as it is.
+    // and the operator told that it is not being saved; the file stays as it is until it can be
+    // written again.
     void readOnly_data()
     {
         QTest::addColumn<bool>("folder");
@@ -611,11 +612,19 @@ private slots:
         QCOMPARE(opening.problem,
                  QString("The bout is not being saved: its %1 is read-only.")
                          .arg(folder ? "folder" : "file"));
+        QSignalSpy failed(&journal, &BoutJournal::writeFailed);
+        QSignalSpy recovered(&journal, &BoutJournal::writeRecovered);
         state.numbers[BoutState::HomeScore] = 88;
         journal.record(state);
         QVERIFY(!journal.flush(10000));
-        QCOMPARE(umount(QFile::encodeName(readOnly)), 0);
         QCOMPARE(readAll(journalPath()), contents);
+        // Tried again all the while: once it can be written the bout is saved, and that is told;
+        // the failure was told at the opening, and is not told again.
+        QCOMPARE(umount(QFile::encodeName(readOnly)), 0);
+        QTRY_COMPARE(recovered.size(), 1);
+        QCOMPARE(failed.size(), 0);
+        journal.close(state);
+        QCOMPARE(BoutJournal(journalPath()).open().state, state);
     }
 
     // A journal that cannot be used whose last changes are still in its log beside it: looking
