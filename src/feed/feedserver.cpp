@@ -71,8 +71,13 @@ bool hasToken(const QByteArray &headers, const QByteArray &name, const QByteArra
 
 FeedServer::FeedServer(QObject *parent)
     : QObject(parent)
+    , m_retry(new QTimer(this))
     , m_latest(kEmptyState)
-{ }
+{
+    m_retry->setSingleShot(true);
+    m_retry->setInterval(RetryMs);
+    connect(m_retry, &QTimer::timeout, this, &FeedServer::tryListening);
+}
 
 FeedServer::~FeedServer()
 {
@@ -82,19 +87,31 @@ FeedServer::~FeedServer()
 void FeedServer::listen(quint16 port, bool network)
 {
     close();
+    m_port = port;
+    m_network = network;
+    tryListening();
+}
+
+void FeedServer::tryListening()
+{
     m_listener = new QTcpServer(this);
     // Connections beyond what the server takes wait in the system's queue, not in this program.
     m_listener->setMaxPendingConnections(MaxConnections);
     connect(m_listener, &QTcpServer::newConnection, this, &FeedServer::accept);
     const QHostAddress address
-            = network ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost);
-    if (!m_listener->listen(address, port)) {
+            = m_network ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost);
+    if (!m_listener->listen(address, m_port)) {
         const QString why = m_listener->errorString();
         delete m_listener;
         m_listener = nullptr;
-        emit failed(why);
+        // Told once, then tried again quietly until the other program lets the port go.
+        if (!m_retrying)
+            emit failed(why);
+        m_retrying = true;
+        m_retry->start();
         return;
     }
+    m_retrying = false;
     m_webSockets = new QWebSocketServer(QStringLiteral("Corvanta"), QWebSocketServer::NonSecureMode,
                                         this);
     m_webSockets->setHandshakeTimeout(std::chrono::milliseconds(RequestTimeoutMs));
@@ -104,6 +121,8 @@ void FeedServer::listen(quint16 port, bool network)
 
 void FeedServer::close()
 {
+    m_retry->stop();
+    m_retrying = false;
     // The requests first: the listener owns their sockets and takes them with it.
     for (QTcpSocket *socket : std::as_const(m_requests)) {
         socket->disconnect(this);

@@ -9,6 +9,7 @@
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 class QWebSocket;
 class QWebSocketServer;
 
@@ -29,12 +30,16 @@ public:
     static constexpr int RequestTimeoutMs = 10000; // to send a whole request
     static constexpr qint64 MaxUnsentBytes = 256 * 1024; // per WebSocket client
     static constexpr int MaxIncomingFrameBytes = 1024;
+    // How often a port that could not be listened on is tried again.
+    static constexpr int RetryMs = 2000;
 
     explicit FeedServer(QObject *parent = nullptr);
     ~FeedServer() override;
 
     // Listens on port, on every interface when network, else on the loopback address only; what
-    // was listening is closed first, and its clients with it. Emits listening() or failed().
+    // was listening is closed first, and its clients with it. Emits listening() or failed(); a
+    // port that cannot be listened on (taken by another program) is tried again every RetryMs
+    // until close() or another listen(), and listening() emitted when it can be.
     Q_INVOKABLE void listen(quint16 port, bool network);
     Q_INVOKABLE void close();
     // Keeps the message for /state.json and new clients, and sends it to every WebSocket client.
@@ -53,6 +58,7 @@ signals:
     void clientDropped();
 
 private:
+    void tryListening();
     void accept();
     void readRequest(QTcpSocket *socket);
     void respond(QTcpSocket *socket, int status, const QByteArray &type = {},
@@ -62,6 +68,10 @@ private:
     QByteArray latest() const;
     void countConnections() { m_connections = int(m_requests.size() + m_clients.size()); }
 
+    QTimer *m_retry;
+    quint16 m_port = 0;
+    bool m_network = false;
+    bool m_retrying = false;
     QTcpServer *m_listener = nullptr;
     QWebSocketServer *m_webSockets = nullptr;
     QSet<QTcpSocket *> m_requests;

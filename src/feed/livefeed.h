@@ -40,7 +40,8 @@ public:
 
 signals:
     void listening(quint16 port);
-    // The server could not listen: the text to tell the operator.
+    // The server could not listen, and tries again; or it can now, after all: the text to tell
+    // the operator.
     void problem(const QString &text);
 
 private:
@@ -49,6 +50,8 @@ private:
     FeedServer *m_server;
     quint16 m_port = 0;
     bool m_network = false;
+    // The port could not be listened on, and has not been since.
+    bool m_failed = false;
     QJsonObject m_sent;
     // The bout as of the last refresh, for the server's thread.
     QMutex m_stateLock;
