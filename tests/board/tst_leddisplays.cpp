@@ -231,17 +231,21 @@ private slots:
                      qPrintable(QString("%1 %2").arg(palest).arg(darkest)));
             // A lit point sits on the cell's foot: lit down to its last rows, nowhere high up.
             const QImage point = glyphs.glyph('.', true).toImage();
-            int top = point.height(), bottom = -1;
+            int top = point.height(), bottom = -1, left = point.width(), right = -1;
             for (int y = 0; y < point.height(); ++y) {
                 for (int x = 0; x < point.width(); ++x) {
                     if (qGreen(point.pixel(x, y)) > 128) {
                         top = qMin(top, y);
                         bottom = qMax(bottom, y);
+                        left = qMin(left, x);
+                        right = qMax(right, x);
                     }
                 }
             }
-            QVERIFY2(bottom >= point.height() - 2 && top > point.height() * 3 / 4,
-                     qPrintable(QString("%1 %2").arg(top).arg(bottom)));
+            // And whole, as high as it is wide, not cut by the cell's foot.
+            QVERIFY2(bottom >= point.height() - 2 && top > point.height() * 3 / 4
+                             && bottom - top == right - left,
+                     qPrintable(QString("%1-%2, %3-%4").arg(top).arg(bottom).arg(left).arg(right)));
         }
 
         // The preview shows an 8 in the board's orange, in either style.

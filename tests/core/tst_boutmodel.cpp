@@ -650,15 +650,20 @@ private slots:
         bout().addPenaltyTime(1, 90);
         QCOMPARE(penalty(1)->ticks(), ticks(179.5));
 
-        // An expired penalty blanks a second after it shows zero.
+        // An expired penalty blanks a second after it shows zero, each of the six.
         init();
-        bout().setPenaltyTime(3, ticks(2));
-        bout().startStopPenalty(3);
+        for (int each = 0; each < Bout::PenaltyCount; ++each) {
+            bout().setPenaltyTime(each, ticks(2));
+            bout().startStopPenalty(each);
+        }
         advance(2900);
-        QVERIFY(!bout().isPenaltyBlank(3));
+        for (int each = 0; each < Bout::PenaltyCount; ++each)
+            QVERIFY(!bout().isPenaltyBlank(each));
         advance(200);
-        QVERIFY(bout().isPenaltyBlank(3));
-        QVERIFY(penalty(3)->isRunning());
+        for (int each = 0; each < Bout::PenaltyCount; ++each) {
+            QVERIFY2(bout().isPenaltyBlank(each), qPrintable(QString::number(each)));
+            QVERIFY(penalty(each)->isRunning());
+        }
 
         // However late the refresh comes, an expired penalty never shows time below zero.
         bout().setPenaltyTime(2, ticks(1));

@@ -94,6 +94,7 @@ private slots:
         const std::pair<QByteArray, QString> rows[] = {
                 {"\\'e9\\'80\\'93q\\'94\\'85\\'96\\'97", "é€“q”…–—"}, // Windows-1252 by default
                 {"caf\xe9", "café"},
+                {"\\'e9abc", "éabc"}, // two hex digits, however many follow
                 // Unicode with its fallback characters skipped: one by default, as \uc says, within
                 // its group, and no further than the group.
                 {"\\u8212\\'97x", "—x"},

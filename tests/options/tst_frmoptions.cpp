@@ -874,7 +874,10 @@ private slots:
         frmOptions window;
         prepare(window);
         QCOMPARE(text(window, "lblPeriodEndSound"), "[No File Selected]");
+        // No key for a sound that is not there: its button and its key's name are greyed.
         QVERIFY(!find<QPushButton>(window, "cmdPeriodEndSoundKey")->isEnabled());
+        QVERIFY(!find<QLabel>(window, "lblPeriodEndSoundKey")->isEnabled());
+        QVERIFY(find<QLabel>(window, "lblBuzzerKey")->isEnabled());
 
         // A sound that cannot play is refused with the reason.
         const QString adpcm = m_files.filePath("adpcm.wav");

@@ -1,9 +1,14 @@
 #include "screenkeeper.h"
 
 #include <QDBusConnection>
+#include <QDBusContext>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QWidget>
+
+#include <unistd.h>
 
 #include <X11/Xlib.h>
 #include <X11/extensions/sync.h>
@@ -11,18 +16,24 @@
 #include <memory>
 
 // Stands in for the desktop's screen saver on the bus: every hold and release asked of it.
-class DesktopScreenSaver : public QObject
+class DesktopScreenSaver : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 
 public:
     QStringList calls;
+    // When set, every hold is refused with this message.
+    QString refusal;
 
 public slots:
     uint Inhibit(const QString &application, const QString &reason)
     {
         calls.append(QStringLiteral("Inhibit %1: %2").arg(application, reason));
+        if (!refusal.isEmpty()) {
+            sendErrorReply(QDBusError::AccessDenied, refusal);
+            return 0;
+        }
         return ++m_cookie;
     }
     void UnInhibit(uint cookie) { calls.append(QStringLiteral("UnInhibit %1").arg(cookie)); }
@@ -123,6 +134,49 @@ private slots:
         QCOMPARE(m_desktop.calls.last(), "UnInhibit 43");
         QTest::qWait(200);
         QCOMPARE(m_desktop.calls.size(), 6);
+    }
+
+    // A desktop that refuses the hold is named in the program's log (its standard error), with
+    // its reason; a desktop without the service at all is common, and the log says nothing.
+    void desktopRefusalLogged()
+    {
+        QTemporaryFile log;
+        QVERIFY(log.open());
+        std::fflush(stderr);
+        const int saved = dup(STDERR_FILENO);
+        dup2(log.handle(), STDERR_FILENO);
+        QDBusConnection desktop("desktop");
+        const auto restore = qScopeGuard([this, saved, &desktop] {
+            std::fflush(stderr);
+            dup2(saved, STDERR_FILENO);
+            close(saved);
+            m_desktop.refusal.clear();
+            desktop.registerService("org.freedesktop.ScreenSaver");
+        });
+        m_desktop.refusal = "Not while presenting";
+        const qsizetype asked = m_desktop.calls.size();
+        auto window = std::make_unique<QWidget>();
+        new ScreenKeeper(window.get());
+        window->show();
+        QTRY_COMPARE(m_desktop.calls.size(), asked + 1);
+        QTRY_VERIFY(log.size() > 0);
+        window.reset();
+        m_desktop.refusal.clear();
+
+        QVERIFY(desktop.unregisterService("org.freedesktop.ScreenSaver"));
+        const qint64 before = log.size();
+        window = std::make_unique<QWidget>();
+        new ScreenKeeper(window.get());
+        window->show();
+        QTest::qWait(ScreenKeeper::AskAfterMilliseconds + 1000);
+        window.reset();
+        std::fflush(stderr);
+        log.seek(0);
+        const QByteArray text = log.readAll();
+        QCOMPARE(text,
+                 "Corvanta: the desktop was not asked to keep the screen on: Not while "
+                 "presenting\n");
+        QCOMPARE(log.size(), before);
     }
 
     // The X server's screen saver, here set to come on after 2 s without input, stays off while
