@@ -8,6 +8,10 @@
 #include <QWebSocket>
 #include <QWebSocketServer>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
 namespace {
 
 const QByteArray kEmptyState = QByteArrayLiteral("{\"format\":1}");
@@ -52,6 +56,13 @@ const char *reason(int status)
     default:
         return "Error";
     }
+}
+
+// A character of a request's method: letters, digits and the few marks HTTP allows in a token.
+bool isTokenCharacter(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c))
+            || (c != 0 && std::strchr("!#$%&'*+-.^_`|~", c));
 }
 
 bool hasToken(const QByteArray &headers, const QByteArray &name, const QByteArray &token)
@@ -190,6 +201,12 @@ void FeedServer::readRequest(QTcpSocket *socket)
     const int lineEnd = head.indexOf("\r\n");
     if (lineEnd < 0 ? head.size() > MaxRequestLineBytes : lineEnd > MaxRequestLineBytes)
         return respond(socket, 414);
+    // What cannot begin a request line, such as the TLS hello of an https:// address or binary
+    // junk, is answered at once rather than when the request's time is up.
+    const int methodEnd = head.indexOf(' ');
+    const QByteArray begun = methodEnd < 0 ? head : head.left(methodEnd);
+    if (methodEnd == 0 || !std::all_of(begun.begin(), begun.end(), isTokenCharacter))
+        return respond(socket, 400);
     if (end < 0) {
         if (head.size() > MaxRequestBytes)
             return respond(socket, 431);

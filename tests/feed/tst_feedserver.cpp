@@ -123,6 +123,10 @@ private slots:
                                  << QByteArray("400 Bad Request");
         QTest::newRow("binary") << QByteArray("\x00\x01\x02 \xff\xfe \x7f\r\n\r\n", 14)
                                 << QByteArray("400 Bad Request");
+        // What cannot begin a request is answered at once, without waiting for the rest: the
+        // TLS hello of an https:// address typed for the feed's.
+        QTest::newRow("TLS hello") << QByteArray("\x16\x03\x01\x00\xa5\x01\x00\x00\xa1\x03\x03", 11)
+                                   << QByteArray("400 Bad Request");
         QTest::newRow("long request line") << "GET /" + QByteArray(4000, 'a') + " HTTP/1.1\r\n\r\n"
                                            << QByteArray("414 URI Too Long");
         QTest::newRow("long line, unfinished")
