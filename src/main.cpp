@@ -2,6 +2,7 @@
 #include "boutjournal.h"
 #include "destroyedwindowwatch.h"
 #include "frmsplash.h"
+#include "terminationwatch.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,6 +22,8 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(icon);
     DestroyedWindowWatch destroyedWindowWatch;
     app.installNativeEventFilter(&destroyedWindowWatch);
+    // A shutdown or a terminal that ends the program closes it as the operator would.
+    TerminationWatch terminationWatch;
     // The desktop entry's name: Wayland matches the window to its entry and icon by it. On X11
     // the window class is the application name, the entry's StartupWMClass.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvanta.Corvanta"));

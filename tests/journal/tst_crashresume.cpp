@@ -189,8 +189,14 @@ private slots:
         waitForRecord([](const BoutState &s) {
             return !s.clocks[BoutState::Jam].running && s.clocks[BoutState::Jam].ticks > 0;
         });
-        ::kill(pid_t(m_board.processId()), SIGKILL);
-        m_board.waitForFinished(10000);
+        // Asked to end from outside, as by a shutdown: closed as the operator closes it.
+        ::kill(pid_t(m_board.processId()), SIGTERM);
+        QVERIFY(m_board.waitForFinished(10000));
+        QCOMPARE(m_board.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_board.exitCode(), 0);
+        QVERIFY(closed.exec("SELECT closed FROM bout WHERE id = 1") && closed.next());
+        QCOMPARE(closed.value(0).toInt(), 1);
+        closed.finish();
     }
 
     void survivesKills()
