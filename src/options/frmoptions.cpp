@@ -248,7 +248,7 @@ bool frmOptions::event(QEvent *event)
 
 void frmOptions::setVisible(bool visible)
 {
-    // Fitted before the dialog places itself over its parent, which keeps it within the screen.
+    // Fitted and placed before the dialog would place itself over its parent.
     if (visible) {
         fitToScreen();
         placeBesideBoard();
@@ -262,9 +262,7 @@ void frmOptions::placeBesideBoard()
         return;
     const QRect room = m_board->screen()->availableGeometry();
     const QRect board = m_board->frameGeometry();
-    // The title bar and frame the window manager adds, taken to be as the board's.
-    const QSize frame(width() + board.width() - m_board->width(),
-                      height() + qMax(kLeastFrameHeight, board.height() - m_board->height()));
+    const QSize frame = size() + frameAllowance();
     // On the side with more room: right beside the board where the room takes the whole window,
     // else at the screen's edge, over as little of the board as it can. The clocks and scores in
     // the board's middle stay in view even on a board that fills the screen.
@@ -277,22 +275,27 @@ void frmOptions::placeBesideBoard()
     move(x, y);
 }
 
+QSize frmOptions::frameAllowance() const
+{
+    // The title bar and frame the window manager adds, as large as the window beneath has them,
+    // or as a common desktop's are where that window has none.
+    const QWidget *beneath = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!beneath || !beneath->isVisible())
+        return {0, kLeastFrameHeight};
+    const QSize extra = beneath->frameGeometry().size() - beneath->size();
+    return {extra.width(), qMax(kLeastFrameHeight, extra.height())};
+}
+
 void frmOptions::fitToScreen()
 {
     const QWidget *beneath = parentWidget() ? parentWidget()->window() : nullptr;
     const QScreen *shownOn = beneath ? beneath->screen() : screen();
     if (!shownOn)
         return;
-    // The title bar and frame the window manager adds, as large as the window beneath has them,
-    // or as a common desktop's are where that window has none.
-    int frame = kLeastFrameHeight;
-    if (beneath && beneath->isVisible())
-        frame = qMax(frame, beneath->frameGeometry().height() - beneath->height());
-
     for (ScrollingPage *page : std::as_const(m_pages))
         page->setHeightLimit(QWIDGETSIZE_MAX);
     layout()->activate();
-    const int excess = height() + frame - shownOn->availableGeometry().height();
+    const int excess = height() + frameAllowance().height() - shownOn->availableGeometry().height();
     if (excess > 0) {
         // The tallest page gives up what the window would run past the screen's bottom; the
         // others keep what they need up to that.

@@ -153,6 +153,8 @@ private:
     // window the tallest pages scroll, so that every control and the buttons stay on it.
     void fitToScreen();
     void placeBesideBoard();
+    // What the window manager adds around the window, taken to be as around the window beneath.
+    QSize frameAllowance() const;
     void Form_Load();
     void Form_Activate();
     void cmdOk_Click();

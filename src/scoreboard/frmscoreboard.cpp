@@ -227,14 +227,11 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
     const SettingsModel &s = settings();
     // The new-bout question on the board is answered by the next key: the New Bout key again
     // starts the new bout; any other key keeps this one and does what it always does.
-    if (m_newBoutAsked && keyCode != kShift && keyCode != kControl && keyCode != kAlt
-        && keyCode != kNumLock) {
-        m_newBoutAsked = false;
-        // Unless the question has gone from the board meanwhile, by its time or for a newer text.
-        const bool asking = m_notice->text() == newBoutAskedText(s.NewBoutKey);
-        if (asking)
-            m_notice->clear();
-        if (asking && s.NewBoutKey != 0 && keyCode == s.NewBoutKey) {
+    // The question stands as long as the notice shows it, not after its time or a newer text.
+    if (keyCode != kShift && keyCode != kControl && keyCode != kAlt && keyCode != kNumLock
+        && m_notice->text() == newBoutAskedText(s.NewBoutKey)) {
+        m_notice->clear();
+        if (keyCode == s.NewBoutKey) {
             startNewBout();
             return;
         }
@@ -337,7 +334,6 @@ void frmScoreboard::NewBout()
     // board asks below the jam clock instead, and goes on taking every key.
     if (m_bout->isAnyClockRunning()) {
         m_notice->showText(newBoutAskedText(settings().NewBoutKey));
-        m_newBoutAsked = true;
         return;
     }
     if (QMessageBox::question(this, QStringLiteral("New Bout"), frmOptions::newBoutQuestion(),

@@ -109,8 +109,6 @@ private:
     LiveFeed *m_feed = nullptr;
     // What has been typed on this board's displays.
     DigitEntry m_entry;
-    // The board asks about a new bout, and the next key answers.
-    bool m_newBoutAsked = false;
     bool m_shownOnce = false;
     bool m_loaded = false;
 };
