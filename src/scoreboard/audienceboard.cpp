@@ -41,8 +41,20 @@ void AudienceBoard::setScreenName(const QString &name)
 
 void AudienceBoard::toggle()
 {
-    if (m_screenName.isEmpty())
+    if (m_screenName.isEmpty()) {
+        emit problem(QStringLiteral("No screen is chosen for the audience board: choose one "
+                                    "in Options, Additional Settings."));
         return;
+    }
+    if (!chosenScreen()) {
+        // Hidden now by the key, the board would stay away when the projector is plugged in
+        // again, which is what the key was most likely pressed for.
+        m_wanted = true;
+        emit problem(QStringLiteral("The audience board's screen %1 is not connected; the "
+                                    "board opens there when it is.")
+                             .arg(m_screenName));
+        return;
+    }
     m_wanted = !m_wanted;
     follow();
 }

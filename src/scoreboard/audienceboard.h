@@ -32,7 +32,9 @@ public:
     // A new name, the empty one (none) included, makes the board wanted again.
     void setScreenName(const QString &name);
     bool wanted() const { return m_wanted; }
-    // The operator's key: hides a shown board, shows a hidden one.
+    // The operator's key: hides a shown board, shows a hidden one. While the chosen screen is
+    // not connected the key cannot do either: the board stays wanted, to open when the screen
+    // comes back, and the operator is told so.
     void toggle();
     // The board while it is open.
     frmAudience *window() const;
@@ -44,6 +46,10 @@ public:
     // Moves a window of the operator's (help, the scoreboard itself) that lies over the open
     // board to the middle of the operator's screen, when there is another screen for it.
     void keepOff(QWidget *window) const;
+
+signals:
+    // Something the operator's key could not do, for the board to tell.
+    void problem(const QString &text);
 
 protected:
     // The operator's board showing (the first time) opens the board on the screen the settings

@@ -113,6 +113,9 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     // A feed that cannot listen is told once; the board runs on without it.
     connect(m_feed, &LiveFeed::problem, m_notice,
             [this](const QString &text) { m_notice->showText(text); });
+    // The audience board's key with no screen to show it on is told.
+    connect(m_audience, &AudienceBoard::problem, m_notice,
+            [this](const QString &text) { m_notice->showText(text); });
     // A sleep of the PC mid-bout is told, since the clocks have jumped on by it.
     connect(m_bout, &Bout::slept, m_notice, [this](qint64 milliseconds, bool clocksStopped) {
         m_notice->showText(sleepText(milliseconds, clocksStopped));

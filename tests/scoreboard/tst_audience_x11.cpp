@@ -67,6 +67,7 @@ private:
         const QString operatorSees = shown(m_board.get(), name);
         return operatorSees == shown(audience(), name) ? operatorSees : QStringLiteral("differ");
     }
+    QString notice() const { return m_board->findChild<Label *>("lblNotice")->Caption(); }
     void tick(qint64 milliseconds)
     {
         m_clock.advanceMilliseconds(milliseconds);
@@ -268,9 +269,7 @@ private slots:
         QTRY_COMPARE(captionOnBoth("lblJamCaption"), "Lineup");
         QCOMPARE(onBoth("nledHomeTimeouts"), "0");
         type({"h"});
-        QTRY_VERIFY(m_board->findChild<Label *>("lblNotice")
-                            ->Caption()
-                            .contains("No home timeouts left."));
+        QTRY_VERIFY(notice().contains("No home timeouts left."));
         QCOMPARE(captionOnBoth("lblJamCaption"), "Lineup");
         QCOMPARE(onBoth("nledHomeTimeouts"), "0");
         QCOMPARE(QApplication::activeWindow(), m_board.get());
@@ -342,6 +341,12 @@ private slots:
         type({"s", "4", "Return"});
         QTRY_VERIFY(!m_board->bout()->periodEngine()->isRunning());
         QTRY_COMPARE(shown(m_board.get(), "nledHomeScore"), "  4");
+        // The key, pressed by reflex at the dark projector, keeps the board coming back and says
+        // why it cannot show it; pressed again it still does not hide it.
+        type({"F8", "F8"});
+        QTRY_VERIFY(notice().contains("The audience board's screen RIGHT is not connected; the "
+                                      "board opens there when it is."));
+        QVERIFY(!audience());
 
         plugProjector(true);
         QTRY_VERIFY(audience() != nullptr);
@@ -357,6 +362,14 @@ private slots:
         m_board = std::make_unique<frmScoreboard>();
         m_board->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
+        QVERIFY(!audience());
+
+        // With no screen chosen the key says where to choose one.
+        Settings::instance().edit([&](SettingsModel &m) { m.AudienceScreen.clear(); });
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+        type({"F8"});
+        QTRY_VERIFY(notice().contains("No screen is chosen for the audience board"));
         QVERIFY(!audience());
     }
 
