@@ -78,6 +78,36 @@ bool hasToken(const QByteArray &headers, const QByteArray &name, const QByteArra
     return false;
 }
 
+// Where the blank line that ends a request's head ends, or -1 while it has not come.
+int headEnd(const QByteArray &head)
+{
+    const int crlf = head.indexOf("\n\r\n");
+    const int lf = head.indexOf("\n\n");
+    if (crlf < 0 || (lf >= 0 && lf < crlf))
+        return lf;
+    return crlf;
+}
+
+// The path of a request target, also when it is given whole with the scheme and host, as a proxy
+// sends it.
+QByteArray originForm(const QByteArray &target)
+{
+    if (!target.toLower().startsWith("http://"))
+        return target;
+    const int path = target.indexOf('/', 7);
+    return path < 0 ? QByteArrayLiteral("/") : target.mid(path);
+}
+
+QByteArray headerValue(const QByteArray &headers, const QByteArray &name)
+{
+    for (const QByteArray &line : headers.split('\n')) {
+        const int colon = line.indexOf(':');
+        if (colon >= 0 && line.left(colon).trimmed().toLower() == name)
+            return line.mid(colon + 1).trimmed();
+    }
+    return {};
+}
+
 } // namespace
 
 FeedServer::FeedServer(QObject *parent)
@@ -193,12 +223,12 @@ void FeedServer::accept()
 }
 
 // The request is looked at without being taken from the socket, so that a WebSocket handshake
-// can go to the WebSocket server whole.
+// can go to the WebSocket server whole. Lines end in CRLF; a bare LF, as in a request typed by
+// hand, is taken as well, for every path but the WebSocket's.
 void FeedServer::readRequest(QTcpSocket *socket)
 {
     const QByteArray head = socket->peek(MaxRequestBytes + 1);
-    const int end = head.indexOf("\r\n\r\n");
-    const int lineEnd = head.indexOf("\r\n");
+    const int lineEnd = head.indexOf('\n');
     if (lineEnd < 0 ? head.size() > MaxRequestLineBytes : lineEnd > MaxRequestLineBytes)
         return respond(socket, 414);
     // What cannot begin a request line, such as the TLS hello of an https:// address or binary
@@ -207,32 +237,41 @@ void FeedServer::readRequest(QTcpSocket *socket)
     const QByteArray begun = methodEnd < 0 ? head : head.left(methodEnd);
     if (methodEnd == 0 || !std::all_of(begun.begin(), begun.end(), isTokenCharacter))
         return respond(socket, 400);
+    const int end = headEnd(head);
     if (end < 0) {
         if (head.size() > MaxRequestBytes)
             return respond(socket, 431);
         return; // more to come
     }
-    const QList<QByteArray> request = head.left(lineEnd).split(' ');
-    if (request.size() != 3 || !request[2].startsWith("HTTP/1.") || !request[1].startsWith('/'))
+    QByteArray line = head.left(lineEnd);
+    const bool crlf = line.endsWith('\r');
+    if (crlf)
+        line.chop(1);
+    const QList<QByteArray> request = line.split(' ');
+    if (request.size() != 3 || !request[2].startsWith("HTTP/1."))
         return respond(socket, 400);
     const QByteArray &method = request[0];
-    QByteArray path = request[1];
+    QByteArray path = originForm(request[1]);
+    if (!path.startsWith('/'))
+        return respond(socket, 400);
     if (const int query = path.indexOf('?'); query >= 0)
         path.truncate(query);
-    const QByteArray headers = head.mid(lineEnd + 2, end - lineEnd - 2);
+    const QByteArray headers = head.mid(lineEnd + 1, std::max(0, end - lineEnd - 1));
 
     const bool known = path == "/state.json" || path == "/feed"
             || std::any_of(std::begin(kPages), std::end(kPages),
                            [&path](const Page &page) { return path == page.path; });
     if (!known)
         return respond(socket, 404);
-    if (method != "GET")
-        return respond(socket, 405, {}, {}, "Allow: GET\r\n");
-    if (path == "/state.json")
-        return respond(socket, 200, "application/json", latest());
     if (path == "/feed") {
+        if (method != "GET")
+            return respond(socket, 405, {}, {}, "Allow: GET\r\n");
         if (!hasToken(headers, "upgrade", "websocket"))
             return respond(socket, 426, {}, {}, "Upgrade: websocket\r\n");
+        if (!crlf || headerValue(headers, "sec-websocket-key").isEmpty())
+            return respond(socket, 400);
+        if (!hasToken(headers, "sec-websocket-version", "13"))
+            return respond(socket, 426, {}, {}, "Sec-WebSocket-Version: 13\r\n");
         m_requests.remove(socket);
         countConnections();
         socket->disconnect(this);
@@ -240,18 +279,24 @@ void FeedServer::readRequest(QTcpSocket *socket)
         m_webSockets->handleConnection(socket);
         return;
     }
+    // HEAD is answered as GET, without the body.
+    if (method != "GET" && method != "HEAD")
+        return respond(socket, 405, {}, {}, "Allow: GET, HEAD\r\n");
+    const bool withBody = method == "GET";
+    if (path == "/state.json")
+        return respond(socket, 200, "application/json", latest(), {}, withBody);
     for (const Page &page : kPages) {
         if (path == page.path) {
             QFile file(QLatin1String(page.resource));
             if (!file.open(QIODevice::ReadOnly))
                 return respond(socket, 404);
-            return respond(socket, 200, page.type, file.readAll());
+            return respond(socket, 200, page.type, file.readAll(), {}, withBody);
         }
     }
 }
 
 void FeedServer::respond(QTcpSocket *socket, int status, const QByteArray &type,
-                         const QByteArray &body, const QByteArray &extraHeaders)
+                         const QByteArray &body, const QByteArray &extraHeaders, bool withBody)
 {
     // Answered once; whatever else the client sends is read and dropped.
     m_requests.remove(socket);
@@ -266,7 +311,7 @@ void FeedServer::respond(QTcpSocket *socket, int status, const QByteArray &type,
     answer += extraHeaders;
     answer += "Content-Length: " + QByteArray::number(body.size())
             + "\r\nConnection: close\r\n\r\n";
-    socket->write(answer + body);
+    socket->write(withBody ? answer + body : answer);
     socket->disconnectFromHost();
 }
 

@@ -62,7 +62,8 @@ private:
     void accept();
     void readRequest(QTcpSocket *socket);
     void respond(QTcpSocket *socket, int status, const QByteArray &type = {},
-                 const QByteArray &body = {}, const QByteArray &extraHeaders = {});
+                 const QByteArray &body = {}, const QByteArray &extraHeaders = {},
+                 bool withBody = true);
     void takeClient();
     void send(QWebSocket *client, const QByteArray &message);
     QByteArray latest() const;

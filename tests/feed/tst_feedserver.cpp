@@ -118,6 +118,38 @@ private slots:
                 << QByteArray("426 Upgrade Required");
         QTest::newRow("upgrade only after the headers") << QByteArray(get).replace("%1", "/feed")
                         + "Upgrade: websocket\r\n\r\n" << QByteArray("426 Upgrade Required");
+        // A handshake the WebSocket server could not take is refused here, with what is missing.
+        const QByteArray upgrade = "GET /feed HTTP/1.1\r\nHost: localhost\r\nConnection: "
+                                   "Upgrade\r\nUpgrade: websocket\r\n";
+        QTest::newRow("feed without its key") << upgrade + "Sec-WebSocket-Version: 13\r\n\r\n"
+                                              << QByteArray("400 Bad Request");
+        QTest::newRow("feed of another version") << upgrade
+                        + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                          "Sec-WebSocket-Version: 8\r\n\r\n"
+                                                 << QByteArray("426 Upgrade Required");
+        QTest::newRow("feed, lines ended by LF")
+                << QByteArray(upgrade
+                              + "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                                "Sec-WebSocket-Version: 13\r\n\r\n")
+                           .replace("\r\n", "\n")
+                << QByteArray("400 Bad Request");
+        QTest::newRow("HEAD feed") << QByteArray("HEAD /feed HTTP/1.1\r\n\r\n")
+                                   << QByteArray("405 Method Not Allowed");
+        // HEAD is answered as GET without the body; a request typed by hand with bare LF line
+        // ends, and a target given whole as a proxy gives it, are served too.
+        QTest::newRow("HEAD") << QByteArray("HEAD /state.json HTTP/1.1\r\n\r\n")
+                              << QByteArray("200 OK");
+        QTest::newRow("lines ended by LF")
+                << QByteArray("GET /state.json HTTP/1.0\nHost: localhost\n\n")
+                << QByteArray("200 OK");
+        QTest::newRow("absolute target") << QByteArray(
+                "GET http://localhost:8792/state.json?x=1 HTTP/1.1\r\nHost: localhost\r\n\r\n")
+                                         << QByteArray("200 OK");
+        QTest::newRow("absolute target, host only")
+                << QByteArray("GET HTTP://localhost HTTP/1.1\r\n\r\n") << QByteArray("200 OK");
+        QTest::newRow("absolute target elsewhere")
+                << QByteArray("GET http://localhost/etc/passwd HTTP/1.1\r\n\r\n")
+                << QByteArray("404 Not Found");
         QTest::newRow("not HTTP") << QByteArray("hello\r\n\r\n") << QByteArray("400 Bad Request");
         QTest::newRow("no path") << QByteArray("GET HTTP/1.1\r\n\r\n")
                                  << QByteArray("400 Bad Request");
@@ -151,10 +183,14 @@ private slots:
         const bool served = status.startsWith("200");
         QCOMPARE(head.contains("\r\ncontent-type: "), served);
         QCOMPARE(head.contains("\r\ncache-control: no-store\r\n"), served);
-        if (served && request.startsWith("GET /state.json")) {
+        const QByteArray body = got.mid(got.indexOf("\r\n\r\n") + 4);
+        if (served && request.startsWith("GET ") && request.contains("/state.json")) {
             QVERIFY(head.contains("\r\ncontent-type: application/json\r\n"));
-            const QByteArray body = got.mid(got.indexOf("\r\n\r\n") + 4);
             QCOMPARE(QJsonDocument::fromJson(body).object()["format"].toInt(), 1);
+        }
+        if (request.startsWith("HEAD ") && served) {
+            QVERIFY(body.isEmpty());
+            QVERIFY(!head.contains("\r\ncontent-length: 0\r\n"));
         }
     }
 
