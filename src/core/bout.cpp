@@ -240,13 +240,21 @@ void Bout::startStopJam()
             apply(GameFlow::jamEnded);
         return;
     }
+    // After the last period only a tied score plays on: an overtime jam, with the period clock
+    // left at zero, whose end is final again.
+    bool overtime = false;
     if (gameFlow()) {
-        // The game is over until a new bout (or an undo).
-        if (m_state.phase == BoutState::Final)
-            return;
+        if (m_state.phase == BoutState::Final) {
+            const auto score = [this](int number) { return std::max(m_state.numbers[number], 0); };
+            if (score(BoutState::HomeScore) != score(BoutState::VisitorScore)) {
+                emit refused(tr("The game is over."));
+                return;
+            }
+            overtime = true;
+        }
         apply(GameFlow::startJam);
     }
-    if (!period()->isRunning())
+    if (!period()->isRunning() && !overtime)
         startStopPeriod();
     jam()->setRunning(true);
     if (m_joinJamPenalty)
@@ -267,6 +275,17 @@ void Bout::endJam()
 void Bout::startStopPeriod()
 {
     Step step(this);
+    // The halftime clock stands in the period clock's place, and a period clock run out at the
+    // end of the game stays so: started, it would run out at once and end the period again.
+    const BoutState::Phase phase = m_state.phase;
+    if (gameFlow() && !period()->isRunning()
+        && (phase == BoutState::Halftime
+            || (phase == BoutState::Final && period()->ticks() <= 0))) {
+        emit refused(phase == BoutState::Halftime
+                             ? tr("It is halftime: the next period starts with its first jam.")
+                             : tr("The game is over."));
+        return;
+    }
     if (!period()->isRunning() && period()->ticks() <= 0 && jam()->isRunning()) {
         // The period has run out and the jam plays on: the period command ends the jam, with
         // the end-of-period sound if it was held for it, and the period stays stopped at zero.

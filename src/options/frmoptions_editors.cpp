@@ -54,8 +54,9 @@ void frmOptions::chooseNewBoutKey()
 
 QString frmOptions::newBoutQuestion()
 {
-    return QStringLiteral("Start a new bout? The scores, the period number, the clocks and the "
-                          "penalties on the board go back to their start.");
+    return QStringLiteral("Start a new bout? The scores, the period and jam numbers, the clocks, "
+                          "the penalties and the timeouts and reviews on the board go back to "
+                          "their start.");
 }
 
 void frmOptions::cmdNewBout_Click()

@@ -241,7 +241,14 @@ private slots:
         QCOMPARE(caption(), "Halftime");
         QVERIFY(!bout().penaltyEngine(4)->isRunning());
         QCOMPARE(periodShown(), 900.0f);
-        advance(899000);
+        // S in the halftime, by reflex, neither starts it again nor starts a period clock behind
+        // it: it says how the next period starts.
+        advance(5000);
+        bout().startStopPeriod();
+        QCOMPARE(refused.takeFirst().at(0).toString(),
+                 "It is halftime: the next period starts with its first jam.");
+        QVERIFY(!bout().periodEngine()->isRunning());
+        advance(894000);
         QCOMPARE(periodShown(), 1.0f);
         QVERIFY(takeSounds().isEmpty());
 
@@ -260,7 +267,7 @@ private slots:
         QCOMPARE(BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).jamNumber, "");
 
         // The last period runs out between jams: the end-of-period sound then, and "Final" with
-        // nothing running; J starts nothing more.
+        // nothing running.
         bout().startStopJam();
         QCOMPARE(bout().jamNumber(), 1);
         advance(5000);
@@ -271,20 +278,41 @@ private slots:
         QCOMPARE(bout().phase(), Bout::Final);
         QCOMPARE(caption(), "Final");
         QVERIFY(!anyRunning());
-        bout().startStopJam();
-        QVERIFY(!anyRunning());
         QVERIFY(!bout().teamTimeout(Team::Visitor));
-        advance(5000);
-        QVERIFY(takeSounds().isEmpty());
-        QCOMPARE(bout().phase(), Bout::Final);
-        // S starts the period clock at zero, and the refresh stops it at once: nothing is left
-        // to undo, so the next undo takes back the last jam's end.
+        QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
+        // S leaves the period clock at zero and says why; it leaves nothing to undo.
         const BoutState final = bout().state(0);
         bout().startStopPeriod();
         QCOMPARE(bout().state(0), final);
+        QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
+
+        // The score tied, J plays an overtime jam: the next jam number, the period clock left at
+        // zero, and its end final again, with the buzzer.
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QCOMPARE(bout().jamNumber(), 2);
+        QCOMPARE(bout().periodNumber(), 2);
+        QVERIFY(bout().jamEngine()->isRunning());
+        QVERIFY(!bout().periodEngine()->isRunning());
+        advance(30000);
+        QCOMPARE(bout().periodEngine()->ticks(), 0);
+        bout().setNumber(Bout::VisitorScore, 4);
+        bout().startStopJam();
+        QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
+        QCOMPARE(bout().phase(), Bout::Final);
+        QVERIFY(!anyRunning());
+        // No longer tied, J is refused with a notice and starts nothing.
+        bout().startStopJam();
+        QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
+        QVERIFY(!anyRunning());
+        advance(5000);
+        QVERIFY(takeSounds().isEmpty());
+        QCOMPARE(bout().phase(), Bout::Final);
+        // The refusal left nothing to undo: the next undo takes back the overtime jam's end.
         bout().undo();
         QCOMPARE(bout().phase(), Bout::Jam);
         QVERIFY(bout().jamEngine()->isRunning());
+        QCOMPARE(bout().visitorScore(), 4);
     }
 
     // J during the halftime starts the next period at once, with its first jam.
