@@ -22,6 +22,24 @@ QSize DecodedSize(const QSize &natural, const QSize &box)
     return natural;
 }
 
+namespace {
+
+// A picture of one bit a pixel at the size shown, in full colour: first brought down to at most
+// four times that size in its bits, where it takes an eighth of the memory, without smoothing.
+QImage inColour(QImage picture, const QSize &shown)
+{
+    const QSize between = (shown * 4).boundedTo(picture.size());
+    if (picture.size() != between)
+        picture = picture.scaled(between, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    picture.convertTo(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                : QImage::Format_RGB32);
+    if (picture.size() != shown)
+        picture = picture.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return picture;
+}
+
+} // namespace
+
 DecodedPicture DecodePicture(const QString &path, const QSize &box)
 {
     QImageReader reader(path);
@@ -39,9 +57,15 @@ DecodedPicture DecodePicture(const QString &path, const QSize &box)
     // A JPEG decodes scaled far faster and in far less memory than whole; a reader that cannot
     // scale is scaled by QImageReader after it has read. An animation gives its first frame.
     const QSize shown = DecodedSize(decoded.natural, box);
-    if (shown != decoded.natural)
+    // A picture of one bit a pixel (a two-colour logo) comes out of a scaling reader in black
+    // and white, and would make a bitmap of a pixmap: it is read whole and put in colour first.
+    const QImage::Format format = reader.imageFormat();
+    const bool oneBit = format == QImage::Format_Mono || format == QImage::Format_MonoLSB;
+    if (shown != decoded.natural && !oneBit)
         reader.setScaledSize(upright(shown));
     decoded.picture = reader.read();
+    if (decoded.picture.depth() == 1)
+        decoded.picture = inColour(std::move(decoded.picture), shown);
     return decoded;
 }
 

@@ -112,6 +112,33 @@ private slots:
         QCOMPARE(decoded, QSize(400, 3));
     }
 
+    // A two-colour logo stored with one bit a pixel, as picture optimisers save one, keeps its
+    // colours in its frame, shown smaller or larger than stored.
+    void twoColourPictureKeepsItsColours()
+    {
+        QImage logo(64, 64, QImage::Format_Mono);
+        logo.setColorTable({qRgb(255, 255, 255), qRgb(192, 0, 0)});
+        logo.fill(1);
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 32; ++x)
+                logo.setPixel(x, y, 0);
+        }
+        const QString path = m_dir.filePath("logo.png");
+        QVERIFY(logo.save(path));
+        QCOMPARE(QImageReader(path).imageFormat(), QImage::Format_Mono);
+        for (const int side : {30, 200}) {
+            PictureBox frame;
+            frame.setTwipGeometry(0, 0, side * 15, side * 15);
+            Image image(&frame);
+            QVERIFY(fit(image, frame, path));
+            const QImage shown = image.grab().toImage();
+            QCOMPARE(shown.size(), QSize(side, side));
+            QCOMPARE(shown.pixelColor(side / 4, side / 2).name(), "#ffffff");
+            for (const QPoint at : {QPoint(side * 3 / 4, side / 2), QPoint(side - 2, 3)})
+                QCOMPARE(shown.pixelColor(at).name(), "#c00000");
+        }
+    }
+
     // A file gone since it was chosen keeps the picture shown; one that is no picture leaves
     // none, and no file clears it.
     void missingOrUnreadableFile()
