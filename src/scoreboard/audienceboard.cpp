@@ -135,6 +135,12 @@ void AudienceBoard::screenRemoved(QScreen *screen)
     m_openedOn = nullptr;
 }
 
+void AudienceBoard::updateLabels()
+{
+    if (m_window)
+        m_window->UpdateLabels();
+}
+
 void AudienceBoard::refresh()
 {
     if (m_window)

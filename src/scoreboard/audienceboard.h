@@ -39,6 +39,8 @@ public:
     // The board while it is open.
     frmAudience *window() const;
 
+    // The open board's texts and pictures again, as the settings give them.
+    void updateLabels();
     // The scoreboard's tick, passed on to the open board.
     void refresh();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);

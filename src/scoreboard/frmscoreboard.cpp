@@ -18,6 +18,7 @@
 #include "notice.h"
 #include "numberled.h"
 #include "numlock.h"
+#include "picturereturnwatch.h"
 #include "screenkeeper.h"
 #include "selectionframe.h"
 #include "settings.h"
@@ -84,6 +85,7 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     , m_sound(new SoundPlayer(m_buzzer, this))
     , m_notice(new Notice(m_ui.lblNotice, m_ui.lblCreatedBy, this))
     , m_audience(new AudienceBoard(m_bout, this))
+    , m_pictures(new PictureReturnWatch(this))
     , m_feed(new LiveFeed(m_bout, this))
 {
     setObjectName(QStringLiteral("frmScoreboard"));
@@ -113,6 +115,11 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     // A feed that cannot listen is told once; the board runs on without it.
     connect(m_feed, &LiveFeed::problem, m_notice,
             [this](const QString &text) { m_notice->showText(text); });
+    // A picture file back where it was chosen from shows again, on both boards.
+    connect(m_pictures, &PictureReturnWatch::returned, this, [this] {
+        UpdateLabels();
+        m_audience->updateLabels();
+    });
     // The audience board's key with no screen to show it on is told.
     connect(m_audience, &AudienceBoard::problem, m_notice,
             [this](const QString &text) { m_notice->showText(text); });
@@ -400,7 +407,9 @@ void frmScoreboard::ObjectSelected(QWidget *selected)
 
 void frmScoreboard::UpdateLabels()
 {
-    ApplyBoardLabels(this, m_ui, settings());
+    const SettingsModel &s = settings();
+    ApplyBoardLabels(this, m_ui, s);
+    m_pictures->watch({s.HomePic, s.VisitorPic, s.BoardPic});
 }
 
 void frmScoreboard::UpdateFormColors()

@@ -19,6 +19,7 @@ class BoutJournal;
 class MMControl;
 class LiveFeed;
 class Notice;
+class PictureReturnWatch;
 class QTimer;
 struct SettingsModel;
 
@@ -105,6 +106,8 @@ private:
     SoundPlayer *m_sound = nullptr;
     Notice *m_notice = nullptr;
     AudienceBoard *m_audience = nullptr;
+    // Brings back a picture whose file was missing when it was last fitted.
+    PictureReturnWatch *m_pictures = nullptr;
     // The bout for browsers, when the settings turn the feed on.
     LiveFeed *m_feed = nullptr;
     // What has been typed on this board's displays.

@@ -12,6 +12,7 @@
 #include "mmcontrol.h"
 #include "notice.h"
 #include "numberled.h"
+#include "picturereturnwatch.h"
 #include "platformcolor.h"
 #include "recordingsound.h"
 #include "settings.h"
@@ -496,6 +497,15 @@ private slots:
         QVERIFY(opened);
         showsSettings();
         QCOMPARE(shown("tledJam"), "0:42");
+
+        // A picture whose file is missing shows once the file is back, whole, with no word
+        // from the operator.
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.VisitorPic = files.filePath("later.png"); });
+        QTest::qWait(PictureReturnWatch::LookEveryMs);
+        QImage(30, 20, QImage::Format_RGB32).save(files.filePath("later.png"));
+        QTRY_COMPARE_WITH_TIMEOUT(board().findChild<Image *>("imgVisitorPic")->Picture().size(),
+                                  QSize(30, 20), 4 * PictureReturnWatch::LookEveryMs);
 
         // The new-bout key asks first: No keeps the bout, Yes starts a new one.
         Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 78; });
