@@ -263,12 +263,16 @@ private slots:
         for (const QPoint inside : {QPoint(8, middle), image.rect().center()})
             QCOMPARE(image.pixel(inside), filled ? qRgb(0, 0, 255) : none);
 
-        // A frame lower than twice its border is border all through, top to bottom.
-        frame->resize(frame->width(), 12);
-        image = rendered();
-        for (const int x : {image.width() / 4, image.width() / 2, image.width() * 3 / 4}) {
-            for (const int y : {0, image.height() / 2, image.height() - 1})
-                QCOMPARE(image.pixel(x, y), border);
+        // A frame lower, or narrower, than twice its border is border all through.
+        const QSize size = frame->size();
+        for (const bool low : {true, false}) {
+            frame->resize(low ? QSize(size.width(), 12) : QSize(12, size.height()));
+            image = rendered();
+            const int along = low ? image.width() : image.height();
+            for (const int at : {along / 4, along / 2, along * 3 / 4}) {
+                for (const int across : {0, 6, 11})
+                    QCOMPARE(image.pixel(low ? QPoint(at, across) : QPoint(across, at)), border);
+            }
         }
     }
 

@@ -138,6 +138,7 @@ private slots:
               Row {82, Qt::Key_Return, {}, 0}, Row {82, Qt::Key_X, Qt::ShiftModifier, 88},
               Row {82, Qt::Key_J, Qt::ShiftModifier, 0}, Row {82, Qt::Key_F12, {}, 123}}) {
             frmChooseKey dialog(QStringLiteral("sound the buzzer"), row.current, defaults);
+            QCOMPARE(dialog.objectName(), "frmChooseKey");
             QCOMPARE(dialog.windowTitle(), "Choose Key");
             QCOMPARE(dialog.findChild<QLabel *>("lblChoose")->text(),
                      "Press the key you would like to sound the buzzer.");
@@ -805,6 +806,12 @@ private slots:
         }
         QVERIFY(preview && preview->isVisible());
         QVERIFY(frame->rect().contains(preview->geometry()));
+        // It shows the digit type chosen beside it.
+        auto *type = find<QComboBox>(window, "cmbLedType");
+        for (const int chosen : {1 - type->currentIndex(), type->currentIndex()}) {
+            type->setCurrentIndex(chosen);
+            QCOMPARE(preview->property("LedType").toInt(), chosen);
+        }
         QVERIFY(preview->geometry().left()
                 > find<QLabel>(window, "lblPreview")->geometry().right());
     }

@@ -134,6 +134,14 @@ private slots:
         QCOMPARE(m_desktop.calls.last(), "UnInhibit 43");
         QTest::qWait(200);
         QCOMPARE(m_desktop.calls.size(), 6);
+
+        // Made for a window already shown, the keeper holds at once.
+        window = std::make_unique<QWidget>();
+        window->show();
+        QVERIFY((new ScreenKeeper(window.get()))->isHeld());
+        QTRY_COMPARE(m_desktop.calls.size(), 7);
+        window.reset();
+        QTRY_COMPARE(m_desktop.calls.size(), 8);
     }
 
     // A desktop that refuses the hold is named in the program's log (its standard error), with
