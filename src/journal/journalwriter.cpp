@@ -2,11 +2,15 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QVariant>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,10 +102,18 @@ void JournalWriter::run()
         QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         database.setDatabaseName(m_path);
     }
+    // The last record on disk, to write again should the file be lost.
+    std::optional<Record> last;
     QMutexLocker lock(&m_mutex);
     for (;;) {
-        while (!m_pending && !m_finishing)
-            m_wake.wait(&m_mutex);
+        while (!m_pending && !m_finishing) {
+            // Looked at every second meanwhile: a journal lost between changes is written
+            // again then, not at the next change, which a crash may come before.
+            if (!m_wake.wait(&m_mutex, RetryMs) && last && !fileStillOurs(connection)) {
+                m_pending = *last;
+                m_pending->postedNs = nowNs();
+            }
+        }
         if (!m_pending)
             break;
         const Record record = *m_pending;
@@ -110,8 +122,10 @@ void JournalWriter::run()
 
         QString reason;
         const bool ok = write(connection, record, &reason);
-        if (ok)
+        if (ok) {
+            last = record;
             emit written(nowNs() - record.postedNs);
+        }
 
         lock.relock();
         m_settledSerial = qMax(m_settledSerial, record.serial);
@@ -147,6 +161,8 @@ void JournalWriter::run()
 // returns, and a power cut at any moment leaves either the old row or the new one.
 bool JournalWriter::write(const QString &connection, const Record &record, QString *reason)
 {
+    if (!fileStillOurs(connection))
+        dropLostFile(connection);
     QSqlDatabase database = QSqlDatabase::database(connection, false);
     if (!database.isOpen()) {
         if (!database.open()) {
@@ -169,6 +185,11 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
             database.close();
             return false;
         }
+        struct stat file = {};
+        if (::stat(QFile::encodeName(m_path).constData(), &file) == 0) {
+            m_device = file.st_dev;
+            m_inode = file.st_ino;
+        }
     }
     QSqlQuery upsert(database);
     upsert.prepare(QStringLiteral("INSERT OR REPLACE INTO bout (id, saved_at, closed, state, "
@@ -189,4 +210,32 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
     // Opened afresh for the next try: the file may have been replaced or the disk freed.
     database.close();
     return false;
+}
+
+// Once set up for write-ahead logging the file holds at least its first page, the header.
+bool JournalWriter::fileStillOurs(const QString &connection) const
+{
+    if (!QSqlDatabase::database(connection, false).isOpen())
+        return true;
+    struct stat file = {};
+    return ::stat(QFile::encodeName(m_path).constData(), &file) == 0 && file.st_dev == m_device
+            && file.st_ino == m_inode && file.st_size >= 512;
+}
+
+void JournalWriter::dropLostFile(const QString &connection)
+{
+    qWarning("The bout journal %s was removed, replaced or emptied; it is written afresh.",
+             qPrintable(m_path));
+    struct stat file = {};
+    const bool emptied = ::stat(QFile::encodeName(m_path).constData(), &file) == 0
+            && file.st_dev == m_device && file.st_ino == m_inode;
+    QSqlDatabase::database(connection, false).close();
+    // An emptied file, and the log and shared memory of one removed, are no journal to go on
+    // with; another file put in its place is written over as the journal.
+    if (emptied)
+        QFile::remove(m_path);
+    if (emptied || !QFileInfo::exists(m_path)) {
+        QFile::remove(m_path + QLatin1String("-wal"));
+        QFile::remove(m_path + QLatin1String("-shm"));
+    }
 }

@@ -12,7 +12,8 @@
 // state handed to it: a state that arrives while the one before is still being written replaces
 // it, since the newer state holds every change of the older. A write that fails is tried again
 // every RetryMs until one succeeds; failedOnce and recovered tell the start and end of such a
-// run of failures, so the board tells the operator once.
+// run of failures, so the board tells the operator once. A journal removed, replaced or emptied
+// while the board runs is made afresh with the bout as it stands within a second.
 class JournalWriter final : public QThread
 {
     Q_OBJECT
@@ -53,6 +54,12 @@ private:
     };
 
     bool write(const QString &connection, const Record &record, QString *reason);
+    // Whether the file at the journal's path is still the one open, whole: not removed, replaced
+    // or emptied behind the board's back. True while none is open.
+    bool fileStillOurs(const QString &connection) const;
+    // Lets go of a journal that is no longer the board's own, so that the next write makes it
+    // afresh with the whole bout.
+    void dropLostFile(const QString &connection);
 
     const QString m_path;
     const int m_schemaVersion;
@@ -65,4 +72,7 @@ private:
     quint64 m_settledSerial = 0;
     bool m_failing = false;
     bool m_finishing = false;
+    // The open journal's file, as the system names it.
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };

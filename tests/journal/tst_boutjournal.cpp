@@ -480,6 +480,45 @@ private slots:
     // the message names both places, and the fresh journal works.
     // A name already kept aside in the same second is not overwritten: the next one is
     // numbered.
+    // A journal removed (alone or with its log) or emptied while the board runs is written afresh
+    // with the bout as it stands within a second or two, with no change needed.
+    void lostWhileRunning_data()
+    {
+        QTest::addColumn<QString>("loss");
+        QTest::newRow("removed") << "removed";
+        QTest::newRow("removed with its log") << "removed with its log";
+        QTest::newRow("emptied") << "emptied";
+    }
+    void lostWhileRunning()
+    {
+        QFETCH(QString, loss);
+        const QString path = journalPath();
+        {
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression("^The bout journal .* is written afresh\\.$"));
+            BoutJournal journal(path);
+            journal.open();
+            journal.record(underWay());
+            QVERIFY(journal.flush(10000));
+            if (loss.startsWith("removed")) {
+                QVERIFY(QFile::remove(path));
+                if (loss.endsWith("log")) {
+                    QVERIFY(QFile::remove(path + "-wal"));
+                    QVERIFY(QFile::remove(path + "-shm"));
+                }
+            } else {
+                QVERIFY(QFile(path).resize(0));
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path).size() >= 4096, 3 * JournalWriter::RetryMs);
+            QVERIFY(journal.flush(10000));
+        }
+        BoutJournal journal(path);
+        const BoutJournal::Opening opening = journal.open();
+        QVERIFY2(opening.problem.isEmpty(), qPrintable(opening.problem));
+        QCOMPARE(opening.ending, BoutJournal::Ending::Abnormal);
+        QCOMPARE(opening.state, underWay());
+    }
+
     void badJournals_data()
     {
         QTest::addColumn<QString>("edit");
