@@ -231,7 +231,8 @@ void JournalWriter::dropLostFile(const QString &connection)
             && file.st_dev == m_device && file.st_ino == m_inode;
     QSqlDatabase::database(connection, false).close();
     // An emptied file, and the log and shared memory of one removed, are no journal to go on
-    // with; another file put in its place is written over as the journal.
+    // with. Another file put in its place is opened as the journal: a journal is written over,
+    // anything else fails to be written and is told, as a damaged journal is.
     if (emptied)
         QFile::remove(m_path);
     if (emptied || !QFileInfo::exists(m_path)) {

@@ -12,8 +12,8 @@
 // state handed to it: a state that arrives while the one before is still being written replaces
 // it, since the newer state holds every change of the older. A write that fails is tried again
 // every RetryMs until one succeeds; failedOnce and recovered tell the start and end of such a
-// run of failures, so the board tells the operator once. A journal removed, replaced or emptied
-// while the board runs is made afresh with the bout as it stands within a second.
+// run of failures, so the board tells the operator once. A journal removed or emptied while the
+// board runs is made afresh with the bout as it stands within a second.
 class JournalWriter final : public QThread
 {
     Q_OBJECT

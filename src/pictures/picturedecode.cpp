@@ -24,8 +24,9 @@ QSize DecodedSize(const QSize &natural, const QSize &box)
 
 namespace {
 
-// A picture of one bit a pixel at the size shown, in full colour: first brought down to at most
-// four times that size in its bits, where it takes an eighth of the memory, without smoothing.
+// A picture of one bit a pixel at the size shown, in full colour: first brought down, still at
+// one bit a pixel and without smoothing, to at most four times that size, so that a large one
+// is never held whole at four bytes a pixel.
 QImage inColour(QImage picture, const QSize &shown)
 {
     const QSize between = (shown * 4).boundedTo(picture.size());
