@@ -65,13 +65,22 @@ bool isTokenCharacter(char c)
             || (c != 0 && std::strchr("!#$%&'*+-.^_`|~", c));
 }
 
-bool hasToken(const QByteArray &headers, const QByteArray &name, const QByteArray &token)
+// The values of every header line of that name (given in lower case), as sent.
+QList<QByteArray> headerValues(const QByteArray &headers, const QByteArray &name)
 {
+    QList<QByteArray> values;
     for (const QByteArray &line : headers.split('\n')) {
         const int colon = line.indexOf(':');
-        if (colon < 0 || line.left(colon).trimmed().toLower() != name)
-            continue;
-        for (const QByteArray &part : line.mid(colon + 1).split(','))
+        if (colon >= 0 && line.left(colon).trimmed().toLower() == name)
+            values << line.mid(colon + 1).trimmed();
+    }
+    return values;
+}
+
+bool hasToken(const QByteArray &headers, const QByteArray &name, const QByteArray &token)
+{
+    for (const QByteArray &value : headerValues(headers, name)) {
+        for (const QByteArray &part : value.split(','))
             if (part.trimmed().toLower() == token)
                 return true;
     }
@@ -96,16 +105,6 @@ QByteArray originForm(const QByteArray &target)
         return target;
     const int path = target.indexOf('/', 7);
     return path < 0 ? QByteArrayLiteral("/") : target.mid(path);
-}
-
-QByteArray headerValue(const QByteArray &headers, const QByteArray &name)
-{
-    for (const QByteArray &line : headers.split('\n')) {
-        const int colon = line.indexOf(':');
-        if (colon >= 0 && line.left(colon).trimmed().toLower() == name)
-            return line.mid(colon + 1).trimmed();
-    }
-    return {};
 }
 
 } // namespace
@@ -268,7 +267,7 @@ void FeedServer::readRequest(QTcpSocket *socket)
             return respond(socket, 405, {}, {}, "Allow: GET\r\n");
         if (!hasToken(headers, "upgrade", "websocket"))
             return respond(socket, 426, {}, {}, "Upgrade: websocket\r\n");
-        if (!crlf || headerValue(headers, "sec-websocket-key").isEmpty())
+        if (!crlf || headerValues(headers, "sec-websocket-key").value(0).isEmpty())
             return respond(socket, 400);
         if (!hasToken(headers, "sec-websocket-version", "13"))
             return respond(socket, 426, {}, {}, "Sec-WebSocket-Version: 13\r\n");

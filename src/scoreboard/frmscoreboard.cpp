@@ -112,24 +112,22 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     connect(m_clock, &QTimer::timeout, this, &frmScoreboard::RefreshTime);
     // A clock the bout stopped at its zero shows so everywhere at once, not at the next tick.
     connect(m_bout, &Bout::ranOut, this, &frmScoreboard::RefreshTime);
+    const auto tell = [this](const QString &text) { m_notice->showText(text); };
     // A feed that cannot listen is told once; the board runs on without it.
-    connect(m_feed, &LiveFeed::problem, m_notice,
-            [this](const QString &text) { m_notice->showText(text); });
+    connect(m_feed, &LiveFeed::problem, m_notice, tell);
     // A picture file back where it was chosen from shows again, on both boards.
     connect(m_pictures, &PictureReturnWatch::returned, this, [this] {
         UpdateLabels();
         m_audience->updateLabels();
     });
     // The audience board's key with no screen to show it on is told.
-    connect(m_audience, &AudienceBoard::problem, m_notice,
-            [this](const QString &text) { m_notice->showText(text); });
+    connect(m_audience, &AudienceBoard::problem, m_notice, tell);
     // A sleep of the PC mid-bout is told, since the clocks have jumped on by it.
     connect(m_bout, &Bout::slept, m_notice, [this](qint64 milliseconds, bool clocksStopped) {
         m_notice->showText(sleepText(milliseconds, clocksStopped));
     });
     // A command the game flow refuses is told for a moment; the board runs on.
-    connect(m_bout, &Bout::refused, m_notice,
-            [this](const QString &text) { m_notice->showText(text); });
+    connect(m_bout, &Bout::refused, m_notice, tell);
     const auto displays = m_ui.displays();
     for (size_t i = 0; i < displays.size(); ++i)
         connectDisplay(displays[i], kShown[i]);
