@@ -138,7 +138,11 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     Form_Load();
     m_clock->start();
 
+    // A screen smaller than the design (a netbook, a large desktop scale) gets the whole board,
+    // brought down to fit: its design scales with the window.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    if (!screen.isEmpty() && (width() > screen.width() || height() > screen.height()))
+        resize(size().scaled(screen.size(), Qt::KeepAspectRatio));
     move(screen.center() - rect().center());
     // The screens stay on while the board shows, at halftime too when nobody presses a key.
     new ScreenKeeper(this);

@@ -213,6 +213,36 @@ private slots:
                         .hasMatch());
     }
 
+    // A screen smaller than the board's design, as a large desktop scale makes it, shows the
+    // whole board, in its proportions.
+    void wholeBoardOnASmallScreen()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_SCALE_FACTOR", "4");
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(CORVANTA_PROGRAM, {"bypass"});
+        QVERIFY(program.waitForStarted());
+        const QString window = xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
+                                        QString::number(program.processId())})
+                                       .section('\n', 0, 0);
+        QVERIFY(!window.isEmpty());
+        QMap<QString, int> shape;
+        for (const QString &line : xdotool({"getwindowgeometry", "--shell", window}).split('\n'))
+            shape[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+        const QRect placed(shape["X"], shape["Y"], shape["WIDTH"], shape["HEIGHT"]);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QVERIFY2(screen.contains(placed),
+                 qPrintable(QString("%1,%2 %3x%4")
+                                    .arg(placed.x())
+                                    .arg(placed.y())
+                                    .arg(placed.width())
+                                    .arg(placed.height())));
+        QVERIFY(qAbs(double(placed.width()) / placed.height() - 632.0 / 453) < 0.02);
+        xdotool({"windowclose", window});
+        QVERIFY(program.waitForFinished(10000));
+    }
+
     // F1 shows help beside the running board, which keeps the keys; a click gives them to help,
     // where Escape closes it.
     void helpLeavesTheKeysWithTheBoard()
