@@ -1,5 +1,6 @@
 #include "virtualkeys.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -105,6 +106,14 @@ int fromEvent(const QKeyEvent *event)
     if (const quint32 native = event->nativeVirtualKey(); native > 0 && native < 256)
         return int(native);
 #endif
+    // The number row is its digits on every layout, shifted or not, as Windows has it: French
+    // puts & on the 1 key unshifted, German = on Shift+0. X and Wayland number the row's keys
+    // 10 to 19 (1 to 9, then 0) on every layout.
+    static const bool keyboardCodes = QGuiApplication::platformName() == QLatin1String("xcb")
+            || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (const quint32 scan = event->nativeScanCode(); keyboardCodes && scan >= 10 && scan <= 19
+        && !event->modifiers().testFlag(Qt::KeypadModifier))
+        return scan == 19 ? Qt::Key_0 : Qt::Key_1 + int(scan - 10);
     return fromQt(event->key(), event->modifiers());
 }
 

@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -154,6 +155,22 @@ private slots:
         QCOMPARE(NumLockState(), std::optional<bool>(true));
         m_board->AllKeyUp(144, 0);
         QCOMPARE(NumLockState(), std::optional<bool>(false));
+    }
+
+    // The number row types its digits on every layout, whatever symbol a key types unshifted.
+    void numberRowOnOtherLayouts()
+    {
+        if (QProcess::execute("setxkbmap", {"fr"}) != 0)
+            QSKIP("needs setxkbmap");
+        const auto us = qScopeGuard([] { QProcess::execute("setxkbmap", {"us"}); });
+        auto *score = m_board->findChild<NumberLED *>("nledHomeScore");
+        // French: the 1, 2 and 0 keys type &, é and à unshifted.
+        type({"ampersand", "eacute", "agrave", "Return"});
+        QTRY_COMPARE(score->Caption(), "120");
+        // German: Shift+0 is =, Shift+6 is &.
+        QCOMPARE(QProcess::execute("setxkbmap", {"de"}), 0);
+        type({"equal", "ampersand", "Return"});
+        QTRY_COMPARE(score->Caption(), "6");
     }
 
     void buzzerOnItsOwnSoundServer()
