@@ -15,6 +15,8 @@ UpwardScrollBar::UpwardScrollBar(int maximum, QWidget *parent)
     setInvertedAppearance(true);
     setInvertedControls(true);
     connect(this, &QAbstractSlider::actionTriggered, this, &UpwardScrollBar::reverse);
+    // Reached by Tab as the other settings are, so that the keyboard alone can set it.
+    setFocusPolicy(Qt::StrongFocus);
     // Both arrows and a thumb that can be dragged, with room to spare for the page areas.
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const int thumb = style()->pixelMetric(QStyle::PM_ScrollBarSliderMin, nullptr, this);

@@ -751,6 +751,18 @@ private slots:
             QApplication::sendEvent(bar, &menu);
             QCOMPARE(text(window, "lblPenaltyIncrement"), shown);
         }
+        // The keyboard alone: Tab reaches it after the box above it, and the up keys raise it.
+        auto *above = find<QWidget>(window, "chkSuppressPeriodSound");
+        above->setFocus();
+        QTest::keyClick(above, Qt::Key_Tab);
+        QCOMPARE(window.focusWidget(), bar);
+        bar->setValue(90);
+        for (const auto &[key, shown] :
+             {std::pair(Qt::Key_Up, "91"), std::pair(Qt::Key_PageUp, "92"),
+              std::pair(Qt::Key_Down, "91"), std::pair(Qt::Key_PageDown, "90")}) {
+            QTest::keyClick(bar, key);
+            QCOMPARE(text(window, "lblPenaltyIncrement"), shown);
+        }
     }
 
     // On the keys tab each command's button stands on its key's row, left of it; the width and
