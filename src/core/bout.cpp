@@ -551,30 +551,17 @@ void Bout::followSleep()
 bool Bout::expireDue()
 {
     followSleep();
-    bool expired = false;
-    // Both read before either expiry is handled: stopping the period may stop the jam, and the
-    // jam's own expiry must then not sound a second time.
-    const qint64 periodLeft = period()->ticks();
-    const qint64 jamLeft = jam()->ticks();
-
-    if (periodLeft > 0) {
+    // A clock with time left has not sounded its end.
+    if (period()->ticks() > 0)
         setLatches(false, m_state.jamEndSignalled, false);
-    } else if (period()->isRunning()) {
-        expire(BoutState::Period);
-        expired = true;
-    }
-
-    if (jamLeft > 0) {
+    if (jam()->ticks() > 0)
         setLatches(m_state.periodEndSignalled, false, m_state.heldPeriodEndSound);
-    } else if (jam()->isRunning()) {
-        expire(BoutState::Jam);
-        expired = true;
-    }
 
-    // The flow clock that counts down stops at zero, or ends the halftime.
-    if (gameFlow() && flowEngine()->isRunning() && !flowEngine()->countsUp()
-        && flowEngine()->ticks() <= 0) {
-        expire(BoutState::Flow);
+    // The clocks found at or past zero expire in the order they reached it, as in a state counted
+    // on: stopping the period may stop the jam, which then has no end of its own to sound.
+    bool expired = false;
+    while (const std::optional<BoutState::Clock> clock = firstRunOut()) {
+        expire(*clock);
         expired = true;
     }
 
@@ -587,6 +574,26 @@ bool Bout::expireDue()
     }
     scheduleExpiry();
     return expired;
+}
+
+// The running clock that reached zero first, if any has: on a tie the period's, then the jam's,
+// and the flow clock's (counting down) last.
+std::optional<BoutState::Clock> Bout::firstRunOut() const
+{
+    std::optional<BoutState::Clock> first;
+    qint64 firstTicks = 0;
+    const auto consider = [&](BoutState::Clock clock, const TimeKeeper *engine) {
+        const qint64 ticks = engine->ticks();
+        if (engine->isRunning() && ticks <= 0 && (!first || ticks < firstTicks)) {
+            first = clock;
+            firstTicks = ticks;
+        }
+    };
+    consider(BoutState::Period, period());
+    consider(BoutState::Jam, jam());
+    if (gameFlow() && !flowEngine()->countsUp())
+        consider(BoutState::Flow, flowEngine());
+    return first;
 }
 
 void Bout::scheduleExpiry()
@@ -619,20 +626,17 @@ void Bout::scheduleExpiry()
     m_expiry->start(std::chrono::milliseconds(waitMs));
 }
 
-// The expiry is the board's own doing: what it sounds are the automatic signals. A clock it stops
-// below zero, found by a refresh that came late, stops at exactly zero, where the journal counts
-// it stopped.
+// The expiry is the board's own doing: what it sounds are the automatic signals. A clock found
+// past zero by a refresh that came late (the board held up, the program stopped for a while)
+// expires as it would have at zero: it stops at exactly zero, the clocks stopped with it keep
+// what they showed then, and what it starts (a lineup, the halftime) has counted on since.
 void Bout::expire(BoutState::Clock clock)
 {
     const BoutState from = current();
-    BoutState next = from;
+    const qint64 late = std::max<qint64>(0, -from.clocks[clock].ticks);
+    BoutState next = from.countedOn(-late);
     const QList<BoutState::Signal> sounds = next.expire(clock, rules());
-    for (const BoutState::Clock stopped : {BoutState::Period, BoutState::Jam}) {
-        BoutState::ClockValue &value = next.clocks[stopped];
-        if (from.clocks[stopped].running && !value.running)
-            value.ticks = std::max<qint64>(value.ticks, 0);
-    }
-    putState(from, next);
+    putState(from, next.countedOn(late));
     for (BoutState::Signal sound : sounds)
         emit soundWanted(Sound(sound), true);
 }

@@ -258,6 +258,7 @@ private:
     void expire(BoutState::Clock clock);
     // refresh(): whether a period, jam or flow clock expired.
     bool expireDue();
+    std::optional<BoutState::Clock> firstRunOut() const;
     // The PC slept since the last look (suspended, a laptop's lid closed), while the engines
     // stood still: the bout is brought to where an uninterrupted board would stand now, as a
     // resumed bout is, sounding nothing; what undo() brings back has slept as long. Looked at

@@ -134,13 +134,6 @@ BoutState BoutState::advancedBy(qint64 ticks, Rules rules) const
 {
     BoutState state = *this;
     qint64 away = std::max<qint64>(ticks, 0);
-    const auto countOn = [&state](qint64 ticks) {
-        for (int clock = 0; clock < ClockCount; ++clock) {
-            ClockValue &value = state.clocks[clock];
-            if (value.running)
-                value.ticks += clock == Flow && state.flowCountsUp ? ticks : -ticks;
-        }
-    };
     // When a running clock that counts down reaches zero; past the time away for any other.
     const auto endOf = [&state, &away](Clock clock) {
         const ClockValue &value = state.clocks[clock];
@@ -156,14 +149,24 @@ BoutState BoutState::advancedBy(qint64 ticks, Rules rules) const
         const qint64 next = std::min({periodEnd, jamEnd, flowEnd});
         if (next > away)
             break;
-        countOn(next);
+        state = state.countedOn(next);
         away -= next;
         // Stopped at zero as the board stops it; the signals are past.
         const Clock expired = periodEnd == next ? Period : jamEnd == next ? Jam : Flow;
         state.clocks[expired].ticks = 0;
         state.expire(expired, rules);
     }
-    countOn(away);
+    return state.countedOn(away);
+}
+
+BoutState BoutState::countedOn(qint64 ticks) const
+{
+    BoutState state = *this;
+    for (int clock = 0; clock < ClockCount; ++clock) {
+        ClockValue &value = state.clocks[clock];
+        if (value.running)
+            value.ticks += clock == Flow && flowCountsUp ? ticks : -ticks;
+    }
     return state;
 }
 

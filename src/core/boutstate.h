@@ -139,6 +139,10 @@ struct BoutState
     // flow clock (Flow) that runs out stops at zero, or ends the halftime.
     QList<Signal> expire(Clock clock, Rules rules);
 
+    // The state with its running clocks counted on by ticks (back, for fewer than 0), and nothing
+    // else changed: a clock passes zero without expiring.
+    BoutState countedOn(qint64 ticks) const;
+
     // The state ticks later on an uninterrupted board: running clocks have counted on, and every
     // expiry in between has been handled as the board handles it, sounding nothing.
     BoutState advancedBy(qint64 ticks, Rules rules) const;

@@ -352,6 +352,38 @@ private slots:
         QVERIFY(takeSounds().isEmpty());
     }
 
+    // A refresh that comes seconds late (the program held up) finds the bout as it would have
+    // run: the jam ended at its zero, the lineup and the halftime started there, once each.
+    void lateRefresh()
+    {
+        bout().setJoinJamPenalty(true);
+        bout().setPeriodTime(ticks(20));
+        bout().setPenaltyTime(0, ticks(30));
+        bout().startStopJam();
+        bout().setJamTime(ticks(3));
+        bout().startStopPenalty(0);
+        m_clock.advanceMilliseconds(11000);
+        bout().refresh();
+        QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
+        QCOMPARE(bout().phase(), Bout::Lineup);
+        QCOMPARE(bout().jamEngine()->ticks(), 0);
+        QCOMPARE(bout().flowEngine()->ticks(), ticks(22));
+        QCOMPARE(bout().periodEngine()->ticks(), ticks(9));
+        // The penalty stopped with the jam, at what it showed then.
+        QVERIFY(!bout().penaltyEngine(0)->isRunning());
+        QCOMPARE(bout().penaltyEngine(0)->ticks(), ticks(27));
+
+        // The period ran out in the lineup 16 s ago: the halftime has run since.
+        m_clock.advanceMilliseconds(25000);
+        bout().refresh();
+        QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        QCOMPARE(bout().flowEngine()->ticks(), ticks(900 - 16));
+        QCOMPARE(bout().periodEngine()->ticks(), 0);
+        advance(1000);
+        QVERIFY(takeSounds().isEmpty());
+    }
+
     // The rules as set: other times and counts, and the flow switched off and on mid-bout.
     void rulesAsSet()
     {
