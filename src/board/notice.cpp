@@ -32,8 +32,23 @@ void Notice::showText(const QString &text, const QString &name, int seconds)
     m_caption->setCaption(text, qMax<qsizetype>(0, at), at < 0 ? 0 : name.size());
     if (m_covered)
         m_covered->hide();
-    m_hideAtNs = ClockSource::current()->nanoseconds() + qint64(seconds) * 1000000000;
+    m_shownAtNs = ClockSource::current()->nanoseconds();
+    m_hideAtNs = m_shownAtNs + qint64(seconds) * 1000000000;
     checkClock();
+}
+
+void Notice::addText(const QString &text, int seconds)
+{
+    const QString showing = this->text();
+    const qint64 nowNs = ClockSource::current()->nanoseconds();
+    if (showing.isEmpty() || nowNs - m_shownAtNs >= TogetherNanoseconds) {
+        showText(text, seconds);
+        return;
+    }
+    if (showing.contains(text))
+        return;
+    const int leftSeconds = int((m_hideAtNs - nowNs + 999999999) / 1000000000);
+    showText(showing + u' ' + text, qMax(seconds, leftSeconds));
 }
 
 void Notice::clear()

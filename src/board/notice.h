@@ -27,12 +27,16 @@ public:
     // A text that names a file: name is the file's name as the text gives it (the first place
     // it appears). An empty name, or one the text does not hold, is a text without a name.
     void showText(const QString &text, const QString &name, int seconds = ShowSeconds);
+    // As showText(), but a text that comes within a second of the one showing (as at start-up:
+    // the bout resumed, the feed's port taken) is shown after it, not in its place.
+    void addText(const QString &text, int seconds = ShowSeconds);
     // Takes the text showing off the board at once.
     void clear();
 
     static constexpr int ShowSeconds = 8;
     // Longest wait between two looks at the clock while a text shows.
     static constexpr int ClockCheckMilliseconds = 250;
+    static constexpr qint64 TogetherNanoseconds = 1000000000;
 
 private:
     void checkClock();
@@ -41,4 +45,5 @@ private:
     QWidget *m_covered = nullptr;
     QTimer *m_timer = nullptr;
     qint64 m_hideAtNs = 0;
+    qint64 m_shownAtNs = 0;
 };

@@ -114,7 +114,8 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     connect(m_bout, &Bout::ranOut, this, &frmScoreboard::RefreshTime);
     const auto tell = [this](const QString &text) { m_notice->showText(text); };
     // A feed that cannot listen is told once; the board runs on without it.
-    connect(m_feed, &LiveFeed::problem, m_notice, tell);
+    connect(m_feed, &LiveFeed::problem, m_notice,
+            [this](const QString &text) { m_notice->addText(text); });
     // A picture file back where it was chosen from shows again, on both boards.
     connect(m_pictures, &PictureReturnWatch::returned, this, [this] {
         UpdateLabels();

@@ -52,7 +52,7 @@ void JournalSession::greet()
     // stand in front of a bout that may be running, and take the keys from it.
     const QString text = greeting(m_opening, settings().NewBoutKey, m_clocksStopped);
     if (!text.isEmpty())
-        m_notice->showText(text, ResumedNoticeSeconds);
+        m_notice->addText(text, ResumedNoticeSeconds);
 }
 
 QString JournalSession::greeting(const BoutJournal::Opening &opening, int newBoutKey,

@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -171,6 +172,19 @@ private slots:
                      "Bout resumed from " + JournalSession::timeText(Evening + 30000));
             afterCrash->close();
         }
+        // What else is told as the board opens (the feed's port taken) is told beside it, not
+        // in its place.
+        QTcpServer taken;
+        QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
+        Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = taken.serverPort(); });
+        {
+            auto withFeed = board();
+            QCOMPARE(answer(*withFeed, QString()), QString());
+            QTRY_VERIFY(notice(*withFeed).contains("The live feed cannot use port"));
+            QVERIFY(notice(*withFeed).contains("Bout resumed from "));
+            withFeed->close();
+        }
+        Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = 0; });
         Settings::instance().edit([&](SettingsModel &m) { m.NewBoutKey = 'N'; });
         {
             auto fourth = board();
