@@ -252,7 +252,10 @@ void Bout::startStopJam()
             }
             overtime = true;
         }
-        apply(GameFlow::startJam);
+        // A jam whose clock was stopped in its course (a bout resumed with its clocks stopped)
+        // goes on from where it stood; any other J starts the next jam.
+        if (m_state.phase != BoutState::InJam)
+            apply(GameFlow::startJam);
     }
     if (!period()->isRunning() && !overtime)
         startStopPeriod();

@@ -384,6 +384,29 @@ private slots:
         QVERIFY(takeSounds().isEmpty());
     }
 
+    // A jam whose clocks were stopped in its course, as a bout resumed with its clocks stopped
+    // has it, goes on where it stood: J neither counts a new jam nor resets its clock.
+    void stoppedJamGoesOn()
+    {
+        bout().startStopJam();
+        bout().startStopJam();
+        advance(1000);
+        bout().startStopJam();
+        advance(5000);
+        bout().setState(bout().state(0).awayFor(std::nullopt, bout().rules()));
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QVERIFY(!anyRunning());
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QCOMPARE(bout().jamNumber(), 2);
+        QCOMPARE(bout().jamEngine()->ticks(), ticks(115));
+        QVERIFY(bout().jamEngine()->isRunning() && bout().periodEngine()->isRunning());
+        advance(1000);
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Lineup);
+        QCOMPARE(bout().jamEngine()->ticks(), ticks(114));
+    }
+
     // The rules as set: other times and counts, and the flow switched off and on mid-bout.
     void rulesAsSet()
     {
