@@ -17,11 +17,14 @@
 #endif
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -92,6 +95,8 @@ BoardLock::~BoardLock()
     // the one the next copy opens.
     if (m_fd >= 0)
         ::close(m_fd);
+    if (m_nameFd >= 0)
+        ::close(m_nameFd);
 }
 
 QString BoardLock::lockFilePath() const
@@ -102,7 +107,8 @@ QString BoardLock::lockFilePath() const
 // A name of its own for each data folder, so that boards of other folders do not answer.
 QString BoardLock::serverName() const
 {
-    const QByteArray folder = QDir(m_folder).canonicalPath().toUtf8();
+    const QDir dir(m_folder);
+    const QByteArray folder = (dir.exists() ? dir.canonicalPath() : dir.absolutePath()).toUtf8();
     return QStringLiteral("corvanta-board-")
             + QString::fromLatin1(
                     QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(16));
@@ -111,28 +117,60 @@ QString BoardLock::serverName() const
 bool BoardLock::acquire()
 {
     QDir().mkpath(m_folder);
+    if (!holdName())
+        return false;
+    if (!lockFile()) {
+        ::close(m_nameFd);
+        m_nameFd = -1;
+        return false;
+    }
+    listen();
+    return true;
+}
+
+bool BoardLock::lockFile()
+{
     const QByteArray path = QFile::encodeName(lockFilePath());
     m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (m_fd < 0) {
-        std::fprintf(stderr,
-                     "corvanta: %s cannot be made (%s); a second start will not be "
-                     "noticed.\n",
-                     path.constData(), std::strerror(errno));
+        std::fprintf(stderr, "corvanta: %s cannot be made (%s).\n", path.constData(),
+                     std::strerror(errno));
         return true;
     }
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(m_fd);
-        m_fd = -1;
-        if (error == EWOULDBLOCK)
-            return false;
-        std::fprintf(stderr,
-                     "corvanta: %s cannot be locked (%s); a second start will not be "
-                     "noticed.\n",
-                     path.constData(), std::strerror(error));
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
         return true;
-    }
-    listen();
+    const int error = errno;
+    ::close(m_fd);
+    m_fd = -1;
+    if (error == EWOULDBLOCK)
+        return false;
+    std::fprintf(stderr, "corvanta: %s cannot be locked (%s).\n", path.constData(),
+                 std::strerror(error));
+    return true;
+}
+
+// The folder's name bound in the kernel's abstract socket namespace, where it stays bound until
+// this process ends however it ends, and no file stands that a clean-up could remove or a
+// read-only folder keep from being made. It is only bound: nobody can connect to it.
+bool BoardLock::holdName()
+{
+    const QByteArray name = "corvanta-lock-" + serverName().toLatin1();
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, name.constData(), name.size());
+    m_nameFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_nameFd >= 0
+        && ::bind(m_nameFd, reinterpret_cast<const sockaddr *>(&address),
+                  socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size()))
+                == 0)
+        return true;
+    const int error = errno;
+    if (m_nameFd >= 0)
+        ::close(m_nameFd);
+    m_nameFd = -1;
+    if (error == EADDRINUSE)
+        return false;
+    std::fprintf(stderr, "corvanta: the board's name cannot be held (%s).\n", std::strerror(error));
     return true;
 }
 

@@ -10,8 +10,10 @@ class QLocalServer;
 // it asks the first to bring its board to the front and to say that Corvanta is already running,
 // and ends, before it has read or written anything of the bout.
 //
-// The lock is the kernel's (flock): it goes with the process however the process ends, so a copy
-// that was killed or lost its power leaves nothing that keeps the next one from starting.
+// The lock is the kernel's: a name bound in its abstract socket namespace, and flock on the file.
+// Both go with the process however the process ends, so a copy that was killed or lost its power
+// leaves nothing that keeps the next one from starting; the name holds where the file cannot be
+// made (a read-only folder) or was removed while the board ran.
 class BoardLock final : public QObject
 {
     Q_OBJECT
@@ -36,6 +38,9 @@ public:
 
 private:
     QString serverName() const;
+    // Each false only when another copy holds the folder.
+    bool holdName();
+    bool lockFile();
     void listen();
     void answer();
     static void showBoard();
@@ -43,5 +48,6 @@ private:
 
     const QString m_folder;
     int m_fd = -1;
+    int m_nameFd = -1;
     QLocalServer *m_server = nullptr;
 };

@@ -137,8 +137,9 @@ private slots:
 
     // One board per data folder: the folder is refused to a second lock while the first holds
     // it and free again once the first is gone, other folders are apart, and a folder where no
-    // lock can be made keeps no board from starting. A later copy's word brings the board that
-    // runs out of its minimised state, with the keys, and has it say why.
+    // lock file can be made keeps no board from starting, nor a second one from being refused. A
+    // later copy's word brings the board that runs out of its minimised state, with the keys, and
+    // has it say why.
     void oneBoardPerFolder()
     {
         // The board's socket lies in the temporary folder; this test's own, to find it there.
@@ -151,7 +152,12 @@ private slots:
         BoardLock second(m_dir.filePath("one")), other(m_dir.filePath("two"));
         QVERIFY(!second.acquire());
         QVERIFY(other.acquire());
-        QVERIFY(BoardLock("/proc/corvanta").acquire());
+        // Held all the same where the lock file is removed meanwhile, or cannot be made.
+        QVERIFY(QFile::remove(first->lockFilePath()));
+        QVERIFY(!BoardLock(m_dir.filePath("one")).acquire());
+        BoardLock withoutFile("/proc/corvanta");
+        QVERIFY(withoutFile.acquire());
+        QVERIFY(!BoardLock("/proc/corvanta").acquire());
         // Only the user who started the board may reach it through its socket.
         const QFileInfoList sockets
                 = QDir(QDir::tempPath()).entryInfoList({"corvanta-board-*"}, QDir::System);
