@@ -112,11 +112,14 @@ QByteArray originForm(const QByteArray &target)
 FeedServer::FeedServer(QObject *parent)
     : QObject(parent)
     , m_retry(new QTimer(this))
+    , m_keepAlive(new QTimer(this))
     , m_latest(kEmptyState)
 {
     m_retry->setSingleShot(true);
     m_retry->setInterval(RetryMs);
     connect(m_retry, &QTimer::timeout, this, &FeedServer::tryListening);
+    m_keepAlive->setInterval(KeepAliveMs);
+    connect(m_keepAlive, &QTimer::timeout, this, &FeedServer::keepAlive);
 }
 
 FeedServer::~FeedServer()
@@ -178,6 +181,7 @@ void FeedServer::close()
         client->deleteLater();
     }
     m_clients.clear();
+    m_keepAlive->stop();
     countConnections();
     delete m_webSockets;
     m_webSockets = nullptr;
@@ -187,6 +191,17 @@ void FeedServer::publish(const QByteArray &message)
 {
     m_latest = message;
     // A copy: a client dropped while sending leaves the set.
+    const QSet<QWebSocket *> clients = m_clients;
+    for (QWebSocket *client : clients)
+        send(client, message);
+    if (!m_clients.isEmpty())
+        m_keepAlive->start();
+}
+
+// Not a bout (it has no "format"), so a page that does not know it ignores it.
+void FeedServer::keepAlive()
+{
+    const QByteArray message(KeepAliveMessage);
     const QSet<QWebSocket *> clients = m_clients;
     for (QWebSocket *client : clients)
         send(client, message);
@@ -326,11 +341,15 @@ void FeedServer::takeClient()
         countConnections();
         connect(client, &QWebSocket::disconnected, this, [this, client] {
             m_clients.remove(client);
+            if (m_clients.isEmpty())
+                m_keepAlive->stop();
             countConnections();
             client->deleteLater();
         });
         send(client, latest());
     }
+    if (!m_clients.isEmpty() && !m_keepAlive->isActive())
+        m_keepAlive->start();
 }
 
 QByteArray FeedServer::latest() const
@@ -346,6 +365,8 @@ void FeedServer::send(QWebSocket *client, const QByteArray &message)
     client->sendTextMessage(QString::fromUtf8(message));
     if (client->bytesToWrite() > MaxUnsentBytes) {
         m_clients.remove(client);
+        if (m_clients.isEmpty())
+            m_keepAlive->stop();
         countConnections();
         client->disconnect(this);
         client->abort();

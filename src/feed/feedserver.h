@@ -30,6 +30,10 @@ public:
     static constexpr int RequestTimeoutMs = 10000; // to send a whole request
     static constexpr qint64 MaxUnsentBytes = 256 * 1024; // per WebSocket client
     static constexpr int MaxIncomingFrameBytes = 1024;
+    // After this long without a message the clients get a keep-alive, so that a page can tell a
+    // quiet bout (between jams, in a timeout) from a link that died without closing.
+    static constexpr int KeepAliveMs = 2000;
+    static constexpr char KeepAliveMessage[] = "{\"keepAlive\":true}";
     // How often a port that could not be listened on is tried again.
     static constexpr int RetryMs = 2000;
 
@@ -66,10 +70,14 @@ private:
                  bool withBody = true);
     void takeClient();
     void send(QWebSocket *client, const QByteArray &message);
+    void keepAlive();
     QByteArray latest() const;
     void countConnections() { m_connections = int(m_requests.size() + m_clients.size()); }
 
     QTimer *m_retry;
+    // One for all clients, started again by every message, so a quiet feed costs one wake-up
+    // every KeepAliveMs and a busy one none.
+    QTimer *m_keepAlive;
     quint16 m_port = 0;
     bool m_network = false;
     bool m_retrying = false;

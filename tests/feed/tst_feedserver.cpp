@@ -26,6 +26,12 @@ const QByteArray kHandshake
           "Connection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
           "Sec-WebSocket-Version: 13\r\n\r\n";
 
+// What the server sends a quiet client, which the tests that count bouts pass over.
+bool isKeepAlive(const QString &message)
+{
+    return message == QLatin1String(FeedServer::KeepAliveMessage);
+}
+
 } // namespace
 
 class TestFeedServer : public QObject
@@ -251,8 +257,10 @@ private slots:
     {
         QWebSocket talker;
         QList<QByteArray> got;
-        connect(&talker, &QWebSocket::textMessageReceived, this,
-                [&got](const QString &m) { got << m.toUtf8(); });
+        connect(&talker, &QWebSocket::textMessageReceived, this, [&got](const QString &m) {
+            if (!isKeepAlive(m))
+                got << m.toUtf8();
+        });
         talker.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
         QTRY_COMPARE(got.size(), 1);
         for (const char *command : {"startStopJam", "{\"command\":\"resetPeriod\"}", ""})
@@ -266,7 +274,8 @@ private slots:
         // A message larger than any a page could mean ends that client's connection alone.
         QWebSocket listener;
         int heard = 0;
-        connect(&listener, &QWebSocket::textMessageReceived, this, [&heard] { ++heard; });
+        connect(&listener, &QWebSocket::textMessageReceived, this,
+                [&heard](const QString &m) { heard += !isKeepAlive(m); });
         listener.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
         QTRY_COMPARE(heard, 1);
         talker.sendBinaryMessage(QByteArray(64 * 1024, 'x'));
@@ -275,14 +284,42 @@ private slots:
         QTRY_COMPARE(heard, 2);
     }
 
+    // With nothing to send, the server still tells each client it is there, now and then, in a
+    // message that is no bout, so that a page can tell a quiet bout from a dead link.
+    void aQuietFeedKeepsItsClients()
+    {
+        QWebSocket client;
+        QList<QJsonObject> got;
+        connect(&client, &QWebSocket::textMessageReceived, this,
+                [&got](const QString &m) { got << QJsonDocument::fromJson(m.toUtf8()).object(); });
+        client.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
+        QTRY_COMPARE(got.size(), 1);
+        QCOMPARE(got.first()["format"].toInt(), 1);
+        const QJsonObject keepAlive {{"keepAlive", true}};
+        QTRY_COMPARE_WITH_TIMEOUT(got.size(), 2, 5 * FeedServer::KeepAliveMs);
+        QCOMPARE(got.last(), keepAlive);
+        QTRY_COMPARE_WITH_TIMEOUT(got.size(), 3, 5 * FeedServer::KeepAliveMs);
+        QCOMPARE(got.last(), keepAlive);
+        // What a client gets on connecting and /state.json are the bout as before.
+        const QByteArray state = answer("GET /state.json HTTP/1.1\r\n\r\n");
+        QCOMPARE(QJsonDocument::fromJson(state.mid(state.indexOf("\r\n\r\n") + 4))
+                         .object()["format"]
+                         .toInt(),
+                 1);
+        publish("{\"format\":1,\"n\":1}");
+        QTRY_VERIFY(got.contains(QJsonObject {{"format", 1}, {"n", 1}}));
+    }
+
     void aClientThatDoesNotReadIsDropped()
     {
         const int ticksBefore = m_ticks;
         QSignalSpy dropped(m_feed->server(), &FeedServer::clientDropped);
         QWebSocket reader;
         QByteArray last;
-        connect(&reader, &QWebSocket::textMessageReceived, this,
-                [&last](const QString &m) { last = m.toUtf8(); });
+        connect(&reader, &QWebSocket::textMessageReceived, this, [&last](const QString &m) {
+            if (!isKeepAlive(m))
+                last = m.toUtf8();
+        });
         reader.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
         QTRY_VERIFY(!last.isEmpty());
         // Shakes hands and never reads again.

@@ -143,8 +143,12 @@ private slots:
 
         m_client = std::make_unique<QWebSocket>();
         m_messages = 0;
+        // As a page does, the client takes the bouts and passes over the keep-alives.
         connect(m_client.get(), &QWebSocket::textMessageReceived, this, [this](const QString &m) {
-            m_last = QJsonDocument::fromJson(m.toUtf8()).object();
+            const QJsonObject message = QJsonDocument::fromJson(m.toUtf8()).object();
+            if (!message.contains(QLatin1String("format")))
+                return;
+            m_last = message;
             ++m_messages;
         });
         m_client->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(port)));

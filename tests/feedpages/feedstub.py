@@ -4,9 +4,11 @@
 Serves the pages from a folder as the program does (/ index.html, /penalties, /overlay, /feed.js,
 /feed.css) and a WebSocket at /feed that plays a script: a JSON list with one entry per
 connection, each a list of steps {"send": message}, {"waitMs": n}, {"waitFile": path} (until the
-file exists), {"close": true} (ends the connection) or {"stop": true} (ends the connection and
-stops listening, as a program that quit).
-A connection beyond the script is held open silently. Prints the port it listens on.
+file exists), {"silent": true} (no keep-alive from then on, as over a link that died without
+closing), {"close": true} (ends the connection) or {"stop": true} (ends the connection and stops
+listening, as a program that quit).
+As the program does, every connection gets a keep-alive every 2 seconds until it goes silent. A
+connection beyond the script is held open with keep-alives only. Prints the port it listens on.
 """
 import base64
 import hashlib
@@ -23,6 +25,8 @@ PAGES = {'/': ('index.html', 'text/html'), '/penalties': ('penalties.html', 'tex
          '/overlay': ('overlay.html', 'text/html'), '/feed.js': ('feed.js', 'text/javascript'),
          '/feed.css': ('feed.css', 'text/css')}
 GUID = '258EAFA5-E914-47DA-95CA-C5AB0DC85B11'
+KEEP_ALIVE = '{"keepAlive":true}'
+KEEP_ALIVE_SECONDS = 2.0
 
 
 def frame(payload, opcode=1):
@@ -71,20 +75,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
             number = self.server.connections
             self.server.connections += 1
         steps = self.server.script[number] if number < len(self.server.script) else []
+        self.writing = threading.Lock()
+        self.silent = threading.Event()
+        threading.Thread(target=self.keep_alive, daemon=True).start()
         for step in steps:
             if 'send' in step:
                 message = dict(step['send'])
                 message['sentMs'] = int(time.time() * 1000)
-                self.wfile.write(frame(json.dumps(message)))
-                self.wfile.flush()
+                self.write(frame(json.dumps(message)))
+            elif 'silent' in step:
+                self.silent.set()
             elif 'waitMs' in step:
                 time.sleep(step['waitMs'] / 1000.0)
             elif 'waitFile' in step:
                 while not os.path.exists(step['waitFile']):
                     time.sleep(0.02)
             elif 'close' in step or 'stop' in step:
-                self.wfile.write(frame(b'', 8))
-                self.wfile.flush()
+                self.silent.set()
+                self.write(frame(b'', 8))
                 self.close_connection = True
                 if 'stop' in step:
                     self.server.stopping = True
@@ -97,7 +105,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 pass
         except OSError:
             pass
+        self.silent.set()
         self.close_connection = True
+
+    def write(self, data):
+        with self.writing:
+            self.wfile.write(data)
+            self.wfile.flush()
+
+    def keep_alive(self):
+        while not self.silent.wait(KEEP_ALIVE_SECONDS):
+            try:
+                self.write(frame(KEEP_ALIVE))
+            except (OSError, ValueError):
+                return
 
 
 def main():

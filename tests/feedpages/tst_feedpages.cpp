@@ -330,17 +330,26 @@ void tst_FeedPages::followsMessagesAndCountsOn()
 
 void tst_FeedPages::showsALostFeedAndReconnects()
 {
-    // The program goes with clocks running; a restarted one sends its resumed bout, then falls
-    // silent while a clock runs, which is a lost feed too.
+    // The program goes with clocks running; a restarted one sends its resumed bout, then only
+    // keep-alives while a clock runs, which is a lost feed too. Then a bout at rest that the
+    // keep-alives hold live, until the link dies without closing; a new connection takes it up.
     QJsonObject resumed = bout("13", true);
-    const QString url
-            = serve({QJsonArray {send(bout("12", true)), QJsonObject {{"waitFile", signal("quit")}},
-                                 QJsonObject {{"close", true}}},
-                     QJsonArray {QJsonObject {{"waitFile", signal("back")}}, send(resumed)}});
+    const QString url = serve(
+            {QJsonArray {send(bout("12", true)), QJsonObject {{"waitFile", signal("quit")}},
+                         QJsonObject {{"close", true}}},
+             QJsonArray {QJsonObject {{"waitFile", signal("back")}}, send(resumed)},
+             QJsonArray {QJsonObject {{"waitFile", signal("again")}}, send(bout("14")),
+                         QJsonObject {{"waitFile", signal("cut")}}, QJsonObject {{"silent", true}}},
+             QJsonArray {QJsonObject {{"waitFile", signal("restored")}}, send(bout("15"))}});
     QVERIFY(m_browser->open(url + "/", 1280, 720));
     auto state = [this] {
         return m_browser->evaluate("document.documentElement.getAttribute('data-feed-state')")
                 .toString();
+    };
+    auto attribute = [this](const char *name) {
+        return m_browser
+                ->evaluate(QString("Number(document.documentElement.getAttribute('%1'))").arg(name))
+                .toInt();
     };
     QTRY_COMPARE_WITH_TIMEOUT(state(), QString("live"), kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(text("period-clock") != "9:57", kWaitMs); // counting
@@ -367,8 +376,27 @@ void tst_FeedPages::showsALostFeedAndReconnects()
     QTRY_COMPARE_WITH_TIMEOUT(state(), QString("live"), kWaitMs);
     QCOMPARE(text("home-score"), QString("13"));
     QCOMPARE(m_browser->evaluate("document.getElementById('feed-lost').hidden").toBool(), true);
-    // Silent with a clock running: lost again, though the connection stays open.
+    // No bout with a clock running: lost again, though the connection stays open.
     QTRY_COMPARE_WITH_TIMEOUT(state(), QString("lost"), kWaitMs);
+
+    // At rest the program sends no bout, only keep-alives: live for as long as they come, past
+    // the silence a page takes for a dead link.
+    raise("again");
+    QTRY_COMPARE_WITH_TIMEOUT(text("home-score"), QString("14"), kWaitMs);
+    const int connects = attribute("data-feed-connects");
+    const int keepAlives = attribute("data-feed-keepalives");
+    QTRY_VERIFY_WITH_TIMEOUT(attribute("data-feed-keepalives") >= keepAlives + 4, kWaitMs);
+    QCOMPARE(state(), QString("live"));
+    QCOMPARE(attribute("data-feed-connects"), connects);
+    // The link dies without closing: nothing more comes, and the page says so.
+    raise("cut");
+    QTRY_COMPARE_WITH_TIMEOUT(state(), QString("lost"), kWaitMs);
+    QCOMPARE(m_browser->evaluate("document.getElementById('feed-lost').hidden").toBool(), false);
+    QCOMPARE(text("home-score"), QString("14"));
+    // It does not wait for the dead connection's close to try a new one.
+    raise("restored");
+    QTRY_COMPARE_WITH_TIMEOUT(state(), QString("live"), kWaitMs);
+    QCOMPARE(text("home-score"), QString("15"));
 }
 
 QTEST_GUILESS_MAIN(tst_FeedPages)

@@ -130,7 +130,7 @@
     var last = null;         // the last message
     var arrivedAt = 0;       // performance.now() when it arrived
     var clocks = {};         // data-feed name -> {kind, clock, counts}
-    var stats = {messages: 0, lastApplyMs: 0, maxApplyMs: 0, connects: 0};
+    var stats = {messages: 0, lastApplyMs: 0, maxApplyMs: 0, connects: 0, keepAlives: 0};
 
     function string(value) {
         return typeof value === 'string' ? value : (typeof value === 'number' ? String(value) : '');
@@ -252,6 +252,10 @@
     var socket = null;
     var retryMs = 250;
     var staleAfterMs = 3000; // a running clock brings a message at least every second
+    // The program sends something at least every 2 s, a keep-alive when nothing else: silence for
+    // longer is a link that died without closing (a cable pulled, a network gone).
+    var silentAfterMs = 5000;
+    var heardAt = 0;         // performance.now() when anything last came
 
     function setState(state) {
         live = state === 'live';
@@ -272,20 +276,27 @@
             return;
         }
         socket.onopen = function () {
+            heardAt = performance.now();
             retryMs = 250;
             stats.connects += 1;
             document.documentElement.setAttribute('data-feed-connects', String(stats.connects));
         };
         socket.onmessage = function (event) {
             var arrival = performance.now();
+            heardAt = arrival;
             var message;
             try {
                 message = JSON.parse(event.data);
             } catch (e) {
                 return;
             }
-            if (message === null || typeof message !== 'object' || message.format !== 1)
+            // Only a bout has format 1; a keep-alive, or a message of a later kind, is passed over.
+            if (message === null || typeof message !== 'object' || message.format !== 1) {
+                if (message !== null && typeof message === 'object' && message.keepAlive === true)
+                    document.documentElement.setAttribute('data-feed-keepalives',
+                            String(++stats.keepAlives));
                 return;
+            }
             apply(message, arrival);
             if (!live)
                 setState('live');
@@ -311,15 +322,25 @@
         return Object.keys(clocks).some(function (name) { return clocks[name].clock.running === true; });
     }
 
+    // A connection that went silent is let go without waiting for its closing handshake, which
+    // over a dead link may take a minute, and a new one is tried at once.
+    function drop() {
+        var old = socket;
+        socket = null;
+        old.onopen = old.onmessage = old.onclose = old.onerror = null;
+        old.close();
+        setState('lost');
+        retry();
+    }
+
     function tick() {
         var now = performance.now();
-        // A feed that went quiet while a clock runs has stalled somewhere between here and the
-        // program: its clocks are no longer the board's.
-        if (live && anyRunning() && now - arrivedAt > staleAfterMs) {
-            setState('lost');
-            if (socket)
-                socket.close();
-        }
+        // A feed that went quiet while a clock runs, or went silent altogether, has stalled
+        // somewhere between here and the program: its clocks are no longer the board's.
+        if (socket && live && anyRunning() && now - arrivedAt > staleAfterMs)
+            drop();
+        else if (socket && socket.readyState === WebSocket.OPEN && now - heardAt > silentAfterMs)
+            drop();
         if (live && last)
             fill(now);
     }
