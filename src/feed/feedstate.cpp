@@ -76,9 +76,7 @@ QJsonObject shown(const Bout &bout, const SettingsModel &s, const BoutReadout::T
         QJsonArray clocks;
         for (int i : penaltiesOf(bout, side)) {
             QJsonObject penalty = clock(texts.penalties[size_t(i)], bout.penaltyEngine(i));
-            // A blank penalty clock neither counts nor shows.
-            if (bout.isPenaltyBlank(i))
-                penalty.insert(QStringLiteral("running"), false);
+            penalty.insert(QStringLiteral("running"), penaltyCounts(bout, i));
             clocks.append(penalty);
         }
         penalties.insert(side == 0 ? QStringLiteral("home") : QStringLiteral("visitor"), clocks);
@@ -129,6 +127,12 @@ QJsonObject shown(const Bout &bout, const SettingsModel &s, const BoutReadout::T
     result.insert(QStringLiteral("home"), home);
     result.insert(QStringLiteral("visitor"), visitor);
     return result;
+}
+
+bool penaltyCounts(const Bout &bout, int penalty)
+{
+    const TimeKeeper *engine = bout.penaltyEngine(penalty);
+    return !bout.isPenaltyBlank(penalty) && engine->isRunning() && engine->ticks() > 0;
 }
 
 Values values(const Bout &bout, const QJsonObject &shown, qint64 sentMs)

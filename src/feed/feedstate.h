@@ -28,6 +28,11 @@ struct Values
     qint64 sentMs = 0;
 };
 
+// Whether a penalty clock counts as the feed tells it: shown and running, and above zero. An
+// expired penalty's engine runs on below zero while its display holds 0:00 until it blanks; the
+// feed reports that clock stopped at zero.
+bool penaltyCounts(const Bout &bout, int penalty);
+
 // The clocks' values now, with what is shown and the wall time sentMs.
 Values values(const Bout &bout, const QJsonObject &shown, qint64 sentMs);
 // The message, as JSON text.

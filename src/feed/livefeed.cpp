@@ -19,7 +19,7 @@ bool anyRunning(const Bout &bout)
     if (bout.periodEngine()->isRunning() || bout.jamEngine()->isRunning())
         return true;
     for (int i = 0; i < Bout::PenaltyCount; ++i)
-        if (!bout.isPenaltyBlank(i) && bout.penaltyEngine(i)->isRunning())
+        if (FeedState::penaltyCounts(bout, i))
             return true;
     return false;
 }

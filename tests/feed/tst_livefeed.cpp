@@ -215,11 +215,16 @@ private slots:
         QCOMPARE(m_messages, sent);
         QCOMPARE(first["penalties"].toObject()["home"].toArray()[0].toObject()["ms"].toInteger(),
                  qint64(89600));
-        // Run past zero, as a penalty clock does, it is sent as zero.
+        // Run past zero, as a penalty clock's engine does while its display holds 0:00 before it
+        // blanks, it is sent as zero and stopped: a page counts it no further.
         m_clock.advanceMilliseconds(90000);
         board().RefreshTime();
         QTRY_COMPARE(feedTexts(), boardTexts());
+        QCOMPARE(field("penalties/home/0/text").toString(), "0:00");
         QCOMPARE(field("penalties/home/0/ms").toInteger(), qint64(0));
+        QCOMPARE(field("penalties/home/0/running").toBool(), false);
+        QCOMPARE(stateNow()["penalties"].toObject()["home"].toArray()[0].toObject()["running"],
+                 QJsonValue(false));
         // At rest, a stopped penalty clock showing, nothing changes: no message, even after a
         // second; the next change is the one message.
         key("tledHomePenalty1", kI);
