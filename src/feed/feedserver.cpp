@@ -77,6 +77,13 @@ QList<QByteArray> headerValues(const QByteArray &headers, const QByteArray &name
     return values;
 }
 
+// The value of the last header line of that name, which is the one the WebSocket server reads.
+QByteArray lastValue(const QByteArray &headers, const QByteArray &name)
+{
+    const QList<QByteArray> values = headerValues(headers, name);
+    return values.isEmpty() ? QByteArray() : values.last();
+}
+
 bool hasToken(const QByteArray &headers, const QByteArray &name, const QByteArray &token)
 {
     for (const QByteArray &value : headerValues(headers, name)) {
@@ -280,9 +287,18 @@ void FeedServer::readRequest(QTcpSocket *socket)
     if (path == "/feed") {
         if (method != "GET")
             return respond(socket, 405, {}, {}, "Allow: GET\r\n");
-        if (!hasToken(headers, "upgrade", "websocket"))
+        // The upgrade is asked for only as HTTP/1.1 asks for it: not over HTTP/1.0, and named in
+        // Connection too; else the request is a plain GET of the feed.
+        if (!hasToken(headers, "upgrade", "websocket")
+            || !hasToken(headers, "connection", "upgrade") || request[2] == "HTTP/1.0")
             return respond(socket, 426, {}, {}, "Upgrade: websocket\r\n");
-        if (!crlf || headerValues(headers, "sec-websocket-key").value(0).isEmpty())
+        // What the WebSocket server would close without a word is refused here with a status.
+        const QList<QByteArray> lines = headers.split('\n');
+        if (!crlf || lastValue(headers, "sec-websocket-key").isEmpty()
+            || lastValue(headers, "host").isEmpty()
+            || lastValue(headers, "upgrade").toLower() != "websocket"
+            || std::any_of(lines.begin(), lines.end(),
+                           [](const QByteArray &line) { return !line.contains(':'); }))
             return respond(socket, 400);
         if (!hasToken(headers, "sec-websocket-version", "13"))
             return respond(socket, 426, {}, {}, "Sec-WebSocket-Version: 13\r\n");

@@ -139,6 +139,32 @@ private slots:
                                 "Sec-WebSocket-Version: 13\r\n\r\n")
                            .replace("\r\n", "\n")
                 << QByteArray("400 Bad Request");
+        // The upgrade is asked for only by HTTP/1.1 and with Connection naming it; otherwise the
+        // request is a plain GET of the feed.
+        const QByteArray handshake = "Upgrade: websocket\r\nSec-WebSocket-Key: "
+                                     "dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n";
+        QTest::newRow("feed without Connection: Upgrade")
+                << "GET /feed HTTP/1.1\r\nHost: localhost\r\n" + handshake + "\r\n"
+                << QByteArray("426 Upgrade Required");
+        QTest::newRow("feed with Connection: close")
+                << "GET /feed HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n" + handshake
+                        + "\r\n"
+                << QByteArray("426 Upgrade Required");
+        QTest::newRow("feed over HTTP/1.0")
+                << "GET /feed HTTP/1.0\r\nHost: localhost\r\nConnection: Upgrade\r\n" + handshake
+                        + "\r\n"
+                << QByteArray("426 Upgrade Required");
+        QTest::newRow("feed without Host")
+                << "GET /feed HTTP/1.1\r\nConnection: Upgrade\r\n" + handshake + "\r\n"
+                << QByteArray("400 Bad Request");
+        QTest::newRow("feed upgrading to more than websocket") << QByteArray(
+                "GET /feed HTTP/1.1\r\nHost: localhost\r\nConnection: Upgrade\r\n"
+                "Upgrade: websocket, h2c\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                "Sec-WebSocket-Version: 13\r\n\r\n") << QByteArray("400 Bad Request");
+        QTest::newRow("feed with a header line without a colon")
+                << "GET /feed HTTP/1.1\r\nHost: localhost\r\nConnection: Upgrade\r\nX-Junk\r\n"
+                        + handshake + "\r\n"
+                << QByteArray("400 Bad Request");
         QTest::newRow("HEAD feed") << QByteArray("HEAD /feed HTTP/1.1\r\n\r\n")
                                    << QByteArray("405 Method Not Allowed");
         // HEAD is answered as GET without the body; a request typed by hand with bare LF line
@@ -200,17 +226,25 @@ private slots:
         }
     }
 
-    // The upgrade is found wherever it stands among the headers, the last one too.
+    // The upgrade is found wherever it stands among the headers, the last one too, and in the
+    // forms browsers send it: Connection naming more than the upgrade, names in other cases.
     void upgradeAsTheLastHeader()
     {
-        auto socket = connected();
-        socket->write("GET /feed HTTP/1.1\r\nHost: localhost\r\nConnection: Upgrade\r\n"
-                      "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
-                      "Upgrade: websocket\r\n\r\n");
-        QByteArray got;
-        while (!got.contains("\r\n") && socket->waitForReadyRead(5000))
-            got += socket->readAll();
-        QVERIFY2(got.startsWith("HTTP/1.1 101 "), got.left(80).constData());
+        for (const QByteArray &request :
+             {QByteArray("GET /feed HTTP/1.1\r\nHost: localhost\r\nConnection: Upgrade\r\n"
+                         "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                         "Sec-WebSocket-Version: 13\r\nUpgrade: websocket\r\n\r\n"),
+              QByteArray("GET /feed HTTP/1.1\r\nHost: localhost\r\n"
+                         "Connection: keep-alive, Upgrade\r\nUPGRADE: WebSocket\r\n"
+                         "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                         "Sec-WebSocket-Version: 13\r\n\r\n")}) {
+            auto socket = connected();
+            socket->write(request);
+            QByteArray got;
+            while (!got.contains("\r\n") && socket->waitForReadyRead(5000))
+                got += socket->readAll();
+            QVERIFY2(got.startsWith("HTTP/1.1 101 "), got.left(80).constData());
+        }
     }
 
     void silentAndSlowClientsAreClosed()
