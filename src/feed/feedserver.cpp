@@ -306,6 +306,7 @@ void FeedServer::readRequest(QTcpSocket *socket)
         countConnections();
         socket->disconnect(this);
         delete socket->findChild<QTimer *>();
+        socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SendBufferBytes);
         m_webSockets->handleConnection(socket);
         return;
     }

@@ -29,6 +29,9 @@ public:
     static constexpr int MaxRequestLineBytes = 2048;
     static constexpr int RequestTimeoutMs = 10000; // to send a whole request
     static constexpr qint64 MaxUnsentBytes = 256 * 1024; // per WebSocket client
+    // The system's send buffer of a WebSocket client, kept small so that what a client does not
+    // read waits in this program, where MaxUnsentBytes sees it, not in megabytes of the system's.
+    static constexpr int SendBufferBytes = 64 * 1024;
     static constexpr int MaxIncomingFrameBytes = 1024;
     // After this long without a message the clients get a keep-alive, so that a page can tell a
     // quiet bout (between jams, in a timeout) from a link that died without closing.
