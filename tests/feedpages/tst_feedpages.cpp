@@ -217,6 +217,27 @@ void tst_FeedPages::pageShowsTheBout()
                      > 0,
              gameFlow);
 
+    // A blank penalty clock keeps the outline of a shown one, as the board's unlit 8:88 does: its
+    // box is as wide, and does not jump when a penalty starts or clears.
+    auto boxWidth = [this](const QString &id) {
+        return m_browser
+                ->evaluate(QString("document.getElementById('%1').parentElement"
+                                   ".getBoundingClientRect().width")
+                                   .arg(id))
+                .toDouble();
+    };
+    QString shownPenalty;
+    for (const QString &pair : shown)
+        if (pair.contains("-penalty-") && !pair.endsWith('='))
+            shownPenalty = pair.section('=', 0, 0);
+    for (const QString &pair : shown) {
+        if (pair.contains("-penalty-") && pair.endsWith('=')) {
+            QVERIFY(!shownPenalty.isEmpty());
+            QVERIFY(boxWidth(shownPenalty) > 0);
+            QCOMPARE(boxWidth(pair.section('=', 0, 0)), boxWidth(shownPenalty));
+        }
+    }
+
     // The picture: lit segments in the message's colours where a display shows something, none
     // where it is blank, and nothing but the bar on the overlay.
     const QImage image = m_browser->screenshot().convertToFormat(QImage::Format_ARGB32);

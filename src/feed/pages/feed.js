@@ -4,9 +4,9 @@
 // A page marks the places to fill with data-feed="<what>" (home.name, home.score, title, period,
 // clock.period, clock.jam, penalty.home.0 ... penalty.visitor.2, and in the game flow jamNumber,
 // home.timeouts, home.reviews, visitor.timeouts, visitor.reviews, caption, caption.period,
-// caption.jam) and data-cells="<n>" on LED displays; what only the game flow shows carries
-// data-flow and is hidden without it. It calls CorvantaFeed.start() once. Fields the page does
-// not know are ignored.
+// caption.jam) and data-cells="<n>" on LED displays, with data-blank="<outline>" where a blank
+// display keeps an unlit outline; what only the game flow shows carries data-flow and is hidden
+// without it. It calls CorvantaFeed.start() once. Fields the page does not know are ignored.
 (function () {
     'use strict';
 
@@ -64,7 +64,8 @@
     };
     var svgNs = 'http://www.w3.org/2000/svg';
 
-    function cell(character) {
+    // A cell showing character; unlit, every segment and dot of it is drawn off.
+    function cell(character, unlit) {
         var svg = document.createElementNS(svgNs, 'svg');
         if (character === ':' || character === '.') {
             svg.setAttribute('viewBox', '0 0 20 100');
@@ -76,14 +77,14 @@
                 dot.setAttribute('y', String(y - 5));
                 dot.setAttribute('width', '10');
                 dot.setAttribute('height', '10');
-                dot.setAttribute('class', 'seg on');
+                dot.setAttribute('class', unlit ? 'seg off' : 'seg on');
                 svg.appendChild(dot);
             });
             return svg;
         }
         svg.setAttribute('viewBox', '0 0 60 100');
         svg.setAttribute('class', 'led-cell');
-        var lit = segmentsOf[character] !== undefined ? segmentsOf[character] : '';
+        var lit = !unlit && segmentsOf[character] !== undefined ? segmentsOf[character] : '';
         Object.keys(segmentShapes).forEach(function (name) {
             var segment = document.createElementNS(svgNs, 'polygon');
             segment.setAttribute('points', segmentShapes[name]);
@@ -94,7 +95,10 @@
     }
 
     // Writes text into an LED display, right-aligned in its data-cells digit cells, so that the
-    // display keeps its width whatever it shows. The text itself stays readable in data-text.
+    // display keeps its width whatever it shows. A display with data-blank (a penalty clock's
+    // "8:88") shows that outline unlit when blank, colon and all, as the board does, so that its
+    // box does not change size when a penalty starts or clears. The text itself stays readable
+    // in data-text.
     function showLed(element, text) {
         text = text.trim();
         if (element.getAttribute('data-text') === text && element.firstChild)
@@ -106,10 +110,13 @@
         var shown = text;
         for (var i = digits; i < cells; ++i)
             shown = ' ' + shown;
+        var unlit = text === '' && element.hasAttribute('data-blank');
+        if (unlit)
+            shown = element.getAttribute('data-blank');
         while (element.firstChild)
             element.removeChild(element.firstChild);
         for (var j = 0; j < shown.length; ++j)
-            element.appendChild(cell(shown[j]));
+            element.appendChild(cell(shown[j], unlit));
     }
 
     function showText(element, text) {
