@@ -100,6 +100,8 @@ private slots:
     void readoutFollowsTheBoard();
     void followsMessagesAndCountsOn();
     void showsALostFeedAndReconnects();
+    void longNamesShowWhole_data();
+    void longNamesShowWhole();
 
 private:
     // Starts the stand-in server playing script (one list of steps per connection); its URL.
@@ -418,6 +420,72 @@ void tst_FeedPages::showsALostFeedAndReconnects()
     raise("restored");
     QTRY_COMPARE_WITH_TIMEOUT(state(), QString("live"), kWaitMs);
     QCOMPARE(text("home-score"), QString("15"));
+}
+
+void tst_FeedPages::longNamesShowWhole_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QStringList>("texts"); // the ids of the names and title the page shows
+    for (const QSize size : {QSize(1920, 1080), QSize(1280, 720)}) {
+        const QString at = QString(" at %1x%2").arg(size.width()).arg(size.height());
+        QTest::newRow(qPrintable("audience board" + at))
+                << "/" << size << QStringList {"home-name", "title", "visitor-name"};
+        QTest::newRow(qPrintable("penalty box" + at))
+                << "/penalties" << size << QStringList {"home-name", "visitor-name"};
+    }
+    // The overlay is laid out for 1920 x 1080 whatever the window.
+    QTest::newRow("overlay") << "/overlay" << QSize(1920, 1080)
+                             << QStringList {"home-name", "visitor-name"};
+}
+
+void tst_FeedPages::longNamesShowWhole()
+{
+    // A name and a title of the widest letters, too long for their places: shown whole in
+    // smaller letters, not cut; a short name beside them keeps its size.
+    QFETCH(QString, path);
+    QFETCH(QSize, size);
+    QFETCH(QStringList, texts);
+    const QString wide(20, 'W');
+    QJsonObject message = bout();
+    message.insert("title", wide);
+    message.insert("home", QJsonObject {{"name", wide}, {"score", "12"}});
+    const QString url = serve({QJsonArray {send(message)}});
+    QVERIFY(m_browser->open(url + path, size.width(), size.height()));
+    QTRY_COMPARE_WITH_TIMEOUT(text("home-name"), wide, kWaitMs);
+    auto rect = [this](const QString &id) {
+        return QJsonDocument::fromJson(
+                       m_browser
+                               ->evaluate(QString("JSON.stringify(document.getElementById('%1')"
+                                                  ".getBoundingClientRect())")
+                                                  .arg(id))
+                               .toString()
+                               .toUtf8())
+                .object();
+    };
+    auto number = [this](const QString &id, const QString &expression) {
+        return m_browser
+                ->evaluate(QString("(function (e) { return %2; })(document.getElementById('%1'))")
+                                   .arg(id, expression))
+                .toDouble();
+    };
+    double right = 0;
+    for (const QString &id : texts) {
+        QCOMPARE(m_browser->evaluate(QString("document.getElementById('%1').textContent").arg(id))
+                         .toString(),
+                 id == "visitor-name" ? QString("Jammers") : wide);
+        // All of it within its box and the window, and clear of the one before it.
+        QVERIFY2(number(id, "e.scrollWidth") <= number(id, "e.clientWidth"), qPrintable(id));
+        const QJsonObject r = rect(id);
+        QVERIFY2(r["left"].toDouble() >= right && r["right"].toDouble() <= size.width(),
+                 qPrintable(id));
+        right = r["right"].toDouble();
+    }
+    QVERIFY(number("home-name", "parseFloat(getComputedStyle(e).fontSize)")
+            < number("visitor-name", "parseFloat(getComputedStyle(e).fontSize)"));
+    QCOMPARE(m_browser->evaluate("document.getElementById('visitor-name').style.fontSize")
+                     .toString(),
+             QString());
 }
 
 QTEST_GUILESS_MAIN(tst_FeedPages)

@@ -119,9 +119,42 @@
             element.appendChild(cell(shown[j], unlit));
     }
 
+    // A text with data-fit (a team name, the title) too long for its place is shown whole in
+    // smaller letters, as the board does, down to a third of its size; only beyond that is it
+    // cut. Measured again when it changes and when the window does.
+    var smallestFit = 1 / 3;
+
+    function fit(element) {
+        element.style.fontSize = '';
+        var available = element.clientWidth;
+        var needed = element.scrollWidth;
+        if (available <= 0 || needed <= available)
+            return;
+        var size = parseFloat(getComputedStyle(element).fontSize);
+        var smallest = size * smallestFit;
+        size *= available / needed;
+        // Letters do not narrow exactly with their size (hinting, rounding): a few steps more.
+        for (var step = 0; step < 20; ++step) {
+            size = Math.max(size, smallest);
+            element.style.fontSize = size + 'px';
+            if (element.scrollWidth <= element.clientWidth || size <= smallest)
+                return;
+            size *= 0.97;
+        }
+    }
+
+    function fitAll() {
+        var elements = document.querySelectorAll('[data-fit]');
+        for (var i = 0; i < elements.length; ++i)
+            fit(elements[i]);
+    }
+
     function showText(element, text) {
-        if (element.textContent !== text)
+        if (element.textContent !== text) {
             element.textContent = text;
+            if (element.hasAttribute('data-fit'))
+                fit(element);
+        }
         element.setAttribute('data-text', text);
     }
 
@@ -365,6 +398,9 @@
             // Clocks change at most ten times a second; a timer also runs in a hidden page, as a
             // video mixer's browser source may be.
             window.setInterval(tick, 50);
+            window.addEventListener('resize', fitAll);
+            if (document.fonts && document.fonts.ready)
+                document.fonts.ready.then(fitAll);
         }
     };
 })();
