@@ -144,7 +144,7 @@ private slots:
                 {Qt::Key_NumLock, none, 144},    {Qt::Key_ScrollLock, none, 145},
                 {Qt::Key_CapsLock, none, 20},    {Qt::Key_Space, none, 32},
                 {Qt::Key_Backspace, none, 8},    {Qt::Key_Up, none, 38},
-                {Qt::Key_Right, none, 39},
+                {Qt::Key_Right, none, 39},       {Qt::Key_Clear, keypad, 12},
         };
         QCOMPARE(VirtualKeys::fromQt(Qt::Key_J, Qt::ControlModifier), 74);
         for (int digit = 0; digit <= 9; ++digit)
