@@ -62,6 +62,17 @@ private:
                                        QString::number(at.y()), "getmouselocation", "--shell"});
         return QRegularExpression("WINDOW=(\\d+)").match(place).captured(1).toULongLong();
     }
+    // The real program started with bypass: its board's window, empty when it does not show.
+    static QString startProgram(QProcess &program, const QProcessEnvironment &environment)
+    {
+        program.setProcessEnvironment(environment);
+        program.start(CORVANTA_PROGRAM, {"bypass"});
+        if (!program.waitForStarted())
+            return {};
+        return xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
+                        QString::number(program.processId())})
+                .section('\n', 0, 0);
+    }
     QString shown(const char *name) const
     {
         return m_board->findChild<QWidget *>(name)->property("Text").toString();
@@ -201,12 +212,7 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("CORVANTA_TRACE", dir.filePath("trace"));
         QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(CORVANTA_PROGRAM, {"bypass"});
-        QVERIFY(program.waitForStarted());
-        const QString window = xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
-                                        QString::number(program.processId())})
-                                       .section('\n', 0, 0);
+        const QString window = startProgram(program, environment);
         QVERIFY(!window.isEmpty());
         // The window carries the program's icon (set as the program gets going: looked for again
         // until it shows).
@@ -237,12 +243,7 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_SCALE_FACTOR", "4");
         QProcess program;
-        program.setProcessEnvironment(environment);
-        program.start(CORVANTA_PROGRAM, {"bypass"});
-        QVERIFY(program.waitForStarted());
-        const QString window = xdotool({"search", "--sync", "--all", "--onlyvisible", "--pid",
-                                        QString::number(program.processId())})
-                                       .section('\n', 0, 0);
+        const QString window = startProgram(program, environment);
         QVERIFY(!window.isEmpty());
         QMap<QString, int> shape;
         for (const QString &line : xdotool({"getwindowgeometry", "--shell", window}).split('\n'))
