@@ -7,7 +7,9 @@
 #include "colortable.h"
 #include "frmaudience.h"
 #include "frmscoreboard.h"
+#include "image.h"
 #include "label.h"
+#include "picturereturnwatch.h"
 #include "segmentdisplay.h"
 #include "settings.h"
 #include "settingsstore.h"
@@ -16,11 +18,13 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -291,6 +295,19 @@ private slots:
 
     // The key hides the board and shows it again on its screen; an operator's board left on the
     // projector meanwhile moves off it, and keeps the keyboard.
+    // A picture whose file comes back (a stick plugged in again) shows on the projector too.
+    void returningPictureShowsOnTheProjector()
+    {
+        QTemporaryDir files;
+        const QString later = files.filePath("later.png");
+        Settings::instance().edit([&](SettingsModel &m) { m.VisitorPic = later; });
+        QTest::qWait(PictureReturnWatch::LookEveryMs);
+        QVERIFY(QImage(30, 20, QImage::Format_RGB32).save(later));
+        QTRY_VERIFY_WITH_TIMEOUT(
+                !audience()->findChild<Image *>("imgVisitorPic")->Picture().isNull(),
+                4 * PictureReturnWatch::LookEveryMs);
+    }
+
     void keyHidesAndShowsTheBoard()
     {
         type({"F8"});
