@@ -389,9 +389,10 @@ void tst_FeedPages::showsALostFeedAndReconnects()
                                ".opacity)")
                     .toDouble()
             < 1.0);
-    // The clocks stop where the feed left them, as sent, no longer counting.
+    // The clocks stop where they were counted to, no longer counting: not taken back to the
+    // time last sent.
     const QString left = text("period-clock");
-    QCOMPARE(left, QString("9:57"));
+    QVERIFY2(left.startsWith("9:5") && left < QString("9:57"), qPrintable(left));
     QTest::qWait(1200);
     QCOMPARE(text("period-clock"), left);
 
@@ -427,7 +428,7 @@ void tst_FeedPages::longNamesShowWhole_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QStringList>("texts"); // the ids of the names and title the page shows
-    for (const QSize size : {QSize(1920, 1080), QSize(1280, 720)}) {
+    for (const QSize size : {QSize(1920, 1080), QSize(1280, 720), QSize(800, 600)}) {
         const QString at = QString(" at %1x%2").arg(size.width()).arg(size.height());
         QTest::newRow(qPrintable("audience board" + at))
                 << "/" << size << QStringList {"home-name", "title", "visitor-name"};
@@ -475,7 +476,17 @@ void tst_FeedPages::longNamesShowWhole()
                          .toString(),
                  id == "visitor-name" ? QString("Jammers") : wide);
         // All of it within its box and the window, and clear of the one before it.
+        // To the fraction of a pixel: a text wider by less than one is cut all the same.
         QVERIFY2(number(id, "e.scrollWidth") <= number(id, "e.clientWidth"), qPrintable(id));
+        const double room = number(id,
+                                   "e.getBoundingClientRect().width"
+                                   " - parseFloat(getComputedStyle(e).paddingLeft)"
+                                   " - parseFloat(getComputedStyle(e).paddingRight)");
+        const double width = number(id,
+                                    "(function (r) { r.selectNodeContents(e);"
+                                    " return r.getBoundingClientRect().width; })"
+                                    "(document.createRange())");
+        QVERIFY2(width <= room, qPrintable(QString("%1: %2 in %3").arg(id).arg(width).arg(room)));
         const QJsonObject r = rect(id);
         QVERIFY2(r["left"].toDouble() >= right && r["right"].toDouble() <= size.width(),
                  qPrintable(id));

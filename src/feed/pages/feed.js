@@ -120,14 +120,29 @@
     }
 
     // A text with data-fit (a team name, the title) too long for its place is shown whole in
-    // smaller letters, as the board does, down to a third of its size; only beyond that is it
+    // smaller letters, as the board does, down to an eighth of its size; only beyond that is it
     // cut. Measured again when it changes and when the window does.
-    var smallestFit = 1 / 3;
+    var smallestFit = 1 / 8;
+
+    // The text's own width, and the room for it inside its box, to the fraction of a pixel: in
+    // whole pixels a text a fraction wider than its box would pass for fitting, and be cut.
+    function textWidth(element) {
+        var range = document.createRange();
+        range.selectNodeContents(element);
+        return range.getBoundingClientRect().width;
+    }
+
+    function roomIn(element) {
+        var style = getComputedStyle(element);
+        return element.getBoundingClientRect().width - parseFloat(style.paddingLeft)
+                - parseFloat(style.paddingRight) - parseFloat(style.borderLeftWidth)
+                - parseFloat(style.borderRightWidth);
+    }
 
     function fit(element) {
         element.style.fontSize = '';
-        var available = element.clientWidth;
-        var needed = element.scrollWidth;
+        var available = roomIn(element);
+        var needed = textWidth(element);
         if (available <= 0 || needed <= available)
             return;
         var size = parseFloat(getComputedStyle(element).fontSize);
@@ -137,7 +152,7 @@
         for (var step = 0; step < 20; ++step) {
             size = Math.max(size, smallest);
             element.style.fontSize = size + 'px';
-            if (element.scrollWidth <= element.clientWidth || size <= smallest)
+            if (textWidth(element) <= available || size <= smallest)
                 return;
             size *= 0.97;
         }
@@ -303,8 +318,18 @@
         var banner = document.getElementById('feed-lost');
         if (banner)
             banner.hidden = live;
-        if (last)
+        // A lost feed leaves the clocks where they were counted to, greyed under the banner,
+        // rather than taking them back to the last message's time.
+        if (last && live)
             fill(performance.now());
+        else
+            unmarkRunning();
+    }
+
+    function unmarkRunning() {
+        var running = document.querySelectorAll('[data-feed].running');
+        for (var i = 0; i < running.length; ++i)
+            running[i].classList.remove('running');
     }
 
     function connect() {
