@@ -188,7 +188,6 @@ void FeedServer::close()
         client->deleteLater();
     }
     m_clients.clear();
-    m_keepAlive->stop();
     countConnections();
     delete m_webSockets;
     m_webSockets = nullptr;
@@ -205,9 +204,12 @@ void FeedServer::publish(const QByteArray &message)
         m_keepAlive->start();
 }
 
-// Not a bout (it has no "format"), so a page that does not know it ignores it.
+// Not a bout (it has no "format"), so a page that does not know it ignores it. The timer stops
+// once no client is left to tell.
 void FeedServer::keepAlive()
 {
+    if (m_clients.isEmpty())
+        m_keepAlive->stop();
     const QByteArray message(KeepAliveMessage);
     const QSet<QWebSocket *> clients = m_clients;
     for (QWebSocket *client : clients)
@@ -358,8 +360,6 @@ void FeedServer::takeClient()
         countConnections();
         connect(client, &QWebSocket::disconnected, this, [this, client] {
             m_clients.remove(client);
-            if (m_clients.isEmpty())
-                m_keepAlive->stop();
             countConnections();
             client->deleteLater();
         });
@@ -382,8 +382,6 @@ void FeedServer::send(QWebSocket *client, const QByteArray &message)
     client->sendTextMessage(QString::fromUtf8(message));
     if (client->bytesToWrite() > MaxUnsentBytes) {
         m_clients.remove(client);
-        if (m_clients.isEmpty())
-            m_keepAlive->stop();
         countConnections();
         client->disconnect(this);
         client->abort();
