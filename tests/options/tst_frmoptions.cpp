@@ -872,17 +872,23 @@ private slots:
 
     void sounds()
     {
-        // A path of up to 50 characters is shown whole, a longer one shortened to its file.
-        for (const int length : {50, 51}) {
-            const QString folder = m_files.path() + u'/';
-            const QString path = folder + QString(length - folder.size() - 5, u'n') + "z.wav";
-            QVERIFY(writeFile(path, "RIFF"));
+        // A path of up to 50 characters is shown whole, a longer one shortened to its file: the
+        // file's name where it exists, nothing where it does not.
+        const auto caption = [](const QString &path) {
             Settings::instance().edit([&](SettingsModel &m) { m.BuzzerFile = path; });
             frmOptions window;
-            QCOMPARE(text(window, "lblBFile"),
-                     length == 50 ? path : path.left(25) + " .../" + path.section(u'/', -1));
-            QFile::remove(path);
+            return text(window, "lblBFile");
+        };
+        for (const int length : {50, 51}) {
+            const QString path = u'/' + QString(length - 6, u'n') + "z.wav";
+            QCOMPARE(caption(path), length == 50 ? path : path.left(25) + " .../");
         }
+        const QString folder = m_files.path() + u'/';
+        const QString path
+                = folder + QString(std::max(0, 51 - int(folder.size()) - 5), u'n') + "z.wav";
+        QVERIFY(writeFile(path, "RIFF"));
+        QCOMPARE(caption(path), path.left(25) + " .../" + path.section(u'/', -1));
+        QFile::remove(path);
 
         const QString wav = m_files.filePath("horn.wav");
         QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/buzzer.wav", wav));
