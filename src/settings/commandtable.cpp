@@ -1,6 +1,7 @@
 #include "commandtable.h"
 
 #include "keycharacter.h"
+#include "keycodetostr.h"
 #include "virtualkeycodes.h"
 
 #include <QList>
@@ -91,7 +92,7 @@ void untangleCommandKeys(SettingsModel &model)
     const auto untangle = [&held](qint16 &key) {
         if (key == 0)
             return;
-        if (boardKeepsKey(key) || held.contains(key))
+        if (boardKeepsKey(key) || KeyCodeToStr(key).isEmpty() || held.contains(key))
             key = 0;
         else
             held.append(key);

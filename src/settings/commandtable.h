@@ -63,8 +63,10 @@ std::optional<Command> commandOn(int keyCode, const SettingsModel &model);
 // "-", Enter and Space).
 bool boardKeepsKey(int keyCode);
 
-// Settings written by hand or by an older version may give a command a key the board keeps, or one
-// key to two commands. Such a key is taken from the command for this run (0: no key), so that it
-// neither types and runs a command at once nor leaves a command dead: of two commands on one key
-// the first in the table keeps it, and the new-bout key, outside the table, comes last.
+// Settings written by hand or by an older version may give a command a key the board keeps, a key
+// without a name (Shift, Esc, Tab, an arrow: one the Options window could neither show nor give),
+// or one key to two commands. Such a key is taken from the command for this run (0: no key), so
+// that it neither types and runs a command at once, nor runs one the Options window shows without
+// a key, nor leaves a command dead: of two commands on one key the first in the table keeps it,
+// and the new-bout key, outside the table, comes last.
 void untangleCommandKeys(SettingsModel &model);

@@ -249,6 +249,8 @@ private slots:
                             return qstrcmp(row.defaultText, "1") == 0 ? "0" : "1";
                         else if constexpr (std::is_same_v<Value, NumLockMode>)
                             return "2";
+                        else if (QByteArray(row.settingsKey).endsWith("Key"))
+                            return "75"; // K: a key code needs a name to be kept
                         else
                             return "7";
                     },
@@ -363,6 +365,13 @@ private slots:
                                 "BoutSettings/NewBoutKey=75"}
                 << QStringList {"UndoKey=0",       "HomeTimeoutKey=0",      "VisitorTimeoutKey=0",
                                 "HomeReviewKey=0", "OfficialTimeoutKey=75", "NewBoutKey=0"};
+        // Shift would run its command as the operator types Shift+1 or Shift+Tab.
+        QTest::newRow("keys without a name")
+                << QStringList {"KeySettings/ResetJamClockKey=16", "KeySettings/ClockSwitchKey=27",
+                                "KeySettings/SepTimeKey=9", "BoutSettings/NewBoutKey=37",
+                                "ScreenSettings/AudienceBoardKey=18"}
+                << QStringList {"ResetJamClockKey=0", "ClockSwitchKey=0", "SepTimeKey=0",
+                                "NewBoutKey=0", "AudienceBoardKey=0"};
         QTest::newRow("keys next to the kept ones stay")
                 << QStringList {"KeySettings/ClearKey=111", "BoutSettings/NewBoutKey=114",
                                 "ScreenSettings/AudienceBoardKey=106", "KeySettings/BuzzerKey=8"}
