@@ -5,8 +5,11 @@
 #include "soundbackend.h"
 #include "soundfile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -84,10 +87,27 @@ void MMControl::open()
     if (m_fileName.isEmpty())
         return;
     m_open = true;
+    m_openedStamp = fileStamp(m_fileName);
     const SoundFile sound = SoundFile::inspect(m_fileName);
     m_lengthNs = qMin(sound.nanoseconds(), LongestPlayNanoseconds);
     m_fileProblem = sound.problem();
     m_canPlay = m_backend->open(sound);
+}
+
+MMControl::FileStamp MMControl::fileStamp(const QString &fileName)
+{
+    struct stat file
+    {
+    };
+    if (::stat(QFile::encodeName(fileName).constData(), &file) != 0)
+        return {};
+    // Another file put in its place by a rename has another inode; one copied over it keeps the
+    // inode, but not its size or its times.
+    const auto ns = [](const timespec &time) {
+        return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    return {quint64(file.st_dev), quint64(file.st_ino), ns(file.st_ctim), ns(file.st_mtim),
+            qint64(file.st_size)};
 }
 
 void MMControl::play()
@@ -95,6 +115,12 @@ void MMControl::play()
     // A play over a play under way ends the first one, with its Done.
     if (m_playing)
         stop();
+    // The device stays open on a file between plays, with its format and length as they were
+    // read then. A file written or replaced since (a sound edited and saved under its name) is
+    // read again, so that its new length and format play, or its problem is told, rather than
+    // the new bytes being played as the old sound.
+    if (m_open && fileStamp(m_fileName) != m_openedStamp)
+        open();
     m_playing = true;
     const quint64 number = ++m_playNumber;
     if (m_open && m_canPlay && m_backend->play()) {

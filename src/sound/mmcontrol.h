@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <tuple>
 
 class QTimer;
 class SoundBackend;
@@ -86,6 +87,11 @@ private:
     bool m_canPlay = false;
     QString m_fileProblem;
     qint64 m_lengthNs = 0;
+    // The open file as it was when opened: its device and inode, its entry's change time, its
+    // contents' and its size. A play of a file written or replaced since opens it again.
+    using FileStamp = std::tuple<quint64, quint64, qint64, qint64, qint64>;
+    static FileStamp fileStamp(const QString &fileName);
+    FileStamp m_openedStamp;
     bool m_playing = false;
     // Counts plays, so that a Done queued for a play that cannot start is dropped when that play
     // has already ended another way.

@@ -201,6 +201,60 @@ private slots:
         QCOMPARE(done.count(), 6);
     }
 
+    // The device stays open on a file between plays. A file saved again under its name, or
+    // another put in its place, is read again before it plays: its own length, or its problem,
+    // not the new bytes played as the old sound.
+    void aFileChangedSinceOpenedIsReadAgain()
+    {
+        QSignalSpy done(m_control.get(), &MMControl::Done);
+        QSignalSpy problems(m_control.get(), &MMControl::Problem);
+        const QString horn = file("horn.wav", wav(250));
+        // The same bytes as mono: as many of them, twice as long.
+        const QString mono
+                = file("mono.wav", riff(format(1, 1) + chunk("data", QByteArray(32 * 250, '\0'))));
+        openAndPlay(horn);
+        elapse(250000000);
+        QCOMPARE(done.count(), 1);
+        // Unchanged, it is not opened again.
+        send("Play");
+        elapse(250000000);
+        QCOMPARE(done.count(), 2);
+        QCOMPARE(m_backend->calls.count("open horn.wav"), 1);
+
+        file("horn.wav", wav(1000));
+        send("Play");
+        elapse(999000000);
+        QCOMPARE(done.count(), 2);
+        elapse(1000000);
+        QCOMPARE(done.count(), 3);
+        QCOMPARE(m_backend->calls.count("open horn.wav"), 2);
+
+        QVERIFY(::rename(qPrintable(mono), qPrintable(horn)) == 0);
+        send("Play");
+        elapse(499000000);
+        QCOMPARE(done.count(), 3);
+        elapse(1000000);
+        QCOMPARE(done.count(), 4);
+
+        file("horn.wav", "\x89PNG\r\n\x1a\n a picture saved over the sound");
+        send("Play");
+        QCoreApplication::processEvents();
+        QCOMPARE(done.count(), 5);
+        QCOMPARE(problems.count(), 1);
+        QCOMPARE(problems.first().first().toString(),
+                 "Cannot play horn.wav: it is not a WAV sound file.");
+        QCOMPARE(m_backend->calls.count("open horn.wav"), 4);
+
+        // The good sound put back plays again, though its name never changed.
+        file("horn.wav", wav(250));
+        m_backend->calls.clear();
+        send("Play");
+        QCOMPARE(m_backend->calls, (QStringList {"close", "open horn.wav", "play"}));
+        elapse(250000000);
+        QCOMPARE(done.count(), 6);
+        QCOMPARE(problems.count(), 1);
+    }
+
     void stopCloseOrReplayEndAPlayWithItsDone()
     {
         const QString path = file("a.wav", wav(1000));
