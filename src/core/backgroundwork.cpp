@@ -16,8 +16,13 @@ QThreadPool &worker()
     static const bool prepared = [] {
         pool.setMaxThreadCount(1);
         if (QCoreApplication *application = QCoreApplication::instance())
-            QObject::connect(application, &QCoreApplication::aboutToQuit, &pool,
-                             [] { pool.waitForDone(); });
+            QObject::connect(application, &QCoreApplication::aboutToQuit, &pool, [] {
+                // Nobody is left to see what the waiting tasks would make, and a closed board
+                // whose process stays to decode a queue of large pictures holds its data folder
+                // from the next start.
+                pool.clear();
+                pool.waitForDone();
+            });
         qAddPostRoutine([] {
             pool.clear();
             pool.waitForDone();

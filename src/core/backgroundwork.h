@@ -8,7 +8,7 @@
 // a second core stays free for the board. A task hands its result to the board's thread itself.
 //
 // When the program quits, the task under way is finished while the application still stands;
-// tasks still waiting when the application goes are dropped unrun.
+// tasks still waiting then are dropped unrun.
 namespace BackgroundWork {
 
 void start(std::function<void()> task);

@@ -3,6 +3,7 @@
 #include <QMutex>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
@@ -55,6 +56,26 @@ private slots:
         for (int nice : std::as_const(niceness))
             QCOMPARE(nice, std::min(board + 10, 19));
 #endif
+    }
+
+    // A quit waits for the task under way, not for those still waiting behind it.
+    void quitFinishesOnlyTheTaskUnderWay()
+    {
+        std::atomic<bool> started = false, finished = false;
+        std::atomic<int> laterRan = 0;
+        BackgroundWork::start([&] {
+            started = true;
+            QThread::msleep(200);
+            finished = true;
+        });
+        for (int task = 0; task < 3; ++task)
+            BackgroundWork::start([&] { ++laterRan; });
+        QTRY_VERIFY(started);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+        QVERIFY(finished);
+        QTest::qWait(100);
+        QCOMPARE(laterRan.load(), 0);
     }
 };
 
