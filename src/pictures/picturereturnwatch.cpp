@@ -11,14 +11,33 @@ PictureReturnWatch::PictureReturnWatch(QObject *parent)
     connect(m_timer, &QTimer::timeout, this, &PictureReturnWatch::look);
 }
 
+PictureReturnWatch::Sighting PictureReturnWatch::sighting(const QString &path)
+{
+    const QFileInfo file(path);
+    return file.isFile() ? Sighting {file.size(), file.lastModified()} : Sighting {};
+}
+
 void PictureReturnWatch::watch(const QStringList &paths)
 {
-    m_missing.clear();
+    // A file watched already keeps what the looks found: one board reading it now says nothing
+    // of what another read before.
+    QHash<QString, Watched> files;
     for (const QString &path : paths) {
-        if (!path.isEmpty() && !QFileInfo(path).isFile())
-            m_missing.insert(path, {});
+        if (path.isEmpty())
+            continue;
+        if (const auto it = m_files.constFind(path); it != m_files.cend()) {
+            // Found missing by a board now, it is back for every board when it returns.
+            Watched file = it.value();
+            if (const Sighting now = sighting(path); now.size < 0)
+                file = {now, now};
+            files.insert(path, file);
+        } else {
+            const Sighting now = sighting(path);
+            files.insert(path, {now, now});
+        }
     }
-    if (m_missing.isEmpty())
+    m_files = files;
+    if (m_files.isEmpty())
         m_timer->stop();
     else if (!m_timer->isActive())
         m_timer->start();
@@ -27,20 +46,21 @@ void PictureReturnWatch::watch(const QStringList &paths)
 void PictureReturnWatch::look()
 {
     bool back = false;
-    for (auto it = m_missing.begin(); it != m_missing.end();) {
-        const QFileInfo file(it.key());
-        const Sighting now
-                = file.isFile() ? Sighting {file.size(), file.lastModified()} : Sighting {};
-        if (now.size >= 0 && now == it.value()) {
-            it = m_missing.erase(it);
-            back = true;
+    for (auto it = m_files.begin(); it != m_files.end(); ++it) {
+        Watched &file = it.value();
+        const Sighting now = sighting(it.key());
+        // Gone again or not yet whole: a return from now on is one.
+        if (now.size < 0 || now != file.seen) {
+            if (now.size < 0)
+                file.read = now;
+            file.seen = now;
             continue;
         }
-        it.value() = now;
-        ++it;
+        if (now != file.read) {
+            file.read = now;
+            back = true;
+        }
     }
-    if (m_missing.isEmpty())
-        m_timer->stop();
     if (back)
         emit returned();
 }

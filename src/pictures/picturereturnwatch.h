@@ -7,11 +7,13 @@
 
 class QTimer;
 
-// Looks every few seconds for chosen picture files that are missing (moved away, on a stick not
-// plugged in) and tells when one is back, whole, so that its frame shows it again without the
-// operator choosing it anew. A file counts as back once two looks in a row find it the same size
-// and age: one still being copied in is not read half-written. Nothing is looked at while every
-// chosen file is there.
+// Looks every few seconds at the chosen picture files and tells when one has come back, whole,
+// in another state than the boards last read it in: back where it was missing (moved away, on a
+// stick not plugged in), or written anew where it could not be read (damaged, half copied). Its
+// frames then show it again without the operator choosing it anew, on every board, whatever a
+// board found when it last looked (one opened while the file was away found it missing). A file
+// counts as back once two looks in a row find it the same size and age: one still being copied
+// in is not read half-written. Nothing is looked at while no picture is chosen.
 class PictureReturnWatch final : public QObject
 {
     Q_OBJECT
@@ -22,7 +24,8 @@ public:
 
     explicit PictureReturnWatch(QObject *parent = nullptr);
 
-    // The chosen pictures' files, an empty one for none; those missing now are watched.
+    // The chosen pictures' files, an empty one for none, each time a board has read them. One
+    // newly chosen is taken as the boards read it now, one missing now as missing for them all.
     void watch(const QStringList &paths);
 
 signals:
@@ -31,14 +34,19 @@ signals:
 private:
     struct Sighting
     {
-        qint64 size = -1;
+        qint64 size = -1; // -1: missing
         QDateTime modified;
         bool operator==(const Sighting &) const = default;
     };
+    struct Watched
+    {
+        Sighting read; // as the boards last read it
+        Sighting seen; // at the last look
+    };
 
+    static Sighting sighting(const QString &path);
     void look();
 
     QTimer *m_timer;
-    // Each missing file, with how it was last seen since it came back, if it has.
-    QHash<QString, Sighting> m_missing;
+    QHash<QString, Watched> m_files;
 };

@@ -112,9 +112,12 @@ void AudienceBoard::follow()
     if (!target)
         return;
     m_window = new frmAudience(m_bout, m_operator);
+    connect(m_window, &frmAudience::labelsApplied, this, &AudienceBoard::labelsApplied);
     if (m_now)
         m_window->setTimeOfDaySource(m_now, m_timeLocale);
     m_window->showOn(target);
+    // As the new board read them when it was made.
+    emit labelsApplied();
     // A scoreboard or help left on the projector, as they were put there before there was an
     // audience board, would vanish behind it.
     const QList<QWidget *> windows = QApplication::topLevelWidgets();

@@ -52,6 +52,8 @@ public:
 signals:
     // Something the operator's key could not do, for the board to tell.
     void problem(const QString &text);
+    // The open board read its texts and pictures from the settings again.
+    void labelsApplied();
 
 protected:
     // The operator's board showing (the first time) opens the board on the screen the settings

@@ -70,6 +70,7 @@ void frmAudience::followLayout()
 void frmAudience::UpdateLabels()
 {
     ApplyBoardLabels(this, m_ui, settings());
+    emit labelsApplied();
 }
 
 void frmAudience::UpdateFormColors()

@@ -39,6 +39,11 @@ public:
     void UpdateFormColors();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
+signals:
+    // The texts and pictures were read from the settings again.
+    void labelsApplied();
+
+public:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -121,6 +121,8 @@ frmScoreboard::frmScoreboard(QWidget *parent)
         UpdateLabels();
         m_audience->updateLabels();
     });
+    // What the audience board found, made again while a file was away, counts as much.
+    connect(m_audience, &AudienceBoard::labelsApplied, this, &frmScoreboard::watchPictures);
     // The audience board's key with no screen to show it on is told.
     connect(m_audience, &AudienceBoard::problem, m_notice, tell);
     // A sleep of the PC mid-bout is told, since the clocks have jumped on by it.
@@ -412,6 +414,12 @@ void frmScoreboard::UpdateLabels()
 {
     const SettingsModel &s = settings();
     ApplyBoardLabels(this, m_ui, s);
+    watchPictures();
+}
+
+void frmScoreboard::watchPictures()
+{
+    const SettingsModel &s = settings();
     m_pictures->watch({s.HomePic, s.VisitorPic, s.BoardPic});
 }
 

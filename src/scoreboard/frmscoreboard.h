@@ -83,6 +83,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The pictures' files, for their return to be told to both boards.
+    void watchPictures();
     void Form_Load();
     // The bout's clock options and the board's looks from the settings as they now stand.
     void followSettings(const SettingsModel &now);

@@ -306,6 +306,20 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
                 !audience()->findChild<Image *>("imgVisitorPic")->Picture().isNull(),
                 4 * PictureReturnWatch::LookEveryMs);
+
+        // Gone while the boards show it, the operator's board keeps it, and an audience board
+        // made again meanwhile (hidden and shown) finds nothing: it shows once the file is back.
+        QVERIFY(QFile::rename(later, later + ".away"));
+        type({"F8"});
+        QTRY_VERIFY(!audience());
+        type({"F8"});
+        QTRY_VERIFY(audience());
+        QVERIFY(audience()->findChild<Image *>("imgVisitorPic")->Picture().isNull());
+        QVERIFY(!m_board->findChild<Image *>("imgVisitorPic")->Picture().isNull());
+        QVERIFY(QFile::rename(later + ".away", later));
+        QTRY_VERIFY_WITH_TIMEOUT(
+                !audience()->findChild<Image *>("imgVisitorPic")->Picture().isNull(),
+                4 * PictureReturnWatch::LookEveryMs);
     }
 
     void keyHidesAndShowsTheBoard()

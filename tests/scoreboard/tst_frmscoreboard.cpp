@@ -506,6 +506,14 @@ private slots:
         QImage(30, 20, QImage::Format_RGB32).save(files.filePath("later.png"));
         QTRY_COMPARE_WITH_TIMEOUT(board().findChild<Image *>("imgVisitorPic")->Picture().size(),
                                   QSize(30, 20), 4 * PictureReturnWatch::LookEveryMs);
+        // So does one that could not be read (half copied, damaged) once it is written whole.
+        QVERIFY(writeFile(files.filePath("later.png"), "\x89PNG\r\n\x1a\n cut short"));
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.VisitorPic = files.filePath("later.png"); });
+        QTRY_VERIFY(board().findChild<Image *>("imgVisitorPic")->Picture().isNull());
+        QImage(20, 30, QImage::Format_RGB32).save(files.filePath("later.png"));
+        QTRY_COMPARE_WITH_TIMEOUT(board().findChild<Image *>("imgVisitorPic")->Picture().size(),
+                                  QSize(20, 30), 4 * PictureReturnWatch::LookEveryMs);
 
         // The new-bout key asks first: No keeps the bout, Yes starts a new one.
         Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 78; });
