@@ -402,6 +402,9 @@ private slots:
                      qPrintable(url));
         port->setValue(0);
         QCOMPARE(text(window, "lblFeedAddresses"), "The feed is off.");
+        // No port past the last there is, which the next start would refuse to read.
+        port->setValue(70000);
+        QCOMPARE(port->value(), 65535);
         port->setValue(9090);
         listen->setCurrentIndex(0);
         QCOMPARE(text(window, "lblFeedAddresses"), "Open in a browser: http://127.0.0.1:9090/");
