@@ -29,9 +29,10 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvanta.Corvanta"));
 
     // One board per data folder: a second start hands over to the board that runs and ends,
-    // before it reads the settings or the bout.
+    // before it reads the settings or the bout. One made while a board is closing opens once it
+    // has closed.
     BoardLock lock(QFileInfo(BoutJournal::defaultPath()).path());
-    if (!lock.acquire()) {
+    if (!lock.acquire() && !lock.waitForClosingBoard()) {
         lock.handOver();
         return EXIT_FAILURE;
     }

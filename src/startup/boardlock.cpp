@@ -5,9 +5,11 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMessageBox>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -186,6 +188,36 @@ void BoardLock::listen()
         return;
     }
     connect(m_server, &QLocalServer::newConnection, this, &BoardLock::answer);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &BoardLock::stopAnswering);
+}
+
+void BoardLock::stopAnswering()
+{
+    if (m_server)
+        m_server->close();
+}
+
+bool BoardLock::answers() const
+{
+    QLocalSocket socket;
+    socket.connectToServer(serverName());
+    return socket.waitForConnected(ConnectMs);
+}
+
+bool BoardLock::waitForClosingBoard()
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (answers())
+            return false;
+        if (acquire())
+            return true;
+        if (waited.hasExpired(ClosingWaitMs))
+            return false;
+        QThread::msleep(50);
+        QCoreApplication::processEvents();
+    }
 }
 
 void BoardLock::answer()

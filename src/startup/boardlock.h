@@ -29,6 +29,14 @@ public:
     // False only when another copy holds the folder. A lock file that cannot be made (a folder
     // that cannot be written) does not keep the board from starting: it is told on stderr.
     bool acquire();
+    // For a copy that did not get the lock. A board that is closing no longer answers, but holds
+    // the folder until its process has ended (a picture decode under way may keep it a few
+    // seconds): this waits for that, up to ClosingWaitMs, and then holds the folder itself. False
+    // at once where the board that holds the folder answers, and when it has not ended in time.
+    bool waitForClosingBoard();
+    static constexpr int ClosingWaitMs = 15000;
+    // A closing board answers no later copy from now on, so that one waits for it to end.
+    void stopAnswering();
     // For a copy that did not get the lock: tells the operator that Corvanta is already running,
     // on stderr and on the running board, or in a message of its own when that board cannot be
     // reached.
@@ -45,6 +53,7 @@ private:
     void answer();
     static void showBoard();
     bool askToShow();
+    bool answers() const;
 
     const QString m_folder;
     int m_fd = -1;

@@ -186,8 +186,14 @@ private slots:
         QVERIFY(!(board->windowState() & Qt::WindowMinimized));
         QTRY_COMPARE(QApplication::activeWindow(), board);
 
-        first.reset();
-        QVERIFY(second.acquire());
+        // A board that answers is not waited for. One that is closing answers no more: a start
+        // meanwhile waits for it to end, and holds the folder then.
+        QVERIFY(!second.waitForClosingBoard());
+        first->stopAnswering();
+        QTimer::singleShot(300, this, [&first] { first.reset(); });
+        QVERIFY(second.waitForClosingBoard());
+        QVERIFY(!first);
+        QVERIFY(!BoardLock(m_dir.filePath("one")).acquire());
     }
 
     void clicksGoOnButButtonsDoNot()
