@@ -53,7 +53,10 @@ std::optional<DecodedPicture> ReadPictureCopy(const QString &path, const QSize &
 {
     const QFileInfo file(path);
     QImageReader reader(PictureCopyPath(path), "png");
-    if (!file.isFile() || reader.text(SourceKey) != PictureSource(file))
+    // A copy in a palette is one an older version made of a picture in a palette, its shades
+    // dotted: the picture is decoded anew and the copy replaced.
+    if (!file.isFile() || reader.text(SourceKey) != PictureSource(file)
+        || reader.imageFormat() == QImage::Format_Indexed8)
         return std::nullopt;
     DecodedPicture decoded;
     decoded.natural = parseSize(reader.text(NaturalKey));
@@ -82,8 +85,8 @@ void KeepPictureCopy(const QString &path, const DecodedPicture &decoded)
     {
         QImageReader kept(copyPath, "png");
         const QSize keptSize = kept.size();
-        if (kept.text(SourceKey) == source && keptSize.width() >= size.width()
-            && keptSize.height() >= size.height())
+        if (kept.text(SourceKey) == source && kept.imageFormat() != QImage::Format_Indexed8
+            && keptSize.width() >= size.width() && keptSize.height() >= size.height())
             return;
     }
     if (!QDir().mkpath(QFileInfo(copyPath).path()))

@@ -24,8 +24,8 @@ QSize DecodedSize(const QSize &natural, const QSize &box)
 
 namespace {
 
-// A picture of one bit a pixel at the size shown, in full colour: first brought down, still at
-// one bit a pixel and without smoothing, to at most four times that size, so that a large one
+// A picture of one bit or a palette at the size shown, in full colour: first brought down, still
+// in its own format and without smoothing, to at most four times that size, so that a large one
 // is never held whole at four bytes a pixel.
 QImage inColour(QImage picture, const QSize &shown)
 {
@@ -59,13 +59,18 @@ DecodedPicture DecodePicture(const QString &path, const QSize &box)
     // scale is scaled by QImageReader after it has read. An animation gives its first frame.
     const QSize shown = DecodedSize(decoded.natural, box);
     // A picture of one bit a pixel (a two-colour logo) comes out of a scaling reader in black
-    // and white, and would make a bitmap of a pixmap: it is read whole and put in colour first.
+    // and white, and would make a bitmap of a pixmap; one with a palette comes out put back into
+    // a palette, its blended shades dotted in a few colours. Both are read whole and put in
+    // colour first.
     const QImage::Format format = reader.imageFormat();
-    const bool oneBit = format == QImage::Format_Mono || format == QImage::Format_MonoLSB;
-    if (shown != decoded.natural && !oneBit)
+    const bool palette = format == QImage::Format_Mono || format == QImage::Format_MonoLSB
+            || format == QImage::Format_Indexed8;
+    if (shown != decoded.natural && !palette)
         reader.setScaledSize(upright(shown));
     decoded.picture = reader.read();
-    if (decoded.picture.depth() == 1)
+    if (decoded.picture.format() == QImage::Format_Mono
+        || decoded.picture.format() == QImage::Format_MonoLSB
+        || decoded.picture.format() == QImage::Format_Indexed8)
         decoded.picture = inColour(std::move(decoded.picture), shown);
     return decoded;
 }

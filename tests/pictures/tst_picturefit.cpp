@@ -139,6 +139,65 @@ private slots:
         }
     }
 
+    // A picture stored with a palette (256 colours at most, as picture optimisers save a logo)
+    // keeps its shades shown smaller: blended as in full colour, not put back into 256 colours
+    // and dotted.
+    void palettePictureKeepsItsShades()
+    {
+        QImage logo(200, 200, QImage::Format_Indexed8);
+        QList<QRgb> colours;
+        for (int i = 0; i < 256; ++i)
+            colours << qRgb(i, 255 - i, (i * 7) % 256);
+        logo.setColorTable(colours);
+        quint32 noise = 1;
+        for (int y = 0; y < 200; ++y) {
+            for (int x = 0; x < 200; ++x) {
+                noise = noise * 1664525 + 1013904223;
+                logo.setPixel(x, y, noise >> 24);
+            }
+        }
+        const QString path = m_dir.filePath("palette.png");
+        QVERIFY(logo.save(path));
+        QCOMPARE(QImageReader(path).imageFormat(), QImage::Format_Indexed8);
+        const QImage blended
+                = logo.convertToFormat(QImage::Format_RGB32)
+                          .scaled(50, 50, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // Off from the blend by a step or two of each channel on average; dotted into 216
+        // colours, by ten or more.
+        const auto offBy = [&blended, &path] {
+            PictureBox frame;
+            frame.setTwipGeometry(0, 0, 50 * 15, 50 * 15);
+            Image image(&frame);
+            if (!fit(image, frame, path))
+                return 255.0;
+            const QImage shown = image.grab().toImage().convertToFormat(QImage::Format_RGB32);
+            if (shown.size() != blended.size())
+                return 255.0;
+            qint64 off = 0;
+            for (int y = 0; y < 50; ++y) {
+                for (int x = 0; x < 50; ++x) {
+                    const QRgb a = shown.pixel(x, y), b = blended.pixel(x, y);
+                    off += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b))
+                            + qAbs(qBlue(a) - qBlue(b));
+                }
+            }
+            return double(off) / (50 * 50 * 3);
+        };
+        QCOMPARE_LT(offBy(), 3.0);
+        // So from its small copy at the next start, and where an older version left a copy in a
+        // palette, which is made anew.
+        QTRY_VERIFY(QFile::exists(PictureCopyPath(path)));
+        QCOMPARE_LT(offBy(), 3.0);
+        QImageReader copy(PictureCopyPath(path));
+        QImage dotted = blended.convertToFormat(QImage::Format_Indexed8);
+        for (const QString &key : copy.textKeys())
+            dotted.setText(key, copy.text(key));
+        QVERIFY(dotted.save(PictureCopyPath(path)));
+        QCOMPARE(QImageReader(PictureCopyPath(path)).imageFormat(), QImage::Format_Indexed8);
+        QCOMPARE_LT(offBy(), 3.0);
+        QTRY_COMPARE(QImageReader(PictureCopyPath(path)).imageFormat(), QImage::Format_RGB32);
+    }
+
     // A file gone since it was chosen keeps the picture shown; one that is no picture leaves
     // none, and no file clears it.
     void missingOrUnreadableFile()
