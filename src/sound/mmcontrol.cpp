@@ -91,6 +91,10 @@ void MMControl::open()
     const SoundFile sound = SoundFile::inspect(m_fileName);
     m_lengthNs = qMin(sound.nanoseconds(), LongestPlayNanoseconds);
     m_fileProblem = sound.problem();
+    // A file found whole again is told of anew when it goes bad again.
+    if (m_fileProblem.isEmpty())
+        m_toldFiles.removeIf(
+                [this](const QString &told) { return told.startsWith(m_fileName + u'\n'); });
     m_canPlay = m_backend->open(sound);
 }
 

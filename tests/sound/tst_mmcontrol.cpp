@@ -253,6 +253,11 @@ private slots:
         elapse(250000000);
         QCOMPARE(done.count(), 6);
         QCOMPARE(problems.count(), 1);
+        // Gone bad again after that, it is told again, once.
+        file("horn.wav", "\x89PNG\r\n\x1a\n a picture saved over the sound");
+        send("Play");
+        send("Play");
+        QCOMPARE(problems.count(), 2);
     }
 
     void stopCloseOrReplayEndAPlayWithItsDone()
