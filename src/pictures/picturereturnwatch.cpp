@@ -19,24 +19,24 @@ PictureReturnWatch::Sighting PictureReturnWatch::sighting(const QString &path)
 
 void PictureReturnWatch::watch(const QStringList &paths)
 {
-    // A file watched already keeps what the looks found: one board reading it now says nothing
-    // of what another read before.
+    // What a board reads now is what the boards last read: missing, it is back for every board
+    // when it returns. Found otherwise than the others last read it (written since, or put back
+    // as it was after they read it damaged), every board reads it again, so that none keeps a
+    // picture, or an empty frame, that the others no longer show.
     QHash<QString, Watched> files;
+    bool readOtherwise = false;
     for (const QString &path : paths) {
         if (path.isEmpty())
             continue;
-        if (const auto it = m_files.constFind(path); it != m_files.cend()) {
-            // Found missing by a board now, it is back for every board when it returns.
-            Watched file = it.value();
-            if (const Sighting now = sighting(path); now.size < 0)
-                file = {now, now};
-            files.insert(path, file);
-        } else {
-            const Sighting now = sighting(path);
-            files.insert(path, {now, now});
-        }
+        const Sighting now = sighting(path);
+        if (const auto it = m_files.constFind(path);
+            it != m_files.cend() && now.size >= 0 && now != it->read)
+            readOtherwise = true;
+        files.insert(path, {now, now});
     }
     m_files = files;
+    if (readOtherwise)
+        QTimer::singleShot(0, this, &PictureReturnWatch::returned);
     if (m_files.isEmpty())
         m_timer->stop();
     else if (!m_timer->isActive())

@@ -24,8 +24,9 @@ public:
 
     explicit PictureReturnWatch(QObject *parent = nullptr);
 
-    // The chosen pictures' files, an empty one for none, each time a board has read them. One
-    // newly chosen is taken as the boards read it now, one missing now as missing for them all.
+    // The chosen pictures' files, an empty one for none, each time a board has read them: as the
+    // boards read them now. A file found otherwise than the boards last read it is told as
+    // returned at once, so that every board reads it again.
     void watch(const QStringList &paths);
 
 signals:

@@ -320,6 +320,33 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(
                 !audience()->findChild<Image *>("imgVisitorPic")->Picture().isNull(),
                 4 * PictureReturnWatch::LookEveryMs);
+
+        // Found damaged by a board made again meanwhile, then put back as it was, times and all
+        // (a copy that keeps them): both boards show it again.
+        QFile file(later);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray whole = file.readAll();
+        file.close();
+        const QDateTime written = QFileInfo(later).lastModified();
+        const auto writeFile = [](const QString &path, const QByteArray &bytes) {
+            QFile out(path);
+            return out.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                    && out.write(bytes) == bytes.size();
+        };
+        type({"F8"});
+        QTRY_VERIFY(!audience());
+        QVERIFY(writeFile(later, "\x89PNG\r\n\x1a\n cut short"));
+        type({"F8"});
+        QTRY_VERIFY(audience());
+        QVERIFY(audience()->findChild<Image *>("imgVisitorPic")->Picture().isNull());
+        QVERIFY(writeFile(later, whole));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
+        file.close();
+        QTRY_VERIFY_WITH_TIMEOUT(
+                !audience()->findChild<Image *>("imgVisitorPic")->Picture().isNull(),
+                4 * PictureReturnWatch::LookEveryMs);
+        QVERIFY(!m_board->findChild<Image *>("imgVisitorPic")->Picture().isNull());
     }
 
     void keyHidesAndShowsTheBoard()
