@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 AudienceBoard::AudienceBoard(const Bout *bout, QWidget *operatorWindow)
     : QObject(operatorWindow)
     , m_bout(bout)
@@ -120,7 +122,10 @@ void AudienceBoard::follow()
     emit labelsApplied();
     // A scoreboard or help left on the projector, as they were put there before there was an
     // audience board, would vanish behind it.
-    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    // The operator's board first, for the others to go beside it.
+    QList<QWidget *> windows = QApplication::topLevelWidgets();
+    windows.removeOne(m_operator);
+    windows.prepend(m_operator);
     for (QWidget *window : windows) {
         const Qt::WindowType type = window->windowType();
         if (window != m_window && window->isVisible() && (type == Qt::Window || type == Qt::Dialog))
@@ -165,6 +170,24 @@ void AudienceBoard::keepOff(QWidget *window) const
         return;
     if (window->isMaximized() || window->isFullScreen())
         window->setWindowState(Qt::WindowNoState);
+    // In the middle of the operator's screen; another window than the board beside the board,
+    // on the side with more room, where it fits there, as help opens.
     const QRect room = home->availableGeometry();
-    window->move(room.center() - window->rect().center());
+    const QRect frame = window->frameGeometry();
+    QRect place(QPoint(), frame.size().boundedTo(room.size()));
+    place.moveCenter(room.center());
+    if (window != m_operator && m_operator->isVisible()
+        && room.contains(m_operator->frameGeometry().center())) {
+        const QRect board = m_operator->frameGeometry();
+        const int left = board.left() - room.left();
+        const int right = room.right() - board.right();
+        if (std::max(left, right) >= place.width()) {
+            if (left > right)
+                place.moveLeft(room.left());
+            else
+                place.moveRight(room.right());
+            place.moveTop(room.top());
+        }
+    }
+    window->move(place.topLeft() + (window->pos() - frame.topLeft()));
 }

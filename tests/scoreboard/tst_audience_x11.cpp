@@ -364,6 +364,9 @@ private slots:
         QTRY_COMPARE(m_board->screen()->name(), "LEFT");
         QVERIFY(m_board->screen()->availableGeometry().contains(m_board->frameGeometry()));
         QVERIFY(!help()->frameGeometry().intersects(audience()->geometry()));
+        // Beside the board, where there is room for it, not over it.
+        QVERIFY(!help()->frameGeometry().intersects(m_board->frameGeometry()));
+        QCOMPARE(help()->screen()->name(), "LEFT");
         QCOMPARE(QApplication::activeWindow(), m_board.get());
         help()->close();
         QTRY_VERIFY(!help());
