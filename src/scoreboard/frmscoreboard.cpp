@@ -178,7 +178,11 @@ void frmScoreboard::setTimeOfDaySource(std::function<QTime()> now, const QLocale
 
 void frmScoreboard::connectDisplay(SegmentDisplay *display, Bout::Item shown)
 {
-    connect(display, &SegmentDisplay::GotFocus, this, [this, display] { ObjectSelected(display); });
+    connect(display, &SegmentDisplay::GotFocus, this, [this, display] {
+        // The selection moved (Tab, a click) is an answer to the new-bout question too.
+        dropNewBoutQuestion();
+        ObjectSelected(display);
+    });
     connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
     connect(display, &SegmentDisplay::KeyDown, this, [this, shown](int &keyCode, int) {
         keyDown(keyCode, shown);
@@ -244,12 +248,9 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
     // starts the new bout; any other key keeps this one and does what it always does.
     // The question stands as long as the notice shows it, not after its time or a newer text.
     if (keyCode != kShift && keyCode != kControl && keyCode != kAlt && keyCode != kNumLock
-        && m_notice->text() == newBoutAskedText(s.NewBoutKey)) {
-        m_notice->clear();
-        if (keyCode == s.NewBoutKey) {
-            startNewBout();
-            return;
-        }
+        && dropNewBoutQuestion() && keyCode == s.NewBoutKey) {
+        startNewBout();
+        return;
     }
     if (const std::optional<Command> command = commandOn(keyCode, s))
         run(*command, selected);
@@ -261,6 +262,21 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
         showOptions();
     if (selected)
         DisplayKeyDown(m_bout, m_entry, *selected, KeyCodeToAsci(keyCode));
+}
+
+bool frmScoreboard::dropNewBoutQuestion()
+{
+    if (m_notice->text() != newBoutAskedText(settings().NewBoutKey))
+        return false;
+    m_notice->clear();
+    return true;
+}
+
+void frmScoreboard::mousePressEvent(QMouseEvent *event)
+{
+    // A click anywhere on the board, the selected display included, keeps the bout.
+    dropNewBoutQuestion();
+    QWidget::mousePressEvent(event);
 }
 
 void frmScoreboard::run(Command command, std::optional<Bout::Item> selected)

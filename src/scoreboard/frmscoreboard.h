@@ -81,8 +81,11 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    // Takes the new-bout question off the board if it shows; true if it did.
+    bool dropNewBoutQuestion();
     // The pictures' files, for their return to be told to both boards.
     void watchPictures();
     void Form_Load();

@@ -574,6 +574,24 @@ private slots:
         QCOMPARE(shown("nledHomeScore"), "  5");
         press(78);
         QCOMPARE(notice->text(), asked);
+        // Tab moving the selection answers as well, and so does a click on the board, on a
+        // display or beside them: the bout is kept.
+        emit board().findChild<SegmentDisplay *>("nledVisitorScore")->GotFocus();
+        QCOMPARE(notice->text(), QString());
+        for (const char *clicked : {"tledJam", "lblTitle"}) {
+            press(78);
+            QCOMPARE(notice->text(), asked);
+            QTest::mouseClick(board().findChild<QWidget *>(clicked), Qt::LeftButton);
+            QCOMPARE(notice->text(), QString());
+        }
+        QTest::mouseClick(board().findChild<QWidget *>("tledJam"), Qt::LeftButton);
+        press(78);
+        QCOMPARE(notice->text(), asked);
+        QTest::mouseClick(board().findChild<QWidget *>("tledJam"), Qt::LeftButton);
+        QCOMPARE(notice->text(), QString());
+        QCOMPARE(shown("nledHomeScore"), "  5");
+        press(78);
+        QCOMPARE(notice->text(), asked);
         // Neither Shift nor NumLock answers, nor a key once the question has gone by its time.
         press(16);
         press(144);
