@@ -18,6 +18,9 @@ bool anyRunning(const Bout &bout)
 {
     if (bout.periodEngine()->isRunning() || bout.jamEngine()->isRunning())
         return true;
+    // The lineup, a timeout, a review or the halftime.
+    if (bout.gameFlow() && bout.flowEngine()->isRunning())
+        return true;
     for (int i = 0; i < Bout::PenaltyCount; ++i)
         if (FeedState::penaltyCounts(bout, i))
             return true;

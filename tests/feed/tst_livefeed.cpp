@@ -309,6 +309,9 @@ private slots:
         QVERIFY(!field("clocks/jam/down").toBool());
         QVERIFY(!feedRunning("period"));
         QVERIFY(field("clocks/period/down").toBool()); // the period's own clock still counts down
+        // The timeout's clock alone counting, /state.json has it as of the last refresh too.
+        advance(300);
+        QCOMPARE(stateNow()["clocks"].toObject()["jam"].toObject()["ms"].toInteger(), qint64(1300));
 
         key("tledVisitorPenalty3", kA);
         board().RefreshTime();
