@@ -43,7 +43,6 @@ signals:
     // The texts and pictures were read from the settings again.
     void labelsApplied();
 
-public:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -100,9 +100,7 @@ void MMControl::open()
 
 MMControl::FileStamp MMControl::fileStamp(const QString &fileName)
 {
-    struct stat file
-    {
-    };
+    struct stat file;
     if (::stat(QFile::encodeName(fileName).constData(), &file) != 0)
         return {};
     // Another file put in its place by a rename has another inode; one copied over it keeps the
