@@ -375,6 +375,8 @@ void frmScoreboard::NewBout()
 
 void frmScoreboard::startNewBout()
 {
+    // What is half typed goes with the bout it was typed into.
+    m_entry = DigitEntry();
     m_bout->newBout();
     RefreshTime();
 }

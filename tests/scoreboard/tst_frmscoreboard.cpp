@@ -598,6 +598,8 @@ private slots:
         QCOMPARE(notice->text(), asked);
         advance(Notice::ShowSeconds * 1000);
         QTRY_COMPARE(notice->text(), QString());
+        // What is half typed goes with the bout it was typed into.
+        type("nledHomeScore", "3");
         press(78);
         QCOMPARE(notice->text(), asked);
         QCOMPARE(shown("nledHomeScore"), "  5");
@@ -606,6 +608,8 @@ private slots:
         board().RefreshTime();
         QCOMPARE(shown("nledHomeScore"), "  0");
         QCOMPARE(notice->text(), QString());
+        type("nledHomeScore", "4\n");
+        QCOMPARE(shown("nledHomeScore"), "  4");
         // A penalty clock alone is a clock running too.
         board().bout()->addPenaltyTime(0, 60);
         board().bout()->startStopPenalty(0);
