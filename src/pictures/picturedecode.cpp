@@ -24,12 +24,14 @@ QSize DecodedSize(const QSize &natural, const QSize &box)
 
 namespace {
 
-// A picture of one bit or a palette at the size shown, in full colour: first brought down, still
-// in its own format and without smoothing, to at most four times that size, so that a large one
-// is never held whole at four bytes a pixel.
+// A picture of one bit or a palette at the size shown, in full colour. One of one bit a pixel is
+// first brought down, still at one bit and without smoothing, to at most four times that size, so
+// that a large one is never held whole at 32 times its bytes. One with a palette is blended whole,
+// as a reader holds any picture it scales: skipping pixels would dot its shades again.
 QImage inColour(QImage picture, const QSize &shown)
 {
-    const QSize between = (shown * 4).boundedTo(picture.size());
+    const QSize between
+            = picture.depth() == 1 ? (shown * 4).boundedTo(picture.size()) : picture.size();
     if (picture.size() != between)
         picture = picture.scaled(between, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     picture.convertTo(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied

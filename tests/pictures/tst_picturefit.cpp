@@ -144,14 +144,14 @@ private slots:
     // and dotted.
     void palettePictureKeepsItsShades()
     {
-        QImage logo(200, 200, QImage::Format_Indexed8);
+        QImage logo(400, 400, QImage::Format_Indexed8);
         QList<QRgb> colours;
         for (int i = 0; i < 256; ++i)
             colours << qRgb(i, 255 - i, (i * 7) % 256);
         logo.setColorTable(colours);
         quint32 noise = 1;
-        for (int y = 0; y < 200; ++y) {
-            for (int x = 0; x < 200; ++x) {
+        for (int y = 0; y < 400; ++y) {
+            for (int x = 0; x < 400; ++x) {
                 noise = noise * 1664525 + 1013904223;
                 logo.setPixel(x, y, noise >> 24);
             }
