@@ -37,6 +37,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <utility>
+
 using namespace VirtualKeys;
 
 namespace {
@@ -184,6 +186,7 @@ void frmScoreboard::connectDisplay(SegmentDisplay *display, Bout::Item shown)
         ObjectSelected(display);
     });
     connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
+    display->installEventFilter(this);
     connect(display, &SegmentDisplay::KeyDown, this, [this, shown](int &keyCode, int) {
         keyDown(keyCode, shown);
         RefreshTime(); // what the key did shows at once rather than at the next tick
@@ -247,8 +250,11 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
     // The new-bout question on the board is answered by the next key: the New Bout key again
     // starts the new bout; any other key keeps this one and does what it always does.
     // The question stands as long as the notice shows it, not after its time or a newer text.
+    // A key held down answers nothing: its repeats are not a second press. What the key's event
+    // said is taken once, so that a key given by name (AllKeyCode) is a press.
+    const bool repeats = std::exchange(m_keyRepeats, false);
     if (keyCode != kShift && keyCode != kControl && keyCode != kAlt && keyCode != kNumLock
-        && dropNewBoutQuestion() && keyCode == s.NewBoutKey) {
+        && !repeats && dropNewBoutQuestion() && keyCode == s.NewBoutKey) {
         startNewBout();
         return;
     }
@@ -446,8 +452,17 @@ void frmScoreboard::UpdateFormColors()
     ApplyBoardColors(this, m_ui, settings());
 }
 
+bool frmScoreboard::eventFilter(QObject *watched, QEvent *event)
+{
+    // A display's key, as it reaches the display.
+    if (event->type() == QEvent::KeyPress)
+        m_keyRepeats = static_cast<QKeyEvent *>(event)->isAutoRepeat();
+    return QWidget::eventFilter(watched, event);
+}
+
 void frmScoreboard::keyPressEvent(QKeyEvent *event)
 {
+    m_keyRepeats = event->isAutoRepeat();
     // Reached only when no display has the focus: a focused display handles its own keys.
     if (const int keyCode = VirtualKeys::fromEvent(event)) {
         AllKeyCode(keyCode);

@@ -82,6 +82,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // Takes the new-bout question off the board if it shows; true if it did.
@@ -117,6 +118,8 @@ private:
     LiveFeed *m_feed = nullptr;
     // What has been typed on this board's displays.
     DigitEntry m_entry;
+    // Whether the key being handled is a repeat of a key held down.
+    bool m_keyRepeats = false;
     bool m_shownOnce = false;
     bool m_loaded = false;
 };

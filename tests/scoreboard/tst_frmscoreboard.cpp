@@ -590,8 +590,14 @@ private slots:
         QTest::mouseClick(board().findChild<QWidget *>("tledJam"), Qt::LeftButton);
         QCOMPARE(notice->text(), QString());
         QCOMPARE(shown("nledHomeScore"), "  5");
-        press(78);
-        QCOMPARE(notice->text(), asked);
+        // N held down: its repeats do not answer the question its first press asked.
+        for (const bool repeated : {false, true, true}) {
+            QKeyEvent held(QEvent::KeyPress, Qt::Key_N, Qt::NoModifier, "n", repeated);
+            QApplication::sendEvent(board().findChild<QWidget *>("tledJam"), &held);
+            QCOMPARE(notice->text(), asked);
+        }
+        QCOMPARE(shown("nledHomeScore"), "  5");
+        QVERIFY(board().bout()->isAnyClockRunning());
         // Neither Shift nor NumLock answers, nor a key once the question has gone by its time.
         press(16);
         press(144);
