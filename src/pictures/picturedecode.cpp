@@ -64,15 +64,14 @@ DecodedPicture DecodePicture(const QString &path, const QSize &box)
     // and white, and would make a bitmap of a pixmap; one with a palette comes out put back into
     // a palette, its blended shades dotted in a few colours. Both are read whole and put in
     // colour first.
-    const QImage::Format format = reader.imageFormat();
-    const bool palette = format == QImage::Format_Mono || format == QImage::Format_MonoLSB
-            || format == QImage::Format_Indexed8;
-    if (shown != decoded.natural && !palette)
+    const auto palette = [](QImage::Format format) {
+        return format == QImage::Format_Mono || format == QImage::Format_MonoLSB
+                || format == QImage::Format_Indexed8;
+    };
+    if (shown != decoded.natural && !palette(reader.imageFormat()))
         reader.setScaledSize(upright(shown));
     decoded.picture = reader.read();
-    if (decoded.picture.format() == QImage::Format_Mono
-        || decoded.picture.format() == QImage::Format_MonoLSB
-        || decoded.picture.format() == QImage::Format_Indexed8)
+    if (palette(decoded.picture.format()))
         decoded.picture = inColour(std::move(decoded.picture), shown);
     return decoded;
 }
