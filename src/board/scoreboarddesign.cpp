@@ -66,8 +66,9 @@ constexpr DisplayDesign kDisplays[] = {
 // The board with the game flow: the team pictures flank the title, each team's timeouts and
 // reviews remaining stand under its name, three smaller penalty clocks per side, the period
 // number smaller, the jam number beside the jam clock and the phase's caption under the clock
-// that counts it. Digit heights against the scores' 68: jam number 56, penalties 48, period
-// number 40, counts 36.
+// that counts it. Digit heights against the scores' 68: jam number 56, penalties 45, period
+// number 40, counts 36. The stacked penalty clocks stand apart by more than the widest selection
+// frame, which lies beneath the displays and would otherwise show only at a clock's sides.
 constexpr DisplayDesign kFlowDisplays[] = {
         {"nledHomeScore", nullptr, &ScoreboardUi::nledHomeScore, 604, 1125, 68, 100, 80, 175, kKeep,
          kRed, nullptr},
@@ -78,13 +79,13 @@ constexpr DisplayDesign kFlowDisplays[] = {
         {"nledPeriod", nullptr, &ScoreboardUi::nledPeriod, 5010, 2835, 40, 80, 40, 60, kKeep,
          kGreen, nullptr},
         {"tledJam", &ScoreboardUi::tledJam, nullptr, 3045, 4000, 70, 80, 70, 160, 70, kKeep, "1,2"},
-        {"tledHomePenalty1", &ScoreboardUi::tledHomePenalty1, nullptr, 673, 3975, 48, 100, 60, 140,
+        {"tledHomePenalty1", &ScoreboardUi::tledHomePenalty1, nullptr, 673, 3975, 45, 100, 60, 140,
          85, kRed, "1,2"},
-        {"tledVisitorPenalty1", &ScoreboardUi::tledVisitorPenalty1, nullptr, 6950, 3975, 48, 100,
+        {"tledVisitorPenalty1", &ScoreboardUi::tledVisitorPenalty1, nullptr, 6950, 3975, 45, 100,
          60, 140, 85, kRed, "1,2"},
-        {"tledHomePenalty2", &ScoreboardUi::tledHomePenalty2, nullptr, 673, 4815, 48, 100, 60, 140,
+        {"tledHomePenalty2", &ScoreboardUi::tledHomePenalty2, nullptr, 673, 4860, 45, 100, 60, 140,
          85, kRed, "1,2"},
-        {"tledVisitorPenalty2", &ScoreboardUi::tledVisitorPenalty2, nullptr, 6950, 4815, 48, 100,
+        {"tledVisitorPenalty2", &ScoreboardUi::tledVisitorPenalty2, nullptr, 6950, 4860, 45, 100,
          60, 140, 85, kRed, "1,2"},
         {"nledJamNumber", nullptr, &ScoreboardUi::nledJamNumber, 5535, 4100, 56, 80, 60, 120, kKeep,
          kKeep, nullptr, 99},
@@ -96,9 +97,9 @@ constexpr DisplayDesign kFlowDisplays[] = {
          60, kKeep, kGreen, nullptr, 9},
         {"nledVisitorReviews", nullptr, &ScoreboardUi::nledVisitorReviews, 8775, 2925, 36, 80, 40,
          60, kKeep, kGreen, nullptr, 9},
-        {"tledHomePenalty3", &ScoreboardUi::tledHomePenalty3, nullptr, 673, 5655, 48, 100, 60, 140,
+        {"tledHomePenalty3", &ScoreboardUi::tledHomePenalty3, nullptr, 673, 5745, 45, 100, 60, 140,
          85, kRed, "1,2"},
-        {"tledVisitorPenalty3", &ScoreboardUi::tledVisitorPenalty3, nullptr, 6950, 5655, 48, 100,
+        {"tledVisitorPenalty3", &ScoreboardUi::tledVisitorPenalty3, nullptr, 6950, 5745, 45, 100,
          60, 140, 85, kRed, "1,2"},
 };
 

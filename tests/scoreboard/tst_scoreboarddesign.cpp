@@ -61,6 +61,25 @@ void checkLaidOut(QWidget &window)
     }
 }
 
+// The selection frame, at its widest, shows all round any display: no other display or picture
+// lies over its margin.
+void checkSelectionShows(QWidget &window)
+{
+    constexpr int widest = 5;
+    for (const SegmentDisplay *display : window.findChildren<SegmentDisplay *>()) {
+        if (!display->isVisibleTo(&window))
+            continue;
+        const QRect frame = display->geometry().adjusted(-widest, -widest, widest + 1, widest + 1);
+        for (const BoardWidget *other :
+             window.findChildren<BoardWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other != display && other->isVisibleTo(&window)
+                && !qobject_cast<const Shape *>(other) && !qobject_cast<const Label *>(other))
+                QVERIFY2(!frame.intersects(other->geometry()),
+                         qPrintable(display->objectName() + " " + other->objectName()));
+        }
+    }
+}
+
 } // namespace
 
 class tst_ScoreboardDesign final : public QObject
@@ -160,6 +179,8 @@ private slots:
         layOutScoreboard(&window, ui, true);
         QVERIFY(ui.gameFlow);
         checkLaidOut(window);
+        checkSelectionShows(window);
+        checkSelectionShows(plain);
         const auto visible
                 = [&window](const QWidget *widget) { return widget->isVisibleTo(&window); };
         QList<QWidget *> shown;
