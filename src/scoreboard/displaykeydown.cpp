@@ -1,6 +1,11 @@
 #include "displaykeydown.h"
 
+#include "boutreadout.h"
+#include "clockreadout.h"
 #include "digitentry.h"
+#include "keycodetostr.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -17,6 +22,18 @@ int numberLimit(Bout::Item shown)
     default:
         return BoutConstants::CountLimit;
     }
+}
+
+// 1:30, or 45.5 for a period's last minute, as the clock will show it.
+QString clockText(qint64 ticks, bool tenthsInLastMinute)
+{
+    using BoutConstants::TicksPerSecond;
+    if (tenthsInLastMinute && ticks < 60 * TicksPerSecond) {
+        const qint64 tenths = (ticks + TicksPerSecond / 20) / (TicksPerSecond / 10);
+        return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
+    }
+    const auto seconds = qint64(ClockReadout::wholeSeconds(ticks));
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -38,7 +55,7 @@ int PenaltyOf(Bout::Item shown)
     }
 }
 
-void DisplayKeyDown(Bout *bout, DigitEntry &entry, Bout::Item shown, int c)
+bool DisplayKeyDown(Bout *bout, DigitEntry &entry, Bout::Item shown, int c)
 {
     switch (shown) {
     case Bout::HomeScore:
@@ -55,30 +72,57 @@ void DisplayKeyDown(Bout *bout, DigitEntry &entry, Bout::Item shown, int c)
                 bout->clearNumber(shown);
             else
                 bout->setNumber(shown, typed->value);
+            return true;
         }
-        return;
+        return false;
     }
     case Bout::JamClock:
-        if (const auto typed = entry.typeTime(shown, c, BoutConstants::JamLimitSeconds))
+        if (const auto typed = entry.typeTime(shown, c, BoutConstants::JamLimitSeconds)) {
             bout->setJamTime(*typed);
-        return;
+            return true;
+        }
+        return false;
     case Bout::PeriodClock:
-        if (const auto typed = entry.typeTime(shown, c, BoutConstants::PeriodLimitSeconds))
+        if (const auto typed = entry.typeTime(shown, c, BoutConstants::PeriodLimitSeconds)) {
             bout->setPeriodTime(*typed);
-        return;
+            return true;
+        }
+        return false;
     case Bout::HomePenalty1:
     case Bout::HomePenalty2:
     case Bout::VisitorPenalty1:
     case Bout::VisitorPenalty2:
     case Bout::HomePenalty3:
     case Bout::VisitorPenalty3:
-        if (const auto typed = entry.typeTime(shown, c, BoutConstants::PenaltyLimitSeconds))
+        if (const auto typed = entry.typeTime(shown, c, BoutConstants::PenaltyLimitSeconds)) {
             bout->setPenaltyTime(PenaltyOf(shown), *typed);
-        return;
+            return true;
+        }
+        return false;
     case Bout::ClockTime:
     case Bout::ResetValues:
     case Bout::Latches:
     default:
-        return; // no display shows these
+        return false; // no display shows these
     }
+}
+
+QString KeptTimeText(const Bout &bout, Bout::Item shown, int clockSwitchKey)
+{
+    const auto tr
+            = [](const char *text) { return QCoreApplication::translate("frmScoreboard", text); };
+    if (shown == Bout::JamClock && BoutReadout::jamShowsFlow(bout))
+        return tr("Jam clock set to %1; it shows when the jam starts.")
+                .arg(clockText(bout.jamResetTicks(), false));
+    if (shown != Bout::PeriodClock)
+        return {};
+    const QString time = clockText(bout.periodResetTicks(), true);
+    if (bout.clockTime() && clockSwitchKey != 0)
+        return tr("Period clock set to %1; press %2 to see it.")
+                .arg(time, KeyCodeToStr(clockSwitchKey));
+    if (bout.clockTime())
+        return tr("Period clock set to %1; the display shows the time of day.").arg(time);
+    if (BoutReadout::periodShowsFlow(bout))
+        return tr("Period clock set to %1; it shows when the period starts.").arg(time);
+    return {};
 }

@@ -266,8 +266,11 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
         showHelp();
     else if (keyCode == kF2)
         showOptions();
-    if (selected)
-        DisplayKeyDown(m_bout, m_entry, *selected, KeyCodeToAsci(keyCode));
+    if (selected && DisplayKeyDown(m_bout, m_entry, *selected, KeyCodeToAsci(keyCode))) {
+        if (const QString kept = KeptTimeText(*m_bout, *selected, s.ClockSwitchKey);
+            !kept.isEmpty())
+            m_notice->showText(kept);
+    }
 }
 
 bool frmScoreboard::dropNewBoutQuestion()

@@ -925,6 +925,27 @@ private slots:
         advance(2000);
         QCOMPARE(shown("tledJam"), "0:02");
         QCOMPARE(shownCounts(), before);
+
+        // A time typed on a clock that shows another count is kept for what comes, and the board
+        // says so, as it does for the period clock under the time of day.
+        const auto notice = [this] { return label("lblNotice")->Caption(); };
+        type("tledJam", "1.30\n");
+        QCOMPARE(shown("tledJam"), "0:02");
+        QCOMPARE(notice(), "Jam clock set to 1:30; it shows when the jam starts.");
+        press(74);
+        QCOMPARE(shown("tledJam"), "1:30");
+        type("tledJam", "1.45\n");
+        QCOMPARE(notice(), "Jam clock set to 1:30; it shows when the jam starts.");
+        QCOMPARE(shown("tledJam"), "1:45");
+        press(67);
+        type("tledPeriod", ".45\n");
+        QCOMPARE(notice(), "Period clock set to 45.0; press C to see it.");
+        Settings::instance().edit([](SettingsModel &m) { m.ClockSwitchKey = 0; });
+        type("tledPeriod", "12.00\n");
+        QCOMPARE(notice(), "Period clock set to 12:00; the display shows the time of day.");
+        Settings::instance().edit([](SettingsModel &m) { m.ClockSwitchKey = 67; });
+        press(67);
+        QCOMPARE(shown("tledPeriod"), "12:00");
     }
 
     // With the game flow on, its displays are selected and typed like the others: the jam number
