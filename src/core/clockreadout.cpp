@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace ClockReadout {
 
 float wholeSeconds(qint64 ticks)
@@ -25,16 +27,28 @@ float wholeSeconds(qint64 ticks)
 int minutesOfDay(const QString &timeText, const QTime &fallback)
 {
     const QStringList parts = timeText.split(u':');
-    if (parts.size() < 2)
-        return fallback.hour() * 60 + fallback.minute();
-    auto leadingNumber = [](const QString &part) {
-        const QString trimmed = part.trimmed();
+    // The hour is the number just before the first ':', whatever words stand before it ("오후
+    // 9:04", "B21:04"); the minutes the number just after it.
+    const auto number = [](QStringView digits) {
         int value = 0;
-        for (qsizetype i = 0; i < trimmed.size() && trimmed[i].isDigit() && i < 6; ++i)
-            value = value * 10 + trimmed[i].digitValue();
+        for (const QChar digit : digits.first(std::min<qsizetype>(digits.size(), 6)))
+            value = value * 10 + digit.digitValue();
         return value;
     };
-    return leadingNumber(parts[0]) * 60 + leadingNumber(parts[1]);
+    if (parts.size() >= 2) {
+        const QString hourField = parts[0].trimmed();
+        const QString minuteField = parts[1].trimmed();
+        qsizetype hourStart = hourField.size();
+        while (hourStart > 0 && hourField[hourStart - 1].isDigit())
+            --hourStart;
+        qsizetype minuteEnd = 0;
+        while (minuteEnd < minuteField.size() && minuteField[minuteEnd].isDigit())
+            ++minuteEnd;
+        if (hourStart < hourField.size() && minuteEnd > 0)
+            return number(QStringView(hourField).sliced(hourStart)) * 60
+                    + number(QStringView(minuteField).first(minuteEnd));
+    }
+    return fallback.hour() * 60 + fallback.minute();
 }
 
 } // namespace ClockReadout

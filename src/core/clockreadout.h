@@ -11,8 +11,8 @@ namespace ClockReadout {
 float wholeSeconds(qint64 ticks);
 
 // Minutes since midnight as the hour and minute fields of a time-of-day text give them, the text
-// split at ':' and each field read for its leading number ("2:05 PM" gives 125). A text with fewer
-// than two fields gives the minutes of fallback.
+// split at ':': the number that ends the first field and the one that begins the second ("2:05 PM"
+// and "PM 2:05" give 125). A text without both gives the minutes of fallback.
 int minutesOfDay(const QString &timeText, const QTime &fallback);
 
 } // namespace ClockReadout

@@ -848,6 +848,17 @@ private slots:
         QCOMPARE(ClockReadout::minutesOfDay("14:05:33", now), 845);
         QCOMPARE(ClockReadout::minutesOfDay("14.05", now), 845);
         QCOMPARE(ClockReadout::minutesOfDay("", QTime(0, 0)), 0);
+        QCOMPARE(ClockReadout::minutesOfDay("PM 2:05", now), 125);
+        QCOMPARE(ClockReadout::minutesOfDay(":05", now), 845);
+        // Each locale's own short time, words before the hour or not, in its own digits.
+        const QTime evening(21, 4);
+        for (const char *name : {"en_US", "de_DE", "ko_KR", "zh_TW", "zh_HK", "ta_IN", "ar_EG",
+                                 "fa_IR", "ja_JP", "ee_GH"}) {
+            const QString text = QLocale(name).toString(evening, QLocale::ShortFormat);
+            const int minutes = ClockReadout::minutesOfDay(text, QTime(0, 0));
+            QVERIFY2(minutes == 21 * 60 + 4 || minutes == 9 * 60 + 4,
+                     qPrintable(QString("%1: %2 gives %3").arg(name, text).arg(minutes)));
+        }
     }
 };
 
