@@ -82,14 +82,32 @@ void JournalSession::close()
     m_journal->close(stateNow());
 }
 
-QString JournalSession::timeText(qint64 msecsSinceEpoch)
+QString JournalSession::timeText(qint64 msecsSinceEpoch, const QLocale &locale)
 {
-    // The system's long time format without the time zone.
-    const QLocale locale = QLocale::system();
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*t+\\s*")));
+    // The locale's long time format without the time zone and its brackets, and without the
+    // letters Qt cannot show, which it would print as they stand (Taiwan's day period "B"). A
+    // 12-hour format left without its AM/PM is read in 24 hours.
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    bool amPm = false;
+    bool quoted = false;
+    for (const QChar c : format) {
+        quoted ^= c == u'\'';
+        amPm |= !quoted && (c == u'a' || c == u'A');
+    }
+    QString kept;
+    quoted = false;
+    for (const QChar c : format) {
+        quoted ^= c == u'\'';
+        if (quoted || c > u'z' || !c.isLetter()) // the format's fields are in ASCII letters
+            kept += c;
+        else if (c == u'h' && !amPm)
+            kept += u'H';
+        else if (QStringLiteral("hHmszAaPp").contains(c))
+            kept += c;
+    }
+    kept.remove(QRegularExpression(QStringLiteral("[(\\[]\\s*[)\\]]")));
     return locale.toString(QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).time(),
-                           format.trimmed());
+                           kept.simplified());
 }
 
 // A command changes several items one after the other; the record is made once it is complete,

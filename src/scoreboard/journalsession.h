@@ -2,6 +2,7 @@
 
 #include "boutjournal.h"
 
+#include <QLocale>
 #include <QObject>
 
 class Bout;
@@ -36,7 +37,7 @@ public:
     void close();
 
     // The wall time in the system's time format, to the second.
-    static QString timeText(qint64 msecsSinceEpoch);
+    static QString timeText(qint64 msecsSinceEpoch, const QLocale &locale = QLocale::system());
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -313,6 +313,28 @@ private slots:
         QTest::newRow("read-only, nothing under way")
                 << E::Closed << false << readOnly << 0 << readOnly;
     }
+    // The time the bout was kept, in each locale's own long format, without its time zone and
+    // without letters that format holds but cannot show.
+    void resumedTimeInTheLocalesFormat()
+    {
+        for (const char *name : {"en_US", "de_DE", "fa_IR", "zh_TW", "yue_HK", "eu_ES", "ps_AF",
+                                 "nds_DE", "ko_KR", "ja_JP", "ar_EG", "fi_FI"}) {
+            const QLocale locale(name);
+            const QString text = JournalSession::timeText(Evening, locale);
+            const bool evening = text.contains(locale.toString(20))
+                    || (text.contains(locale.toString(8)) && !locale.pmText().isEmpty()
+                        && text.contains(locale.pmText()));
+            QVERIFY2(evening && text.contains(locale.toString(14)) && !text.contains("()")
+                             && !text.contains("[]") && !text.contains(u'B'),
+                     qPrintable(QString("%1: %2").arg(name, text)));
+            // Words the format holds in the locale's own letters stand as they are
+            // ("20時14分03秒").
+            for (const QChar c : locale.timeFormat(QLocale::LongFormat))
+                QVERIFY2(c < u'\x80' || text.contains(c),
+                         qPrintable(QString("%1: %2").arg(name, text)));
+        }
+    }
+
     void greeting()
     {
         QFETCH(BoutJournal::Ending, ending);
