@@ -278,12 +278,11 @@ void Bout::endJam()
 void Bout::startStopPeriod()
 {
     Step step(this);
-    // The halftime clock stands in the period clock's place, and a period clock run out at the
-    // end of the game stays so: started, it would run out at once and end the period again.
+    // The halftime clock stands in the period clock's place, and after the last period no
+    // period clock runs, whatever time it was given since.
     const BoutState::Phase phase = m_state.phase;
     if (gameFlow() && !period()->isRunning()
-        && (phase == BoutState::Halftime
-            || (phase == BoutState::Final && period()->ticks() <= 0))) {
+        && (phase == BoutState::Halftime || phase == BoutState::Final)) {
         emit refused(phase == BoutState::Halftime
                              ? tr("It is halftime: the next period starts with its first jam.")
                              : tr("The game is over."));
@@ -436,7 +435,10 @@ void Bout::setJamTime(qint64 ticks)
     jam()->setTicks(ticks);
     if (m_joinJamPenalty)
         setPenaltiesRunning(false);
-    m_state.jamResetTicks = ticks;
+    // With the game flow, a time typed in a jam puts that jam's clock right; the jams after it
+    // are as long as set before it.
+    if (!gameFlow() || m_state.phase != BoutState::InJam)
+        m_state.jamResetTicks = ticks;
     emit changed(JamClock);
     emit changed(ResetValues);
     refresh();
@@ -448,7 +450,9 @@ void Bout::setPeriodTime(qint64 ticks)
     setPenaltiesRunning(false);
     period()->setTicks(ticks);
     period()->setRunning(false);
-    m_state.periodResetTicks = ticks;
+    // So too a time typed in the course of a period, from its first jam to its end.
+    if (!gameFlow() || !GameFlow::inPeriod(m_state.phase))
+        m_state.periodResetTicks = ticks;
     emit changed(PeriodClock);
     emit changed(ResetValues);
     refresh();

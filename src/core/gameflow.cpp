@@ -103,6 +103,11 @@ int countOf(BoutState::Phase kind)
     }
 }
 
+bool inPeriod(BoutState::Phase phase)
+{
+    return phase != Phase::Between && phase != Phase::Halftime && phase != Phase::Final;
+}
+
 void startTimeout(BoutState &state, const GameRules &rules, BoutState::Phase kind)
 {
     const int count = countOf(kind);

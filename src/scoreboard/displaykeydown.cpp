@@ -4,6 +4,7 @@
 #include "clockreadout.h"
 #include "digitentry.h"
 #include "keycodetostr.h"
+#include "timekeeper.h"
 
 #include <QCoreApplication>
 
@@ -113,10 +114,10 @@ QString KeptTimeText(const Bout &bout, Bout::Item shown, int clockSwitchKey)
             = [](const char *text) { return QCoreApplication::translate("frmScoreboard", text); };
     if (shown == Bout::JamClock && BoutReadout::jamShowsFlow(bout))
         return tr("Jam clock set to %1; it shows when the jam starts.")
-                .arg(clockText(bout.jamResetTicks(), false));
+                .arg(clockText(bout.jamEngine()->ticks(), false));
     if (shown != Bout::PeriodClock)
         return {};
-    const QString time = clockText(bout.periodResetTicks(), true);
+    const QString time = clockText(bout.periodEngine()->ticks(), true);
     if (bout.clockTime() && clockSwitchKey != 0)
         return tr("Period clock set to %1; press %2 to see it.")
                 .arg(time, KeyCodeToStr(clockSwitchKey));

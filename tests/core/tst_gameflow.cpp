@@ -225,8 +225,11 @@ private slots:
         QVERIFY(refused.isEmpty());
 
         // The period runs out during a jam: the jam plays out and its end sounds the end of the
-        // period, once, and the halftime follows.
+        // period, once, and the halftime follows. The period clock put right in its course keeps
+        // the period's length for the next.
+        const qint64 length = bout().periodResetTicks();
         bout().setPeriodTime(ticks(20));
+        QCOMPARE(bout().periodResetTicks(), length);
         bout().addPenaltyTime(4, 30);
         bout().startStopJam();
         QVERIFY(bout().penaltyEngine(4)->isRunning());
@@ -258,7 +261,7 @@ private slots:
         QCOMPARE(bout().phase(), Bout::Between);
         QCOMPARE(bout().periodNumber(), 2);
         QCOMPARE(bout().jamNumber(), -1);
-        QCOMPARE(bout().periodEngine()->ticks(), ticks(20));
+        QCOMPARE(bout().periodEngine()->ticks(), length);
         QVERIFY(!anyRunning());
         QCOMPARE(bout().homeReviews(), 1);
         QCOMPARE(bout().visitorReviews(), 1);
@@ -267,7 +270,9 @@ private slots:
         QCOMPARE(BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).jamNumber, "");
 
         // The last period runs out between jams: the end-of-period sound then, and "Final" with
-        // nothing running.
+        // nothing running. A time typed before its first jam is its length.
+        bout().setPeriodTime(ticks(20));
+        QCOMPARE(bout().periodResetTicks(), ticks(20));
         bout().startStopJam();
         QCOMPARE(bout().jamNumber(), 1);
         advance(5000);
@@ -285,6 +290,13 @@ private slots:
         bout().startStopPeriod();
         QCOMPARE(bout().state(0), final);
         QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
+        // Nor does it start a period clock given time again under "Final".
+        bout().resetPeriod();
+        bout().startStopPeriod();
+        QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
+        QVERIFY(!anyRunning());
+        bout().undo();
+        QCOMPARE(bout().state(0), final);
 
         // The score tied, J plays an overtime jam: the next jam number, the period clock left at
         // zero, and its end final again, with the buzzer.
@@ -382,6 +394,37 @@ private slots:
         QCOMPARE(bout().periodEngine()->ticks(), 0);
         advance(1000);
         QVERIFY(takeSounds().isEmpty());
+    }
+
+    // A jam or period clock put right in its course keeps the lengths set before it; a time typed
+    // between jams, or without the game flow, is the length from then on.
+    void clocksPutRightInTheirCourse()
+    {
+        bout().startStopJam();
+        advance(3000);
+        bout().setJamTime(ticks(110));
+        bout().setPeriodTime(ticks(500));
+        QVERIFY(bout().jamEngine()->isRunning());
+        QCOMPARE(bout().jamEngine()->ticks(), ticks(110));
+        QCOMPARE(bout().periodEngine()->ticks(), ticks(500));
+        QCOMPARE(bout().jamResetTicks(), ticks(120));
+        QCOMPARE(bout().periodResetTicks(), ticks(600));
+        bout().startStopJam();
+        bout().setPeriodTime(ticks(400));
+        QCOMPARE(bout().periodResetTicks(), ticks(600));
+        bout().startStopJam();
+        QCOMPARE(bout().jamEngine()->ticks(), ticks(120));
+        bout().startStopJam();
+        bout().setJamTime(ticks(90));
+        bout().startStopJam();
+        QCOMPARE(bout().jamEngine()->ticks(), ticks(90));
+        GameRules off = flowRules();
+        off.on = false;
+        bout().setGameRules(off);
+        bout().setJamTime(ticks(100));
+        bout().setPeriodTime(ticks(300));
+        QCOMPARE(bout().jamResetTicks(), ticks(100));
+        QCOMPARE(bout().periodResetTicks(), ticks(300));
     }
 
     // A jam whose clocks were stopped in its course, as a bout resumed with its clocks stopped
