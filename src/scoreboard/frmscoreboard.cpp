@@ -266,11 +266,16 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
         showHelp();
     else if (keyCode == kF2)
         showOptions();
-    if (selected && DisplayKeyDown(m_bout, m_entry, *selected, KeyCodeToAsci(keyCode))) {
-        if (const QString kept = KeptTimeText(*m_bout, *selected, s.ClockSwitchKey);
-            !kept.isEmpty())
-            m_notice->showText(kept);
-    }
+    if (selected && DisplayKeyDown(m_bout, m_entry, *selected, KeyCodeToAsci(keyCode)))
+        tellKeptTime(*selected);
+}
+
+// A clock given a time where its display shows something else says what it was given.
+void frmScoreboard::tellKeptTime(Bout::Item clock)
+{
+    if (const QString kept = KeptTimeText(*m_bout, clock, settings().ClockSwitchKey);
+        !kept.isEmpty())
+        m_notice->showText(kept);
 }
 
 bool frmScoreboard::dropNewBoutQuestion()
@@ -300,12 +305,14 @@ void frmScoreboard::run(Command command, std::optional<Bout::Item> selected)
         return;
     case Command::ResetJamClock:
         m_bout->resetJam();
+        tellKeptTime(Bout::JamClock);
         return;
     case Command::StartStopPeriodClock:
         m_bout->startStopPeriod();
         return;
     case Command::ResetPeriodClock:
         m_bout->resetPeriod();
+        tellKeptTime(Bout::PeriodClock);
         return;
     case Command::ClockSwitch:
         m_bout->switchClock();

@@ -87,6 +87,7 @@ protected:
 private:
     // Takes the new-bout question off the board if it shows; true if it did.
     bool dropNewBoutQuestion();
+    void tellKeptTime(Bout::Item clock);
     // The pictures' files, for their return to be told to both boards.
     void watchPictures();
     void Form_Load();

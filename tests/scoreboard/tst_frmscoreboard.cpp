@@ -940,6 +940,12 @@ private slots:
         press(67);
         type("tledPeriod", ".45\n");
         QCOMPARE(notice(), "Period clock set to 45.0; press C to see it.");
+        // So do the reset keys: the jam's length in the lineup, the period's under the time of day.
+        press(74);
+        press(82);
+        QCOMPARE(notice(), "Jam clock set to 1:30; it shows when the jam starts.");
+        press(84);
+        QCOMPARE(notice(), "Period clock set to 10:00; press C to see it.");
         Settings::instance().edit([](SettingsModel &m) { m.ClockSwitchKey = 0; });
         type("tledPeriod", "12.00\n");
         QCOMPARE(notice(), "Period clock set to 12:00; the display shows the time of day.");
