@@ -305,6 +305,8 @@ void frmOptions::fitToScreen()
         const int limit = qMax(kLeastPageHeight, tallest - excess);
         for (ScrollingPage *page : std::as_const(m_pages))
             page->setHeightLimit(limit);
+        // The pages hidden behind the current one do not tell the tabs they changed.
+        m_SSTab1->updateGeometry();
         layout()->activate();
     }
 }
