@@ -131,8 +131,12 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     connect(m_bout, &Bout::slept, m_notice, [this](qint64 milliseconds, bool clocksStopped) {
         m_notice->showText(sleepText(milliseconds, clocksStopped));
     });
-    // A command the game flow refuses is told for a moment; the board runs on.
-    connect(m_bout, &Bout::refused, m_notice, tell);
+    // A command the game flow refuses is told for a moment, or until the next key, which may
+    // well make it untrue (J after "The game is over." plays an overtime jam); the board runs on.
+    connect(m_bout, &Bout::refused, m_notice, [this](const QString &text) {
+        m_refusal = text;
+        m_notice->showText(text);
+    });
     const auto displays = m_ui.displays();
     for (size_t i = 0; i < displays.size(); ++i)
         connectDisplay(displays[i], kShown[i]);
@@ -253,11 +257,15 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
     // A key held down answers nothing: its repeats are not a second press. What the key's event
     // said is taken once, so that a key given by name (AllKeyCode) is a press.
     const bool repeats = std::exchange(m_keyRepeats, false);
-    if (keyCode != kShift && keyCode != kControl && keyCode != kAlt && keyCode != kNumLock
-        && !repeats && dropNewBoutQuestion() && keyCode == s.NewBoutKey) {
+    const bool modifier
+            = keyCode == kShift || keyCode == kControl || keyCode == kAlt || keyCode == kNumLock;
+    if (!modifier && !repeats && dropNewBoutQuestion() && keyCode == s.NewBoutKey) {
         startNewBout();
         return;
     }
+    if (!modifier && !m_refusal.isEmpty()
+        && m_notice->text() == std::exchange(m_refusal, QString()))
+        m_notice->clear();
     if (const std::optional<Command> command = commandOn(keyCode, s))
         run(*command, selected);
     else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)

@@ -121,6 +121,8 @@ private:
     DigitEntry m_entry;
     // Whether the key being handled is a repeat of a key held down.
     bool m_keyRepeats = false;
+    // What the bout last refused, while the notice may still say it.
+    QString m_refusal;
     bool m_shownOnce = false;
     bool m_loaded = false;
 };

@@ -952,6 +952,17 @@ private slots:
         Settings::instance().edit([](SettingsModel &m) { m.ClockSwitchKey = 67; });
         press(67);
         QCOMPARE(shown("tledPeriod"), "12:00");
+
+        // A refusal stands until the next key, which may well make it untrue.
+        type("nledHomeTimeouts", "-3");
+        press(72);
+        QCOMPARE(notice(), "No home timeouts left.");
+        press(16);
+        QCOMPARE(notice(), "No home timeouts left.");
+        type("nledHomeTimeouts", "+1");
+        QCOMPARE(notice(), "");
+        press(72);
+        QCOMPARE(shown("nledHomeTimeouts"), "0");
     }
 
     // With the game flow on, its displays are selected and typed like the others: the jam number
