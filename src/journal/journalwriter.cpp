@@ -10,7 +10,10 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <algorithm>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -109,7 +112,10 @@ void JournalWriter::run()
         while (!m_pending && !m_finishing) {
             // Looked at every second meanwhile: a journal lost between changes is written
             // again then, not at the next change, which a crash may come before.
-            if (!m_wake.wait(&m_mutex, RetryMs) && last && !fileStillOurs(connection)) {
+            if (m_wake.wait(&m_mutex, RetryMs))
+                continue;
+            keepIndexWhole();
+            if (last && !fileStillOurs(connection)) {
                 m_pending = *last;
                 m_pending->postedNs = nowNs();
             }
@@ -161,6 +167,7 @@ void JournalWriter::run()
 // returns, and a power cut at any moment leaves either the old row or the new one.
 bool JournalWriter::write(const QString &connection, const Record &record, QString *reason)
 {
+    keepIndexWhole();
     if (!fileStillOurs(connection))
         dropLostFile(connection);
     QSqlDatabase database = QSqlDatabase::database(connection, false);
@@ -203,8 +210,10 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
                                   : QVariant(QMetaType::fromType<QString>()));
     upsert.addBindValue(bootKnown ? QVariant(record.state.takenAtBootMs)
                                   : QVariant(QMetaType::fromType<qint64>()));
-    if (upsert.exec())
+    if (upsert.exec()) {
+        noteIndex();
         return true;
+    }
     *reason = upsert.lastError().text();
     upsert.finish();
     // Opened afresh for the next try: the file may have been replaced or the disk freed.
@@ -220,6 +229,32 @@ bool JournalWriter::fileStillOurs(const QString &connection) const
     struct stat file = {};
     return ::stat(QFile::encodeName(m_path).constData(), &file) == 0 && file.st_dev == m_device
             && file.st_ino == m_inode && file.st_size >= 512;
+}
+
+// SQLite reads the log's index through a shared map of the -shm file. A file cut short under
+// the map (a clean-up program emptying files) would end the program at the next read there, so
+// before each write, and every second meanwhile, the file is put back to its length. Its zeros
+// are no index, and SQLite builds it again from the log.
+void JournalWriter::noteIndex()
+{
+    struct stat file = {};
+    if (::stat(QFile::encodeName(m_path + QLatin1String("-shm")).constData(), &file) != 0)
+        return;
+    const bool same = file.st_dev == m_indexDevice && file.st_ino == m_indexInode;
+    m_indexSize = same ? std::max<qint64>(m_indexSize, file.st_size) : file.st_size;
+    m_indexDevice = file.st_dev;
+    m_indexInode = file.st_ino;
+}
+
+void JournalWriter::keepIndexWhole() const
+{
+    const QByteArray index = QFile::encodeName(m_path + QLatin1String("-shm"));
+    struct stat file = {};
+    if (m_indexSize > 0 && ::stat(index.constData(), &file) == 0 && file.st_dev == m_indexDevice
+        && file.st_ino == m_indexInode && file.st_size < m_indexSize
+        && ::truncate(index.constData(), m_indexSize) != 0)
+        qWarning("The bout journal's index %s was cut short and cannot be mended.",
+                 index.constData());
 }
 
 void JournalWriter::dropLostFile(const QString &connection)

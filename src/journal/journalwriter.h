@@ -60,6 +60,10 @@ private:
     // Lets go of a journal that is no longer the board's own, so that the next write makes it
     // afresh with the whole bout.
     void dropLostFile(const QString &connection);
+    // Notes the log's index file as SQLite has it mapped, after a write.
+    void noteIndex();
+    // Puts the log's index file back to its length where it was cut short under SQLite's map.
+    void keepIndexWhole() const;
 
     const QString m_path;
     const int m_schemaVersion;
@@ -75,4 +79,8 @@ private:
     // The open journal's file, as the system names it.
     quint64 m_device = 0;
     quint64 m_inode = 0;
+    // And the index of its log, the -shm file, at the length last seen.
+    quint64 m_indexDevice = 0;
+    quint64 m_indexInode = 0;
+    qint64 m_indexSize = 0;
 };

@@ -519,6 +519,31 @@ private slots:
         QCOMPARE(opening.state, underWay());
     }
 
+    // The log's index emptied while the board runs, by a clean-up program say: the board runs on,
+    // and the changes before and after it are kept.
+    void indexEmptiedWhileRunning()
+    {
+        const QString path = journalPath();
+        BoutState later = underWay();
+        ++later.numbers[BoutState::HomeScore];
+        {
+            BoutJournal journal(path);
+            journal.open();
+            journal.record(underWay());
+            QVERIFY(journal.flush(10000));
+            QVERIFY(QFileInfo(path + "-shm").size() > 0);
+            QVERIFY(QFile(path + "-shm").resize(0));
+            journal.record(later);
+            QVERIFY(journal.flush(10000));
+            QVERIFY(QFile(path + "-shm").resize(0));
+            QTest::qWait(2 * JournalWriter::RetryMs);
+        }
+        BoutJournal journal(path);
+        const BoutJournal::Opening opening = journal.open();
+        QVERIFY2(opening.problem.isEmpty(), qPrintable(opening.problem));
+        QCOMPARE(opening.state, later);
+    }
+
     void badJournals_data()
     {
         QTest::addColumn<QString>("edit");
