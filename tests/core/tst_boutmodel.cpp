@@ -531,6 +531,9 @@ private slots:
         QTest::newRow("period time beyond") << "period" << 5999 * second + 1 << false;
         QTest::newRow("jam time at the limit") << "jam" << 599 * second << true;
         QTest::newRow("jam time beyond") << "jam" << 599 * second + 1 << false;
+        QTest::newRow("period time zero") << "period" << qint64(0) << true;
+        QTest::newRow("period time below zero") << "period" << qint64(-1) << false;
+        QTest::newRow("jam time zero") << "jam" << qint64(0) << true;
         // A PC whose clock stands at 1970, as one without a clock battery starts.
         QTest::newRow("taken at the epoch") << "taken" << qint64(0) << true;
         QTest::newRow("taken before the epoch") << "taken" << qint64(-1) << false;

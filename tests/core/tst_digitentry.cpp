@@ -145,6 +145,8 @@ private slots:
                 {Qt::Key_CapsLock, none, 20},    {Qt::Key_Space, none, 32},
                 {Qt::Key_Backspace, none, 8},    {Qt::Key_Up, none, 38},
                 {Qt::Key_Right, none, 39},       {Qt::Key_Clear, keypad, 12},
+                {Qt::Key_Shift, shift, 16},      {Qt::Key_Control, none, 17},
+                {Qt::Key_Alt, none, 18},         {Qt::Key_AltGr, none, 18},
         };
         QCOMPARE(VirtualKeys::fromQt(Qt::Key_J, Qt::ControlModifier), 74);
         for (int digit = 0; digit <= 9; ++digit)

@@ -352,6 +352,7 @@ private slots:
         const quint16 port = freePort();
         Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = port; });
         QVERIFY(listening.wait());
+        listening.clear();
         Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = 0; });
         // The server closes on its own thread: soon, not at once.
         const auto refused = [&] {
@@ -362,6 +363,9 @@ private slots:
         };
         QTRY_VERIFY(refused());
         QCOMPARE(problem.size(), 2);
+        // Off, not on at some port the system picks.
+        QTest::qWait(200);
+        QVERIFY(listening.isEmpty());
     }
 
     // This PC alone by default; every interface for the venue's network.

@@ -378,6 +378,23 @@ private slots:
         QCOMPARE(QApplication::activeWindow(), m_board.get());
         help()->close();
 
+        // Help left on the projector beside a board at the right of its screen goes to the
+        // board's left, where the room is.
+        type({"F8"});
+        QTRY_VERIFY(!audience());
+        const QRect desk = m_board->screen()->availableGeometry();
+        m_board->move(desk.right() - m_board->frameGeometry().width() - 10, desk.top() + 40);
+        type({"F1"});
+        QTRY_VERIFY(help());
+        help()->move(2000, 40);
+        QTRY_COMPARE(help()->screen()->name(), "RIGHT");
+        type({"F8"});
+        QTRY_VERIFY(audience() != nullptr);
+        QTRY_COMPARE(help()->screen()->name(), "LEFT");
+        QVERIFY(help()->frameGeometry().right() < m_board->frameGeometry().left());
+        help()->close();
+        QTRY_VERIFY(!help());
+
         // Closed by the window system, the board is gone: help opened on the projector's screen
         // stays there, beside the operator's board.
         audience()->close();
