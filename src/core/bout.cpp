@@ -451,7 +451,7 @@ void Bout::setPeriodTime(qint64 ticks)
     period()->setTicks(ticks);
     period()->setRunning(false);
     // So too a time typed in the course of a period, from its first jam to its end.
-    if (!gameFlow() || !GameFlow::inPeriod(m_state.phase))
+    if (!gameFlow() || !GameFlow::inPeriod(m_state))
         m_state.periodResetTicks = ticks;
     emit changed(PeriodClock);
     emit changed(ResetValues);

@@ -103,9 +103,11 @@ int countOf(BoutState::Phase kind)
     }
 }
 
-bool inPeriod(BoutState::Phase phase)
+bool inPeriod(const BoutState &state)
 {
-    return phase != Phase::Between && phase != Phase::Halftime && phase != Phase::Final;
+    const Phase phase = state.phase;
+    return phase != Phase::Between && phase != Phase::Halftime && phase != Phase::Final
+            && state.numbers[BoutState::JamNumber] > 0;
 }
 
 void startTimeout(BoutState &state, const GameRules &rules, BoutState::Phase kind)

@@ -39,7 +39,8 @@ void startTimeout(BoutState &state, const GameRules &rules, BoutState::Phase kin
 // The count a timeout or review of that kind uses, or -1 for an official timeout.
 int countOf(BoutState::Phase kind);
 
-// A period is under way: from its first jam to its end, lineups, timeouts and reviews included.
-bool inPeriod(BoutState::Phase phase);
+// A period is under way: from its first jam to its end, lineups, timeouts and reviews included;
+// not before its first jam, timeouts then or not.
+bool inPeriod(const BoutState &state);
 
 } // namespace GameFlow

@@ -131,12 +131,8 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     connect(m_bout, &Bout::slept, m_notice, [this](qint64 milliseconds, bool clocksStopped) {
         m_notice->showText(sleepText(milliseconds, clocksStopped));
     });
-    // A command the game flow refuses is told for a moment, or until the next key, which may
-    // well make it untrue (J after "The game is over." plays an overtime jam); the board runs on.
-    connect(m_bout, &Bout::refused, m_notice, [this](const QString &text) {
-        m_refusal = text;
-        m_notice->showText(text);
-    });
+    // A command the game flow refuses is told for a moment; the board runs on.
+    connect(m_bout, &Bout::refused, this, &frmScoreboard::tellInPassing);
     const auto displays = m_ui.displays();
     for (size_t i = 0; i < displays.size(); ++i)
         connectDisplay(displays[i], kShown[i]);
@@ -187,6 +183,7 @@ void frmScoreboard::connectDisplay(SegmentDisplay *display, Bout::Item shown)
     connect(display, &SegmentDisplay::GotFocus, this, [this, display] {
         // The selection moved (Tab, a click) is an answer to the new-bout question too.
         dropNewBoutQuestion();
+        dropPassingWords();
         ObjectSelected(display);
     });
     connect(display, &SegmentDisplay::KeyUp, this, &frmScoreboard::AllKeyUp);
@@ -263,9 +260,8 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
         startNewBout();
         return;
     }
-    if (!modifier && !m_refusal.isEmpty()
-        && m_notice->text() == std::exchange(m_refusal, QString()))
-        m_notice->clear();
+    if (!modifier)
+        dropPassingWords();
     if (const std::optional<Command> command = commandOn(keyCode, s))
         run(*command, selected);
     else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)
@@ -283,7 +279,22 @@ void frmScoreboard::tellKeptTime(Bout::Item clock)
 {
     if (const QString kept = KeptTimeText(*m_bout, clock, settings().ClockSwitchKey);
         !kept.isEmpty())
-        m_notice->showText(kept);
+        tellInPassing(kept);
+}
+
+// Words about the key just pressed stand for a moment, or until the operator does something
+// else, which may well make them untrue: J after "The game is over." plays an overtime jam, U
+// takes back the time a notice says was set.
+void frmScoreboard::tellInPassing(const QString &text)
+{
+    m_passingWords = text;
+    m_notice->showText(text);
+}
+
+void frmScoreboard::dropPassingWords()
+{
+    if (!m_passingWords.isEmpty() && m_notice->text() == std::exchange(m_passingWords, QString()))
+        m_notice->clear();
 }
 
 bool frmScoreboard::dropNewBoutQuestion()
@@ -298,6 +309,7 @@ void frmScoreboard::mousePressEvent(QMouseEvent *event)
 {
     // A click anywhere on the board, the selected display included, keeps the bout.
     dropNewBoutQuestion();
+    dropPassingWords();
     QWidget::mousePressEvent(event);
 }
 

@@ -88,6 +88,8 @@ private:
     // Takes the new-bout question off the board if it shows; true if it did.
     bool dropNewBoutQuestion();
     void tellKeptTime(Bout::Item clock);
+    void tellInPassing(const QString &text);
+    void dropPassingWords();
     // The pictures' files, for their return to be told to both boards.
     void watchPictures();
     void Form_Load();
@@ -121,8 +123,8 @@ private:
     DigitEntry m_entry;
     // Whether the key being handled is a repeat of a key held down.
     bool m_keyRepeats = false;
-    // What the bout last refused, while the notice may still say it.
-    QString m_refusal;
+    // Words about the last key, while the notice may still say them.
+    QString m_passingWords;
     bool m_shownOnce = false;
     bool m_loaded = false;
 };

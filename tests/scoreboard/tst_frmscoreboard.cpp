@@ -934,8 +934,9 @@ private slots:
         QCOMPARE(notice(), "Jam clock set to 1:30; it shows when the jam starts.");
         press(74);
         QCOMPARE(shown("tledJam"), "1:30");
+        // The words go with the next key; a time that shows needs none.
         type("tledJam", "1.45\n");
-        QCOMPARE(notice(), "Jam clock set to 1:30; it shows when the jam starts.");
+        QCOMPARE(notice(), "");
         QCOMPARE(shown("tledJam"), "1:45");
         press(67);
         type("tledPeriod", ".45\n");
@@ -963,6 +964,17 @@ private slots:
         QCOMPARE(notice(), "");
         press(72);
         QCOMPARE(shown("nledHomeTimeouts"), "0");
+        // U takes back a time the board said was set, and the words with it; the selection
+        // moved drops a refusal as a key does.
+        type("tledJam", "1.10\n");
+        QCOMPARE(notice(), "Jam clock set to 1:10; it shows when the jam starts.");
+        press(85);
+        QCOMPARE(notice(), "");
+        press(72);
+        press(72);
+        QCOMPARE(notice(), "No home timeouts left.");
+        emit board().findChild<SegmentDisplay *>("tledJam")->GotFocus();
+        QCOMPARE(notice(), "");
     }
 
     // With the game flow on, its displays are selected and typed like the others: the jam number
