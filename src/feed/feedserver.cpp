@@ -266,6 +266,9 @@ void FeedServer::readRequest(QTcpSocket *socket)
             return respond(socket, 431);
         return; // more to come
     }
+    // The blank line that ends the headers counts too.
+    if (end + (head.mid(end, 3) == "\n\r\n" ? 3 : 2) > MaxRequestBytes)
+        return respond(socket, 431);
     QByteArray line = head.left(lineEnd);
     const bool crlf = line.endsWith('\r');
     if (crlf)

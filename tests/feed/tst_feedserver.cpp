@@ -201,6 +201,15 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             many += "X-" + QByteArray::number(i) + ": 1\r\n";
         QTest::newRow("many headers") << many << QByteArray("431 Request Header Fields Too Large");
+        // Request line and headers of up to 8 KB in all, the blank line after them counted, are
+        // read, not a byte more.
+        const auto ofSize = [](int bytes) {
+            const QByteArray head = "GET / HTTP/1.1\r\nX-Pad: ";
+            return head + QByteArray(bytes - head.size() - 4, 'p') + "\r\n\r\n";
+        };
+        QTest::newRow("headers at the limit") << ofSize(8192) << QByteArray("200 OK");
+        QTest::newRow("headers a byte over")
+                << ofSize(8193) << QByteArray("431 Request Header Fields Too Large");
     }
 
     void requestsAreAnsweredOrRefused()
