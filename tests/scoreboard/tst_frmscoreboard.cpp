@@ -938,7 +938,9 @@ private slots:
         type("tledJam", "1.45\n");
         QCOMPARE(notice(), "");
         QCOMPARE(shown("tledJam"), "1:45");
+        QVERIFY(!board().property("ClockTime").toBool());
         press(67);
+        QVERIFY(board().property("ClockTime").toBool());
         type("tledPeriod", ".45\n");
         QCOMPARE(notice(), "Period clock set to 45.0; press C to see it.");
         // So do the reset keys: the jam's length in the lineup, the period's under the time of day.
