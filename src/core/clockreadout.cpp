@@ -51,4 +51,9 @@ int minutesOfDay(const QString &timeText, const QTime &fallback)
     return fallback.hour() * 60 + fallback.minute();
 }
 
+QString minutesText(qint64 seconds)
+{
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
 } // namespace ClockReadout

@@ -15,4 +15,7 @@ float wholeSeconds(qint64 ticks);
 // and "PM 2:05" give 125). A text without both gives the minutes of fallback.
 int minutesOfDay(const QString &timeText, const QTime &fallback);
 
+// A length of whole seconds as minutes and seconds, for words to the operator: "2:05", "75:00".
+QString minutesText(qint64 seconds);
+
 } // namespace ClockReadout

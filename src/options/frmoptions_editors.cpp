@@ -2,6 +2,7 @@
 
 #include "frmoptions.h"
 
+#include "clockreadout.h"
 #include "colorswatch.h"
 #include "colortable.h"
 #include "facetra.h"
@@ -213,11 +214,9 @@ void frmOptions::changeSound(SoundGroup &group)
     const qint64 seconds = sound.nanoseconds() / 1000000000;
     if (sound.nanoseconds() > MMControl::LongestPlayNanoseconds)
         tell(this, windowTitle(),
-             QStringLiteral("The file %1 plays for %2:%3; the scoreboard stops every sound after "
-                            "%4 seconds.")
-                     .arg(chosen)
-                     .arg(seconds / 60)
-                     .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+             QStringLiteral("The file %1 plays for %2; the scoreboard stops every sound after "
+                            "%3 seconds.")
+                     .arg(chosen, ClockReadout::minutesText(seconds))
                      .arg(MMControl::LongestPlayNanoseconds / 1000000000));
     this->*group.path = chosen;
     updateSoundCaption(group);

@@ -33,8 +33,7 @@ QString clockText(qint64 ticks, bool tenthsInLastMinute)
         const qint64 tenths = (ticks + TicksPerSecond / 20) / (TicksPerSecond / 10);
         return QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
     }
-    const auto seconds = qint64(ClockReadout::wholeSeconds(ticks));
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return ClockReadout::minutesText(qint64(ClockReadout::wholeSeconds(ticks)));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "boardappearance.h"
 #include "boardtrace.h"
 #include "boardview.h"
+#include "clockreadout.h"
 #include "commandtable.h"
 #include "displaykeydown.h"
 #include "frmhelp.h"
@@ -63,7 +64,7 @@ QString sleepText(qint64 milliseconds, bool clocksStopped)
                       .arg(seconds / 3600)
                       .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
                       .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-            : QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+            : ClockReadout::minutesText(seconds);
     return frmScoreboard::tr("The PC slept %1; the clocks ran on.").arg(length);
 }
 
@@ -293,13 +294,17 @@ void frmScoreboard::tellInPassing(const QString &text)
 
 void frmScoreboard::dropPassingWords()
 {
-    if (!m_passingWords.isEmpty() && m_notice->text() == std::exchange(m_passingWords, QString()))
-        m_notice->clear();
+    dropNotice(std::exchange(m_passingWords, QString()));
 }
 
 bool frmScoreboard::dropNewBoutQuestion()
 {
-    if (m_notice->text() != newBoutAskedText(settings().NewBoutKey))
+    return dropNotice(newBoutAskedText(settings().NewBoutKey));
+}
+
+bool frmScoreboard::dropNotice(const QString &text)
+{
+    if (text.isEmpty() || m_notice->text() != text)
         return false;
     m_notice->clear();
     return true;

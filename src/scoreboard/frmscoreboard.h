@@ -90,6 +90,8 @@ private:
     void tellKeptTime(Bout::Item clock);
     void tellInPassing(const QString &text);
     void dropPassingWords();
+    // Takes the notice off the board if it still says text; true if it did.
+    bool dropNotice(const QString &text);
     // The pictures' files, for their return to be told to both boards.
     void watchPictures();
     void Form_Load();
