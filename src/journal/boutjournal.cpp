@@ -1,8 +1,8 @@
 #include "boutjournal.h"
 
+#include "journalaside.h"
 #include "journalwriter.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -173,39 +173,21 @@ BoutJournal::Opening BoutJournal::open()
                                  .arg(QDir::toNativeSeparators(m_path), reason));
     });
     connect(m_writer, &JournalWriter::recovered, this, &BoutJournal::writeRecovered);
+    connect(m_writer, &JournalWriter::keptAside, this, [this](const QString &aside) {
+        emit replacedFileKeptAside(tr("Another file took the place of the bout's; it was kept "
+                                      "aside as %1, and the bout is saved as before.")
+                                           .arg(QFileInfo(aside).fileName()));
+    });
     connect(m_writer, &JournalWriter::written, this, &BoutJournal::written);
     m_writer->start();
     return opening;
 }
 
-// The companion files of write-ahead logging go with the journal, under the same new name; the
-// log holds changes not yet in the file, so the two move together or not at all.
 bool BoutJournal::setAside(bool file, QString *problem)
 {
     const QFileInfo info(m_path);
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside;
-    for (int n = 1; aside.isEmpty() || QFileInfo::exists(aside) || QFileInfo(aside).isSymLink();
-         ++n) {
-        aside = info.dir().filePath(QStringLiteral("%1.unusable-%2%3.%4")
-                                            .arg(info.completeBaseName(), stamp,
-                                                 n > 1 ? QStringLiteral("-%1").arg(n) : QString(),
-                                                 info.suffix()));
-    }
-    QDir dir;
-    const QString log = m_path + QLatin1String("-wal");
-    const bool hasLog = QFileInfo::exists(log) || QFileInfo(log).isSymLink();
-    bool moved = dir.rename(m_path, aside);
-    if (moved && hasLog && !dir.rename(log, aside + QLatin1String("-wal"))) {
-        // Back where it was, beside its log. Should even that fail, the log stays where a new
-        // journal would take it for its own: nothing is written there either.
-        dir.rename(aside, m_path);
-        moved = false;
-    }
-    // The shared memory is only an index of the log, rebuilt from it: it need not survive.
-    const QString index = m_path + QLatin1String("-shm");
-    if (moved && QFileInfo::exists(index) && !dir.rename(index, aside + QLatin1String("-shm")))
-        QFile::remove(index);
+    const QString aside = setJournalAside(m_path);
+    const bool moved = !aside.isEmpty();
     if (!moved) {
         qWarning("The bout journal %s could not be moved aside.", qPrintable(m_path));
         *problem = file ? tr("The bout could not be read, nor kept aside: it is not being saved.")

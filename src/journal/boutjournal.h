@@ -62,6 +62,9 @@ signals:
     // A write failed: said once until a write succeeds again; the writer keeps trying.
     void writeFailed(const QString &message);
     void writeRecovered();
+    // Something that is no journal took the journal's place while the board ran: it was kept
+    // aside and the bout written afresh. Said in a few words for the operator.
+    void replacedFileKeptAside(const QString &message);
     // A record is on the disk, this many nanoseconds after it was handed over.
     void written(qint64 nanoseconds);
 

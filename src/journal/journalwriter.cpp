@@ -1,5 +1,7 @@
 #include "journalwriter.h"
 
+#include "journalaside.h"
+
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -172,6 +174,17 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
         dropLostFile(connection);
     QSqlDatabase database = QSqlDatabase::database(connection, false);
     if (!database.isOpen()) {
+        if (!canHoldJournal(m_path)) {
+            // Something else put in the journal's place while the board runs is kept, as it is
+            // at the start, and the bout is written afresh, not lost at the next start.
+            const QString aside = setJournalAside(m_path);
+            if (aside.isEmpty()) {
+                *reason = QStringLiteral("another file is in its place and cannot be moved");
+                return false;
+            }
+            qWarning("The file in the bout journal's place was kept as %s.", qPrintable(aside));
+            emit keptAside(aside);
+        }
         if (!database.open()) {
             *reason = database.lastError().text();
             return false;
@@ -266,8 +279,8 @@ void JournalWriter::dropLostFile(const QString &connection)
             && file.st_dev == m_device && file.st_ino == m_inode;
     QSqlDatabase::database(connection, false).close();
     // An emptied file, and the log and shared memory of one removed, are no journal to go on
-    // with. Another file put in its place is opened as the journal: a journal is written over,
-    // anything else fails to be written and is told, as a damaged journal is.
+    // with. Another journal put in its place is written over; anything else is kept aside when
+    // the journal is opened again.
     if (emptied)
         QFile::remove(m_path);
     if (emptied || !QFileInfo::exists(m_path)) {

@@ -13,7 +13,8 @@
 // it, since the newer state holds every change of the older. A write that fails is tried again
 // every RetryMs until one succeeds; failedOnce and recovered tell the start and end of such a
 // run of failures, so the board tells the operator once. A journal removed or emptied while the
-// board runs is made afresh with the bout as it stands within a second.
+// board runs is made afresh with the bout as it stands within a second, and so is one replaced by
+// a file of another kind, which is kept aside.
 class JournalWriter final : public QThread
 {
     Q_OBJECT
@@ -38,6 +39,9 @@ public:
 signals:
     void failedOnce(const QString &reason);
     void recovered();
+    // Something that is no journal took the journal's place and was moved to this path; the
+    // bout is written afresh.
+    void keptAside(const QString &path);
     // Nanoseconds from post() to the end of the commit that made it durable.
     void written(qint64 nanoseconds);
 

@@ -30,6 +30,8 @@ JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice,
     });
     connect(m_journal, &BoutJournal::writeRecovered, this,
             [this] { m_notice->showText(tr("The bout is being saved again.")); });
+    connect(m_journal, &BoutJournal::replacedFileKeptAside, this,
+            [this](const QString &message) { m_notice->showText(message); });
 }
 
 void JournalSession::resume()

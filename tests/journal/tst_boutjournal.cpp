@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <optional>
 #include <sched.h>
 #include <sys/mount.h>
@@ -481,22 +482,35 @@ private slots:
     // A name already kept aside in the same second is not overwritten: the next one is
     // numbered.
     // A journal removed (alone or with its log) or emptied while the board runs is written afresh
-    // with the bout as it stands within a second or two, with no change needed.
+    // with the bout as it stands within a second or two, with no change needed. So is one
+    // replaced by something that is no journal, which is kept aside as it was and named to the
+    // operator: a bout written into nothing would be lost at the next start.
     void lostWhileRunning_data()
     {
         QTest::addColumn<QString>("loss");
         QTest::newRow("removed") << "removed";
         QTest::newRow("removed with its log") << "removed with its log";
         QTest::newRow("emptied") << "emptied";
+        QTest::newRow("replaced by another file") << "replaced by another file";
+        QTest::newRow("replaced by a folder") << "replaced by a folder";
     }
     void lostWhileRunning()
     {
         QFETCH(QString, loss);
         const QString path = journalPath();
+        const bool replaced = loss.startsWith("replaced");
+        QStringList told;
         {
             QTest::ignoreMessage(QtWarningMsg,
                                  QRegularExpression("^The bout journal .* is written afresh\\.$"));
+            if (replaced)
+                QTest::ignoreMessage(QtWarningMsg,
+                                     QRegularExpression("^The file in the bout journal's place was "
+                                                        "kept as .*/bout-journal\\.unusable-"
+                                                        "\\d{8}-\\d{6}\\.sqlite\\.$"));
             BoutJournal journal(path);
+            connect(&journal, &BoutJournal::replacedFileKeptAside, this,
+                    [&told](const QString &message) { told << message; });
             journal.open();
             journal.record(underWay());
             QVERIFY(journal.flush(10000));
@@ -506,11 +520,38 @@ private slots:
                     QVERIFY(QFile::remove(path + "-wal"));
                     QVERIFY(QFile::remove(path + "-shm"));
                 }
+            } else if (loss.endsWith("file")) {
+                QVERIFY(writeFile(path + ".new", "notes"));
+                // Put in place at once, as an editor or a copy program saves.
+                QCOMPARE(std::rename(QFile::encodeName(path + ".new").constData(),
+                                     QFile::encodeName(path).constData()),
+                         0);
+            } else if (loss.endsWith("folder")) {
+                QVERIFY(QFile::remove(path));
+                QVERIFY(QDir().mkdir(path));
             } else {
                 QVERIFY(QFile(path).resize(0));
             }
-            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path).size() >= 4096, 3 * JournalWriter::RetryMs);
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path).isFile() && QFileInfo(path).size() >= 4096,
+                                     3 * JournalWriter::RetryMs);
             QVERIFY(journal.flush(10000));
+        }
+        const QStringList aside = QDir(m_dir->path())
+                                          .entryList({"bout-journal.unusable-*.sqlite"},
+                                                     QDir::AllEntries | QDir::System);
+        if (replaced) {
+            QCOMPARE(aside.size(), 1);
+            QCOMPARE(told,
+                     QStringList {QString("Another file took the place of the bout's; it was kept "
+                                          "aside as %1, and the bout is saved as before.")
+                                          .arg(aside.first())});
+            if (loss.endsWith("file"))
+                QCOMPARE(readAll(m_dir->filePath(aside.first())), QByteArray("notes"));
+            else
+                QVERIFY(QFileInfo(m_dir->filePath(aside.first())).isDir());
+        } else {
+            QCOMPARE(aside, QStringList());
+            QCOMPARE(told, QStringList());
         }
         BoutJournal journal(path);
         const BoutJournal::Opening opening = journal.open();

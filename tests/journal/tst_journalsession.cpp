@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QProcess>
@@ -247,6 +249,15 @@ private slots:
         QVERIFY(limitFileSize(RLIM_INFINITY));
         QTRY_COMPARE_WITH_TIMEOUT(notice(board), "The bout is being saved again.", 10000);
         QVERIFY(journal->flush(10000));
+        // Something else put in the journal's place is kept aside, and said so.
+        const QString path = m_dir.filePath("full-disk.sqlite");
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkdir(path));
+        QTRY_VERIFY_WITH_TIMEOUT(notice(board).startsWith("Another file took the place of the "
+                                                          "bout's; it was kept aside as "
+                                                          "full-disk.unusable-"),
+                                 10000);
+        QVERIFY(QFileInfo(path).isFile());
         board.close();
     }
 

@@ -1,0 +1,50 @@
+#include "journalaside.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+QString setJournalAside(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside;
+    for (int n = 1; aside.isEmpty() || QFileInfo::exists(aside) || QFileInfo(aside).isSymLink();
+         ++n) {
+        aside = info.dir().filePath(QStringLiteral("%1.unusable-%2%3.%4")
+                                            .arg(info.completeBaseName(), stamp,
+                                                 n > 1 ? QStringLiteral("-%1").arg(n) : QString(),
+                                                 info.suffix()));
+    }
+    QDir dir;
+    const QString log = path + QLatin1String("-wal");
+    const bool hasLog = QFileInfo::exists(log) || QFileInfo(log).isSymLink();
+    if (!dir.rename(path, aside))
+        return QString();
+    if (hasLog && !dir.rename(log, aside + QLatin1String("-wal"))) {
+        // Back where it was, beside its log. Should even that fail, the log stays where a new
+        // journal would take it for its own: nothing is written there either.
+        dir.rename(aside, path);
+        return QString();
+    }
+    const QString index = path + QLatin1String("-shm");
+    if (QFileInfo::exists(index) && !dir.rename(index, aside + QLatin1String("-shm")))
+        QFile::remove(index);
+    return aside;
+}
+
+bool canHoldJournal(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    // Only a plain file is read: opening a pipe waits for a writer.
+    if (!info.isFile())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // Told when SQLite cannot open it either.
+    const QByteArray start = file.read(16);
+    return start.isEmpty() || start == QByteArrayLiteral("SQLite format 3\0");
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Moves a journal that cannot be used out of the way, under a new name beside it that no file
+// has yet: bout-journal.unusable-20261207-182312.sqlite, numbered after the first of a second.
+// The log of its write-ahead logging holds changes not yet in the file, so the two move together
+// or not at all; the log's index is rebuilt from the log and need not survive. Returns where the
+// journal went, or an empty string when it stays where it is.
+QString setJournalAside(const QString &path);
+
+// Whether what stands at the path can be opened as a journal: nothing, an empty file, or a file
+// that SQLite wrote. A folder, a device, a pipe or a file of another kind cannot.
+bool canHoldJournal(const QString &path);
