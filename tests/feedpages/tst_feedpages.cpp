@@ -26,9 +26,12 @@ QJsonObject clock(const QString &text, double ms, bool running)
 // A bout as the program sends it, with a field no page knows.
 QJsonObject bout(const QString &homeScore = "12", bool running = false)
 {
+    // Each a colour of its own, as the program sends them: text is the home colour.
     QJsonObject colors {{"back", "#404040"},
-                        {"text", "#ffffff"},
-                        {"border", "#ffffff"},
+                        {"text", "#e0e020"},
+                        {"home", "#e0e020"},
+                        {"visitor", "#c040c0"},
+                        {"border", "#30c030"},
                         {"led",
                          QJsonObject {{"period", "#ff8000"},
                                       {"jam", "#ff8000"},
@@ -213,6 +216,24 @@ void tst_FeedPages::pageShowsTheBout()
         QCOMPARE(text(id), pair.section('=', 1));
     }
     QCOMPARE(m_browser->evaluate("document.getElementById('feed-lost').hidden").toBool(), true);
+    // The team names in their own colours; the title and every word the board writes in its
+    // border colour, as the board does.
+    const auto colors = [this](const QString &selector) {
+        return m_browser
+                ->evaluate(QString("Array.from(document.querySelectorAll('%1'))"
+                                   ".map(e => getComputedStyle(e).color).join()")
+                                   .arg(selector))
+                .toString()
+                .split(',', Qt::SkipEmptyParts);
+    };
+    if (!transparent) {
+        QCOMPARE(colors("#home-name"), QStringList({"rgb(224", " 224", " 32)"}));
+        QCOMPARE(colors("#visitor-name"), QStringList({"rgb(192", " 64", " 192)"}));
+        const QStringList words = colors("#title, .caption, .counts, .phase");
+        QCOMPARE(words.isEmpty(), path != "/"); // the penalty box has no words
+        for (int i = 0; i < words.size(); i += 3)
+            QCOMPARE(words.mid(i, 3), QStringList({"rgb(48", " 192", " 48)"}));
+    }
     // What only the game flow shows is there with it and gone without it.
     QCOMPARE(m_browser->evaluate("document.querySelectorAll('[data-flow]:not([hidden])').length")
                              .toInt()
@@ -389,6 +410,13 @@ void tst_FeedPages::showsALostFeedAndReconnects()
                                ".opacity)")
                     .toDouble()
             < 1.0);
+    // Every display grey, the game flow's jam number and counts too: none may pass for live.
+    QCOMPARE(m_browser
+                     ->evaluate("Array.from(document.querySelectorAll('.led')).filter(e => "
+                                "getComputedStyle(e).getPropertyValue('--led').trim() != "
+                                "'#808080').map(e => e.id).join()")
+                     .toString(),
+             QString());
     // The clocks stop where they were counted to, no longer counting: not taken back to the
     // time last sent.
     const QString left = text("period-clock");
