@@ -224,7 +224,7 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
     upsert.addBindValue(bootKnown ? QVariant(record.state.takenAtBootMs)
                                   : QVariant(QMetaType::fromType<qint64>()));
     if (upsert.exec()) {
-        noteIndex();
+        noteLogAndIndex();
         return true;
     }
     *reason = upsert.lastError().text();
@@ -241,15 +241,33 @@ bool JournalWriter::fileStillOurs(const QString &connection) const
         return true;
     struct stat file = {};
     return ::stat(QFile::encodeName(m_path).constData(), &file) == 0 && file.st_dev == m_device
-            && file.st_ino == m_inode && file.st_size >= 512;
+            && file.st_ino == m_inode && file.st_size >= 512 && logStillOurs();
+}
+
+// The latest changes are in the log until SQLite copies them into the file. SQLite appends to the
+// log by what its index says the log holds, and only grows it while the journal is open: a log
+// removed or cut short has lost changes, and what is appended after it is read by no one.
+bool JournalWriter::logStillOurs() const
+{
+    struct stat log = {};
+    return m_logInode == 0
+            || (::stat(QFile::encodeName(m_path + QLatin1String("-wal")).constData(), &log) == 0
+                && log.st_dev == m_logDevice && log.st_ino == m_logInode
+                && log.st_size >= m_logSize);
 }
 
 // SQLite reads the log's index through a shared map of the -shm file. A file cut short under
 // the map (a clean-up program emptying files) would end the program at the next read there, so
 // before each write, and every second meanwhile, the file is put back to its length. Its zeros
 // are no index, and SQLite builds it again from the log.
-void JournalWriter::noteIndex()
+void JournalWriter::noteLogAndIndex()
 {
+    struct stat log = {};
+    if (::stat(QFile::encodeName(m_path + QLatin1String("-wal")).constData(), &log) == 0) {
+        m_logDevice = log.st_dev;
+        m_logInode = log.st_ino;
+        m_logSize = log.st_size;
+    }
     struct stat file = {};
     if (::stat(QFile::encodeName(m_path + QLatin1String("-shm")).constData(), &file) != 0)
         return;
@@ -272,12 +290,16 @@ void JournalWriter::keepIndexWhole() const
 
 void JournalWriter::dropLostFile(const QString &connection)
 {
-    qWarning("The bout journal %s was removed, replaced or emptied; it is written afresh.",
+    qWarning("The bout journal %s or its log was removed, replaced or emptied; it is written "
+             "afresh.",
              qPrintable(m_path));
     struct stat file = {};
+    // Still in its place, it was emptied, or its log was lost with the latest changes.
     const bool emptied = ::stat(QFile::encodeName(m_path).constData(), &file) == 0
             && file.st_dev == m_device && file.st_ino == m_inode;
     QSqlDatabase::database(connection, false).close();
+    m_logInode = 0;
+    m_logSize = 0;
     // An emptied file, and the log and shared memory of one removed, are no journal to go on
     // with. Another journal put in its place is written over; anything else is kept aside when
     // the journal is opened again.

@@ -58,14 +58,16 @@ private:
     };
 
     bool write(const QString &connection, const Record &record, QString *reason);
-    // Whether the file at the journal's path is still the one open, whole: not removed, replaced
-    // or emptied behind the board's back. True while none is open.
+    // Whether the file at the journal's path is still the one open, whole, and its log too: not
+    // removed, replaced or emptied behind the board's back. True while none is open.
     bool fileStillOurs(const QString &connection) const;
+    // Whether the log written last is still in its place at its length; true before it is.
+    bool logStillOurs() const;
     // Lets go of a journal that is no longer the board's own, so that the next write makes it
     // afresh with the whole bout.
     void dropLostFile(const QString &connection);
-    // Notes the log's index file as SQLite has it mapped, after a write.
-    void noteIndex();
+    // Notes the log, and its index file as SQLite has it mapped, after a write.
+    void noteLogAndIndex();
     // Puts the log's index file back to its length where it was cut short under SQLite's map.
     void keepIndexWhole() const;
 
@@ -83,7 +85,11 @@ private:
     // The open journal's file, as the system names it.
     quint64 m_device = 0;
     quint64 m_inode = 0;
-    // And the index of its log, the -shm file, at the length last seen.
+    // Its write-ahead log, the -wal file, at the length last written, and the log's index, the
+    // -shm file, at the length last seen.
+    quint64 m_logDevice = 0;
+    quint64 m_logInode = 0;
+    qint64 m_logSize = 0;
     quint64 m_indexDevice = 0;
     quint64 m_indexInode = 0;
     qint64 m_indexSize = 0;

@@ -92,6 +92,14 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The journal and its log copied as they are on the disk, as a program killed at this moment
+// leaves them; SQLite builds the log's index again.
+bool copyAsKilled(const QString &path, const QString &copy)
+{
+    const QString log = path + "-wal";
+    return QFile::copy(path, copy) && (!QFileInfo::exists(log) || QFile::copy(log, copy + "-wal"));
+}
+
 // Gives this process mounts of its own, so that a folder can be made read-only, or a file held in
 // place, for this test alone; false where that is not allowed (not root). New threads take the
 // mounts of the thread that starts them, the journal's writer too.
@@ -535,6 +543,8 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path).isFile() && QFileInfo(path).size() >= 4096,
                                      3 * JournalWriter::RetryMs);
             QVERIFY(journal.flush(10000));
+            // Told from the writing thread: it reaches the board through its event loop.
+            QTRY_COMPARE_WITH_TIMEOUT(told.size(), replaced ? 1 : 0, 3 * JournalWriter::RetryMs);
         }
         const QStringList aside = QDir(m_dir->path())
                                           .entryList({"bout-journal.unusable-*.sqlite"},
@@ -558,6 +568,49 @@ private slots:
         QVERIFY2(opening.problem.isEmpty(), qPrintable(opening.problem));
         QCOMPARE(opening.ending, BoutJournal::Ending::Abnormal);
         QCOMPARE(opening.state, underWay());
+    }
+
+    // The log removed or emptied while the board runs, by a clean-up program say, takes the
+    // latest changes with it, and what SQLite appends after is read by no one: the journal is
+    // written afresh, and a change before and one after it are both kept.
+    void logLostWhileRunning_data()
+    {
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("emptied") << false;
+        QTest::newRow("removed") << true;
+    }
+    void logLostWhileRunning()
+    {
+        QFETCH(bool, removed);
+        const QString path = journalPath();
+        const QString log = path + "-wal";
+        BoutState later = underWay();
+        later.numbers[BoutState::HomeScore] += 6;
+        {
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression("^The bout journal .* is written afresh\\.$"));
+            BoutJournal journal(path);
+            journal.open();
+            journal.record(underWay());
+            QVERIFY(journal.flush(10000));
+            QVERIFY(QFileInfo(log).size() > 0);
+            QVERIFY(removed ? QFile::remove(log) : QFile(log).resize(0));
+            // Noticed meanwhile, with no change needed: the program killed now, leaving the files
+            // as they are, keeps the bout.
+            QTest::qWait(2 * JournalWriter::RetryMs);
+            QVERIFY(copyAsKilled(path, m_dir->filePath("meanwhile.sqlite")));
+            journal.record(later);
+            QVERIFY(journal.flush(10000));
+            QVERIFY(copyAsKilled(path, m_dir->filePath("later.sqlite")));
+        }
+        for (const auto &[name, state] :
+             {std::pair {"meanwhile.sqlite", underWay()}, std::pair {"later.sqlite", later}}) {
+            BoutJournal journal(m_dir->filePath(name));
+            const BoutJournal::Opening opening = journal.open();
+            QVERIFY2(opening.problem.isEmpty(), qPrintable(opening.problem));
+            QCOMPARE(opening.ending, BoutJournal::Ending::Abnormal);
+            QCOMPARE(opening.state, state);
+        }
     }
 
     // The log's index emptied while the board runs, by a clean-up program say: the board runs on,
