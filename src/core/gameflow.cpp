@@ -27,6 +27,13 @@ void startJam(BoutState &state, const GameRules &rules)
 {
     if (state.phase == Phase::Halftime)
         startNextPeriod(state, rules);
+    // An overtime jam: the last period is over, whatever time was put on its clock since, and
+    // the jam's end is final again.
+    if (state.phase == Phase::Final) {
+        state.clocks[Clock::Period] = {0, false};
+        state.periodEndSignalled = true;
+        state.heldPeriodEndSound = false;
+    }
     int &jamNumber = state.numbers[BoutState::JamNumber];
     jamNumber = std::min(jamNumber < 0 ? 1 : jamNumber + 1, BoutConstants::JamNumberLimit);
     int &period = state.numbers[BoutState::PeriodNumber];

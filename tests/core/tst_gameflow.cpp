@@ -298,14 +298,22 @@ private slots:
         bout().undo();
         QCOMPARE(bout().state(0), final);
 
-        // The score tied, J plays an overtime jam: the next jam number, the period clock left at
-        // zero, and its end final again, with the buzzer.
+        // The score tied, J plays an overtime jam: the next jam number, the period clock at zero
+        // though T gave it time under "Final", and its end final again, with the buzzer.
+        bout().resetPeriod();
         bout().startStopJam();
         QCOMPARE(bout().phase(), Bout::Jam);
         QCOMPARE(bout().jamNumber(), 2);
         QCOMPARE(bout().periodNumber(), 2);
         QVERIFY(bout().jamEngine()->isRunning());
         QVERIFY(!bout().periodEngine()->isRunning());
+        QCOMPARE(bout().periodEngine()->ticks(), 0);
+        // S in it ends the jam, as in any jam played on past its period's end.
+        bout().startStopPeriod();
+        QCOMPARE(bout().phase(), Bout::Final);
+        QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
+        bout().undo();
+        QCOMPARE(bout().phase(), Bout::Jam);
         advance(30000);
         QCOMPARE(bout().periodEngine()->ticks(), 0);
         bout().setNumber(Bout::VisitorScore, 4);
