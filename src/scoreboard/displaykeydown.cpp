@@ -117,12 +117,13 @@ QString KeptTimeText(const Bout &bout, Bout::Item shown, int clockSwitchKey)
     if (shown != Bout::PeriodClock)
         return {};
     const QString time = clockText(bout.periodEngine()->ticks(), true);
+    // At halftime the clock switch shows the halftime clock, not the period's.
+    if (BoutReadout::periodShowsFlow(bout))
+        return tr("Period clock set to %1; it shows when the period starts.").arg(time);
     if (bout.clockTime() && clockSwitchKey != 0)
         return tr("Period clock set to %1; press %2 to see it.")
                 .arg(time, KeyCodeToStr(clockSwitchKey));
     if (bout.clockTime())
         return tr("Period clock set to %1; the display shows the time of day.").arg(time);
-    if (BoutReadout::periodShowsFlow(bout))
-        return tr("Period clock set to %1; it shows when the period starts.").arg(time);
     return {};
 }

@@ -977,6 +977,19 @@ private slots:
         QCOMPARE(notice(), "No home timeouts left.");
         emit board().findChild<SegmentDisplay *>("tledJam")->GotFocus();
         QCOMPARE(notice(), "");
+
+        // At halftime the clock switch shows the halftime clock, not the period's: a period time
+        // typed under the time of day shows when the next period starts.
+        type("tledPeriod", ".02\n");
+        if (board().bout()->phase() != Bout::Jam)
+            press(74);
+        advance(3000);
+        press(74);
+        QCOMPARE(board().bout()->phase(), Bout::Halftime);
+        press(67);
+        QVERIFY(board().property("ClockTime").toBool());
+        type("tledPeriod", "20.00\n");
+        QCOMPARE(notice(), "Period clock set to 20:00; it shows when the period starts.");
     }
 
     // With the game flow on, its displays are selected and typed like the others: the jam number
