@@ -43,7 +43,11 @@ void JournalSession::resume()
     m_clocksStopped = !m_opening.state.awayMs(now)
             && std::any_of(clocks.begin(), clocks.end(),
                            [](const BoutState::ClockValue &clock) { return clock.running; });
-    m_bout->setState(m_opening.state.resumedAt(now, rules));
+    // With no bout kept, a new one, by the game's rules.
+    if (m_opening.ending == BoutJournal::Ending::None)
+        m_bout->newBout();
+    else
+        m_bout->setState(m_opening.state.resumedAt(now, rules));
     // What the board holds now, including what ran out while it was away, is the first record.
     record();
 }

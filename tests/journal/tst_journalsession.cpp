@@ -202,6 +202,32 @@ private slots:
         QCOMPARE(notice(*fifth), QString());
     }
 
+    // A board with no bout kept starts one by the game's rules, as a new bout does: the
+    // timeouts and reviews each team has are the ones set, not the usual 3 and 1.
+    void freshBoutTakesTheRules()
+    {
+        Settings::instance().edit([](SettingsModel &m) {
+            m.GameFlow = true;
+            m.TeamTimeouts = 1;
+            m.OfficialReviews = 2;
+        });
+        auto restore = qScopeGuard([] {
+            Settings::instance().edit([](SettingsModel &m) {
+                m.GameFlow = false;
+                m.TeamTimeouts = 3;
+                m.OfficialReviews = 1;
+            });
+        });
+        frmScoreboard board;
+        board.keepIn(new BoutJournal(m_dir.filePath("rules.sqlite"), &board));
+        QCOMPARE(answer(board, QString()), QString());
+        QCOMPARE(board.bout()->homeTimeouts(), 1);
+        QCOMPARE(board.bout()->visitorTimeouts(), 1);
+        QCOMPARE(board.bout()->homeReviews(), 2);
+        QCOMPARE(board.bout()->visitorReviews(), 2);
+        board.close();
+    }
+
     // A journal that cannot be read is told in the notice in plain words, with nothing to click
     // and without the database's own text.
     void damagedJournal()
