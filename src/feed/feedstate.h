@@ -26,6 +26,13 @@ struct Values
     qint64 jamMs = 0;
     QList<qint64> penaltyMs[2]; // home's and visitor's, as "penalties" lists them
     qint64 sentMs = 0;
+
+    // The same clock values, whenever they were taken.
+    bool sameTimes(const Values &other) const
+    {
+        return periodMs == other.periodMs && jamMs == other.jamMs
+                && penaltyMs[0] == other.penaltyMs[0] && penaltyMs[1] == other.penaltyMs[1];
+    }
 };
 
 // Whether a penalty clock counts as the feed tells it: shown and running, and above zero. An

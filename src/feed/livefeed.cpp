@@ -107,18 +107,21 @@ void LiveFeed::refresh()
     // /state.json gets the bout of every refresh, its clocks' values at most a tick old; the
     // clients only a change, or a running clock's values once a second.
     const bool running = anyRunning(*m_bout);
-    const bool toClients
-            = shown != m_sent || (running && m_sinceSent.elapsed() >= kRunningResendMs);
+    FeedState::Values state
+            = FeedState::values(*m_bout, shown, QDateTime::currentMSecsSinceEpoch());
+    // At rest a clock can be set without its display showing it: the period clock under the
+    // time of day, the jam clock in a lineup.
+    const bool setAtRest = !running && !state.sameTimes(m_sentAtRest);
+    const bool toClients = shown != m_sent || setAtRest
+            || (running && m_sinceSent.elapsed() >= kRunningResendMs);
     // A bout at rest that shows nothing new: the state already held is the bout as it stands.
     if (!toClients && !running)
         return;
     if (toClients) {
         m_sent = shown;
         m_sinceSent.start();
-    }
-    FeedState::Values state
-            = FeedState::values(*m_bout, shown, QDateTime::currentMSecsSinceEpoch());
-    if (toClients) {
+        if (!running)
+            m_sentAtRest = state;
         const QByteArray message = FeedState::message(state);
         FeedServer *server = m_server;
         QMetaObject::invokeMethod(

@@ -53,6 +53,8 @@ private:
     // The port could not be listened on, and has not been since.
     bool m_failed = false;
     QJsonObject m_sent;
+    // The clocks' values last sent while none ran.
+    FeedState::Values m_sentAtRest;
     // The bout as of the last refresh, for the server's thread.
     QMutex m_stateLock;
     FeedState::Values m_state;

@@ -251,6 +251,15 @@ private slots:
         QTest::qWait(1100);
         board().RefreshTime();
         QTRY_COMPARE(field("clocks/period/ms").toInteger(), qint64(44000));
+        // Stopped and set behind it, its new value goes out at once, though no text changed and
+        // nothing runs that would carry it a second on.
+        press(kS);
+        QTRY_VERIFY(!feedRunning("period"));
+        type("tledPeriod", "3.00\n");
+        board().RefreshTime();
+        QCOMPARE(feedTexts().first(), "14:05");
+        QTRY_COMPARE(field("clocks/period/ms").toInteger(), qint64(180000));
+        QCOMPARE(stateNow().value("clocks")["period"]["ms"].toInteger(), qint64(180000));
 
         // Names, title and colours follow the settings.
         Settings::instance().edit([](SettingsModel &m) {
