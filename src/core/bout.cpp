@@ -447,11 +447,12 @@ void Bout::setJamTime(qint64 ticks)
 void Bout::setPeriodTime(qint64 ticks)
 {
     Step step(this);
+    const bool inPeriod = GameFlow::inPeriod(current());
     setPenaltiesRunning(false);
     period()->setTicks(ticks);
     period()->setRunning(false);
     // So too a time typed in the course of a period, from its first jam to its end.
-    if (!gameFlow() || !GameFlow::inPeriod(m_state))
+    if (!gameFlow() || !inPeriod)
         m_state.periodResetTicks = ticks;
     emit changed(PeriodClock);
     emit changed(ResetValues);

@@ -113,8 +113,10 @@ int countOf(BoutState::Phase kind)
 bool inPeriod(const BoutState &state)
 {
     const Phase phase = state.phase;
+    // A jam counted, or the period clock run: the jam number can be blanked by hand.
     return phase != Phase::Between && phase != Phase::Halftime && phase != Phase::Final
-            && state.numbers[BoutState::JamNumber] > 0;
+            && (state.numbers[BoutState::JamNumber] > 0
+                || state.clocks[Clock::Period].ticks < state.periodResetTicks);
 }
 
 void startTimeout(BoutState &state, const GameRules &rules, BoutState::Phase kind)

@@ -425,6 +425,12 @@ private slots:
         bout().startStopJam();
         bout().setPeriodTime(ticks(400));
         QCOMPARE(bout().periodResetTicks(), ticks(700));
+        // So too with the jam number blanked by hand: the period clock has run.
+        const int jamNumber = bout().jamNumber();
+        bout().clearNumber(Bout::JamNumber);
+        bout().setPeriodTime(ticks(300));
+        QCOMPARE(bout().periodResetTicks(), ticks(700));
+        bout().setNumber(Bout::JamNumber, jamNumber);
         bout().startStopJam();
         QCOMPARE(bout().jamEngine()->ticks(), ticks(120));
         bout().startStopJam();
