@@ -82,6 +82,8 @@ frmOptions::frmOptions(QWidget *parent)
 
     m_SSTab1 = new QTabWidget(this);
     m_SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    // Tabs that do not all fit beside each other (large text on a small screen) scroll.
+    m_SSTab1->setUsesScrollButtons(true);
     const auto addTab = [this](const QString &caption, void (frmOptions::*build)(QWidget *)) {
         auto *tab = new QWidget;
         (this->*build)(tab);
@@ -281,7 +283,7 @@ QSize frmOptions::frameAllowance() const
     // or as a common desktop's are where that window has none.
     const QWidget *beneath = parentWidget() ? parentWidget()->window() : nullptr;
     if (!beneath || !beneath->isVisible())
-        return {0, kLeastFrameHeight};
+        return {kLeastFrameWidth, kLeastFrameHeight};
     const QSize extra = beneath->frameGeometry().size() - beneath->size();
     return {extra.width(), qMax(kLeastFrameHeight, extra.height())};
 }
@@ -292,22 +294,38 @@ void frmOptions::fitToScreen()
     const QScreen *shownOn = beneath ? beneath->screen() : screen();
     if (!shownOn)
         return;
-    for (ScrollingPage *page : std::as_const(m_pages))
-        page->setHeightLimit(QWIDGETSIZE_MAX);
-    layout()->activate();
-    const int excess = height() + frameAllowance().height() - shownOn->availableGeometry().height();
-    if (excess > 0) {
+    // Measured as shown: polishing sets the fonts the pages are laid out in.
+    ensurePolished();
+    const auto limitPages = [this](int width, int height) {
+        for (ScrollingPage *page : std::as_const(m_pages))
+            page->setSizeLimit(width, height);
+        // The pages hidden behind the current one do not tell the tabs they changed.
+        m_SSTab1->updateGeometry();
+        layout()->activate();
+    };
+    limitPages(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QRect room = shownOn->availableGeometry();
+    const QSize frame = frameAllowance();
+    QSize widest;
+    for (const ScrollingPage *page : std::as_const(m_pages))
+        widest = widest.expandedTo(page->contentsSize());
+    // With large text on a small screen the window is too wide as well: the widest page gives up
+    // what the window would run past the screen's side, and the pages scroll sideways.
+    int widthLimit = QWIDGETSIZE_MAX;
+    for (int wideBy = width() + frame.width() - room.width();
+         wideBy > 0 && widthLimit > kLeastPageWidth;
+         wideBy = width() + frame.width() - room.width()) {
+        widthLimit = qMax(kLeastPageWidth, qMin(widthLimit, widest.width()) - wideBy);
+        limitPages(widthLimit, QWIDGETSIZE_MAX);
+    }
+    const int tallBy = height() + frame.height() - room.height();
+    if (tallBy > 0) {
         // The tallest page gives up what the window would run past the screen's bottom; the
         // others keep what they need up to that.
         int tallest = 0;
         for (const ScrollingPage *page : std::as_const(m_pages))
-            tallest = qMax(tallest, page->contentsHeight());
-        const int limit = qMax(kLeastPageHeight, tallest - excess);
-        for (ScrollingPage *page : std::as_const(m_pages))
-            page->setHeightLimit(limit);
-        // The pages hidden behind the current one do not tell the tabs they changed.
-        m_SSTab1->updateGeometry();
-        layout()->activate();
+            tallest = qMax(tallest, page->sizeHint().height());
+        limitPages(widthLimit, qMax(kLeastPageHeight, tallest - tallBy));
     }
 }
 

@@ -103,10 +103,13 @@ private:
     // The most characters the operator can type into the title and into a team name.
     static constexpr int kTitleLength = 25;
     static constexpr int kTeamNameLength = 20;
-    // The least height a tab page is given on a short screen, in pixels.
+    // The least height and width a tab page is given on a small screen, in pixels.
     static constexpr int kLeastPageHeight = 160;
-    // The height a desktop's title bar and frame take at least, in pixels, for the window's fit.
+    static constexpr int kLeastPageWidth = 240;
+    // The height a desktop's title bar and frame take at least, and the width of the frame's
+    // sides, in pixels, for the window's fit.
     static constexpr int kLeastFrameHeight = 40;
+    static constexpr int kLeastFrameWidth = 8;
 
     // One of the ten assignable commands: its button, the label naming its key and the working
     // copy's variable.

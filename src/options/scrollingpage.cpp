@@ -21,26 +21,35 @@ ScrollingPage::ScrollingPage(QWidget *page, QWidget *parent)
     });
 }
 
-void ScrollingPage::setHeightLimit(int pixels)
+void ScrollingPage::setSizeLimit(int width, int height)
 {
-    m_heightLimit = pixels;
+    m_widthLimit = width;
+    m_heightLimit = height;
+    // Only a page cut narrower than its contents scrolls sideways.
+    setHorizontalScrollBarPolicy(width < QWIDGETSIZE_MAX ? Qt::ScrollBarAsNeeded
+                                                         : Qt::ScrollBarAlwaysOff);
     updateGeometry();
 }
 
-int ScrollingPage::contentsHeight() const
+QSize ScrollingPage::contentsSize() const
 {
-    return widget()->sizeHint().height();
+    return widget()->sizeHint();
 }
 
 QSize ScrollingPage::sizeHint() const
 {
     QSize hint = widget()->sizeHint();
+    const bool sideways = hint.width() > m_widthLimit;
+    if (sideways) {
+        hint.setWidth(m_widthLimit);
+        hint.rheight() += horizontalScrollBar()->sizeHint().height();
+    }
     if (hint.height() > m_heightLimit) {
         hint.setHeight(m_heightLimit);
         // Room for the scroll bar, where the contents cannot give it up themselves.
         const int least
                 = widget()->minimumSizeHint().width() + verticalScrollBar()->sizeHint().width();
-        hint.setWidth(qMax(hint.width(), least));
+        hint.setWidth(sideways ? m_widthLimit : qMax(hint.width(), least));
     }
     return hint;
 }

@@ -2,9 +2,9 @@
 
 #include <QScrollArea>
 
-// A tab page that scrolls when the screen is too short for the whole window. Until it is given a
-// height limit it asks for all the room its contents need, so that the window keeps its one size
-// wherever it fits; the control that takes the keyboard focus is scrolled into view.
+// A tab page that scrolls when the screen is too short or too narrow for the whole window. Until it
+// is given a height limit it asks for all the room its contents need, so that the window keeps its
+// one size wherever it fits; the control that takes the keyboard focus is scrolled into view.
 class ScrollingPage final : public QScrollArea
 {
     Q_OBJECT
@@ -13,14 +13,16 @@ class ScrollingPage final : public QScrollArea
 public:
     explicit ScrollingPage(QWidget *page, QWidget *parent = nullptr);
 
-    // The most height the page asks for; a taller page scrolls. QWIDGETSIZE_MAX: no limit.
-    void setHeightLimit(int pixels);
-    // The height the page's contents need.
-    int contentsHeight() const;
+    // The most height and width the page asks for; a taller or wider page scrolls that way.
+    // QWIDGETSIZE_MAX: no limit.
+    void setSizeLimit(int width, int height);
+    // The size the page's contents need.
+    QSize contentsSize() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 private:
+    int m_widthLimit = QWIDGETSIZE_MAX;
     int m_heightLimit = QWIDGETSIZE_MAX;
 };

@@ -1033,6 +1033,8 @@ private slots:
             // Never squeezed: what does not fit scrolls.
             QCOMPARE(page->widget()->height(),
                      qMax(page->viewport()->height(), page->widget()->sizeHint().height()));
+            QCOMPARE(page->widget()->width(),
+                     qMax(page->viewport()->width(), page->widget()->sizeHint().width()));
             if (page->verticalScrollBar()->isVisible())
                 ++scrolling;
         }
