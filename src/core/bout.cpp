@@ -412,6 +412,8 @@ void Bout::addPenaltyTime(int penalty, int seconds)
     // A blank clock counts as zero, whatever its engine ran to behind the blank display; so does
     // one that has just run out and counts on below zero before it blanks itself.
     const qint64 held = m_state.penaltyBlank[penalty] ? 0 : std::max<qint64>(0, engine->ticks());
+    // An increment stored beyond the range Options offers counts as Options shows it.
+    seconds = std::clamp(seconds, 0, PenaltyLimitSeconds);
     const qint64 sum = held + qint64(seconds) * TicksPerSecond;
     if (sum > PenaltyLimitSeconds * TicksPerSecond)
         return;

@@ -593,6 +593,18 @@ private slots:
         bout().addPenaltyTime(0, 59);
         QCOMPARE(seconds(penalty(0)), 599.0);
         QVERIFY(!bout().isPenaltyBlank(0));
+        // An increment from a hand-edited file beyond what Options offers counts as Options
+        // shows it: a negative one adds nothing (and takes no penalty away), one of 600 s and
+        // more adds 9:59.
+        bout().clearPenalty(1);
+        bout().addPenaltyTime(1, 30);
+        bout().addPenaltyTime(1, -90);
+        QCOMPARE(seconds(penalty(1)), 30.0);
+        QVERIFY(!bout().isPenaltyBlank(1));
+        bout().clearPenalty(1);
+        bout().addPenaltyTime(1, 600);
+        QCOMPARE(seconds(penalty(1)), 599.0);
+        bout().clearPenalty(1);
 
         // The group starts with the jam; an increment adds to what is left and stops that one.
         bout().clearPenalty(0);
