@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -39,6 +40,8 @@ void AudienceBoard::setScreenName(const QString &name)
     m_screenName = name;
     m_wanted = true;
     follow();
+    if (chosenScreenAlone())
+        emit problem(aloneText());
 }
 
 void AudienceBoard::toggle()
@@ -46,6 +49,11 @@ void AudienceBoard::toggle()
     if (m_screenName.isEmpty()) {
         emit problem(QStringLiteral("No screen is chosen for the audience board: choose one "
                                     "in Options, Additional Settings."));
+        return;
+    }
+    if (chosenScreenAlone()) {
+        m_wanted = true;
+        emit problem(aloneText());
         return;
     }
     if (!chosenScreen()) {
@@ -92,6 +100,18 @@ QScreen *AudienceBoard::chosenScreen() const
     return nullptr;
 }
 
+bool AudienceBoard::chosenScreenAlone() const
+{
+    return chosenScreen() && QGuiApplication::screens().size() < 2;
+}
+
+QString AudienceBoard::aloneText() const
+{
+    return QStringLiteral("The audience board's screen %1 is the only screen connected; the board "
+                          "opens there when another one is.")
+            .arg(m_screenName);
+}
+
 QScreen *AudienceBoard::operatorScreen() const
 {
     if (m_operator->screen() != m_openedOn)
@@ -106,9 +126,13 @@ QScreen *AudienceBoard::operatorScreen() const
 
 void AudienceBoard::follow()
 {
-    QScreen *target = m_wanted ? chosenScreen() : nullptr;
-    if (m_window && target && target == m_openedOn)
+    QScreen *target = m_wanted && !chosenScreenAlone() ? chosenScreen() : nullptr;
+    if (m_window && target && target == m_openedOn) {
+        // A screen added beside it (the operator's, plugged in late) takes back the windows that
+        // had nowhere else to stand.
+        keepWindowsOff();
         return;
+    }
     delete m_window;
     m_openedOn = target;
     if (!target)
@@ -120,6 +144,11 @@ void AudienceBoard::follow()
     m_window->showOn(target);
     // As the new board read them when it was made.
     emit labelsApplied();
+    keepWindowsOff();
+}
+
+void AudienceBoard::keepWindowsOff() const
+{
     // A scoreboard or help left on the projector, as they were put there before there was an
     // audience board, would vanish behind it.
     // The operator's board first, for the others to go beside it.
@@ -137,10 +166,13 @@ void AudienceBoard::screenRemoved(QScreen *screen)
 {
     // Qt moves the windows of a screen that goes to another one: the board must not land on the
     // operator's. The bout goes on untouched.
-    if (screen != m_openedOn)
-        return;
-    delete m_window;
-    m_openedOn = nullptr;
+    if (screen == m_openedOn) {
+        delete m_window;
+        m_openedOn = nullptr;
+    }
+    // The operator's screen gone, the board left alone on its own would cover the operator's
+    // board that Qt moves there: it closes until another screen comes.
+    QTimer::singleShot(0, this, &AudienceBoard::follow);
 }
 
 void AudienceBoard::updateLabels()

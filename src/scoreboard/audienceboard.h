@@ -61,7 +61,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Opens or closes the board as it is wanted and its screen connected, and moves the
+    // operator's windows off it.
     void follow();
+    // The operator's windows that lie over the open board moved to the operator's screen.
+    void keepWindowsOff() const;
+    // The chosen screen, connected but the only one: the board there would cover the operator's.
+    bool chosenScreenAlone() const;
+    QString aloneText() const;
     // The screen from the settings as they now stand, and the open board's looks.
     void followSettings(const SettingsModel &now);
     void screenRemoved(QScreen *screen);

@@ -451,6 +451,45 @@ private slots:
         QVERIFY(!audience());
     }
 
+    // The projector as the only screen (the operator's plugged in late, or gone): the board does
+    // not open over the operator's and says why; the operator's screen added, it opens, and the
+    // operator's board stands on the operator's screen, clear of it.
+    void projectorAloneWaitsForTheDesk()
+    {
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
+        m_board.reset();
+        for (const QString &name :
+             QGuiApplication::screens() | std::views::transform(&QScreen::name))
+            QVERIFY(run("xrandr", {"--delmonitor", name}));
+        QVERIFY(run("xrandr", {"--setmonitor", "*RIGHT", "1280/338x720/190+1920+0", "screen"}));
+        QTRY_VERIFY(QGuiApplication::screens().size() == 1
+                    && QGuiApplication::screens().first()->name() == "RIGHT");
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
+        const QString alone = "The audience board's screen RIGHT is the only screen connected; "
+                              "the board opens there when another one is.";
+        QTRY_VERIFY(notice().contains(alone));
+        QVERIFY(!audience());
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+        type({"j", "F8"});
+        QTRY_VERIFY(m_board->bout()->jamEngine()->isRunning());
+        QTRY_VERIFY(notice().contains(alone));
+        QVERIFY(!audience());
+
+        QVERIFY(run("xrandr", {"--setmonitor", "LEFT", "1920/508x1080/286+0+0", "none"}));
+        QTRY_VERIFY(audience() && audience()->geometry() == QRect(1920, 0, 1280, 720));
+        QTRY_VERIFY(!m_board->frameGeometry().intersects(audience()->geometry()));
+        QVERIFY(m_board->bout()->jamEngine()->isRunning());
+
+        // The operator's screen gone again: the board closes rather than cover the operator's.
+        QVERIFY(run("xrandr", {"--delmonitor", "LEFT"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 1);
+        QTRY_VERIFY(!audience());
+        QVERIFY(m_board->isVisible());
+    }
+
     // With the projector as the primary screen, at the desktop's origin where a new window lands
     // unless placed, help and Options still open on the operator's screen, also while the
     // audience board is hidden.
