@@ -15,13 +15,16 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkInterface>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -489,6 +492,13 @@ QWidget *frmOptions::buildAudienceBoard(QWidget *tab)
     // As wide as a usual screen's entry, whatever name a screen has or the settings hold.
     m_cmbAudienceScreen->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_cmbAudienceScreen->setMinimumContentsLength(24);
+    // Screens plugged in or out while the window is open: the list follows, the choice stays. A
+    // screen going is still listed while Qt tells of it.
+    const auto refill
+            = [this] { fillAudienceScreens(m_cmbAudienceScreen->currentData().toString()); };
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, refill);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this,
+            [this, refill] { QTimer::singleShot(0, this, refill); });
     KeyCommand &command = keyCommand(Command::AudienceBoard);
     command.button
             = newButton("cmdAudienceBoardKey", QStringLiteral("Select Show / Hide Key"), nullptr);

@@ -6,6 +6,7 @@
 #include "clocksource.h"
 #include "colortable.h"
 #include "frmaudience.h"
+#include "frmoptions.h"
 #include "frmscoreboard.h"
 #include "image.h"
 #include "label.h"
@@ -17,6 +18,7 @@
 #include "timekeeper.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -488,6 +490,34 @@ private slots:
         QTRY_COMPARE(QGuiApplication::screens().size(), 1);
         QTRY_VERIFY(!audience());
         QVERIFY(m_board->isVisible());
+    }
+
+    // The screens in an open Options window follow the projector plugged out and in; the
+    // choice stays.
+    void optionsListFollowsTheScreens()
+    {
+        frmOptions options;
+        options.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&options));
+        auto *list = options.findChild<QComboBox *>("cmbAudienceScreen");
+        QVERIFY(list);
+        const auto entries = [list] {
+            QStringList texts;
+            for (int i = 0; i < list->count(); ++i)
+                texts << list->itemText(i);
+            // In the order Qt has the screens, which tests before may have changed.
+            texts.sort();
+            return texts;
+        };
+        QCOMPARE(entries(), QStringList({"LEFT (1920 x 1080)", "RIGHT (1280 x 720)", "none"}));
+        QCOMPARE(list->currentText(), "RIGHT (1280 x 720)");
+        plugProjector(false);
+        QTRY_COMPARE(entries(),
+                     QStringList({"LEFT (1920 x 1080)", "RIGHT (not connected)", "none"}));
+        QCOMPARE(list->currentText(), "RIGHT (not connected)");
+        plugProjector(true);
+        QTRY_COMPARE(entries(), QStringList({"LEFT (1920 x 1080)", "RIGHT (1280 x 720)", "none"}));
+        QCOMPARE(list->currentText(), "RIGHT (1280 x 720)");
     }
 
     // With the projector as the primary screen, at the desktop's origin where a new window lands
