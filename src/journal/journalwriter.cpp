@@ -3,6 +3,7 @@
 #include "journalaside.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -174,6 +175,8 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
         dropLostFile(connection);
     QSqlDatabase database = QSqlDatabase::database(connection, false);
     if (!database.isOpen()) {
+        // The data folder removed whole by a clean-up program is made again.
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
         if (!canHoldJournal(m_path)) {
             // Something else put in the journal's place while the board runs is kept, as it is
             // at the start, and the bout is written afresh, not lost at the next start.

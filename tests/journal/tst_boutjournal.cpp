@@ -501,6 +501,7 @@ private slots:
         QTest::newRow("emptied") << "emptied";
         QTest::newRow("replaced by another file") << "replaced by another file";
         QTest::newRow("replaced by a folder") << "replaced by a folder";
+        QTest::newRow("its folder removed") << "folder removed";
     }
     void lostWhileRunning()
     {
@@ -534,9 +535,11 @@ private slots:
                 QCOMPARE(std::rename(QFile::encodeName(path + ".new").constData(),
                                      QFile::encodeName(path).constData()),
                          0);
-            } else if (loss.endsWith("folder")) {
+            } else if (loss.endsWith("a folder")) {
                 QVERIFY(QFile::remove(path));
                 QVERIFY(QDir().mkdir(path));
+            } else if (loss == "folder removed") {
+                QVERIFY(QDir(QFileInfo(path).absolutePath()).removeRecursively());
             } else {
                 QVERIFY(QFile(path).resize(0));
             }
