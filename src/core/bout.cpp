@@ -500,8 +500,11 @@ void Bout::putNumber(Item which, int value)
 void Bout::undo()
 {
     followSleep();
-    if (m_undo.empty())
+    if (m_undo.empty()) {
+        // After a new bout or a start, the steps before are not kept.
+        emit refused(tr("Nothing to undo."));
         return;
+    }
     const BoutState before = beforeLastStep();
     m_undo.pop_back();
     putState(current(), before, true);

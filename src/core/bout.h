@@ -181,7 +181,8 @@ public:
     Q_INVOKABLE bool officialTimeout();
     Q_INVOKABLE bool officialReview(Team team);
     // Puts the bout back as it was before the last command or typed entry, its running clocks
-    // counted on to now, sounding nothing. Nothing to undo: nothing happens.
+    // counted on to now, sounding nothing. Nothing to undo: nothing happens, and refused() says
+    // so.
     Q_INVOKABLE void undo();
     bool canUndo() const { return !m_undo.empty(); }
 

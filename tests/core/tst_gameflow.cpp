@@ -729,8 +729,12 @@ private slots:
         QCOMPARE(bout().jamEngine()->ticks(), ticks(120));
         QVERIFY(!bout().canUndo());
         QSignalSpy changed(&bout(), &Bout::changed);
+        QSignalSpy refused(&bout(), &Bout::refused);
         bout().undo();
         QVERIFY(changed.isEmpty());
+        // Said, so that a U pressed after a start is not taken for a key that does nothing.
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused.first().first().toString(), "Nothing to undo.");
 
         // The oldest steps go once there are more than the bout keeps.
         for (int score = 1; score <= Bout::UndoSteps + 20; ++score)
