@@ -127,23 +127,24 @@ QScreen *AudienceBoard::operatorScreen() const
 void AudienceBoard::follow()
 {
     QScreen *target = m_wanted && !chosenScreenAlone() ? chosenScreen() : nullptr;
-    if (m_window && target && target == m_openedOn) {
-        // A screen added beside it (the operator's, plugged in late) takes back the windows that
-        // had nowhere else to stand.
-        keepWindowsOff();
-        return;
+    // A board open where it is wanted stays; a screen added beside it (the operator's, plugged
+    // in late) takes back the windows that had nowhere else to stand.
+    if (!m_window || target != m_openedOn) {
+        // Closed because the operator's screen went: the board would cover the operator's.
+        if (m_window && m_openedOn && !target && chosenScreenAlone())
+            emit problem(aloneText());
+        delete m_window;
+        m_openedOn = target;
+        if (target) {
+            m_window = new frmAudience(m_bout, m_operator);
+            connect(m_window, &frmAudience::labelsApplied, this, &AudienceBoard::labelsApplied);
+            if (m_now)
+                m_window->setTimeOfDaySource(m_now, m_timeLocale);
+            m_window->showOn(target);
+            // As the new board read them when it was made.
+            emit labelsApplied();
+        }
     }
-    delete m_window;
-    m_openedOn = target;
-    if (!target)
-        return;
-    m_window = new frmAudience(m_bout, m_operator);
-    connect(m_window, &frmAudience::labelsApplied, this, &AudienceBoard::labelsApplied);
-    if (m_now)
-        m_window->setTimeOfDaySource(m_now, m_timeLocale);
-    m_window->showOn(target);
-    // As the new board read them when it was made.
-    emit labelsApplied();
     keepWindowsOff();
 }
 
@@ -198,7 +199,14 @@ void AudienceBoard::setTimeOfDaySource(std::function<QTime()> now, const QLocale
 void AudienceBoard::keepOff(QWidget *window) const
 {
     QScreen *home = operatorScreen();
-    if (!m_window || !window || !home || !window->frameGeometry().intersects(m_window->geometry()))
+    if (!window || !home)
+        return;
+    // Left where a screen was, with no window manager to move it, a window is out of sight.
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    const bool seen = std::any_of(screens.begin(), screens.end(), [window](const QScreen *screen) {
+        return screen->geometry().contains(window->frameGeometry().center());
+    });
+    if (seen && (!m_window || !window->frameGeometry().intersects(m_window->geometry())))
         return;
     if (window->isMaximized() || window->isFullScreen())
         window->setWindowState(Qt::WindowNoState);

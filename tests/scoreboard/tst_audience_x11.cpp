@@ -485,11 +485,17 @@ private slots:
         QTRY_VERIFY(!m_board->frameGeometry().intersects(audience()->geometry()));
         QVERIFY(m_board->bout()->jamEngine()->isRunning());
 
-        // The operator's screen gone again: the board closes rather than cover the operator's.
+        // The operator's screen gone again: the board closes rather than cover the operator's,
+        // says why, and the operator's board, left where that screen was, comes onto the one
+        // that is left.
+        tick(9000);
+        QTRY_VERIFY(!notice().contains(alone));
         QVERIFY(run("xrandr", {"--delmonitor", "LEFT"}));
         QTRY_COMPARE(QGuiApplication::screens().size(), 1);
         QTRY_VERIFY(!audience());
+        QTRY_VERIFY(notice().contains(alone));
         QVERIFY(m_board->isVisible());
+        QTRY_VERIFY(QRect(1920, 0, 1280, 720).contains(m_board->frameGeometry().center()));
     }
 
     // The screens in an open Options window follow the projector plugged out and in; the
