@@ -221,8 +221,8 @@ void FeedServer::accept()
     while (m_listener && m_listener->hasPendingConnections()) {
         QTcpSocket *socket = m_listener->nextPendingConnection();
         if (connectionCount() >= MaxConnections) {
-            socket->write("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n"
-                          "Connection: close\r\nRetry-After: 5\r\n\r\n");
+            socket->write(QByteArray("HTTP/1.1 503 ") + reason(503)
+                          + "\r\nContent-Length: 0\r\nConnection: close\r\nRetry-After: 5\r\n\r\n");
             socket->disconnectFromHost();
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             // One that does not even take its answer goes too.

@@ -289,7 +289,8 @@ private slots:
             held.push_back(connected());
         // Each is taken by the server before the one beyond the cap comes.
         QTRY_COMPARE(m_feed->server()->connectionCount(), cap);
-        QVERIFY(answer("GET /state.json HTTP/1.1\r\n\r\n").startsWith("HTTP/1.1 503 "));
+        QVERIFY(answer("GET /state.json HTTP/1.1\r\n\r\n")
+                        .startsWith("HTTP/1.1 503 Service Unavailable\r\n"));
         held.pop_back();
         QTRY_COMPARE(m_feed->server()->connectionCount(), cap - 1);
         QVERIFY(served());

@@ -181,6 +181,14 @@ private slots:
                          qPrintable(name + ' ' + member));
         }
         const QWidget *jam = audience()->findChild<QWidget *>("tledJam");
+        // Colours changed in Options show on the open board as on the operator's.
+        Settings::instance().edit([](SettingsModel &m) {
+            m.FormBack = 0x00102030;
+            m.ScoreColor = 0x00405060;
+        });
+        QCOMPARE(audience()->palette().color(QPalette::Window), QColor(0x30, 0x20, 0x10));
+        QCOMPARE(audience()->findChild<QWidget *>("nledHomeScore")->property("LitColor"),
+                 m_board->findChild<QWidget *>("nledHomeScore")->property("LitColor"));
 
         // The longest title and team names are shown whole on the projector too.
         Settings::instance().edit([](SettingsModel &m) {

@@ -203,6 +203,9 @@ private slots:
                              << QList<int> {45, 90, 600, 2, 0, 4};
         QTest::newRow("at the limits")
                 << QList<int> {1, 5999, 5999, 9, 9, 9} << QList<int> {1, 5999, 5999, 9, 9, 9};
+        // A game without team timeouts, as some scrimmages are played.
+        QTest::newRow("no timeouts")
+                << QList<int> {30, 60, 900, 0, 1, 1} << QList<int> {30, 60, 900, 0, 1, 1};
         QTest::newRow("out of range")
                 << QList<int> {0, 6000, -1, 10, -1, 0} << QList<int> {30, 60, 900, 3, 1, 2};
         QTest::newRow("periods beyond")
