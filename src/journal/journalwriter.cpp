@@ -177,20 +177,21 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
     if (!database.isOpen()) {
         // The data folder removed whole by a clean-up program is made again.
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        if (!canHoldJournal(m_path)) {
-            // Something else put in the journal's place while the board runs is kept, as it is
-            // at the start, and the bout is written afresh, not lost at the next start.
-            const QString aside = setJournalAside(m_path);
-            if (aside.isEmpty()) {
-                *reason = QStringLiteral("another file is in its place and cannot be moved");
-                return false;
-            }
-            qWarning("The file in the bout journal's place was kept as %s.", qPrintable(aside));
-            emit keptAside(aside);
-        }
+        if (!canHoldJournal(m_path) && !keepAside(reason))
+            return false;
         if (!database.open()) {
             *reason = database.lastError().text();
             return false;
+        }
+        // Another program's database is no journal either: its tables are kept as they are.
+        if (holdsOtherTables(database)) {
+            database.close();
+            if (!keepAside(reason))
+                return false;
+            if (!database.open()) {
+                *reason = database.lastError().text();
+                return false;
+            }
         }
         QSqlQuery setup(database);
         if (!execute(setup, QStringLiteral("PRAGMA journal_mode=WAL"), reason)
@@ -235,6 +236,28 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
     // Opened afresh for the next try: the file may have been replaced or the disk freed.
     database.close();
     return false;
+}
+
+// Something else put in the journal's place while the board runs is kept, as it is at the start,
+// and the bout is written afresh, not lost at the next start.
+bool JournalWriter::keepAside(QString *reason)
+{
+    const QString aside = setJournalAside(m_path);
+    if (aside.isEmpty()) {
+        *reason = QStringLiteral("another file is in its place and cannot be moved");
+        return false;
+    }
+    qWarning("The file in the bout journal's place was kept as %s.", qPrintable(aside));
+    emit keptAside(aside);
+    return true;
+}
+
+bool JournalWriter::holdsOtherTables(const QSqlDatabase &database)
+{
+    QSqlQuery query(database);
+    return query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
+                                     "AND name <> 'bout'"))
+            && query.next() && query.value(0).toInt() > 0;
 }
 
 // Once set up for write-ahead logging the file holds at least its first page, the header.
@@ -303,13 +326,12 @@ void JournalWriter::dropLostFile(const QString &connection)
     QSqlDatabase::database(connection, false).close();
     m_logInode = 0;
     m_logSize = 0;
-    // An emptied file, and the log and shared memory of one removed, are no journal to go on
-    // with. Another journal put in its place is written over; anything else is kept aside when
-    // the journal is opened again.
+    // An emptied file is no journal to go on with. Another journal put in its place is written
+    // over; anything else is kept aside when the journal is opened again. The log and its index
+    // were the lost journal's: beside a file put in its place, SQLite would take them for that
+    // file's own and write the lost journal's pages into it.
     if (emptied)
         QFile::remove(m_path);
-    if (emptied || !QFileInfo::exists(m_path)) {
-        QFile::remove(m_path + QLatin1String("-wal"));
-        QFile::remove(m_path + QLatin1String("-shm"));
-    }
+    QFile::remove(m_path + QLatin1String("-wal"));
+    QFile::remove(m_path + QLatin1String("-shm"));
 }

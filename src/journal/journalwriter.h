@@ -3,6 +3,7 @@
 #include "boutstate.h"
 
 #include <QMutex>
+#include <QSqlDatabase>
 #include <QThread>
 #include <QWaitCondition>
 
@@ -58,6 +59,10 @@ private:
     };
 
     bool write(const QString &connection, const Record &record, QString *reason);
+    // Moves what stands in the journal's place aside and tells so; false if it stays.
+    bool keepAside(QString *reason);
+    // Whether the open file holds tables besides the journal's own: another program's database.
+    static bool holdsOtherTables(const QSqlDatabase &database);
     // Whether the file at the journal's path is still the one open, whole, and its log too: not
     // removed, replaced or emptied behind the board's back. True while none is open.
     bool fileStillOurs(const QString &connection) const;

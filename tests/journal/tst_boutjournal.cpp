@@ -502,6 +502,7 @@ private slots:
         QTest::newRow("replaced by another file") << "replaced by another file";
         QTest::newRow("replaced by a folder") << "replaced by a folder";
         QTest::newRow("its folder removed") << "folder removed";
+        QTest::newRow("replaced by another program's database") << "replaced by a database";
     }
     void lostWhileRunning()
     {
@@ -535,6 +536,19 @@ private slots:
                 QCOMPARE(std::rename(QFile::encodeName(path + ".new").constData(),
                                      QFile::encodeName(path).constData()),
                          0);
+            } else if (loss.endsWith("a database")) {
+                {
+                    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+                    other.setDatabaseName(path + ".new");
+                    QVERIFY(other.open());
+                    QSqlQuery(other).exec("CREATE TABLE users (id, name)");
+                    QSqlQuery(other).exec("INSERT INTO users VALUES (1, 'alice')");
+                    other.close();
+                }
+                QSqlDatabase::removeDatabase("other");
+                QCOMPARE(std::rename(QFile::encodeName(path + ".new").constData(),
+                                     QFile::encodeName(path).constData()),
+                         0);
             } else if (loss.endsWith("a folder")) {
                 QVERIFY(QFile::remove(path));
                 QVERIFY(QDir().mkdir(path));
@@ -558,10 +572,27 @@ private slots:
                      QStringList {QString("Another file took the place of the bout's; it was kept "
                                           "aside as %1, and the bout is saved as before.")
                                           .arg(aside.first())});
-            if (loss.endsWith("file"))
-                QCOMPARE(readAll(m_dir->filePath(aside.first())), QByteArray("notes"));
-            else
-                QVERIFY(QFileInfo(m_dir->filePath(aside.first())).isDir());
+            const QString kept = m_dir->filePath(aside.first());
+            if (loss.endsWith("file")) {
+                QCOMPARE(readAll(kept), QByteArray("notes"));
+            } else if (loss.endsWith("database")) {
+                // Kept as it was, alone: the lost journal's log does not go with it.
+                QVERIFY(!QFileInfo::exists(kept + "-wal"));
+                QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "kept");
+                other.setDatabaseName(kept);
+                QVERIFY(other.open());
+                QSqlQuery names(other);
+                QVERIFY(names.exec("SELECT name FROM users"));
+                QVERIFY(names.next());
+                QCOMPARE(names.value(0).toString(), "alice");
+                QVERIFY(!QSqlQuery(other).exec("SELECT * FROM bout"));
+                names = QSqlQuery();
+                other.close();
+                other = QSqlDatabase();
+                QSqlDatabase::removeDatabase("kept");
+            } else {
+                QVERIFY(QFileInfo(kept).isDir());
+            }
         } else {
             QCOMPARE(aside, QStringList());
             QCOMPARE(told, QStringList());
