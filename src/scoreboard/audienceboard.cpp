@@ -221,12 +221,19 @@ void AudienceBoard::keepOff(QWidget *window) const
         const QRect board = m_operator->frameGeometry();
         const int left = board.left() - room.left();
         const int right = room.right() - board.right();
-        if (std::max(left, right) >= place.width()) {
+        // Narrowed to that room down to the least the window takes, as help opens.
+        const int sides = frame.width() - window->width();
+        const int least
+                = std::max(window->minimumWidth(), window->minimumSizeHint().width()) + sides;
+        if (std::max(left, right) >= std::min(place.width(), least)) {
+            place.setWidth(std::min(place.width(), std::max({left, right, least})));
             if (left > right)
                 place.moveLeft(room.left());
             else
                 place.moveRight(room.right());
             place.moveTop(room.top());
+            if (place.width() < frame.width())
+                window->resize(place.width() - sides, window->height());
         }
     }
     window->move(place.topLeft() + (window->pos() - frame.topLeft()));

@@ -498,12 +498,21 @@ private slots:
         // that is left.
         tick(9000);
         QTRY_VERIFY(!notice().contains(alone));
+        type({"F1"});
+        QTRY_VERIFY(help() && help()->isVisible());
         QVERIFY(run("xrandr", {"--delmonitor", "LEFT"}));
         QTRY_COMPARE(QGuiApplication::screens().size(), 1);
         QTRY_VERIFY(!audience());
         QTRY_VERIFY(notice().contains(alone));
         QVERIFY(m_board->isVisible());
-        QTRY_VERIFY(QRect(1920, 0, 1280, 720).contains(m_board->frameGeometry().center()));
+        const QRect right(1920, 0, 1280, 720);
+        QTRY_VERIFY(right.contains(m_board->frameGeometry().center()));
+        // Help comes beside the board, narrowed to the room there, not over it.
+        QTRY_VERIFY(right.contains(help()->frameGeometry().center()));
+        QVERIFY2(!help()->frameGeometry().intersects(m_board->frameGeometry()),
+                 qPrintable(QDebug::toString(help()->frameGeometry())
+                            + QDebug::toString(m_board->frameGeometry())));
+        help()->close();
     }
 
     // The screens in an open Options window follow the projector plugged out and in; the
