@@ -186,6 +186,7 @@ void Bout::setGameRules(const GameRules &rules)
     recount(BoutState::VisitorReviews, old.officialReviews, rules.officialReviews);
     if (old.on != rules.on) {
         next.phase = rules.on && jam()->isRunning() ? BoutState::InJam : BoutState::Between;
+        next.periodStarted = next.phase == BoutState::InJam;
         next.clocks[BoutState::Flow] = {0, false};
         next.flowCountsUp = false;
     }

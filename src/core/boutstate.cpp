@@ -194,6 +194,7 @@ QByteArray BoutState::toJson() const
             {"takenAtMs", takenAtMs},
             {"phase", int(phase)},
             {"flowCountsUp", flowCountsUp},
+            {"periodStarted", periodStarted},
     };
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
@@ -254,6 +255,8 @@ std::optional<BoutState> BoutState::fromJson(const QByteArray &json)
         state.phase = Phase(integer(object.value("phase"), Between, Final));
     if (object.contains("flowCountsUp"))
         state.flowCountsUp = boolean(object.value("flowCountsUp"));
+    if (object.contains("periodStarted"))
+        state.periodStarted = boolean(object.value("periodStarted"));
     if (!sound)
         return std::nullopt;
     return state;

@@ -101,6 +101,9 @@ struct BoutState
     Phase phase = Between;
     // The flow clock counts up from 0:00 in an official timeout or review.
     bool flowCountsUp = false;
+    // With the game flow, a jam of the period under way has started, whatever the jam number or
+    // the period clock show since.
+    bool periodStarted = false;
     qint64 periodResetTicks = BoutConstants::PeriodResetTicks;
     qint64 jamResetTicks = BoutConstants::JamResetTicks;
     bool clockTime = false;

@@ -41,6 +41,7 @@ void startJam(BoutState &state, const GameRules &rules)
         period = 1;
     state.clocks[Clock::Jam].ticks = state.jamResetTicks;
     state.phase = Phase::InJam;
+    state.periodStarted = true;
     setFlow(state, 0, false, false);
 }
 
@@ -82,6 +83,7 @@ void startNextPeriod(BoutState &state, const GameRules &rules)
     state.periodEndSignalled = false;
     state.jamEndSignalled = false;
     state.heldPeriodEndSound = false;
+    state.periodStarted = false;
     state.phase = Phase::Between;
     setFlow(state, 0, false, false);
 }
@@ -113,9 +115,10 @@ int countOf(BoutState::Phase kind)
 bool inPeriod(const BoutState &state)
 {
     const Phase phase = state.phase;
-    // A jam counted, or the period clock run: the jam number can be blanked by hand.
+    // A jam started, counted or the period clock run: the jam number can be blanked and the
+    // period clock put back by hand. A bout kept by an older board holds only the last two.
     return phase != Phase::Between && phase != Phase::Halftime && phase != Phase::Final
-            && (state.numbers[BoutState::JamNumber] > 0
+            && (state.periodStarted || state.numbers[BoutState::JamNumber] > 0
                 || state.clocks[Clock::Period].ticks < state.periodResetTicks);
 }
 

@@ -430,6 +430,11 @@ private slots:
         bout().clearNumber(Bout::JamNumber);
         bout().setPeriodTime(ticks(300));
         QCOMPARE(bout().periodResetTicks(), ticks(700));
+        // And with the period clock put back to its start as well, on a bout read back too.
+        bout().resetPeriod();
+        bout().setState(*BoutState::fromJson(bout().state(0).toJson()));
+        bout().setPeriodTime(ticks(250));
+        QCOMPARE(bout().periodResetTicks(), ticks(700));
         bout().setNumber(Bout::JamNumber, jamNumber);
         bout().startStopJam();
         QCOMPARE(bout().jamEngine()->ticks(), ticks(120));
@@ -437,6 +442,18 @@ private slots:
         bout().setJamTime(ticks(90));
         bout().startStopJam();
         QCOMPARE(bout().jamEngine()->ticks(), ticks(90));
+        // The next period's course begins with its first jam, as the first's did.
+        bout().setPeriodTime(ticks(1));
+        bout().startStopPeriod();
+        advance(2000);
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        advance(3600 * 1000);
+        QCOMPARE(bout().phase(), Bout::Between);
+        QVERIFY(bout().officialTimeout());
+        QVERIFY(bout().officialTimeout());
+        bout().setPeriodTime(ticks(600));
+        QCOMPARE(bout().periodResetTicks(), ticks(600));
         GameRules off = flowRules();
         off.on = false;
         bout().setGameRules(off);
