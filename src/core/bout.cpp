@@ -358,11 +358,16 @@ bool Bout::callTimeout(BoutState::Phase kind)
         apply(GameFlow::startLineup);
         return true;
     }
-    if (now == BoutState::Halftime || now == BoutState::Final) {
-        emit refused(now == BoutState::Halftime ? tr("No timeouts during halftime.")
-                                                : tr("The game is over."));
+    const auto betweenPeriods = [this] {
+        const BoutState::Phase phase = m_state.phase;
+        if (phase != BoutState::Halftime && phase != BoutState::Final)
+            return false;
+        emit refused(phase == BoutState::Halftime ? tr("No timeouts during halftime.")
+                                                  : tr("The game is over."));
+        return true;
+    };
+    if (betweenPeriods())
         return false;
-    }
     const int count = GameFlow::countOf(kind);
     if (count >= 0 && m_state.numbers[count] == 0) {
         static const char *const kNoneLeft[]
@@ -373,9 +378,10 @@ bool Bout::callTimeout(BoutState::Phase kind)
     }
     if (jam()->isRunning()) {
         startStopJam();
-        // A jam that outlasted its period ends the period rather than calling the timeout.
-        if (m_state.phase == BoutState::Halftime || m_state.phase == BoutState::Final)
-            return true;
+        // A jam that outlasted its period ends the period rather than calling the timeout, and
+        // says why.
+        if (betweenPeriods())
+            return false;
     }
     if (period()->isRunning())
         startStopPeriod();

@@ -176,7 +176,8 @@ public:
     // The game flow's timeouts: each ends a running jam first (with its sound, as the jam command
     // would), stops the period clock and starts its flow clock; the same command again ends it
     // and starts the lineup. A team with none left is refused (refused(), false) and nothing
-    // changes. With the flow off they do nothing and return false.
+    // changes. A jam that outlasted its period ends, and with it the period, and the timeout is
+    // refused. With the flow off they do nothing and return false.
     Q_INVOKABLE bool teamTimeout(Team team);
     Q_INVOKABLE bool officialTimeout();
     Q_INVOKABLE bool officialReview(Team team);

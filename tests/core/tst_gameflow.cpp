@@ -338,17 +338,18 @@ private slots:
     // J during the halftime starts the next period at once, with its first jam.
     void halftimeCutShort()
     {
-        // A timeout called as a jam outlasts its period ends the period instead.
+        // A timeout called as a jam outlasts its period ends the period instead, and says why.
+        QSignalSpy refused(&bout(), &Bout::refused);
         bout().setPeriodTime(ticks(10));
         bout().setNumber(Bout::JamNumber, 99);
         bout().startStopJam();
         QCOMPARE(bout().jamNumber(), 99);
         advance(12000);
-        QVERIFY(bout().teamTimeout(Team::Home));
+        QVERIFY(!bout().teamTimeout(Team::Home));
+        QCOMPARE(refused.takeFirst().at(0).toString(), "No timeouts during halftime.");
         QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
         QCOMPARE(bout().phase(), Bout::Halftime);
         QCOMPARE(bout().homeTimeouts(), 3);
-        QSignalSpy refused(&bout(), &Bout::refused);
         QVERIFY(!bout().officialTimeout());
         QCOMPARE(refused.takeFirst().at(0).toString(), "No timeouts during halftime.");
         bout().newBout();
