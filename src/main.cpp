@@ -2,6 +2,7 @@
 #include "boutjournal.h"
 #include "destroyedwindowwatch.h"
 #include "frmsplash.h"
+#include "keyboardsymbols.h"
 #include "terminationwatch.h"
 
 #include <QApplication>
@@ -20,6 +21,8 @@ int main(int argc, char *argv[])
     for (const QString &name : icons.entryList({QStringLiteral("corvanta-*.png")}))
         icon.addFile(icons.filePath(name));
     QApplication::setWindowIcon(icon);
+    // Keys are known by what the keyboard layout in use types on them.
+    KeyboardSymbols::install();
     DestroyedWindowWatch destroyedWindowWatch;
     app.installNativeEventFilter(&destroyedWindowWatch);
     // A shutdown or a terminal that ends the program closes it as the operator would.

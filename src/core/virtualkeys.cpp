@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 
 namespace {
 
@@ -37,7 +38,8 @@ constexpr std::array KeypadKeys {
 };
 
 // Everything else, keypad or not. The shifted symbols of a US layout map back to the key that
-// types them, since Qt reports the symbol (Shift+1 arrives as Key_Exclam).
+// types them, since Qt reports the symbol (Shift+1 arrives as Key_Exclam); the shifted digits are
+// apart, for on other layouts those symbols lie on other keys.
 constexpr std::array Keys {
         KeyCode {Qt::Key_Backspace, 8},      KeyCode {Qt::Key_Tab, 9},
         KeyCode {Qt::Key_Backtab, 9},        KeyCode {Qt::Key_Clear, 12},
@@ -51,12 +53,7 @@ constexpr std::array Keys {
         KeyCode {Qt::Key_Left, 37},          KeyCode {Qt::Key_Up, 38},
         KeyCode {Qt::Key_Right, 39},         KeyCode {Qt::Key_Down, 40},
         KeyCode {Qt::Key_Print, 44},         KeyCode {Qt::Key_Insert, 45},
-        KeyCode {Qt::Key_Delete, 46},        KeyCode {Qt::Key_ParenRight, 48},
-        KeyCode {Qt::Key_Exclam, 49},        KeyCode {Qt::Key_At, 50},
-        KeyCode {Qt::Key_NumberSign, 51},    KeyCode {Qt::Key_Dollar, 52},
-        KeyCode {Qt::Key_Percent, 53},       KeyCode {Qt::Key_AsciiCircum, 54},
-        KeyCode {Qt::Key_Ampersand, 55},     KeyCode {Qt::Key_Asterisk, 56},
-        KeyCode {Qt::Key_ParenLeft, 57},     KeyCode {Qt::Key_Menu, 93},
+        KeyCode {Qt::Key_Delete, 46},        KeyCode {Qt::Key_Menu, 93},
         KeyCode {Qt::Key_NumLock, 144},      KeyCode {Qt::Key_ScrollLock, 145},
         KeyCode {Qt::Key_Semicolon, 186},    KeyCode {Qt::Key_Colon, 186},
         KeyCode {Qt::Key_Equal, 187},        KeyCode {Qt::Key_Plus, 187},
@@ -70,6 +67,35 @@ constexpr std::array Keys {
         KeyCode {Qt::Key_BracketRight, 221}, KeyCode {Qt::Key_BraceRight, 221},
         KeyCode {Qt::Key_Apostrophe, 222},   KeyCode {Qt::Key_QuoteDbl, 222},
 };
+
+constexpr std::array UsShiftedDigits {
+        KeyCode {Qt::Key_ParenRight, 48},  KeyCode {Qt::Key_Exclam, 49},
+        KeyCode {Qt::Key_At, 50},          KeyCode {Qt::Key_NumberSign, 51},
+        KeyCode {Qt::Key_Dollar, 52},      KeyCode {Qt::Key_Percent, 53},
+        KeyCode {Qt::Key_AsciiCircum, 54}, KeyCode {Qt::Key_Ampersand, 55},
+        KeyCode {Qt::Key_Asterisk, 56},    KeyCode {Qt::Key_ParenLeft, 57},
+};
+
+// The keys that type the signs, whichever layout puts them where, shifted or not.
+constexpr std::array<std::pair<char, int>, 5> SignKeys {
+        {{'.', 190}, {',', 188}, {'-', 189}, {'+', 187}, {'=', 187}}};
+// The US layout's other symbol keys, by the symbol they type unshifted.
+constexpr std::array<std::pair<char, int>, 7> SymbolKeys {
+        {{';', 186}, {'/', 191}, {'`', 192}, {'[', 219}, {'\\', 220}, {']', 221}, {'\'', 222}}};
+
+// The letter of the US layout's key with this scan code, or 0.
+int usLetterAt(quint32 scanCode)
+{
+    static constexpr std::pair<quint32, std::string_view> Rows[] {
+            {24, "QWERTYUIOP"}, {38, "ASDFGHJKL"}, {52, "ZXCVBNM"}};
+    for (const auto &[first, letters] : Rows) {
+        if (scanCode >= first && scanCode < first + letters.size())
+            return letters[scanCode - first];
+    }
+    return 0;
+}
+
+VirtualKeys::SymbolLookup s_lookup = nullptr;
 
 template<std::size_t N>
 int lookUp(const std::array<KeyCode, N> &table, int qtKey)
@@ -94,7 +120,52 @@ int fromQt(int qtKey, Qt::KeyboardModifiers modifiers)
         return qtKey;
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
         return 112 + (qtKey - Qt::Key_F1);
-    return lookUp(Keys, qtKey);
+    if (const int code = lookUp(Keys, qtKey))
+        return code;
+    return lookUp(UsShiftedDigits, qtKey);
+}
+
+int fromKeyboard(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
+                 const std::function<std::optional<KeySymbols>()> &symbols)
+{
+    const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
+    if (keypad) {
+        if (const int code = lookUp(KeypadKeys, qtKey))
+            return code;
+    }
+    // The number row is its digits on every layout, shifted or not, as Windows has it: French
+    // puts & on the 1 key unshifted, German = on Shift+0. X and Wayland number the row's keys
+    // 10 to 19 (1 to 9, then 0) on every layout.
+    if (scanCode >= 10 && scanCode <= 19 && !keypad)
+        return scanCode == 19 ? Qt::Key_0 : Qt::Key_1 + int(scanCode - 10);
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return qtKey;
+    // Qt numbers the keys that type nothing from Escape on: F1, Enter, the arrows and the like.
+    if (qtKey >= Qt::Key_Escape || qtKey == Qt::Key_Space)
+        return fromQt(qtKey, modifiers);
+    // Cyrillic, Greek and the like: the letters Windows gives, those of the same places on a US
+    // keyboard; a letter elsewhere (German Ü where [ is) has none.
+    if (QChar::isLetter(char32_t(qtKey)))
+        return usLetterAt(scanCode);
+    const std::optional<KeySymbols> typed = symbols ? symbols() : std::nullopt;
+    if (!typed)
+        return lookUp(Keys, qtKey);
+    for (const auto &[sign, code] : SignKeys) {
+        if (typed->unshifted == sign || typed->shifted == sign)
+            return code;
+    }
+    for (const char symbol : {typed->unshifted, typed->shifted}) {
+        for (const auto &[usSymbol, code] : SymbolKeys) {
+            if (symbol == usSymbol)
+                return code;
+        }
+    }
+    return 0;
+}
+
+void setSymbolLookup(SymbolLookup lookup)
+{
+    s_lookup = lookup;
 }
 
 int fromEvent(const QKeyEvent *event)
@@ -106,15 +177,18 @@ int fromEvent(const QKeyEvent *event)
     if (const quint32 native = event->nativeVirtualKey(); native > 0 && native < 256)
         return int(native);
 #endif
-    // The number row is its digits on every layout, shifted or not, as Windows has it: French
-    // puts & on the 1 key unshifted, German = on Shift+0. X and Wayland number the row's keys
-    // 10 to 19 (1 to 9, then 0) on every layout.
     static const bool keyboardCodes = QGuiApplication::platformName() == QLatin1String("xcb")
             || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-    if (const quint32 scan = event->nativeScanCode(); keyboardCodes && scan >= 10 && scan <= 19
-        && !event->modifiers().testFlag(Qt::KeypadModifier))
-        return scan == 19 ? Qt::Key_0 : Qt::Key_1 + int(scan - 10);
-    return fromQt(event->key(), event->modifiers());
+    if (!keyboardCodes)
+        return fromQt(event->key(), event->modifiers());
+    const quint32 scanCode = event->nativeScanCode();
+    const quint32 native = event->nativeModifiers();
+    return fromKeyboard(event->key(), event->modifiers(), scanCode,
+                        [scanCode, native]() -> std::optional<KeySymbols> {
+                            if (!s_lookup)
+                                return std::nullopt;
+                            return s_lookup(scanCode, native);
+                        });
 }
 
 } // namespace VirtualKeys

@@ -117,6 +117,69 @@ private slots:
 
     // The ends of each range, the keypad against the main block, the shifted symbols, the editing
     // keys and the keys that were once read wrong.
+    // Where the platform numbers the keys as X does: the number row types its digits whatever
+    // the layout puts on it, no other key types one, a key is the same key shifted or not, and
+    // the letters of a layout without Latin ones are the keys where they lie.
+    void keysOfOtherLayouts()
+    {
+        using Symbols = std::optional<VirtualKeys::KeySymbols>;
+        const Qt::KeyboardModifiers none = Qt::NoModifier;
+        const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+        const std::tuple<int, Qt::KeyboardModifiers, quint32, Symbols, int> rows[] = {
+                // French
+                {Qt::Key_Ampersand, none, 10, Symbols({'&', '1'}), 49},
+                {Qt::Key_Agrave, none, 19, Symbols({0, '0'}), 48},
+                {Qt::Key_Asterisk, none, 51, Symbols({'*', 0}), 0},
+                {Qt::Key_Exclam, none, 61, Symbols({'!', 0}), 0},
+                {Qt::Key_ParenRight, none, 20, Symbols({')', 0}), 0},
+                {Qt::Key_Percent, shift, 48, Symbols({0, '%'}), 0},
+                {Qt::Key_Dollar, none, 35, Symbols({'$', 0}), 0},
+                {Qt::Key_Semicolon, none, 59, Symbols({';', '.'}), 190},
+                {Qt::Key_Period, shift, 59, Symbols({';', '.'}), 190},
+                {Qt::Key_Colon, none, 60, Symbols({':', '/'}), 191},
+                {Qt::Key_Slash, shift, 60, Symbols({':', '/'}), 191},
+                {Qt::Key_Comma, none, 58, Symbols({',', '?'}), 188},
+                {Qt::Key_Question, shift, 58, Symbols({',', '?'}), 188},
+                {Qt::Key_Equal, none, 21, Symbols({'=', '+'}), 187},
+                {Qt::Key_A, none, 24, Symbols({'a', 'A'}), 65},
+                {Qt::Key_M, shift, 47, Symbols({'m', 'M'}), 77},
+                // German
+                {Qt::Key_Plus, none, 35, Symbols({'+', '*'}), 187},
+                {Qt::Key_Asterisk, shift, 35, Symbols({'+', '*'}), 187},
+                {Qt::Key_NumberSign, none, 51, Symbols({'#', '\''}), 222},
+                {Qt::Key_Apostrophe, shift, 51, Symbols({'#', '\''}), 222},
+                {Qt::Key_Minus, none, 61, Symbols({'-', '_'}), 189},
+                {Qt::Key_Semicolon, shift, 59, Symbols({',', ';'}), 188},
+                {Qt::Key_Colon, shift, 60, Symbols({'.', ':'}), 190},
+                {Qt::Key_Udiaeresis, none, 34, Symbols({0, 0}), 0},
+                {Qt::Key_Z, none, 29, Symbols({'z', 'Z'}), 90},
+                // US
+                {Qt::Key_Colon, shift, 47, Symbols({';', ':'}), 186},
+                {Qt::Key_QuoteDbl, shift, 48, Symbols({'\'', '"'}), 222},
+                {Qt::Key_AsciiTilde, shift, 49, Symbols({'`', '~'}), 192},
+                {Qt::Key_BraceLeft, shift, 34, Symbols({'[', '{'}), 219},
+                {Qt::Key_BraceRight, shift, 35, Symbols({']', '}'}), 221},
+                {Qt::Key_Bar, shift, 51, Symbols({'\\', '|'}), 220},
+                {Qt::Key_Underscore, shift, 20, Symbols({'-', '_'}), 189},
+                {Qt::Key_Exclam, shift, 10, Symbols({'1', '!'}), 49},
+                {Qt::Key_Space, none, 65, Symbols({' ', ' '}), 32},
+                {Qt::Key_F1, none, 67, Symbols(), 112},
+                {Qt::Key_5, Qt::KeypadModifier, 84, Symbols(), 101},
+                // Russian: О on J, Ф on A, Я on Z.
+                {0x41e, none, 44, Symbols({0, 0}), 74},
+                {0x424, shift, 38, Symbols({0, 0}), 65},
+                {0x42f, none, 52, Symbols({0, 0}), 90},
+                // A platform that cannot tell the layout (Wayland) has the symbol alone.
+                {Qt::Key_Exclam, shift, 61, Symbols(), 0},
+                {Qt::Key_ParenLeft, shift, 20, Symbols(), 0},
+                {Qt::Key_Period, none, 60, Symbols(), 190},
+        };
+        for (const auto &[qtKey, modifiers, scan, symbols, code] : rows) {
+            const auto typed = [symbols] { return symbols; };
+            QCOMPARE(VirtualKeys::fromKeyboard(qtKey, modifiers, scan, typed), code);
+        }
+    }
+
     void keysAndTheirNames()
     {
         const Qt::KeyboardModifiers none = Qt::NoModifier;

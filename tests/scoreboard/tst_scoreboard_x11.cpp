@@ -4,6 +4,7 @@
 #include "clocksource.h"
 #include "frmhelp.h"
 #include "frmscoreboard.h"
+#include "keyboardsymbols.h"
 #include "mmcontrol.h"
 #include "numberled.h"
 #include "numlock.h"
@@ -97,6 +98,7 @@ private slots:
             QSKIP("needs an X server");
         if (QProcess::execute("xdotool", {"version"}) != 0)
             QSKIP("needs xdotool");
+        KeyboardSymbols::install();
         // A sound server of the test's own, named before any board opens its sound.
         m_soundStarted = m_sound.start();
         if (m_soundStarted)
@@ -168,20 +170,37 @@ private slots:
         QCOMPARE(NumLockState(), std::optional<bool>(false));
     }
 
-    // The number row types its digits on every layout, whatever symbol a key types unshifted.
-    void numberRowOnOtherLayouts()
+    // The number row types its digits on every layout, whatever symbol a key types unshifted,
+    // and no other key types one. A key is the same key shifted or not, and a letter of a layout
+    // without Latin letters is the key where it lies.
+    void keysOnOtherLayouts()
     {
         if (QProcess::execute("setxkbmap", {"fr"}) != 0)
             QSKIP("needs setxkbmap");
         const auto us = qScopeGuard([] { QProcess::execute("setxkbmap", {"us"}); });
         auto *score = m_board->findChild<NumberLED *>("nledHomeScore");
-        // French: the 1, 2 and 0 keys type &, é and à unshifted.
+        // French: the 1, 2 and 0 keys type &, é and à unshifted; *, !, ) and % lie on keys of
+        // their own.
         type({"ampersand", "eacute", "agrave", "Return"});
         QTRY_COMPARE(score->Caption(), "120");
-        // German: Shift+0 is =, Shift+6 is &.
+        type({"ampersand", "asterisk", "exclam", "parenright", "percent", "Return"});
+        QTRY_COMPARE(score->Caption(), "1");
+        // : and / share a key, which the jam clock's key is set to; ; is another key.
+        Settings::instance().edit([](SettingsModel &m) { m.StartStopJamClockKey = 191; });
+        type({"slash"});
+        QTRY_VERIFY(running("tkJam"));
+        type({"semicolon"});
+        type({"colon"});
+        QTRY_VERIFY(!running("tkJam"));
+        // German: Shift+0 is =, Shift+6 is &; # and @ lie elsewhere.
         QCOMPARE(QProcess::execute("setxkbmap", {"de"}), 0);
-        type({"equal", "ampersand", "Return"});
+        type({"equal", "ampersand", "numbersign", "at", "Return"});
         QTRY_COMPARE(score->Caption(), "6");
+        // Russian: the J key types о.
+        Settings::instance().edit([](SettingsModel &m) { m.StartStopJamClockKey = 'J'; });
+        QCOMPARE(QProcess::execute("setxkbmap", {"ru"}), 0);
+        type({"Cyrillic_o"});
+        QTRY_VERIFY(running("tkJam"));
     }
 
     void buzzerOnItsOwnSoundServer()
