@@ -5,18 +5,33 @@
 #include <QFile>
 #include <QFileInfo>
 
-QString setJournalAside(const QString &path)
+namespace {
+
+bool taken(const QString &path)
+{
+    return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+}
+
+// A name beside the journal that neither it nor its companion with that ending has yet.
+QString asideName(const QString &path, const QString &ending = QString())
 {
     const QFileInfo info(path);
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString aside;
-    for (int n = 1; aside.isEmpty() || QFileInfo::exists(aside) || QFileInfo(aside).isSymLink();
-         ++n) {
+    for (int n = 1; aside.isEmpty() || taken(aside) || taken(aside + ending); ++n) {
         aside = info.dir().filePath(QStringLiteral("%1.unusable-%2%3.%4")
                                             .arg(info.completeBaseName(), stamp,
                                                  n > 1 ? QStringLiteral("-%1").arg(n) : QString(),
                                                  info.suffix()));
     }
+    return aside;
+}
+
+} // namespace
+
+QString setJournalAside(const QString &path)
+{
+    const QString aside = asideName(path);
     QDir dir;
     const QString log = path + QLatin1String("-wal");
     const bool hasLog = QFileInfo::exists(log) || QFileInfo(log).isSymLink();
@@ -32,6 +47,21 @@ QString setJournalAside(const QString &path)
     if (QFileInfo::exists(index) && !dir.rename(index, aside + QLatin1String("-shm")))
         QFile::remove(index);
     return aside;
+}
+
+bool clearCompanion(const QString &path, const QString &ending, bool lost, QString *aside)
+{
+    const QString companion = path + ending;
+    const QFileInfo info(companion);
+    if (!taken(companion))
+        return true;
+    if (info.isFile() || info.isSymLink())
+        return !lost || QFile::remove(companion);
+    const QString name = asideName(path, ending) + ending;
+    if (!QDir().rename(companion, name))
+        return false;
+    *aside = name;
+    return true;
 }
 
 bool canHoldJournal(const QString &path)

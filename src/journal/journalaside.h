@@ -9,6 +9,13 @@
 // journal went, or an empty string when it stays where it is.
 QString setJournalAside(const QString &path);
 
+// Clears the place of a journal's companion (its log, ending -wal, or the log's index, -shm):
+// anything but a file or link there, a folder say, keeps SQLite from opening the journal and is
+// moved aside under a name as above with the same ending, given in aside. A file or link is the
+// journal's own and stays, unless the journal was lost and is written afresh. False when the
+// place cannot be cleared.
+bool clearCompanion(const QString &path, const QString &ending, bool lost, QString *aside);
+
 // Whether what stands at the path can be opened as a journal: nothing, an empty file, or a file
 // that SQLite wrote. A folder, a device, a pipe or a file of another kind cannot.
 bool canHoldJournal(const QString &path);

@@ -179,6 +179,11 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
         QDir().mkpath(QFileInfo(m_path).absolutePath());
         if (!canHoldJournal(m_path) && !keepAside(reason))
             return false;
+        for (const QLatin1String ending : {QLatin1String("-wal"), QLatin1String("-shm")}) {
+            QString aside;
+            clearCompanion(m_path, ending, false, &aside);
+            tellKeptAside(aside);
+        }
         if (!database.open()) {
             *reason = database.lastError().text();
             return false;
@@ -250,6 +255,15 @@ bool JournalWriter::keepAside(QString *reason)
     qWarning("The file in the bout journal's place was kept as %s.", qPrintable(aside));
     emit keptAside(aside);
     return true;
+}
+
+void JournalWriter::tellKeptAside(const QString &aside)
+{
+    if (aside.isEmpty())
+        return;
+    qWarning("What stood in the place of the bout journal's log or its index was kept as %s.",
+             qPrintable(aside));
+    emit keptAside(aside);
 }
 
 bool JournalWriter::holdsOtherTables(const QSqlDatabase &database)
@@ -326,12 +340,18 @@ void JournalWriter::dropLostFile(const QString &connection)
     QSqlDatabase::database(connection, false).close();
     m_logInode = 0;
     m_logSize = 0;
+    // The log and its index were the lost journal's: beside a file put in its place, SQLite
+    // would take them for that file's own and write the lost journal's pages into it. A folder
+    // put in the log's place would stop every write.
+    bool cleared = true;
+    for (const QLatin1String ending : {QLatin1String("-wal"), QLatin1String("-shm")}) {
+        QString aside;
+        cleared = clearCompanion(m_path, ending, true, &aside) && cleared;
+        tellKeptAside(aside);
+    }
     // An emptied file is no journal to go on with. Another journal put in its place is written
-    // over; anything else is kept aside when the journal is opened again. The log and its index
-    // were the lost journal's: beside a file put in its place, SQLite would take them for that
-    // file's own and write the lost journal's pages into it.
-    if (emptied)
+    // over; anything else is kept aside when the journal is opened again. Where the log cannot
+    // go, the file stays as it is, with what was saved in it.
+    if (emptied && cleared)
         QFile::remove(m_path);
-    QFile::remove(m_path + QLatin1String("-wal"));
-    QFile::remove(m_path + QLatin1String("-shm"));
 }

@@ -230,10 +230,16 @@ private slots:
             journal.record(late);
             QVERIFY(journal.flush(10000));
         }
+        // A folder made where the log goes, meanwhile, is moved out of the way.
+        QVERIFY(QDir().mkdir(journalPath() + "-wal"));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^What stood in the place of the bout journal's "
+                                                "log or its index was kept as .*-wal\\.$"));
         BoutJournal journal(journalPath());
         const BoutJournal::Opening opening = journal.open();
         QCOMPARE(opening.ending, BoutJournal::Ending::Closed);
         QCOMPARE(opening.state, state);
+        QCOMPARE(QDir(m_dir->path()).entryList({"*.unusable-*-wal"}).size(), 1);
     }
 
     void whenABoutIsUnderWay()
@@ -609,26 +615,44 @@ private slots:
     // written afresh, and a change before and one after it are both kept.
     void logLostWhileRunning_data()
     {
-        QTest::addColumn<bool>("removed");
-        QTest::newRow("emptied") << false;
-        QTest::newRow("removed") << true;
+        QTest::addColumn<QString>("loss");
+        QTest::newRow("emptied") << "emptied";
+        QTest::newRow("removed") << "removed";
+        QTest::newRow("replaced by a folder") << "folder";
     }
     void logLostWhileRunning()
     {
-        QFETCH(bool, removed);
+        QFETCH(QString, loss);
         const QString path = journalPath();
         const QString log = path + "-wal";
         BoutState later = underWay();
         later.numbers[BoutState::HomeScore] += 6;
+        QStringList told;
         {
             QTest::ignoreMessage(QtWarningMsg,
                                  QRegularExpression("^The bout journal .* is written afresh\\.$"));
+            if (loss == "folder")
+                QTest::ignoreMessage(QtWarningMsg,
+                                     QRegularExpression("^What stood in the place of the bout "
+                                                        "journal's log or its index was kept as "
+                                                        ".*/bout-journal\\.unusable-\\d{8}-"
+                                                        "\\d{6}\\.sqlite-wal\\.$"));
             BoutJournal journal(path);
+            connect(&journal, &BoutJournal::replacedFileKeptAside, this,
+                    [&told](const QString &message) { told << message; });
             journal.open();
             journal.record(underWay());
             QVERIFY(journal.flush(10000));
             QVERIFY(QFileInfo(log).size() > 0);
-            QVERIFY(removed ? QFile::remove(log) : QFile(log).resize(0));
+            if (loss == "emptied")
+                QVERIFY(QFile(log).resize(0));
+            else
+                QVERIFY(QFile::remove(log));
+            // A folder in its place, with something in it.
+            if (loss == "folder") {
+                QVERIFY(QDir().mkdir(log));
+                QVERIFY(writeFile(log + "/notes", "notes"));
+            }
             // Noticed meanwhile, with no change needed: the program killed now, leaving the files
             // as they are, keeps the bout.
             QTest::qWait(2 * JournalWriter::RetryMs);
@@ -636,6 +660,15 @@ private slots:
             journal.record(later);
             QVERIFY(journal.flush(10000));
             QVERIFY(copyAsKilled(path, m_dir->filePath("later.sqlite")));
+            QTRY_COMPARE_WITH_TIMEOUT(told.size(), loss == "folder" ? 1 : 0,
+                                      3 * JournalWriter::RetryMs);
+        }
+        if (loss == "folder") {
+            const QStringList aside = QDir(m_dir->path()).entryList({"*.unusable-*"});
+            QCOMPARE(aside.size(), 1);
+            QVERIFY(aside.first().endsWith(".sqlite-wal"));
+            QCOMPARE(readAll(m_dir->filePath(aside.first() + "/notes")), QByteArray("notes"));
+            QVERIFY(told.first().contains(aside.first()));
         }
         for (const auto &[name, state] :
              {std::pair {"meanwhile.sqlite", underWay()}, std::pair {"later.sqlite", later}}) {
