@@ -102,11 +102,21 @@ QScreen *AudienceBoard::chosenScreen() const
 
 bool AudienceBoard::chosenScreenAlone() const
 {
-    return chosenScreen() && QGuiApplication::screens().size() < 2;
+    // A screen that mirrors another, or lies over part of it, leaves the operator no room
+    // beside the board either.
+    const QScreen *chosen = chosenScreen();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    return chosen && std::none_of(screens.begin(), screens.end(), [chosen](const QScreen *screen) {
+               return !screen->geometry().intersects(chosen->geometry());
+           });
 }
 
 QString AudienceBoard::aloneText() const
 {
+    if (QGuiApplication::screens().size() > 1)
+        return QStringLiteral("The audience board's screen %1 mirrors or overlaps the operator's; "
+                              "the board opens there when the screens are set side by side.")
+                .arg(m_screenName);
     return QStringLiteral("The audience board's screen %1 is the only screen connected; the board "
                           "opens there when another one is.")
             .arg(m_screenName);

@@ -515,6 +515,33 @@ private slots:
         help()->close();
     }
 
+    // A projector that mirrors the operator's screen: the board would cover the operator's, so it
+    // stays closed and says why, at start and at its key.
+    void projectorMirroringTheDeskWaits()
+    {
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
+        m_board.reset();
+        Settings::instance().edit([](SettingsModel &m) { m.AudienceScreen = "MIRROR"; });
+        QVERIFY(setMonitors({"DESK", "1920/508x1080/286+0+0", "screen"},
+                            {"MIRROR", "1920/508x1080/286+0+0", "none"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
+        const QString over = "The audience board's screen MIRROR mirrors or overlaps the "
+                             "operator's; the board opens there when the screens are set side by "
+                             "side.";
+        QTRY_VERIFY(notice().contains(over));
+        QVERIFY(!audience());
+        tick(9000);
+        QTRY_VERIFY(!notice().contains(over));
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+        type({"F8"});
+        QTRY_VERIFY(notice().contains(over));
+        QVERIFY(!audience());
+    }
+
     // The screens in an open Options window follow the projector plugged out and in; the
     // choice stays.
     void optionsListFollowsTheScreens()
@@ -594,14 +621,14 @@ private slots:
         }
     }
 
-    // A projector that shows a corner of the operator's screen, at a scale of its own (CMakeLists
-    // gives CLONE twice the pixels): the board fills it, pixel for pixel, all the same.
-    void fillsAProjectorOverlappingTheDesk()
+    // A projector at a scale of its own (CMakeLists gives CLONE twice the pixels): the board
+    // fills it, pixel for pixel, all the same.
+    void fillsAProjectorAtAScaleOfItsOwn()
     {
         const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
         m_board.reset();
         QVERIFY(setMonitors({"*DESK", "1920/508x1080/286+0+0", "screen"},
-                            {"CLONE", "1280/338x720/190+0+0", "none"}));
+                            {"CLONE", "1280/338x720/190+1920+0", "none"}));
         QTRY_VERIFY(QGuiApplication::screens().size() == 2
                     && QGuiApplication::screens().constLast()->name() == "CLONE");
         Settings::instance().edit([](SettingsModel &m) { m.AudienceScreen = "CLONE"; });
