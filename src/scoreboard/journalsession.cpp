@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice, QWidget *board)
     : QObject(board)
@@ -24,12 +25,20 @@ JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice,
 {
     board->installEventFilter(this);
     connect(m_bout, &Bout::changed, this, &JournalSession::recordSoon);
+    // Said at start, as the first write fails or succeeds, these follow the bout's greeting
+    // rather than take its place; saving again takes the place of the trouble told before it.
     connect(m_journal, &BoutJournal::writeFailed, this, [this](const QString &message) {
         qWarning("%s", qPrintable(message));
-        m_notice->showText(tr("The bout cannot be saved now; still trying."));
+        m_failureTold = true;
+        m_notice->addText(tr("The bout cannot be saved now; still trying."));
     });
-    connect(m_journal, &BoutJournal::writeRecovered, this,
-            [this] { m_notice->showText(tr("The bout is being saved again.")); });
+    connect(m_journal, &BoutJournal::writeRecovered, this, [this] {
+        const QString text = tr("The bout is being saved again.");
+        if (std::exchange(m_failureTold, false))
+            m_notice->showText(text);
+        else
+            m_notice->addText(text);
+    });
     connect(m_journal, &BoutJournal::replacedFileKeptAside, this,
             [this](const QString &message) { m_notice->showText(message); });
 }
@@ -69,15 +78,16 @@ QString JournalSession::greeting(const BoutJournal::Opening &opening, int newBou
     const QString when = timeText(opening.state.takenAtMs);
     QString text = clocksStopped ? tr("Bout resumed from %1, clocks stopped").arg(when)
                                  : tr("Bout resumed from %1").arg(when);
+    // After a crash the bout obviously goes on; after a normal close the operator may well want
+    // a new one, whatever else there is to say.
+    const bool closed = opening.ending == BoutJournal::Ending::Closed;
+    if (closed && newBoutKey != 0)
+        text = tr("%1. To start a new bout, press %2").arg(text, KeyCodeToStr(newBoutKey));
+    else if (closed)
+        text = tr("%1. To start a new bout: Options, Additional Settings").arg(text);
     if (!opening.problem.isEmpty())
         return tr("%1. %2").arg(text, opening.problem);
-    // After a crash the bout obviously goes on; after a normal close the operator may well want
-    // a new one.
-    if (opening.ending != BoutJournal::Ending::Closed)
-        return text;
-    if (newBoutKey != 0)
-        return tr("%1. To start a new bout, press %2.").arg(text, KeyCodeToStr(newBoutKey));
-    return tr("%1. To start a new bout: Options, Additional Settings.").arg(text);
+    return closed ? text + u'.' : text;
 }
 
 void JournalSession::close()

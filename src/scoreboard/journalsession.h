@@ -58,4 +58,6 @@ private:
     bool m_greeted = false;
     bool m_recordQueued = false;
     bool m_closed = false;
+    // The trouble saving was told since the last time the bout was saved.
+    bool m_failureTold = false;
 };

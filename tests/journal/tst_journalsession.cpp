@@ -346,7 +346,11 @@ private slots:
         QTest::newRow("read-only, crash")
                 << E::Abnormal << true << readOnly << 0 << resumed + ". " + readOnly;
         QTest::newRow("read-only, closed")
-                << E::Closed << true << readOnly << int('N') << resumed + ". " + readOnly;
+                << E::Closed << true << readOnly << int('N')
+                << resumed + ". To start a new bout, press N. " + readOnly;
+        QTest::newRow("read-only, closed, no key")
+                << E::Closed << true << readOnly << 0
+                << resumed + ". To start a new bout: Options, Additional Settings. " + readOnly;
         QTest::newRow("read-only, nothing under way")
                 << E::Closed << false << readOnly << 0 << readOnly;
     }
