@@ -417,6 +417,13 @@ void tst_FeedPages::showsALostFeedAndReconnects()
                                 "'#808080').map(e => e.id).join()")
                      .toString(),
              QString());
+    // And the game flow's words, which were the board's then.
+    QCOMPARE(m_browser
+                     ->evaluate("Array.from(document.querySelectorAll('.phase')).filter(e => "
+                                "getComputedStyle(e).color != 'rgb(128, 128, 128)').map(e => "
+                                "e.id).join()")
+                     .toString(),
+             QString());
     // The clocks stop where they were counted to, no longer counting: not taken back to the
     // time last sent.
     const QString left = text("period-clock");
