@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 AudienceBoard::AudienceBoard(const Bout *bout, QWidget *operatorWindow)
     : QObject(operatorWindow)
@@ -41,7 +42,7 @@ void AudienceBoard::setScreenName(const QString &name)
     m_wanted = true;
     follow();
     if (chosenScreenAlone())
-        emit problem(aloneText());
+        tellAlone();
 }
 
 void AudienceBoard::toggle()
@@ -53,7 +54,7 @@ void AudienceBoard::toggle()
     }
     if (chosenScreenAlone()) {
         m_wanted = true;
-        emit problem(aloneText());
+        tellAlone();
         return;
     }
     if (!chosenScreen()) {
@@ -111,6 +112,12 @@ bool AudienceBoard::chosenScreenAlone() const
            });
 }
 
+void AudienceBoard::tellAlone()
+{
+    m_toldAlone = aloneText();
+    emit problem(m_toldAlone);
+}
+
 QString AudienceBoard::aloneText() const
 {
     if (QGuiApplication::screens().size() > 1)
@@ -142,7 +149,7 @@ void AudienceBoard::follow()
     if (!m_window || target != m_openedOn) {
         // Closed because the operator's screen went: the board would cover the operator's.
         if (m_window && m_openedOn && !target && chosenScreenAlone())
-            emit problem(aloneText());
+            tellAlone();
         delete m_window;
         m_openedOn = target;
         if (target) {
@@ -153,6 +160,8 @@ void AudienceBoard::follow()
             m_window->showOn(target);
             // As the new board read them when it was made.
             emit labelsApplied();
+            if (!m_toldAlone.isEmpty())
+                emit problemGone(std::exchange(m_toldAlone, QString()));
         }
     }
     keepWindowsOff();

@@ -52,6 +52,8 @@ public:
 signals:
     // Something the operator's key could not do, for the board to tell.
     void problem(const QString &text);
+    // What problem() told is so no longer: the board opened.
+    void problemGone(const QString &text);
     // The open board read its texts and pictures from the settings again.
     void labelsApplied();
 
@@ -69,6 +71,8 @@ private:
     // The chosen screen, connected but the only one: the board there would cover the operator's.
     bool chosenScreenAlone() const;
     QString aloneText() const;
+    // Tells aloneText(), and remembers it for when it is so no longer.
+    void tellAlone();
     // The screen from the settings as they now stand, and the open board's looks.
     void followSettings(const SettingsModel &now);
     void screenRemoved(QScreen *screen);
@@ -78,6 +82,8 @@ private:
     const Bout *m_bout;
     QWidget *m_operator;
     QString m_screenName;
+    // The screen-alone words last told, while they are still so.
+    QString m_toldAlone;
     bool m_wanted = true;
     QPointer<frmAudience> m_window;
     QPointer<QScreen> m_openedOn;

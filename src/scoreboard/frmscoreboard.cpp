@@ -128,6 +128,10 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     connect(m_audience, &AudienceBoard::labelsApplied, this, &frmScoreboard::watchPictures);
     // The audience board's key with no screen to show it on is told.
     connect(m_audience, &AudienceBoard::problem, m_notice, tell);
+    connect(m_audience, &AudienceBoard::problemGone, m_notice, [this](const QString &text) {
+        if (m_notice->text().contains(text))
+            m_notice->clear();
+    });
     // A sleep of the PC mid-bout is told, since the clocks have jumped on by it.
     connect(m_bout, &Bout::slept, m_notice, [this](qint64 milliseconds, bool clocksStopped) {
         m_notice->showText(sleepText(milliseconds, clocksStopped));
