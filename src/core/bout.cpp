@@ -746,5 +746,13 @@ void Bout::newBout()
     fresh.numbers[BoutState::VisitorTimeouts] = m_rules.teamTimeouts;
     fresh.numbers[BoutState::HomeReviews] = m_rules.officialReviews;
     fresh.numbers[BoutState::VisitorReviews] = m_rules.officialReviews;
+    // With the game flow the lengths typed before a period are the game's, not a correction:
+    // the next bout of the day is played to them too.
+    if (gameFlow()) {
+        fresh.periodResetTicks = m_state.periodResetTicks;
+        fresh.jamResetTicks = m_state.jamResetTicks;
+        fresh.clocks[BoutState::Period].ticks = fresh.periodResetTicks;
+        fresh.clocks[BoutState::Jam].ticks = fresh.jamResetTicks;
+    }
     setState(fresh);
 }

@@ -207,7 +207,8 @@ public:
     // nothing and runs no rule. Every item is reported changed.
     // Clears what undo() could take back.
     void setState(const BoutState &state);
-    // A new bout: the state of a fresh board, with the counts of the game rules.
+    // A new bout: the state of a fresh board, with the counts of the game rules and, with the game
+    // flow on, the period and jam lengths played to.
     Q_INVOKABLE void newBout();
 
     // Stops a period or jam clock found at or below zero and asks for its sound, once per expiry,

@@ -352,10 +352,15 @@ private slots:
         QCOMPARE(bout().homeTimeouts(), 3);
         QVERIFY(!bout().officialTimeout());
         QCOMPARE(refused.takeFirst().at(0).toString(), "No timeouts during halftime.");
+        bout().setJamTime(ticks(90));
         bout().newBout();
         QCOMPARE(bout().phase(), Bout::Between);
+        // The lengths typed before a period are the game's: the next bout is played to them.
+        QCOMPARE(bout().periodEngine()->ticks(), ticks(10));
+        QCOMPARE(bout().jamEngine()->ticks(), ticks(90));
+        QCOMPARE(bout().jamResetTicks(), ticks(90));
+        bout().setJamTime(ticks(120));
 
-        bout().setPeriodTime(ticks(10));
         bout().officialReview(Team::Visitor);
         bout().officialReview(Team::Visitor);
         bout().startStopPeriod();
@@ -371,6 +376,15 @@ private slots:
         QCOMPARE(bout().periodEngine()->ticks(), ticks(10));
         QVERIFY(bout().periodEngine()->isRunning() && !bout().flowEngine()->isRunning());
         QVERIFY(takeSounds().isEmpty());
+
+        // Without the game flow every time typed is the length from then on, a correction too,
+        // so a new bout starts at the board's own.
+        GameRules off = flowRules();
+        off.on = false;
+        bout().setGameRules(off);
+        bout().newBout();
+        QCOMPARE(bout().periodEngine()->ticks(), BoutConstants::PeriodResetTicks);
+        QCOMPARE(bout().jamEngine()->ticks(), BoutConstants::JamResetTicks);
     }
 
     // A refresh that comes seconds late (the program held up) finds the bout as it would have
