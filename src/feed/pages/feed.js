@@ -121,7 +121,7 @@
 
     // A text with data-fit (a team name, the title) too long for its place is shown whole in
     // smaller letters, as the board does, down to an eighth of its size; only beyond that is it
-    // cut. Measured again when it changes and when the window does.
+    // cut. Measured again when it changes, when the window does and when its place does.
     var smallestFit = 1 / 8;
 
     // The text's own width, and the room for it inside its box, to the fraction of a pixel: in
@@ -424,6 +424,24 @@
             // video mixer's browser source may be.
             window.setInterval(tick, 50);
             window.addEventListener('resize', fitAll);
+            // A place that narrows as other displays fill in beside it (a grid column) is
+            // measured again too.
+            if (window.ResizeObserver) {
+                var widths = new WeakMap();
+                var observer = new ResizeObserver(function (entries) {
+                    for (var i = 0; i < entries.length; ++i) {
+                        var element = entries[i].target;
+                        var width = entries[i].contentRect.width;
+                        if (widths.get(element) !== width) {
+                            widths.set(element, width);
+                            fit(element);
+                        }
+                    }
+                });
+                var fitted = document.querySelectorAll('[data-fit]');
+                for (var j = 0; j < fitted.length; ++j)
+                    observer.observe(fitted[j]);
+            }
             if (document.fonts && document.fonts.ready)
                 document.fonts.ready.then(fitAll);
         }
