@@ -173,24 +173,32 @@ void Bout::setGameRules(const GameRules &rules)
     const GameRules old = m_rules;
     m_rules = rules;
     const BoutState from = current();
-    BoutState next = from;
+    putState(from, underNewRules(from, old, rules));
+    // Undo takes back keys, not the rules set since: the states it goes back to follow them too.
+    for (Snapshot &snapshot : m_undo)
+        snapshot.state = underNewRules(snapshot.state, old, rules);
+}
+
+BoutState Bout::underNewRules(BoutState state, const GameRules &old, const GameRules &now)
+{
     // What each team has used stays used.
-    const auto recount = [&next](int number, int before, int now) {
-        int &count = next.numbers[number];
+    const auto recount = [&state](int number, int before, int after) {
+        int &count = state.numbers[number];
         if (count >= 0)
-            count = std::clamp(count + now - before, 0, CountLimit);
+            count = std::clamp(count + after - before, 0, CountLimit);
     };
-    recount(BoutState::HomeTimeouts, old.teamTimeouts, rules.teamTimeouts);
-    recount(BoutState::VisitorTimeouts, old.teamTimeouts, rules.teamTimeouts);
-    recount(BoutState::HomeReviews, old.officialReviews, rules.officialReviews);
-    recount(BoutState::VisitorReviews, old.officialReviews, rules.officialReviews);
-    if (old.on != rules.on) {
-        next.phase = rules.on && jam()->isRunning() ? BoutState::InJam : BoutState::Between;
-        next.periodStarted = next.phase == BoutState::InJam;
-        next.clocks[BoutState::Flow] = {0, false};
-        next.flowCountsUp = false;
+    recount(BoutState::HomeTimeouts, old.teamTimeouts, now.teamTimeouts);
+    recount(BoutState::VisitorTimeouts, old.teamTimeouts, now.teamTimeouts);
+    recount(BoutState::HomeReviews, old.officialReviews, now.officialReviews);
+    recount(BoutState::VisitorReviews, old.officialReviews, now.officialReviews);
+    if (old.on != now.on) {
+        const bool inJam = now.on && state.clocks[BoutState::Jam].running;
+        state.phase = inJam ? BoutState::InJam : BoutState::Between;
+        state.periodStarted = inJam;
+        state.clocks[BoutState::Flow] = {0, false};
+        state.flowCountsUp = false;
     }
-    putState(from, next);
+    return state;
 }
 
 void Bout::setClockTime(bool on)

@@ -250,6 +250,9 @@ private:
         BoutState state;
         qint64 nanoseconds = 0; // on the monotonic clock the engines read
     };
+    // The state as the game rules set now have it, from the old: the counts left and, with the
+    // flow switched on or off, its phase.
+    static BoutState underNewRules(BoutState state, const GameRules &old, const GameRules &now);
 
     TimeKeeper *period() const { return m_engines[0]; }
     TimeKeeper *jam() const { return m_engines[1]; }

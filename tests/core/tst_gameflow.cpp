@@ -534,6 +534,19 @@ private slots:
         QCOMPARE(bout().visitorTimeouts(), 0);
         rules.teamTimeouts = 2;
         bout().setGameRules(rules);
+        // Undo takes back the keys, not the rules set since.
+        bout().setNumber(Bout::VisitorScore, 4);
+        rules.teamTimeouts = 3;
+        rules.officialReviews = 3;
+        bout().setGameRules(rules);
+        bout().undo();
+        QCOMPARE(bout().visitorScore(), 0);
+        QCOMPARE(bout().homeTimeouts(), 3);
+        QCOMPARE(bout().visitorTimeouts(), 3);
+        QCOMPARE(bout().homeReviews(), 3);
+        rules.teamTimeouts = 2;
+        rules.officialReviews = 2;
+        bout().setGameRules(rules);
         // A count typed blank is not counted.
         bout().clearNumber(Bout::VisitorTimeouts);
         QVERIFY(bout().teamTimeout(Team::Visitor));
@@ -560,8 +573,13 @@ private slots:
         QCOMPARE(bout().phase(), Bout::Between);
         QVERIFY(!bout().flowEngine()->isRunning());
         bout().startStopJam();
+        bout().setNumber(Bout::VisitorScore, 2);
         rules.on = true;
         bout().setGameRules(rules);
+        QCOMPARE(bout().phase(), Bout::Jam);
+        // Taking back a key from before it was on leaves the flow on, in the jam.
+        bout().undo();
+        QCOMPARE(bout().visitorScore(), 0);
         QCOMPARE(bout().phase(), Bout::Jam);
         QCOMPARE(BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).penalties[5], "0:30");
         // Off in the lineup: its clock stops and the jam's display shows the jam clock again.
