@@ -133,21 +133,32 @@ int fromKeyboard(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
         if (const int code = lookUp(KeypadKeys, qtKey))
             return code;
     }
-    // The number row is its digits on every layout, shifted or not, as Windows has it: French
-    // puts & on the 1 key unshifted, German = on Shift+0. X and Wayland number the row's keys
-    // 10 to 19 (1 to 9, then 0) on every layout.
-    if (scanCode >= 10 && scanCode <= 19 && !keypad)
-        return scanCode == 19 ? Qt::Key_0 : Qt::Key_1 + int(scanCode - 10);
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
         return qtKey;
     // Qt numbers the keys that type nothing from Escape on: F1, Enter, the arrows and the like.
     if (qtKey >= Qt::Key_Escape || qtKey == Qt::Key_Space)
         return fromQt(qtKey, modifiers);
+    // A key that types a digit, shifted or not, is that digit, as Windows has it: French puts &
+    // on the 1 key unshifted, German = on Shift+0, and Programmer Dvorak's row runs 7 5 3 1 9 0
+    // 2 4 6 with the 8 beyond it.
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9 && !keypad)
+        return qtKey;
+    // X and Wayland number the row's keys 10 to 19 (1 to 9, then 0) on every layout.
+    const bool numberRow = scanCode >= 10 && scanCode <= 19 && !keypad;
+    const int rowDigit = scanCode == 19 ? Qt::Key_0 : Qt::Key_1 + int(scanCode - 10);
     // Cyrillic, Greek and the like: the letters Windows gives, those of the same places on a US
     // keyboard; a letter elsewhere (German Ü where [ is) has none.
-    if (QChar::isLetter(char32_t(qtKey)))
+    const bool letter = QChar::isLetter(char32_t(qtKey));
+    if (letter && !numberRow)
         return usLetterAt(scanCode);
     const std::optional<KeySymbols> typed = symbols ? symbols() : std::nullopt;
+    for (const char symbol : {typed ? typed->unshifted : '\0', typed ? typed->shifted : '\0'}) {
+        if (symbol >= '0' && symbol <= '9')
+            return symbol;
+    }
+    // A row that types other digits than these (Persian) is its digits by where its keys are.
+    if (numberRow)
+        return rowDigit;
     if (!typed)
         return lookUp(Keys, qtKey);
     for (const auto &[sign, code] : SignKeys) {

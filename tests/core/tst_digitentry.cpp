@@ -165,6 +165,14 @@ private slots:
                 {Qt::Key_Space, none, 65, Symbols({' ', ' '}), 32},
                 {Qt::Key_F1, none, 67, Symbols(), 112},
                 {Qt::Key_5, Qt::KeypadModifier, 84, Symbols(), 101},
+                // Programmer Dvorak: the row's shifted digits run 7 5 3 1 9 0 2 4 6, the 8 beyond.
+                {Qt::Key_ParenLeft, none, 14, Symbols({'(', '1'}), 49},
+                {Qt::Key_1, shift, 14, Symbols({'(', '1'}), 49},
+                {Qt::Key_BracketLeft, none, 11, Symbols({'[', '7'}), 55},
+                {Qt::Key_Exclam, none, 20, Symbols({'!', '8'}), 56},
+                // Persian: digits of its own on the row.
+                {0x6f1, none, 10, Symbols({0, '!'}), 49},
+                {Qt::Key_Exclam, shift, 10, Symbols({0, '!'}), 49},
                 // Russian: О on J, Ф on A, Я on Z.
                 {0x41e, none, 44, Symbols({0, 0}), 74},
                 {0x424, shift, 38, Symbols({0, 0}), 65},
