@@ -126,7 +126,7 @@ int fromQt(int qtKey, Qt::KeyboardModifiers modifiers)
 }
 
 int fromKeyboard(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
-                 const std::function<std::optional<KeySymbols>()> &symbols)
+                 const std::function<std::optional<KeySymbols>(quint32)> &symbols)
 {
     const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
     if (keypad) {
@@ -151,14 +151,27 @@ int fromKeyboard(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
     const bool letter = QChar::isLetter(char32_t(qtKey));
     if (letter && !numberRow)
         return usLetterAt(scanCode);
-    const std::optional<KeySymbols> typed = symbols ? symbols() : std::nullopt;
-    for (const char symbol : {typed ? typed->unshifted : '\0', typed ? typed->shifted : '\0'}) {
-        if (symbol >= '0' && symbol <= '9')
-            return symbol;
+    const auto digitOn = [&symbols](quint32 key) {
+        const std::optional<KeySymbols> typed = symbols ? symbols(key) : std::nullopt;
+        for (const char symbol : {typed ? typed->unshifted : '\0', typed ? typed->shifted : '\0'}) {
+            if (symbol >= '0' && symbol <= '9')
+                return int(symbol);
+        }
+        return 0;
+    };
+    if (const int digit = digitOn(scanCode))
+        return digit;
+    // A row that types other digits than these (Persian), or one the platform cannot tell, is
+    // its digits by where its keys are; on a row that has them, a key without one has none
+    // (Programmer Dvorak's & key).
+    if (numberRow) {
+        bool rowHasDigits = false;
+        for (quint32 key = 10; key <= 20 && !rowHasDigits; ++key)
+            rowHasDigits = key != scanCode && digitOn(key) != 0;
+        if (!rowHasDigits)
+            return rowDigit;
     }
-    // A row that types other digits than these (Persian) is its digits by where its keys are.
-    if (numberRow)
-        return rowDigit;
+    const std::optional<KeySymbols> typed = symbols ? symbols(scanCode) : std::nullopt;
     if (!typed)
         return lookUp(Keys, qtKey);
     for (const auto &[sign, code] : SignKeys) {
@@ -195,10 +208,10 @@ int fromEvent(const QKeyEvent *event)
     const quint32 scanCode = event->nativeScanCode();
     const quint32 native = event->nativeModifiers();
     return fromKeyboard(event->key(), event->modifiers(), scanCode,
-                        [scanCode, native]() -> std::optional<KeySymbols> {
+                        [native](quint32 key) -> std::optional<KeySymbols> {
                             if (!s_lookup)
                                 return std::nullopt;
-                            return s_lookup(scanCode, native);
+                            return s_lookup(key, native);
                         });
 }
 

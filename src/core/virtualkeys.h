@@ -31,9 +31,10 @@ int fromEvent(const QKeyEvent *event);
 // without Latin letters by where they are; a symbol key by the signs it types, as Windows
 // has it (the key that types . shifted or not is 190, the one for + is 187), so that Shift never
 // makes it another key; a symbol key that types no US symbol has no code, and none types a digit.
-// The symbols are asked for only when needed.
+// symbols gives those of any key by its scan code, in the layout group in use; they are asked
+// for only when needed.
 int fromKeyboard(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
-                 const std::function<std::optional<KeySymbols>()> &symbols);
+                 const std::function<std::optional<KeySymbols>(quint32)> &symbols);
 // The windowing system's lookup, set once by the program at start.
 void setSymbolLookup(SymbolLookup lookup);
 

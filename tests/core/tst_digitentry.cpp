@@ -170,9 +170,6 @@ private slots:
                 {Qt::Key_1, shift, 14, Symbols({'(', '1'}), 49},
                 {Qt::Key_BracketLeft, none, 11, Symbols({'[', '7'}), 55},
                 {Qt::Key_Exclam, none, 20, Symbols({'!', '8'}), 56},
-                // Persian: digits of its own on the row.
-                {0x6f1, none, 10, Symbols({0, '!'}), 49},
-                {Qt::Key_Exclam, shift, 10, Symbols({0, '!'}), 49},
                 // Russian: О on J, Ф on A, Я on Z.
                 {0x41e, none, 44, Symbols({0, 0}), 74},
                 {0x424, shift, 38, Symbols({0, 0}), 65},
@@ -183,9 +180,19 @@ private slots:
                 {Qt::Key_Period, none, 60, Symbols(), 190},
         };
         for (const auto &[qtKey, modifiers, scan, symbols, code] : rows) {
-            const auto typed = [symbols] { return symbols; };
+            const auto typed = [symbols](quint32) { return symbols; };
             QCOMPARE(VirtualKeys::fromKeyboard(qtKey, modifiers, scan, typed), code);
         }
+        // A key of the row with no digit: none on a row that has digits elsewhere (Programmer
+        // Dvorak's & key), 1 to 0 by place on a row of other digits (Persian's).
+        const auto dvorak = [](quint32 key) {
+            return key == 10 ? Symbols({'&', '%'}) : Symbols({'[', '7'});
+        };
+        QCOMPARE(VirtualKeys::fromKeyboard(Qt::Key_Ampersand, none, 10, dvorak), 0);
+        QCOMPARE(VirtualKeys::fromKeyboard(Qt::Key_Percent, shift, 10, dvorak), 0);
+        const auto persian = [](quint32) { return Symbols({0, '!'}); };
+        QCOMPARE(VirtualKeys::fromKeyboard(0x6f1, none, 10, persian), 49);
+        QCOMPARE(VirtualKeys::fromKeyboard(Qt::Key_Exclam, shift, 19, persian), 48);
     }
 
     void keysAndTheirNames()
