@@ -327,6 +327,15 @@ private slots:
         QTRY_VERIFY(talker.state() == QAbstractSocket::UnconnectedState);
         publish("{\"format\":1,\"n\":2}");
         QTRY_COMPARE(heard, 2);
+        // So does one sent in frames each small enough.
+        QWebSocket splitter;
+        splitter.setOutgoingFrameSize(512);
+        splitter.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
+        QTRY_VERIFY(splitter.state() == QAbstractSocket::ConnectedState);
+        splitter.sendTextMessage(QString(64 * 1024, u'y'));
+        QTRY_VERIFY(splitter.state() == QAbstractSocket::UnconnectedState);
+        publish("{\"format\":1,\"n\":3}");
+        QTRY_COMPARE(heard, 3);
     }
 
     // With nothing to send, the server still tells each client it is there, now and then, in a
