@@ -137,13 +137,7 @@ BoutJournal::Opening BoutJournal::open()
     QDir().mkpath(info.absolutePath());
     // A folder where the log or its index goes holds nothing of the bout's, and would keep the
     // journal from being read or written.
-    for (const QLatin1String ending : {QLatin1String("-wal"), QLatin1String("-shm")}) {
-        QString aside;
-        if (clearCompanion(m_path, ending, false, &aside) && !aside.isEmpty())
-            qWarning("What stood in the place of the bout journal's log or its index was kept as "
-                     "%s.",
-                     qPrintable(aside));
-    }
+    clearCompanions(m_path, false);
     if (info.exists() || info.isSymLink()) {
         // A folder, a device or a pipe is no place to keep a bout; a pipe is not even opened,
         // since opening one waits for a writer.

@@ -49,6 +49,8 @@ QString setJournalAside(const QString &path)
     return aside;
 }
 
+namespace {
+
 bool clearCompanion(const QString &path, const QString &ending, bool lost, QString *aside)
 {
     const QString companion = path + ending;
@@ -62,6 +64,27 @@ bool clearCompanion(const QString &path, const QString &ending, bool lost, QStri
         return false;
     *aside = name;
     return true;
+}
+
+} // namespace
+
+QStringList clearCompanions(const QString &path, bool lost, bool *cleared)
+{
+    QStringList aside;
+    bool clear = true;
+    for (const QLatin1String ending : {QLatin1String("-wal"), QLatin1String("-shm")}) {
+        QString name;
+        clear = clearCompanion(path, ending, lost, &name) && clear;
+        if (!name.isEmpty()) {
+            qWarning("What stood in the place of the bout journal's log or its index was kept as "
+                     "%s.",
+                     qPrintable(name));
+            aside << name;
+        }
+    }
+    if (cleared)
+        *cleared = clear;
+    return aside;
 }
 
 bool canHoldJournal(const QString &path)

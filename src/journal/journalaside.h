@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Moves a journal that cannot be used out of the way, under a new name beside it that no file
 // has yet: bout-journal.unusable-20261207-182312.sqlite, numbered after the first of a second.
@@ -14,7 +15,9 @@ QString setJournalAside(const QString &path);
 // moved aside under a name as above with the same ending, given in aside. A file or link is the
 // journal's own and stays, unless the journal was lost and is written afresh. False when the
 // place cannot be cleared.
-bool clearCompanion(const QString &path, const QString &ending, bool lost, QString *aside);
+// Does so for both, and gives the names of what was moved aside; cleared, if given, tells whether
+// both places are clear.
+QStringList clearCompanions(const QString &path, bool lost, bool *cleared = nullptr);
 
 // Whether what stands at the path can be opened as a journal: nothing, an empty file, or a file
 // that SQLite wrote. A folder, a device, a pipe or a file of another kind cannot.

@@ -179,11 +179,8 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
         QDir().mkpath(QFileInfo(m_path).absolutePath());
         if (!canHoldJournal(m_path) && !keepAside(reason))
             return false;
-        for (const QLatin1String ending : {QLatin1String("-wal"), QLatin1String("-shm")}) {
-            QString aside;
-            clearCompanion(m_path, ending, false, &aside);
-            tellKeptAside(aside);
-        }
+        for (const QString &aside : clearCompanions(m_path, false))
+            emit keptAside(aside);
         if (!database.open()) {
             *reason = database.lastError().text();
             return false;
@@ -255,15 +252,6 @@ bool JournalWriter::keepAside(QString *reason)
     qWarning("The file in the bout journal's place was kept as %s.", qPrintable(aside));
     emit keptAside(aside);
     return true;
-}
-
-void JournalWriter::tellKeptAside(const QString &aside)
-{
-    if (aside.isEmpty())
-        return;
-    qWarning("What stood in the place of the bout journal's log or its index was kept as %s.",
-             qPrintable(aside));
-    emit keptAside(aside);
 }
 
 bool JournalWriter::holdsOtherTables(const QSqlDatabase &database)
@@ -343,12 +331,9 @@ void JournalWriter::dropLostFile(const QString &connection)
     // The log and its index were the lost journal's: beside a file put in its place, SQLite
     // would take them for that file's own and write the lost journal's pages into it. A folder
     // put in the log's place would stop every write.
-    bool cleared = true;
-    for (const QLatin1String ending : {QLatin1String("-wal"), QLatin1String("-shm")}) {
-        QString aside;
-        cleared = clearCompanion(m_path, ending, true, &aside) && cleared;
-        tellKeptAside(aside);
-    }
+    bool cleared = false;
+    for (const QString &aside : clearCompanions(m_path, true, &cleared))
+        emit keptAside(aside);
     // An emptied file is no journal to go on with. Another journal put in its place is written
     // over; anything else is kept aside when the journal is opened again. Where the log cannot
     // go, the file stays as it is, with what was saved in it.

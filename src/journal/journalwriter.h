@@ -61,8 +61,6 @@ private:
     bool write(const QString &connection, const Record &record, QString *reason);
     // Moves what stands in the journal's place aside and tells so; false if it stays.
     bool keepAside(QString *reason);
-    // Tells of what was moved out of the place of the journal's log or index, if anything.
-    void tellKeptAside(const QString &aside);
     // Whether the open file holds tables besides the journal's own: another program's database.
     static bool holdsOtherTables(const QSqlDatabase &database);
     // Whether the file at the journal's path is still the one open, whole, and its log too: not
