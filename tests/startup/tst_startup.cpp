@@ -21,10 +21,12 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -312,15 +314,30 @@ private slots:
         }
         const QByteArray before = storeBytes();
 
+        // What is told goes to the terminal too, for a board started where no one sees a box.
+        QTemporaryFile terminal;
+        QVERIFY(terminal.open());
+        std::fflush(stderr);
+        const int standardError = dup(STDERR_FILENO);
+        dup2(terminal.handle(), STDERR_FILENO);
+        bool loaded = true;
         MessageCatcher catcher;
-        frmSplash splash;
-        QVERIFY(!splash.Form_Load("bypass"));
+        {
+            frmSplash splash;
+            loaded = splash.Form_Load("bypass");
+        }
+        std::fflush(stderr);
+        dup2(standardError, STDERR_FILENO);
+        close(standardError);
+        QVERIFY(!loaded);
         QVERIFY(!window("frmScoreboard"));
         QCOMPARE(catcher.texts.size(), 1);
         const QString told = catcher.texts.first();
         QVERIFY2(told.contains(key) && told.contains('"' + text + '"')
                          && told.contains(settingsFileName()),
                  qPrintable(told));
+        QVERIFY(terminal.seek(0));
+        QVERIFY(QString::fromUtf8(terminal.readAll()).contains("corvanta: " + told));
         // Nothing repaired or rewritten: the operator's other settings are all still there.
         QCOMPARE(storeBytes(), before);
     }
