@@ -22,8 +22,15 @@ JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice,
     , m_journal(journal)
     , m_notice(notice)
     , m_board(board)
+    , m_clockCheck(new QTimer(this))
 {
     board->installEventFilter(this);
+    // Records are stamped with the time of day, by which the time away is counted after the PC
+    // restarted; a clock set since (the venue's network reached, a date put right by hand) would
+    // otherwise count as time the clocks ran on, or did not.
+    m_clockCheck->setInterval(ClockCheckMilliseconds);
+    m_clockCheck->setTimerType(Qt::VeryCoarseTimer);
+    connect(m_clockCheck, &QTimer::timeout, this, &JournalSession::checkClockSet);
     connect(m_bout, &Bout::changed, this, &JournalSession::recordSoon);
     // Said at start, as the first write fails or succeeds, these follow the bout's greeting
     // rather than take its place; saving again takes the place of the trouble told before it.
@@ -95,6 +102,7 @@ void JournalSession::close()
     if (m_closed)
         return;
     m_closed = true;
+    m_clockCheck->stop();
     m_journal->close(stateNow());
 }
 
@@ -139,8 +147,26 @@ void JournalSession::recordSoon()
 void JournalSession::record()
 {
     m_recordQueued = false;
-    if (!m_closed)
-        m_journal->record(stateNow());
+    if (m_closed)
+        return;
+    const BoutState state = stateNow();
+    m_recordedClockOffset.reset();
+    if (!state.bootId.isEmpty())
+        m_recordedClockOffset = state.takenAtMs - state.takenAtBootMs;
+    m_journal->record(state);
+    if (!m_clockCheck->isActive())
+        m_clockCheck->start();
+}
+
+void JournalSession::checkClockSet()
+{
+    if (!m_recordedClockOffset || m_closed)
+        return;
+    const BoutState::Moment now = WallClock::current()->now();
+    if (now.bootId.isEmpty())
+        return;
+    if (qAbs(now.wallMs - now.bootMs - *m_recordedClockOffset) > ClockSetMilliseconds)
+        record();
 }
 
 BoutState JournalSession::stateNow() const

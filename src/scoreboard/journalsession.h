@@ -5,8 +5,11 @@
 #include <QLocale>
 #include <QObject>
 
+#include <optional>
+
 class Bout;
 class Notice;
+class QTimer;
 class QWidget;
 
 // Keeps the board's bout in the bout journal for the whole run: puts back at start the bout the
@@ -20,6 +23,10 @@ class JournalSession final : public QObject
 public:
     // How long "Bout resumed from ..." or what went wrong with the journal stays on the board.
     static constexpr int ResumedNoticeSeconds = 10;
+    // How often the PC's clock is looked at for having been set, and by how much it must have
+    // moved against the boot clock to call for the bout to be saved with the new time.
+    static constexpr int ClockCheckMilliseconds = 1000;
+    static constexpr qint64 ClockSetMilliseconds = 50;
 
     JournalSession(Bout *bout, BoutJournal *journal, Notice *notice, QWidget *board);
 
@@ -45,6 +52,9 @@ protected:
 private:
     void recordSoon();
     void record();
+    // The PC's clock set since the last record: the bout is saved again, stamped with the time
+    // as it is now, so that a restart after a power cut counts the time away from that.
+    void checkClockSet();
     // The bout as it is now, stamped with the PC's clocks.
     BoutState stateNow() const;
 
@@ -60,4 +70,7 @@ private:
     bool m_closed = false;
     // The trouble saving was told since the last time the bout was saved.
     bool m_failureTold = false;
+    // The time of day less the boot clock at the last record; unknown without a boot clock.
+    std::optional<qint64> m_recordedClockOffset;
+    QTimer *m_clockCheck = nullptr;
 };

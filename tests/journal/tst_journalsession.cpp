@@ -443,6 +443,34 @@ private slots:
         QVERIFY(!notice(*fifth).contains("stopped"));
     }
 
+    // The PC's clock set while the board runs (forward as the venue's network is reached, back
+    // by hand), then a power cut: the time away after the restart is the time the board was off.
+    void clockSetWhileRunning()
+    {
+        for (const qint64 setBy : {qint64(3600000), qint64(-20000)}) {
+            for (const char *file : {"", "-wal", "-shm"})
+                QFile::remove(m_dir.filePath("bout-journal.sqlite") + file);
+            const QByteArray boot = "boot-set-" + QByteArray::number(setBy);
+            m_wall.setBoot(boot, 60000);
+            {
+                auto first = board();
+                answer(*first, QString());
+                first->bout()->startStopJam();
+                QCoreApplication::processEvents();
+                m_wall.set(m_wall.msecsSinceEpoch() + setBy);
+                QTest::qWait(JournalSession::ClockCheckMilliseconds * 3 / 2);
+                QVERIFY(first->findChild<BoutJournal *>()->flush(10000));
+            }
+            m_wall.set(m_wall.msecsSinceEpoch() + 3000);
+            m_wall.setBoot(boot + "-after", 30000);
+            auto second = board();
+            answer(*second, QString());
+            QCOMPARE(second->bout()->jamEngine()->ticks(), 117 * 10000);
+            QVERIFY(second->bout()->jamEngine()->isRunning());
+            QVERIFY(!notice(*second).contains("stopped"));
+        }
+    }
+
     // A bout is resumed by the clock options of the settings the board starts on: a jam that ran
     // out while the board was away stopped penalty clocks that go with the jam, not those that go
     // with the period clock.
