@@ -40,9 +40,8 @@ void AudienceBoard::setScreenName(const QString &name)
         return;
     m_screenName = name;
     m_wanted = true;
+    m_waitsAlone = false;
     follow();
-    if (chosenScreenAlone())
-        tellAlone();
 }
 
 void AudienceBoard::toggle()
@@ -143,13 +142,16 @@ QScreen *AudienceBoard::operatorScreen() const
 
 void AudienceBoard::follow()
 {
-    QScreen *target = m_wanted && !chosenScreenAlone() ? chosenScreen() : nullptr;
+    const bool alone = m_wanted && chosenScreenAlone();
+    QScreen *target = alone ? nullptr : m_wanted ? chosenScreen() : nullptr;
+    // The board would cover the operator's: at start, as the operator's screen goes, or as the
+    // projector is plugged in mirroring or overlapping it.
+    if (alone && !m_waitsAlone)
+        tellAlone();
+    m_waitsAlone = alone;
     // A board open where it is wanted stays; a screen added beside it (the operator's, plugged
     // in late) takes back the windows that had nowhere else to stand.
     if (!m_window || target != m_openedOn) {
-        // Closed because the operator's screen went: the board would cover the operator's.
-        if (m_window && m_openedOn && !target && chosenScreenAlone())
-            tellAlone();
         delete m_window;
         m_openedOn = target;
         if (target) {

@@ -84,6 +84,9 @@ private:
     QString m_screenName;
     // The screen-alone words last told, while they are still so.
     QString m_toldAlone;
+    // The board is wanted but its screen leaves the operator no room, as last seen: told as it
+    // comes to be so, at start or as screens come and go.
+    bool m_waitsAlone = false;
     bool m_wanted = true;
     QPointer<frmAudience> m_window;
     QPointer<QScreen> m_openedOn;

@@ -542,6 +542,29 @@ private slots:
         QVERIFY(!audience());
     }
 
+    // A projector plugged in mid-bout set to mirror the operator's screen: the board stays
+    // closed and says why, as it does at start.
+    void projectorPluggedInOverTheDesk()
+    {
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
+        m_board.reset();
+        Settings::instance().edit([](SettingsModel &m) { m.AudienceScreen = "CLONE"; });
+        QVERIFY(setMonitors({"DESK", "1920/508x1080/286+0+0", "screen"},
+                            {"SIDE", "1280/338x720/190+1920+0", "none"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+        QVERIFY(run("xrandr", {"--delmonitor", "SIDE"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 1);
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
+        QVERIFY(!audience());
+        QVERIFY(run("xrandr", {"--setmonitor", "CLONE", "1920/508x1080/286+0+0", "none"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+        QTRY_VERIFY(notice().contains("The audience board's screen CLONE mirrors or overlaps the "
+                                      "operator's"));
+        QVERIFY(!audience());
+    }
+
     // The screens in an open Options window follow the projector plugged out and in; the
     // choice stays.
     void optionsListFollowsTheScreens()
