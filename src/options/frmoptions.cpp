@@ -9,6 +9,7 @@
 #include "scrollingpage.h"
 #include "settings.h"
 #include "settingsstore.h"
+#include "textlengthlimit.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -29,6 +30,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <utility>
 
 frmOptions::frmOptions(QWidget *parent)
     : QDialog(parent)
@@ -213,13 +216,10 @@ void frmOptions::Form_Load()
 
     // A text written into the settings by other means may be longer than the operator can type;
     // it is shown and committed whole, so the box's limit makes room for it.
-    const auto loadText = [](QLineEdit *box, const QString &text, int limit) {
-        box->setMaxLength(std::max(limit, int(text.size())));
-        box->setText(text);
-    };
-    loadText(m_txtTitleText, m.TitleText, kTitleLength);
-    loadText(m_txtHomeText, m.HomeText, kTeamNameLength);
-    loadText(m_txtVisitorText, m.VisitorText, kTeamNameLength);
+    for (const auto &[box, text] : {std::pair {m_txtTitleText, m.TitleText},
+                                    {m_txtHomeText, m.HomeText},
+                                    {m_txtVisitorText, m.VisitorText}})
+        box->findChild<TextLengthLimit *>()->load(text);
 
     m_vsPenaltyIncrement->setValue(m.PenaltyIncrementSec);
     vsPenaltyIncrement_Change(m_vsPenaltyIncrement->value());

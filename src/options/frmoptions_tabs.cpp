@@ -8,6 +8,7 @@
 #include "image.h"
 #include "numlock.h"
 #include "picturebox.h"
+#include "textlengthlimit.h"
 #include "twips.h"
 #include "upwardscrollbar.h"
 
@@ -248,12 +249,7 @@ void frmOptions::buildTextControls(QWidget *tab)
                   text->setObjectName(QLatin1String(name));
                   text->setFont(large);
                   text->setAlignment(Qt::AlignCenter);
-                  text->setMaxLength(maxLength);
-                  // A longer text loaded from the settings stays whole (see Form_Load); as the
-                  // operator shortens it, the limit closes in until it is the usual one again.
-                  connect(text, &QLineEdit::textEdited, text, [text, maxLength] {
-                      text->setMaxLength(std::max(maxLength, int(text->text().size())));
-                  });
+                  new TextLengthLimit(maxLength, text);
                   auto *inner = new QVBoxLayout(frame);
                   inner->addWidget(text);
                   tab->layout()->addWidget(frame);

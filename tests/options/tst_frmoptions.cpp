@@ -23,6 +23,7 @@
 #include <QGroupBox>
 #include <QHostAddress>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -1191,6 +1192,50 @@ private slots:
         Settings::instance().edit([](SettingsModel &m) { m.PenaltyIncrementSec = 700; });
         frmOptions again;
         QCOMPARE(text(again, "lblPenaltyIncrement"), "599");
+    }
+
+    // The limits count characters as the operator sees them: an emoji beyond the first 65536
+    // code points, a flag of several, or a letter with its accent is one, and none is cut in two
+    // to be saved as a broken half.
+    void textLengthsInCharacters()
+    {
+        frmOptions window;
+        prepare(window);
+        window.show();
+        auto *home = find<QLineEdit>(window, "txtHomeText");
+        auto *title = find<QLineEdit>(window, "txtTitleText");
+        const auto type = [](QLineEdit *box, const QString &character) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, character);
+            QApplication::sendEvent(box, &press);
+        };
+        const QString skate = QString::fromUtf8("\U0001F6FC");
+        const QString flag = QString::fromUtf8("\U0001F3F3\uFE0F\u200D\U0001F308");
+        home->clear();
+        home->setFocus();
+        QTest::keyClicks(home, "Tokyo Roller Derby ");
+        type(home, skate);
+        QCOMPARE(home->text(), "Tokyo Roller Derby " + skate);
+        type(home, "x");
+        type(home, skate);
+        QCOMPARE(home->text(), "Tokyo Roller Derby " + skate);
+        // An accent typed after the last letter belongs to it.
+        home->clear();
+        QTest::keyClicks(home, QString(20, u'e'));
+        type(home, QString(QChar(0x0301)));
+        QCOMPARE(home->text(), QString(20, u'e') + QChar(0x0301));
+        // Pasted, a text is cut after its last whole character that fits.
+        title->clear();
+        title->setFocus();
+        QGuiApplication::clipboard()->setText("Pride Cup 2026 Roller D " + flag.repeated(3));
+        QTest::keyClick(title, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(title->text(), "Pride Cup 2026 Roller D " + flag);
+        // Typed in the middle of a full box, nothing goes in and nothing at the end is lost.
+        title->setCursorPosition(5);
+        type(title, skate);
+        QCOMPARE(title->text(), "Pride Cup 2026 Roller D " + flag);
+        click(window, "cmdOk");
+        QCOMPARE(settings().HomeText, QString(20, u'e') + QChar(0x0301));
+        QCOMPARE(settings().TitleText, "Pride Cup 2026 Roller D " + flag);
     }
 };
 

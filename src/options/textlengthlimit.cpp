@@ -1,0 +1,52 @@
+#include "textlengthlimit.h"
+
+#include <QLineEdit>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+
+TextLengthLimit::TextLengthLimit(int limit, QLineEdit *box)
+    : QValidator(box)
+    , m_box(box)
+    , m_limit(limit)
+    , m_allowed(limit)
+{
+    box->setValidator(this);
+    connect(box, &QLineEdit::textEdited, this,
+            [this](const QString &text) { m_allowed = std::max(m_limit, characters(text)); });
+}
+
+void TextLengthLimit::load(const QString &text)
+{
+    m_allowed = std::max(m_limit, characters(text));
+    // The box's own limit counts UTF-16 units; it only has to make room for the whole text.
+    m_box->setMaxLength(std::max(m_box->maxLength(), int(text.size())));
+    m_box->setText(text);
+}
+
+int TextLengthLimit::characters(const QString &text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    int count = 0;
+    while (finder.toNextBoundary() > 0)
+        ++count;
+    return count;
+}
+
+QValidator::State TextLengthLimit::validate(QString &input, int &pos) const
+{
+    int over = characters(input) - m_allowed;
+    if (over <= 0)
+        return Acceptable;
+    // What was just typed or pasted ends at the cursor: as much of it as is too much goes.
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, input);
+    finder.setPosition(pos);
+    int from = pos;
+    while (over > 0 && finder.toPreviousBoundary() >= 0) {
+        from = finder.position();
+        --over;
+    }
+    input.remove(from, pos - from);
+    pos = from;
+    return over > 0 ? Invalid : Acceptable;
+}
