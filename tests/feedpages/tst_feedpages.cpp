@@ -105,6 +105,8 @@ private slots:
     void showsALostFeedAndReconnects();
     void longNamesShowWhole_data();
     void longNamesShowWhole();
+    void rightToLeftNames_data();
+    void rightToLeftNames();
 
 private:
     // Starts the stand-in server playing script (one list of steps per connection); its URL.
@@ -551,6 +553,47 @@ void tst_FeedPages::longNamesShowWhole()
         QCOMPARE(m_browser->evaluate("document.getElementById('visitor-name').style.fontSize")
                          .toString(),
                  QString());
+}
+
+void tst_FeedPages::rightToLeftNames_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("audience board") << "/" << QStringList {"home-name", "title", "visitor-name"};
+    QTest::newRow("penalty box") << "/penalties" << QStringList {"home-name", "visitor-name"};
+    QTest::newRow("overlay") << "/overlay" << QStringList {"home-name", "visitor-name"};
+}
+
+void tst_FeedPages::rightToLeftNames()
+{
+    // A text that starts in a right-to-left script reads from the right, as on the board, and
+    // one that starts in Latin from the left: "Derby" stands left of the Arabic word either way.
+    QFETCH(QString, path);
+    QFETCH(QStringList, texts);
+    const QString arabic = QString::fromUtf8("\u0646\u0627\u062F\u064A");
+    QJsonObject message = bout();
+    message.insert("title", arabic + " 42 Derby");
+    QJsonObject home = message["home"].toObject();
+    home.insert("name", arabic + " 42 Derby");
+    message.insert("home", home);
+    QJsonObject visitor = message["visitor"].toObject();
+    visitor.insert("name", "Derby 42 " + arabic);
+    message.insert("visitor", visitor);
+    const QString url = serve({QJsonArray {send(message)}});
+    QVERIFY(m_browser->open(url + path, 1280, 720));
+    QTRY_COMPARE_WITH_TIMEOUT(text("home-name"), arabic + " 42 Derby", kWaitMs);
+    for (const QString &id : texts) {
+        const QString script = QString("(function (e) {"
+                                       " var t = e.firstChild, r = document.createRange();"
+                                       " function left(from, length) {"
+                                       "  r.setStart(t, from); r.setEnd(t, from + length);"
+                                       "  return r.getBoundingClientRect().left; }"
+                                       " return left(t.data.indexOf('Derby'), 5)"
+                                       "  < left(t.data.indexOf('%2'), 4); })"
+                                       "(document.getElementById('%1'))")
+                                       .arg(id, arabic);
+        QVERIFY2(m_browser->evaluate(script).toBool(), qPrintable(id));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_FeedPages)
