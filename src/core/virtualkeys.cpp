@@ -136,7 +136,9 @@ int fromKeyboard(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
         return qtKey;
     // Qt numbers the keys that type nothing from Escape on: F1, Enter, the arrows and the like.
-    if (qtKey >= Qt::Key_Escape || qtKey == Qt::Key_Space)
+    // A dead key (US International's Shift+6, French ^) is a symbol key all the same.
+    const bool dead = qtKey >= Qt::Key_Dead_Grave && qtKey <= Qt::Key_Dead_Longsolidusoverlay;
+    if ((qtKey >= Qt::Key_Escape && !dead) || qtKey == Qt::Key_Space)
         return fromQt(qtKey, modifiers);
     // A key that types a digit, shifted or not, is that digit, as Windows has it: French puts &
     // on the 1 key unshifted, German = on Shift+0, and Programmer Dvorak's row runs 7 5 3 1 9 0

@@ -170,6 +170,11 @@ private slots:
                 {Qt::Key_1, shift, 14, Symbols({'(', '1'}), 49},
                 {Qt::Key_BracketLeft, none, 11, Symbols({'[', '7'}), 55},
                 {Qt::Key_Exclam, none, 20, Symbols({'!', '8'}), 56},
+                // US International: Shift+6 is a dead ^ on the 6 key, ' a dead acute; French ^ a
+                // dead key of its own.
+                {Qt::Key_Dead_Circumflex, shift, 15, Symbols({'6', 0}), 54},
+                {Qt::Key_Dead_Acute, none, 48, Symbols({0, 0}), 0},
+                {Qt::Key_Dead_Circumflex, none, 34, Symbols({0, 0}), 0},
                 // Russian: О on J, Ф on A, Я on Z.
                 {0x41e, none, 44, Symbols({0, 0}), 74},
                 {0x424, shift, 38, Symbols({0, 0}), 65},

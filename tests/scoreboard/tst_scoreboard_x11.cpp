@@ -201,6 +201,10 @@ private slots:
         QCOMPARE(QProcess::execute("setxkbmap", {"us", "-variant", "dvp"}), 0);
         type({"1", "7", "ampersand", "Return"});
         QTRY_COMPARE(score->Caption(), "17");
+        // US International: Shift+6 is a dead ^, on the 6 key all the same.
+        QCOMPARE(QProcess::execute("setxkbmap", {"us", "-variant", "intl"}), 0);
+        type({"1", "dead_circumflex", "Return"});
+        QTRY_COMPARE(score->Caption(), "16");
         // Russian: the J key types о.
         Settings::instance().edit([](SettingsModel &m) { m.StartStopJamClockKey = 'J'; });
         QCOMPARE(QProcess::execute("setxkbmap", {"ru"}), 0);
