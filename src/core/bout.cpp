@@ -366,16 +366,16 @@ bool Bout::callTimeout(BoutState::Phase kind)
         apply(GameFlow::startLineup);
         return true;
     }
-    const auto betweenPeriods = [this] {
-        const BoutState::Phase phase = m_state.phase;
-        if (phase != BoutState::Halftime && phase != BoutState::Final)
-            return false;
-        emit refused(phase == BoutState::Halftime ? tr("No timeouts during halftime.")
-                                                  : tr("The game is over."));
-        return true;
-    };
-    if (betweenPeriods())
+    if (now == BoutState::Halftime || now == BoutState::Final) {
+        emit refused(now == BoutState::Halftime ? tr("No timeouts during halftime.")
+                                                : tr("The game is over."));
         return false;
+    }
+    // The jam that outlasted its period plays out: no timeout can follow it.
+    if (jam()->isRunning() && GameFlow::jamEndsPeriod(current())) {
+        emit refused(tr("No timeouts: this jam ends the period."));
+        return false;
+    }
     const int count = GameFlow::countOf(kind);
     if (count >= 0 && m_state.numbers[count] == 0) {
         static const char *const kNoneLeft[]
@@ -384,13 +384,8 @@ bool Bout::callTimeout(BoutState::Phase kind)
         emit refused(tr(kNoneLeft[count - BoutState::HomeTimeouts]));
         return false;
     }
-    if (jam()->isRunning()) {
+    if (jam()->isRunning())
         startStopJam();
-        // A jam that outlasted its period ends the period rather than calling the timeout, and
-        // says why.
-        if (betweenPeriods())
-            return false;
-    }
     if (period()->isRunning())
         startStopPeriod();
     apply([kind](BoutState &state, const GameRules &rules) {

@@ -45,10 +45,15 @@ void startJam(BoutState &state, const GameRules &rules)
     setFlow(state, 0, false, false);
 }
 
-void jamEnded(BoutState &state, const GameRules &rules)
+bool jamEndsPeriod(const BoutState &state)
 {
     const BoutState::ClockValue &period = state.clocks[Clock::Period];
-    if (!period.running && period.ticks <= 0 && state.periodEndSignalled)
+    return !period.running && period.ticks <= 0 && state.periodEndSignalled;
+}
+
+void jamEnded(BoutState &state, const GameRules &rules)
+{
+    if (jamEndsPeriod(state))
         periodEnded(state, rules);
     else
         startLineup(state, rules);

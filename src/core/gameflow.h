@@ -17,6 +17,9 @@ void startJam(BoutState &state, const GameRules &rules);
 // The jam clock has just stopped: the lineup starts, or the period ends if its clock ran out.
 void jamEnded(BoutState &state, const GameRules &rules);
 
+// The period clock ran out during the jam under way, whose end ends the period.
+bool jamEndsPeriod(const BoutState &state);
+
 // The lineup clock starts from its full time, counting down.
 void startLineup(BoutState &state, const GameRules &rules);
 

@@ -338,18 +338,37 @@ private slots:
     // J during the halftime starts the next period at once, with its first jam.
     void halftimeCutShort()
     {
-        // A timeout called as a jam outlasts its period ends the period instead, and says why.
+        // A timeout called as a jam outlasts its period is refused, and the jam plays out; the
+        // refusal is no step to undo.
         QSignalSpy refused(&bout(), &Bout::refused);
         bout().setPeriodTime(ticks(10));
         bout().setNumber(Bout::JamNumber, 99);
         bout().startStopJam();
         QCOMPARE(bout().jamNumber(), 99);
         advance(12000);
-        QVERIFY(!bout().teamTimeout(Team::Home));
-        QCOMPARE(refused.takeFirst().at(0).toString(), "No timeouts during halftime.");
+        const std::function<bool()> calls[]
+                = {[this] { return bout().teamTimeout(Team::Home); },
+                   [this] { return bout().officialTimeout(); },
+                   [this] { return bout().officialReview(Team::Visitor); }};
+        for (const auto &call : calls) {
+            QVERIFY(!call());
+            QCOMPARE(refused.takeFirst().at(0).toString(),
+                     "No timeouts: this jam ends the period.");
+        }
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QVERIFY(bout().jamEngine()->isRunning());
+        QCOMPARE(bout().jamEngine()->ticks(), ticks(108));
+        QVERIFY(takeSounds().isEmpty());
+        bout().startStopJam();
         QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
         QCOMPARE(bout().phase(), Bout::Halftime);
+        bout().undo();
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QVERIFY(bout().jamEngine()->isRunning());
+        bout().startStopJam();
+        takeSounds();
         QCOMPARE(bout().homeTimeouts(), 3);
+        QCOMPARE(bout().visitorReviews(), 1);
         QVERIFY(!bout().officialTimeout());
         QCOMPARE(refused.takeFirst().at(0).toString(), "No timeouts during halftime.");
         bout().setJamTime(ticks(90));
