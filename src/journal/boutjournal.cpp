@@ -137,7 +137,9 @@ BoutJournal::Opening BoutJournal::open()
     QDir().mkpath(info.absolutePath());
     // A folder where the log or its index goes holds nothing of the bout's, and would keep the
     // journal from being read or written.
-    clearCompanions(m_path, false);
+    const QStringList companionsAside = clearCompanions(m_path, false);
+    if (!companionsAside.isEmpty())
+        opening.problem = keptAsideText(companionsAside.first());
     if (info.exists() || info.isSymLink()) {
         // A folder, a device or a pipe is no place to keep a bout; a pipe is not even opened,
         // since opening one waits for a writer.
@@ -176,14 +178,18 @@ BoutJournal::Opening BoutJournal::open()
                                  .arg(QDir::toNativeSeparators(m_path), reason));
     });
     connect(m_writer, &JournalWriter::recovered, this, &BoutJournal::writeRecovered);
-    connect(m_writer, &JournalWriter::keptAside, this, [this](const QString &aside) {
-        emit replacedFileKeptAside(tr("Another file took the place of the bout's; it was kept "
-                                      "aside as %1, and the bout is saved as before.")
-                                           .arg(QFileInfo(aside).fileName()));
-    });
+    connect(m_writer, &JournalWriter::keptAside, this,
+            [this](const QString &aside) { emit replacedFileKeptAside(keptAsideText(aside)); });
     connect(m_writer, &JournalWriter::written, this, &BoutJournal::written);
     m_writer->start();
     return opening;
+}
+
+QString BoutJournal::keptAsideText(const QString &aside)
+{
+    return tr("Another file took the place of the bout's; it was kept aside as %1, and the bout "
+              "is saved as before.")
+            .arg(QFileInfo(aside).fileName());
 }
 
 bool BoutJournal::setAside(bool file, QString *problem)

@@ -71,6 +71,8 @@ signals:
 private:
     // Moves the journal that cannot be used out of the way; false if it stays where it is.
     bool setAside(bool file, QString *problem);
+    // What the operator is told of something in the journal's place kept aside there.
+    static QString keptAsideText(const QString &aside);
 
     const QString m_path;
     JournalWriter *m_writer = nullptr;

@@ -239,7 +239,12 @@ private slots:
         const BoutJournal::Opening opening = journal.open();
         QCOMPARE(opening.ending, BoutJournal::Ending::Closed);
         QCOMPARE(opening.state, state);
-        QCOMPARE(QDir(m_dir->path()).entryList({"*.unusable-*-wal"}).size(), 1);
+        const QStringList aside = QDir(m_dir->path()).entryList({"*.unusable-*-wal"});
+        QCOMPARE(aside.size(), 1);
+        // The operator hears of it with the bout's greeting.
+        QCOMPARE(opening.problem,
+                 "Another file took the place of the bout's; it was kept aside as " + aside.first()
+                         + ", and the bout is saved as before.");
     }
 
     void whenABoutIsUnderWay()
