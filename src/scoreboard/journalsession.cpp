@@ -82,7 +82,13 @@ QString JournalSession::greeting(const BoutJournal::Opening &opening, int newBou
 {
     if (!opening.state.isUnderWay())
         return opening.problem;
-    const QString when = timeText(opening.state.takenAtMs);
+    // A bout kept on another day (a board not closed the night before) says which.
+    const QDate day = QDateTime::fromMSecsSinceEpoch(opening.state.takenAtMs).date();
+    const QDate today
+            = QDateTime::fromMSecsSinceEpoch(WallClock::current()->msecsSinceEpoch()).date();
+    QString when = timeText(opening.state.takenAtMs);
+    if (day != today)
+        when = QLocale::system().toString(day, QLocale::ShortFormat) + u' ' + when;
     QString text = clocksStopped ? tr("Bout resumed from %1, clocks stopped").arg(when)
                                  : tr("Bout resumed from %1").arg(when);
     // After a crash the bout obviously goes on; after a normal close the operator may well want

@@ -387,7 +387,18 @@ private slots:
         opening.problem = problem;
         opening.state.takenAtMs = Evening;
         opening.state.numbers[BoutState::HomeScore] = underWay ? 3 : 0;
+        const qint64 now = m_wall.msecsSinceEpoch();
+        const auto asBefore = qScopeGuard([&] { m_wall.set(now); });
+        m_wall.set(Evening + 3600000);
         QTEST(JournalSession::greeting(opening, key), "said");
+        // A bout kept the day before says its day.
+        m_wall.set(Evening + 86400000);
+        const QString resumed = "Bout resumed from " + JournalSession::timeText(Evening);
+        QFETCH(QString, said);
+        const QString dayBefore = "Bout resumed from "
+                + QLocale::system().toString(QDate(2026, 12, 5), QLocale::ShortFormat) + ' '
+                + JournalSession::timeText(Evening);
+        QCOMPARE(JournalSession::greeting(opening, key), QString(said).replace(resumed, dayBefore));
     }
 
     // The PC's clock set while the board was away: the time away is the boot clock's; where it
