@@ -176,19 +176,25 @@ void frmOptions::changePicture(PicturePreview &preview)
     const QString chosen = chooseFile(this, kPictureFilter);
     if (chosen.isEmpty() || !QFileInfo::exists(chosen))
         return;
+    const QString refused
+            = QStringLiteral("The file %1 could not be read as a picture.").arg(chosen);
+    // A pipe or a folder is not opened at all: a pipe would wait for a writer.
+    if (!QFileInfo(chosen).isFile()) {
+        tell(this, windowTitle(), refused);
+        return;
+    }
     // Taken at once, so that Ok pressed while a large picture is still decoding keeps the choice;
     // a file that turns out not to be a picture gives the one before back.
     const QString previous = this->*preview.path;
     this->*preview.path = chosen;
     FitPicture(preview.image, preview.container, chosen,
-               [this, &preview, chosen, previous](bool shown) {
+               [this, &preview, chosen, previous, refused](bool shown) {
                    if (shown)
                        return;
                    if (this->*preview.path == chosen)
                        this->*preview.path = previous;
                    showPicture(preview);
-                   tell(this, windowTitle(),
-                        QStringLiteral("The file %1 could not be read as a picture.").arg(chosen));
+                   tell(this, windowTitle(), refused);
                });
 }
 

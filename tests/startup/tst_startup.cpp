@@ -28,6 +28,7 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Answers every message box that comes up while it lives, as an operator would read and close it,
@@ -471,6 +472,20 @@ private slots:
         QTRY_COMPARE(catcher.texts.size(), 1);
         QVERIFY2(catcher.texts.first().contains(huge), qPrintable(catcher.texts.first()));
         QCOMPARE(options.HomePicTemp, home);
+        // So is a named pipe or a folder under a picture's name, without waiting for a writer.
+        const QString pipe = m_dir.filePath("pipe.png");
+        QFile::remove(pipe);
+        QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        const QString folder = m_dir.filePath("folder.png");
+        QVERIFY(QDir().mkpath(folder));
+        for (const QString &chosen : {pipe, folder}) {
+            options.chooseFile = [chosen](QWidget *, const QString &) { return chosen; };
+            options.findChild<QPushButton *>("cmdChangeHomePic")->click();
+            QTRY_VERIFY(catcher.texts.size() == 2);
+            QCOMPARE(catcher.texts.takeLast(),
+                     "The file " + chosen + " could not be read as a picture.");
+            QCOMPARE(options.HomePicTemp, home);
+        }
         options.findChild<QPushButton *>("cmdOk")->click();
         QCOMPARE(catcher.texts.size(), 1);
         QCOMPARE(testStore().value("PicSettings/HomePic").toString(), home);
