@@ -102,6 +102,10 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     connect(m_buzzer, &MMControl::Problem, m_notice, [this](const QString &text) {
         m_notice->showText(text, QFileInfo(m_buzzer->fileName()).fileName());
     });
+    connect(m_buzzer, &MMControl::ProblemGone, m_notice, [this](const QString &text) {
+        if (m_notice->text() == text)
+            m_notice->clear();
+    });
 
     // The end-of-jam and end-of-period signals are never lost to a sound that happens to play.
     connect(m_bout, &Bout::soundWanted, this, [this](Bout::Sound sound, bool automatic) {

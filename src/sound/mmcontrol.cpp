@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <utility>
+
 #include <sys/stat.h>
 
 namespace {
@@ -155,6 +157,12 @@ void MMControl::checkClock()
     if (!m_playing)
         return;
     const qint64 remainingNs = m_deadlineNs - ClockSource::current()->nanoseconds();
+    // A server held up before it took the play has not begun the sound: its length runs from
+    // the answer, unless the server is given up on first.
+    if (remainingNs <= 0 && m_backend->playPending()) {
+        m_timer->start(ClockCheckMilliseconds);
+        return;
+    }
     if (remainingNs <= 0) {
         finishPlay();
         return;
@@ -173,13 +181,19 @@ void MMControl::finishPlay()
 
 void MMControl::serverAnswered(bool answers)
 {
+    const QString silent = QStringLiteral("Sound unavailable: no sound server answers.");
     if (answers) {
-        m_toldServerSilent = false;
+        if (std::exchange(m_toldServerSilent, false))
+            emit ProblemGone(silent);
+        // The sound starts now, not when it was asked for: a server that took its time (busy,
+        // or held up for a moment) plays it whole all the same.
+        if (m_playing)
+            startPlay();
         return;
     }
     if (!m_toldServerSilent) {
         m_toldServerSilent = true;
-        emit Problem(QStringLiteral("Sound unavailable: no sound server answers."));
+        emit Problem(silent);
     }
     if (m_playing)
         finishPlay();

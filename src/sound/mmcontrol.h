@@ -66,6 +66,9 @@ signals:
     void Done();
     // A sentence for the operator, e.g. "Sound unavailable: no sound server answers."
     void Problem(const QString &message);
+    // The sound server answers again after a Problem said it did not: that message is no
+    // longer true.
+    void ProblemGone(const QString &message);
 
 private:
     void open();

@@ -140,6 +140,12 @@ bool PulseBackend::waitingForServer() const
     return m_stream && pa_stream_get_state(m_stream) == PA_STREAM_CREATING;
 }
 
+bool PulseBackend::playPending() const
+{
+    const Lock lock(m_loop);
+    return m_waiting || (m_stream && pa_stream_get_state(m_stream) == PA_STREAM_CREATING);
+}
+
 void PulseBackend::serverSaidSomething()
 {
     m_lastAnswerMs = nowMs();

@@ -36,6 +36,7 @@ public:
     bool play() override;
     void stop() override;
     void close() override;
+    bool playPending() const override;
 
     static constexpr int ServerAnswerMilliseconds = 3000;
 

@@ -25,6 +25,9 @@ public:
     // Ends a play under way; never reports finished() for it.
     virtual void stop() = 0;
     virtual void close() = 0;
+    // The play last started is not yet taken by the sound server, which has not yet been given
+    // up on either: its sound has not begun.
+    virtual bool playPending() const { return false; }
 
 signals:
     // The play last started has ended, by reaching its end or by failing after it started.

@@ -199,6 +199,22 @@ private slots:
         m_backend->answer(false);
         QCOMPARE(problems.count(), 2);
         QCOMPARE(done.count(), 6);
+
+        // A server that takes its time over a play (busy, or held up for a moment) plays it whole:
+        // its length runs from when the server took it. That it answers again is told too.
+        QSignalSpy gone(m_control.get(), &MMControl::ProblemGone);
+        send("Play");
+        elapse(2500000000);
+        QCOMPARE(done.count(), 6);
+        m_backend->answer(true);
+        QCOMPARE(gone.count(), 1);
+        QCOMPARE(gone.first().first(), problems.last().first());
+        elapse(MMControl::LongestPlayNanoseconds - 1);
+        QCOMPARE(done.count(), 6);
+        elapse(1);
+        QCOMPARE(done.count(), 7);
+        m_backend->answer(true);
+        QCOMPARE(gone.count(), 1);
     }
 
     // The device stays open on a file between plays. A file saved again under its name, or

@@ -1,10 +1,12 @@
 #include "clocksource.h"
 #include "mmcontrol.h"
 #include "pulsebackend.h"
+#include "soundfile.h"
 #include "soundserver.h"
 
 #include <QDataStream>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
@@ -153,6 +155,25 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 3, 4 * PulseBackend::ServerAnswerMilliseconds);
         m_server.thaw();
         QTRY_COMPARE_WITH_TIMEOUT(m_server.streams(), 0, 5000);
+
+        // Held up for less than that, it plays the sound whole once it wakes: the play lasts
+        // the sound's length from then, and nothing is said.
+        problems.clear();
+        play(control, m_buzzer);
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 4, 5000);
+        m_server.freeze();
+        QElapsedTimer held;
+        held.start();
+        play(control, m_buzzer);
+        QTest::qWait(PulseBackend::ServerAnswerMilliseconds / 2);
+        m_server.thaw();
+        const qint64 thawed = held.elapsed();
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 5, 5000);
+        QVERIFY2(held.elapsed()
+                         >= thawed + SoundFile::inspect(m_buzzer).nanoseconds() / 1000000 * 9 / 10,
+                 qPrintable(QString::number(held.elapsed() - thawed)));
+        QCOMPARE(problems.count(), 0);
     }
 
     // Sounds the server is not given as they are stored play all the same, no play holds the
@@ -177,6 +198,8 @@ private slots:
         ClockSource::setCurrent(&clock);
         play(control, wav("twenty minutes.wav", 1, 2, 16, 20 * 60));
         QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
+        // The play's time runs from the server's answer, which follows the stream it made.
+        QTest::qWait(200);
         clock.advance(MMControl::LongestPlayNanoseconds);
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(m_server.streams(), 0, 5000);
