@@ -404,6 +404,8 @@ private slots:
                 << QByteArray("a") << QByteArray("a") << -hour << qint64(5000) << qint64(5000);
         QTest::newRow("suspended a day")
                 << QByteArray("a") << QByteArray("a") << qint64(0) << Day << Day;
+        QTest::newRow("suspended overnight") << QByteArray("a") << QByteArray("a") << qint64(0)
+                                             << 47 * hour / 2 << 47 * hour / 2;
         QTest::newRow("a day and more")
                 << QByteArray("a") << QByteArray("a") << qint64(0) << Day + 1 << qint64(-1);
         QTest::newRow("rebooted") << QByteArray("a") << QByteArray("b") << qint64(5000)
