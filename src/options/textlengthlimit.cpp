@@ -14,6 +14,7 @@ TextLengthLimit::TextLengthLimit(int limit, QLineEdit *box)
     box->setValidator(this);
     connect(box, &QLineEdit::textEdited, this,
             [this](const QString &text) { m_allowed = std::max(m_limit, characters(text)); });
+    connect(box, &QLineEdit::textChanged, this, [this](const QString &text) { m_before = text; });
 }
 
 void TextLengthLimit::load(const QString &text)
@@ -38,6 +39,10 @@ QValidator::State TextLengthLimit::validate(QString &input, int &pos) const
     int over = characters(input) - m_allowed;
     if (over <= 0)
         return Acceptable;
+    // A character typed is refused whole, which the box takes back by its own undo; a text it
+    // changed here would start its undo afresh.
+    if (characters(input) - characters(m_before) <= 1)
+        return Invalid;
     // What was just typed or pasted ends at the cursor: as much of it as is too much goes.
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, input);
     finder.setPosition(pos);

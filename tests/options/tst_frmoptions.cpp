@@ -1218,6 +1218,11 @@ private slots:
         type(home, "x");
         type(home, skate);
         QCOMPARE(home->text(), "Tokyo Roller Derby " + skate);
+        // What was refused left the box's undo as it was.
+        QTest::keyClick(home, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(home->text(), QString());
+        QTest::keyClick(home, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(home->text(), "Tokyo Roller Derby " + skate);
         // An accent typed after the last letter belongs to it.
         home->clear();
         QTest::keyClicks(home, QString(20, u'e'));
