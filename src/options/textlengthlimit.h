@@ -7,9 +7,8 @@ class QLineEdit;
 // Holds a text box to a number of characters as the operator sees them: a letter with its
 // accents, an emoji of several code points or a flag counts one, and none is ever cut in two.
 // Typing past the limit has no effect, and leaves the box's undo as it was; a paste is cut at
-// the limit. A longer text the program
-// puts in the box stays whole, and as the operator shortens it the limit closes in until it is
-// the usual one again.
+// the limit. A longer text the program puts in the box stays whole, and as the operator shortens
+// it the limit closes in until it is the usual one again.
 class TextLengthLimit final : public QValidator
 {
     Q_OBJECT

@@ -143,7 +143,7 @@ QScreen *AudienceBoard::operatorScreen() const
 void AudienceBoard::follow()
 {
     const bool alone = m_wanted && chosenScreenAlone();
-    QScreen *target = alone ? nullptr : m_wanted ? chosenScreen() : nullptr;
+    QScreen *target = m_wanted && !alone ? chosenScreen() : nullptr;
     // The board would cover the operator's: at start, as the operator's screen goes, or as the
     // projector is plugged in mirroring or overlapping it.
     if (alone && !m_waitsAlone)
