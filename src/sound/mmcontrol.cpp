@@ -52,6 +52,7 @@ MMControl::MMControl(std::unique_ptr<SoundBackend> backend, QObject *parent)
             finishPlay();
     });
     connect(m_backend.get(), &SoundBackend::serverAnswered, this, &MMControl::serverAnswered);
+    connect(m_backend.get(), &SoundBackend::noOutput, this, &MMControl::serverHasNoOutput);
 }
 
 MMControl::~MMControl()
@@ -181,22 +182,40 @@ void MMControl::finishPlay()
 
 void MMControl::serverAnswered(bool answers)
 {
-    const QString silent = QStringLiteral("Sound unavailable: no sound server answers.");
     if (answers) {
-        if (std::exchange(m_toldServerSilent, false))
-            emit ProblemGone(silent);
+        takeBackServerProblem();
         // The sound starts now, not when it was asked for: a server that took its time (busy,
         // or held up for a moment) plays it whole all the same.
         if (m_playing)
             startPlay();
         return;
     }
-    if (!m_toldServerSilent) {
-        m_toldServerSilent = true;
-        emit Problem(silent);
-    }
+    tellServer(QStringLiteral("Sound unavailable: no sound server answers."));
     if (m_playing)
         finishPlay();
+}
+
+void MMControl::serverHasNoOutput()
+{
+    tellServer(QStringLiteral("Sound unavailable: the sound server has no output device."));
+    if (m_playing)
+        finishPlay();
+}
+
+void MMControl::tellServer(const QString &problem)
+{
+    if (m_toldServerProblem == problem)
+        return;
+    takeBackServerProblem();
+    m_toldServerProblem = problem;
+    emit Problem(problem);
+}
+
+void MMControl::takeBackServerProblem()
+{
+    const QString told = std::exchange(m_toldServerProblem, QString());
+    if (!told.isEmpty())
+        emit ProblemGone(told);
 }
 
 void MMControl::tellFileProblem()

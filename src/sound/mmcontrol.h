@@ -16,9 +16,9 @@ class SoundBackend;
 // has finished.
 //
 // No play holds the device longer than LongestPlayNanoseconds, so that a long file chosen by
-// mistake cannot keep the next sound from the board. A file that cannot play and a sound server
-// that does not answer are told through Problem, once each: again for a server only after it has
-// answered in between.
+// mistake cannot keep the next sound from the board. A file that cannot play, a sound server
+// that does not answer and a server with no output to play on are told through Problem, once
+// each: again for a server only after it has played in between.
 //
 // The window counts on Done ending every play, and an audio backend cannot be trusted with that:
 // some report the end late or never, and with no sound server they "play" forever. So the control
@@ -66,8 +66,8 @@ signals:
     void Done();
     // A sentence for the operator, e.g. "Sound unavailable: no sound server answers."
     void Problem(const QString &message);
-    // The sound server answers again after a Problem said it did not: that message is no
-    // longer true.
+    // The sound server plays again after a Problem said it did not answer or had no output, or
+    // answers after a Problem said it had no output: that message is no longer true.
     void ProblemGone(const QString &message);
 
 private:
@@ -80,6 +80,9 @@ private:
     void checkClock();
     void finishPlay();
     void serverAnswered(bool answers);
+    void serverHasNoOutput();
+    void tellServer(const QString &problem);
+    void takeBackServerProblem();
     void tellFileProblem();
 
     std::unique_ptr<SoundBackend> m_backend;
@@ -100,7 +103,7 @@ private:
     // has already ended another way.
     quint64 m_playNumber = 0;
     qint64 m_deadlineNs = 0;
-    // Files whose problem has been told, with the problem, and whether a silent server has.
+    // Files whose problem has been told, with the problem, and the server's problem told last.
     QSet<QString> m_toldFiles;
-    bool m_toldServerSilent = false;
+    QString m_toldServerProblem;
 };

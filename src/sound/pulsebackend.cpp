@@ -303,10 +303,16 @@ void PulseBackend::streamChanged(pa_stream *stream, void *backend)
         return;
     const pa_stream_state_t state = pa_stream_get_state(stream);
     self->serverSaidSomething();
-    if (state == PA_STREAM_READY)
+    if (state == PA_STREAM_READY) {
         self->report(Outcome::Answered);
-    else if (state == PA_STREAM_FAILED)
-        self->report(Outcome::Lost);
+    } else if (state == PA_STREAM_FAILED) {
+        // A server that still answers has refused the stream, or ended it, for want of an
+        // output: there is none, or the one it played on is gone.
+        const int error = pa_context_errno(self->m_context);
+        const bool noOutput = pa_context_get_state(self->m_context) == PA_CONTEXT_READY
+                && (error == PA_ERR_NOENTITY || error == PA_ERR_KILLED);
+        self->report(noOutput ? Outcome::NoOutput : Outcome::Lost);
+    }
 }
 
 void PulseBackend::streamWants(pa_stream *stream, size_t bytes, void *backend)
@@ -354,6 +360,8 @@ void PulseBackend::report(Outcome outcome)
                     return;
                 if (outcome == Outcome::Ended)
                     emit finished();
+                else if (outcome == Outcome::NoOutput)
+                    emit noOutput();
                 else
                     emit serverAnswered(outcome == Outcome::Answered);
             },

@@ -41,7 +41,7 @@ public:
     static constexpr int ServerAnswerMilliseconds = 3000;
 
 private:
-    enum class Outcome { Answered, Ended, Lost };
+    enum class Outcome { Answered, Ended, Lost, NoOutput };
 
     // These run on the connection's thread with its lock held.
     static void contextChanged(pa_context *context, void *backend);

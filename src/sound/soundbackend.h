@@ -37,4 +37,8 @@ signals:
     // finished() is not reported for it). Never raised inside a call of the control's; raised
     // with false also when no play is under way, for a server found silent afterwards.
     void serverAnswered(bool answers);
+    // The sound server answered, but has nothing to play the play last started on: no output at
+    // all, or the one it was playing on was taken away (a USB sound interface unplugged). The
+    // play has ended, and finished() is not reported for it.
+    void noOutput();
 };

@@ -176,6 +176,59 @@ private slots:
         QCOMPARE(problems.count(), 0);
     }
 
+    // An output taken from a server that still runs (a USB sound interface unplugged) is told
+    // as that, once, whether a sound was playing on it or the next one finds none; and taken
+    // back when sound plays again.
+    void anOutputUnpluggedIsToldAsSuch()
+    {
+        if (m_noAudio)
+            QSKIP("needs a sound server");
+        const QString noOutput = "Sound unavailable: the sound server has no output device.";
+        const QString silent = "Sound unavailable: no sound server answers.";
+        MMControl control;
+        QSignalSpy done(&control, &MMControl::Done);
+        QSignalSpy problems(&control, &MMControl::Problem);
+        QSignalSpy gone(&control, &MMControl::ProblemGone);
+        const auto told = [](const QSignalSpy &spy) {
+            QStringList texts;
+            for (const QList<QVariant> &signal : spy)
+                texts << signal.first().toString();
+            return texts;
+        };
+        play(control, wav("ten seconds.wav", 1, 2, 16, 10));
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
+        QVERIFY(m_server.removeSpeaker());
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
+        QCOMPARE(told(problems), QStringList {noOutput});
+        play(control, m_buzzer);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 5000);
+        QCOMPARE(problems.count(), 1);
+        QCOMPARE(gone.count(), 0);
+
+        QVERIFY(m_server.addSpeaker());
+        play(control, m_buzzer);
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 3, 5000);
+        QCOMPARE(told(gone), QStringList {noOutput});
+
+        // Taken away with nothing playing, it is told at the next sound; the server then gone
+        // altogether is told as that instead.
+        QVERIFY(m_server.removeSpeaker());
+        play(control, m_buzzer);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 4, 5000);
+        QCOMPARE(told(problems), (QStringList {noOutput, noOutput}));
+        m_server.kill();
+        play(control, m_buzzer);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 5, 5000);
+        QCOMPARE(told(problems), (QStringList {noOutput, noOutput, silent}));
+        QCOMPARE(told(gone), (QStringList {noOutput, noOutput}));
+        QVERIFY(m_server.start());
+        play(control, m_buzzer);
+        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 6, 5000);
+        QCOMPARE(told(gone), (QStringList {noOutput, noOutput, silent}));
+        QCOMPARE(problems.count(), 3);
+    }
+
     // Sounds the server is not given as they are stored play all the same, no play holds the
     // device longer than thirty seconds, and sound comes back after the server restarts.
     void otherFormatsLongSoundsAndARestartedServer()

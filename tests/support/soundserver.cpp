@@ -60,12 +60,30 @@ QString SoundServer::address() const
     return "unix:" + m_dir.filePath("native");
 }
 
-int SoundServer::streams() const
+bool SoundServer::pactl(const QStringList &arguments, QByteArray *output) const
 {
     QProcess pactl;
-    pactl.start("pactl", {"--server=" + address(), "list", "short", "sink-inputs"});
+    pactl.start("pactl", QStringList {"--server=" + address()} + arguments);
     if (!pactl.waitForFinished(5000) || pactl.exitStatus() != QProcess::NormalExit
         || pactl.exitCode() != 0)
-        return -1;
-    return int(pactl.readAllStandardOutput().count('\n'));
+        return false;
+    if (output)
+        *output = pactl.readAllStandardOutput();
+    return true;
+}
+
+int SoundServer::streams() const
+{
+    QByteArray list;
+    return pactl({"list", "short", "sink-inputs"}, &list) ? int(list.count('\n')) : -1;
+}
+
+bool SoundServer::removeSpeaker()
+{
+    return pactl({"unload-module", "module-null-sink"});
+}
+
+bool SoundServer::addSpeaker()
+{
+    return pactl({"load-module", "module-null-sink", "sink_name=test_null"});
 }

@@ -20,12 +20,18 @@ public:
     // Freezes the server (SIGSTOP), as a hung one would be, and wakes it again (SIGCONT).
     void freeze();
     void thaw();
+    // Takes the server's only output away, as unplugging a USB sound interface does, and puts it
+    // back; false when the server would not.
+    bool removeSpeaker();
+    bool addSpeaker();
     // For PULSE_SERVER: "unix:" and the socket's path.
     QString address() const;
     // Streams playing on this server now, or -1 when it does not answer.
     int streams() const;
 
 private:
+    bool pactl(const QStringList &arguments, QByteArray *output = nullptr) const;
+
     QTemporaryDir m_dir;
     QProcess m_server;
 };
