@@ -499,13 +499,15 @@ bool frmScoreboard::eventFilter(QObject *watched, QEvent *event)
 {
     // A display's key, as it reaches the display.
     if (event->type() == QEvent::KeyPress)
-        m_keyRepeats = static_cast<QKeyEvent *>(event)->isAutoRepeat();
+        m_keyRepeats = m_repeats.repeats(*static_cast<QKeyEvent *>(event));
+    else if (event->type() == QEvent::KeyRelease)
+        m_repeats.released(*static_cast<QKeyEvent *>(event));
     return QWidget::eventFilter(watched, event);
 }
 
 void frmScoreboard::keyPressEvent(QKeyEvent *event)
 {
-    m_keyRepeats = event->isAutoRepeat();
+    m_keyRepeats = m_repeats.repeats(*event);
     // Reached only when no display has the focus: a focused display handles its own keys.
     if (const int keyCode = VirtualKeys::fromEvent(event)) {
         AllKeyCode(keyCode);
@@ -516,6 +518,7 @@ void frmScoreboard::keyPressEvent(QKeyEvent *event)
 
 void frmScoreboard::keyReleaseEvent(QKeyEvent *event)
 {
+    m_repeats.released(*event);
     if (const int keyCode = VirtualKeys::fromEvent(event))
         AllKeyUp(keyCode, int(event->modifiers() & Qt::ShiftModifier ? 1 : 0));
     event->accept();

@@ -3,6 +3,7 @@
 #include "bout.h"
 #include "commandtable.h"
 #include "digitentry.h"
+#include "keyrepeats.h"
 #include "scoreboarddesign.h"
 #include "soundplayer.h"
 
@@ -125,6 +126,7 @@ private:
     DigitEntry m_entry;
     // Whether the key being handled is a repeat of a key held down.
     bool m_keyRepeats = false;
+    KeyRepeats m_repeats;
     // Words about the last key, while the notice may still say them.
     QString m_passingWords;
     bool m_shownOnce = false;

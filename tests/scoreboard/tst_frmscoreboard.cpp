@@ -596,6 +596,16 @@ private slots:
             QApplication::sendEvent(board().findChild<QWidget *>("tledJam"), &held);
             QCOMPARE(notice->text(), asked);
         }
+        // Nor do they as X sends them: a release and a press at the same instant, which Qt
+        // does not always mark as a repeat.
+        for (const quint64 at : {5250, 5280}) {
+            for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+                QKeyEvent held(type, Qt::Key_N, Qt::NoModifier, 57, 'n', 0, "n");
+                held.setTimestamp(at);
+                QApplication::sendEvent(board().findChild<QWidget *>("tledJam"), &held);
+                QCOMPARE(notice->text(), asked);
+            }
+        }
         QCOMPARE(shown("nledHomeScore"), "  5");
         QVERIFY(board().bout()->isAnyClockRunning());
         // Neither Shift nor NumLock answers, nor a key once the question has gone by its time.
