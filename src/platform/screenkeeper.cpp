@@ -156,7 +156,7 @@ void ScreenKeeper::resetIdle()
     XGetScreenSaver(display, &timeout, &interval, &blanking, &exposures);
     XResetScreenSaver(display);
     XFlush(display);
-    const int wait = timeout > 0 ? std::clamp(timeout * 1000 / 3, 1000, LongestResetMilliseconds)
+    const int wait = timeout > 0 ? std::clamp(timeout * 1000 / 3, 250, LongestResetMilliseconds)
                                  : LongestResetMilliseconds;
     m_reset->start(wait);
 #endif

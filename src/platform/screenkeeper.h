@@ -29,8 +29,10 @@ public:
 
     // The longest wait between two resets of the X server's idle time: a third of its screen
     // saver's timeout, and never more than this, for the display power saving and the desktop's
-    // own idle time, which it does not tell.
-    static constexpr int LongestResetMilliseconds = 30000;
+    // own idle time, which it does not tell, and for a timeout shortened meanwhile (by a power
+    // profile or a hot key) or a screen saver put on by another program, either of which would
+    // blank the board until the next reset.
+    static constexpr int LongestResetMilliseconds = 1000;
     // How soon after the window shows the desktop is asked and the X server's idle time first
     // reset.
     static constexpr int AskAfterMilliseconds = 1000;
