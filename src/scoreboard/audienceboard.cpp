@@ -103,12 +103,22 @@ QScreen *AudienceBoard::chosenScreen() const
 bool AudienceBoard::chosenScreenAlone() const
 {
     // A screen that mirrors another, or lies over part of it, leaves the operator no room
-    // beside the board either.
+    // beside the board either when no screen stands apart from it, nor when it lies over the
+    // screen the operator's board stands on, whatever other screens there are. A board left on
+    // the chosen screen alone is moved off it as the audience board opens.
     const QScreen *chosen = chosenScreen();
+    if (!chosen)
+        return false;
+    const QRect projected = chosen->geometry();
+    const QPoint board = m_operator->frameGeometry().center();
     const QList<QScreen *> screens = QGuiApplication::screens();
-    return chosen && std::none_of(screens.begin(), screens.end(), [chosen](const QScreen *screen) {
-               return !screen->geometry().intersects(chosen->geometry());
-           });
+    const auto apart = [&projected](const QScreen *screen) {
+        return !screen->geometry().intersects(projected);
+    };
+    return std::none_of(screens.begin(), screens.end(), apart)
+            || std::any_of(screens.begin(), screens.end(), [&](const QScreen *screen) {
+                   return screen != chosen && !apart(screen) && screen->geometry().contains(board);
+               });
 }
 
 void AudienceBoard::tellAlone()

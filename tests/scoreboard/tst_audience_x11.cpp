@@ -565,6 +565,36 @@ private slots:
         QVERIFY(!audience());
     }
 
+    // The same with a third screen apart from both: the projector still covers the operator's
+    // board, so it waits, at start and when plugged in over it.
+    void projectorOverTheDeskBesideAThirdScreen()
+    {
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
+        m_board.reset();
+        Settings::instance().edit([](SettingsModel &m) { m.AudienceScreen = "TWIN"; });
+        QVERIFY(setMonitors({"DESK", "1920/508x1080/286+0+0", "screen"},
+                            {"THIRD", "1280/338x720/190+1920+0", "none"}));
+        QVERIFY(run("xrandr", {"--setmonitor", "TWIN", "1920/508x1080/286+0+0", "none"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 3);
+        const QString over = "The audience board's screen TWIN mirrors or overlaps the operator's";
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->setGeometry(100, 100, 1200, 860);
+        m_board->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
+        QTRY_VERIFY(notice().contains(over));
+        QVERIFY(!audience());
+
+        QVERIFY(run("xrandr", {"--delmonitor", "TWIN"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+        tick(9000);
+        QTRY_VERIFY(!notice().contains(over));
+        QVERIFY(run("xrandr", {"--setmonitor", "TWIN", "1920/508x1080/286+0+0", "none"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 3);
+        QTRY_VERIFY(notice().contains(over));
+        QVERIFY(!audience());
+        QVERIFY(m_board->isVisible());
+    }
+
     // The screens in an open Options window follow the projector plugged out and in; the
     // choice stays.
     void optionsListFollowsTheScreens()
