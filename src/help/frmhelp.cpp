@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
@@ -49,6 +50,12 @@ frmHelp::frmHelp(QWidget *parent)
     m_rtbHelp->setObjectName(QStringLiteral("rtbHelp"));
     m_rtbHelp->setReadOnly(true);
     m_rtbHelp->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    // A rich-text file's colours are chosen for a white page, as any viewer shows it: on a dark
+    // desktop theme its dark headings would stand on a near-black page.
+    QPalette page = m_rtbHelp->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    m_rtbHelp->setPalette(page);
     m_rtbHelp->installEventFilter(this);
     QScrollBar *bar = m_rtbHelp->verticalScrollBar();
     connect(bar, &QAbstractSlider::actionTriggered, this, &frmHelp::followEnd);

@@ -5,10 +5,12 @@
 #include "teststore.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -73,6 +75,33 @@ private slots:
         const QPointer<QTextDocument> manual = help->box()->document();
         closeAndDestroy(help);
         QVERIFY(manual.isNull());
+    }
+
+    // The manual's colours are made for a white page: on a dark desktop theme its navy headings
+    // would stand on a near-black page.
+    void manualOnItsOwnPageUnderADarkTheme()
+    {
+        const QPalette desktop = QApplication::palette();
+        const auto asBefore = qScopeGuard([&desktop] { QApplication::setPalette(desktop); });
+        QPalette dark = desktop;
+        dark.setColor(QPalette::Base, QColor(27, 30, 32));
+        dark.setColor(QPalette::Window, QColor(27, 30, 32));
+        dark.setColor(QPalette::Text, QColor(239, 240, 241));
+        dark.setColor(QPalette::WindowText, QColor(239, 240, 241));
+        QApplication::setPalette(dark);
+        QVERIFY(QFile::copy(QStringLiteral(CORVANTA_MANUAL), frmHelp::helpFilePath()));
+        QPointer<frmHelp> help = frmHelp::showHelp();
+        QTRY_VERIFY(!help->isLoading());
+        const QImage page = help->box()->viewport()->grab().toImage();
+        // The page, beside the title, and the title itself.
+        QCOMPARE(qGray(page.pixel(page.width() - 3, 3)), 255);
+        int darkest = 255;
+        for (int y = 0; y < 60 && y < page.height(); ++y) {
+            for (int x = 0; x < page.width(); ++x)
+                darkest = qMin(darkest, qGray(page.pixel(x, y)));
+        }
+        QVERIFY2(darkest < 90, qPrintable(QString::number(darkest)));
+        closeAndDestroy(help);
     }
 
     // A help file that is there but cannot be read says so, with the system's reason; a folder in
