@@ -12,6 +12,7 @@
 
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -84,12 +85,14 @@ frmSplash::frmSplash(QWidget *parent)
     help->setGeometry(Twips::rect(3120, 2520, 1215, 375));
     help->setAutoDefault(false);
     connect(help, &QPushButton::clicked, this, &frmSplash::cmdHelp_Click);
+    help->installEventFilter(this);
 
     auto *options = new QPushButton(QStringLiteral("&Options"), m_frame);
     options->setObjectName(QStringLiteral("cmdOptions"));
     options->setGeometry(Twips::rect(4560, 2520, 1215, 375));
     options->setAutoDefault(false);
     connect(options, &QPushButton::clicked, this, &frmSplash::cmdOptions_Click);
+    options->installEventFilter(this);
 
     setTabOrder(help, options);
     setTabOrder(options, logo);
@@ -166,6 +169,19 @@ void frmSplash::cmdOptions_Click()
 
 bool frmSplash::eventFilter(QObject *watched, QEvent *event)
 {
+    // Enter presses a focused button, as Space does: outside a dialog a push button that is no
+    // default takes only Space.
+    if (auto *button = qobject_cast<QPushButton *>(watched)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (event->type() == QEvent::KeyPress
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier
+            && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            if (!key->isAutoRepeat())
+                button->click();
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     // A click on the frame, the logo or any label goes on to the scoreboard.
     if (event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {

@@ -266,9 +266,20 @@ private slots:
             stop = QApplication::focusWidget();
             QCOMPARE(stop ? stop->objectName() : QString(), next);
         }
-        QTest::mouseClick(splash->findChild<QPushButton *>("cmdHelp"), Qt::LeftButton);
+        // Enter presses the focused button, as Space does; held, it presses it once.
+        QTest::keyClick(stop, Qt::Key_Return);
         QWidget *help = window("frmHelp");
         QVERIFY(help && help->isVisible());
+        help->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window("frmHelp"));
+        QKeyEvent held(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier, QString(), true);
+        QApplication::sendEvent(stop, &held);
+        QVERIFY(!window("frmHelp"));
+        QTest::keyClick(stop, Qt::Key_Enter, Qt::KeypadModifier);
+        help = window("frmHelp");
+        QVERIFY(help && help->isVisible());
+        QVERIFY(!splash->isGone());
 
         // Options is modal and leaves the start-up window as it was.
         QTimer::singleShot(0, this, [] {
