@@ -1,5 +1,8 @@
 #include "picturedecode.h"
 
+#include "picturewhole.h"
+
+#include <QFile>
 #include <QImageReader>
 
 #include <cmath>
@@ -41,6 +44,20 @@ QImage inColour(QImage picture, const QSize &shown)
     return picture;
 }
 
+// A file cut short is no picture to show, although its reader would show what there is of it.
+bool isWhole(const QString &path, const QByteArray &format)
+{
+    if (format != "jpeg" && format != "gif")
+        return true;
+    // Read, not mapped: a file cut short while it is looked at (written over on the stick) must
+    // not bring the program down.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    return format == "jpeg" ? JpegIsWhole(bytes) : GifIsWhole(bytes);
+}
+
 } // namespace
 
 DecodedPicture DecodePicture(const QString &path, const QSize &box)
@@ -50,6 +67,8 @@ DecodedPicture DecodePicture(const QString &path, const QSize &box)
     reader.setAutoTransform(true);
     const QSize stored = reader.size();
     if (stored.isEmpty() || qint64(stored.width()) * stored.height() > MaxPicturePixels)
+        return {};
+    if (!isWhole(path, reader.format()))
         return {};
     // The reader scales the picture as stored, before it turns it.
     const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +80,37 @@ class tst_PictureFit final : public QObject
         const QString path = m_dir.filePath(name);
         writeFile(path, file);
         return path;
+    }
+
+    // A GIF of 128 colours in stripes, its codes written a byte each: a clear code every 100
+    // pixels keeps the code table from growing past eight bits.
+    static QByteArray gif(QSize size)
+    {
+        QByteArray file("GIF89a", 6);
+        const auto word = [&file](int value) { file.append(char(value)).append(char(value >> 8)); };
+        word(size.width());
+        word(size.height());
+        file.append(char(0x86)).append(char(0)).append(char(0));
+        for (int colour = 0; colour < 128; ++colour)
+            file.append(char(colour * 2)).append(char(255 - colour * 2)).append(char(colour));
+        file.append(char(0x2c));
+        word(0);
+        word(0);
+        word(size.width());
+        word(size.height());
+        file.append(char(0)).append(char(7));
+        QByteArray codes;
+        for (int pixel = 0; pixel < size.width() * size.height(); ++pixel) {
+            if (pixel % 100 == 0)
+                codes.append(char(128));
+            codes.append(char((pixel % size.width() + pixel / size.width()) % 128));
+        }
+        codes.append(char(129));
+        for (qsizetype at = 0; at < codes.size(); at += 255) {
+            const QByteArray block = codes.mid(at, 255);
+            file.append(char(block.size())).append(block);
+        }
+        return file.append(char(0)).append(char(0x3b));
     }
 
     // Fits, and waits for the picture to be decoded.
@@ -235,6 +267,52 @@ private slots:
         // Nothing of the decodes stays behind with the picture.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(image.children().size(), children);
+    }
+
+    // A JPEG or GIF cut short (a download broken off, a copy from a stick under way) is no
+    // picture, although its reader would show its first half; one whole, with whatever follows
+    // its end, is.
+    void aFileCutShortIsNoPicture()
+    {
+        PictureBox frame;
+        frame.setTwipGeometry(0, 0, 1500, 1500);
+        Image image(&frame);
+        QImage stripes(64, 48, QImage::Format_RGB32);
+        for (int y = 0; y < stripes.height(); ++y) {
+            for (int x = 0; x < stripes.width(); ++x)
+                stripes.setPixelColor(x, y, QColor::fromHsv((x * 7 + y * 13) % 360, 255, 255));
+        }
+        const auto saved = [&stripes](const char *format, int quality = -1) {
+            QBuffer file;
+            file.open(QIODevice::WriteOnly);
+            stripes.save(&file, format, quality);
+            return file.data();
+        };
+        QFile cameraFile(makeCameraPicture("camera.jpg", QSize(64, 48)));
+        QVERIFY(cameraFile.open(QIODevice::ReadOnly));
+        const QByteArray camera = cameraFile.readAll();
+        QImageWriter progressive;
+        QBuffer progressiveFile;
+        progressiveFile.open(QIODevice::WriteOnly);
+        progressive.setDevice(&progressiveFile);
+        progressive.setFormat("jpeg");
+        progressive.setProgressiveScanWrite(true);
+        QVERIFY(progressive.write(stripes));
+        const QList<std::pair<const char *, QByteArray>> files {
+                {"photo.jpg", saved("JPG", 90)},
+                {"camera.jpg", camera},
+                {"progressive.jpg", progressiveFile.data()},
+                {"logo.gif", gif(QSize(64, 48))}};
+        for (const auto &[name, whole] : files) {
+            const QString path = m_dir.filePath(name);
+            QVERIFY(writeFile(path, whole + "trailing bytes a phone adds"));
+            QVERIFY2(fit(image, frame, path), name);
+            for (const qsizetype cut : {whole.size() / 2, whole.size() - 2}) {
+                QVERIFY(writeFile(path, whole.left(cut)));
+                QVERIFY2(!fit(image, frame, path), name);
+                QVERIFY(image.Picture().isNull());
+            }
+        }
     }
 
     // A picture chosen while the one before is still being decoded replaces it: the one before
