@@ -266,7 +266,13 @@ void Bout::startStopJam()
         if (m_state.phase != BoutState::InJam)
             apply(GameFlow::startJam);
     }
-    if (!period()->isRunning() && !overtime)
+    // With the game flow, a period clock put at zero by hand makes this jam the period's last:
+    // its end ends the period, with the period's sound, as when the clock runs out in a jam.
+    // Started at zero, the clock would end the period before the jam had begun.
+    if (gameFlow() && !overtime && !period()->isRunning() && period()->ticks() <= 0)
+        setLatches(true, m_state.jamEndSignalled,
+                   m_state.heldPeriodEndSound || !m_state.periodEndSignalled);
+    else if (!period()->isRunning() && !overtime)
         startStopPeriod();
     jam()->setRunning(true);
     if (m_joinJamPenalty)

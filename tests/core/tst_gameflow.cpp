@@ -497,6 +497,41 @@ private slots:
         QCOMPARE(bout().periodResetTicks(), ticks(300));
     }
 
+    // A period clock put at zero by hand, in a lineup or before the first jam: the next jam is
+    // the period's last, and its end, not its start, ends the period with the period's sound.
+    void periodPutAtZeroByHand()
+    {
+        for (const bool firstJam : {false, true}) {
+            init();
+            if (!firstJam) {
+                bout().startStopJam();
+                advance(5000);
+                bout().startStopJam();
+                QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
+            }
+            bout().setPeriodTime(0);
+            advance(1000);
+            bout().startStopJam();
+            advance(1000);
+            QCOMPARE(bout().phase(), Bout::Jam);
+            QVERIFY(bout().jamEngine()->isRunning() && !bout().periodEngine()->isRunning());
+            QCOMPARE(bout().jamNumber(), firstJam ? 1 : 2);
+            QVERIFY(takeSounds().isEmpty());
+            QVERIFY(!bout().teamTimeout(Team::Home));
+            bout().startStopJam();
+            QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
+            QCOMPARE(bout().phase(), Bout::Halftime);
+            QVERIFY(bout().flowEngine()->isRunning());
+            // Taken back and played out to its time instead.
+            bout().undo();
+            QCOMPARE(bout().phase(), Bout::Jam);
+            advance(121000);
+            QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
+            QCOMPARE(bout().phase(), Bout::Halftime);
+            QCOMPARE(bout().periodNumber(), 1);
+        }
+    }
+
     // A jam whose clocks were stopped in its course, as a bout resumed with its clocks stopped
     // has it, goes on where it stood: J neither counts a new jam nor resets its clock.
     void stoppedJamGoesOn()
