@@ -31,6 +31,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include <utility>
 
 frmOptions::frmOptions(QWidget *parent)
@@ -399,6 +401,13 @@ void frmOptions::cmdOk_Click()
     if (const QString problem = gameFlowProblem(); !problem.isEmpty()) {
         m_SSTab1->setCurrentWidget(m_SSTab1->findChild<QWidget *>(QStringLiteral("tabGame")));
         m_lblGameFlowProblem->setText(problem);
+        return;
+    }
+    // A picture chosen a moment ago may still turn out to be none: Ok goes on when it is known.
+    if (std::any_of(m_pictures.begin(), m_pictures.end(),
+                    [](const PicturePreview &preview) { return preview.checking; })) {
+        m_okWaitsForPictures = true;
+        m_cmdOk->setEnabled(false);
         return;
     }
     const SettingsModel m = edited();

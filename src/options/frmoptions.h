@@ -134,6 +134,8 @@ private:
         QString frmOptions::*path = nullptr;
         PictureBox *container = nullptr;
         Image *image = nullptr;
+        // A picture just chosen is still being read: whether it is one is not yet known.
+        bool checking = false;
     };
 
     void buildKeyControls(QWidget *tab);
@@ -177,6 +179,9 @@ private:
     void changePicture(PicturePreview &preview);
     void clearPicture(PicturePreview &preview);
     void showPicture(PicturePreview &preview);
+    // Ok waits for the pictures still being read: it goes on once they are found good, and is
+    // given up on when one is refused.
+    void pictureChecked(bool shown);
     void changeSound(SoundGroup &group);
     void noSound(SoundGroup &group);
     void updateSoundCaption(SoundGroup &group);
@@ -213,6 +218,7 @@ private:
     QLineEdit *m_txtVisitorText = nullptr;
 
     std::array<PicturePreview, 3> m_pictures {};
+    bool m_okWaitsForPictures = false;
     QComboBox *m_cmbLedType = nullptr;
     // "none", then each connected screen; its data is the screen's name.
     QComboBox *m_cmbAudienceScreen = nullptr;

@@ -17,9 +17,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -168,6 +171,7 @@ void frmOptions::cmbLedType_Click(int index)
 
 void frmOptions::showPicture(PicturePreview &preview)
 {
+    preview.checking = false;
     FitPicture(preview.image, preview.container, this->*preview.path);
 }
 
@@ -183,19 +187,37 @@ void frmOptions::changePicture(PicturePreview &preview)
         tell(this, windowTitle(), refused);
         return;
     }
-    // Taken at once, so that Ok pressed while a large picture is still decoding keeps the choice;
-    // a file that turns out not to be a picture gives the one before back.
+    // Taken at once; a file that turns out not to be a picture gives the one before back, and
+    // Ok pressed meanwhile waits to know.
     const QString previous = this->*preview.path;
     this->*preview.path = chosen;
+    preview.checking = true;
     FitPicture(preview.image, preview.container, chosen,
                [this, &preview, chosen, previous, refused](bool shown) {
-                   if (shown)
-                       return;
-                   if (this->*preview.path == chosen)
-                       this->*preview.path = previous;
-                   showPicture(preview);
-                   tell(this, windowTitle(), refused);
+                   preview.checking = false;
+                   if (!shown) {
+                       if (this->*preview.path == chosen)
+                           this->*preview.path = previous;
+                       showPicture(preview);
+                   }
+                   pictureChecked(shown);
+                   if (!shown)
+                       tell(this, windowTitle(), refused);
                });
+}
+
+void frmOptions::pictureChecked(bool shown)
+{
+    if (!m_okWaitsForPictures)
+        return;
+    if (shown
+        && std::any_of(m_pictures.begin(), m_pictures.end(),
+                       [](const PicturePreview &preview) { return preview.checking; }))
+        return;
+    m_okWaitsForPictures = false;
+    m_cmdOk->setEnabled(true);
+    if (shown)
+        cmdOk_Click();
 }
 
 void frmOptions::clearPicture(PicturePreview &preview)
@@ -203,6 +225,8 @@ void frmOptions::clearPicture(PicturePreview &preview)
     // Also drops a picture still being decoded for the preview.
     FitPicture(preview.image, preview.container, QString());
     this->*preview.path = QString();
+    preview.checking = false;
+    pictureChecked(true);
 }
 
 void frmOptions::changeSound(SoundGroup &group)

@@ -864,12 +864,12 @@ private slots:
         click(window, "cmdClearVisitorPic");
         QVERIFY(visitor->Picture().isNull());
 
-        // Taken at once: Ok pressed before the picture is decoded keeps the choice.
+        // Ok pressed before the picture is decoded keeps the choice, once it is found good.
         window.chooseFile = [&](QWidget *, const QString &) { return old; };
         click(window, "cmdChangeBoardPic");
         click(window, "cmdClearVisitorPic");
         click(window, "cmdOk");
-        QCOMPARE(settings().VisitorPic, QString());
+        QTRY_COMPARE(settings().VisitorPic, QString());
         QCOMPARE(settings().BoardPic, old);
         QCOMPARE(testStore().value("PicSettings/VisitorPic").toString(), QString());
     }

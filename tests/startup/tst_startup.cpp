@@ -497,9 +497,28 @@ private slots:
                      "The file " + chosen + " could not be read as a picture.");
             QCOMPARE(options.HomePicTemp, home);
         }
-        options.findChild<QPushButton *>("cmdOk")->click();
+        // Ok pressed while a picture chosen a moment ago is still being read waits to know: a
+        // file that is none is refused, and the window stays open with the picture before; a
+        // picture is saved.
         QCOMPARE(catcher.texts.size(), 1);
+        const QString garbage = m_dir.filePath("garbage.png");
+        QVERIFY(writeFile(garbage, QByteArray(3000, 'Z')));
+        options.chooseFile = [garbage](QWidget *, const QString &) { return garbage; };
+        options.findChild<QPushButton *>("cmdChangeHomePic")->click();
+        options.findChild<QPushButton *>("cmdOk")->click();
+        QTRY_COMPARE(catcher.texts.size(), 2);
+        QVERIFY(catcher.texts.last().contains(garbage));
+        QVERIFY(options.isVisible());
+        QCOMPARE(options.HomePicTemp, home);
         QCOMPARE(testStore().value("PicSettings/HomePic").toString(), home);
+        QVERIFY(options.findChild<QPushButton *>("cmdOk")->isEnabled());
+        const QString other = goodPicture("other.bmp");
+        options.chooseFile = [other](QWidget *, const QString &) { return other; };
+        options.findChild<QPushButton *>("cmdChangeHomePic")->click();
+        options.findChild<QPushButton *>("cmdOk")->click();
+        QTRY_VERIFY(!options.isVisible());
+        QCOMPARE(catcher.texts.size(), 2);
+        QCOMPARE(testStore().value("PicSettings/HomePic").toString(), other);
     }
 };
 
