@@ -12,6 +12,7 @@
 #include "journalsession.h"
 #include "keycharacter.h"
 #include "keycodetostr.h"
+#include "keyrepeatfilter.h"
 #include "label.h"
 #include "layoutscaling.h"
 #include "livefeed.h"
@@ -260,8 +261,8 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
     // The new-bout question on the board is answered by the next key: the New Bout key again
     // starts the new bout; any other key keeps this one and does what it always does.
     // The question stands as long as the notice shows it, not after its time or a newer text.
-    // A key held down answers nothing: its repeats are not a second press. What the key's event
-    // said is taken once, so that a key given by name (AllKeyCode) is a press.
+    // A key held down answers nothing, nor asks again: its repeats are not a second press. What the
+    // key's event said is taken once, so that a key given by name (AllKeyCode) is a press.
     const bool repeats = std::exchange(m_keyRepeats, false);
     const bool modifier
             = keyCode == kShift || keyCode == kControl || keyCode == kAlt || keyCode == kNumLock;
@@ -273,7 +274,7 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
         dropPassingWords();
     if (const std::optional<Command> command = commandOn(keyCode, s))
         run(*command, selected);
-    else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey)
+    else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey && !repeats)
         NewBout();
     else if (keyCode == kF1)
         showHelp();
@@ -416,6 +417,9 @@ void frmScoreboard::NewBout()
         m_notice->showText(newBoutAskedText(settings().NewBoutKey));
         return;
     }
+    // The key that asked may still be held down: its repeats answer nothing, whatever button
+    // its letter names.
+    const KeyRepeatFilter held;
     if (QMessageBox::question(this, QStringLiteral("New Bout"), frmOptions::newBoutQuestion(),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         == QMessageBox::Yes)

@@ -631,6 +631,59 @@ private slots:
         board().bout()->startStopPenalty(0);
         press(78);
         QCOMPARE(notice->text(), asked);
+
+        // The key held on as the clocks stop asks nothing more; pressed again, it asks in a box
+        // that its own repeats do not answer, whatever button its letter names (Y: Yes).
+        board().bout()->startStopPenalty(0);
+        QVERIFY(!board().bout()->isAnyClockRunning());
+        QWidget *jam = board().findChild<QWidget *>("tledJam");
+        const auto sendN = [](QWidget *to, QEvent::Type type, quint64 at, bool repeated = false) {
+            QKeyEvent key(type, Qt::Key_N, Qt::NoModifier, 57, 'n', 0, "n", repeated);
+            key.setTimestamp(at);
+            QApplication::sendEvent(to, &key);
+        };
+        bool boxOpened = false;
+        const auto closeAnyBox = [&boxOpened] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxOpened = true;
+                box->button(QMessageBox::No)->click();
+            }
+        };
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, closeAnyBox);
+        closer.start(0);
+        sendN(jam, QEvent::KeyRelease, 9000);
+        sendN(jam, QEvent::KeyPress, 9000);
+        sendN(jam, QEvent::KeyPress, 9030, true);
+        QCoreApplication::processEvents();
+        closer.stop();
+        QVERIFY(!boxOpened);
+        Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 89; });
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QWidget *focused = QApplication::focusWidget();
+            for (const quint64 at : {9600, 9630}) {
+                for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+                    QKeyEvent held(type, Qt::Key_Y, Qt::NoModifier, 29, 'y', 0, "y");
+                    held.setTimestamp(at);
+                    QApplication::sendEvent(focused ? focused : box, &held);
+                }
+            }
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, "y", true);
+            QApplication::sendEvent(focused ? focused : box, &repeat);
+            // A button pressed by its letter is clicked a moment later.
+            QTest::qWait(300);
+            boxOpened = QApplication::activeModalWidget() == box;
+            if (boxOpened)
+                box->button(QMessageBox::No)->click();
+        });
+        QKeyEvent yes(QEvent::KeyPress, Qt::Key_Y, Qt::NoModifier, 29, 'y', 0, "y");
+        yes.setTimestamp(9500);
+        QApplication::sendEvent(jam, &yes);
+        QVERIFY(boxOpened);
+        board().RefreshTime();
+        QCOMPARE(shown("nledHomeScore"), "  4");
     }
 
     void keyEventsReachTheCommandsOnce()
