@@ -34,10 +34,11 @@ QSize parseSize(const QString &text)
 
 QString PictureSource(const QFileInfo &file)
 {
-    return QStringLiteral("%1|%2|%3")
+    return QStringLiteral("%1|%2|%3|%4")
             .arg(file.absoluteFilePath())
             .arg(file.size())
-            .arg(file.lastModified().toMSecsSinceEpoch());
+            .arg(file.lastModified().toMSecsSinceEpoch())
+            .arg(file.metadataChangeTime().toMSecsSinceEpoch());
 }
 
 QString PictureCopyPath(const QString &path)

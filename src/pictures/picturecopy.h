@@ -13,8 +13,10 @@
 // time of change, so that the next start shows it from the small copy. A file changed since is
 // decoded afresh. Safe on any thread.
 
-// The file's path, length and time of change: a file with all three the same is taken as the
-// same picture.
+// The file's path, length, time of change and the time its entry last changed: a file with all
+// four the same is taken as the same picture. The last is the one a copy that keeps its
+// original's time (cp -p, an unpacked archive) cannot keep: a logo of the same size put in its
+// place that way is another picture all the same.
 QString PictureSource(const QFileInfo &file);
 
 // Where the copy of the picture at path is kept.

@@ -14,7 +14,8 @@ PictureReturnWatch::PictureReturnWatch(QObject *parent)
 PictureReturnWatch::Sighting PictureReturnWatch::sighting(const QString &path)
 {
     const QFileInfo file(path);
-    return file.isFile() ? Sighting {file.size(), file.lastModified()} : Sighting {};
+    return file.isFile() ? Sighting {file.size(), file.lastModified(), file.metadataChangeTime()}
+                         : Sighting {};
 }
 
 void PictureReturnWatch::watch(const QStringList &paths)

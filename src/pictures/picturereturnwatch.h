@@ -37,6 +37,8 @@ private:
     {
         qint64 size = -1; // -1: missing
         QDateTime modified;
+        // Changes also for a file copied over it that keeps its original's time.
+        QDateTime entryChanged;
         bool operator==(const Sighting &) const = default;
     };
     struct Watched

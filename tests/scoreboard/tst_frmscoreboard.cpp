@@ -514,6 +514,31 @@ private slots:
         QImage(20, 30, QImage::Format_RGB32).save(files.filePath("later.png"));
         QTRY_COMPARE_WITH_TIMEOUT(board().findChild<Image *>("imgVisitorPic")->Picture().size(),
                                   QSize(20, 30), 4 * PictureReturnWatch::LookEveryMs);
+        // So does another of the same length put in its place with the old one's time, as
+        // cp -p puts it.
+        const auto colourShown = [this] {
+            return board()
+                    .findChild<Image *>("imgVisitorPic")
+                    ->Picture()
+                    .toImage()
+                    .pixelColor(0, 0);
+        };
+        QImage bmp(40, 30, QImage::Format_RGB32);
+        bmp.fill(Qt::red);
+        QVERIFY(bmp.save(files.filePath("logo.bmp")));
+        Settings::instance().edit(
+                [&](SettingsModel &m) { m.VisitorPic = files.filePath("logo.bmp"); });
+        QTRY_COMPARE(colourShown(), QColor(Qt::red));
+        const QDateTime saved = QFileInfo(files.filePath("logo.bmp")).lastModified();
+        QTest::qWait(20);
+        bmp.fill(Qt::blue);
+        QVERIFY(bmp.save(files.filePath("logo.bmp")));
+        QFile logo(files.filePath("logo.bmp"));
+        QVERIFY(logo.open(QIODevice::ReadWrite)
+                && logo.setFileTime(saved, QFileDevice::FileModificationTime));
+        logo.close();
+        QTRY_COMPARE_WITH_TIMEOUT(colourShown(), QColor(Qt::blue),
+                                  4 * PictureReturnWatch::LookEveryMs);
 
         // The new-bout key asks first: No keeps the bout, Yes starts a new one.
         Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 78; });
