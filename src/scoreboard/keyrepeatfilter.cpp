@@ -15,10 +15,14 @@ KeyRepeatFilter::~KeyRepeatFilter()
 
 bool KeyRepeatFilter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyRelease)
+    if (m_freshPress)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyRelease) {
         m_repeats.released(*static_cast<QKeyEvent *>(event));
-    else if (event->type() == QEvent::KeyPress
-             && m_repeats.repeats(*static_cast<QKeyEvent *>(event)))
-        return true;
+    } else if (event->type() == QEvent::KeyPress) {
+        if (m_repeats.repeats(*static_cast<QKeyEvent *>(event)))
+            return true;
+        m_freshPress = true;
+    }
     return QObject::eventFilter(watched, event);
 }

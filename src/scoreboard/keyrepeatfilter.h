@@ -4,9 +4,10 @@
 
 #include <QObject>
 
-// Drops every repeat of a key held down, anywhere in the program, for as long as it lives: a
-// question box opened by a key would otherwise take that key's repeats for an answer, as a letter
-// presses the button it names.
+// Drops the repeats of a key held down as a window opens, anywhere in the program, until a key is
+// pressed afresh: a question box or a window opened by a key would otherwise take that key's
+// repeats for an answer, as a letter presses the button it names and Enter the default one. Keys
+// held down later (Backspace in a text box) repeat as ever.
 class KeyRepeatFilter final : public QObject
 {
     Q_OBJECT
@@ -21,4 +22,5 @@ protected:
 
 private:
     KeyRepeats m_repeats;
+    bool m_freshPress = false;
 };

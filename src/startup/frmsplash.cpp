@@ -9,6 +9,7 @@
 #include "frmhelp.h"
 #include "frmoptions.h"
 #include "frmscoreboard.h"
+#include "keyrepeatfilter.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -162,8 +163,10 @@ void frmSplash::cmdHelp_Click()
 
 void frmSplash::cmdOptions_Click()
 {
-    // Settings committed here are what the scoreboard reads when it is created.
+    // Settings committed here are what the scoreboard reads when it is created. Enter held down
+    // on the button would press the window's Ok with its repeats.
     frmOptions options(this);
+    const KeyRepeatFilter held;
     options.exec();
 }
 

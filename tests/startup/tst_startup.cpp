@@ -281,6 +281,34 @@ private slots:
         QVERIFY(help && help->isVisible());
         QVERIFY(!splash->isGone());
 
+        // Enter held on Options opens it once: its repeats do not press the window's Ok.
+        QWidget *optionsButton = splash->findChild<QPushButton *>("cmdOptions");
+        optionsButton->setFocus();
+        bool stayed = false;
+        QTimer::singleShot(0, this, [&stayed] {
+            auto *options = qobject_cast<frmOptions *>(QApplication::activeModalWidget());
+            QVERIFY(options);
+            QWidget *focused = options->focusWidget() ? options->focusWidget() : options;
+            for (const quint64 at : {7200, 7230}) {
+                for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+                    QKeyEvent held(type, Qt::Key_Return, Qt::NoModifier, 36, 0xff0d, 0, "\r");
+                    held.setTimestamp(at);
+                    QApplication::sendEvent(focused, &held);
+                }
+            }
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+            QApplication::sendEvent(focused, &repeat);
+            // A default button pressed by Enter is clicked a moment later.
+            QTest::qWait(300);
+            stayed = QApplication::activeModalWidget() == options;
+            if (stayed)
+                options->findChild<QPushButton *>("cmdCancel")->click();
+        });
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, 36, 0xff0d, 0, "\r");
+        enter.setTimestamp(7000);
+        QApplication::sendEvent(optionsButton, &enter);
+        QVERIFY(stayed);
+
         // Options is modal and leaves the start-up window as it was.
         QTimer::singleShot(0, this, [] {
             auto *options = qobject_cast<frmOptions *>(QApplication::activeModalWidget());
