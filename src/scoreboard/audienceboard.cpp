@@ -85,6 +85,11 @@ bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_operator && event->type() == QEvent::Show)
         setScreenName(settings().AudienceScreen);
+    // The operator's board moved onto a screen that the projector lies over, or off it again:
+    // the audience board closes and says why, or opens, as for a screen plugged in.
+    if (watched == m_operator && event->type() == QEvent::Move && m_operator->isVisible()
+        && m_wanted && chosenScreenAlone() != m_waitsAlone)
+        QTimer::singleShot(0, this, &AudienceBoard::follow);
     return QObject::eventFilter(watched, event);
 }
 

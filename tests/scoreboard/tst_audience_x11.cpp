@@ -593,6 +593,17 @@ private slots:
         QTRY_VERIFY(notice().contains(over));
         QVERIFY(!audience());
         QVERIFY(m_board->isVisible());
+
+        // The operator's board moved to the third screen: the projector opens; moved back over
+        // the desk, it closes again and says why.
+        m_board->move(1920 + 100, 100);
+        QTRY_VERIFY(audience() && audience()->isVisible());
+        QCOMPARE(audience()->screen()->name(), "TWIN");
+        tick(9000);
+        QTRY_VERIFY(!notice().contains(over));
+        m_board->move(100, 100);
+        QTRY_VERIFY(!audience());
+        QTRY_VERIFY(notice().contains(over));
     }
 
     // The screens in an open Options window follow the projector plugged out and in; the
