@@ -294,6 +294,11 @@ private slots:
             QCOMPARE(field(QString(side) + "timeouts").toString(), "3");
             QCOMPARE(field(QString(side) + "reviews").toString(), "1");
         }
+        // At rest with the game flow on, nothing counting: no message, even after a second.
+        const int messages = m_messages;
+        QTest::qWait(1100);
+        board().RefreshTime();
+        QCOMPARE(m_messages, messages);
 
         press(kJ);
         advance(2000);
