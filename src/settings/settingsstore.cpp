@@ -5,13 +5,16 @@
 #include "scalartable.h"
 #include "settings.h"
 #include "settingsconversion.h"
+#include "strayquotes.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStringList>
+#include <QTemporaryFile>
 
 #include <optional>
 #include <type_traits>
@@ -330,7 +333,27 @@ void LoadSettings()
 {
     QSettings store = userStore();
     SettingsModel loaded;
-    loadSettingsFrom(store, loaded);
+    // A value with a quote typed by hand and left open is read from a copy with that quote
+    // escaped, so that the settings after it are read too. The file itself is left as it is
+    // until the settings are next saved, which writes the quote escaped.
+    const QString fileName = store.fileName();
+    QFile file(fileName);
+    const QByteArray text = QFileInfo(fileName).isFile() && file.open(QIODevice::ReadOnly)
+            ? file.readAll()
+            : QByteArray();
+    const QByteArray mended = StrayQuotes::escaped(text);
+    QTemporaryFile copy;
+    if (mended == text || !copy.open() || copy.write(mended) != mended.size() || !copy.flush()) {
+        loadSettingsFrom(store, loaded);
+    } else {
+        QSettings fromCopy(copy.fileName(), QSettings::IniFormat);
+        try {
+            loadSettingsFrom(fromCopy, loaded);
+        } catch (SettingsConversionError &error) {
+            error.fileName = fileName;
+            throw;
+        }
+    }
     Settings::instance().setValue(loaded);
 }
 

@@ -461,6 +461,47 @@ private slots:
         LoadSettings();
         QCOMPARE(settings().TitleText, "Home, Sweet");
     }
+
+    void quoteLeftOpenByHand()
+    {
+        // A quote typed into a name by hand, as Hebrew writes an abbreviation, and a name put in
+        // quotes with a quote inside: the settings after them are read all the same.
+        QVERIFY(writeFile(
+                settingsFileName(),
+                "[ColorSettings]\nTimeColor=255\n"
+                "[KeySettings]\nStartStopJamClockKey=75 ; a \"note\nPenaltyIncrementSec=60\n"
+                "[TextSettings]\n; the \"Rollers\nHomeText=\xd7\xa6\xd7\x94\"\xd7\x9c\r\n"
+                "VisitorText=\"Ha\"Poel\"\nTitleText=\"Final\"\n"
+                "[PicSettings]\nLEDType=1\n"));
+        LoadSettings();
+        const SettingsModel &m = settings();
+        QCOMPARE(m.TimeColor, 255);
+        QCOMPARE(m.StartStopJamClockKey, 75);
+        QCOMPARE(m.PenaltyIncrementSec, 60);
+        QCOMPARE(m.HomeText, QString::fromUtf8("\xd7\xa6\xd7\x94\"\xd7\x9c"));
+        QCOMPARE(m.VisitorText, "Ha\"Poel");
+        QCOMPARE(m.TitleText, "Final");
+        QCOMPARE(m.LEDType, 1);
+
+        // Saved, the quotes are written escaped and read back the same.
+        QVERIFY(SaveSettings());
+        Settings::instance().setValue(SettingsModel());
+        LoadSettings();
+        QCOMPARE(settings().HomeText, QString::fromUtf8("\xd7\xa6\xd7\x94\"\xd7\x9c"));
+        QCOMPARE(settings().VisitorText, "Ha\"Poel");
+        QCOMPARE(settings().LEDType, 1);
+
+        // A number that does not convert after such a line is told with the settings file's name.
+        QVERIFY(writeFile(settingsFileName(),
+                          "[TextSettings]\nHomeText=5\"\n[PicSettings]\nLEDType=x\n"));
+        try {
+            LoadSettings();
+            QFAIL("the number was taken");
+        } catch (const SettingsConversionError &error) {
+            QCOMPARE(error.key, "LEDType");
+            QCOMPARE(error.fileName, settingsFileName());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettingsStore)
