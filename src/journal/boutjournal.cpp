@@ -4,17 +4,21 @@
 #include "journalwriter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QUrl>
 
 namespace {
 
 const QString Driver = QStringLiteral("QSQLITE");
+// How long a reader waits for another program's lock before it reads a copy instead.
+constexpr int BusyMilliseconds = 250;
 
 struct Reading
 {
@@ -22,11 +26,26 @@ struct Reading
     bool closed = false;
     // Why the file cannot be used, for the log; empty when it can.
     QString problem;
+    // Whether the file may be whole all the same: another program holds it locked, or SQLite
+    // could not make what a reader needs beside it.
+    bool heldOrUnopened = false;
 };
 
-QString queryProblem(const QSqlQuery &query)
+bool heldOrUnopened(const QSqlError &error)
 {
-    return QStringLiteral("it is damaged or cut short (%1)").arg(query.lastError().text());
+    // SQLite's result codes SQLITE_BUSY, SQLITE_LOCKED and SQLITE_CANTOPEN, in the low byte of
+    // their extended codes.
+    constexpr int Busy = 5, Locked = 6, CannotOpen = 14;
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number) & 0xff;
+    return number && (code == Busy || code == Locked || code == CannotOpen);
+}
+
+Reading queryProblem(const QSqlQuery &query)
+{
+    return {std::nullopt, false,
+            QStringLiteral("it is damaged or cut short (%1)").arg(query.lastError().text()),
+            heldOrUnopened(query.lastError())};
 }
 
 // Where the state was taken on the boot clock; left unknown when the journal does not say.
@@ -61,19 +80,22 @@ Reading readFile(const QString &connection, const QString &path)
                 QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
                 + QStringLiteral("?immutable=1"));
     }
+    // A file another program holds is read from a copy rather than waited for.
+    options += QStringLiteral(";QSQLITE_BUSY_TIMEOUT=%1").arg(BusyMilliseconds);
     database.setConnectOptions(options);
     if (!database.open())
         return {std::nullopt, false,
-                QStringLiteral("it cannot be opened (%1)").arg(database.lastError().text())};
+                QStringLiteral("it cannot be opened (%1)").arg(database.lastError().text()),
+                heldOrUnopened(database.lastError())};
     QSqlQuery query(database);
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
-        return {std::nullopt, false, queryProblem(query)};
+        return queryProblem(query);
     const int version = query.value(0).toInt();
     if (version > BoutJournal::SchemaVersion)
         return {std::nullopt, false,
                 QStringLiteral("it was written by a newer version of Corvanta")};
     if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
-        return {std::nullopt, false, queryProblem(query)};
+        return queryProblem(query);
     if (query.value(0).toString() != QLatin1String("ok"))
         return {std::nullopt, false,
                 QStringLiteral("it is damaged (%1)").arg(query.value(0).toString())};
@@ -82,7 +104,7 @@ Reading readFile(const QString &connection, const QString &path)
         return {};
     // Every column: a journal from before the boot clock was kept has no boot columns.
     if (!query.exec(QStringLiteral("SELECT * FROM bout WHERE id = 1")))
-        return {std::nullopt, false, queryProblem(query)};
+        return queryProblem(query);
     if (!query.next())
         return {};
     Reading reading;
@@ -92,6 +114,23 @@ Reading readFile(const QString &connection, const QString &path)
         reading.problem = QStringLiteral("the bout it holds is incomplete or out of range");
     else
         readBoot(query, &*reading.state);
+    return reading;
+}
+
+// The journal and its log copied to a folder of the program's own and read there, as SQLite
+// reads them after a crash: what was last committed, whatever holds the journal itself, and with
+// the log's index made afresh where it could not be made beside the journal (a read-only folder
+// the index was cleared from).
+Reading readCopy(const QString &connection, const QString &path)
+{
+    const QTemporaryDir folder;
+    const QString copy = folder.filePath(QStringLiteral("bout-journal.sqlite"));
+    const QString log = path + QLatin1String("-wal");
+    if (!folder.isValid() || !QFile::copy(path, copy)
+        || (QFileInfo::exists(log) && !QFile::copy(log, copy + QLatin1String("-wal"))))
+        return {std::nullopt, false, QStringLiteral("it could not be copied to be read")};
+    Reading reading = readFile(connection, copy);
+    QSqlDatabase::removeDatabase(connection);
     return reading;
 }
 
@@ -144,10 +183,14 @@ BoutJournal::Opening BoutJournal::open()
         // A folder, a device or a pipe is no place to keep a bout; a pipe is not even opened,
         // since opening one waits for a writer.
         const bool file = info.isFile() || !info.exists();
-        const Reading reading = file
-                ? readFile(connection, m_path)
-                : Reading {std::nullopt, false, QStringLiteral("it is not a file")};
+        Reading reading = file ? readFile(connection, m_path)
+                               : Reading {std::nullopt, false, QStringLiteral("it is not a file")};
         QSqlDatabase::removeDatabase(connection);
+        if (reading.heldOrUnopened) {
+            Reading copied = readCopy(connection, m_path);
+            if (copied.problem.isEmpty())
+                reading = std::move(copied);
+        }
         if (!reading.problem.isEmpty()) {
             qWarning("The bout journal %s could not be used: %s.", qPrintable(m_path),
                      qPrintable(reading.problem));

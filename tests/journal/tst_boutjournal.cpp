@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -804,14 +806,18 @@ private slots:
     {
         QTest::addColumn<bool>("folder");
         QTest::addColumn<bool>("inLog"); // its last changes still in its log, as after a crash
-        QTest::newRow("folder") << true << false;
-        QTest::newRow("folder, last changes in the log") << true << true;
-        QTest::newRow("file") << false << false;
+        QTest::addColumn<bool>("index"); // the log's index beside it
+        QTest::newRow("folder") << true << false << false;
+        QTest::newRow("folder, last changes in the log") << true << true << true;
+        // The index cleared by a clean-up program: a reader cannot make it in the folder.
+        QTest::newRow("folder, last changes in a log without its index") << true << true << false;
+        QTest::newRow("file") << false << false << false;
     }
     void readOnly()
     {
         QFETCH(bool, folder);
         QFETCH(bool, inLog);
+        QFETCH(bool, index);
         if (!ownMounts())
             QSKIP("a read-only folder takes root (a mount of this process's own)");
         BoutState state = underWay();
@@ -821,8 +827,10 @@ private slots:
             journal.open();
             journal.record(state);
             QVERIFY(journal.flush(10000));
-            for (const char *companion : {"", "-wal", "-shm"})
-                QVERIFY(QFile::copy(journal.path() + companion, journalPath() + companion));
+            for (const char *companion : {"", "-wal", "-shm"}) {
+                if (index || qstrcmp(companion, "-shm") != 0)
+                    QVERIFY(QFile::copy(journal.path() + companion, journalPath() + companion));
+            }
             QVERIFY(readAll(journalPath() + "-wal").size() > 0);
         } else {
             BoutJournal journal(journalPath());
@@ -855,6 +863,54 @@ private slots:
         QCOMPARE(umount(QFile::encodeName(readOnly)), 0);
         QTRY_COMPARE(recovered.size(), 1);
         QCOMPARE(failed.size(), 0);
+        journal.close(state);
+        QCOMPARE(BoutJournal(journalPath()).open().state, state);
+    }
+
+    // A journal another program holds locked (a database browser left open on it): the bout is
+    // resumed from what was last committed, nothing is kept aside, and it is saved once the lock
+    // is let go.
+    void heldByAnotherProgram()
+    {
+        BoutState state = underWay();
+        {
+            BoutJournal journal(journalPath());
+            journal.open();
+            journal.record(state);
+            QVERIFY(journal.flush(10000));
+            state.numbers[BoutState::HomeScore] = 21;
+            journal.record(state);
+            QVERIFY(journal.flush(10000));
+        }
+        {
+            QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "browser");
+            database.setDatabaseName(journalPath());
+            QVERIFY(database.open());
+            QSqlQuery query(database);
+            for (const char *statement :
+                 {"PRAGMA locking_mode=EXCLUSIVE", "BEGIN EXCLUSIVE", "SELECT count(*) FROM bout"})
+                QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+        }
+        const auto releaseLock = qScopeGuard([] {
+            QSqlDatabase::database("browser", false).close();
+            QSqlDatabase::removeDatabase("browser");
+        });
+
+        BoutJournal journal(journalPath());
+        QSignalSpy failed(&journal, &BoutJournal::writeFailed);
+        QSignalSpy recovered(&journal, &BoutJournal::writeRecovered);
+        const BoutJournal::Opening opening = journal.open();
+        QCOMPARE(opening.problem, QString());
+        QCOMPARE(opening.ending, BoutJournal::Ending::Abnormal);
+        QCOMPARE(opening.state, state);
+        QCOMPARE(QDir(m_dir->path()).entryList({"*unusable*"}), QStringList());
+
+        state.numbers[BoutState::VisitorScore] = 9;
+        journal.record(state);
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 20000);
+        QVERIFY(failed.first().first().toString().contains("locked"));
+        QSqlDatabase::database("browser", false).close();
+        QTRY_COMPARE_WITH_TIMEOUT(recovered.size(), 1, 20000);
         journal.close(state);
         QCOMPARE(BoutJournal(journalPath()).open().state, state);
     }
