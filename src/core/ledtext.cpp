@@ -70,9 +70,12 @@ QString timeText(float value, TimeFormat format, Groups groups)
     const auto whole = qint64(ticks) / 10000;
 
     if (format == TimeFormat::SecondsTenths) {
+        // The tenth the clock is in, as whole seconds show the second it is in: a clock counting
+        // down shows 59.9 from its first instant below a minute, and 0.0 only once it is out.
         const qint64 largest = largestIn(groups.first);
-        qint64 seconds = whole;
-        qint64 tenths = (qint64(ticks) / 1000) % 10;
+        const qint64 allTenths = (qint64(ticks) + 999) / 1000;
+        qint64 seconds = allTenths / 10;
+        qint64 tenths = allTenths % 10;
         if (seconds > largest) {
             seconds = largest;
             tenths = 9;

@@ -60,7 +60,9 @@ private slots:
         QCOMPARE(shown("60,1", "2,2", 59.95f), " 0:59");
         // A ten-thousandth before a whole second is still the second before it.
         QCOMPARE(shown("60,1", "2,2", 59.9999f), " 0:59");
-        QCOMPARE(shown("1,.1", "2,2", 59.9999f), "59.9");
+        // Tenths are the tenth the clock is in.
+        QCOMPARE(shown("1,.1", "2,2", 59.8501f), "59.9");
+        QCOMPARE(shown("1,.1", "2,2", 0.0001f), " 0.1");
         QCOMPARE(shown("60,1", "1,2", -5), "0:00");
         QCOMPARE(shown("60,1", "2,2", 6000), "99:59");
         QCOMPARE(shown("60,1", "1,2", 3600), "9:59");

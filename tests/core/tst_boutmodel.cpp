@@ -826,15 +826,16 @@ private slots:
         QCOMPARE(keeper.seconds(), 88.0);
     }
 
-    // The period display: minutes and seconds down to one minute, then seconds and tenths, a
-    // tenth shown until it has fully passed.
+    // The period display: minutes and seconds down to one minute, then seconds and tenths, each
+    // the one the clock is in, as whole seconds are: 0.0 only once the time is out.
     void periodShown_data()
     {
         QTest::addColumn<double>("seconds");
         QTest::addColumn<QString>("shown");
         const std::pair<double, const char *> rows[] = {
-                {600, "10:00"},  {60, "1:00"}, {59.9001, "1:00"}, {59.9, "59.9"},
-                {59.09, "59.0"}, {0.1, "0.1"}, {0.09, "0.0"},     {0, "0.0"},
+                {600, "10:00"},    {60, "1:00"},   {59.9001, "1:00"}, {59.9, "59.9"},
+                {59.8001, "59.9"}, {59.8, "59.8"}, {59.09, "59.1"},   {0.1, "0.1"},
+                {0.0001, "0.1"},   {0, "0.0"},     {-3, "0.0"},
         };
         for (const auto &[seconds, shown] : rows)
             QTest::addRow("%g s", seconds) << seconds << QString(shown);
@@ -845,6 +846,26 @@ private slots:
         QFETCH(QString, shown);
         bout().setPeriodTime(ticks(seconds));
         QCOMPARE(BoutReadout::texts(bout(), QTime(14, 5), QLocale::c()).period, shown);
+    }
+
+    // A running period read at every refresh shows each second and then each tenth in turn,
+    // none skipped and none shown for less than its time.
+    void periodCountsDownShowingEveryTenth()
+    {
+        bout().setPeriodTime(ticks(61));
+        bout().startStopPeriod();
+        QStringList shown;
+        while (bout().periodEngine()->ticks() > 0) {
+            const QString text = BoutReadout::texts(bout(), QTime(14, 5), QLocale::c()).period;
+            if (shown.isEmpty() || shown.last() != text)
+                shown << text;
+            m_clock.advanceMilliseconds(1);
+        }
+        shown << BoutReadout::texts(bout(), QTime(14, 5), QLocale::c()).period;
+        QStringList expected {"1:01", "1:00"};
+        for (int tenths = 599; tenths >= 0; --tenths)
+            expected << QStringLiteral("%1.%2").arg(tenths / 10).arg(tenths % 10);
+        QCOMPARE(shown, expected);
     }
 
     // Ticks of a tenth of a millisecond to the seconds shown: ties go to even.
