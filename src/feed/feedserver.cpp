@@ -313,6 +313,16 @@ void FeedServer::readRequest(QTcpSocket *socket)
         delete socket->findChild<QTimer *>();
         socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, SendBufferBytes);
         m_webSockets->handleConnection(socket);
+        // Qt answers a client's pings by itself, which no message of ours goes with: a client
+        // that sends them and reads nothing is dropped as the answers pile up, once the client's
+        // data has been taken in, not at the next message.
+        connect(
+                socket, &QIODevice::readyRead, this,
+                [this] {
+                    for (QWebSocket *client : QSet<QWebSocket *>(m_clients))
+                        dropIfBehind(client);
+                },
+                Qt::QueuedConnection);
         return;
     }
     // HEAD is answered as GET, without the body.
@@ -383,6 +393,11 @@ QByteArray FeedServer::latest() const
 void FeedServer::send(QWebSocket *client, const QByteArray &message)
 {
     client->sendTextMessage(QString::fromUtf8(message));
+    dropIfBehind(client);
+}
+
+void FeedServer::dropIfBehind(QWebSocket *client)
+{
     if (client->bytesToWrite() > MaxUnsentBytes) {
         m_clients.remove(client);
         countConnections();

@@ -73,6 +73,7 @@ private:
                  bool withBody = true);
     void takeClient();
     void send(QWebSocket *client, const QByteArray &message);
+    void dropIfBehind(QWebSocket *client);
     void keepAlive();
     QByteArray latest() const;
     void countConnections() { m_connections = int(m_requests.size() + m_clients.size()); }

@@ -404,6 +404,36 @@ private slots:
         QTRY_VERIFY(m_ticks > ticksBefore);
     }
 
+    // Pings are answered by the WebSocket itself, with no message of the feed's: a client that
+    // floods them and reads nothing is dropped near the same limit, not left to pile up the
+    // answers until the next message or keep-alive.
+    void aClientThatPingsAndDoesNotReadIsDropped()
+    {
+        QSignalSpy dropped(m_feed->server(), &FeedServer::clientDropped);
+        const int before = m_feed->server()->connectionCount();
+        auto deaf = connected();
+        deaf->setReadBufferSize(1);
+        deaf->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+        deaf->write(kHandshake);
+        QTRY_COMPARE(m_feed->server()->connectionCount(), before + 1);
+
+        // A client's frames are masked; a mask of zeros leaves the payload as it is.
+        const QByteArray ping = QByteArray("\x89\xfd\0\0\0\0", 6) + QByteArray(125, 'p');
+        const QByteArray pings = ping.repeated(512);
+        qint64 sent = 0;
+        while (dropped.isEmpty() && deaf->state() == QAbstractSocket::ConnectedState
+               && sent < 64 * 1024 * 1024) {
+            deaf->write(pings);
+            sent += pings.size();
+            deaf->waitForBytesWritten(1000);
+            QCoreApplication::processEvents();
+        }
+        QTRY_COMPARE(dropped.size(), 1);
+        // As many answers as that waited for it: the limit and the two ends' socket buffers.
+        QVERIFY2(sent < 4 * 1024 * 1024, QByteArray::number(sent).constData());
+        QTRY_COMPARE(m_feed->server()->connectionCount(), before);
+    }
+
     // Moved to another port and back, the server lets go of every connection it held each time:
     // none is counted, none is left open, and the new port serves.
     void aPortChangeLetsGoOfEveryConnection()
