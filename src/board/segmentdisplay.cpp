@@ -240,8 +240,18 @@ void SegmentDisplay::paintEvent(QPaintEvent *)
     const QString cells = shownCells();
 
     // The cells are centred, so a display keeps its look when its size is rounded, and a shorter
-    // row (seconds and tenths on a minutes display) sits in the middle.
-    double x = (width() - contentWidth(cells)) / 2;
+    // row (seconds and tenths on a minutes display) sits in the middle. A longer one than the
+    // display is built for is drawn smaller, to fit.
+    const double content = contentWidth(cells);
+    const double room = contentWidth(m_pattern);
+    if (content > room && room > 0) {
+        const double scale = room / content;
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.translate(width() / 2.0, height() / 2.0);
+        painter.scale(scale, scale);
+        painter.translate(-width() / 2.0, -height() / 2.0);
+    }
+    double x = (width() - content) / 2;
     const int y = (height() - m_size) / 2;
     for (qsizetype i = 0; i < cells.size(); ++i) {
         const QChar c = cells.at(i);

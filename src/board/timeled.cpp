@@ -24,8 +24,16 @@ void TimeLED::setGroupLengths(const QString &groupLengths)
     LedText::Groups groups;
     if (!LedText::parseGroups(groupLengths, &groups))
         return;
-    m_groups = groups;
+    m_groups = m_shownGroups = groups;
     setPattern(LedText::timePattern(m_groups));
+    refreshText();
+}
+
+void TimeLED::showGroups(LedText::Groups groups)
+{
+    if (groups.first == m_shownGroups.first && groups.second == m_shownGroups.second)
+        return;
+    m_shownGroups = groups;
     refreshText();
 }
 
@@ -33,5 +41,5 @@ void TimeLED::setGroupLengths(const QString &groupLengths)
 // a second, and most writes show the same time.
 void TimeLED::refreshText()
 {
-    setText(LedText::timeText(m_value, LedText::parseTimeFormat(m_displayFormat), m_groups));
+    setText(LedText::timeText(m_value, LedText::parseTimeFormat(m_displayFormat), m_shownGroups));
 }

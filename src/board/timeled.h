@@ -32,6 +32,10 @@ public:
     // Text that is not two numbers is ignored; each count is clamped to what fits a clock.
     void setGroupLengths(const QString &groupLengths);
     void setPaddingD(int twips) { setSeparatorPadding(twips); }
+    // Groups for the time shown alone, where it needs more than the display is built with (a
+    // long flow clock on the jam display): the display keeps its size and draws the row smaller
+    // to fit. The built groups are shown again with showGroups() of those.
+    void showGroups(LedText::Groups groups);
 
 private:
     void refreshText();
@@ -39,4 +43,5 @@ private:
     float m_value = 0;
     QString m_displayFormat = QStringLiteral("60,1");
     LedText::Groups m_groups;
+    LedText::Groups m_shownGroups;
 };

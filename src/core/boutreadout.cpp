@@ -78,6 +78,13 @@ ClockValue jamClock(const Bout &bout)
     return {ClockReadout::wholeSeconds(bout.jamEngine()->ticks()), kMinutesSeconds};
 }
 
+LedText::Groups jamGroups(const Bout &bout)
+{
+    constexpr float kLargestInJamGroups = 9 * 60 + 59;
+    return jamShowsFlow(bout) && flowClock(bout).value > kLargestInJamGroups ? PeriodGroups
+                                                                             : JamGroups;
+}
+
 ClockValue penaltyClock(const Bout &bout, int penalty)
 {
     // -1 shows nothing.
@@ -91,7 +98,7 @@ Texts texts(const Bout &bout, const QTime &now, const QLocale &locale)
 {
     Texts t;
     t.period = timeText(periodClock(bout, now, locale), PeriodGroups);
-    t.jam = timeText(jamClock(bout), JamGroups);
+    t.jam = timeText(jamClock(bout), jamGroups(bout));
     for (int i = 0; i < Bout::PenaltyCount; ++i)
         t.penalties[size_t(i)] = timeText(penaltyClock(bout, i), PenaltyGroups);
     t.homeScore = numberText(bout.homeScore(), BoutConstants::ScoreLimit);

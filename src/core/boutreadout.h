@@ -40,6 +40,10 @@ bool periodShowsFlow(const Bout &bout);
 inline constexpr LedText::Groups PeriodGroups {2, 2};
 inline constexpr LedText::Groups JamGroups {1, 2};
 inline constexpr LedText::Groups PenaltyGroups {1, 2};
+// The jam display's groups for what it shows now: a flow clock of ten minutes or more (an
+// official timeout that runs long, a lineup or team timeout set longer) takes a second minute
+// digit, which the jam clock itself never needs.
+LedText::Groups jamGroups(const Bout &bout);
 
 // What the board shows, without the blank cells that keep the digits in place: "9:57", "59.9",
 // "" for a blank display.

@@ -51,6 +51,7 @@ void BoardView::show(Bout::Item item)
         [[fallthrough]];
     case Bout::JamClock: {
         const BoutReadout::ClockValue jam = BoutReadout::jamClock(*m_bout);
+        m_ui.tledJam->showGroups(BoutReadout::jamGroups(*m_bout));
         m_ui.tledJam->setDisplayFormat(jam.displayFormat);
         m_ui.tledJam->setValue(jam.value);
         break;

@@ -74,6 +74,39 @@ private slots:
         QCOMPARE(shown("60,1", "2,2", -1), "");
         QCOMPARE(shown("1,.1", "2,2", -1), "");
         QCOMPARE(shown("60,1", "2,2", NAN), "");
+
+        // A time shown with more groups than the display is built with keeps the display's
+        // size, and draws the row smaller within it.
+        TimeLED jam;
+        jam.setGroupLengths("1,2");
+        jam.setPaddingH(600);
+        jam.setValue(620);
+        QCOMPARE(jam.Text(), "9:59");
+        const QSize built = jam.size();
+        const QImage before = jam.grab().toImage();
+        jam.showGroups({2, 2});
+        QCOMPARE(jam.Text(), "10:20");
+        QCOMPARE(jam.size(), built);
+        QCOMPARE(jam.GroupLengths(), "1,2");
+        const QImage after = jam.grab().toImage();
+        // The cells drawn, lit or not, span no more than the built ones did.
+        const auto drawnSpan = [](const QImage &image) {
+            int left = image.width(), right = -1;
+            for (int y = 4; y < image.height() - 4; ++y) {
+                for (int x = 4; x < image.width() - 4; ++x) {
+                    if (qGray(image.pixel(x, y)) > 8) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+                }
+            }
+            return std::pair(left, right);
+        };
+        QVERIFY(after != before);
+        QVERIFY(drawnSpan(after).first >= drawnSpan(before).first - 1);
+        QVERIFY(drawnSpan(after).second <= drawnSpan(before).second + 1);
+        jam.showGroups({1, 2});
+        QCOMPARE(jam.Text(), "9:59");
     }
 
     void numberText()

@@ -184,7 +184,21 @@ private slots:
         QCOMPARE(jamShown(), 0.0f);
         advance(75500);
         QCOMPARE(jamShown(), 75.0f);
+        // One that runs past the jam display's 9:59 (an injury) counts on, with a second minute
+        // digit.
+        const auto jamText
+                = [this] { return BoutReadout::texts(bout(), QTime(12, 0), QLocale::c()).jam; };
+        QCOMPARE(jamText(), "1:15");
+        QCOMPARE(BoutReadout::jamGroups(bout()).first, 1);
+        advance(524000);
+        QCOMPARE(jamText(), "9:59");
+        advance(1000);
+        QCOMPARE(jamText(), "10:00");
+        advance(20000);
+        QCOMPARE(jamText(), "10:20");
+        QCOMPARE(BoutReadout::jamGroups(bout()).first, 2);
         QVERIFY(bout().officialTimeout());
+        QCOMPARE(BoutReadout::jamGroups(bout()).first, 1);
         QCOMPARE(bout().phase(), Bout::Lineup);
         QVERIFY(!bout().flowCountsUp());
 
