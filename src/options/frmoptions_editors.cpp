@@ -256,7 +256,8 @@ void frmOptions::changeSound(SoundGroup &group)
     if (key != kNoKey && key != 0)
         return;
     const qint16 usual = commandKey(group.command).defaultKey;
-    if (keyHeldByAnother(usual, group.command)) {
+    // The New Bout key, no command of the table, holds its key too.
+    if (keyHeldByAnother(usual, group.command) || usual == m_working.NewBoutKey) {
         tell(this, windowTitle(),
              QStringLiteral("The key %1 is used by another command, so this sound has no key. "
                             "Choose one with \"Select Sound Key\".")

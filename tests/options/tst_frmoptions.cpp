@@ -1000,6 +1000,24 @@ private slots:
         QCOMPARE(m_told.size(), 1);
         QVERIFY2(m_told.first().startsWith("The key B is used by another command"),
                  qPrintable(m_told.first()));
+
+        // The New Bout key is held as well: B stays a key of one command.
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.BuzzerKey = 32;
+            m.ClearKey = 46;
+            m.NewBoutKey = 66;
+        });
+        m_told.clear();
+        frmOptions newBout;
+        prepare(newBout);
+        newBout.chooseFile = [&](QWidget *, const QString &) { return siren; };
+        click(newBout, "cmdBuzzerSoundChange");
+        QCOMPARE(text(newBout, "lblBuzzerKey"), QString());
+        QCOMPARE(text(newBout, "lblNewBoutKey"), "B");
+        QCOMPARE(m_told.size(), 1);
+        click(newBout, "cmdOk");
+        QCOMPARE(settings().NewBoutKey, 66);
+        QCOMPARE(settings().BuzzerKey, 32);
     }
 
     // The window stays on its screen. Where the screen has room (the test's own screen, 800
