@@ -68,6 +68,10 @@ QString &DigitEntry::Buffer::on(int display)
 
 std::optional<qint64> DigitEntry::typeTime(int display, int c, qint32 maxSeconds)
 {
+    // A key that types nothing here (Shift on its way to Shift+Tab, a command's key) leaves what
+    // is pending on another display: moving the selection alone throws nothing away.
+    if (!isDigitCode(c) && c != kPoint && c != kSpace && c != kEnter)
+        return std::nullopt;
     QString &text = m_time.on(display);
     if (isDigitCode(c) || c == kPoint) {
         text.append(QChar(c));
@@ -118,6 +122,8 @@ std::optional<DigitEntry::Number> DigitEntry::typeNumber(int display, int c, int
 {
     // The key has already run as a command; the character is not run again, so a command on
     // Enter runs once and '-' or '.' never reach Insert's or Delete's.
+    if (!isDigitCode(c) && c != kPlus && c != kMinus && c != kSpace && c != kClear && c != kEnter)
+        return std::nullopt;
     QString &text = m_number.on(display);
     if (isDigitCode(c) || c == kPlus || c == kMinus)
         text.append(QChar(c));

@@ -78,6 +78,15 @@ private slots:
         typeTime(entry, kJam, "1.", 599);
         QCOMPARE(typeTime(entry, kPeriod, "30\n", 5999), 1800.0);
         QCOMPARE(typeTime(entry, kJam, "\n", 599), -1.0);
+        // A key that types nothing on another display (Shift on its way to Shift+Tab back, a
+        // command's key) leaves what is pending; a key that types there does not.
+        typeTime(entry, kJam, "1.3", 599);
+        typeTime(entry, kPeriod, "?", 5999);
+        typeNumber(entry, kHome, "?", 999);
+        QCOMPARE(typeTime(entry, kJam, "0\n", 599), 90.0);
+        typeTime(entry, kJam, "1.3", 599);
+        typeTime(entry, kPeriod, " ", 5999);
+        QCOMPARE(typeTime(entry, kJam, "0\n", 599), 0.0);
         // Each board keeps its own entry.
         DigitEntry other;
         typeTime(entry, kJam, "2", 599);
@@ -113,6 +122,11 @@ private slots:
         typeNumber(entry, kHome, "5", 999);
         QCOMPARE(typeNumber(entry, kVisitor, "\n", 999), QString());
         QCOMPARE(typeNumber(entry, kHome, "\n", 999), QString());
+        typeNumber(entry, kVisitor, "7", 999);
+        typeNumber(entry, kHome, "?", 999);
+        typeTime(entry, kJam, "?", 599);
+        typeNumber(entry, kHome, "?", 9);
+        QCOMPARE(typeNumber(entry, kVisitor, "\n", 999), "7");
     }
 
     // The ends of each range, the keypad against the main block, the shifted symbols, the editing
