@@ -107,6 +107,10 @@ void JournalWriter::run()
     {
         QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         database.setDatabaseName(m_path);
+        // Another program holding the journal is waited for a moment at each try, not SQLite's
+        // usual five seconds: the board's close waits for the try under way, and the tries go
+        // on every second all the same.
+        database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyMs));
     }
     // The last record on disk, to write again should the file be lost.
     std::optional<Record> last;

@@ -23,6 +23,7 @@ class JournalWriter final : public QThread
 
 public:
     static constexpr int RetryMs = 1000;
+    static constexpr int BusyMs = 500;
 
     JournalWriter(const QString &path, int schemaVersion, QObject *parent = nullptr);
     ~JournalWriter() override;
