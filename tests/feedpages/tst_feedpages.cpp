@@ -319,7 +319,9 @@ void tst_FeedPages::readoutFollowsTheBoard_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("period at 59.9 s: tenths") << "period" << 59900.0 << "59.9";
     QTest::newRow("period just above 59.9 s: minutes") << "period" << 59900.1 << "1:00";
-    QTest::newRow("period tenths cut, not rounded") << "period" << 5099.9 << "5.0";
+    // As the board: the tenth the clock is in, 0.0 only once it is out.
+    QTest::newRow("period tenths: the tenth it is in") << "period" << 5000.1 << "5.1";
+    QTest::newRow("period in its last tenth") << "period" << 0.1 << "0.1";
     QTest::newRow("period at zero") << "period" << 0.0 << "0.0";
     QTest::newRow("period above a minute") << "period" << 123456.0 << "2:04";
     QTest::newRow("jam at 59 s") << "jam" << 59000.0 << "0:59";
@@ -329,6 +331,7 @@ void tst_FeedPages::readoutFollowsTheBoard_data()
     QTest::newRow("penalty at zero") << "penalty" << 0.0 << "0:00";
     QTest::newRow("penalty past zero stays at zero") << "penalty" << -300.0 << "0:00";
     QTest::newRow("penalty ten minutes") << "penalty" << 600000.0 << "10:00";
+    QTest::newRow("a flow clock past 9:59 on the jam display") << "jam" << 718500.0 << "11:59";
     QTest::newRow("counting up: seconds passed") << "jam up" << 59999.0 << "0:59";
     QTest::newRow("counting up: a whole second") << "jam up" << 60000.0 << "1:00";
 }

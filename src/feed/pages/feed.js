@@ -44,7 +44,8 @@
         if (up)
             return minutesSeconds(Math.floor(Math.round(ms * 10) / ticksPerSecond));
         if (kind === 'period' && Math.round(ms * 10) <= tenthsThresholdTicks) {
-            var tenths = Math.floor(Math.round(ms * 10) / 1000);
+            // The tenth the clock is in: 0.0 only once it is out.
+            var tenths = Math.floor((Math.round(ms * 10) + 999) / 1000);
             return Math.floor(tenths / 10) + '.' + (tenths % 10);
         }
         return minutesSeconds(wholeSeconds(ms));
