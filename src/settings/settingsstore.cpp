@@ -2,10 +2,10 @@
 
 #include "colortable.h"
 #include "commandtable.h"
+#include "handtyped.h"
 #include "scalartable.h"
 #include "settings.h"
 #include "settingsconversion.h"
-#include "strayquotes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -333,15 +333,15 @@ void LoadSettings()
 {
     QSettings store = userStore();
     SettingsModel loaded;
-    // A value with a quote typed by hand and left open is read from a copy with that quote
-    // escaped, so that the settings after it are read too. The file itself is left as it is
-    // until the settings are next saved, which writes the quote escaped.
+    // A file with quotes or backslashes typed by hand into its values is read from a copy with
+    // them escaped, so that each is read as typed and the settings after it are read too. The
+    // file itself is left as it is until the settings are next saved, which writes them escaped.
     const QString fileName = store.fileName();
     QFile file(fileName);
     const QByteArray text = QFileInfo(fileName).isFile() && file.open(QIODevice::ReadOnly)
             ? file.readAll()
             : QByteArray();
-    const QByteArray mended = StrayQuotes::escaped(text);
+    const QByteArray mended = HandTyped::escaped(text);
     QTemporaryFile copy;
     if (mended == text || !copy.open() || copy.write(mended) != mended.size() || !copy.flush()) {
         loadSettingsFrom(store, loaded);

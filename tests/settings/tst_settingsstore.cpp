@@ -462,17 +462,19 @@ private slots:
         QCOMPARE(settings().TitleText, "Home, Sweet");
     }
 
-    void quoteLeftOpenByHand()
+    void quotesAndBackslashesTypedByHand()
     {
-        // A quote typed into a name by hand, as Hebrew writes an abbreviation, and a name put in
-        // quotes with a quote inside: the settings after them are read all the same.
+        // A quote typed into a name by hand, as Hebrew writes an abbreviation, a pair of them, a
+        // name put in quotes with a quote inside, a backslash in a name and at a line's end: each
+        // is read as typed, and the settings after them are read all the same.
         QVERIFY(writeFile(
                 settingsFileName(),
                 "[ColorSettings]\nTimeColor=255\n"
                 "[KeySettings]\nStartStopJamClockKey=75 ; a \"note\nPenaltyIncrementSec=60\n"
                 "[TextSettings]\n; the \"Rollers\nHomeText=\xd7\xa6\xd7\x94\"\xd7\x9c\r\n"
-                "VisitorText=\"Ha\"Poel\"\nTitleText=\"Final\"\n"
-                "[PicSettings]\nLEDType=1\n"));
+                "VisitorText=\"Ha\"Poel\"\nTitleText=\"Final\" ; the last\n"
+                "[PicSettings]\nHomePic=AC\\DC\\\nVisitorPic=The \"Rollers\"\r\n"
+                "BoardPic=\"a\\\\b\\\"c\"\nLEDType=1\n"));
         LoadSettings();
         const SettingsModel &m = settings();
         QCOMPARE(m.TimeColor, 255);
@@ -481,6 +483,9 @@ private slots:
         QCOMPARE(m.HomeText, QString::fromUtf8("\xd7\xa6\xd7\x94\"\xd7\x9c"));
         QCOMPARE(m.VisitorText, "Ha\"Poel");
         QCOMPARE(m.TitleText, "Final");
+        QCOMPARE(m.HomePic, "AC\\DC\\");
+        QCOMPARE(m.VisitorPic, "The \"Rollers\"");
+        QCOMPARE(m.BoardPic, "a\\b\"c"); // escapes as the program writes them
         QCOMPARE(m.LEDType, 1);
 
         // Saved, the quotes are written escaped and read back the same.
@@ -489,6 +494,8 @@ private slots:
         LoadSettings();
         QCOMPARE(settings().HomeText, QString::fromUtf8("\xd7\xa6\xd7\x94\"\xd7\x9c"));
         QCOMPARE(settings().VisitorText, "Ha\"Poel");
+        QCOMPARE(settings().HomePic, "AC\\DC\\");
+        QCOMPARE(settings().VisitorPic, "The \"Rollers\"");
         QCOMPARE(settings().LEDType, 1);
 
         // A number that does not convert after such a line is told with the settings file's name.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+
+// Values typed into the settings file by hand, read as they were typed.
+//
+// QSettings takes a '"' for the start or end of a quoted text, which may run on over line ends,
+// and a '\' for an escape, which at a line's end joins the next line on. So one quote mark typed
+// into a name (an inch mark, a Hebrew abbreviation) took every line after it into that name, a
+// pair of them vanished, and "AC\DC" lost its letters; the settings on the lines taken fell back
+// to their defaults without a word. The program itself writes quotes only around a whole value,
+// and no backslash but a known escape.
+namespace HandTyped {
+
+// The file's text with every quote mark of a value escaped but a pair around the whole value,
+// and every backslash doubled that starts no escape QSettings knows or ends its line. Comments,
+// section lines and lines that need none of this are left as they are.
+QByteArray escaped(const QByteArray &fileText);
+
+} // namespace HandTyped
