@@ -313,6 +313,19 @@ private slots:
         QCOMPARE(window.focusWidget(), find<QPushButton>(window, "cmdOk"));
         QTest::keyClick(&window, Qt::Key_Return);
         QCOMPARE(window.result(), int(QDialog::Accepted));
+        // In a window just opened, Enter on a control that is no button presses Ok, the window's
+        // default, not the first button.
+        {
+            frmOptions fresh;
+            prepare(fresh);
+            answerKeys(fresh, Qt::Key_Escape);
+            fresh.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+            auto *join = find<QCheckBox>(fresh, "chkJoinJamPenalty");
+            join->setFocus();
+            QTest::keyClick(join, Qt::Key_Return);
+            QCOMPARE(fresh.result(), int(QDialog::Accepted));
+        }
 
         window.show();
         click(window, "cmdNewBout");
