@@ -75,13 +75,15 @@ std::optional<DecodedPicture> ReadPictureCopy(const QString &path, const QSize &
     return decoded;
 }
 
-void KeepPictureCopy(const QString &path, const DecodedPicture &decoded)
+void KeepPictureCopy(const QString &path, const DecodedPicture &decoded, const QString &decodedFrom)
 {
     const QSize size = decoded.picture.size();
     if (decoded.picture.isNull() || pixels(decoded.natural) < CopyShare * pixels(size))
         return;
     const QFileInfo file(path);
     const QString source = PictureSource(file);
+    if (source != decodedFrom)
+        return;
     const QString copyPath = PictureCopyPath(path);
     {
         QImageReader kept(copyPath, "png");

@@ -27,5 +27,8 @@ QString PictureCopyPath(const QString &path);
 std::optional<DecodedPicture> ReadPictureCopy(const QString &path, const QSize &box);
 
 // Keeps decoded, the picture at path, as its copy when it is far smaller than the picture itself
-// and no copy at least as large is kept already.
-void KeepPictureCopy(const QString &path, const DecodedPicture &decoded);
+// and no copy at least as large is kept already. decodedFrom is the file's PictureSource taken
+// before it was decoded: a file changed or replaced while it was decoded (a logo saved over one
+// being read) is not the picture decoded, and no copy is kept of it.
+void KeepPictureCopy(const QString &path, const DecodedPicture &decoded,
+                     const QString &decodedFrom);

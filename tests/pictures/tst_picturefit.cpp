@@ -449,6 +449,23 @@ private slots:
         QCOMPARE(shown(path).pixelColor(0, 0), QColor(Qt::blue));
         QVERIFY(writeFile(path, "not a picture at all"));
         QVERIFY(shown(path).isNull());
+
+        // A logo saved over the one being decoded (an editor writes a new file and renames it
+        // into place): the picture decoded is the old one, and no copy is kept of it under the
+        // new file's name.
+        const QString logo = makePicture("logo.bmp", QSize(1600, 800), Qt::red);
+        const QString decodedFrom = PictureSource(QFileInfo(logo));
+        const DecodedPicture red = DecodePicture(logo, QSize(100, 100));
+        const QString green = makePicture("logo-new.bmp", QSize(1600, 800), Qt::green);
+        QVERIFY(QFile::remove(logo));
+        QVERIFY(QFile::rename(green, logo));
+        KeepPictureCopy(logo, red, decodedFrom);
+        QVERIFY(!ReadPictureCopy(logo, QSize(100, 100)));
+        QCOMPARE(shown(logo).pixelColor(0, 0), QColor(Qt::green));
+        // The file as it was decoded is kept.
+        const DecodedPicture decoded = DecodePicture(logo, QSize(100, 100));
+        KeepPictureCopy(logo, decoded, PictureSource(QFileInfo(logo)));
+        QVERIFY(ReadPictureCopy(logo, QSize(100, 100)));
     }
 };
 
