@@ -34,7 +34,12 @@ qsizetype wrapEnd(const QByteArray &line, qsizetype first)
     if (first >= line.size() || line.at(first) != '"')
         return -1;
     for (qsizetype i = line.size() - 1; i > first; --i) {
-        if (line.at(i) != '"' || line.at(i - 1) == '\\')
+        // A quote after an odd number of backslashes is escaped; after an even one, the
+        // backslashes are.
+        qsizetype backslashes = 0;
+        while (i - 1 - backslashes > first && line.at(i - 1 - backslashes) == '\\')
+            ++backslashes;
+        if (line.at(i) != '"' || backslashes % 2 != 0)
             continue;
         qsizetype after = i + 1;
         while (after < line.size() && isBlank(line.at(after)))

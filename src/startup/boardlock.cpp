@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMessageBox>
@@ -189,6 +190,16 @@ void BoardLock::listen()
     }
     connect(m_server, &QLocalServer::newConnection, this, &BoardLock::answer);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &BoardLock::stopAnswering);
+    // Seen before any filter of the board's own.
+    qApp->installEventFilter(this);
+}
+
+bool BoardLock::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Close && watched->isWidgetType()
+        && watched->objectName() == QLatin1String("frmScoreboard"))
+        stopAnswering();
+    return false;
 }
 
 void BoardLock::stopAnswering()

@@ -44,6 +44,12 @@ public:
 
     QString lockFilePath() const;
 
+protected:
+    // Stops answering as the board starts to close, before it saves the bout: a save that waits
+    // (a journal another program holds) would otherwise leave a later copy told that the board
+    // runs, while it is ending.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QString serverName() const;
     // Each false only when another copy holds the folder.

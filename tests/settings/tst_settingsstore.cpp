@@ -427,7 +427,9 @@ private slots:
                                  "bell\x07"
                                  "beef\x7f"
                                  "0",
-                                 "a,b;c=d \\\"e\" "};
+                                 "a,b;c=d \\\"e\" ",
+                                 "A, B\\",
+                                 " \\\\\" "};
         for (const QString &text : texts) {
             LoadSettings();
             Settings::instance().edit([&](SettingsModel &m) { m.TitleText = m.HomePic = text; });

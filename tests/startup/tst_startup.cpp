@@ -10,6 +10,7 @@
 #include "version.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -189,10 +190,14 @@ private slots:
         QVERIFY(!(board->windowState() & Qt::WindowMinimized));
         QTRY_COMPARE(QApplication::activeWindow(), board);
 
-        // A board that answers is not waited for. One that is closing answers no more: a start
+        // A board that answers is not waited for. One that is closing answers no more, from
+        // the moment its close begins (before it saves the bout, which may wait): a start
         // meanwhile waits for it to end, and holds the folder then.
         QVERIFY(!second.waitForClosingBoard());
-        first->stopAnswering();
+        QWidget closing;
+        closing.setObjectName("frmScoreboard");
+        QCloseEvent close;
+        QApplication::sendEvent(&closing, &close);
         QTimer::singleShot(300, this, [&first] { first.reset(); });
         QVERIFY(second.waitForClosingBoard());
         QVERIFY(!first);
