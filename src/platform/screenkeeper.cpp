@@ -79,8 +79,12 @@ ScreenKeeper::~ScreenKeeper()
 
 bool ScreenKeeper::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_window && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
-        setHeld(event->type() == QEvent::Show);
+    // Minimised, the board is still open, and an audience board may stand on the projector:
+    // only a window hidden or closed by the program lets the screens go.
+    if (watched == m_window && event->type() == QEvent::Show)
+        setHeld(true);
+    else if (watched == m_window && event->type() == QEvent::Hide)
+        setHeld(event->spontaneous() && m_window->isMinimized());
     return QObject::eventFilter(watched, event);
 }
 

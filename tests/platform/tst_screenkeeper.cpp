@@ -127,8 +127,17 @@ private slots:
         QTRY_COMPARE(m_desktop.calls.size(), 4);
         QCOMPARE(m_desktop.calls.mid(2), (QStringList {hold, "UnInhibit 42"}));
 
+        // Minimised it is still open (an audience board may show on the projector): held.
         window->show();
         QTRY_COMPARE(m_desktop.calls.size(), 5);
+        window->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(window->isMinimized());
+        QTest::qWait(200);
+        QVERIFY(keeper->isHeld());
+        QCOMPARE(m_desktop.calls.size(), 5);
+        window->setWindowState(Qt::WindowNoState);
+        window->show();
+        QVERIFY(keeper->isHeld());
         window.reset();
         QTRY_COMPARE(m_desktop.calls.size(), 6);
         QCOMPARE(m_desktop.calls.last(), "UnInhibit 43");
