@@ -31,8 +31,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 #include <utility>
 
 frmOptions::frmOptions(QWidget *parent)
@@ -404,8 +402,7 @@ void frmOptions::cmdOk_Click()
         return;
     }
     // A picture chosen a moment ago may still turn out to be none: Ok goes on when it is known.
-    if (std::any_of(m_pictures.begin(), m_pictures.end(),
-                    [](const PicturePreview &preview) { return preview.checking; })) {
+    if (picturesBeingChecked()) {
         m_okWaitsForPictures = true;
         m_cmdOk->setEnabled(false);
         return;

@@ -182,6 +182,7 @@ private:
     // Ok waits for the pictures still being read: it goes on once they are found good, and is
     // given up on when one is refused.
     void pictureChecked(bool shown);
+    bool picturesBeingChecked() const;
     void changeSound(SoundGroup &group);
     void noSound(SoundGroup &group);
     void updateSoundCaption(SoundGroup &group);

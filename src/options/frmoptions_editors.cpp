@@ -206,13 +206,17 @@ void frmOptions::changePicture(PicturePreview &preview)
                });
 }
 
+bool frmOptions::picturesBeingChecked() const
+{
+    return std::any_of(m_pictures.begin(), m_pictures.end(),
+                       [](const PicturePreview &preview) { return preview.checking; });
+}
+
 void frmOptions::pictureChecked(bool shown)
 {
     if (!m_okWaitsForPictures)
         return;
-    if (shown
-        && std::any_of(m_pictures.begin(), m_pictures.end(),
-                       [](const PicturePreview &preview) { return preview.checking; }))
+    if (shown && picturesBeingChecked())
         return;
     m_okWaitsForPictures = false;
     m_cmdOk->setEnabled(true);
@@ -256,8 +260,7 @@ void frmOptions::changeSound(SoundGroup &group)
     if (key != kNoKey && key != 0)
         return;
     const qint16 usual = commandKey(group.command).defaultKey;
-    // The New Bout key, no command of the table, holds its key too.
-    if (keyHeldByAnother(usual, group.command) || usual == m_working.NewBoutKey) {
+    if (heldKeys().contains(usual)) {
         tell(this, windowTitle(),
              QStringLiteral("The key %1 is used by another command, so this sound has no key. "
                             "Choose one with \"Select Sound Key\".")

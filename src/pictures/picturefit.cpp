@@ -30,14 +30,17 @@ QFuture<DecodedPicture> decodeLater(const QString &path, const QSize &box)
         }
         // From the small copy of a large picture shown before, if there is one of the file as
         // it is now.
-        const std::optional<DecodedPicture> copy = ReadPictureCopy(path, box);
+        if (const std::optional<DecodedPicture> copy = ReadPictureCopy(path, box)) {
+            promise->addResult(*copy);
+            promise->finish();
+            return;
+        }
         const QString decodedFrom = PictureSource(QFileInfo(path));
-        const DecodedPicture decoded = copy ? *copy : DecodePicture(path, box);
+        const DecodedPicture decoded = DecodePicture(path, box);
         promise->addResult(decoded);
         promise->finish();
         // Once it is on its way to the board; the next start reads the copy instead.
-        if (!copy)
-            KeepPictureCopy(path, decoded, decodedFrom);
+        KeepPictureCopy(path, decoded, decodedFrom);
     });
     return promise->future();
 }
