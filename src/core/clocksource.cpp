@@ -6,6 +6,11 @@
 
 namespace {
 
+qint64 nanosecondsOf(const timespec &time)
+{
+    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
 class SystemClockSource final : public ClockSource
 {
 public:
@@ -16,13 +21,18 @@ public:
     qint64 sleptNanoseconds() const override
     {
 #ifdef CLOCK_BOOTTIME
-        timespec boot {};
-        timespec monotonic {};
-        if (clock_gettime(CLOCK_BOOTTIME, &boot) != 0
-            || clock_gettime(CLOCK_MONOTONIC, &monotonic) != 0)
-            return 0;
-        return (qint64(boot.tv_sec) - monotonic.tv_sec) * 1000000000
-                + (qint64(boot.tv_nsec) - monotonic.tv_nsec);
+        bool failed = false;
+        const qint64 lead = bootLead([&failed] {
+            timespec before {};
+            timespec boot {};
+            timespec after {};
+            if (clock_gettime(CLOCK_MONOTONIC, &before) != 0
+                || clock_gettime(CLOCK_BOOTTIME, &boot) != 0
+                || clock_gettime(CLOCK_MONOTONIC, &after) != 0)
+                failed = true;
+            return BootReading {nanosecondsOf(before), nanosecondsOf(boot), nanosecondsOf(after)};
+        });
+        return failed ? 0 : lead;
 #else
         return 0;
 #endif
@@ -36,6 +46,26 @@ private:
 ClockSource *g_current = nullptr;
 
 } // namespace
+
+qint64 ClockSource::bootLead(const std::function<BootReading()> &read)
+{
+    // A reading held up between its calls is wide; a few tries find a narrow one.
+    constexpr int Tries = 4;
+    constexpr qint64 NarrowNs = 20000;
+    qint64 lead = 0;
+    qint64 narrowest = -1;
+    for (int i = 0; i < Tries; ++i) {
+        const BootReading reading = read();
+        const qint64 width = reading.monotonicAfter - reading.monotonicBefore;
+        if (narrowest < 0 || width < narrowest) {
+            narrowest = width;
+            lead = reading.boot - (reading.monotonicBefore + width / 2);
+        }
+        if (narrowest <= NarrowNs)
+            break;
+    }
+    return lead;
+}
 
 ClockSource *ClockSource::system()
 {

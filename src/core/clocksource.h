@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <functional>
+
 // A monotonic time source in nanoseconds. Every timing engine reads the current source at each
 // read, so a test can put a ManualClockSource in place and move time for all engines at once.
 class ClockSource
@@ -17,6 +19,17 @@ public:
     // Nanoseconds the PC has slept, from an arbitrary origin: it grows by each sleep, during
     // which nanoseconds() stood still, and by nothing else.
     virtual qint64 sleptNanoseconds() const { return 0; }
+
+    // One reading of the boot clock between two of the monotonic clock, in nanoseconds.
+    struct BootReading
+    {
+        qint64 monotonicBefore = 0;
+        qint64 boot = 0;
+        qint64 monotonicAfter = 0;
+    };
+    // How far the boot clock is ahead of the monotonic clock, from the most tightly bracketed
+    // of a few readings: a reading cut in two by the scheduler would show the gap as a sleep.
+    static qint64 bootLead(const std::function<BootReading()> &read);
 
     static ClockSource *system();
     static ClockSource *current();

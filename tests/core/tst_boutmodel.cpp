@@ -511,6 +511,38 @@ private slots:
         QVERIFY(slept.clocks != before.clocks);
     }
 
+    // The boot clock's lead over the monotonic clock, read by the board at every refresh: a
+    // reading the scheduler held up between its calls must not make a sleep of the hold-up.
+    void bootLeadFromTheNarrowestReading()
+    {
+        constexpr qint64 Lead = 7000000000000;
+        // Readings at 1 s, 2 s ...: held up for `beforeBoot` ns between the first monotonic
+        // reading and the boot clock's, and `afterBoot` ns before the second monotonic one.
+        const auto lead = [](const QList<std::pair<qint64, qint64>> &holdUps, int *reads) {
+            *reads = 0;
+            return ClockSource::bootLead([&] {
+                const auto [beforeBoot, afterBoot] = holdUps.at(qMin(*reads, holdUps.size() - 1));
+                const qint64 start = ++*reads * 1000000000LL;
+                return ClockSource::BootReading {start, start + beforeBoot + Lead,
+                                                 start + beforeBoot + afterBoot};
+            });
+        };
+        int reads = 0;
+        QCOMPARE(lead({{300, 300}}, &reads), Lead);
+        QCOMPARE(reads, 1);
+        // Held up 5 ms before the boot clock was read, then a narrow reading.
+        QCOMPARE(lead({{5000000, 200}, {400, 400}}, &reads), Lead);
+        QCOMPARE(reads, 2);
+        // Held up after it, twice.
+        QCOMPARE(lead({{100, 3000000}, {100, 9000000}, {600, 600}}, &reads), Lead);
+        QCOMPARE(reads, 3);
+        // Never narrow: the narrowest of four, within half its width.
+        const qint64 wide
+                = lead({{4000000, 0}, {0, 900000}, {2000000, 2000000}, {0, 800000}}, &reads);
+        QCOMPARE(reads, 4);
+        QCOMPARE(wide, Lead - 400000);
+    }
+
     // What the journal keeps reads back as it was up to each display's limit, and not beyond.
     void stateReadBackWithinLimits_data()
     {
