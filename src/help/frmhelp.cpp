@@ -110,14 +110,6 @@ QString frmHelp::helpFilePath()
             .filePath(QStringLiteral("corvantahelpfile.rtf"));
 }
 
-QString frmHelp::tooLargeText(qint64 bytes)
-{
-    const auto megabytes = [](double n) { return QString::number(n / (1024 * 1024), 'f', 1); };
-    return QStringLiteral("Help file is too large to show (%1 MB; the largest shown is %2 MB).  "
-                          "Please reinstall the program.")
-            .arg(megabytes(double(bytes)), megabytes(double(HelpLoader::MaxFileBytes)));
-}
-
 QString frmHelp::unreadableText(const QString &reason)
 {
     return QStringLiteral("Help file could not be read (%1).  Please reinstall the program.")
@@ -131,7 +123,7 @@ void frmHelp::Form_Load()
         m_rtbHelp->setPlainText(MissingFileText);
         emit loaded();
     } else if (file.size() > HelpLoader::MaxFileBytes) {
-        m_rtbHelp->setPlainText(tooLargeText(file.size()));
+        m_rtbHelp->setPlainText(HelpLoader::tooLargeText(file.size()));
         emit loaded();
     } else {
         m_loading = true;

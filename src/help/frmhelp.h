@@ -20,9 +20,6 @@ class frmHelp final : public QWidget
 public:
     // Shown in place of the manual when the file is not beside the executable.
     static const QString MissingFileText;
-    // Shown in place of a help file too large to show, naming its size.
-    static QString tooLargeText(qint64 bytes);
-
     // Shown in place of a help file the system cannot read, with the system's reason.
     static QString unreadableText(const QString &reason);
 
@@ -39,7 +36,8 @@ public:
     // True from Form_Load until the manual is in the box.
     bool isLoading() const { return m_loading; }
 
-    // Starts reading the manual into the box, or shows MissingFileText or tooLargeText.
+    // Starts reading the manual into the box, or shows MissingFileText or
+    // HelpLoader::tooLargeText.
     void Form_Load();
     // Keeps the window at least 2700 x 1700 twips (outer size) and fits the box to its inside.
     void Form_Resize();

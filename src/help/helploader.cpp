@@ -41,6 +41,14 @@ void findFallbackFonts(const QTextDocument &document)
 
 } // namespace
 
+QString HelpLoader::tooLargeText(qint64 bytes)
+{
+    const auto megabytes = [](double n) { return QString::number(n / (1024 * 1024), 'f', 1); };
+    return QStringLiteral("Help file is too large to show (%1 MB; the largest shown is %2 MB).  "
+                          "Please reinstall the program.")
+            .arg(megabytes(double(bytes)), megabytes(double(MaxFileBytes)));
+}
+
 std::unique_ptr<QTextDocument> HelpLoader::read(const QString &path, QString *error)
 {
     auto document = std::make_unique<QTextDocument>();
@@ -52,8 +60,10 @@ std::unique_ptr<QTextDocument> HelpLoader::read(const QString &path, QString *er
             *error = file.errorString();
         return document;
     }
-    if (data.size() > MaxFileBytes)
+    if (data.size() > MaxFileBytes) {
+        document->setPlainText(tooLargeText(file.size()));
         return document;
+    }
     // Nobody undoes the manual. Inside one edit block the cursors that write it keep no
     // paragraph layouts, which the box would otherwise clear one by one at each new width.
     document->setUndoRedoEnabled(false);

@@ -19,8 +19,12 @@ public:
     // a longer run of text (only a damaged file has one) is cut into paragraphs of this length.
     static constexpr int MaxParagraphLength = 4096;
 
+    // Shown in place of a help file too large to show, naming its size.
+    static QString tooLargeText(qint64 bytes);
+
     // Reads the file into a new document, on any thread: rich text with its formatting, anything
-    // else as plain text. A file that cannot be read gives an empty document, and the system's
+    // else as plain text, and tooLargeText for a file over MaxFileBytes (it may have grown since
+    // it was looked at). A file that cannot be read gives an empty document, and the system's
     // reason in *error.
     static std::unique_ptr<QTextDocument> read(const QString &path, QString *error = nullptr);
 

@@ -164,8 +164,13 @@ private slots:
         QCOMPARE(help->box()->toPlainText(),
                  "Help file is too large to show (8.1 MB; the largest shown is 8.0 MB).  Please "
                  "reinstall the program.");
-        // Also when it grew past the limit after that first look: never shown cut off.
-        QVERIFY(HelpLoader::read(frmHelp::helpFilePath())->isEmpty());
+        // Also when it grew past the limit after that first look: never shown cut off, and
+        // said so with its size then.
+        QVERIFY(writeFile(frmHelp::helpFilePath(),
+                          QByteArray(HelpLoader::MaxFileBytes + 300 * 1024, 'x')));
+        QCOMPARE(HelpLoader::read(frmHelp::helpFilePath())->toPlainText(),
+                 "Help file is too large to show (8.3 MB; the largest shown is 8.0 MB).  Please "
+                 "reinstall the program.");
         closeAndDestroy(help);
 
         // A paragraph as long as a layout takes in one piece is kept whole; one longer is cut
@@ -186,7 +191,9 @@ private slots:
         // The limit is 8 MB to the byte.
         const qsizetype limit = 8 * 1024 * 1024;
         QVERIFY(writeFile(frmHelp::helpFilePath(), QByteArray(limit + 1, 'x')));
-        QVERIFY(HelpLoader::read(frmHelp::helpFilePath())->isEmpty());
+        QVERIFY(HelpLoader::read(frmHelp::helpFilePath())
+                        ->toPlainText()
+                        .startsWith("Help file is too large"));
 
         // At the limit, plain text on one line, which no layout can take in one piece. The
         // board's refresh keeps ticking while F1 opens it, until the box has laid it all out.
