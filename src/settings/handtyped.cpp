@@ -50,6 +50,27 @@ qsizetype wrapEnd(const QByteArray &line, qsizetype first)
     return -1;
 }
 
+// A value not in quotes with a comma in it is read by QSettings as a list, which would come back
+// with a blank after each comma, and a semicolon in it starts a comment. A team or file name may
+// have either: the value is put in quotes. A semicolon after a blank still starts a comment, as in
+// "PeriodColor=49152 ; green", the way such notes are written.
+QByteArray wrappedIfListed(const QByteArray &line, qsizetype from)
+{
+    qsizetype end = from;
+    while (end < line.size() && !(line.at(end) == ';' && end > from && isBlank(line.at(end - 1))))
+        ++end;
+    qsizetype first = from;
+    while (first < end && isBlank(line.at(first)))
+        ++first;
+    qsizetype stop = end;
+    while (stop > first && isBlank(line.at(stop - 1)))
+        --stop;
+    const QByteArrayView value = QByteArrayView(line).sliced(first, stop - first);
+    if (!value.contains(',') && !value.contains(';'))
+        return line;
+    return line.left(first) + '"' + value.toByteArray() + '"' + line.mid(stop);
+}
+
 QByteArray readAsTyped(const QByteArray &line, qsizetype from)
 {
     qsizetype first = from;
@@ -73,14 +94,15 @@ QByteArray readAsTyped(const QByteArray &line, qsizetype from)
             out += '\\';
         out += c;
     }
-    return out;
+    return last >= 0 ? out : wrappedIfListed(out, from);
 }
 
 } // namespace
 
 QByteArray HandTyped::escaped(const QByteArray &fileText)
 {
-    if (!fileText.contains('"') && !fileText.contains('\\'))
+    if (!fileText.contains('"') && !fileText.contains('\\') && !fileText.contains(',')
+        && !fileText.contains(';'))
         return fileText;
     QList<QByteArray> lines = fileText.split('\n');
     bool changed = false;

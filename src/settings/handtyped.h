@@ -8,13 +8,15 @@
 // and a '\' for an escape, which at a line's end joins the next line on. So one quote mark typed
 // into a name (an inch mark, a Hebrew abbreviation) took every line after it into that name, a
 // pair of them vanished, and "AC\DC" lost its letters; the settings on the lines taken fell back
-// to their defaults without a word. The program itself writes quotes only around a whole value,
-// and no backslash but a known escape.
+// to their defaults without a word. A comma made a list of a value, read back with a blank after
+// each comma, and a semicolon cut a name short. The program itself writes quotes only around a
+// whole value, and no backslash but a known escape.
 namespace HandTyped {
 
 // The file's text with every quote mark of a value escaped but a pair around the whole value,
-// and every backslash doubled that starts no escape QSettings knows or ends its line. Comments,
-// section lines and lines that need none of this are left as they are.
+// every backslash doubled that starts no escape QSettings knows or ends its line, and a value
+// with a comma or a semicolon put in quotes (a semicolon after a blank still starts a comment).
+// Comments, section lines and lines that need none of this are left as they are.
 QByteArray escaped(const QByteArray &fileText);
 
 } // namespace HandTyped

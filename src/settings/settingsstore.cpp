@@ -16,6 +16,8 @@
 #include <QStringList>
 #include <QTemporaryFile>
 
+#include <algorithm>
+#include <array>
 #include <optional>
 #include <type_traits>
 #include <variant>
@@ -206,24 +208,54 @@ QString settingsFileName()
     return userStore().fileName();
 }
 
+// The command keys in the order they are read, which decides which of several keys that do not
+// convert is told: the clocks', then the separate time's and the clear key's, then the sounds'
+// and the penalty increment's, as the first files were read; the later commands after them.
+QList<const CommandKey *> commandsInReadOrder()
+{
+    static const std::array kFirst {Command::StartStopJamClock,
+                                    Command::ResetJamClock,
+                                    Command::StartStopPeriodClock,
+                                    Command::ResetPeriodClock,
+                                    Command::ClockSwitch,
+                                    Command::SepTime,
+                                    Command::Clear,
+                                    Command::Buzzer,
+                                    Command::PeriodEndSound,
+                                    Command::PenaltyIncrement};
+    QList<const CommandKey *> order;
+    for (const CommandKey &command : commandTable())
+        order << &command;
+    const auto rank = [](const CommandKey *command) {
+        return std::find(kFirst.begin(), kFirst.end(), command->command) - kFirst.begin();
+    };
+    std::stable_sort(order.begin(), order.end(), [&rank](const CommandKey *a, const CommandKey *b) {
+        return rank(a) < rank(b);
+    });
+    return order;
+}
+
 void loadSettingsFrom(QSettings &store, SettingsModel &m)
 {
     for (const char *section : settingsSections()) {
         const SectionReader reader(store, section);
         if (qstrcmp(section, "ColorSettings") == 0) {
             // The selection frame's colour defaults to the window's background as stored, so it
-            // is read after FormBack.
+            // is read right after FormBack.
             for (const ColorSetting &color : colorTable()) {
-                if (color.field != &SettingsModel::LEDSelected)
-                    m.*color.field = reader.strict<qint32>(color.settingsKey,
-                                                           QString::number(color.defaultColor));
+                if (color.field == &SettingsModel::LEDSelected)
+                    continue;
+                m.*color.field = reader.strict<qint32>(color.settingsKey,
+                                                       QString::number(color.defaultColor));
+                if (color.field == &SettingsModel::FormBack)
+                    m.LEDSelected
+                            = reader.strict<qint32>("LEDSelected", QString::number(m.FormBack));
             }
-            m.LEDSelected = reader.strict<qint32>("LEDSelected", QString::number(m.FormBack));
         }
-        for (const CommandKey &command : commandTable()) {
-            if (qstrcmp(command.section, section) == 0)
-                m.*command.field = reader.strict<qint16>(command.settingsKey,
-                                                         QString::number(command.defaultKey));
+        for (const CommandKey *command : commandsInReadOrder()) {
+            if (qstrcmp(command->section, section) == 0)
+                m.*command->field = reader.strict<qint16>(command->settingsKey,
+                                                          QString::number(command->defaultKey));
         }
         for (const ScalarSetting &row : scalarTable()) {
             if (qstrcmp(row.section, section) != 0)

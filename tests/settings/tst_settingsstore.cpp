@@ -306,6 +306,47 @@ private slots:
         }
     }
 
+    // Of several values that do not convert, the one read first is told: the operator mends the
+    // file in the order it is read.
+    void firstBadValueReadIsTold()
+    {
+        const QStringList order {"ColorSettings/TimeColor",
+                                 "ColorSettings/LEDBack",
+                                 "ColorSettings/ScoreColor",
+                                 "ColorSettings/PeriodColor",
+                                 "ColorSettings/FormBack",
+                                 "ColorSettings/LEDSelected",
+                                 "ColorSettings/BorderColor",
+                                 "ColorSettings/HomeColor",
+                                 "ColorSettings/VisitorColor",
+                                 "ColorSettings/LEDSelectedWidth",
+                                 "KeySettings/StartStopJamClockKey",
+                                 "KeySettings/ResetJamClockKey",
+                                 "KeySettings/StartStopPeriodClockKey",
+                                 "KeySettings/ResetPeriodClockKey",
+                                 "KeySettings/ClockSwitchKey",
+                                 "KeySettings/SepTimeKey",
+                                 "KeySettings/ClearKey",
+                                 "KeySettings/BuzzerKey",
+                                 "KeySettings/PeriodEndSoundKey",
+                                 "KeySettings/PenaltyIncrementSecKey",
+                                 "KeySettings/PenaltyIncrementSec",
+                                 "KeySettings/NumLockForce",
+                                 "PicSettings/LEDType"};
+        for (qsizetype i = 0; i + 1 < order.size(); ++i) {
+            testStore().clear();
+            testStore().setValue(order[i + 1], "x");
+            testStore().setValue(order[i], "x");
+            testStore().sync();
+            try {
+                LoadSettings();
+                QFAIL("a value that does not convert was taken");
+            } catch (const SettingsConversionError &error) {
+                QCOMPARE(error.section + '/' + error.key, order[i]);
+            }
+        }
+    }
+
     void lenientConversions()
     {
         using SettingsConversion::lenientInteger;
@@ -499,6 +540,30 @@ private slots:
         QCOMPARE(settings().HomePic, "AC\\DC\\");
         QCOMPARE(settings().VisitorPic, "The \"Rollers\"");
         QCOMPARE(settings().LEDType, 1);
+
+        // A comma or a semicolon in a name or a picture's path is part of it; a semicolon after
+        // a blank starts a note.
+        QVERIFY(writeFile(settingsFileName(),
+                          "[ColorSettings]\nPeriodColor=49152 ; green\n"
+                          "[TextSettings]\nTitleText=Rock,Roll\nHomeText=Rollers; Home\r\n"
+                          "VisitorText=  A , B\t; the visitors\n"
+                          "[PicSettings]\nHomePic=/p/a,b;c.png\nVisitorPic=\"x,y\" ; kept\n"
+                          "BoardPic=No \"1\", \\o/\n"));
+        LoadSettings();
+        QCOMPARE(settings().PeriodColor, 49152);
+        QCOMPARE(settings().TitleText, "Rock,Roll");
+        QCOMPARE(settings().HomeText, "Rollers; Home");
+        QCOMPARE(settings().VisitorText, "A , B");
+        QCOMPARE(settings().HomePic, "/p/a,b;c.png");
+        QCOMPARE(settings().VisitorPic, "x,y");
+        QCOMPARE(settings().BoardPic, "No \"1\", \\o/");
+        QVERIFY(SaveSettings());
+        Settings::instance().setValue(SettingsModel());
+        LoadSettings();
+        QCOMPARE(settings().TitleText, "Rock,Roll");
+        QCOMPARE(settings().HomeText, "Rollers; Home");
+        QCOMPARE(settings().HomePic, "/p/a,b;c.png");
+        QCOMPARE(settings().BoardPic, "No \"1\", \\o/");
 
         // A number that does not convert after such a line is told with the settings file's name.
         QVERIFY(writeFile(settingsFileName(),
