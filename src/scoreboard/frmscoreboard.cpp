@@ -25,6 +25,7 @@
 #include "selectionframe.h"
 #include "settings.h"
 #include "settingsconversion.h"
+#include "settingsstore.h"
 #include "soundplayer.h"
 #include "timeled.h"
 #include "virtualkeycodes.h"
@@ -152,6 +153,9 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     connect(&Settings::instance(), &Settings::changed, this, &frmScoreboard::followSettings);
     Form_Load();
     m_clock->start();
+    // A settings file that is there but could not be read left every setting at its default.
+    if (const QString problem = SettingsReadProblem(); !problem.isEmpty())
+        m_notice->addText(problem);
 
     // A screen smaller than the design (a netbook, a large desktop scale) gets the whole board,
     // brought down to fit: its design scales with the window.

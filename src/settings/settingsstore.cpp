@@ -180,6 +180,8 @@ std::optional<QString> replaceFile(const QString &fileName, const QByteArray &co
     return reason.isEmpty() ? QStringLiteral("the system gave no reason") : reason;
 }
 
+QString g_readProblem;
+
 QSettings userStore()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, kApplication, kApplication);
@@ -365,18 +367,21 @@ void LoadSettings()
 {
     QSettings store = userStore();
     SettingsModel loaded;
-    // A file with quotes or backslashes typed by hand into its values is read from a copy with
+    // A file with quotes, backslashes, commas or semicolons typed by hand into its values is read
+    // from a copy with
     // them escaped, so that each is read as typed and the settings after it are read too. The
     // file itself is left as it is until the settings are next saved, which writes them escaped.
     const QString fileName = store.fileName();
     QFile file(fileName);
-    const QByteArray text = QFileInfo(fileName).isFile() && file.open(QIODevice::ReadOnly)
-            ? file.readAll()
-            : QByteArray();
+    const QFileInfo info(fileName);
+    const bool readable = info.isFile() && file.open(QIODevice::ReadOnly);
+    const QByteArray text = readable ? file.readAll() : QByteArray();
     const QByteArray mended = HandTyped::escaped(text);
     QTemporaryFile copy;
+    QSettings::Status status = QSettings::NoError;
     if (mended == text || !copy.open() || copy.write(mended) != mended.size() || !copy.flush()) {
         loadSettingsFrom(store, loaded);
+        status = store.status();
     } else {
         QSettings fromCopy(copy.fileName(), QSettings::IniFormat);
         try {
@@ -385,8 +390,23 @@ void LoadSettings()
             error.fileName = fileName;
             throw;
         }
+        status = fromCopy.status();
     }
+    g_readProblem.clear();
+    if (info.exists() && (!readable || file.error() != QFileDevice::NoError))
+        g_readProblem = QStringLiteral("The settings file cannot be read (%1): Corvanta runs "
+                                       "with its original settings.")
+                                .arg(info.isDir() ? QStringLiteral("it is a folder")
+                                                  : file.errorString());
+    else if (status == QSettings::FormatError)
+        g_readProblem = QStringLiteral("The settings file is damaged: what cannot be read in it "
+                                       "is at its original setting.");
     Settings::instance().setValue(loaded);
+}
+
+QString SettingsReadProblem()
+{
+    return g_readProblem;
 }
 
 bool SaveSettings(QString *error)

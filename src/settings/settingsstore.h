@@ -33,6 +33,10 @@ QString settingsFileName();
 // they were. Command keys the board keeps or that two commands share are taken from their
 // commands (untangleCommandKeys), in the settings only: the file stays as it is.
 void LoadSettings();
+// Why the last LoadSettings could not read the settings file that is there (a folder in its
+// place, its permissions), which left every setting at its default; empty when it read the file
+// or found none.
+QString SettingsReadProblem();
 
 // Writes every field of the program's settings to the store, replacing the whole file: nothing else
 // it held is kept. Returns false, with the reason in *error, when the store could not be written.

@@ -3,6 +3,7 @@
 #include "frmscoreboard.h"
 #include "frmsplash.h"
 #include "image.h"
+#include "label.h"
 #include "notice.h"
 #include "settingsmodel.h"
 #include "settingsstore.h"
@@ -467,6 +468,18 @@ private slots:
         QVERIFY(window("frmScoreboard"));
         QCOMPARE(window("frmScoreboard")->palette().color(QPalette::Window),
                  QColor(0x56, 0x34, 0x12));
+        // A file there that could not be read is told on the board: its settings are not shown.
+        const QString told = window("frmScoreboard")->findChild<Label *>("lblNotice")->Caption();
+        if (fault == "file is a folder")
+            QCOMPARE(told,
+                     "The settings file cannot be read (it is a folder): Corvanta runs with "
+                     "its original settings.");
+        else if (fault == "damaged file")
+            QCOMPARE(told,
+                     "The settings file is damaged: what cannot be read in it is at its "
+                     "original setting.");
+        else
+            QVERIFY2(!told.contains("settings file"), qPrintable(told));
         if (fault == "file is a folder")
             QVERIFY(QFileInfo(file.absoluteFilePath() + "/kept").isDir());
     }
