@@ -68,7 +68,8 @@ constexpr DisplayDesign kDisplays[] = {
 // number smaller, the jam number beside the jam clock and the phase's caption under the clock
 // that counts it. Digit heights against the scores' 68: jam number 56, penalties 45, period
 // number 40, counts 36. The stacked penalty clocks stand apart by more than the widest selection
-// frame, which lies beneath the displays and would otherwise show only at a clock's sides.
+// frame, which lies beneath the displays and would otherwise show only at a clock's sides; the
+// visitor's counts stand far enough from the board's frame for it not to cover its line.
 constexpr DisplayDesign kFlowDisplays[] = {
         {"nledHomeScore", nullptr, &ScoreboardUi::nledHomeScore, 604, 1125, 68, 100, 80, 175, kKeep,
          kRed, nullptr},
@@ -93,9 +94,9 @@ constexpr DisplayDesign kFlowDisplays[] = {
          kKeep, kGreen, nullptr, 9},
         {"nledHomeReviews", nullptr, &ScoreboardUi::nledHomeReviews, 2895, 2925, 36, 80, 40, 60,
          kKeep, kGreen, nullptr, 9},
-        {"nledVisitorTimeouts", nullptr, &ScoreboardUi::nledVisitorTimeouts, 7280, 2925, 36, 80, 40,
+        {"nledVisitorTimeouts", nullptr, &ScoreboardUi::nledVisitorTimeouts, 7190, 2925, 36, 80, 40,
          60, kKeep, kGreen, nullptr, 9},
-        {"nledVisitorReviews", nullptr, &ScoreboardUi::nledVisitorReviews, 8775, 2925, 36, 80, 40,
+        {"nledVisitorReviews", nullptr, &ScoreboardUi::nledVisitorReviews, 8685, 2925, 36, 80, 40,
          60, kKeep, kGreen, nullptr, 9},
         {"tledHomePenalty3", &ScoreboardUi::tledHomePenalty3, nullptr, 673, 5745, 45, 100, 60, 140,
          85, kRed, "1,2"},
@@ -146,9 +147,9 @@ constexpr LabelDesign kFlowLabels[] = {
         {"lblJamCaption", &ScoreboardUi::lblJamCaption, 2775, 5205, 3930, 465, "", 18},
         {"lblHomeTimeouts", &ScoreboardUi::lblHomeTimeouts, 300, 2970, 1080, 375, "Timeouts", 12},
         {"lblHomeReviews", &ScoreboardUi::lblHomeReviews, 1950, 2970, 930, 375, "Reviews", 12},
-        {"lblVisitorTimeouts", &ScoreboardUi::lblVisitorTimeouts, 6180, 2970, 1080, 375, "Timeouts",
+        {"lblVisitorTimeouts", &ScoreboardUi::lblVisitorTimeouts, 6090, 2970, 1080, 375, "Timeouts",
          12},
-        {"lblVisitorReviews", &ScoreboardUi::lblVisitorReviews, 7830, 2970, 930, 375, "Reviews",
+        {"lblVisitorReviews", &ScoreboardUi::lblVisitorReviews, 7740, 2970, 930, 375, "Reviews",
          12},
 };
 

@@ -9,6 +9,7 @@
 #include "shape.h"
 
 #include <QTest>
+#include <QtMath>
 
 namespace {
 
@@ -63,13 +64,23 @@ void checkLaidOut(QWidget &window)
 
 // The selection frame, at its widest, shows all round any display: no other display or picture
 // lies over its margin.
-void checkSelectionShows(QWidget &window)
+void checkSelectionShows(QWidget &window, bool inFrame = false)
 {
     constexpr int widest = 5;
     for (const SegmentDisplay *display : window.findChildren<SegmentDisplay *>()) {
         if (!display->isVisibleTo(&window))
             continue;
         const QRect frame = display->geometry().adjusted(-widest, -widest, widest + 1, widest + 1);
+        // With the game flow, not over the side or bottom line of the board's white frame (the
+        // top line runs into the period clock's frame, and the scores stand at it).
+        if (inFrame) {
+            const auto *outer = window.findChild<Shape *>("Shape3");
+            const int line = qCeil(outer->BorderWidth());
+            const QRect inside = outer->geometry().adjusted(line, line, -line, -line);
+            QVERIFY2(frame.left() >= inside.left() && frame.right() <= inside.right()
+                             && frame.bottom() <= inside.bottom(),
+                     qPrintable(display->objectName()));
+        }
         for (const BoardWidget *other :
              window.findChildren<BoardWidget *>(Qt::FindDirectChildrenOnly)) {
             if (other != display && other->isVisibleTo(&window)
@@ -179,7 +190,7 @@ private slots:
         layOutScoreboard(&window, ui, true);
         QVERIFY(ui.gameFlow);
         checkLaidOut(window);
-        checkSelectionShows(window);
+        checkSelectionShows(window, true);
         checkSelectionShows(plain);
         const auto visible
                 = [&window](const QWidget *widget) { return widget->isVisibleTo(&window); };
