@@ -4,17 +4,6 @@
 
 namespace {
 
-// Where a line's value begins: after the first '=' of a line that is neither a section nor a
-// comment, or -1.
-qsizetype valueStart(const QByteArray &line)
-{
-    const QByteArray head = line.trimmed();
-    if (head.isEmpty() || head.startsWith(';') || head.startsWith('#') || head.startsWith('['))
-        return -1;
-    const qsizetype equals = line.indexOf('=');
-    return equals < 0 ? -1 : equals + 1;
-}
-
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -27,19 +16,20 @@ bool startsEscape(char c)
     return QByteArrayView("abfnrtv'\"?\\x01234567").contains(c);
 }
 
-// The quote that closes a value wrapped whole in quotes: the last one, with nothing but blanks or
-// a comment after it. -1 where the value does not begin with a quote.
+// The quote that closes a value wrapped whole in quotes: the first one with nothing but blanks
+// or a comment after it (a comment may hold quotes of its own). -1 where the value does not begin
+// with a quote.
 qsizetype wrapEnd(const QByteArray &line, qsizetype first)
 {
     if (first >= line.size() || line.at(first) != '"')
         return -1;
-    for (qsizetype i = line.size() - 1; i > first; --i) {
+    qsizetype backslashes = 0;
+    for (qsizetype i = first + 1; i < line.size(); ++i) {
         // A quote after an odd number of backslashes is escaped; after an even one, the
         // backslashes are.
-        qsizetype backslashes = 0;
-        while (i - 1 - backslashes > first && line.at(i - 1 - backslashes) == '\\')
-            ++backslashes;
-        if (line.at(i) != '"' || backslashes % 2 != 0)
+        const bool escaped = backslashes % 2 != 0;
+        backslashes = line.at(i) == '\\' ? backslashes + 1 : 0;
+        if (line.at(i) != '"' || escaped)
             continue;
         qsizetype after = i + 1;
         while (after < line.size() && isBlank(line.at(after)))
@@ -104,17 +94,26 @@ QByteArray HandTyped::escaped(const QByteArray &fileText)
     if (!fileText.contains('"') && !fileText.contains('\\') && !fileText.contains(',')
         && !fileText.contains(';'))
         return fileText;
-    QList<QByteArray> lines = fileText.split('\n');
+    // QSettings ends a line at a carriage return alone too.
+    QByteArray text = fileText;
+    text.replace("\r\n", "\n").replace('\r', '\n');
+    QList<QByteArray> lines = text.split('\n');
     bool changed = false;
     for (QByteArray &line : lines) {
-        const qsizetype from = valueStart(line);
-        if (from < 0)
+        const QByteArray head = line.trimmed();
+        if (head.isEmpty() || head.startsWith(';') || head.startsWith('['))
             continue;
-        const bool crlf = line.endsWith('\r');
-        const QByteArray text = crlf ? line.chopped(1) : line;
-        const QByteArray typed = readAsTyped(text, from);
-        if (typed != text) {
-            line = crlf ? typed + '\r' : typed;
+        // A note begun with '#', or a line with no '=': QSettings reads no setting from it, but
+        // a quote or a backslash in it would run on into the lines after. It is made a comment.
+        const qsizetype equals = line.indexOf('=');
+        if (head.startsWith('#') || equals < 0) {
+            line.prepend(';');
+            changed = true;
+            continue;
+        }
+        const QByteArray typed = readAsTyped(line, equals + 1);
+        if (typed != line) {
+            line = typed;
             changed = true;
         }
     }

@@ -16,6 +16,7 @@ namespace HandTyped {
 // The file's text with every quote mark of a value escaped but a pair around the whole value,
 // every backslash doubled that starts no escape QSettings knows or ends its line, and a value
 // with a comma or a semicolon put in quotes (a semicolon after a blank still starts a comment).
+// A line begun with '#', or with no '=', is made a comment; every line ends in a line feed.
 // Comments, section lines and lines that need none of this are left as they are.
 QByteArray escaped(const QByteArray &fileText);
 

@@ -565,6 +565,24 @@ private slots:
         QCOMPARE(settings().HomePic, "/p/a,b;c.png");
         QCOMPARE(settings().BoardPic, "No \"1\", \\o/");
 
+        // A note after a name in quotes may hold quotes; a note begun with '#', or a line with
+        // no '=', holding a quote or ending in a backslash takes no line after it; a file with
+        // its lines ended by a carriage return alone reads the same.
+        const QByteArray notes = "[ColorSettings]\nPeriodColor=\"255\" ; \"red\"\n"
+                                 "[TextSettings]\n# 5\" screen\nTitleText=\"x,y\" ; \"kept\"\n"
+                                 "the 6\" screen\nHomeText=Rollers\n# names below \\\n"
+                                 "VisitorText=Vis\t; the \"visitors\n"
+                                 "[PicSettings]\nLEDType=1\n";
+        for (const QByteArray &ends : {QByteArray("\n"), QByteArray("\r\n"), QByteArray("\r")}) {
+            QVERIFY(writeFile(settingsFileName(), QByteArray(notes).replace("\n", ends)));
+            LoadSettings();
+            QCOMPARE(settings().PeriodColor, 255);
+            QCOMPARE(settings().TitleText, "x,y");
+            QCOMPARE(settings().HomeText, "Rollers");
+            QCOMPARE(settings().VisitorText, "Vis");
+            QCOMPARE(settings().LEDType, 1);
+        }
+
         // A number that does not convert after such a line is told with the settings file's name.
         QVERIFY(writeFile(settingsFileName(),
                           "[TextSettings]\nHomeText=5\"\n[PicSettings]\nLEDType=x\n"));
