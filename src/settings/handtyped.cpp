@@ -1,6 +1,7 @@
 #include "handtyped.h"
 
 #include <QList>
+#include <QRegularExpression>
 
 namespace {
 
@@ -40,14 +41,26 @@ qsizetype wrapEnd(const QByteArray &line, qsizetype first)
     return -1;
 }
 
+bool isNumber(QByteArrayView text)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
+    return number.match(QString::fromLatin1(text)).hasMatch();
+}
+
 // A value not in quotes with a comma in it is read by QSettings as a list, which would come back
 // with a blank after each comma, and a semicolon in it starts a comment. A team or file name may
-// have either: the value is put in quotes. A semicolon after a blank still starts a comment, as in
-// "PeriodColor=49152 ; green", the way such notes are written.
+// have either: the value is put in quotes. A semicolon after a blank, or after a number, still
+// starts a comment, as in "PeriodColor=49152 ; green" or "LEDType=1;dots", the way such notes are
+// written.
 QByteArray wrappedIfListed(const QByteArray &line, qsizetype from)
 {
+    const auto startsNote = [&line, from](qsizetype at) {
+        return line.at(at) == ';'
+                && ((at > from && isBlank(line.at(at - 1)))
+                    || isNumber(QByteArrayView(line).sliced(from, at - from).trimmed()));
+    };
     qsizetype end = from;
-    while (end < line.size() && !(line.at(end) == ';' && end > from && isBlank(line.at(end - 1))))
+    while (end < line.size() && !startsNote(end))
         ++end;
     qsizetype first = from;
     while (first < end && isBlank(line.at(first)))

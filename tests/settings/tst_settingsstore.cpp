@@ -544,13 +544,14 @@ private slots:
         // A comma or a semicolon in a name or a picture's path is part of it; a semicolon after
         // a blank starts a note.
         QVERIFY(writeFile(settingsFileName(),
-                          "[ColorSettings]\nPeriodColor=49152 ; green\n"
+                          "[ColorSettings]\nPeriodColor=49152 ; green\nFormBack=-7.0;grey, dark\n"
                           "[TextSettings]\nTitleText=Rock,Roll\nHomeText=Rollers; Home\r\n"
                           "VisitorText=  A , B\t; the visitors\n"
                           "[PicSettings]\nHomePic=/p/a,b;c.png\nVisitorPic=\"x,y\" ; kept\n"
                           "BoardPic=No \"1\", \\o/\n"));
         LoadSettings();
         QCOMPARE(settings().PeriodColor, 49152);
+        QCOMPARE(settings().FormBack, -7);
         QCOMPARE(settings().TitleText, "Rock,Roll");
         QCOMPARE(settings().HomeText, "Rollers; Home");
         QCOMPARE(settings().VisitorText, "A , B");
