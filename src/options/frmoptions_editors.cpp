@@ -11,7 +11,6 @@
 #include "mmcontrol.h"
 #include "picturefit.h"
 #include "soundfile.h"
-#include "virtualkeycodes.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -25,9 +24,6 @@
 #include <algorithm>
 
 namespace {
-
-// A sound without a key holds Space, which no command can be given.
-constexpr qint16 kNoKey = VirtualKeys::kSpace;
 
 const QString kPictureFilter = QStringLiteral("Pictures (*.bmp *.gif *.jpg *.jpeg *.png)");
 const QString kSoundFilter = QStringLiteral("Sounds (*.wav)");
@@ -105,7 +101,7 @@ void frmOptions::separateSharedKeys()
         for (const CommandKey &row : commandTable()) {
             const qint16 key = *keyCommand(row.command).variable;
             // Two commands without a key (0, or Space for a sound) share nothing.
-            if (key != 0 && key != kNoKey && key != row.defaultKey
+            if (key != 0 && key != SoundWithoutKey && key != row.defaultKey
                 && keyHeldByAnother(key, row.command)) {
                 setKey(row.command, row.defaultKey);
                 moved = true;
@@ -257,7 +253,7 @@ void frmOptions::changeSound(SoundGroup &group)
     // A sound that had no key gets its usual one back, if no other command has taken it since.
     // Without a key is Space, or 0 for a key the settings gave to another command.
     const qint16 key = *keyCommand(group.command).variable;
-    if (key != kNoKey && key != 0)
+    if (key != SoundWithoutKey && key != 0)
         return;
     const qint16 usual = commandKey(group.command).defaultKey;
     if (heldKeys().contains(usual)) {
@@ -274,7 +270,7 @@ void frmOptions::noSound(SoundGroup &group)
 {
     this->*group.path = QString();
     updateSoundCaption(group);
-    setKey(group.command, kNoKey);
+    setKey(group.command, SoundWithoutKey);
 }
 
 void frmOptions::fillAudienceScreens(const QString &chosen)

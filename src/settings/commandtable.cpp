@@ -73,7 +73,8 @@ std::optional<Command> commandOn(int keyCode, const SettingsModel &model)
     if (keyCode == 0)
         return std::nullopt;
     for (const CommandKey &row : commandTable()) {
-        if (keyCode == model.*row.field)
+        const bool sound = row.command == Command::Buzzer || row.command == Command::PeriodEndSound;
+        if (keyCode == model.*row.field && !(sound && keyCode == SoundWithoutKey))
             return row.command;
     }
     return std::nullopt;

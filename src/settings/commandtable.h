@@ -54,8 +54,13 @@ const CommandTable &commandTable();
 
 const CommandKey &commandKey(Command command);
 
+// What a sound's key holds while the sound has none ("No Sound"): the space bar's code, which the
+// key-capture window never gives.
+constexpr qint16 SoundWithoutKey = 32;
+
 // The command keyCode runs under these settings: of two commands on one key, the first in the
-// table. Nothing for a key no command holds, and for 0, no key.
+// table. Nothing for a key no command holds, for 0, no key, and for the space bar where it stands
+// for a sound without a key.
 std::optional<Command> commandOn(int keyCode, const SettingsModel &model);
 
 // The keys the board keeps for itself, which no command may hold: F1 (help), F2 (the Options

@@ -378,6 +378,20 @@ private slots:
         QCOMPARE(plays().size(), 2);
         QVERIFY(board().BuzzerPlaying());
         finishSound();
+        // A sound Options left without a key holds the space bar's code: the space bar only
+        // throws typing away, whatever file the sound has.
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.BuzzerKey = 32;
+            m.PeriodEndSoundKey = 32;
+        });
+        QTest::keyClick(board().findChild<NumberLED *>("nledHomeScore"), Qt::Key_Space);
+        QCOMPARE(plays().size(), 2);
+        QVERIFY(!board().BuzzerPlaying());
+        Settings::instance().edit([&](SettingsModel &m) {
+            m.BuzzerKey = kB;
+            m.PeriodEndSoundKey = kP;
+        });
+
         // A missing file plays nothing, and leaves nothing playing.
         Settings::instance().edit(
                 [&](SettingsModel &m) { m.BuzzerFile = "/nonexistent/buzzer.wav"; });
