@@ -75,8 +75,9 @@ bool frmChooseKey::refuses(int keyCode) const
 
 void frmChooseKey::Form_KeyDown(int keyCode)
 {
-    // The command's own key is always accepted, even one that has no name.
-    if (keyCode != m_current && refuses(keyCode)) {
+    // The command's own key is always accepted, even one that has no name; a key that has no
+    // code is not the own key of a command that has none.
+    if ((keyCode == 0 || keyCode != m_current) && refuses(keyCode)) {
         m_lblUsed->show();
         if (beep)
             beep();

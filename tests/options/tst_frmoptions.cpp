@@ -137,7 +137,8 @@ private slots:
               Row {82, Qt::Key_J, {}, 0}, Row {82, Qt::Key_Space, {}, 0},
               Row {82, Qt::Key_F1, {}, 0}, Row {82, Qt::Key_F2, {}, 0},
               Row {82, Qt::Key_Return, {}, 0}, Row {82, Qt::Key_X, Qt::ShiftModifier, 88},
-              Row {82, Qt::Key_J, Qt::ShiftModifier, 0}, Row {82, Qt::Key_F12, {}, 123}}) {
+              Row {82, Qt::Key_J, Qt::ShiftModifier, 0}, Row {82, Qt::Key_F12, {}, 123},
+              Row {0, Qt::Key_Super_L, {}, 0}, Row {0, Qt::Key_F12, {}, 123}}) {
             frmChooseKey dialog(QStringLiteral("sound the buzzer"), row.current, defaults);
             QCOMPARE(dialog.objectName(), "frmChooseKey");
             QCOMPARE(dialog.windowTitle(), "Choose Key");
