@@ -227,6 +227,31 @@ private slots:
 
     void cleanup() { m_board.reset(); }
 
+    // Words that come within a second of those showing (as at start-up: an unreadable settings
+    // file, the bout resumed, the feed's port taken) are shown after them, for as long as the
+    // longer wants; later words take their place.
+    void noticesTogether()
+    {
+        Notice *notice = board().findChild<Notice *>();
+        const auto caption = [this] { return label("lblNotice")->Caption(); };
+        m_clock.advanceMilliseconds(5000);
+        notice->showText("First.", 8);
+        m_clock.advanceMilliseconds(900);
+        notice->addText("Second.", 2);
+        QCOMPARE(caption(), "First. Second.");
+        notice->addText("Second.");
+        QCOMPARE(caption(), "First. Second.");
+        m_clock.advanceMilliseconds(7000);
+        QTest::qWait(2 * Notice::ClockCheckMilliseconds);
+        QCOMPARE(caption(), "First. Second.");
+        m_clock.advanceMilliseconds(1100);
+        QTRY_COMPARE(caption(), "");
+        notice->showText("Third.");
+        m_clock.advanceMilliseconds(1000);
+        notice->addText("Fourth.");
+        QCOMPARE(caption(), "Fourth.");
+    }
+
     void commandKeysAndDisplays()
     {
         // The period display's layout; the rounding itself is the clock readout's.
