@@ -405,6 +405,28 @@ private slots:
         help()->close();
         QTRY_VERIFY(!help());
 
+        // With less room beside a wide board than help is wide, help is narrowed into the room.
+        type({"F8"});
+        QTRY_VERIFY(!audience());
+        m_board->resize(1400, 800);
+        m_board->move(desk.center() - m_board->rect().center());
+        type({"F1"});
+        QTRY_VERIFY(help());
+        help()->move(2000, 40);
+        help()->resize(900, help()->height());
+        QTRY_COMPARE(help()->screen()->name(), "RIGHT");
+        const int room = std::max(m_board->frameGeometry().left() - desk.left(),
+                                  desk.right() - m_board->frameGeometry().right());
+        QVERIFY(help()->frameGeometry().width() > room);
+        type({"F8"});
+        QTRY_VERIFY(audience() != nullptr);
+        QTRY_COMPARE(help()->screen()->name(), "LEFT");
+        QTRY_VERIFY(!help()->frameGeometry().intersects(m_board->frameGeometry()));
+        QVERIFY(desk.contains(help()->frameGeometry()));
+        help()->close();
+        QTRY_VERIFY(!help());
+        m_board->resize(632, 453);
+
         // Closed by the window system, the board is gone: help opened on the projector's screen
         // stays there, beside the operator's board.
         audience()->close();
