@@ -153,9 +153,10 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     connect(&Settings::instance(), &Settings::changed, this, &frmScoreboard::followSettings);
     Form_Load();
     m_clock->start();
-    // A settings file that is there but could not be read left every setting at its default.
+    // A settings file that is there but could not be read left settings at their defaults: the
+    // words stand longer than most, for an operator who looks up from the desk a little later.
     if (const QString problem = SettingsReadProblem(); !problem.isEmpty())
-        m_notice->addText(problem);
+        m_notice->addText(problem, SettingsProblemSeconds);
 
     // A screen smaller than the design (a netbook, a large desktop scale) gets the whole board,
     // brought down to fit: its design scales with the window.

@@ -40,6 +40,9 @@ class frmScoreboard final : public QWidget
     Q_PROPERTY(bool PeriodEndSignalled READ PeriodEndSignalled)
 
 public:
+    // How long the board tells that the settings file could not be read.
+    static constexpr int SettingsProblemSeconds = 30;
+
     explicit frmScoreboard(QWidget *parent = nullptr);
     ~frmScoreboard() override;
 

@@ -1,7 +1,10 @@
 #include "handtyped.h"
 
+#include "settingsconversion.h"
+
 #include <QList>
-#include <QRegularExpression>
+
+#include <limits>
 
 namespace {
 
@@ -41,10 +44,13 @@ qsizetype wrapEnd(const QByteArray &line, qsizetype first)
     return -1;
 }
 
+// A number as the settings' numbers are read.
 bool isNumber(QByteArrayView text)
 {
-    static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
-    return number.match(QString::fromLatin1(text)).hasMatch();
+    return SettingsConversion::strictInteger(QString::fromLatin1(text),
+                                             std::numeric_limits<qint64>::min(),
+                                             std::numeric_limits<qint64>::max())
+            .has_value();
 }
 
 // A value not in quotes with a comma in it is read by QSettings as a list, which would come back

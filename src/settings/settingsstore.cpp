@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
+#include <QStringDecoder>
 #include <QStringList>
 #include <QTemporaryFile>
 
@@ -181,6 +182,17 @@ std::optional<QString> replaceFile(const QString &fileName, const QByteArray &co
 }
 
 QString g_readProblem;
+
+// What the program or an editor writes: UTF-8 with no NUL. A file cut short or overwritten by a
+// crash (zeros, random bytes) is not, and yields the original settings where it fails.
+bool isText(const QByteArray &bytes)
+{
+    if (bytes.contains('\0'))
+        return false;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString decoded = decoder(bytes);
+    return !decoder.hasError();
+}
 
 QSettings userStore()
 {
@@ -378,10 +390,8 @@ void LoadSettings()
     const QByteArray text = readable ? file.readAll() : QByteArray();
     const QByteArray mended = HandTyped::escaped(text);
     QTemporaryFile copy;
-    QSettings::Status status = QSettings::NoError;
     if (mended == text || !copy.open() || copy.write(mended) != mended.size() || !copy.flush()) {
         loadSettingsFrom(store, loaded);
-        status = store.status();
     } else {
         QSettings fromCopy(copy.fileName(), QSettings::IniFormat);
         try {
@@ -390,7 +400,6 @@ void LoadSettings()
             error.fileName = fileName;
             throw;
         }
-        status = fromCopy.status();
     }
     g_readProblem.clear();
     if (info.exists() && (!readable || file.error() != QFileDevice::NoError))
@@ -398,7 +407,7 @@ void LoadSettings()
                                        "with its original settings.")
                                 .arg(info.isDir() ? QStringLiteral("it is a folder")
                                                   : file.errorString());
-    else if (status == QSettings::FormatError)
+    else if (!isText(text))
         g_readProblem = QStringLiteral("The settings file is damaged: what cannot be read in it "
                                        "is at its original setting.");
     Settings::instance().setValue(loaded);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -347,6 +348,38 @@ private slots:
         }
     }
 
+    // A file there that cannot be read, or holds what no editor writes, is told; notes are not.
+    void unreadableFileIsTold()
+    {
+        const auto problemWith = [](const QByteArray &text) {
+            if (!writeFile(settingsFileName(), text))
+                return QString("not written");
+            LoadSettings();
+            return SettingsReadProblem();
+        };
+        QCOMPARE(problemWith("[TextSettings]\n# a note\nHomeText=AAA\nno equals\n"), "");
+        QCOMPARE(settings().HomeText, "AAA");
+        QCOMPARE(problemWith(QByteArray::fromHex("efbbbf")
+                             + "[TextSettings]\nHomeText=Z\xc3\xbcrich\n"),
+                 "");
+        const QString damaged = "The settings file is damaged: what cannot be read in it is at its "
+                                "original setting.";
+        QCOMPARE(problemWith(QByteArray(4096, '\0')), damaged);
+        QByteArray noise(4000, '\0');
+        QRandomGenerator(26).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+        QCOMPARE(problemWith(noise), damaged);
+        QCOMPARE(settings().HomeText, "Home");
+        QVERIFY(QFile::remove(settingsFileName()));
+        QVERIFY(QDir().mkpath(settingsFileName()));
+        LoadSettings();
+        QCOMPARE(SettingsReadProblem(),
+                 "The settings file cannot be read (it is a folder): "
+                 "Corvanta runs with its original settings.");
+        QVERIFY(QDir(settingsFileName()).removeRecursively());
+        LoadSettings();
+        QCOMPARE(SettingsReadProblem(), "");
+    }
+
     void lenientConversions()
     {
         using SettingsConversion::lenientInteger;
@@ -545,6 +578,7 @@ private slots:
         // a blank starts a note.
         QVERIFY(writeFile(settingsFileName(),
                           "[ColorSettings]\nPeriodColor=49152 ; green\nFormBack=-7.0;grey, dark\n"
+                          "[KeySettings]\nPenaltyIncrementSec=1.2e2;two minutes\n"
                           "[TextSettings]\nTitleText=Rock,Roll\nHomeText=Rollers; Home\r\n"
                           "VisitorText=  A , B\t; the visitors\n"
                           "[PicSettings]\nHomePic=/p/a,b;c.png\nVisitorPic=\"x,y\" ; kept\n"
@@ -552,6 +586,7 @@ private slots:
         LoadSettings();
         QCOMPARE(settings().PeriodColor, 49152);
         QCOMPARE(settings().FormBack, -7);
+        QCOMPARE(settings().PenaltyIncrementSec, 120);
         QCOMPARE(settings().TitleText, "Rock,Roll");
         QCOMPARE(settings().HomeText, "Rollers; Home");
         QCOMPARE(settings().VisitorText, "A , B");
