@@ -190,7 +190,7 @@ bool isText(const QByteArray &bytes)
     if (bytes.contains('\0'))
         return false;
     QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString decoded = decoder(bytes);
+    [[maybe_unused]] const QString decoded = decoder(bytes);
     return !decoder.hasError();
 }
 
@@ -380,9 +380,9 @@ void LoadSettings()
     QSettings store = userStore();
     SettingsModel loaded;
     // A file with quotes, backslashes, commas or semicolons typed by hand into its values is read
-    // from a copy with
-    // them escaped, so that each is read as typed and the settings after it are read too. The
-    // file itself is left as it is until the settings are next saved, which writes them escaped.
+    // from a copy with them escaped, so that each is read as typed and the settings after it are
+    // read too. The file itself is left as it is until the settings are next saved, which writes
+    // them escaped.
     const QString fileName = store.fileName();
     QFile file(fileName);
     const QFileInfo info(fileName);

@@ -34,8 +34,9 @@ QString settingsFileName();
 // commands (untangleCommandKeys), in the settings only: the file stays as it is.
 void LoadSettings();
 // Why the last LoadSettings could not read the settings file that is there (a folder in its
-// place, its permissions), which left every setting at its default; empty when it read the file
-// or found none.
+// place, its permissions), which left every setting at its default, or found it damaged (not
+// text), which left what it could not read at its default; empty when it read the file or found
+// none.
 QString SettingsReadProblem();
 
 // Writes every field of the program's settings to the store, replacing the whole file: nothing else
