@@ -183,15 +183,27 @@ std::optional<QString> replaceFile(const QString &fileName, const QByteArray &co
 
 QString g_readProblem;
 
-// What the program or an editor writes: UTF-8 with no NUL. A file cut short or overwritten by a
-// crash (zeros, random bytes) is not, and yields the original settings where it fails.
+// What the program or an editor writes is text: no control characters but tabs and line ends. A
+// file cut short or overwritten by a crash (zeros, random bytes) is not, and yields the original
+// settings where it fails.
 bool isText(const QByteArray &bytes)
 {
-    if (bytes.contains('\0'))
-        return false;
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    [[maybe_unused]] const QString decoded = decoder(bytes);
-    return !decoder.hasError();
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) {
+        return uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    });
+}
+
+// The file's text as UTF-8, which QSettings reads. A file saved by an older editor in the Western
+// 8-bit encoding ("Zürich" as one byte for the ü) is taken as such, not shown with marks for
+// characters it could not read.
+QByteArray asUtf8(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    [[maybe_unused]] const QString decoded = utf8(bytes);
+    if (!utf8.hasError())
+        return bytes;
+    QStringDecoder western("windows-1252");
+    return (western.isValid() ? QString(western(bytes)) : QString::fromLatin1(bytes)).toUtf8();
 }
 
 QSettings userStore()
@@ -379,18 +391,20 @@ void LoadSettings()
 {
     QSettings store = userStore();
     SettingsModel loaded;
-    // A file with quotes, backslashes, commas or semicolons typed by hand into its values is read
-    // from a copy with them escaped, so that each is read as typed and the settings after it are
-    // read too. The file itself is left as it is until the settings are next saved, which writes
-    // them escaped.
+    // A file with quotes, backslashes, commas or semicolons typed by hand into its values, or
+    // saved in an 8-bit encoding, is read from a copy in UTF-8 with them escaped, so that each is
+    // read as typed and the settings after it are read too. The file itself is left as it is
+    // until the settings are next saved, which writes them escaped, in UTF-8.
     const QString fileName = store.fileName();
     QFile file(fileName);
     const QFileInfo info(fileName);
     const bool readable = info.isFile() && file.open(QIODevice::ReadOnly);
-    const QByteArray text = readable ? file.readAll() : QByteArray();
-    const QByteArray mended = HandTyped::escaped(text);
+    const QByteArray original = readable ? file.readAll() : QByteArray();
+    const bool text = isText(original);
+    const QByteArray mended = HandTyped::escaped(text ? asUtf8(original) : original);
     QTemporaryFile copy;
-    if (mended == text || !copy.open() || copy.write(mended) != mended.size() || !copy.flush()) {
+    if (mended == original || !copy.open() || copy.write(mended) != mended.size()
+        || !copy.flush()) {
         loadSettingsFrom(store, loaded);
     } else {
         QSettings fromCopy(copy.fileName(), QSettings::IniFormat);
@@ -407,7 +421,7 @@ void LoadSettings()
                                        "with its original settings.")
                                 .arg(info.isDir() ? QStringLiteral("it is a folder")
                                                   : file.errorString());
-    else if (!isText(text))
+    else if (!text)
         g_readProblem = QStringLiteral("The settings file is damaged: what cannot be read in it "
                                        "is at its original setting.");
     Settings::instance().setValue(loaded);

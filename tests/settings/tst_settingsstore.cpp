@@ -359,6 +359,12 @@ private slots:
         };
         QCOMPARE(problemWith("[TextSettings]\n# a note\nHomeText=AAA\nno equals\n"), "");
         QCOMPARE(settings().HomeText, "AAA");
+        // Saved by an older editor in the Western 8-bit encoding: read as such.
+        QCOMPARE(problemWith("[TextSettings]\r\nHomeText=Z\xfcrich \x93Lions\x94\r\n"
+                             "VisitorText=Caf\xe9, Bar\r\n"),
+                 "");
+        QCOMPARE(settings().HomeText, QString::fromUtf8("Z\u00fcrich \u201cLions\u201d"));
+        QCOMPARE(settings().VisitorText, QString::fromUtf8("Caf\u00e9, Bar"));
         QCOMPARE(problemWith(QByteArray::fromHex("efbbbf")
                              + "[TextSettings]\nHomeText=Z\xc3\xbcrich\n"),
                  "");
