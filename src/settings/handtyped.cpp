@@ -55,15 +55,15 @@ bool isNumber(QByteArrayView text)
 
 // A value not in quotes with a comma in it is read by QSettings as a list, which would come back
 // with a blank after each comma, and a semicolon in it starts a comment. A team or file name may
-// have either: the value is put in quotes. A semicolon after a blank, or after a number, still
-// starts a comment, as in "PeriodColor=49152 ; green" or "LEDType=1;dots", the way such notes are
-// written.
-QByteArray wrappedIfListed(const QByteArray &line, qsizetype from)
+// have either: the value is put in quotes. A semicolon after a blank, or after a number's value,
+// still starts a comment, as in "PeriodColor=49152 ; green" or "LEDType=1;dots", the way such notes
+// are written.
+QByteArray wrappedIfListed(const QByteArray &line, qsizetype from, bool text)
 {
-    const auto startsNote = [&line, from](qsizetype at) {
+    const auto startsNote = [&line, from, text](qsizetype at) {
         return line.at(at) == ';'
                 && ((at > from && isBlank(line.at(at - 1)))
-                    || isNumber(QByteArrayView(line).sliced(from, at - from).trimmed()));
+                    || (!text && isNumber(QByteArrayView(line).sliced(from, at - from).trimmed())));
     };
     qsizetype end = from;
     while (end < line.size() && !startsNote(end))
@@ -80,7 +80,7 @@ QByteArray wrappedIfListed(const QByteArray &line, qsizetype from)
     return line.left(first) + '"' + value.toByteArray() + '"' + line.mid(stop);
 }
 
-QByteArray readAsTyped(const QByteArray &line, qsizetype from)
+QByteArray readAsTyped(const QByteArray &line, qsizetype from, bool text)
 {
     qsizetype first = from;
     while (first < line.size() && isBlank(line.at(first)))
@@ -103,23 +103,31 @@ QByteArray readAsTyped(const QByteArray &line, qsizetype from)
             out += '\\';
         out += c;
     }
-    return last >= 0 ? out : wrappedIfListed(out, from);
+    return last >= 0 ? out : wrappedIfListed(out, from, text);
 }
 
 } // namespace
 
-QByteArray HandTyped::escaped(const QByteArray &fileText)
+QByteArray HandTyped::escaped(
+        const QByteArray &fileText,
+        const std::function<bool(const QByteArray &section, const QByteArray &key)> &holdsText)
 {
     if (!fileText.contains('"') && !fileText.contains('\\') && !fileText.contains(',')
         && !fileText.contains(';'))
         return fileText;
     // QSettings ends a line at a carriage return alone too.
     QByteArray text = fileText;
+    // QSettings leaves out a byte order mark only at the start of the file it reads.
+    bool changed = text.startsWith("\xef\xbb\xbf");
+    if (changed)
+        text.remove(0, 3);
     text.replace("\r\n", "\n").replace('\r', '\n');
     QList<QByteArray> lines = text.split('\n');
-    bool changed = false;
+    QByteArray section;
     for (QByteArray &line : lines) {
         const QByteArray head = line.trimmed();
+        if (head.startsWith('[') && head.contains(']'))
+            section = head.mid(1, head.indexOf(']') - 1).trimmed();
         if (head.isEmpty() || head.startsWith(';') || head.startsWith('['))
             continue;
         // A note begun with '#', or a line with no '=': QSettings reads no setting from it, but
@@ -130,7 +138,8 @@ QByteArray HandTyped::escaped(const QByteArray &fileText)
             changed = true;
             continue;
         }
-        const QByteArray typed = readAsTyped(line, equals + 1);
+        const QByteArray typed
+                = readAsTyped(line, equals + 1, holdsText(section, line.left(equals).trimmed()));
         if (typed != line) {
             line = typed;
             changed = true;

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 // Values typed into the settings file by hand, read as they were typed.
 //
 // QSettings takes a '"' for the start or end of a quoted text, which may run on over line ends,
@@ -16,8 +18,13 @@ namespace HandTyped {
 // The file's text with every quote mark of a value escaped but a pair around the whole value,
 // every backslash doubled that starts no escape QSettings knows or ends its line, and a value
 // with a comma or a semicolon put in quotes (a semicolon after a blank still starts a comment).
-// A line begun with '#', or with no '=', is made a comment; every line ends in a line feed.
+// A line begun with '#', or with no '=', is made a comment; every line ends in a line feed, and a
+// UTF-8 byte order mark before the first line is left out.
 // Comments, section lines and lines that need none of this are left as they are.
-QByteArray escaped(const QByteArray &fileText);
+// holdsText(section, key) tells the keys whose value is a text: there a semicolon right after a
+// number is part of the text ("2024;25 Season"), where after a number's value it starts a note.
+QByteArray
+escaped(const QByteArray &fileText,
+        const std::function<bool(const QByteArray &section, const QByteArray &key)> &holdsText);
 
 } // namespace HandTyped

@@ -193,6 +193,28 @@ bool isText(const QByteArray &bytes)
     });
 }
 
+// A damaged file with its lines that hold control characters left out: what they held reads as
+// its default, and a number cut short by zeros does not stop the board.
+QByteArray withoutDamagedLines(const QByteArray &bytes)
+{
+    QList<QByteArray> kept;
+    for (const QByteArray &line : bytes.split('\n')) {
+        if (isText(line))
+            kept.append(line);
+    }
+    return kept.join('\n');
+}
+
+// Whether a key's value is a text (a name, a file's path) rather than a number.
+bool holdsText(const QByteArray &section, const QByteArray &key)
+{
+    for (const ScalarSetting &row : scalarTable()) {
+        if (section == row.section && key == row.settingsKey)
+            return std::holds_alternative<QString SettingsModel::*>(row.field);
+    }
+    return false;
+}
+
 // The file's text as UTF-8, which QSettings reads. A file saved by an older editor in the Western
 // 8-bit encoding ("Zürich" as one byte for the ü) is taken as such, not shown with marks for
 // characters it could not read.
@@ -401,7 +423,8 @@ void LoadSettings()
     const bool readable = info.isFile() && file.open(QIODevice::ReadOnly);
     const QByteArray original = readable ? file.readAll() : QByteArray();
     const bool text = isText(original);
-    const QByteArray mended = HandTyped::escaped(text ? asUtf8(original) : original);
+    const QByteArray mended = HandTyped::escaped(
+            asUtf8(text ? original : withoutDamagedLines(original)), holdsText);
     QTemporaryFile copy;
     if (mended == original || !copy.open() || copy.write(mended) != mended.size()
         || !copy.flush()) {

@@ -365,12 +365,25 @@ private slots:
                  "");
         QCOMPARE(settings().HomeText, QString::fromUtf8("Z\u00fcrich \u201cLions\u201d"));
         QCOMPARE(settings().VisitorText, QString::fromUtf8("Caf\u00e9, Bar"));
+        // A byte order mark before a first section with a comma in it.
+        QCOMPARE(problemWith(QByteArray::fromHex("efbbbf")
+                             + "[TextSettings]\nTitleText=Rock,Roll\nHomeText=Alpha\n"),
+                 "");
+        QCOMPARE(settings().TitleText, "Rock,Roll");
+        QCOMPARE(settings().HomeText, "Alpha");
         QCOMPARE(problemWith(QByteArray::fromHex("efbbbf")
                              + "[TextSettings]\nHomeText=Z\xc3\xbcrich\n"),
                  "");
         const QString damaged = "The settings file is damaged: what cannot be read in it is at its "
                                 "original setting.";
         QCOMPARE(problemWith(QByteArray(4096, '\0')), damaged);
+        // Cut short by a crash in the middle of a number: what was whole is read, the board
+        // starts, and the number cut short is at its default.
+        QCOMPARE(problemWith("[ColorSettings]\nScoreColor=65280\nPeriodColor=4"
+                             + QByteArray(1000, '\0')),
+                 damaged);
+        QCOMPARE(settings().ScoreColor, 65280);
+        QCOMPARE(settings().PeriodColor, 0x0000C000);
         QByteArray noise(4000, '\0');
         QRandomGenerator(26).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
         QCOMPARE(problemWith(noise), damaged);
@@ -582,17 +595,21 @@ private slots:
 
         // A comma or a semicolon in a name or a picture's path is part of it; a semicolon after
         // a blank starts a note.
-        QVERIFY(writeFile(settingsFileName(),
-                          "[ColorSettings]\nPeriodColor=49152 ; green\nFormBack=-7.0;grey, dark\n"
-                          "[KeySettings]\nPenaltyIncrementSec=1.2e2;two minutes\n"
-                          "[TextSettings]\nTitleText=Rock,Roll\nHomeText=Rollers; Home\r\n"
-                          "VisitorText=  A , B\t; the visitors\n"
-                          "[PicSettings]\nHomePic=/p/a,b;c.png\nVisitorPic=\"x,y\" ; kept\n"
-                          "BoardPic=No \"1\", \\o/\n"));
+        QVERIFY(writeFile(
+                settingsFileName(),
+                "[ColorSettings]\nPeriodColor=49152 ; green\nFormBack=-7.0;grey, dark\n"
+                "[KeySettings]\nPenaltyIncrementSec=1.2e2;two minutes\n"
+                "[TextSettings]\nTitleText=Rock,Roll\nHomeText=Rollers; Home\r\n"
+                "VisitorText=  A , B\t; the visitors\n"
+                "[PicSettings]\nHomePic=/p/a,b;c.png\nVisitorPic=\"x,y\" ; kept\n"
+                "BoardPic=No \"1\", \\o/\n"
+                "[BoutSettings]\nNewBoutKey=78;N\n[ScreenSettings]\nAudienceScreen=2024;25\n"));
         LoadSettings();
         QCOMPARE(settings().PeriodColor, 49152);
         QCOMPARE(settings().FormBack, -7);
         QCOMPARE(settings().PenaltyIncrementSec, 120);
+        QCOMPARE(settings().NewBoutKey, 78);
+        QCOMPARE(settings().AudienceScreen, "2024;25");
         QCOMPARE(settings().TitleText, "Rock,Roll");
         QCOMPARE(settings().HomeText, "Rollers; Home");
         QCOMPARE(settings().VisitorText, "A , B");
