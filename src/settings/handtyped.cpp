@@ -115,12 +115,12 @@ QByteArray HandTyped::escaped(
     if (!fileText.contains('"') && !fileText.contains('\\') && !fileText.contains(',')
         && !fileText.contains(';'))
         return fileText;
-    // QSettings ends a line at a carriage return alone too.
     QByteArray text = fileText;
     // QSettings leaves out a byte order mark only at the start of the file it reads.
     bool changed = text.startsWith("\xef\xbb\xbf");
     if (changed)
         text.remove(0, 3);
+    // QSettings ends a line at a carriage return alone too.
     text.replace("\r\n", "\n").replace('\r', '\n');
     QList<QByteArray> lines = text.split('\n');
     QByteArray section;
