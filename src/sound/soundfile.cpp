@@ -34,6 +34,9 @@ constexpr quint16 kALaw = 0x0006;
 constexpr quint16 kMuLaw = 0x0007;
 constexpr quint16 kExtensible = 0xFFFE;
 
+// The least size a writer that streamed the file leaves in its data chunk's header.
+constexpr quint32 kStreamedSize = 0x7FFF0000;
+
 // What the sound server takes: at most 32 channels, at most 384 kHz.
 constexpr int kMostChannels = 32;
 constexpr int kHighestRate = 384000;
@@ -132,6 +135,9 @@ SoundFile SoundFile::inspect(QIODevice *device)
             const qint64 frame = qint64(sound.m_channels) * sound.m_bitsPerSample / 8;
             sound.m_dataOffset = device->pos();
             sound.m_dataBytes = qMin<qint64>(size, remaining) / frame * frame;
+            // Such writers put 0 or a size of 2 GB or more there. A smaller size is what the
+            // writer wrote: more than a frame missing of it, the file was cut short.
+            sound.m_cutShort = size != 0 && size < kStreamedSize && size - remaining > frame;
             if (sound.m_dataBytes == 0)
                 sound.m_problem = QStringLiteral("the WAV file holds no sound");
             return sound;
@@ -182,6 +188,11 @@ bool SoundFile::readFormat(const char *format, quint32 size)
         m_problem = QStringLiteral("its rate of %1 samples a second cannot be played")
                             .arg(m_sampleRate);
     return m_problem.isEmpty();
+}
+
+QString SoundFile::damagedProblem()
+{
+    return kDamaged;
 }
 
 qint64 SoundFile::nanoseconds() const

@@ -35,6 +35,11 @@ public:
     qint64 dataOffset() const { return m_dataOffset; }
     // The sample bytes the file holds, which may be fewer than its header declares.
     qint64 dataBytes() const { return m_dataBytes; }
+    // Whether the file ends before the samples its header counts: a copy or a download broken
+    // off. What it holds still plays; a size a streaming writer left unset is not counted.
+    bool cutShort() const { return m_cutShort; }
+    // The words for a file that is damaged or cut short.
+    static QString damagedProblem();
     // Whole nanoseconds, rounded up, so that a timeout set from it is never early.
     qint64 nanoseconds() const;
 
@@ -49,4 +54,5 @@ private:
     int m_bitsPerSample = 0;
     qint64 m_dataOffset = 0;
     qint64 m_dataBytes = 0;
+    bool m_cutShort = false;
 };

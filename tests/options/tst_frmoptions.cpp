@@ -934,6 +934,18 @@ private slots:
                  QStringList {"The file " + adpcm
                               + " cannot be played: it is compressed (WAV format 0x0002); save "
                                 "it as uncompressed PCM."});
+        // So is one cut short, a copy broken off, though the board would play what it holds.
+        const QString broken = m_files.filePath("broken.wav");
+        QFile whole(QCoreApplication::applicationDirPath() + "/buzzer.wav");
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        QVERIFY(writeFile(broken, whole.read(whole.size() / 2)));
+        m_told.clear();
+        window.chooseFile = [&](QWidget *, const QString &) { return broken; };
+        click(window, "cmdBuzzerSoundChange");
+        QCOMPARE(window.BuzzTemp, wav);
+        QCOMPARE(m_told,
+                 QStringList {"The file " + broken
+                              + " cannot be played: the WAV file is damaged or cut short."});
 
         // A sound longer than any play is taken, told with its length: 75 s at 8000 bytes a
         // second (8-bit mono PCM).

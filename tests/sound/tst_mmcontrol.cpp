@@ -128,6 +128,21 @@ private slots:
         QCOMPARE(inspect(riff(format() + chunk("data", QByteArray(3200, 0), 0xFFFFFFFF))),
                  "100000000");
         QCOMPARE(inspect(riff(format() + chunk("data", {}))), "the WAV file holds no sound");
+        // One cut short plays what it holds, and is known for cut short; one a frame or less
+        // short of its size, or with a streaming writer's size, is whole.
+        const auto cutShort = [](QByteArray contents) {
+            QBuffer buffer(&contents);
+            buffer.open(QIODevice::ReadOnly);
+            return SoundFile::inspect(&buffer).cutShort();
+        };
+        const QByteArray broken = riff(format() + chunk("data", QByteArray(3200, 0), 6400));
+        QCOMPARE(inspect(broken), "100000000");
+        QVERIFY(cutShort(broken));
+        QVERIFY(!cutShort(riff(format() + chunk("data", QByteArray(3200, 0), 3204))));
+        QVERIFY(cutShort(riff(format() + chunk("data", QByteArray(3200, 0), 3205))));
+        for (const quint32 streamed : {0x7FFF0000u, 0xFFFFFFFFu})
+            QVERIFY(!cutShort(riff(format() + chunk("data", QByteArray(3200, 0), streamed))));
+        QVERIFY(!cutShort(wav(100)));
         QCOMPARE(inspect(riff(data + format())), damaged);
         QCOMPARE(inspect(wav(10).left(30)), damaged);
         QCOMPARE(inspect(riff(format(2, 2, 4) + data)),
