@@ -29,6 +29,9 @@ struct Reading
     // Whether the file may be whole all the same: another program holds it locked, or SQLite
     // could not make what a reader needs beside it.
     bool heldOrUnopened = false;
+    // Whether the disk failed the reader rather than the file: full, or failing to write what
+    // a reader makes beside the file.
+    bool diskTrouble = false;
 };
 
 bool heldOrUnopened(const QSqlError &error)
@@ -41,11 +44,24 @@ bool heldOrUnopened(const QSqlError &error)
     return number && (code == Busy || code == Locked || code == CannotOpen);
 }
 
+bool diskTrouble(const QSqlError &error)
+{
+    // SQLITE_FULL, and SQLITE_IOERR but for its short read, which is a file cut short.
+    constexpr int InputOutput = 10, Full = 13, ShortRead = 10 | (2 << 8);
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    return number && code != ShortRead && ((code & 0xff) == InputOutput || (code & 0xff) == Full);
+}
+
+Reading failed(const QString &problem, const QSqlError &error)
+{
+    return {std::nullopt, false, problem.arg(error.text()), heldOrUnopened(error),
+            diskTrouble(error)};
+}
+
 Reading queryProblem(const QSqlQuery &query)
 {
-    return {std::nullopt, false,
-            QStringLiteral("it is damaged or cut short (%1)").arg(query.lastError().text()),
-            heldOrUnopened(query.lastError())};
+    return failed(QStringLiteral("it is damaged or cut short (%1)"), query.lastError());
 }
 
 // Where the state was taken on the boot clock; left unknown when the journal does not say.
@@ -60,7 +76,9 @@ void readBoot(const QSqlQuery &query, BoutState *state)
     state->takenAtBootMs = query.value(ms).toLongLong();
 }
 
-Reading readFile(const QString &connection, const QString &path)
+// Read as it stands: the file alone, with nothing made beside it, which is the whole bout when
+// no log beside it holds changes.
+Reading readFile(const QString &connection, const QString &path, bool asItStands = false)
 {
     const QFileInfo info(path);
     if (!info.isReadable())
@@ -73,8 +91,9 @@ Reading readFile(const QString &connection, const QString &path)
     database.setDatabaseName(path);
     // Where no log can be made beside it (a read-only folder) and none is there, the file is
     // all there is: read it as it stands, without the shared memory a reader otherwise creates.
-    if (!QFileInfo(info.absolutePath()).isWritable()
-        && QFileInfo(path + QLatin1String("-wal")).size() == 0) {
+    if (asItStands
+        || (!QFileInfo(info.absolutePath()).isWritable()
+            && QFileInfo(path + QLatin1String("-wal")).size() == 0)) {
         options += QStringLiteral(";QSQLITE_OPEN_URI");
         database.setDatabaseName(
                 QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded)
@@ -84,9 +103,7 @@ Reading readFile(const QString &connection, const QString &path)
     options += QStringLiteral(";QSQLITE_BUSY_TIMEOUT=%1").arg(BusyMilliseconds);
     database.setConnectOptions(options);
     if (!database.open())
-        return {std::nullopt, false,
-                QStringLiteral("it cannot be opened (%1)").arg(database.lastError().text()),
-                heldOrUnopened(database.lastError())};
+        return failed(QStringLiteral("it cannot be opened (%1)"), database.lastError());
     QSqlQuery query(database);
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return queryProblem(query);
@@ -186,10 +203,29 @@ BoutJournal::Opening BoutJournal::open()
         Reading reading = file ? readFile(connection, m_path)
                                : Reading {std::nullopt, false, QStringLiteral("it is not a file")};
         QSqlDatabase::removeDatabase(connection);
-        if (reading.heldOrUnopened) {
+        if (reading.heldOrUnopened || reading.diskTrouble) {
             Reading copied = readCopy(connection, m_path);
-            if (copied.problem.isEmpty())
+            if (copied.problem.isEmpty()) {
                 reading = std::move(copied);
+            } else if (reading.diskTrouble
+                       && QFileInfo(m_path + QLatin1String("-wal")).size() == 0) {
+                // A full disk leaves no room for a copy, nor for what a reader makes beside
+                // the file; with no log, the file alone is the bout.
+                Reading standing = readFile(connection, m_path, true);
+                QSqlDatabase::removeDatabase(connection);
+                if (standing.problem.isEmpty())
+                    reading = std::move(standing);
+            }
+        }
+        if (!reading.problem.isEmpty() && reading.diskTrouble) {
+            // The file is most likely whole: it is left as it is, and nothing is written over
+            // it until the board starts again with room on the disk.
+            qWarning("The bout journal %s could not be read for a disk error: %s.",
+                     qPrintable(m_path), qPrintable(reading.problem));
+            opening.problem = tr("The bout could not be read: the disk is full or failing. It "
+                                 "is kept as it is, and this bout is not being saved. Make room "
+                                 "on the disk and start Corvanta again.");
+            return opening;
         }
         if (!reading.problem.isEmpty()) {
             qWarning("The bout journal %s could not be used: %s.", qPrintable(m_path),
@@ -204,7 +240,15 @@ BoutJournal::Opening BoutJournal::open()
     }
     m_writer = new JournalWriter(m_path, SchemaVersion, this);
     const QFileInfo folder(info.absolutePath());
-    if (!folder.isWritable() || (QFileInfo::exists(m_path) && !QFileInfo(m_path).isWritable())) {
+    // A folder made read-only after a crash still lets the journal be written where the file,
+    // its log and the log's index are all there and writable: nothing new is made beside them.
+    const auto writable = [this](const char *companion) {
+        const QFileInfo file(m_path + QLatin1String(companion));
+        return file.isFile() && file.isWritable();
+    };
+    const bool writtenInPlace = writable("") && writable("-wal") && writable("-shm");
+    if ((!folder.isWritable() && !writtenInPlace)
+        || (QFileInfo::exists(m_path) && !QFileInfo(m_path).isWritable())) {
         const QString readOnly = folder.isWritable() ? QDir::toNativeSeparators(m_path)
                                                      : QDir::toNativeSeparators(folder.filePath());
         qWarning("The bout journal cannot be written: %s is read-only.", qPrintable(readOnly));

@@ -867,6 +867,48 @@ private slots:
         QCOMPARE(BoutJournal(journalPath()).open().state, state);
     }
 
+    // A folder made read-only after a crash, its journal, log and index left writable: the bout
+    // is resumed and saved in place, and nothing says otherwise.
+    void readOnlyFolderAroundWritableFiles()
+    {
+        if (!ownMounts())
+            QSKIP("a read-only folder takes root (a mount of this process's own)");
+        BoutState state = underWay();
+        // The files stand in the folder, and are written where they are kept, on a mount that
+        // can be written.
+        QTemporaryDir kept;
+        {
+            BoutJournal journal(kept.filePath("bout-journal.sqlite"));
+            journal.open();
+            journal.record(state);
+            QVERIFY(journal.flush(10000));
+            for (const char *companion : {"", "-wal", "-shm"})
+                QVERIFY(QFile::copy(journal.path() + companion, journalPath() + companion));
+        }
+        const QString keptPath = kept.filePath("killed.sqlite");
+        for (const char *companion : {"", "-wal", "-shm"})
+            QVERIFY(QFile::copy(journalPath() + companion, keptPath + companion));
+        QVERIFY(bindMount(m_dir->path(), m_dir->path(), true));
+        for (const char *companion : {"", "-wal", "-shm"})
+            QVERIFY(bindMount(keptPath + companion, journalPath() + companion, false));
+        {
+            BoutJournal journal(journalPath());
+            QSignalSpy failed(&journal, &BoutJournal::writeFailed);
+            QSignalSpy recovered(&journal, &BoutJournal::writeRecovered);
+            const BoutJournal::Opening opening = journal.open();
+            QCOMPARE(opening.state, state);
+            QCOMPARE(opening.problem, QString());
+            state.numbers[BoutState::HomeScore] = 88;
+            journal.record(state);
+            QVERIFY(journal.flush(10000));
+            QCOMPARE(failed.size() + recovered.size(), 0);
+        }
+        for (const char *companion : {"", "-wal", "-shm"})
+            QCOMPARE(umount(QFile::encodeName(journalPath() + companion)), 0);
+        QCOMPARE(umount(QFile::encodeName(m_dir->path())), 0);
+        QCOMPARE(BoutJournal(keptPath).open().state, state);
+    }
+
     // A journal another program holds locked (a database browser left open on it): the bout is
     // resumed from what was last committed, nothing is kept aside, and it is saved once the lock
     // is let go.
@@ -1057,6 +1099,68 @@ private slots:
         journal.close(state);
         BoutJournal reopened(journalPath());
         QCOMPARE(reopened.open().state, state);
+    }
+
+    // A disk full at the start keeps a bout that is whole: read from the file alone where no log
+    // holds changes, and otherwise left as it is, nothing written over it.
+    void fullDiskAtStart()
+    {
+        signal(SIGXFSZ, SIG_IGN);
+        BoutState state = underWay();
+        {
+            BoutJournal journal(journalPath());
+            journal.open();
+            journal.close(state);
+        }
+        QCOMPARE(QFileInfo(journalPath() + "-wal").size(), 0);
+        setFileSizeLimit(0);
+        {
+            BoutJournal journal(journalPath());
+            QSignalSpy failed(&journal, &BoutJournal::writeFailed);
+            const BoutJournal::Opening opening = journal.open();
+            QCOMPARE(opening.state, state);
+            QCOMPARE(opening.ending, BoutJournal::Ending::Closed);
+            QCOMPARE(opening.problem, QString());
+            journal.record(state);
+            QVERIFY(failed.wait(10000));
+        }
+        setFileSizeLimit(RLIM_INFINITY);
+
+        // Killed with its last change in the log.
+        QTemporaryDir killed;
+        const QString copy = killed.filePath("bout-journal.sqlite");
+        {
+            BoutJournal journal(journalPath());
+            QCOMPARE(journal.open().state, state);
+            state.numbers[BoutState::HomeScore] = 77;
+            journal.record(state);
+            QVERIFY(journal.flush(10000));
+            QVERIFY(QFileInfo(journalPath() + "-wal").size() > 0);
+            for (const char *companion : {"", "-wal"})
+                QVERIFY(QFile::copy(journalPath() + companion, copy + companion));
+        }
+        for (const char *companion : {"", "-wal", "-shm"})
+            QFile::remove(journalPath() + companion);
+        for (const char *companion : {"", "-wal"})
+            QVERIFY(QFile::copy(copy + companion, journalPath() + companion));
+        const QByteArray contents = readAll(journalPath());
+        const QByteArray logContents = readAll(journalPath() + "-wal");
+        setFileSizeLimit(0);
+        {
+            BoutJournal journal(journalPath());
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("for a disk error"));
+            const BoutJournal::Opening opening = journal.open();
+            QCOMPARE(opening.state, BoutState());
+            QVERIFY(opening.problem.contains("the disk is full"));
+            journal.record(underWay());
+            QVERIFY(!journal.flush(1000));
+        }
+        setFileSizeLimit(RLIM_INFINITY);
+        QCOMPARE(readAll(journalPath()), contents);
+        QCOMPARE(readAll(journalPath() + "-wal"), logContents);
+        QCOMPARE(QDir(m_dir->path()).entryList({"bout-journal.unusable-*"}), QStringList());
+        BoutJournal roomy(journalPath());
+        QCOMPARE(roomy.open().state, state);
     }
 };
 
