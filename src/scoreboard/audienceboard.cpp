@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -157,6 +158,7 @@ QScreen *AudienceBoard::operatorScreen() const
 
 void AudienceBoard::follow()
 {
+    matchScreensToPlaces();
     const bool alone = m_wanted && chosenScreenAlone();
     QScreen *target = m_wanted && !alone ? chosenScreen() : nullptr;
     // The board would cover the operator's: at start, as the operator's screen goes, or as the
@@ -182,6 +184,19 @@ void AudienceBoard::follow()
         }
     }
     keepWindowsOff();
+}
+
+void AudienceBoard::matchScreensToPlaces() const
+{
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        QWindow *handle = window->windowHandle();
+        if (window == m_window || !window->isVisible() || !handle)
+            continue;
+        QScreen *standsOn = QGuiApplication::screenAt(window->frameGeometry().center());
+        if (standsOn && standsOn != handle->screen())
+            handle->setScreen(standsOn);
+    }
 }
 
 void AudienceBoard::keepWindowsOff() const

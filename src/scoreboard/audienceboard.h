@@ -68,6 +68,11 @@ private:
     void follow();
     // The operator's windows that lie over the open board moved to the operator's screen.
     void keepWindowsOff() const;
+    // Each of the operator's windows told the screen it stands on. As screens come and go Qt
+    // moves a window's screen to one that is left and back no more, though the window has not
+    // moved: the operator's own screen plugged in again would leave Options and questions
+    // opening on the projector.
+    void matchScreensToPlaces() const;
     // The chosen screen, connected but the only one: the board there would cover the operator's.
     bool chosenScreenAlone() const;
     QString aloneText() const;

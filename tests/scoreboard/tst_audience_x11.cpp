@@ -537,6 +537,43 @@ private slots:
         help()->close();
     }
 
+    // The operator's own screen gone for a moment (its cable loose) and back: the operator's
+    // board stays on it, and Options and the New Bout question open there, not on the projector.
+    void operatorScreenBack()
+    {
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+        QTRY_VERIFY(audience());
+        QVERIFY(run("xrandr", {"--delmonitor", "LEFT"}));
+        QTRY_VERIFY(!audience());
+        QVERIFY(run("xrandr", {"--setmonitor", "LEFT", "1920/508x1080/286+0+0", "screen"}));
+        QTRY_VERIFY(audience() && audience()->geometry() == QRect(1920, 0, 1280, 720));
+        const QRect projector = audience()->geometry();
+        QTRY_VERIFY(!m_board->frameGeometry().intersects(projector));
+        QCOMPARE(m_board->screen()->name(), "LEFT");
+
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+        QRect options, question;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible())
+                return;
+            (modal->objectName() == "frmOptions" ? options : question) = modal->frameGeometry();
+            modal->close();
+        });
+        answer.start(20);
+        type({"F2"});
+        QTRY_VERIFY(!options.isNull());
+        QVERIFY2(!options.intersects(projector), qPrintable(QDebug::toString(options)));
+        Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 78; });
+        type({"n"});
+        QTRY_VERIFY(!question.isNull());
+        QVERIFY2(!question.intersects(projector), qPrintable(QDebug::toString(question)));
+    }
+
     // A projector that mirrors the operator's screen: the board would cover the operator's, so it
     // stays closed and says why, at start and at its key.
     void projectorMirroringTheDeskWaits()
