@@ -211,9 +211,10 @@ BoutJournal::Opening BoutJournal::open()
                        && QFileInfo(m_path + QLatin1String("-wal")).size() == 0) {
                 // A full disk leaves no room for a copy, nor for what a reader makes beside
                 // the file; with no log, the file alone is the bout.
+                // Read so, a file damaged or cut short tells so, and goes aside.
                 Reading standing = readFile(connection, m_path, true);
                 QSqlDatabase::removeDatabase(connection);
-                if (standing.problem.isEmpty())
+                if (standing.problem.isEmpty() || !standing.diskTrouble)
                     reading = std::move(standing);
             }
         }

@@ -136,8 +136,8 @@ SoundFile SoundFile::inspect(QIODevice *device)
             sound.m_dataOffset = device->pos();
             sound.m_dataBytes = qMin<qint64>(size, remaining) / frame * frame;
             // Such writers put 0 or a size of 2 GB or more there. A smaller size is what the
-            // writer wrote: more than a frame missing of it, the file was cut short.
-            sound.m_cutShort = size != 0 && size < kStreamedSize && size - remaining > frame;
+            // writer wrote: with any of it missing, the file was cut short.
+            sound.m_cutShort = size != 0 && size < kStreamedSize && size > remaining;
             if (sound.m_dataBytes == 0)
                 sound.m_problem = QStringLiteral("the WAV file holds no sound");
             return sound;

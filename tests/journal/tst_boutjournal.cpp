@@ -1159,8 +1159,25 @@ private slots:
         QCOMPARE(readAll(journalPath()), contents);
         QCOMPARE(readAll(journalPath() + "-wal"), logContents);
         QCOMPARE(QDir(m_dir->path()).entryList({"bout-journal.unusable-*"}), QStringList());
-        BoutJournal roomy(journalPath());
-        QCOMPARE(roomy.open().state, state);
+        {
+            BoutJournal roomy(journalPath());
+            QCOMPARE(roomy.open().state, state);
+            roomy.close(state);
+        }
+
+        // One cut short is damaged, disk full or not: it goes aside.
+        const QByteArray whole = readAll(journalPath());
+        for (const char *companion : {"", "-wal", "-shm"})
+            QFile::remove(journalPath() + companion);
+        QVERIFY(writeFile(journalPath(), whole.left(whole.size() - 100)));
+        setFileSizeLimit(0);
+        {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not be used"));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("kept as"));
+            BoutJournal journal(journalPath());
+            QVERIFY(journal.open().problem.contains("kept aside"));
+        }
+        setFileSizeLimit(RLIM_INFINITY);
     }
 };
 

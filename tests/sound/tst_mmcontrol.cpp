@@ -128,8 +128,9 @@ private slots:
         QCOMPARE(inspect(riff(format() + chunk("data", QByteArray(3200, 0), 0xFFFFFFFF))),
                  "100000000");
         QCOMPARE(inspect(riff(format() + chunk("data", {}))), "the WAV file holds no sound");
-        // One cut short plays what it holds, and is known for cut short; one a frame or less
-        // short of its size, or with a streaming writer's size, is whole.
+        // One cut short plays what it holds, and is known for cut short, though a single byte
+        // is missing; one with a streaming writer's size, or without the pad byte after its odd
+        // size, is whole.
         const auto cutShort = [](QByteArray contents) {
             QBuffer buffer(&contents);
             buffer.open(QIODevice::ReadOnly);
@@ -138,8 +139,8 @@ private slots:
         const QByteArray broken = riff(format() + chunk("data", QByteArray(3200, 0), 6400));
         QCOMPARE(inspect(broken), "100000000");
         QVERIFY(cutShort(broken));
-        QVERIFY(!cutShort(riff(format() + chunk("data", QByteArray(3200, 0), 3204))));
-        QVERIFY(cutShort(riff(format() + chunk("data", QByteArray(3200, 0), 3205))));
+        QVERIFY(cutShort(riff(format() + chunk("data", QByteArray(3200, 0), 3201))));
+        QVERIFY(!cutShort(riff(format(1, 1, 8) + chunk("data", QByteArray(3201, 0))).chopped(1)));
         for (const quint32 streamed : {0x7FFF0000u, 0xFFFFFFFFu})
             QVERIFY(!cutShort(riff(format() + chunk("data", QByteArray(3200, 0), streamed))));
         QVERIFY(!cutShort(wav(100)));
