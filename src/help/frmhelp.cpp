@@ -70,32 +70,13 @@ frmHelp::frmHelp(QWidget *parent)
 
 frmHelp *frmHelp::showHelp(const QWidget *from)
 {
-    if (!s_window) {
+    if (!s_window)
         s_window = new frmHelp;
-        // The board names its refresh tmrClock1.
-        s_window->m_refresh = from
-                ? from->findChild<QTimer *>(QStringLiteral("tmrClock1"), Qt::FindDirectChildrenOnly)
-                : nullptr;
-        // Left to itself the window would open on the primary screen, which may be the
-        // projector. On the asking window's screen it goes to the side with more room beside
-        // that window, narrowed to that room down to its least width, so that as much of the
-        // board as can be stays in view.
-        if (QScreen *screen = from ? from->screen() : nullptr) {
-            const QRect room = screen->availableGeometry();
-            const QRect asking = from->frameGeometry();
-            const int left = asking.left() - room.left();
-            const int right = room.right() - asking.right();
-            QRect place(QPoint(), s_window->size().boundedTo(room.size()));
-            place.setWidth(std::min(place.width(),
-                                    std::max({left, right, Twips::toPixels(MinimumOuterWidth)})));
-            if (left > right)
-                place.moveTopLeft(room.topLeft());
-            else
-                place.moveTopRight(room.topRight());
-            s_window->resize(place.size());
-            s_window->move(place.topLeft());
-        }
-    }
+    // Placed when it opens, and again when another window asks for it: help opened from the
+    // start-up window comes beside the board when the board asks. Asked again by the same
+    // window, it is brought forward where it stands.
+    if (from && from != s_window->m_placedBeside)
+        s_window->placeBeside(from);
     if (s_window->isMinimized())
         s_window->showNormal();
     else
@@ -167,6 +148,35 @@ void frmHelp::showDocument(QTextDocument *document, const QString &error)
     m_rtbHelp->moveCursor(QTextCursor::Start);
     m_loading = false;
     emit loaded();
+}
+
+void frmHelp::placeBeside(const QWidget *from)
+{
+    m_placedBeside = from;
+    // The board names its refresh tmrClock1.
+    m_refresh = from->findChild<QTimer *>(QStringLiteral("tmrClock1"), Qt::FindDirectChildrenOnly);
+    if (auto *pacer = m_rtbHelp->document()->findChild<HelpLayoutPacer *>())
+        pacer->setRefresh(m_refresh);
+    // Left to itself the window would open on the primary screen, which may be the projector.
+    // On the asking window's screen it goes to the side with more room beside that window,
+    // narrowed to that room down to its least width, so that as much of the board as can be
+    // stays in view.
+    QScreen *screen = from->screen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    const QRect asking = from->frameGeometry();
+    const int left = asking.left() - room.left();
+    const int right = room.right() - asking.right();
+    QRect place(QPoint(), size().boundedTo(room.size()));
+    place.setWidth(
+            std::min(place.width(), std::max({left, right, Twips::toPixels(MinimumOuterWidth)})));
+    if (left > right)
+        place.moveTopLeft(room.topLeft());
+    else
+        place.moveTopRight(room.topRight());
+    resize(place.size());
+    move(place.topLeft());
 }
 
 bool frmHelp::isLaidOut() const

@@ -25,8 +25,8 @@ public:
 
     // Shows the help window without waiting for it, creating it (and so reading the manual) if
     // none is open, and brings it forward. It does not take the keyboard: the board that asked
-    // keeps it, and the operator clicks into help to scroll. A new window opens on the screen the
-    // asking window is on, beside it as far as there is room.
+    // keeps it, and the operator clicks into help to scroll. A new window, or one another window
+    // asks for, goes on the screen the asking window is on, beside it as far as there is room.
     static frmHelp *showHelp(const QWidget *from = nullptr);
 
     // Where the manual is looked for: "corvantahelpfile.rtf" in the executable's folder.
@@ -54,6 +54,8 @@ protected:
 private:
     explicit frmHelp(QWidget *parent = nullptr);
 
+    // On the asking window's screen, beside it; the asking board's refresh paces the manual.
+    void placeBeside(const QWidget *from);
     void showDocument(QTextDocument *document, const QString &error);
     bool isLaidOut() const;
     // The box's view follows the end of the document while it is laid out, if the end was asked
@@ -68,5 +70,7 @@ private:
     bool m_followEnd = false;
     // The asking board's refresh: the manual is put in the box and laid out between its ticks.
     QPointer<QTimer> m_refresh;
+    // The window help was last placed beside.
+    QPointer<const QWidget> m_placedBeside;
     static QPointer<frmHelp> s_window;
 };

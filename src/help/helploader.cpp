@@ -14,6 +14,8 @@
 #include <QTextLayout>
 #include <QThread>
 
+#include <cmath>
+
 namespace {
 
 void cutLongParagraphs(QTextDocument *document)
@@ -43,7 +45,10 @@ void findFallbackFonts(const QTextDocument &document)
 
 QString HelpLoader::tooLargeText(qint64 bytes)
 {
-    const auto megabytes = [](double n) { return QString::number(n / (1024 * 1024), 'f', 1); };
+    // Rounded up, so that a file a byte over the limit does not read as the limit itself.
+    const auto megabytes = [](double n) {
+        return QString::number(std::ceil(n * 10 / (1024 * 1024)) / 10, 'f', 1);
+    };
     return QStringLiteral("Help file is too large to show (%1 MB; the largest shown is %2 MB).  "
                           "Please reinstall the program.")
             .arg(megabytes(double(bytes)), megabytes(double(MaxFileBytes)));

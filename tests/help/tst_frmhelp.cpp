@@ -171,6 +171,8 @@ private slots:
         QCOMPARE(HelpLoader::read(frmHelp::helpFilePath())->toPlainText(),
                  "Help file is too large to show (8.3 MB; the largest shown is 8.0 MB).  Please "
                  "reinstall the program.");
+        // A byte over is over, as told.
+        QVERIFY(HelpLoader::tooLargeText(HelpLoader::MaxFileBytes + 1).contains("(8.1 MB;"));
         closeAndDestroy(help);
 
         // A paragraph as long as a layout takes in one piece is kept whole; one longer is cut

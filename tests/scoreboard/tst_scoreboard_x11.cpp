@@ -352,6 +352,24 @@ private slots:
         QCOMPARE(shown->frameGeometry().right(), screen.right());
         shown->close();
         QTRY_VERIFY(shown.isNull());
+
+        // Opened beside the start-up window, where the board then opens: F1 brings it beside
+        // the board.
+        QWidget startUp;
+        startUp.setGeometry(m_board->geometry().center().x() - 200, 200, 400, 200);
+        startUp.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&startUp));
+        shown = frmHelp::showHelp(&startUp);
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QTRY_VERIFY(shown->frameGeometry().intersects(m_board->frameGeometry()));
+        startUp.close();
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+        type({"F1"});
+        QTRY_VERIFY(!shown->frameGeometry().intersects(m_board->frameGeometry()));
+        QCOMPARE(help(), shown.data());
+        shown->close();
+        QTRY_VERIFY(shown.isNull());
     }
 
     // F2 opens Options beside the board where the screen has room, not over its displays.
