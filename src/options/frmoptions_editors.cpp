@@ -22,6 +22,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -124,12 +125,26 @@ void frmOptions::cmdResetKeys_Click()
                   QStringLiteral("Are you sure you want to reset the keys?")))
         return;
     // The three keys of the additional settings keep theirs, unless one of the seven takes it.
+    const qint16 newBoutKey = m_working.NewBoutKey;
+    const qint16 audienceBoardKey = m_working.AudienceBoardKey;
     for (const CommandKey &row : commandTable()) {
         if (row.resetByResetKeys)
             setKey(row.command, row.defaultKey);
     }
     separateSharedKeys();
     m_optNormal->setChecked(true);
+    // The keys that have no key of their own to go back to are gone: said, as Change Sound says
+    // it of a sound.
+    for (const auto &[before, after, what, button] :
+         {std::tuple(newBoutKey, m_working.NewBoutKey, "starting a new bout", "Select Key"),
+          std::tuple(audienceBoardKey, m_working.AudienceBoardKey,
+                     "showing and hiding the audience board", "Select Show / Hide Key")}) {
+        if (before != 0 && after == 0)
+            tell(this, windowTitle(),
+                 QStringLiteral("The key %1 went back to the command it first had, so %2 has no "
+                                "key now. Choose one with \"%3\".")
+                         .arg(KeyCodeToStr(before), QLatin1String(what), QLatin1String(button)));
+    }
 }
 
 void frmOptions::changeColor(ColorSwatch *swatch)

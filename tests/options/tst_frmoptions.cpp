@@ -698,6 +698,7 @@ private slots:
         QCOMPARE(find<ColorSwatch>(window, "picTimeC")->color(), 0x00ABCDEF);
 
         answerYes(window);
+        m_told.clear();
         click(window, "cmdResetKeys");
         QCOMPARE(window.StartStopJamClockKeyTemp, 74);
         QCOMPARE(text(window, "lblClear"), "Delete");
@@ -711,6 +712,13 @@ private slots:
         // Neither of the keys without a default keeps a key a command has taken back.
         QCOMPARE(window.edited().NewBoutKey, 0);
         QCOMPARE(text(window, "lblAudienceBoardKey"), "");
+        // And the operator is told so.
+        QCOMPARE(m_told,
+                 QStringList({"The key Delete went back to the command it first had, so starting "
+                              "a new bout has no key now. Choose one with \"Select Key\".",
+                              "The key A went back to the command it first had, so showing and "
+                              "hiding the audience board has no key now. Choose one with "
+                              "\"Select Show / Hide Key\"."}));
         // The buzzer has no default to go back to: a free key of its own stays.
         answerKeys(window, Qt::Key_X);
         click(window, "cmdBuzzerKey");
