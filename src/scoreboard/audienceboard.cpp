@@ -22,6 +22,9 @@ AudienceBoard::AudienceBoard(const Bout *bout, QWidget *operatorWindow)
     connect(qGuiApp, &QGuiApplication::screenAdded, this, &AudienceBoard::follow);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, &AudienceBoard::screenRemoved);
     connect(&Settings::instance(), &Settings::changed, this, &AudienceBoard::followSettings);
+    m_moved.setSingleShot(true);
+    m_moved.setInterval(MovedRestMs);
+    connect(&m_moved, &QTimer::timeout, this, &AudienceBoard::keepWindowsOff);
     operatorWindow->installEventFilter(this);
 }
 
@@ -91,6 +94,10 @@ bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_operator && event->type() == QEvent::Move && m_operator->isVisible()
         && m_wanted && chosenScreenAlone() != m_waitsAlone)
         QTimer::singleShot(0, this, &AudienceBoard::follow);
+    // Moved over the open board, it would be hidden by it, or show the crowd the operator's
+    // frame and typing: it goes back to the operator's screen once it has come to rest there.
+    if (watched == m_operator && event->type() == QEvent::Move && m_window)
+        m_moved.start();
     return QObject::eventFilter(watched, event);
 }
 

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTime>
+#include <QTimer>
 
 #include <functional>
 
@@ -25,6 +26,10 @@ class AudienceBoard final : public QObject
     Q_PROPERTY(bool Wanted READ wanted)
 
 public:
+    // How long the operator's board rests after a move (a drag ended) before it is put back
+    // off the open board.
+    static constexpr int MovedRestMs = 300;
+
     AudienceBoard(const Bout *bout, QWidget *operatorWindow);
     ~AudienceBoard() override;
 
@@ -97,4 +102,6 @@ private:
     QPointer<QScreen> m_openedOn;
     std::function<QTime()> m_now;
     QLocale m_timeLocale;
+    // The operator's board moved, until it has been still for MovedRestMs.
+    QTimer m_moved;
 };

@@ -574,6 +574,18 @@ private slots:
         QVERIFY2(!question.intersects(projector), qPrintable(QDebug::toString(question)));
     }
 
+    // The operator's board moved onto the projector while the board shows there goes back to
+    // the operator's screen, and Options then opens there too.
+    void operatorBoardMovedOntoTheProjector()
+    {
+        QTRY_VERIFY(audience());
+        const QRect projector = audience()->geometry();
+        m_board->move(projector.topLeft() + QPoint(200, 100));
+        QTRY_VERIFY(!m_board->frameGeometry().intersects(projector));
+        QTRY_COMPARE(m_board->screen()->name(), "LEFT");
+        QVERIFY(audience() && audience()->geometry() == projector);
+    }
+
     // A projector that mirrors the operator's screen: the board would cover the operator's, so it
     // stays closed and says why, at start and at its key.
     void projectorMirroringTheDeskWaits()
