@@ -210,6 +210,25 @@ private slots:
         QCOMPARE(QProcess::execute("setxkbmap", {"ru"}), 0);
         type({"Cyrillic_o"});
         QTRY_VERIFY(running("tkJam"));
+
+        // Three and four layouts at once: each group reads its own layout's symbols, as the key
+        // right of P types them (X's own mapping lists a third layout after the first two's
+        // AltGr levels).
+        // Unshifted and shifted, "-" where it is no ASCII symbol.
+        const auto rightOfP = [](quint32 group) {
+            const auto symbols = KeyboardSymbols::ofKey(35, group << 13);
+            QString shown;
+            for (const char symbol : {symbols->unshifted, symbols->shifted})
+                shown += symbol ? QChar(symbol) : QChar('-');
+            return shown;
+        };
+        QCOMPARE(QProcess::execute("setxkbmap", {"-layout", "us,fr,de"}), 0);
+        QTRY_COMPARE(rightOfP(2), "+*");
+        QCOMPARE(rightOfP(0), "]}");
+        QCOMPARE(rightOfP(1), "$-");
+        QCOMPARE(QProcess::execute("setxkbmap", {"-layout", "us,fr,gb,de"}), 0);
+        QTRY_COMPARE(rightOfP(3), "+*");
+        QCOMPARE(rightOfP(2), "]}");
     }
 
     void buzzerOnItsOwnSoundServer()
