@@ -311,6 +311,8 @@ private slots:
         for (const char *command : {"startStopJam", "{\"command\":\"resetPeriod\"}", ""})
             talker.sendTextMessage(QString::fromLatin1(command));
         talker.sendBinaryMessage(QByteArray(100, '\x01'));
+        // 1 KB is the most a client may send at once.
+        talker.sendBinaryMessage(QByteArray(1024, '\x01'));
         publish("{\"format\":1,\"n\":1}");
         QTRY_COMPARE(got.size(), 2);
         QCOMPARE(got.last(), "{\"format\":1,\"n\":1}");
@@ -323,7 +325,7 @@ private slots:
                 [&heard](const QString &m) { heard += !isKeepAlive(m); });
         listener.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/feed").arg(m_port)));
         QTRY_COMPARE(heard, 1);
-        talker.sendBinaryMessage(QByteArray(64 * 1024, 'x'));
+        talker.sendBinaryMessage(QByteArray(1025, 'x'));
         QTRY_VERIFY(talker.state() == QAbstractSocket::UnconnectedState);
         publish("{\"format\":1,\"n\":2}");
         QTRY_COMPARE(heard, 2);

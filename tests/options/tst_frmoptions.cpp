@@ -711,6 +711,7 @@ private slots:
         QCOMPARE(window.PeriodEndSoundKeyTemp, 89);
         // Neither of the keys without a default keeps a key a command has taken back.
         QCOMPARE(window.edited().NewBoutKey, 0);
+        QCOMPARE(text(window, "lblNewBoutKey"), "");
         QCOMPARE(text(window, "lblAudienceBoardKey"), "");
         // And the operator is told so.
         QCOMPARE(m_told,
