@@ -176,6 +176,10 @@ int fromKeyboard(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
     const std::optional<KeySymbols> typed = symbols ? symbols(scanCode) : std::nullopt;
     if (!typed)
         return lookUp(Keys, qtKey);
+    // A letter key typing something else, as AltGr has it type @ or €, is its letter all the
+    // same: Windows gives the key's code whatever the modifiers.
+    if (typed->unshifted >= 'a' && typed->unshifted <= 'z')
+        return typed->unshifted - 'a' + 'A';
     for (const auto &[sign, code] : SignKeys) {
         if (typed->unshifted == sign || typed->shifted == sign)
             return code;

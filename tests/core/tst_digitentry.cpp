@@ -139,6 +139,7 @@ private slots:
         using Symbols = std::optional<VirtualKeys::KeySymbols>;
         const Qt::KeyboardModifiers none = Qt::NoModifier;
         const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+        const Qt::KeyboardModifiers altGr = Qt::GroupSwitchModifier;
         const std::tuple<int, Qt::KeyboardModifiers, quint32, Symbols, int> rows[] = {
                 // French
                 {Qt::Key_Ampersand, none, 10, Symbols({'&', '1'}), 49},
@@ -167,6 +168,10 @@ private slots:
                 {Qt::Key_Colon, shift, 60, Symbols({'.', ':'}), 190},
                 {Qt::Key_Udiaeresis, none, 34, Symbols({0, 0}), 0},
                 {Qt::Key_Z, none, 29, Symbols({'z', 'Z'}), 90},
+                // AltGr on a letter key: the key's letter, whatever it types (@ on Q, ¶ on R).
+                {Qt::Key_At, altGr, 24, Symbols({'q', 'Q'}), 81},
+                {Qt::Key_paragraph, altGr, 27, Symbols({'r', 'R'}), 82},
+                {0x20ac, altGr, 26, Symbols({'e', 'E'}), 69},
                 // US
                 {Qt::Key_Colon, shift, 47, Symbols({';', ':'}), 186},
                 {Qt::Key_QuoteDbl, shift, 48, Symbols({'\'', '"'}), 222},
