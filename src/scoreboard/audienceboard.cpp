@@ -94,9 +94,11 @@ bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_operator && event->type() == QEvent::Move && m_operator->isVisible()
         && m_wanted && chosenScreenAlone() != m_waitsAlone)
         QTimer::singleShot(0, this, &AudienceBoard::follow);
-    // Moved over the open board, it would be hidden by it, or show the crowd the operator's
-    // frame and typing: it goes back to the operator's screen once it has come to rest there.
-    if (watched == m_operator && event->type() == QEvent::Move && m_window)
+    // Moved or stretched over the open board, it would be hidden by it, or show the crowd the
+    // operator's frame and typing: it goes back to the operator's screen once it has come to
+    // rest there.
+    if (watched == m_operator && (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        && m_window)
         m_moved.start();
     return QObject::eventFilter(watched, event);
 }
@@ -294,5 +296,8 @@ void AudienceBoard::keepOff(QWidget *window) const
                 window->resize(place.width() - sides, window->height());
         }
     }
+    // The operator's board made larger than the operator's screen comes back within it.
+    if (window == m_operator && place.size() != frame.size())
+        window->resize(place.size() - (frame.size() - window->size()));
     window->move(place.topLeft() + (window->pos() - frame.topLeft()));
 }

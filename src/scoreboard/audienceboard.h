@@ -102,6 +102,6 @@ private:
     QPointer<QScreen> m_openedOn;
     std::function<QTime()> m_now;
     QLocale m_timeLocale;
-    // The operator's board moved, until it has been still for MovedRestMs.
+    // The operator's board moved or resized, until it has been still for MovedRestMs.
     QTimer m_moved;
 };

@@ -584,6 +584,12 @@ private slots:
         QTRY_VERIFY(!m_board->frameGeometry().intersects(projector));
         QTRY_COMPARE(m_board->screen()->name(), "LEFT");
         QVERIFY(audience() && audience()->geometry() == projector);
+        // Stretched across the projector's edge, and wider than the operator's screen.
+        for (const int width : {1600, 2600}) {
+            m_board->setGeometry(600, 100, width, 600);
+            QTRY_VERIFY(!m_board->frameGeometry().intersects(projector));
+            QVERIFY(m_board->width() >= qMin(width, 1900));
+        }
     }
 
     // A projector that mirrors the operator's screen: the board would cover the operator's, so it
