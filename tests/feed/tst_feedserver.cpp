@@ -432,8 +432,10 @@ private slots:
             QCoreApplication::processEvents();
         }
         QTRY_COMPARE(dropped.size(), 1);
-        // As many answers as that waited for it: the limit and the two ends' socket buffers.
-        QVERIFY2(sent < 4 * 1024 * 1024, QByteArray::number(sent).constData());
+        // As many answers as that waited for it: the limit and the two ends' socket buffers,
+        // which the system grows to a few megabytes as the machine is busy (3 to 5 here). Left
+        // to pile the answers up, the client would reach the 64 MB the loop stops at.
+        QVERIFY2(sent < 16 * 1024 * 1024, QByteArray::number(sent).constData());
         QTRY_COMPARE(m_feed->server()->connectionCount(), 0);
     }
 
