@@ -251,11 +251,9 @@ void frmOptions::changeSound(SoundGroup &group)
         return;
     // Said now, while the operator can still choose another, not at the end of a jam.
     const SoundFile sound = SoundFile::inspect(chosen);
-    if (!sound.canPlay() || sound.cutShort()) {
+    if (const QString refusal = sound.refusal(); !refusal.isEmpty()) {
         tell(this, windowTitle(),
-             QStringLiteral("The file %1 cannot be played: %2.")
-                     .arg(chosen,
-                          sound.cutShort() ? SoundFile::damagedProblem() : sound.problem()));
+             QStringLiteral("The file %1 cannot be played: %2.").arg(chosen, refusal));
         return;
     }
     const qint64 seconds = sound.nanoseconds() / 1000000000;

@@ -190,9 +190,9 @@ bool SoundFile::readFormat(const char *format, quint32 size)
     return m_problem.isEmpty();
 }
 
-QString SoundFile::damagedProblem()
+QString SoundFile::refusal() const
 {
-    return kDamaged;
+    return m_problem.isEmpty() && m_cutShort ? kDamaged : m_problem;
 }
 
 qint64 SoundFile::nanoseconds() const

@@ -38,8 +38,9 @@ public:
     // Whether the file ends before the samples its header counts: a copy or a download broken
     // off. What it holds still plays; a size a streaming writer left unset is not counted.
     bool cutShort() const { return m_cutShort; }
-    // The words for a file that is damaged or cut short.
-    static QString damagedProblem();
+    // Why a file is not to be chosen: problem(), or for one cut short, that it is damaged; empty
+    // for a whole file that can play.
+    QString refusal() const;
     // Whole nanoseconds, rounded up, so that a timeout set from it is never early.
     qint64 nanoseconds() const;
 
