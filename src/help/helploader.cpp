@@ -41,7 +41,19 @@ void findFallbackFonts(const QTextDocument &document)
     opening.endLayout();
 }
 
+bool holdsText(const QTextDocument &document)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (!block.text().trimmed().isEmpty())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+const QString HelpLoader::EmptyFileText
+        = QStringLiteral("Help file is empty.  Please reinstall the program.");
 
 QString HelpLoader::tooLargeText(qint64 bytes)
 {
@@ -79,6 +91,9 @@ std::unique_ptr<QTextDocument> HelpLoader::read(const QString &path, QString *er
         document->setPlainText(QString::fromUtf8(data));
     cutLongParagraphs(document.get());
     edit.endEditBlock();
+    // An empty window would look as if help were still coming.
+    if (!holdsText(*document))
+        document->setPlainText(EmptyFileText);
     return document;
 }
 

@@ -21,11 +21,14 @@ public:
 
     // Shown in place of a help file too large to show, naming its size.
     static QString tooLargeText(qint64 bytes);
+    // Shown in place of a help file that holds no text: emptied, or cut off before its first
+    // words.
+    static const QString EmptyFileText;
 
     // Reads the file into a new document, on any thread: rich text with its formatting, anything
     // else as plain text, and tooLargeText for a file over MaxFileBytes (it may have grown since
-    // it was looked at). A file that cannot be read gives an empty document, and the system's
-    // reason in *error.
+    // it was looked at), and EmptyFileText for a file with no text. A file that cannot be read
+    // gives an empty document, and the system's reason in *error.
     static std::unique_ptr<QTextDocument> read(const QString &path, QString *error = nullptr);
 
     // Reads the file on a worker thread and hands the document, moved to the receiver's thread, to

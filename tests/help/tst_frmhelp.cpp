@@ -123,6 +123,18 @@ private slots:
         QCOMPARE(help->box()->toPlainText(), frmHelp::MissingFileText);
         closeAndDestroy(help);
         QVERIFY(QDir().rmdir(frmHelp::helpFilePath()));
+
+        // Emptied, or rich text with no words in it: said so, not an empty window.
+        for (const QByteArray &empty :
+             {QByteArray(), QByteArray("{\\rtf1\\ansi \\par \\par }"), QByteArray(" \n\t\n")}) {
+            QVERIFY(writeFile(frmHelp::helpFilePath(), empty));
+            help = frmHelp::showHelp();
+            QTRY_VERIFY(!help->isLoading());
+            QCOMPARE(help->box()->toPlainText(), HelpLoader::EmptyFileText);
+            closeAndDestroy(help);
+        }
+        QVERIFY(writeFile(frmHelp::helpFilePath(), "{\\rtf1\\ansi \\par x}"));
+        QCOMPARE(HelpLoader::read(frmHelp::helpFilePath())->toPlainText().trimmed(), "x");
     }
 
     // The document comes over from the reading thread with its layout under way; nothing is laid
