@@ -96,9 +96,8 @@ bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, this, &AudienceBoard::follow);
     // Moved or stretched over the open board, it would be hidden by it, or show the crowd the
     // operator's frame and typing: it goes back to the operator's screen once it has come to
-    // rest there.
-    if (watched == m_operator && (event->type() == QEvent::Move || event->type() == QEvent::Resize)
-        && m_window)
+    // rest there. So does help.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_window)
         m_moved.start();
     return QObject::eventFilter(watched, event);
 }
@@ -254,6 +253,15 @@ void AudienceBoard::setTimeOfDaySource(std::function<QTime()> now, const QLocale
     m_timeLocale = locale;
     if (m_window)
         m_window->setTimeOfDaySource(m_now, m_timeLocale);
+}
+
+void AudienceBoard::keepOffFromNowOn(QWidget *window)
+{
+    if (!window)
+        return;
+    // Installed again, a filter is still called once.
+    window->installEventFilter(this);
+    keepOff(window);
 }
 
 void AudienceBoard::keepOff(QWidget *window) const

@@ -53,6 +53,9 @@ public:
     // Moves a window of the operator's (help, the scoreboard itself) that lies over the open
     // board to the middle of the operator's screen, when there is another screen for it.
     void keepOff(QWidget *window) const;
+    // The same, and again whenever the window is moved or stretched over the open board: help
+    // dragged onto the projector would cover the crowd's board.
+    void keepOffFromNowOn(QWidget *window);
 
 signals:
     // Something the operator's key could not do, for the board to tell.
@@ -102,6 +105,7 @@ private:
     QPointer<QScreen> m_openedOn;
     std::function<QTime()> m_now;
     QLocale m_timeLocale;
-    // The operator's board moved or resized, until it has been still for MovedRestMs.
+    // The operator's board or a window kept off from now on moved or resized, until it has been
+    // still for MovedRestMs.
     QTimer m_moved;
 };

@@ -443,7 +443,7 @@ void frmScoreboard::showHelp()
 {
     // Help opens on this board's screen and leaves it the keyboard, also where the window system
     // would give a new window the focus.
-    m_audience->keepOff(frmHelp::showHelp(this));
+    m_audience->keepOffFromNowOn(frmHelp::showHelp(this));
     activateWindow();
 }
 

@@ -590,6 +590,23 @@ private slots:
             QTRY_VERIFY(!m_board->frameGeometry().intersects(projector));
             QVERIFY(m_board->width() >= qMin(width, 1900));
         }
+        // Help dragged or stretched onto the projector comes back as well.
+        m_board->setGeometry(100, 100, 1200, 860);
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+        type({"F1"});
+        QTRY_VERIFY(help());
+        help()->move(projector.topLeft() + QPoint(100, 100));
+        QTRY_VERIFY(!help()->frameGeometry().intersects(projector));
+        QTRY_COMPARE(help()->screen()->name(), "LEFT");
+        help()->setGeometry(1500, 100, 700, 500);
+        QTRY_VERIFY(!help()->frameGeometry().intersects(projector));
+        QVERIFY(!help()->frameGeometry().intersects(m_board->frameGeometry()));
+        // Moved about on the operator's screen, it stays where it is put.
+        help()->move(40, 40);
+        QTest::qWait(2 * AudienceBoard::MovedRestMs);
+        QCOMPARE(help()->pos(), QPoint(40, 40));
+        help()->close();
     }
 
     // A projector that mirrors the operator's screen: the board would cover the operator's, so it
