@@ -148,11 +148,16 @@ int fromKeyboard(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
     // X and Wayland number the row's keys 10 to 19 (1 to 9, then 0) on every layout.
     const bool numberRow = scanCode >= 10 && scanCode <= 19 && !keypad;
     const int rowDigit = scanCode == 19 ? Qt::Key_0 : Qt::Key_1 + int(scanCode - 10);
-    // Cyrillic, Greek and the like: the letters Windows gives, those of the same places on a US
-    // keyboard; a letter elsewhere (German Ü where [ is) has none.
+    // A letter key typing another letter, as French AltGr has A type æ, is its letter. Cyrillic,
+    // Greek and the like: the letters Windows gives, those of the same places on a US keyboard;
+    // a letter elsewhere (German Ü where [ is) has none.
     const bool letter = QChar::isLetter(char32_t(qtKey));
-    if (letter && !numberRow)
+    if (letter && !numberRow) {
+        const std::optional<KeySymbols> typed = symbols ? symbols(scanCode) : std::nullopt;
+        if (typed && typed->unshifted >= 'a' && typed->unshifted <= 'z')
+            return typed->unshifted - 'a' + 'A';
         return usLetterAt(scanCode);
+    }
     const auto digitOn = [&symbols](quint32 key) {
         const std::optional<KeySymbols> typed = symbols ? symbols(key) : std::nullopt;
         for (const char symbol : {typed ? typed->unshifted : '\0', typed ? typed->shifted : '\0'}) {

@@ -172,6 +172,10 @@ private slots:
                 {Qt::Key_At, altGr, 24, Symbols({'q', 'Q'}), 81},
                 {Qt::Key_paragraph, altGr, 27, Symbols({'r', 'R'}), 82},
                 {0x20ac, altGr, 26, Symbols({'e', 'E'}), 69},
+                // ... also where it types a letter, on a key that is not where the US letter is:
+                // French AltGr+A types æ where US Q is, AltGr+M µ where US ; is.
+                {Qt::Key_AE, altGr, 24, Symbols({'a', 'A'}), 65},
+                {Qt::Key_mu, altGr, 47, Symbols({'m', 'M'}), 77},
                 // US
                 {Qt::Key_Colon, shift, 47, Symbols({';', ':'}), 186},
                 {Qt::Key_QuoteDbl, shift, 48, Symbols({'\'', '"'}), 222},
