@@ -143,9 +143,11 @@ Reading readCopy(const QString &connection, const QString &path)
     const QTemporaryDir folder;
     const QString copy = folder.filePath(QStringLiteral("bout-journal.sqlite"));
     const QString log = path + QLatin1String("-wal");
+    // No room for the copy is the disk's trouble, not the file's.
     if (!folder.isValid() || !QFile::copy(path, copy)
         || (QFileInfo::exists(log) && !QFile::copy(log, copy + QLatin1String("-wal"))))
-        return {std::nullopt, false, QStringLiteral("it could not be copied to be read")};
+        return {std::nullopt, false, QStringLiteral("it could not be copied to be read"), false,
+                true};
     Reading reading = readFile(connection, copy);
     QSqlDatabase::removeDatabase(connection);
     return reading;
@@ -207,15 +209,18 @@ BoutJournal::Opening BoutJournal::open()
             Reading copied = readCopy(connection, m_path);
             if (copied.problem.isEmpty()) {
                 reading = std::move(copied);
-            } else if (reading.diskTrouble
-                       && QFileInfo(m_path + QLatin1String("-wal")).size() == 0) {
+            } else if (reading.diskTrouble || copied.diskTrouble) {
                 // A full disk leaves no room for a copy, nor for what a reader makes beside
-                // the file; with no log, the file alone is the bout.
-                // Read so, a file damaged or cut short tells so, and goes aside.
-                Reading standing = readFile(connection, m_path, true);
-                QSqlDatabase::removeDatabase(connection);
-                if (standing.problem.isEmpty() || !standing.diskTrouble)
-                    reading = std::move(standing);
+                // the file: a file another program holds as well is no more damaged for it.
+                reading.diskTrouble = true;
+                // With no log, the file alone is the bout. Read so, a file damaged or cut short
+                // tells so, and goes aside.
+                if (QFileInfo(m_path + QLatin1String("-wal")).size() == 0) {
+                    Reading standing = readFile(connection, m_path, true);
+                    QSqlDatabase::removeDatabase(connection);
+                    if (standing.problem.isEmpty() || !standing.diskTrouble)
+                        reading = std::move(standing);
+                }
             }
         }
         if (!reading.problem.isEmpty() && reading.diskTrouble) {

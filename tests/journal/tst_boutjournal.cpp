@@ -938,6 +938,18 @@ private slots:
             QSqlDatabase::removeDatabase("browser");
         });
 
+        // With no room for a copy either (a full disk), it is still no damaged bout.
+        signal(SIGXFSZ, SIG_IGN);
+        setFileSizeLimit(0);
+        {
+            BoutJournal journal(journalPath());
+            const BoutJournal::Opening opening = journal.open();
+            QCOMPARE(opening.problem, QString());
+            QCOMPARE(opening.state, state);
+        }
+        setFileSizeLimit(RLIM_INFINITY);
+        QCOMPARE(QDir(m_dir->path()).entryList({"*unusable*"}), QStringList());
+
         BoutJournal journal(journalPath());
         QSignalSpy failed(&journal, &BoutJournal::writeFailed);
         QSignalSpy recovered(&journal, &BoutJournal::writeRecovered);
@@ -1145,20 +1157,36 @@ private slots:
             QVERIFY(QFile::copy(copy + companion, journalPath() + companion));
         const QByteArray contents = readAll(journalPath());
         const QByteArray logContents = readAll(journalPath() + "-wal");
-        setFileSizeLimit(0);
-        {
-            BoutJournal journal(journalPath());
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("for a disk error"));
-            const BoutJournal::Opening opening = journal.open();
-            QCOMPARE(opening.state, BoutState());
-            QVERIFY(opening.problem.contains("the disk is full"));
-            journal.record(underWay());
-            QVERIFY(!journal.flush(1000));
+        // Held by another program as well, it cannot be read from a copy either.
+        for (const bool held : {false, true}) {
+            QSqlDatabase browser = QSqlDatabase::addDatabase("QSQLITE", "browser");
+            if (held) {
+                browser.setDatabaseName(journalPath());
+                QVERIFY(browser.open());
+                QSqlQuery query(browser);
+                for (const char *statement : {"PRAGMA locking_mode=EXCLUSIVE", "BEGIN EXCLUSIVE",
+                                              "SELECT count(*) FROM bout"})
+                    QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+            }
+            setFileSizeLimit(0);
+            {
+                BoutJournal journal(journalPath());
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("for a disk error"));
+                const BoutJournal::Opening opening = journal.open();
+                QCOMPARE(opening.state, BoutState());
+                QVERIFY(opening.problem.contains("the disk is full"));
+                journal.record(underWay());
+                QVERIFY(!journal.flush(1000));
+            }
+            setFileSizeLimit(RLIM_INFINITY);
+            QCOMPARE(readAll(journalPath()), contents);
+            QCOMPARE(readAll(journalPath() + "-wal"), logContents);
+            QCOMPARE(QDir(m_dir->path()).entryList({"bout-journal.unusable-*"}), QStringList());
+            // Let go, the other program writes the log into the journal as it closes.
+            browser.close();
+            browser = QSqlDatabase();
+            QSqlDatabase::removeDatabase("browser");
         }
-        setFileSizeLimit(RLIM_INFINITY);
-        QCOMPARE(readAll(journalPath()), contents);
-        QCOMPARE(readAll(journalPath() + "-wal"), logContents);
-        QCOMPARE(QDir(m_dir->path()).entryList({"bout-journal.unusable-*"}), QStringList());
         {
             BoutJournal roomy(journalPath());
             QCOMPARE(roomy.open().state, state);
