@@ -74,8 +74,11 @@ frmHelp *frmHelp::showHelp(const QWidget *from)
         s_window = new frmHelp;
     // Placed when it opens, and again when another window asks for it: help opened from the
     // start-up window comes beside the board when the board asks. Asked again by the same
-    // window, it is brought forward where it stands.
-    if (from && from != s_window->m_placedBeside)
+    // window, it is brought forward where it stands, unless that is over the window, as when the
+    // board was moved onto it: brought forward there mid-jam, it would hide the clocks.
+    if (from
+        && (from != s_window->m_placedBeside
+            || s_window->frameGeometry().intersects(from->frameGeometry())))
         s_window->placeBeside(from);
     if (s_window->isMinimized())
         s_window->showNormal();
