@@ -171,8 +171,13 @@ void AudienceBoard::follow()
     QScreen *target = m_wanted && !alone ? chosenScreen() : nullptr;
     // The board would cover the operator's: at start, as the operator's screen goes, or as the
     // projector is plugged in mirroring or overlapping it.
-    if (alone && !m_waitsAlone)
+    // Told again when it comes to be so for another reason: a projector overlapping the
+    // operator's screen is the only one left when that screen is unplugged.
+    if (alone && (!m_waitsAlone || m_toldAlone != aloneText())) {
+        if (!m_toldAlone.isEmpty())
+            emit problemGone(std::exchange(m_toldAlone, QString()));
         tellAlone();
+    }
     m_waitsAlone = alone;
     // A board open where it is wanted stays; a screen added beside it (the operator's, plugged
     // in late) takes back the windows that had nowhere else to stand.

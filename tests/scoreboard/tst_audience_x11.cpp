@@ -636,6 +636,27 @@ private slots:
         QVERIFY(!audience());
     }
 
+    // The operator's screen unplugged while the projector overlaps it: the projector is the only
+    // one left, and the board says that, not what it said while the two overlapped.
+    void projectorLeftAloneAfterOverlapping()
+    {
+        const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
+        m_board.reset();
+        Settings::instance().edit([](SettingsModel &m) { m.AudienceScreen = "BEAMER"; });
+        QVERIFY(setMonitors({"BEAMER", "1280/338x720/190+600+0", "screen"},
+                            {"LAPTOP", "1920/508x1080/286+0+0", "none"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 2);
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
+        QTRY_VERIFY(notice().contains("BEAMER mirrors or overlaps"));
+        QVERIFY(run("xrandr", {"--delmonitor", "LAPTOP"}));
+        QTRY_COMPARE(QGuiApplication::screens().size(), 1);
+        QTRY_VERIFY(notice().contains("BEAMER is the only screen connected"));
+        QVERIFY(!notice().contains("overlaps"));
+        QVERIFY(!audience());
+    }
+
     // A projector plugged in mid-bout set to mirror the operator's screen: the board stays
     // closed and says why, as it does at start.
     void projectorPluggedInOverTheDesk()
