@@ -425,9 +425,14 @@ void frmScoreboard::NewBout()
     // The key that asked may still be held down: its repeats answer nothing, whatever button
     // its letter names.
     const KeyRepeatFilter held;
-    if (QMessageBox::question(this, QStringLiteral("New Bout"), frmOptions::newBoutQuestion(),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-        == QMessageBox::Yes)
+    const bool yes
+            = QMessageBox::question(this, QStringLiteral("New Bout"), frmOptions::newBoutQuestion(),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
+    // Answered either way, the keyboard comes back to this board, wherever the window system
+    // would send it.
+    activateWindow();
+    if (yes)
         startNewBout();
 }
 

@@ -310,6 +310,33 @@ private slots:
 
     // F1 shows help beside the running board, which keeps the keys; a click gives them to help,
     // where Escape closes it.
+    // The New Bout question answered by Escape or by its No: the keys are the board's again,
+    // wherever the pointer is.
+    void keysBackAfterTheNewBoutQuestion()
+    {
+        Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 'N'; });
+        auto *score = m_board->findChild<NumberLED *>("nledHomeScore");
+        xdotool({"mousemove", "0", "0"});
+        for (const char *answer : {"Escape", "n"}) {
+            // The question is answered from within its own loop, by real keys too.
+            bool asked = false;
+            QTimer answering;
+            connect(&answering, &QTimer::timeout, this, [&] {
+                if (!asked && QApplication::activeModalWidget()) {
+                    asked = true;
+                    type({answer});
+                }
+            });
+            answering.start(50);
+            type({"n"});
+            QTRY_VERIFY(asked && !QApplication::activeModalWidget());
+            type({"4", "Return"});
+            QTRY_COMPARE(score->Caption(), "4");
+            type({"0", "Return"});
+            QTRY_COMPARE(score->Caption(), "0");
+        }
+    }
+
     void helpLeavesTheKeysWithTheBoard()
     {
         // Room beside the board for help.
