@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -36,6 +37,18 @@ constexpr quint16 kExtensible = 0xFFFE;
 
 // The least size a writer that streamed the file leaves in its data chunk's header.
 constexpr quint32 kStreamedSize = 0x7FFF0000;
+
+// Whether what comes next is another chunk: four letters of a name, and a size that fits in the
+// file. Samples seldom look so.
+bool chunkFollows(QIODevice *device, qint64 remaining)
+{
+    const QByteArray next = device->peek(8);
+    if (next.size() < 8)
+        return false;
+    const bool named = std::all_of(next.begin(), next.begin() + 4,
+                                   [](char c) { return c >= 0x20 && c <= 0x7e; });
+    return named && le32(next.constData() + 4) <= quint64(remaining - 8);
+}
 
 // What the sound server takes: at most 32 channels, at most 384 kHz.
 constexpr int kMostChannels = 32;
@@ -134,7 +147,9 @@ SoundFile SoundFile::inspect(QIODevice *device)
             const qint64 remaining = qMax<qint64>(device->size() - device->pos(), 0);
             const qint64 frame = qint64(sound.m_channels) * sound.m_bitsPerSample / 8;
             sound.m_dataOffset = device->pos();
-            sound.m_dataBytes = qMin<qint64>(size, remaining) / frame * frame;
+            // Left at 0, the size is followed by samples rather than by another chunk.
+            const bool unset = size == 0 && !chunkFollows(device, remaining);
+            sound.m_dataBytes = (unset ? remaining : qMin<qint64>(size, remaining)) / frame * frame;
             // Such writers put 0 or a size of 2 GB or more there. A smaller size is what the
             // writer wrote: with any of it missing, the file was cut short.
             sound.m_cutShort = size != 0 && size < kStreamedSize && size > remaining;
