@@ -199,9 +199,10 @@ bool SoundFile::readFormat(const char *format, quint32 size)
         m_problem = QStringLiteral("it has %1 channels; a sound has 1 to %2")
                             .arg(m_channels)
                             .arg(kMostChannels);
+    // Told as the file has it, not as held to the largest number kept.
     if (m_problem.isEmpty() && (m_sampleRate < 1 || m_sampleRate > kHighestRate))
         m_problem = QStringLiteral("its rate of %1 samples a second cannot be played")
-                            .arg(m_sampleRate);
+                            .arg(le32(format + 4));
     return m_problem.isEmpty();
 }
 

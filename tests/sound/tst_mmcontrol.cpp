@@ -176,6 +176,8 @@ private slots:
         QCOMPARE(inspect(riff(format(1, 1, 8, 384000) + data)), "41667");
         QCOMPARE(inspect(riff(format(1, 1, 8, 384001) + data)),
                  "its rate of 384001 samples a second cannot be played");
+        QCOMPARE(inspect(riff(format(1, 1, 8, 4000000000u) + data)),
+                 "its rate of 4000000000 samples a second cannot be played");
     }
 
     void doneOnceWhenThePlayEnds()
