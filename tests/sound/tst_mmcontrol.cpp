@@ -297,6 +297,12 @@ private slots:
         send("Play");
         send("Play");
         QCOMPARE(problems.count(), 2);
+        // Saved over with another file that is no sound either, it is read again, and not told
+        // again: nothing has changed for the operator.
+        file("horn.wav", "\x89PNG\r\n\x1a\n another picture");
+        send("Play");
+        QCOMPARE(m_backend->calls.count("open horn.wav"), 3);
+        QCOMPARE(problems.count(), 2);
     }
 
     void stopCloseOrReplayEndAPlayWithItsDone()
