@@ -51,6 +51,18 @@ void Notice::addText(const QString &text, int seconds)
     showText(showing + u' ' + text, qMax(seconds, leftSeconds));
 }
 
+void Notice::replaceText(const QString &told, const QString &text, int seconds)
+{
+    QString showing = this->text();
+    if (told.isEmpty() || !showing.contains(told)) {
+        showText(text, seconds);
+        return;
+    }
+    const qint64 nowNs = ClockSource::current()->nanoseconds();
+    const int leftSeconds = int((m_hideAtNs - nowNs + 999999999) / 1000000000);
+    showText(showing.replace(told, text), qMax(seconds, leftSeconds));
+}
+
 void Notice::clear()
 {
     m_hideAtNs = ClockSource::current()->nanoseconds();

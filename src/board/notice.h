@@ -30,6 +30,9 @@ public:
     // As showText(), but a text that comes within a second of the one showing (as at start-up:
     // the bout resumed, the feed's port taken) is shown after it, not in its place.
     void addText(const QString &text, int seconds = ShowSeconds);
+    // Puts text in the place of told where told still shows, keeping what shows beside it (the
+    // bout's greeting) for as long as it was to show; shows text alone otherwise.
+    void replaceText(const QString &told, const QString &text, int seconds = ShowSeconds);
     // Takes the text showing off the board at once.
     void clear();
 

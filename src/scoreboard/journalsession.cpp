@@ -33,21 +33,27 @@ JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice,
     connect(m_clockCheck, &QTimer::timeout, this, &JournalSession::checkClockSet);
     connect(m_bout, &Bout::changed, this, &JournalSession::recordSoon);
     // Said at start, as the first write fails or succeeds, these follow the bout's greeting
-    // rather than take its place; saving again takes the place of the trouble told before it.
+    // rather than take its place; saving again takes the place of the trouble told before it,
+    // and of nothing told beside it.
     connect(m_journal, &BoutJournal::writeFailed, this, [this](const QString &message) {
         qWarning("%s", qPrintable(message));
         m_failureTold = true;
-        m_notice->addText(tr("The bout cannot be saved now; still trying."));
+        m_notice->addText(troubleText());
     });
     connect(m_journal, &BoutJournal::writeRecovered, this, [this] {
         const QString text = tr("The bout is being saved again.");
         if (std::exchange(m_failureTold, false))
-            m_notice->showText(text);
+            m_notice->replaceText(troubleText(), text);
         else
             m_notice->addText(text);
     });
     connect(m_journal, &BoutJournal::replacedFileKeptAside, this,
             [this](const QString &message) { m_notice->showText(message); });
+}
+
+QString JournalSession::troubleText()
+{
+    return tr("The bout cannot be saved now; still trying.");
 }
 
 void JournalSession::resume()

@@ -50,6 +50,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static QString troubleText();
     void recordSoon();
     void record();
     // The PC's clock set since the last record: the bout is saved again, stamped with the time

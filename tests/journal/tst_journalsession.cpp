@@ -6,6 +6,8 @@
 #include "journalsession.h"
 #include "label.h"
 #include "mmcontrol.h"
+#include "notice.h"
+#include "notice.h"
 #include "recordingsound.h"
 #include "settings.h"
 #include "settingsmodel.h"
@@ -272,8 +274,11 @@ private slots:
         board.bout()->setNumber(Bout::HomeScore, 5);
         QTRY_COMPARE_WITH_TIMEOUT(notice(board), "The bout cannot be saved now; still trying.",
                                   10000);
+        // Words told beside the trouble (at start, the bout's greeting) stay when it is over.
+        board.findChild<Notice *>()->addText("Bout resumed from 10:00:00.", 10);
         QVERIFY(limitFileSize(RLIM_INFINITY));
-        QTRY_COMPARE_WITH_TIMEOUT(notice(board), "The bout is being saved again.", 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+                notice(board), "The bout is being saved again. Bout resumed from 10:00:00.", 10000);
         QVERIFY(journal->flush(10000));
         // Something else put in the journal's place is kept aside, and said so.
         const QString path = m_dir.filePath("full-disk.sqlite");
