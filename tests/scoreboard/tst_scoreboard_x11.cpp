@@ -318,18 +318,26 @@ private slots:
         auto *score = m_board->findChild<NumberLED *>("nledHomeScore");
         xdotool({"mousemove", "0", "0"});
         for (const char *answer : {"Escape", "n"}) {
-            // The question is answered from within its own loop, by real keys too.
+            // The question is answered from within its own loop, by real keys too, once it has
+            // the keyboard; one that never gets it is closed, and the test fails.
             bool asked = false;
+            int looks = 0;
             QTimer answering;
             connect(&answering, &QTimer::timeout, this, [&] {
-                if (!asked && QApplication::activeModalWidget()) {
+                QWidget *question = QApplication::activeModalWidget();
+                if (asked || !question)
+                    return;
+                if (QApplication::activeWindow() == question) {
                     asked = true;
                     type({answer});
+                } else if (++looks > 200) {
+                    question->close();
                 }
             });
             answering.start(50);
             type({"n"});
-            QTRY_VERIFY(asked && !QApplication::activeModalWidget());
+            QTRY_VERIFY(looks > 200 || (asked && !QApplication::activeModalWidget()));
+            QVERIFY(asked);
             type({"4", "Return"});
             QTRY_COMPARE(score->Caption(), "4");
             type({"0", "Return"});
