@@ -212,7 +212,7 @@ void AudienceBoard::matchScreensToPlaces() const
     }
 }
 
-void AudienceBoard::keepWindowsOff() const
+void AudienceBoard::keepWindowsOff()
 {
     // A scoreboard or help left on the projector, as they were put there before there was an
     // audience board, would vanish behind it.
@@ -223,7 +223,7 @@ void AudienceBoard::keepWindowsOff() const
     for (QWidget *window : windows) {
         const Qt::WindowType type = window->windowType();
         if (window != m_window && window->isVisible() && (type == Qt::Window || type == Qt::Dialog))
-            keepOff(window);
+            keepOffFromNowOn(window);
     }
 }
 

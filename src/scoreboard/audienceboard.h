@@ -75,7 +75,9 @@ private:
     // operator's windows off it.
     void follow();
     // The operator's windows that lie over the open board moved to the operator's screen.
-    void keepWindowsOff() const;
+    // Watched from then on, as keepOffFromNowOn() has it: help opened from the start-up window
+    // before the board was there is dragged onto the projector too.
+    void keepWindowsOff();
     // Each of the operator's windows told the screen it stands on. As screens come and go Qt
     // moves a window's screen to one that is left and back no more, though the window has not
     // moved: the operator's own screen plugged in again would leave Options and questions

@@ -457,6 +457,8 @@ void frmScoreboard::showOptions()
     // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
     frmOptions options(this);
     options.keepClearOf(this);
+    // Dragged onto the projector, it would show the crowd the bout's settings.
+    m_audience->keepOffFromNowOn(&options);
     connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
     // What OK changed the boards have taken on already, through the settings. The keyboard comes

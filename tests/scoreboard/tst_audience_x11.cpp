@@ -6,6 +6,7 @@
 #include "clocksource.h"
 #include "colortable.h"
 #include "frmaudience.h"
+#include "frmhelp.h"
 #include "frmoptions.h"
 #include "frmscoreboard.h"
 #include "image.h"
@@ -607,6 +608,48 @@ private slots:
         QTest::qWait(2 * AudienceBoard::MovedRestMs);
         QCOMPARE(help()->pos(), QPoint(40, 40));
         help()->close();
+    }
+
+    // Help opened from the start-up window before there was a board, and Options, dragged onto
+    // the projector go back as help opened with F1 does.
+    void otherWindowsMovedOntoTheProjector()
+    {
+        m_board.reset();
+        QWidget startUp;
+        startUp.setGeometry(100, 100, 400, 300);
+        startUp.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&startUp));
+        frmHelp::showHelp(&startUp);
+        QTRY_VERIFY(help());
+        startUp.hide();
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->setGeometry(100, 100, 1200, 860);
+        m_board->show();
+        QTRY_VERIFY(audience());
+        const QRect projector = audience()->geometry();
+        help()->move(projector.topLeft() + QPoint(100, 100));
+        QTRY_VERIFY(!help()->frameGeometry().intersects(projector));
+        help()->close();
+        QTest::qWait(2 * AudienceBoard::MovedRestMs);
+
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+        bool moved = false, back = false;
+        int looks = 0;
+        QTimer drag;
+        connect(&drag, &QTimer::timeout, this, [&] {
+            QWidget *options = QApplication::activeModalWidget();
+            if (!options || !options->isVisible())
+                return;
+            if (!std::exchange(moved, true))
+                options->move(projector.topLeft() + QPoint(100, 100));
+            else if ((back = !options->frameGeometry().intersects(projector)) || ++looks > 100)
+                options->close();
+        });
+        drag.start(50);
+        type({"F2"});
+        QTRY_VERIFY(looks > 100 || (moved && !QApplication::activeModalWidget()));
+        QVERIFY(back);
     }
 
     // A projector that mirrors the operator's screen: the board would cover the operator's, so it
