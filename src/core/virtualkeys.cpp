@@ -182,9 +182,13 @@ int fromKeyboard(int qtKey, Qt::KeyboardModifiers modifiers, quint32 scanCode,
     if (!typed)
         return lookUp(Keys, qtKey);
     // A letter key typing something else, as AltGr has it type @ or €, is its letter all the
-    // same: Windows gives the key's code whatever the modifiers.
+    // same: Windows gives the key's code whatever the modifiers. In a layout without Latin
+    // letters (Greek AltGr+C types ©) it is the letter of its place, as its own letter is.
     if (typed->unshifted >= 'a' && typed->unshifted <= 'z')
         return typed->unshifted - 'a' + 'A';
+    if (!typed->unshifted && !typed->shifted && !dead)
+        if (const int letter = usLetterAt(scanCode))
+            return letter;
     for (const auto &[sign, code] : SignKeys) {
         if (typed->unshifted == sign || typed->shifted == sign)
             return code;

@@ -202,6 +202,9 @@ private slots:
                 {0x41e, none, 44, Symbols({0, 0}), 74},
                 {0x424, shift, 38, Symbols({0, 0}), 65},
                 {0x42f, none, 52, Symbols({0, 0}), 90},
+                // Greek AltGr+C and AltGr+R type © and ®: C and R, as the keys' own letters are.
+                {Qt::Key_copyright, altGr, 54, Symbols({0, 0}), 67},
+                {Qt::Key_registered, altGr, 27, Symbols({0, 0}), 82},
                 // A platform that cannot tell the layout (Wayland) has the symbol alone.
                 {Qt::Key_Exclam, shift, 61, Symbols(), 0},
                 {Qt::Key_ParenLeft, shift, 20, Symbols(), 0},
