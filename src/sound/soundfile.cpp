@@ -38,16 +38,32 @@ constexpr quint16 kExtensible = 0xFFFE;
 // The least size a writer that streamed the file leaves in its data chunk's header.
 constexpr quint32 kStreamedSize = 0x7FFF0000;
 
-// Whether what comes next is another chunk: four letters of a name, and a size that fits in the
-// file. Samples seldom look so.
+// A chunk's name: four letters, digits or spaces ("LIST", "id3 ").
+bool named(const QByteArray &header)
+{
+    return header.size() >= 4 && std::all_of(header.begin(), header.begin() + 4, [](char c) {
+               return c == ' ' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')
+                       || (c >= 'a' && c <= 'z');
+           });
+}
+
+// Whether what comes next is another chunk rather than samples: a name, and a size that ends it
+// at the file's end or at another name. Samples seldom look so twice.
 bool chunkFollows(QIODevice *device, qint64 remaining)
 {
-    const QByteArray next = device->peek(8);
-    if (next.size() < 8)
+    const QByteArray header = device->peek(8);
+    if (header.size() < 8 || !named(header))
         return false;
-    const bool named = std::all_of(next.begin(), next.begin() + 4,
-                                   [](char c) { return c >= 0x20 && c <= 0x7e; });
-    return named && le32(next.constData() + 4) <= quint64(remaining - 8);
+    const qint64 size = le32(header.constData() + 4);
+    const qint64 end = 8 + size + (size & 1);
+    if (end == remaining || end - (size & 1) == remaining)
+        return true;
+    if (end + 8 > remaining)
+        return false;
+    const qint64 here = device->pos();
+    const bool next = device->seek(here + end) && named(device->peek(8));
+    device->seek(here);
+    return next;
 }
 
 // What the sound server takes: at most 32 channels, at most 384 kHz.

@@ -129,9 +129,16 @@ private slots:
                  "100000000");
         QCOMPARE(inspect(riff(format() + "data" + QByteArray(4, '\0') + QByteArray(3200, 0))),
                  "100000000");
+        // ... also where the first samples look like a chunk's name and size.
+        QCOMPARE(inspect(riff(format() + "data" + QByteArray(4, '\0') + "LIST"
+                              + QByteArray(3196, 0))),
+                 "100000000");
         QCOMPARE(inspect(riff(format() + chunk("data", {}))), "the WAV file holds no sound");
         // An empty one before another chunk holds none: that chunk is no sound.
         QCOMPARE(inspect(riff(format() + chunk("data", {}) + chunk("LIST", QByteArray(3200, 0)))),
+                 "the WAV file holds no sound");
+        QCOMPARE(inspect(riff(format() + chunk("data", {}) + chunk("LIST", "abc")
+                              + chunk("id3 ", QByteArray(99, 0)))),
                  "the WAV file holds no sound");
         // One cut short plays what it holds, and is known for cut short, though a single byte
         // is missing; one with a streaming writer's size, or without the pad byte after its odd
