@@ -96,7 +96,7 @@ bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, this, &AudienceBoard::follow);
     // Moved or stretched over the open board, it would be hidden by it, or show the crowd the
     // operator's frame and typing: it goes back to the operator's screen once it has come to
-    // rest there. So does help.
+    // rest there. So do help and Options.
     if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_window)
         m_moved.start();
     return QObject::eventFilter(watched, event);
