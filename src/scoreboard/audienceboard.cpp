@@ -300,17 +300,17 @@ void AudienceBoard::keepOff(QWidget *window) const
                 = std::max(window->minimumWidth(), window->minimumSizeHint().width()) + sides;
         if (std::max(left, right) >= std::min(place.width(), least)) {
             place.setWidth(std::min(place.width(), std::max({left, right, least})));
-            if (left > right)
-                place.moveLeft(room.left());
-            else
-                place.moveRight(room.right());
             place.moveTop(room.top());
-            if (place.width() < frame.width())
-                window->resize(place.width() - sides, window->height());
         }
+        // Without room for it there, on that side all the same: it hides less of the board
+        // there than in the middle, as Options opens.
+        if (left > right)
+            place.moveLeft(room.left());
+        else
+            place.moveRight(room.right());
     }
-    // The operator's board made larger than the operator's screen comes back within it.
-    if (window == m_operator && place.size() != frame.size())
+    // A window made larger than the operator's screen comes back within it.
+    if (place.size() != frame.size())
         window->resize(place.size() - (frame.size() - window->size()));
     window->move(place.topLeft() + (window->pos() - frame.topLeft()));
 }
