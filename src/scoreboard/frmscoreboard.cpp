@@ -425,10 +425,12 @@ void frmScoreboard::NewBout()
     // The key that asked may still be held down: its repeats answer nothing, whatever button
     // its letter names.
     const KeyRepeatFilter held;
-    const bool yes
-            = QMessageBox::question(this, QStringLiteral("New Bout"), frmOptions::newBoutQuestion(),
-                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-            == QMessageBox::Yes;
+    QMessageBox question(QMessageBox::Question, QStringLiteral("New Bout"),
+                         frmOptions::newBoutQuestion(), QMessageBox::Yes | QMessageBox::No, this);
+    question.setDefaultButton(QMessageBox::No);
+    // Dragged onto the projector, it would stand in front of the crowd.
+    m_audience->keepOffFromNowOn(&question);
+    const bool yes = question.exec() == QMessageBox::Yes;
     // Answered either way, the keyboard comes back to this board, wherever the window system
     // would send it.
     activateWindow();
