@@ -216,6 +216,12 @@ bool frmHelp::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
+QSize frmHelp::minimumSizeHint() const
+{
+    return QSize(Twips::toPixels(MinimumOuterWidth), Twips::toPixels(MinimumOuterHeight))
+            - (frameGeometry().size() - size());
+}
+
 void frmHelp::Form_Resize()
 {
     if (isMinimized() || m_resizing)

@@ -41,6 +41,9 @@ public:
     void Form_Load();
     // Keeps the window at least 2700 x 1700 twips (outer size) and fits the box to its inside.
     void Form_Resize();
+    // That least size, inside the frame: for a window that places help, as the screen's other
+    // windows are placed.
+    QSize minimumSizeHint() const override;
 
 signals:
     // The manual, or what stands in its place, is in the box.

@@ -287,7 +287,13 @@ void AudienceBoard::keepOff(QWidget *window) const
     // on the side with more room, where it fits there, as help opens.
     const QRect room = home->availableGeometry();
     const QRect frame = window->frameGeometry();
-    QRect place(QPoint(), frame.size().boundedTo(room.size()));
+    const QSize sides = frame.size() - window->size();
+    // As large as it was, within that screen, and as the window may be: Options keeps its size.
+    const QSize fits = (frame.size().boundedTo(room.size()) - sides)
+                               .expandedTo(window->minimumSize())
+                               .boundedTo(window->maximumSize())
+            + sides;
+    QRect place(QPoint(), fits);
     place.moveCenter(room.center());
     if (window != m_operator && m_operator->isVisible()
         && room.contains(m_operator->frameGeometry().center())) {
@@ -295,9 +301,8 @@ void AudienceBoard::keepOff(QWidget *window) const
         const int left = board.left() - room.left();
         const int right = room.right() - board.right();
         // Narrowed to that room down to the least the window takes, as help opens.
-        const int sides = frame.width() - window->width();
-        const int least
-                = std::max(window->minimumWidth(), window->minimumSizeHint().width()) + sides;
+        const int least = std::max({window->minimumWidth(), window->minimumSizeHint().width(), 1})
+                + sides.width();
         if (std::max(left, right) >= std::min(place.width(), least)) {
             place.setWidth(std::min(place.width(), std::max({left, right, least})));
             place.moveTop(room.top());

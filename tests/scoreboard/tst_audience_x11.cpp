@@ -609,6 +609,20 @@ private slots:
         QTRY_VERIFY(!help()->frameGeometry().intersects(projector));
         QVERIFY2(desk.contains(help()->frameGeometry()),
                  qPrintable(QDebug::toString(help()->frameGeometry())));
+        // With no room beside a board as wide as the screen, it comes back onto the operator's
+        // screen all the same.
+        for (const int width : {1920, 1850}) {
+            m_board->setGeometry(0, 90, width, 900);
+            QTRY_VERIFY(m_board->geometry() == QRect(0, 90, width, 900));
+            QTest::qWait(2 * AudienceBoard::MovedRestMs);
+            help()->setGeometry(300, 100, 640, 480);
+            QTest::qWait(2 * AudienceBoard::MovedRestMs);
+            help()->move(projector.topLeft() + QPoint(380, 100));
+            QTest::qWait(4 * AudienceBoard::MovedRestMs);
+            QVERIFY2(desk.contains(help()->frameGeometry()),
+                     qPrintable(QDebug::toString(help()->frameGeometry())));
+        }
+        m_board->setGeometry(100, 100, 1200, 860);
         // Moved about on the operator's screen, it stays where it is put.
         help()->move(40, 40);
         QTest::qWait(2 * AudienceBoard::MovedRestMs);
