@@ -47,8 +47,7 @@ void Notice::addText(const QString &text, int seconds)
     }
     if (showing.contains(text))
         return;
-    const int leftSeconds = int((m_hideAtNs - nowNs + 999999999) / 1000000000);
-    showText(showing + u' ' + text, qMax(seconds, leftSeconds));
+    showText(showing + u' ' + text, qMax(seconds, secondsLeft()));
 }
 
 void Notice::replaceText(const QString &told, const QString &text, int seconds)
@@ -58,9 +57,13 @@ void Notice::replaceText(const QString &told, const QString &text, int seconds)
         showText(text, seconds);
         return;
     }
-    const qint64 nowNs = ClockSource::current()->nanoseconds();
-    const int leftSeconds = int((m_hideAtNs - nowNs + 999999999) / 1000000000);
-    showText(showing.replace(told, text), qMax(seconds, leftSeconds));
+    showText(showing.replace(told, text), qMax(seconds, secondsLeft()));
+}
+
+int Notice::secondsLeft() const
+{
+    const qint64 leftNs = m_hideAtNs - ClockSource::current()->nanoseconds();
+    return int((leftNs + 999999999) / 1000000000);
 }
 
 void Notice::clear()

@@ -43,6 +43,8 @@ public:
 
 private:
     void checkClock();
+    // How long the text showing has yet to show, rounded up.
+    int secondsLeft() const;
 
     Label *m_caption = nullptr;
     QWidget *m_covered = nullptr;

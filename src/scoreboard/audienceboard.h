@@ -50,11 +50,10 @@ public:
     void refresh();
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
-    // Moves a window of the operator's (help, the scoreboard itself) that lies over the open
-    // board to the middle of the operator's screen, when there is another screen for it.
-    void keepOff(QWidget *window) const;
-    // The same, and again whenever the window is moved or stretched over the open board: help
-    // dragged onto the projector would cover the crowd's board.
+    // Moves a window of the operator's (help, Options, a question) that lies over the open board
+    // to the operator's screen, when there is another screen for it, and again whenever it is
+    // moved or stretched over the open board: dragged onto the projector, it would cover the
+    // crowd's board.
     void keepOffFromNowOn(QWidget *window);
 
 signals:
@@ -78,6 +77,9 @@ private:
     // Watched from then on, as keepOffFromNowOn() has it: help opened from the start-up window
     // before the board was there is dragged onto the projector too.
     void keepWindowsOff();
+    // Moves a window that lies over the open board beside the operator's board, or to the
+    // middle of the operator's screen, no larger than that screen.
+    void keepOff(QWidget *window) const;
     // Each of the operator's windows told the screen it stands on. As screens come and go Qt
     // moves a window's screen to one that is left and back no more, though the window has not
     // moved: the operator's own screen plugged in again would leave Options and questions

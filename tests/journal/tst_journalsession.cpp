@@ -7,7 +7,6 @@
 #include "label.h"
 #include "mmcontrol.h"
 #include "notice.h"
-#include "notice.h"
 #include "recordingsound.h"
 #include "settings.h"
 #include "settingsmodel.h"
