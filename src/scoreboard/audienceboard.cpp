@@ -25,7 +25,9 @@ AudienceBoard::AudienceBoard(const Bout *bout, QWidget *operatorWindow)
     m_moved.setSingleShot(true);
     m_moved.setInterval(MovedRestMs);
     connect(&m_moved, &QTimer::timeout, this, &AudienceBoard::keepWindowsOff);
-    operatorWindow->installEventFilter(this);
+    // Every window of the program, the ones Options opens in turn (a colour, a file, a key, a
+    // question) as much as the board, help and Options themselves.
+    qApp->installEventFilter(this);
 }
 
 AudienceBoard::~AudienceBoard()
@@ -96,8 +98,10 @@ bool AudienceBoard::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, this, &AudienceBoard::follow);
     // Moved or stretched over the open board, it would be hidden by it, or show the crowd the
     // operator's frame and typing: it goes back to the operator's screen once it has come to
-    // rest there. So do help and Options.
-    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_window)
+    // rest there. So does every other window of the operator's.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && m_window
+        && watched->isWidgetType() && watched != m_window
+        && static_cast<QWidget *>(watched)->isWindow())
         m_moved.start();
     return QObject::eventFilter(watched, event);
 }
@@ -223,7 +227,7 @@ void AudienceBoard::keepWindowsOff()
     for (QWidget *window : windows) {
         const Qt::WindowType type = window->windowType();
         if (window != m_window && window->isVisible() && (type == Qt::Window || type == Qt::Dialog))
-            keepOffFromNowOn(window);
+            keepOff(window);
     }
 }
 
@@ -258,15 +262,6 @@ void AudienceBoard::setTimeOfDaySource(std::function<QTime()> now, const QLocale
     m_timeLocale = locale;
     if (m_window)
         m_window->setTimeOfDaySource(m_now, m_timeLocale);
-}
-
-void AudienceBoard::keepOffFromNowOn(QWidget *window)
-{
-    if (!window)
-        return;
-    // Installed again, a filter is still called once.
-    window->installEventFilter(this);
-    keepOff(window);
 }
 
 void AudienceBoard::keepOff(QWidget *window) const

@@ -51,10 +51,10 @@ public:
     void setTimeOfDaySource(std::function<QTime()> now, const QLocale &locale);
 
     // Moves a window of the operator's (help, Options, a question) that lies over the open board
-    // to the operator's screen, when there is another screen for it, and again whenever it is
-    // moved or stretched over the open board: dragged onto the projector, it would cover the
-    // crowd's board.
-    void keepOffFromNowOn(QWidget *window);
+    // beside the operator's board, or to the middle of the operator's screen, no larger than
+    // that screen. Any window of the program moved or stretched over the open board goes back
+    // so once it has come to rest: dragged onto the projector, it would cover the crowd's board.
+    void keepOff(QWidget *window) const;
 
 signals:
     // Something the operator's key could not do, for the board to tell.
@@ -66,7 +66,7 @@ signals:
 
 protected:
     // The operator's board showing (the first time) opens the board on the screen the settings
-    // name.
+    // name; any window of the program moved or stretched sets keepWindowsOff() going.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -74,12 +74,7 @@ private:
     // operator's windows off it.
     void follow();
     // The operator's windows that lie over the open board moved to the operator's screen.
-    // Watched from then on, as keepOffFromNowOn() has it: help opened from the start-up window
-    // before the board was there is dragged onto the projector too.
     void keepWindowsOff();
-    // Moves a window that lies over the open board beside the operator's board, or to the
-    // middle of the operator's screen, no larger than that screen.
-    void keepOff(QWidget *window) const;
     // Each of the operator's windows told the screen it stands on. As screens come and go Qt
     // moves a window's screen to one that is left and back no more, though the window has not
     // moved: the operator's own screen plugged in again would leave Options and questions
@@ -109,7 +104,6 @@ private:
     QPointer<QScreen> m_openedOn;
     std::function<QTime()> m_now;
     QLocale m_timeLocale;
-    // The operator's board or a window kept off from now on moved or resized, until it has been
-    // still for MovedRestMs.
+    // A window of the program moved or resized, until it has been still for MovedRestMs.
     QTimer m_moved;
 };

@@ -429,7 +429,7 @@ void frmScoreboard::NewBout()
                          frmOptions::newBoutQuestion(), QMessageBox::Yes | QMessageBox::No, this);
     question.setDefaultButton(QMessageBox::No);
     // Dragged onto the projector, it would stand in front of the crowd.
-    m_audience->keepOffFromNowOn(&question);
+    m_audience->keepOff(&question);
     const bool yes = question.exec() == QMessageBox::Yes;
     // Answered either way, the keyboard comes back to this board, wherever the window system
     // would send it.
@@ -450,7 +450,7 @@ void frmScoreboard::showHelp()
 {
     // Help opens on this board's screen and leaves it the keyboard, also where the window system
     // would give a new window the focus.
-    m_audience->keepOffFromNowOn(frmHelp::showHelp(this));
+    m_audience->keepOff(frmHelp::showHelp(this));
     activateWindow();
 }
 
@@ -460,7 +460,7 @@ void frmScoreboard::showOptions()
     frmOptions options(this);
     options.keepClearOf(this);
     // Dragged onto the projector, it would show the crowd the bout's settings.
-    m_audience->keepOffFromNowOn(&options);
+    m_audience->keepOff(&options);
     connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
     // What OK changed the boards have taken on already, through the settings. The keyboard comes

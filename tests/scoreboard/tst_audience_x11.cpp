@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScreen>
@@ -680,6 +681,37 @@ private slots:
             QTRY_VERIFY(looks > 100 || (moved && !QApplication::activeModalWidget()));
             QVERIFY2(back, key);
         }
+
+        // A window Options opens in turn (here the Reset Keys question), dragged there too.
+        QTest::qWait(2 * AudienceBoard::MovedRestMs);
+        m_board->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
+        bool moved = false, back = false;
+        int looks = 0, optionsLooks = 0;
+        QTimer drag;
+        connect(&drag, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || !modal->isVisible())
+                return;
+            if (modal->objectName() == "frmOptions") {
+                // Asked once Options, put beside the board as it opened, has been still long
+                // enough for that move to be done with.
+                if (++optionsLooks == 2 * AudienceBoard::MovedRestMs / 50)
+                    QTimer::singleShot(0, modal->findChild<QPushButton *>("cmdResetKeys"),
+                                       &QPushButton::click);
+                else if (moved)
+                    modal->close();
+                return;
+            }
+            if (!std::exchange(moved, true))
+                modal->move(projector.topLeft() + QPoint(100, 100));
+            else if ((back = !modal->frameGeometry().intersects(projector)) || ++looks > 100)
+                modal->close();
+        });
+        drag.start(50);
+        type({"F2"});
+        QTRY_VERIFY(looks > 100 || (moved && !QApplication::activeModalWidget()));
+        QVERIFY(back);
     }
 
     // A projector that mirrors the operator's screen: the board would cover the operator's, so it
