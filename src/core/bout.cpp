@@ -254,9 +254,8 @@ void Bout::startStopJam()
     bool overtime = false;
     if (gameFlow()) {
         if (m_state.phase == BoutState::Final) {
-            const auto score = [this](int number) { return std::max(m_state.numbers[number], 0); };
-            if (score(BoutState::HomeScore) != score(BoutState::VisitorScore)) {
-                emit refused(tr("The game is over."));
+            if (!scoreTied()) {
+                emit refused(finalText());
                 return;
             }
             overtime = true;
@@ -277,6 +276,19 @@ void Bout::startStopJam()
     jam()->setRunning(true);
     if (m_joinJamPenalty)
         setPenaltiesRunning(true);
+}
+
+bool Bout::scoreTied() const
+{
+    const auto score = [this](int number) { return std::max(m_state.numbers[number], 0); };
+    return score(BoutState::HomeScore) == score(BoutState::VisitorScore);
+}
+
+QString Bout::finalText() const
+{
+    // Tied, the game is not over: an overtime jam follows.
+    return scoreTied() ? tr("The score is tied: the next jam is an overtime jam.")
+                       : tr("The game is over.");
 }
 
 // The sound of a jam that is about to stop: the end-of-period sound if it was held for it.
@@ -300,7 +312,7 @@ void Bout::startStopPeriod()
         && (phase == BoutState::Halftime || phase == BoutState::Final)) {
         emit refused(phase == BoutState::Halftime
                              ? tr("It is halftime: the next period starts with its first jam.")
-                             : tr("The game is over."));
+                             : finalText());
         return;
     }
     if (!period()->isRunning() && period()->ticks() <= 0 && jam()->isRunning()) {
@@ -373,8 +385,7 @@ bool Bout::callTimeout(BoutState::Phase kind)
         return true;
     }
     if (now == BoutState::Halftime || now == BoutState::Final) {
-        emit refused(now == BoutState::Halftime ? tr("No timeouts during halftime.")
-                                                : tr("The game is over."));
+        emit refused(now == BoutState::Halftime ? tr("No timeouts during halftime.") : finalText());
         return false;
     }
     // The jam that outlasted its period plays out: no timeout can follow it.

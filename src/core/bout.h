@@ -254,6 +254,10 @@ private:
     // flow switched on or off, its phase.
     static BoutState underNewRules(BoutState state, const GameRules &old, const GameRules &now);
 
+    // Under "Final": the scores alike (a blank one counts as 0), and what a refused command says.
+    bool scoreTied() const;
+    QString finalText() const;
+
     TimeKeeper *period() const { return m_engines[0]; }
     TimeKeeper *jam() const { return m_engines[1]; }
     void setPenaltiesRunning(bool running);

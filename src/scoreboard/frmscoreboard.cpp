@@ -298,7 +298,7 @@ void frmScoreboard::tellKeptTime(Bout::Item clock)
 }
 
 // Words about the key just pressed stand for a moment, or until the operator does something
-// else, which may well make them untrue: J after "The game is over." plays an overtime jam, U
+// else, which may well make them untrue: J after "The score is tied: ..." plays an overtime jam, U
 // takes back the time a notice says was set.
 void frmScoreboard::tellInPassing(const QString &text)
 {

@@ -297,17 +297,21 @@ private slots:
         QCOMPARE(bout().phase(), Bout::Final);
         QCOMPARE(caption(), "Final");
         QVERIFY(!anyRunning());
+        // The score tied, the game is not over, and the refusals say what follows.
         QVERIFY(!bout().teamTimeout(Team::Visitor));
-        QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
+        QCOMPARE(refused.takeFirst().at(0).toString(),
+                 "The score is tied: the next jam is an overtime jam.");
         // S leaves the period clock at zero and says why; it leaves nothing to undo.
         const BoutState final = bout().state(0);
         bout().startStopPeriod();
         QCOMPARE(bout().state(0), final);
-        QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
+        QCOMPARE(refused.takeFirst().at(0).toString(),
+                 "The score is tied: the next jam is an overtime jam.");
         // Nor does it start a period clock given time again under "Final".
         bout().resetPeriod();
         bout().startStopPeriod();
-        QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
+        QCOMPARE(refused.takeFirst().at(0).toString(),
+                 "The score is tied: the next jam is an overtime jam.");
         QVERIFY(!anyRunning());
         bout().undo();
         QCOMPARE(bout().state(0), final);
@@ -335,8 +339,13 @@ private slots:
         QCOMPARE(takeSounds(), Sounds {Bout::BuzzerSound});
         QCOMPARE(bout().phase(), Bout::Final);
         QVERIFY(!anyRunning());
-        // No longer tied, J is refused with a notice and starts nothing.
+        // No longer tied, J is refused with a notice and starts nothing; so are S and a
+        // timeout.
         bout().startStopJam();
+        QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
+        bout().startStopPeriod();
+        QVERIFY(!bout().officialTimeout());
+        QCOMPARE(refused.takeAt(0).at(0).toString(), "The game is over.");
         QCOMPARE(refused.takeFirst().at(0).toString(), "The game is over.");
         QVERIFY(!anyRunning());
         advance(5000);
