@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QtEndian>
 
 namespace {
 
@@ -153,6 +154,40 @@ Reading readCopy(const QString &connection, const QString &path)
     return reading;
 }
 
+// Whether the log beside the journal holds changes behind a header SQLite cannot take: a write
+// torn or a block of the disk lost. SQLite takes such a log for an empty one, reads the journal
+// as though the changes had never been made, and writes its own over them at the next change.
+bool logHeaderDamaged(const QString &path)
+{
+    constexpr qint64 HeaderBytes = 32;
+    QFile log(path + QLatin1String("-wal"));
+    if (log.size() <= HeaderBytes || !log.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = log.read(HeaderBytes);
+    if (header.size() != HeaderBytes)
+        return false;
+    const auto *bytes = reinterpret_cast<const uchar *>(header.constData());
+    const quint32 magic = qFromBigEndian<quint32>(bytes);
+    constexpr quint32 LittleEndianSums = 0x377f0682, BigEndianSums = 0x377f0683;
+    constexpr quint32 Version = 3007000;
+    if ((magic != LittleEndianSums && magic != BigEndianSums)
+        || qFromBigEndian<quint32>(bytes + 4) != Version)
+        return true;
+    // SQLite's checksum of the header's first 24 bytes, in 32-bit words of the order the magic
+    // number names.
+    const auto word = [&](int at) {
+        return magic == BigEndianSums ? qFromBigEndian<quint32>(bytes + at)
+                                      : qFromLittleEndian<quint32>(bytes + at);
+    };
+    quint32 first = 0, second = 0;
+    for (int at = 0; at < 24; at += 8) {
+        first += word(at) + second;
+        second += word(at + 4) + first;
+    }
+    return first != qFromBigEndian<quint32>(bytes + 24)
+            || second != qFromBigEndian<quint32>(bytes + 28);
+}
+
 // Whether the driver that reads and writes SQLite files is installed and loads.
 bool driverLoads(const QString &connection)
 {
@@ -202,8 +237,10 @@ BoutJournal::Opening BoutJournal::open()
         // A folder, a device or a pipe is no place to keep a bout; a pipe is not even opened,
         // since opening one waits for a writer.
         const bool file = info.isFile() || !info.exists();
-        Reading reading = file ? readFile(connection, m_path)
-                               : Reading {std::nullopt, false, QStringLiteral("it is not a file")};
+        Reading reading = !file ? Reading {std::nullopt, false, QStringLiteral("it is not a file")}
+                : logHeaderDamaged(m_path)
+                ? Reading {std::nullopt, false, QStringLiteral("the header of its log is damaged")}
+                : readFile(connection, m_path);
         QSqlDatabase::removeDatabase(connection);
         if (reading.heldOrUnopened || reading.diskTrouble) {
             Reading copied = readCopy(connection, m_path);

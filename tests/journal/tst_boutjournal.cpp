@@ -689,6 +689,77 @@ private slots:
         }
     }
 
+    // A program killed, and the header of the log that holds its bout since the journal was last
+    // closed then damaged (a write torn, a block lost): SQLite would read the journal as it was
+    // before, or as never written to, and write over the log. It is kept aside, and said so.
+    void damagedLogHeader_data()
+    {
+        QTest::addColumn<bool>("closedBefore");
+        QTest::addColumn<int>("at");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("intact") << false << 0 << QByteArray();
+        QTest::newRow("zeroed") << false << 0 << QByteArray(32, '\0');
+        QTest::newRow("zeroed, an earlier bout closed") << true << 0 << QByteArray(32, '\0');
+        QTest::newRow("magic number") << false << 3 << QByteArray(1, '\x84');
+        QTest::newRow("version") << false << 7 << QByteArray(1, '\x19');
+        QTest::newRow("salt") << false << 19 << QByteArray(1, '\x01');
+        QTest::newRow("first checksum") << true << 24 << QByteArray(1, '\x01');
+        QTest::newRow("second checksum") << false << 31 << QByteArray(1, '\x01');
+    }
+    void damagedLogHeader()
+    {
+        QFETCH(bool, closedBefore);
+        QFETCH(int, at);
+        QFETCH(QByteArray, bytes);
+        const QString path = journalPath();
+        BoutState earlier = underWay();
+        earlier.numbers[BoutState::HomeScore] = 7;
+        if (closedBefore) {
+            BoutJournal journal(path);
+            journal.open();
+            journal.close(earlier);
+        }
+        const QString copy = m_dir->filePath("killed.sqlite");
+        {
+            BoutJournal journal(path);
+            journal.open();
+            journal.record(underWay());
+            QVERIFY(journal.flush(10000));
+            QVERIFY(copyAsKilled(path, copy));
+        }
+        QFile log(copy + "-wal");
+        QVERIFY(log.size() > 32);
+        QVERIFY(log.open(QIODevice::ReadWrite) && log.seek(at) && log.write(bytes) == bytes.size());
+        log.close();
+        const QByteArray contents = readAll(copy), logContents = readAll(copy + "-wal");
+
+        if (bytes.isEmpty()) {
+            BoutJournal journal(copy);
+            const BoutJournal::Opening opening = journal.open();
+            QVERIFY2(opening.problem.isEmpty(), qPrintable(opening.problem));
+            QCOMPARE(opening.state, underWay());
+            return;
+        }
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("could not be used: the header of "
+                                                "its log is damaged\\.$"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^The bout journal was kept as "));
+        BoutJournal journal(copy);
+        const BoutJournal::Opening opening = journal.open();
+        QCOMPARE(opening.state, BoutState());
+        const QStringList aside = QDir(m_dir->path()).entryList({"killed.unusable-*"});
+        QCOMPARE(aside.filter(QRegularExpression("(sqlite|wal)$")).size(), 2);
+        QCOMPARE(opening.problem,
+                 "The bout could not be read; it was kept aside as " + aside[0]
+                         + ". A new bout has started.");
+        // Both as they were, the log's changes for a program that can mend it.
+        QCOMPARE(readAll(m_dir->filePath(aside[0])), contents);
+        QCOMPARE(readAll(m_dir->filePath(aside[0] + "-wal")), logContents);
+        journal.record(earlier);
+        QVERIFY(journal.flush(10000));
+        QCOMPARE(readAll(m_dir->filePath(aside[0] + "-wal")), logContents);
+    }
+
     // The log's index emptied while the board runs, by a clean-up program say: the board runs on,
     // and the changes before and after it are kept.
     void indexEmptiedWhileRunning()
