@@ -47,7 +47,10 @@ void Notice::addText(const QString &text, int seconds)
     }
     if (showing.contains(text))
         return;
-    showText(showing + u' ' + text, qMax(seconds, secondsLeft()));
+    // Words that end without a stop ("Bout resumed from 10:00") get one before the next.
+    const QString joint = QStringLiteral(".!?:").contains(showing.back()) ? QStringLiteral(" ")
+                                                                          : QStringLiteral(". ");
+    showText(showing + joint + text, qMax(seconds, secondsLeft()));
 }
 
 void Notice::replaceText(const QString &told, const QString &text, int seconds)

@@ -250,6 +250,11 @@ private slots:
         m_clock.advanceMilliseconds(1000);
         notice->addText("Fourth.");
         QCOMPARE(caption(), "Fourth.");
+        // Words that end without a stop, as the bout's greeting does, get one before the next.
+        m_clock.advanceMilliseconds(1000);
+        notice->showText("Bout resumed from 10:00:00");
+        notice->addText("Fifth.");
+        QCOMPARE(caption(), "Bout resumed from 10:00:00. Fifth.");
     }
 
     void commandKeysAndDisplays()
