@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <QMutexLocker>
 
+#include <utility>
+
 namespace {
 
 constexpr qint64 kRunningResendMs = 1000;
@@ -51,15 +53,16 @@ LiveFeed::LiveFeed(const Bout *bout, QObject *parent)
     m_server->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_server, &QObject::deleteLater);
     connect(m_server, &FeedServer::listening, this, [this](quint16 port) {
-        if (m_failed)
-            emit problem(tr("The live feed is on at port %1 now.").arg(port));
-        m_failed = false;
+        if (!m_toldFailure.isEmpty())
+            emit problemOver(std::exchange(m_toldFailure, QString()),
+                             tr("The live feed is on at port %1 now.").arg(port));
         emit listening(port);
     });
     connect(m_server, &FeedServer::failed, this, [this](const QString &why) {
-        m_failed = true;
-        emit problem(
-                tr("The live feed cannot use port %1 (%2); it keeps trying.").arg(m_port).arg(why));
+        m_toldFailure = tr("The live feed cannot use port %1 (%2); it keeps trying.")
+                                .arg(m_port)
+                                .arg(why);
+        emit problem(m_toldFailure);
     });
     m_thread.start();
 }
@@ -83,7 +86,7 @@ void LiveFeed::apply(const SettingsModel &s)
         return;
     m_port = s.FeedPort;
     m_network = network;
-    m_failed = false;
+    m_toldFailure.clear();
     FeedServer *server = m_server;
     if (m_port == 0) {
         QMetaObject::invokeMethod(server, &FeedServer::close, Qt::QueuedConnection);

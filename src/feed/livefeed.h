@@ -40,9 +40,10 @@ public:
 
 signals:
     void listening(quint16 port);
-    // The server could not listen, and tries again; or it can now, after all: the text to tell
-    // the operator.
+    // The server could not listen, and tries again: the text to tell the operator.
     void problem(const QString &text);
+    // It can now, after all: the text to tell in the place of what problem() told.
+    void problemOver(const QString &told, const QString &text);
 
 private:
     const Bout *m_bout;
@@ -50,8 +51,8 @@ private:
     FeedServer *m_server;
     quint16 m_port = 0;
     bool m_network = false;
-    // The port could not be listened on, and has not been since.
-    bool m_failed = false;
+    // What was told when the port could not be listened on, while it has not been since.
+    QString m_toldFailure;
     QJsonObject m_sent;
     // The clocks' values last sent while none ran.
     FeedState::Values m_sentAtRest;

@@ -125,6 +125,12 @@ frmScoreboard::frmScoreboard(QWidget *parent)
     // A feed that cannot listen is told once; the board runs on without it.
     connect(m_feed, &LiveFeed::problem, m_notice,
             [this](const QString &text) { m_notice->addText(text); });
+    // Listening after all takes the place of those words alone: the bout's greeting beside them
+    // at start stays.
+    connect(m_feed, &LiveFeed::problemOver, m_notice,
+            [this](const QString &told, const QString &text) {
+                m_notice->replaceText(told, text);
+            });
     // A picture file back where it was chosen from shows again, on both boards.
     connect(m_pictures, &PictureReturnWatch::returned, this, [this] {
         UpdateLabels();

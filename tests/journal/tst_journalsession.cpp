@@ -2,6 +2,7 @@
 
 #include "boutjournal.h"
 #include "clocksource.h"
+#include "feedserver.h"
 #include "frmscoreboard.h"
 #include "journalsession.h"
 #include "label.h"
@@ -23,6 +24,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -185,6 +187,15 @@ private slots:
             QCOMPARE(answer(*withFeed, QString()), QString());
             QTRY_VERIFY(notice(*withFeed).contains("The live feed cannot use port"));
             QVERIFY(notice(*withFeed).contains("Bout resumed from "));
+            // The port let go, that it is on takes the place of those words alone.
+            const QString on
+                    = QString("The live feed is on at port %1 now.").arg(taken.serverPort());
+            const QString after = notice(*withFeed).replace(
+                    QRegularExpression("The live feed cannot use port [^;]*; it keeps trying\\."),
+                    on);
+            QVERIFY(after.contains(on));
+            taken.close();
+            QTRY_COMPARE_WITH_TIMEOUT(notice(*withFeed), after, 3 * FeedServer::RetryMs);
             withFeed->close();
         }
         Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = 0; });
