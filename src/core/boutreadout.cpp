@@ -48,6 +48,13 @@ bool periodShowsFlow(const Bout &bout)
     return bout.gameFlow() && bout.phase() == Bout::Halftime;
 }
 
+QString caption(const Bout &bout)
+{
+    if (periodShowsFlow(bout) && bout.clockTime())
+        return {};
+    return Bout::caption(bout.phase());
+}
+
 ClockValue flowClock(const Bout &bout)
 {
     const qint64 ticks = bout.flowEngine()->ticks();
@@ -111,7 +118,7 @@ Texts texts(const Bout &bout, const QTime &now, const QLocale &locale)
         t.visitorTimeouts = numberText(bout.visitorTimeouts(), CountLimit);
         t.homeReviews = numberText(bout.homeReviews(), CountLimit);
         t.visitorReviews = numberText(bout.visitorReviews(), CountLimit);
-        t.caption = Bout::caption(bout.phase());
+        t.caption = caption(bout);
     } else {
         // The jammers' seats are never shown without the flow.
         t.penalties[4].clear();

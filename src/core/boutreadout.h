@@ -35,6 +35,9 @@ ClockValue flowClock(const Bout &bout);
 // Whether the jam display shows the flow clock, and whether the period display does.
 bool jamShowsFlow(const Bout &bout);
 bool periodShowsFlow(const Bout &bout);
+// The phase's caption, over the slot that counts its clock; none for the halftime while the
+// time of day stands in its slot.
+QString caption(const Bout &bout);
 
 // The digit groups the board's displays are designed with.
 inline constexpr LedText::Groups PeriodGroups {2, 2};

@@ -42,8 +42,11 @@ void BoardView::show(Bout::Item item)
 {
     switch (item) {
     case Bout::PeriodClock:
+        showPeriodClock();
+        break;
     case Bout::ClockTime:
         showPeriodClock();
+        showCaptions();
         break;
     case Bout::FlowClock:
         // In whichever slot shows it.
@@ -126,7 +129,7 @@ void BoardView::showCaptions()
         return;
     // The phase's name over the slot that counts its clock: the period's for the halftime and
     // the final, the jam's for the lineup and the timeouts.
-    const QString caption = Bout::caption(m_bout->phase());
+    const QString caption = BoutReadout::caption(*m_bout);
     const bool period = BoutReadout::periodShowsFlow(*m_bout) || m_bout->phase() == Bout::Final;
     m_ui.lblPeriodCaption->setCaption(period ? caption : QString());
     m_ui.lblJamCaption->setCaption(period ? QString() : caption);

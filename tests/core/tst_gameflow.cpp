@@ -256,6 +256,11 @@ private slots:
         QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
         QCOMPARE(bout().phase(), Bout::Halftime);
         QCOMPARE(caption(), "Halftime");
+        // Not under the time of day, which would read as the halftime left.
+        bout().switchClock();
+        QCOMPARE(caption(), "");
+        bout().switchClock();
+        QCOMPARE(caption(), "Halftime");
         QVERIFY(!bout().penaltyEngine(4)->isRunning());
         QCOMPARE(periodShown(), 900.0f);
         // S in the halftime, by reflex, neither starts it again nor starts a period clock behind

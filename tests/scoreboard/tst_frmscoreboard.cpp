@@ -1118,8 +1118,15 @@ private slots:
         advance(3000);
         press(74);
         QCOMPARE(board().bout()->phase(), Bout::Halftime);
+        QCOMPARE(label("lblPeriodCaption")->Caption(), "Halftime");
+        // The time of day in its place is no halftime: its caption goes with it, and comes back.
         press(67);
         QVERIFY(board().property("ClockTime").toBool());
+        QCOMPARE(label("lblPeriodCaption")->Caption(), "");
+        QCOMPARE(label("lblJamCaption")->Caption(), "");
+        press(67);
+        QCOMPARE(label("lblPeriodCaption")->Caption(), "Halftime");
+        press(67);
         type("tledPeriod", "20.00\n");
         QCOMPARE(notice(), "Period clock set to 20:00; it shows when the period starts.");
     }
