@@ -154,18 +154,19 @@ Reading readCopy(const QString &connection, const QString &path)
     return reading;
 }
 
-// Whether the log beside the journal holds changes behind a header SQLite cannot take: a write
-// torn or a block of the disk lost. SQLite takes such a log for an empty one, reads the journal
-// as though the changes had never been made, and writes its own over them at the next change.
+// Whether the log beside the journal has a header SQLite cannot take: cut short, a write torn or
+// a block of the disk lost. SQLite takes such a log for an empty one, reads the journal as
+// though the changes in it had never been made, and writes its own over them at the next change.
+// An empty log is a log with nothing in it yet.
 bool logHeaderDamaged(const QString &path)
 {
     constexpr qint64 HeaderBytes = 32;
     QFile log(path + QLatin1String("-wal"));
-    if (log.size() <= HeaderBytes || !log.open(QIODevice::ReadOnly))
+    if (log.size() == 0 || !log.open(QIODevice::ReadOnly))
         return false;
     const QByteArray header = log.read(HeaderBytes);
     if (header.size() != HeaderBytes)
-        return false;
+        return true;
     const auto *bytes = reinterpret_cast<const uchar *>(header.constData());
     const quint32 magic = qFromBigEndian<quint32>(bytes);
     constexpr quint32 LittleEndianSums = 0x377f0682, BigEndianSums = 0x377f0683;
@@ -237,11 +238,16 @@ BoutJournal::Opening BoutJournal::open()
         // A folder, a device or a pipe is no place to keep a bout; a pipe is not even opened,
         // since opening one waits for a writer.
         const bool file = info.isFile() || !info.exists();
-        Reading reading = !file ? Reading {std::nullopt, false, QStringLiteral("it is not a file")}
-                : logHeaderDamaged(m_path)
-                ? Reading {std::nullopt, false, QStringLiteral("the header of its log is damaged")}
-                : readFile(connection, m_path);
+        // With its log's header damaged, the file alone holds the bout as it was when the log
+        // last went into it: all of it, where the header was torn as the log started afresh.
+        const bool logDamaged = file && logHeaderDamaged(m_path);
+        if (logDamaged)
+            qWarning("The header of the bout journal's log %s-wal is damaged.", qPrintable(m_path));
+        Reading reading = file ? readFile(connection, m_path, logDamaged)
+                               : Reading {std::nullopt, false, QStringLiteral("it is not a file")};
         QSqlDatabase::removeDatabase(connection);
+        if (logDamaged && reading.problem.isEmpty() && !reading.state)
+            reading.problem = QStringLiteral("the header of its log is damaged");
         if (reading.heldOrUnopened || reading.diskTrouble) {
             Reading copied = readCopy(connection, m_path);
             if (copied.problem.isEmpty()) {
@@ -279,6 +285,22 @@ BoutJournal::Opening BoutJournal::open()
         } else if (reading.state) {
             opening.state = *reading.state;
             opening.ending = reading.closed ? Ending::Closed : Ending::Abnormal;
+            // Both kept for what the log may still hold; the bout goes on in a journal of its
+            // own, as the file alone has it.
+            if (logDamaged) {
+                const QString aside = setJournalAside(m_path);
+                if (aside.isEmpty()) {
+                    opening.problem
+                            = tr("The bout's latest changes could not be read, and the journal "
+                                 "could not be kept aside: the bout is not being saved.");
+                    return opening;
+                }
+                qWarning("The bout journal was kept as %s.", qPrintable(aside));
+                opening.problem
+                        = tr("The bout's latest changes could not be read; the journal was kept "
+                             "aside as %1.")
+                                  .arg(QFileInfo(aside).fileName());
+            }
         }
     }
     m_writer = new JournalWriter(m_path, SchemaVersion, this);

@@ -690,27 +690,37 @@ private slots:
     }
 
     // A program killed, and the header of the log that holds its bout since the journal was last
-    // closed then damaged (a write torn, a block lost): SQLite would read the journal as it was
-    // before, or as never written to, and write over the log. It is kept aside, and said so.
+    // closed then damaged (a write torn, a block lost, the file cut short): SQLite would read the
+    // journal as it was before, or as never written to, and write over the log. Both are kept
+    // aside, and said so; the bout goes on from the journal alone where it holds one.
     void damagedLogHeader_data()
     {
         QTest::addColumn<bool>("closedBefore");
         QTest::addColumn<int>("at");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("intact") << false << 0 << QByteArray();
-        QTest::newRow("zeroed") << false << 0 << QByteArray(32, '\0');
-        QTest::newRow("zeroed, an earlier bout closed") << true << 0 << QByteArray(32, '\0');
-        QTest::newRow("magic number") << false << 3 << QByteArray(1, '\x84');
-        QTest::newRow("version") << false << 7 << QByteArray(1, '\x19');
-        QTest::newRow("salt") << false << 19 << QByteArray(1, '\x01');
-        QTest::newRow("first checksum") << true << 24 << QByteArray(1, '\x01');
-        QTest::newRow("second checksum") << false << 31 << QByteArray(1, '\x01');
+        QTest::addColumn<int>("cutTo");
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("intact") << false << 0 << QByteArray() << -1 << false;
+        QTest::newRow("zeroed") << false << 0 << QByteArray(32, '\0') << -1 << true;
+        QTest::newRow("zeroed, an earlier bout closed")
+                << true << 0 << QByteArray(32, '\0') << -1 << true;
+        QTest::newRow("magic number") << false << 3 << QByteArray(1, '\x84') << -1 << true;
+        QTest::newRow("version") << false << 7 << QByteArray(1, '\x19') << -1 << true;
+        QTest::newRow("salt") << false << 19 << QByteArray(1, '\x01') << -1 << true;
+        QTest::newRow("first checksum") << true << 24 << QByteArray(1, '\x01') << -1 << true;
+        QTest::newRow("second checksum") << false << 31 << QByteArray(1, '\x01') << -1 << true;
+        QTest::newRow("cut within the header") << true << 0 << QByteArray() << 10 << true;
+        QTest::newRow("zeroed header alone") << false << 0 << QByteArray(32, '\0') << 32 << true;
+        // The header whole and nothing after it: no change to lose.
+        QTest::newRow("header alone") << true << 0 << QByteArray() << 32 << false;
     }
     void damagedLogHeader()
     {
         QFETCH(bool, closedBefore);
         QFETCH(int, at);
         QFETCH(QByteArray, bytes);
+        QFETCH(int, cutTo);
+        QFETCH(bool, damaged);
         const QString path = journalPath();
         BoutState earlier = underWay();
         earlier.numbers[BoutState::HomeScore] = 7;
@@ -730,34 +740,54 @@ private slots:
         QFile log(copy + "-wal");
         QVERIFY(log.size() > 32);
         QVERIFY(log.open(QIODevice::ReadWrite) && log.seek(at) && log.write(bytes) == bytes.size());
+        if (cutTo >= 0)
+            QVERIFY(log.resize(cutTo));
         log.close();
         const QByteArray contents = readAll(copy), logContents = readAll(copy + "-wal");
 
-        if (bytes.isEmpty()) {
-            BoutJournal journal(copy);
-            const BoutJournal::Opening opening = journal.open();
-            QVERIFY2(opening.problem.isEmpty(), qPrintable(opening.problem));
-            QCOMPARE(opening.state, underWay());
-            return;
+        if (damaged) {
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression("^The header of the bout "
+                                                    "journal's log .* is damaged\\.$"));
+            if (!closedBefore)
+                QTest::ignoreMessage(QtWarningMsg,
+                                     QRegularExpression("could not be used: the header of its log "
+                                                        "is damaged\\.$"));
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression("^The bout journal was kept as "));
         }
-        QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression("could not be used: the header of "
-                                                "its log is damaged\\.$"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^The bout journal was kept as "));
         BoutJournal journal(copy);
         const BoutJournal::Opening opening = journal.open();
-        QCOMPARE(opening.state, BoutState());
         const QStringList aside = QDir(m_dir->path()).entryList({"killed.unusable-*"});
+        if (!damaged) {
+            QVERIFY2(opening.problem.isEmpty(), qPrintable(opening.problem));
+            QCOMPARE(opening.state, cutTo < 0 ? underWay() : earlier);
+            QCOMPARE(aside, QStringList());
+            return;
+        }
         QCOMPARE(aside.filter(QRegularExpression("(sqlite|wal)$")).size(), 2);
-        QCOMPARE(opening.problem,
-                 "The bout could not be read; it was kept aside as " + aside[0]
-                         + ". A new bout has started.");
-        // Both as they were, the log's changes for a program that can mend it.
+        // The file alone: the bout closed before, or none.
+        if (closedBefore) {
+            QCOMPARE(opening.state, earlier);
+            QCOMPARE(opening.ending, BoutJournal::Ending::Closed);
+            QCOMPARE(opening.problem,
+                     "The bout's latest changes could not be read; the journal was kept "
+                     "aside as "
+                             + aside[0] + ".");
+        } else {
+            QCOMPARE(opening.state, BoutState());
+            QCOMPARE(opening.problem,
+                     "The bout could not be read; it was kept aside as " + aside[0]
+                             + ". A new bout has started.");
+        }
+        // Both as they were, the log's changes for a program that can mend it; the bout goes on
+        // in a journal of its own.
         QCOMPARE(readAll(m_dir->filePath(aside[0])), contents);
         QCOMPARE(readAll(m_dir->filePath(aside[0] + "-wal")), logContents);
         journal.record(earlier);
         QVERIFY(journal.flush(10000));
         QCOMPARE(readAll(m_dir->filePath(aside[0] + "-wal")), logContents);
+        QVERIFY(readAll(copy + "-wal").size() > 32);
     }
 
     // The log's index emptied while the board runs, by a clean-up program say: the board runs on,
