@@ -431,12 +431,10 @@ void frmScoreboard::NewBout()
     // The key that asked may still be held down: its repeats answer nothing, whatever button
     // its letter names.
     const KeyRepeatFilter held;
-    QMessageBox question(QMessageBox::Question, QStringLiteral("New Bout"),
-                         frmOptions::newBoutQuestion(), QMessageBox::Yes | QMessageBox::No, this);
-    question.setDefaultButton(QMessageBox::No);
-    // Dragged onto the projector, it would stand in front of the crowd.
-    m_audience->keepOff(&question);
-    const bool yes = question.exec() == QMessageBox::Yes;
+    const bool yes
+            = QMessageBox::question(this, QStringLiteral("New Bout"), frmOptions::newBoutQuestion(),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
     // Answered either way, the keyboard comes back to this board, wherever the window system
     // would send it.
     activateWindow();
@@ -465,8 +463,6 @@ void frmScoreboard::showOptions()
     // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
     frmOptions options(this);
     options.keepClearOf(this);
-    // Dragged onto the projector, it would show the crowd the bout's settings.
-    m_audience->keepOff(&options);
     connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
     // What OK changed the boards have taken on already, through the settings. The keyboard comes
