@@ -2,6 +2,7 @@
 
 #include "helplayoutpacer.h"
 #include "helploader.h"
+#include "sideplacement.h"
 #include "twips.h"
 
 #include <QCoreApplication>
@@ -161,25 +162,15 @@ void frmHelp::placeBeside(const QWidget *from)
     if (auto *pacer = m_rtbHelp->document()->findChild<HelpLayoutPacer *>())
         pacer->setRefresh(m_refresh);
     // Left to itself the window would open on the primary screen, which may be the projector.
-    // On the asking window's screen it goes to the side with more room beside that window,
-    // narrowed to that room down to its least width, so that as much of the board as can be
-    // stays in view.
+    // It goes on the asking window's screen, right beside that window.
     QScreen *screen = from->screen();
     if (!screen)
         return;
-    const QRect room = screen->availableGeometry();
-    const QRect asking = from->frameGeometry();
-    const int left = asking.left() - room.left();
-    const int right = room.right() - asking.right();
-    QRect place(QPoint(), size().boundedTo(room.size()));
-    place.setWidth(
-            std::min(place.width(), std::max({left, right, Twips::toPixels(MinimumOuterWidth)})));
-    if (left > right)
-        place.moveTopLeft(room.topLeft());
-    else
-        place.moveTopRight(room.topRight());
-    resize(place.size());
-    move(place.topLeft());
+    const QRect frame = frameGeometry();
+    const QRect place = SidePlacement::beside(screen->availableGeometry(), from->frameGeometry(),
+                                              frame.size(), Twips::toPixels(MinimumOuterWidth));
+    resize(place.size() - (frame.size() - size()));
+    move(place.topLeft() + (pos() - frame.topLeft()));
 }
 
 bool frmHelp::isLaidOut() const

@@ -9,6 +9,7 @@
 #include "scrollingpage.h"
 #include "settings.h"
 #include "settingsstore.h"
+#include "sideplacement.h"
 #include "textlengthlimit.h"
 
 #include <QCheckBox>
@@ -262,19 +263,13 @@ void frmOptions::placeBesideBoard()
 {
     if (!m_board || !m_board->isVisible() || !m_board->screen())
         return;
-    const QRect room = m_board->screen()->availableGeometry();
-    const QRect board = m_board->frameGeometry();
-    const QSize frame = size() + frameAllowance();
-    // On the side with more room: right beside the board where the room takes the whole window,
+    // On the side with more room, right beside the board where the room takes the whole window,
     // else at the screen's edge, over as little of the board as it can. The clocks and scores in
     // the board's middle stay in view even on a board that fills the screen.
-    const bool onLeft = board.left() - room.left() > room.right() - board.right();
-    const int x = onLeft
-            ? qMax(room.left(), board.left() - frame.width())
-            : qMax(room.left(), qMin(board.right() + 1, room.right() + 1 - frame.width()));
-    const int y = qBound(room.top(), board.center().y() - frame.height() / 2,
-                         qMax(room.top(), room.bottom() + 1 - frame.height()));
-    move(x, y);
+    const QSize frame = size() + frameAllowance();
+    move(SidePlacement::beside(m_board->screen()->availableGeometry(), m_board->frameGeometry(),
+                               frame, frame.width())
+                 .topLeft());
 }
 
 QSize frmOptions::frameAllowance() const

@@ -2,6 +2,7 @@
 
 #include "frmaudience.h"
 #include "settings.h"
+#include "sideplacement.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -266,8 +267,7 @@ void AudienceBoard::setTimeOfDaySource(std::function<QTime()> now, const QLocale
 
 void AudienceBoard::keepOff(QWidget *window) const
 {
-    QScreen *home = operatorScreen();
-    if (!window || !home)
+    if (!window)
         return;
     // Left where a screen was, with no window manager to move it, a window is out of sight.
     const QList<QScreen *> screens = QGuiApplication::screens();
@@ -276,10 +276,18 @@ void AudienceBoard::keepOff(QWidget *window) const
     });
     if (seen && (!m_window || !window->frameGeometry().intersects(m_window->geometry())))
         return;
+    placeOnOperatorScreen(window);
+}
+
+void AudienceBoard::placeOnOperatorScreen(QWidget *window) const
+{
+    QScreen *home = operatorScreen();
+    if (!home)
+        return;
     if (window->isMaximized() || window->isFullScreen())
         window->setWindowState(Qt::WindowNoState);
     // In the middle of the operator's screen; another window than the board beside the board,
-    // on the side with more room, where it fits there, as help opens.
+    // as help opens.
     const QRect room = home->availableGeometry();
     const QRect frame = window->frameGeometry();
     const QSize sides = frame.size() - window->size();
@@ -292,22 +300,10 @@ void AudienceBoard::keepOff(QWidget *window) const
     place.moveCenter(room.center());
     if (window != m_operator && m_operator->isVisible()
         && room.contains(m_operator->frameGeometry().center())) {
-        const QRect board = m_operator->frameGeometry();
-        const int left = board.left() - room.left();
-        const int right = room.right() - board.right();
-        // Narrowed to that room down to the least the window takes, as help opens.
+        // Narrowed down to the least the window takes, as help opens.
         const int least = std::max({window->minimumWidth(), window->minimumSizeHint().width(), 1})
                 + sides.width();
-        if (std::max(left, right) >= std::min(place.width(), least)) {
-            place.setWidth(std::min(place.width(), std::max({left, right, least})));
-            place.moveTop(room.top());
-        }
-        // Without room for it there, on that side all the same: it hides less of the board
-        // there than in the middle, as Options opens.
-        if (left > right)
-            place.moveLeft(room.left());
-        else
-            place.moveRight(room.right());
+        place = SidePlacement::beside(room, m_operator->frameGeometry(), fits, least);
     }
     // A window made larger than the operator's screen comes back within it.
     if (place.size() != frame.size())

@@ -90,6 +90,8 @@ private:
     void screenRemoved(QScreen *screen);
     QScreen *chosenScreen() const;
     QScreen *operatorScreen() const;
+    // Beside the operator's board, or in the middle of the operator's screen, no larger than it.
+    void placeOnOperatorScreen(QWidget *window) const;
 
     const Bout *m_bout;
     QWidget *m_operator;

@@ -653,8 +653,9 @@ private slots:
         help()->close();
 
         // Options, and the New Bout question, dragged there from within their own loops. With
-        // no room for Options beside the board, it comes back to the side with more room
-        // rather than over the middle of the board.
+        // no room for Options beside the board, it comes back to the screen's edge on the side
+        // with more room rather than over the middle of the board; the question, with room
+        // there, right beside the board.
         Settings::instance().edit([](SettingsModel &m) { m.NewBoutKey = 78; });
         for (const char *key : {"F2", "n"}) {
             // Nothing moved meanwhile still to be set right.
@@ -670,9 +671,13 @@ private slots:
                     return;
                 const QRect desk = m_board->screen()->availableGeometry();
                 const QRect frame = modal->frameGeometry();
+                const int besideBoard = m_board->frameGeometry().right() + 1;
                 if (!std::exchange(moved, true))
                     modal->move(projector.topLeft() + QPoint(100, 100));
-                else if ((back = desk.contains(frame) && frame.right() == desk.right())
+                else if ((back = desk.contains(frame)
+                                  && (frame.width() > desk.right() + 1 - besideBoard
+                                              ? frame.right() == desk.right()
+                                              : frame.left() == besideBoard))
                          || ++looks > 100)
                     modal->close();
             });

@@ -386,7 +386,8 @@ private slots:
         m_board->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
 
-        // With the board at the right of the screen, help opens on its left.
+        // With the board at the right of the screen, help opens right beside it on its left,
+        // level with its middle.
         const QRect screen = m_board->screen()->availableGeometry();
         m_board->setGeometry(screen.right() - 940, 40, 900, 650);
         QTRY_COMPARE(m_board->geometry().topLeft(), QPoint(screen.right() - 940, 40));
@@ -395,11 +396,13 @@ private slots:
         shown = help();
         QVERIFY(QTest::qWaitForWindowExposed(shown));
         QVERIFY(!shown->frameGeometry().intersects(m_board->frameGeometry()));
-        QCOMPARE(shown->frameGeometry().left(), screen.left());
+        QCOMPARE(shown->frameGeometry().right() + 1, m_board->frameGeometry().left());
+        QVERIFY(qAbs(shown->frameGeometry().center().y() - m_board->frameGeometry().center().y())
+                <= 1);
         shown->close();
         QTRY_VERIFY(shown.isNull());
 
-        // With as much room on either side, on its right.
+        // With as much room on either side, right beside it on its right.
         m_board->setGeometry(screen.left() + (screen.width() - 900) / 2, 40, 900, 650);
         QTRY_COMPARE(m_board->frameGeometry().left() - screen.left(),
                      screen.right() - m_board->frameGeometry().right());
@@ -407,7 +410,8 @@ private slots:
         QTRY_VERIFY(help());
         shown = help();
         QVERIFY(QTest::qWaitForWindowExposed(shown));
-        QCOMPARE(shown->frameGeometry().right(), screen.right());
+        QCOMPARE(shown->frameGeometry().left(), m_board->frameGeometry().right() + 1);
+        QVERIFY(screen.contains(shown->frameGeometry()));
         shown->close();
         QTRY_VERIFY(shown.isNull());
 
