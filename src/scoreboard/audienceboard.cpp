@@ -225,9 +225,17 @@ void AudienceBoard::keepWindowsOff()
     QList<QWidget *> windows = QApplication::topLevelWidgets();
     windows.removeOne(m_operator);
     windows.prepend(m_operator);
+    const QRect board = m_operator->frameGeometry();
     for (QWidget *window : windows) {
         const Qt::WindowType type = window->windowType();
-        if (window != m_window && window->isVisible() && (type == Qt::Window || type == Qt::Dialog))
+        if (window == m_window || !window->isVisible()
+            || (type != Qt::Window && type != Qt::Dialog))
+            continue;
+        // Help left beside the board where the board was moved to would now hide its clocks.
+        const QRect moved = m_operator->frameGeometry();
+        if (window != m_operator && moved != board && window->frameGeometry().intersects(moved))
+            placeOnOperatorScreen(window);
+        else
             keepOff(window);
     }
 }

@@ -485,6 +485,31 @@ private slots:
         QVERIFY(!audience());
     }
 
+    // Help beside a board stretched over where the projector is then plugged in: the board comes
+    // back onto the operator's screen, and help, which its new place would hide, goes beside it
+    // again.
+    void helpGoesBesideTheBoardBroughtBack()
+    {
+        plugProjector(false);
+        QTRY_VERIFY(!audience());
+        m_board->setGeometry(1300, 100, 900, 650);
+        QTRY_COMPARE(m_board->geometry().topLeft(), QPoint(1300, 100));
+        type({"F1"});
+        QTRY_VERIFY(help());
+        QVERIFY(!help()->frameGeometry().intersects(m_board->frameGeometry()));
+        QTest::qWait(2 * AudienceBoard::MovedRestMs);
+
+        plugProjector(true);
+        QTRY_VERIFY(audience() && audience()->isVisible());
+        QTRY_VERIFY(!m_board->frameGeometry().intersects(audience()->geometry()));
+        QTRY_VERIFY2(!help()->frameGeometry().intersects(m_board->frameGeometry()),
+                     qPrintable(QDebug::toString(help()->frameGeometry())
+                                + QDebug::toString(m_board->frameGeometry())));
+        QVERIFY(!help()->frameGeometry().intersects(audience()->geometry()));
+        QCOMPARE(QApplication::activeWindow(), m_board.get());
+        help()->close();
+    }
+
     // The projector as the only screen (the operator's plugged in late, or gone): the board does
     // not open over the operator's and says why; the operator's screen added, it opens, and the
     // operator's board stands on the operator's screen, clear of it.
