@@ -67,9 +67,10 @@ void AudienceBoard::toggle()
         // Hidden now by the key, the board would stay away when the projector is plugged in
         // again, which is what the key was most likely pressed for.
         m_wanted = true;
-        emit problem(QStringLiteral("The audience board's screen %1 is not connected; the "
-                                    "board opens there when it is.")
-                             .arg(m_screenName));
+        m_toldWaiting = QStringLiteral("The audience board's screen %1 is not connected; the "
+                                       "board opens there when it is.")
+                                .arg(m_screenName);
+        emit problem(m_toldWaiting);
         return;
     }
     m_wanted = !m_wanted;
@@ -142,8 +143,8 @@ bool AudienceBoard::chosenScreenAlone() const
 
 void AudienceBoard::tellAlone()
 {
-    m_toldAlone = aloneText();
-    emit problem(m_toldAlone);
+    m_toldWaiting = aloneText();
+    emit problem(m_toldWaiting);
 }
 
 QString AudienceBoard::aloneText() const
@@ -178,9 +179,9 @@ void AudienceBoard::follow()
     // projector is plugged in mirroring or overlapping it.
     // Told again when it comes to be so for another reason: a projector overlapping the
     // operator's screen is the only one left when that screen is unplugged.
-    if (alone && (!m_waitsAlone || m_toldAlone != aloneText())) {
-        if (!m_toldAlone.isEmpty())
-            emit problemGone(std::exchange(m_toldAlone, QString()));
+    if (alone && (!m_waitsAlone || m_toldWaiting != aloneText())) {
+        if (!m_toldWaiting.isEmpty())
+            emit problemGone(std::exchange(m_toldWaiting, QString()));
         tellAlone();
     }
     m_waitsAlone = alone;
@@ -197,8 +198,8 @@ void AudienceBoard::follow()
             m_window->showOn(target);
             // As the new board read them when it was made.
             emit labelsApplied();
-            if (!m_toldAlone.isEmpty())
-                emit problemGone(std::exchange(m_toldAlone, QString()));
+            if (!m_toldWaiting.isEmpty())
+                emit problemGone(std::exchange(m_toldWaiting, QString()));
         }
     }
     keepWindowsOff();

@@ -96,8 +96,9 @@ private:
     const Bout *m_bout;
     QWidget *m_operator;
     QString m_screenName;
-    // The screen-alone words last told, while they are still so.
-    QString m_toldAlone;
+    // The words last told of why the board does not show (its screen alone, or not connected),
+    // while they are still so: they go when it shows.
+    QString m_toldWaiting;
     // The board is wanted but its screen leaves the operator no room, as last seen: told as it
     // comes to be so, at start or as screens come and go.
     bool m_waitsAlone = false;

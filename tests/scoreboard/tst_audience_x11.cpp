@@ -463,6 +463,8 @@ private slots:
         plugProjector(true);
         QTRY_VERIFY(audience() != nullptr);
         QCOMPARE(audience()->geometry(), QRect(1920, 0, 1280, 720));
+        // The words that it is not connected go with it.
+        QVERIFY(!notice().contains("not connected"));
         QCOMPARE(onBoth("tledJam"), "1:55");
         QCOMPARE(onBoth("nledHomeScore"), "  4");
         QCOMPARE(QApplication::activeWindow(), m_board.get());
