@@ -142,6 +142,25 @@ void FeedServer::listen(quint16 port, bool network)
     tryListening();
 }
 
+QString FeedServer::failureReason(const QTcpServer &listener)
+{
+    // In the words of the board, which goes on after them; the system's own words otherwise.
+    switch (listener.serverError()) {
+    case QAbstractSocket::AddressInUseError:
+        return tr("another program uses it");
+    case QAbstractSocket::SocketAccessError:
+        return tr("the system does not let this program use it");
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return tr("this PC has no such address");
+    default: {
+        QString why = listener.errorString();
+        if (!why.isEmpty())
+            why[0] = why[0].toLower();
+        return why;
+    }
+    }
+}
+
 void FeedServer::tryListening()
 {
     m_listener = new QTcpServer(this);
@@ -151,7 +170,7 @@ void FeedServer::tryListening()
     const QHostAddress address
             = m_network ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost);
     if (!m_listener->listen(address, m_port)) {
-        const QString why = m_listener->errorString();
+        const QString why = failureReason(*m_listener);
         delete m_listener;
         m_listener = nullptr;
         // Told once, then tried again quietly until the other program lets the port go.

@@ -65,6 +65,8 @@ signals:
     void clientDropped();
 
 private:
+    // Why listener could not listen, to go in the board's words between brackets.
+    static QString failureReason(const QTcpServer &listener);
     void tryListening();
     void accept();
     void readRequest(QTcpSocket *socket);

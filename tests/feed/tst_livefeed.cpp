@@ -343,6 +343,10 @@ private slots:
         Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = taken.serverPort(); });
         QVERIFY(problem.wait());
         QCOMPARE(problem.size(), 1);
+        QCOMPARE(problem.first().first().toString(),
+                 QString("The live feed cannot use port %1 (another program uses it); it keeps "
+                         "trying.")
+                         .arg(taken.serverPort()));
         QTRY_VERIFY(board().findChild<QWidget *>("lblNotice")
                             ->property("Caption")
                             .toString()
