@@ -234,6 +234,8 @@ BoutJournal::Opening BoutJournal::open()
     const QStringList companionsAside = clearCompanions(m_path, false);
     if (!companionsAside.isEmpty())
         opening.problem = keptAsideText(companionsAside.first());
+    // A journal that could not be used, nor moved aside, is kept as it is until it can be.
+    bool asideFirst = false;
     if (info.exists() || info.isSymLink()) {
         // A folder, a device or a pipe is no place to keep a bout; a pipe is not even opened,
         // since opening one waits for a writer.
@@ -279,9 +281,9 @@ BoutJournal::Opening BoutJournal::open()
         if (!reading.problem.isEmpty()) {
             qWarning("The bout journal %s could not be used: %s.", qPrintable(m_path),
                      qPrintable(reading.problem));
-            // One that could not be moved aside is left as it is: nothing is written over it.
-            if (!setAside(file, &opening.problem))
-                return opening;
+            // One that could not be moved aside is left as it is: nothing is written over it
+            // until it can be moved.
+            asideFirst = !setAside(file, &opening.problem);
         } else if (reading.state) {
             opening.state = *reading.state;
             opening.ending = reading.closed ? Ending::Closed : Ending::Abnormal;
@@ -289,21 +291,28 @@ BoutJournal::Opening BoutJournal::open()
             // own, as the file alone has it.
             if (logDamaged) {
                 const QString aside = setJournalAside(m_path);
-                if (aside.isEmpty()) {
+                asideFirst = aside.isEmpty();
+                if (asideFirst) {
                     opening.problem
                             = tr("The bout's latest changes could not be read, and the journal "
-                                 "could not be kept aside: the bout is not being saved.");
-                    return opening;
+                                 "could not be kept aside: the bout is not being saved; still "
+                                 "trying.");
+                } else {
+                    qWarning("The bout journal was kept as %s.", qPrintable(aside));
+                    opening.problem = tr("The bout's latest changes could not be read; the "
+                                         "journal was kept aside as %1.")
+                                              .arg(QFileInfo(aside).fileName());
                 }
-                qWarning("The bout journal was kept as %s.", qPrintable(aside));
-                opening.problem
-                        = tr("The bout's latest changes could not be read; the journal was kept "
-                             "aside as %1.")
-                                  .arg(QFileInfo(aside).fileName());
             }
         }
     }
     m_writer = new JournalWriter(m_path, SchemaVersion, this);
+    if (asideFirst) {
+        // Tried again every second: once the folder can be written, or the other program lets
+        // go, the journal is moved aside and the bout saved from then on, and the board says so.
+        m_writer->keepAsideFirst();
+        m_writer->startFailing();
+    }
     const QFileInfo folder(info.absolutePath());
     // A folder made read-only after a crash still lets the journal be written where the file,
     // its log and the log's index are all there and writable: nothing new is made beside them.
@@ -317,9 +326,12 @@ BoutJournal::Opening BoutJournal::open()
         const QString readOnly = folder.isWritable() ? QDir::toNativeSeparators(m_path)
                                                      : QDir::toNativeSeparators(folder.filePath());
         qWarning("The bout journal cannot be written: %s is read-only.", qPrintable(readOnly));
-        opening.problem = folder.isWritable()
-                ? tr("The bout is not being saved: its file is read-only.")
-                : tr("The bout is not being saved: its folder is read-only.");
+        // The journal that could not be moved aside has been told of.
+        if (!asideFirst) {
+            opening.problem = folder.isWritable()
+                    ? tr("The bout is not being saved: its file is read-only.")
+                    : tr("The bout is not being saved: its folder is read-only.");
+        }
         // Tried again every second all the same, as a full disk is: once the folder or file
         // can be written, the bout is saved from then on, and the board says so.
         m_writer->startFailing();
@@ -351,9 +363,10 @@ bool BoutJournal::setAside(bool file, QString *problem)
     const bool moved = !aside.isEmpty();
     if (!moved) {
         qWarning("The bout journal %s could not be moved aside.", qPrintable(m_path));
-        *problem = file ? tr("The bout could not be read, nor kept aside: it is not being saved.")
+        *problem = file ? tr("The bout could not be read, nor kept aside: it is not being "
+                             "saved; still trying.")
                         : tr("%1 is not a file and could not be moved: the bout is not being "
-                             "saved.")
+                             "saved; still trying.")
                                   .arg(info.fileName());
         return false;
     }

@@ -181,6 +181,16 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
     if (!database.isOpen()) {
         // The data folder removed whole by a clean-up program is made again.
         QDir().mkpath(QFileInfo(m_path).absolutePath());
+        if (m_keepAsideFirst && (QFileInfo::exists(m_path) || QFileInfo(m_path).isSymLink())) {
+            const QString aside = setJournalAside(m_path);
+            if (aside.isEmpty()) {
+                *reason = QStringLiteral("the journal that could not be used cannot be moved "
+                                         "aside");
+                return false;
+            }
+            qWarning("The bout journal was kept as %s.", qPrintable(aside));
+        }
+        m_keepAsideFirst = false;
         if (!canHoldJournal(m_path) && !keepAside(reason))
             return false;
         for (const QString &aside : clearCompanions(m_path, false))

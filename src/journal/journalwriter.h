@@ -31,6 +31,9 @@ public:
     // Before start(): the writer starts in a run of failures the operator has been told of
     // already, so that only its end, the first write that succeeds, is told.
     void startFailing() { m_failing = true; }
+    // Before start(): what stands in the journal's place could not be used, and is moved aside
+    // before anything is written there; writing waits, and is tried again, until it can be.
+    void keepAsideFirst() { m_keepAsideFirst = true; }
     // Thread-safe and quick: the state is handed over, not written here.
     void post(const BoutState &state, bool closed);
     // Waits until everything posted so far is on disk, or has failed at least once.
@@ -87,6 +90,7 @@ private:
     // The serial of the last record that is on disk or has failed.
     quint64 m_settledSerial = 0;
     bool m_failing = false;
+    bool m_keepAsideFirst = false;
     bool m_finishing = false;
     // The open journal's file, as the system names it.
     quint64 m_device = 0;

@@ -542,7 +542,7 @@ private slots:
             if (loss.startsWith("removed")) {
                 QVERIFY(QFile::remove(path));
                 if (loss.endsWith("log")) {
-                    QVERIFY(QFile::remove(path + "-wal"));
+                    QFile::remove(path + "-wal");
                     QVERIFY(QFile::remove(path + "-shm"));
                 }
             } else if (loss.endsWith("file")) {
@@ -788,6 +788,67 @@ private slots:
         QVERIFY(journal.flush(10000));
         QCOMPARE(readAll(m_dir->filePath(aside[0] + "-wal")), logContents);
         QVERIFY(readAll(copy + "-wal").size() > 32);
+    }
+
+    // A log damaged at its start in a folder that is read-only as the board starts: the file
+    // alone is resumed and nothing is written over either, until the folder can be written;
+    // then both go aside and the bout is saved from then on.
+    void damagedLogInAReadOnlyFolder()
+    {
+        if (!ownMounts())
+            QSKIP("a read-only folder takes root (a mount of this process's own)");
+        const QString folder = m_dir->filePath("stick");
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + "/bout-journal.sqlite";
+        BoutState earlier = underWay(), later = underWay();
+        earlier.numbers[BoutState::HomeScore] = 7;
+        later.numbers[BoutState::VisitorScore] = 11;
+        {
+            BoutJournal journal(path);
+            journal.open();
+            journal.close(earlier);
+        }
+        {
+            BoutJournal journal(journalPath());
+            journal.open();
+            journal.record(underWay());
+            QVERIFY(journal.flush(10000));
+            QFile::remove(path + "-wal");
+            QVERIFY(QFile::copy(journalPath() + "-wal", path + "-wal"));
+        }
+        QFile log(path + "-wal");
+        QVERIFY(log.open(QIODevice::ReadWrite) && log.write(QByteArray(32, '\0')) == 32);
+        log.close();
+        const QByteArray contents = readAll(path), logContents = readAll(path + "-wal");
+        QVERIFY(bindMount(folder, folder, true));
+        auto mounted = qScopeGuard([&] { umount(QFile::encodeName(folder)); });
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("log .* is damaged\\.$"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be written: .* read-only"));
+        BoutJournal journal(path);
+        QSignalSpy recovered(&journal, &BoutJournal::writeRecovered);
+        const BoutJournal::Opening opening = journal.open();
+        QCOMPARE(opening.state, earlier);
+        QCOMPARE(opening.problem,
+                 "The bout's latest changes could not be read, and the journal could not be "
+                 "kept aside: the bout is not being saved; still trying.");
+        journal.record(later);
+        QVERIFY(!journal.flush(2500));
+        QCOMPARE(QDir(folder).entryList(QDir::Files),
+                 QStringList({"bout-journal.sqlite", "bout-journal.sqlite-wal"}));
+        QCOMPARE(readAll(path), contents);
+        QCOMPARE(readAll(path + "-wal"), logContents);
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^The bout journal was kept as "));
+        QCOMPARE(umount(QFile::encodeName(folder)), 0);
+        mounted.dismiss();
+        QTRY_COMPARE_WITH_TIMEOUT(recovered.size(), 1, 5000);
+        const QStringList aside = QDir(folder).entryList({"bout-journal.unusable-*"});
+        QCOMPARE(aside.filter(QRegularExpression("(sqlite|wal)$")).size(), 2);
+        QCOMPARE(readAll(folder + "/" + aside[0]), contents);
+        QCOMPARE(readAll(folder + "/" + aside[0] + "-wal"), logContents);
+        journal.close(later);
+        QCOMPARE(BoutJournal(path).open().state, later);
     }
 
     // The log's index emptied while the board runs, by a clean-up program say: the board runs on,
@@ -1121,16 +1182,28 @@ private slots:
         }
         const BoutJournal::Opening opening = journal.open();
         QCOMPARE(opening.state, BoutState());
-        const QStringList aside = QDir(m_dir->path()).entryList({"bout-journal.unusable-*"});
+        QStringList aside = QDir(m_dir->path()).entryList({"bout-journal.unusable-*"});
         if (logHeld) {
             QCOMPARE(opening.problem,
-                     "The bout could not be read, nor kept aside: it is not being saved.");
+                     "The bout could not be read, nor kept aside: it is not being saved; still "
+                     "trying.");
+            QSignalSpy recovered(&journal, &BoutJournal::writeRecovered);
             journal.record(underWay());
-            QVERIFY(!journal.flush(10000));
-            QCOMPARE(umount(QFile::encodeName(log)), 0);
+            QVERIFY(!journal.flush(2500));
             QCOMPARE(aside, QStringList());
             QCOMPARE(readAll(journalPath()), contents);
             QCOMPARE(readAll(log), logContents);
+            // Once the two can be moved, they are, and the bout is saved from then on.
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression("^The bout journal was kept as .*unusable"));
+            QCOMPARE(umount(QFile::encodeName(log)), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(recovered.size(), 1, 5000);
+            aside = QDir(m_dir->path()).entryList({"bout-journal.unusable-*"});
+            QCOMPARE(aside.filter(QRegularExpression("(sqlite|wal)$")).size(), 2);
+            QCOMPARE(readAll(m_dir->filePath(aside[0])), contents);
+            QCOMPARE(readAll(m_dir->filePath(aside[0] + "-wal")), logContents);
+            journal.close(underWay());
+            QCOMPARE(BoutJournal(journalPath()).open().state, underWay());
         } else {
             // Beside them perhaps the log's index, which is rebuilt from the log.
             QCOMPARE(aside.filter(QRegularExpression("(sqlite|wal)$")).size(), 2);
