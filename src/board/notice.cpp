@@ -63,6 +63,22 @@ void Notice::replaceText(const QString &told, const QString &text, int seconds)
     showText(showing.replace(told, text), qMax(seconds, secondsLeft()));
 }
 
+void Notice::removeText(const QString &told)
+{
+    const QString showing = text();
+    const qsizetype at = told.isEmpty() ? -1 : showing.indexOf(told);
+    if (at < 0)
+        return;
+    QString after = showing.mid(at + told.size());
+    while (after.startsWith(u'.') || after.startsWith(u' '))
+        after.remove(0, 1);
+    const QString rest = (showing.left(at) + after).trimmed();
+    if (rest.isEmpty())
+        clear();
+    else
+        showText(rest, secondsLeft());
+}
+
 int Notice::secondsLeft() const
 {
     const qint64 leftNs = m_hideAtNs - ClockSource::current()->nanoseconds();

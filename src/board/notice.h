@@ -33,6 +33,9 @@ public:
     // Puts text in the place of told where told still shows, keeping what shows beside it (the
     // bout's greeting) for as long as it was to show; shows text alone otherwise.
     void replaceText(const QString &told, const QString &text, int seconds = ShowSeconds);
+    // Takes told off the board, with the stop and space that joined it to the words after it;
+    // what shows beside it stays for as long as it was to show.
+    void removeText(const QString &told);
     // Takes the text showing off the board at once.
     void clear();
 

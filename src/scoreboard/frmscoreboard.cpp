@@ -408,8 +408,8 @@ void frmScoreboard::run(Command command, std::optional<Bout::Item> selected)
 
 void frmScoreboard::keepIn(BoutJournal *journal)
 {
-    auto *session = new JournalSession(m_bout, journal, m_notice, this);
-    session->resume();
+    m_session = new JournalSession(m_bout, journal, m_notice, this);
+    m_session->resume();
     RefreshTime();
 }
 
@@ -447,6 +447,8 @@ void frmScoreboard::startNewBout()
     // What is half typed goes with the bout it was typed into.
     m_entry = DigitEntry();
     m_bout->newBout();
+    if (m_session)
+        m_session->dropGreeting();
     RefreshTime();
 }
 

@@ -17,6 +17,7 @@
 class AudienceBoard;
 class BoardView;
 class BoutJournal;
+class JournalSession;
 class MMControl;
 class LiveFeed;
 class Notice;
@@ -120,6 +121,8 @@ private:
     BoardView *m_view = nullptr;
     SoundPlayer *m_sound = nullptr;
     Notice *m_notice = nullptr;
+    // Keeps the bout in the journal, when keepIn() gave one.
+    JournalSession *m_session = nullptr;
     AudienceBoard *m_audience = nullptr;
     // Brings back a picture whose file was missing when it was last fitted.
     PictureReturnWatch *m_pictures = nullptr;

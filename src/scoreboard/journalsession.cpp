@@ -81,6 +81,12 @@ void JournalSession::greet()
     const QString text = greeting(m_opening, settings().NewBoutKey, m_clocksStopped);
     if (!text.isEmpty())
         m_notice->addText(text, ResumedNoticeSeconds);
+    m_resumedTold = resumedText(m_opening, settings().NewBoutKey, m_clocksStopped);
+}
+
+void JournalSession::dropGreeting()
+{
+    m_notice->removeText(std::exchange(m_resumedTold, QString()));
 }
 
 QString JournalSession::greeting(const BoutJournal::Opening &opening, int newBoutKey,
@@ -88,6 +94,17 @@ QString JournalSession::greeting(const BoutJournal::Opening &opening, int newBou
 {
     if (!opening.state.isUnderWay())
         return opening.problem;
+    const QString text = resumedText(opening, newBoutKey, clocksStopped);
+    if (!opening.problem.isEmpty())
+        return tr("%1. %2").arg(text, opening.problem);
+    return opening.ending == BoutJournal::Ending::Closed ? text + u'.' : text;
+}
+
+QString JournalSession::resumedText(const BoutJournal::Opening &opening, int newBoutKey,
+                                    bool clocksStopped)
+{
+    if (!opening.state.isUnderWay())
+        return QString();
     // A bout kept on another day (a board not closed the night before) says which.
     const QDate day = QDateTime::fromMSecsSinceEpoch(opening.state.takenAtMs).date();
     const QDate today
@@ -104,9 +121,7 @@ QString JournalSession::greeting(const BoutJournal::Opening &opening, int newBou
         text = tr("%1. To start a new bout, press %2").arg(text, KeyCodeToStr(newBoutKey));
     else if (closed)
         text = tr("%1. To start a new bout: Options, Additional Settings").arg(text);
-    if (!opening.problem.isEmpty())
-        return tr("%1. %2").arg(text, opening.problem);
-    return closed ? text + u'.' : text;
+    return text;
 }
 
 void JournalSession::close()

@@ -40,6 +40,9 @@ public:
     // when there is nothing to say.
     static QString greeting(const BoutJournal::Opening &opening, int newBoutKey,
                             bool clocksStopped = false);
+    // A new bout has started: the words that the last one was resumed go from the board, and
+    // what they said of the journal stays.
+    void dropGreeting();
     // The board is closing normally. Run when the board closes.
     void close();
 
@@ -50,6 +53,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // "Bout resumed from ...", as the greeting starts, without its stop; empty when the opening
+    // resumed no bout.
+    static QString resumedText(const BoutJournal::Opening &opening, int newBoutKey,
+                               bool clocksStopped);
     static QString troubleText();
     void recordSoon();
     void record();
@@ -67,6 +74,8 @@ private:
     // The time away was not known: running clocks came back stopped.
     bool m_clocksStopped = false;
     bool m_greeted = false;
+    // The greeting's words that the bout was resumed, as shown.
+    QString m_resumedTold;
     bool m_recordQueued = false;
     bool m_closed = false;
     // The trouble saving was told since the last time the bout was saved.

@@ -214,6 +214,36 @@ private slots:
         QCOMPARE(notice(*fifth), QString());
     }
 
+    // A new bout started by the question after a resume: the words that the last one was
+    // resumed, and how to start a new one, go; what else the board said stays.
+    void newBoutTakesTheGreetingAway()
+    {
+        Settings::instance().edit([&](SettingsModel &m) { m.NewBoutKey = 'N'; });
+        const auto asBefore = qScopeGuard(
+                [] { Settings::instance().edit([&](SettingsModel &m) { m.NewBoutKey = 0; }); });
+        {
+            auto first = board();
+            QCOMPARE(answer(*first, QString()), QString());
+            first->bout()->setNumber(Bout::HomeScore, 12);
+            first->close();
+        }
+        auto second = board();
+        QCOMPARE(answer(*second, QString()), QString());
+        QVERIFY(notice(*second).startsWith("Bout resumed from "));
+        second->findChild<Notice *>()->addText("Sound unavailable: no sound server answers.");
+        QVERIFY(notice(*second).endsWith(
+                "To start a new bout, press N. Sound unavailable: no sound server answers."));
+        QTimer::singleShot(0, second.get(), [] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->button(QMessageBox::Yes)->click();
+        });
+        QVERIFY(QMetaObject::invokeMethod(second.get(), "NewBout"));
+        QCOMPARE(second->bout()->number(Bout::HomeScore), 0);
+        QCOMPARE(notice(*second), "Sound unavailable: no sound server answers.");
+        second->close();
+    }
+
     // A board with no bout kept starts one by the game's rules, as a new bout does: the
     // timeouts and reviews each team has are the ones set, not the usual 3 and 1.
     void freshBoutTakesTheRules()

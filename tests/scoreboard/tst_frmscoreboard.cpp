@@ -255,6 +255,26 @@ private slots:
         notice->showText("Bout resumed from 10:00:00");
         notice->addText("Fifth.");
         QCOMPARE(caption(), "Bout resumed from 10:00:00. Fifth.");
+        // Words taken away take the stop that joined them to the next, and the rest stays as
+        // long as it was to.
+        notice->removeText("Bout resumed from 10:00:00");
+        QCOMPARE(caption(), "Fifth.");
+        notice->addText("Sixth.");
+        notice->addText("Seventh.");
+        notice->removeText("Sixth.");
+        QCOMPARE(caption(), "Fifth. Seventh.");
+        notice->removeText("Eighth.");
+        QCOMPARE(caption(), "Fifth. Seventh.");
+        notice->removeText("Seventh.");
+        QCOMPARE(caption(), "Fifth.");
+        m_clock.advanceMilliseconds(7900);
+        QTest::qWait(2 * Notice::ClockCheckMilliseconds);
+        QCOMPARE(caption(), "Fifth.");
+        m_clock.advanceMilliseconds(200);
+        QTRY_COMPARE(caption(), "");
+        notice->showText("Ninth.");
+        notice->removeText("Ninth.");
+        QCOMPARE(caption(), "");
     }
 
     void commandKeysAndDisplays()
