@@ -17,6 +17,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -81,6 +82,12 @@ frmHelp *frmHelp::showHelp(const QWidget *from)
         && (from != s_window->m_placedBeside
             || s_window->frameGeometry().intersects(from->frameGeometry())))
         s_window->placeBeside(from);
+    // Where there is no room beside it, help lies over the asking window's edge. Shown without
+    // the keys, a window manager would keep it under that window, which has them: it is kept
+    // above instead, for as long as it lies there.
+    const bool over = from && s_window->frameGeometry().intersects(from->frameGeometry());
+    if (from && over != s_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        s_window->setWindowFlag(Qt::WindowStaysOnTopHint, over);
     if (s_window->isMinimized())
         s_window->showNormal();
     else
@@ -166,11 +173,13 @@ void frmHelp::placeBeside(const QWidget *from)
     QScreen *screen = from->screen();
     if (!screen)
         return;
-    const QRect frame = frameGeometry();
+    // Until it first shows, its frame is not known: it is taken to be as the asking window's.
+    const QSize sides = isVisible() ? frameGeometry().size() - size()
+                                    : from->frameGeometry().size() - from->size();
     const QRect place = SidePlacement::beside(screen->availableGeometry(), from->frameGeometry(),
-                                              frame.size(), Twips::toPixels(MinimumOuterWidth));
-    resize(place.size() - (frame.size() - size()));
-    move(place.topLeft() + (pos() - frame.topLeft()));
+                                              size() + sides, Twips::toPixels(MinimumOuterWidth));
+    resize(place.size() - sides);
+    move(place.topLeft());
 }
 
 bool frmHelp::isLaidOut() const
