@@ -37,6 +37,9 @@ public:
     // The thread the server runs on, apart from the board's.
     const QThread *serverThread() const { return &m_thread; }
     FeedServer *server() const { return m_server; }
+    // The words problem() told that the feed cannot use its port, while it still cannot; empty
+    // otherwise.
+    QString trouble() const { return m_toldFailure; }
 
 signals:
     void listening(quint16 port);

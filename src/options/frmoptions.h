@@ -43,6 +43,9 @@ public:
     // Opens beside board, on the side of the screen with more room, so that the board stays in
     // view while its clocks run; where that room is too narrow, at the screen's edge on that side.
     void keepClearOf(const QWidget *board) { m_board = board; }
+    // What the board told of the live feed not being able to use its port, while it cannot:
+    // shown under the addresses for as long as the port chosen is the one the feed tries.
+    void tellFeedTrouble(const QString &text);
 
     // The working copy's sound and picture paths (empty: none) and the ten key codes. The
     // key-capture dialog checks a new key against all ten.
@@ -237,6 +240,7 @@ private:
     QLabel *m_lblGameFlowProblem = nullptr;
     QComboBox *m_cmbFeedListen = nullptr;
     QLabel *m_lblFeedAddresses = nullptr;
+    QString m_feedTrouble;
     Facetra *m_pledPreview = nullptr;
 
     // The settings as the window was opened on them, holding the edits that no widget or public

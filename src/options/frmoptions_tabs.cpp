@@ -8,6 +8,7 @@
 #include "image.h"
 #include "numlock.h"
 #include "picturebox.h"
+#include "settings.h"
 #include "textlengthlimit.h"
 #include "twips.h"
 #include "upwardscrollbar.h"
@@ -476,8 +477,16 @@ void frmOptions::showFeedAddresses()
     QStringList urls;
     for (const QString &address : std::as_const(addresses))
         urls << QStringLiteral("http://%1:%2/").arg(address).arg(port);
-    m_lblFeedAddresses->setText(QStringLiteral("Open in a browser: ")
-                                + urls.join(QStringLiteral(", ")));
+    QString text = QStringLiteral("Open in a browser: ") + urls.join(QStringLiteral(", "));
+    if (!m_feedTrouble.isEmpty() && port == settings().FeedPort)
+        text += u'\n' + m_feedTrouble;
+    m_lblFeedAddresses->setText(text);
+}
+
+void frmOptions::tellFeedTrouble(const QString &text)
+{
+    m_feedTrouble = text;
+    showFeedAddresses();
 }
 
 QWidget *frmOptions::buildAudienceBoard(QWidget *tab)

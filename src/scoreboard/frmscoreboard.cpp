@@ -465,6 +465,7 @@ void frmScoreboard::showOptions()
     // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
     frmOptions options(this);
     options.keepClearOf(this);
+    options.tellFeedTrouble(m_feed->trouble());
     connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
     // What OK changed the boards have taken on already, through the settings. The keyboard comes

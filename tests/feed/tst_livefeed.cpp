@@ -14,17 +14,20 @@
 #include "settingsstore.h"
 #include "timekeeper.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QNetworkInterface>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QWebSocket>
 
 namespace {
@@ -347,6 +350,17 @@ private slots:
                  QString("The live feed cannot use port %1 (another program uses it); it keeps "
                          "trying.")
                          .arg(taken.serverPort()));
+        QCOMPARE(board().feed()->trouble(), problem.first().first().toString());
+        // Options, opened meanwhile, says so under the address.
+        QString inOptions;
+        QTimer::singleShot(0, &board(), [&] {
+            if (QWidget *options = QApplication::activeModalWidget()) {
+                inOptions = options->findChild<QLabel *>("lblFeedAddresses")->text();
+                options->close();
+            }
+        });
+        QTest::keyClick(&board(), Qt::Key_F2);
+        QVERIFY2(inOptions.endsWith("/\n" + board().feed()->trouble()), qPrintable(inOptions));
         QTRY_VERIFY(board().findChild<QWidget *>("lblNotice")
                             ->property("Caption")
                             .toString()
@@ -366,6 +380,7 @@ private slots:
         QCOMPARE(problem.size(), 1);
         QCOMPARE(over.size(), 1);
         QCOMPARE(over.first().first(), problem.first().first());
+        QCOMPARE(board().feed()->trouble(), QString());
         QCOMPARE(over.first().last().toString(),
                  QString("The live feed is on at port %1 now.").arg(freed));
 

@@ -415,6 +415,16 @@ private slots:
         for (const QString &url : std::as_const(urls))
             QVERIFY2(QHostAddress(QUrl(url).host()).protocol() == QAbstractSocket::IPv4Protocol,
                      qPrintable(url));
+        // What the board told of the port taken shows under the addresses while that port is
+        // the one chosen.
+        const QString taken = "The live feed cannot use port 8080 (another program uses it); it "
+                              "keeps trying.";
+        window.tellFeedTrouble(taken);
+        QVERIFY(text(window, "lblFeedAddresses").endsWith("/\n" + taken));
+        port->setValue(8081);
+        QVERIFY(!text(window, "lblFeedAddresses").contains(taken));
+        port->setValue(8080);
+        QVERIFY(text(window, "lblFeedAddresses").endsWith(taken));
         port->setValue(0);
         QCOMPARE(text(window, "lblFeedAddresses"), "The feed is off.");
         // No port past the last there is, which the next start would refuse to read.
