@@ -403,6 +403,16 @@ private slots:
         // Off, not on at some port the system picks.
         QTest::qWait(200);
         QVERIFY(listening.isEmpty());
+
+        // A port taken, then the feed turned off or moved while it waits for it: the words that
+        // it cannot use the port hold no more, for Options to show.
+        QTcpServer held;
+        QVERIFY(held.listen(QHostAddress::LocalHost, 0));
+        Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = held.serverPort(); });
+        QVERIFY(problem.wait());
+        QVERIFY(!board().feed()->trouble().isEmpty());
+        Settings::instance().edit([&](SettingsModel &m) { m.FeedPort = 0; });
+        QCOMPARE(board().feed()->trouble(), QString());
     }
 
     // This PC alone by default; every interface for the venue's network.

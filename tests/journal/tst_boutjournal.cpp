@@ -790,6 +790,22 @@ private slots:
         QVERIFY(readAll(copy + "-wal").size() > 32);
     }
 
+    // A journal file made but never written to, as a run killed at once leaves it, holds no
+    // bout and is no alarm: the new bout is saved in it.
+    void journalNeverWrittenTo()
+    {
+        QFile made(journalPath());
+        QVERIFY(made.open(QIODevice::WriteOnly));
+        made.close();
+        BoutJournal journal(journalPath());
+        const BoutJournal::Opening opening = journal.open();
+        QVERIFY2(opening.problem.isEmpty(), qPrintable(opening.problem));
+        QCOMPARE(opening.ending, BoutJournal::Ending::None);
+        QCOMPARE(QDir(m_dir->path()).entryList({"*unusable*"}), QStringList());
+        journal.close(underWay());
+        QCOMPARE(BoutJournal(journalPath()).open().state, underWay());
+    }
+
     // A log damaged at its start in a folder that is read-only as the board starts: the file
     // alone is resumed and nothing is written over either, until the folder can be written;
     // then both go aside and the bout is saved from then on.
