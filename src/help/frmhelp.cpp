@@ -17,7 +17,6 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
-#include <QWindow>
 
 #include <algorithm>
 
