@@ -81,12 +81,6 @@ frmHelp *frmHelp::showHelp(const QWidget *from)
         && (from != s_window->m_placedBeside
             || s_window->frameGeometry().intersects(from->frameGeometry())))
         s_window->placeBeside(from);
-    // Where there is no room beside it, help lies over the asking window's edge. Shown without
-    // the keys, a window manager would keep it under that window, which has them: it is kept
-    // above instead, for as long as it lies there.
-    const bool over = from && s_window->frameGeometry().intersects(from->frameGeometry());
-    if (from && over != s_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-        s_window->setWindowFlag(Qt::WindowStaysOnTopHint, over);
     if (s_window->isMinimized())
         s_window->showNormal();
     else

@@ -412,30 +412,6 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(shown));
         QCOMPARE(shown->frameGeometry().left(), m_board->frameGeometry().right() + 1);
         QVERIFY(screen.contains(shown->frameGeometry()));
-        QVERIFY(!shown->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        shown->close();
-        QTRY_VERIFY(shown.isNull());
-
-        // With no room beside a board that fills the screen, help lies over its edge, kept above
-        // it, as a window manager would otherwise keep it under the window with the keys; the
-        // keys stay with the board.
-        m_board->setGeometry(screen);
-        QTRY_COMPARE(m_board->geometry(), screen);
-        type({"F1"});
-        QTRY_VERIFY(help());
-        shown = help();
-        QVERIFY(QTest::qWaitForWindowExposed(shown));
-        QVERIFY(shown->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(screen.contains(shown->frameGeometry()));
-        QCOMPARE(QApplication::activeWindow(), m_board.get());
-        // Asked for again once the board leaves it room, it is an ordinary window again.
-        m_board->setGeometry(screen.left() + (screen.width() - 900) / 2, 40, 900, 650);
-        QTRY_COMPARE(m_board->geometry().width(), 900);
-        type({"F1"});
-        QTRY_VERIFY(!shown->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QTRY_VERIFY(shown->isVisible());
-        QVERIFY(!shown->frameGeometry().intersects(m_board->frameGeometry()));
-        QCOMPARE(QApplication::activeWindow(), m_board.get());
         shown->close();
         QTRY_VERIFY(shown.isNull());
 
