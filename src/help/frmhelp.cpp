@@ -89,6 +89,13 @@ frmHelp *frmHelp::showHelp(const QWidget *from)
     return s_window;
 }
 
+void frmHelp::moveBeside(const QWidget *window)
+{
+    if (s_window && s_window->isVisible()
+        && s_window->frameGeometry().intersects(window->frameGeometry()))
+        s_window->placeBeside(window);
+}
+
 QString frmHelp::helpFilePath()
 {
     return QDir(QCoreApplication::applicationDirPath())

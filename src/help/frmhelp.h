@@ -29,6 +29,10 @@ public:
     // asks for, goes on the screen the asking window is on, beside it as far as there is room.
     static frmHelp *showHelp(const QWidget *from = nullptr);
 
+    // Help, where it is open and lies over window (a board shown over help opened from the
+    // start-up window), goes beside it; it is not brought forward.
+    static void moveBeside(const QWidget *window);
+
     // Where the manual is looked for: "corvantahelpfile.rtf" in the executable's folder.
     static QString helpFilePath();
 

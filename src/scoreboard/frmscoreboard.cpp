@@ -563,6 +563,9 @@ void frmScoreboard::showEvent(QShowEvent *event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
+    // Help opened from the start-up window stays open; where the board now lies over it, it
+    // goes beside the board.
+    frmHelp::moveBeside(this);
     // The first display of the focus order takes the focus; its GotFocus frames it.
     m_ui.nledHomeScore->setFocus(Qt::OtherFocusReason);
 }

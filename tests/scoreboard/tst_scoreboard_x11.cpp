@@ -425,6 +425,16 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(shown));
         QTRY_VERIFY(shown->frameGeometry().intersects(m_board->frameGeometry()));
         startUp.close();
+        // A board shown over it, as the first one is, puts it beside itself.
+        const QRect place = m_board->geometry();
+        m_board.reset();
+        QVERIFY(shown->isVisible());
+        m_board = std::make_unique<frmScoreboard>();
+        m_board->setGeometry(place);
+        m_board->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_board.get()));
+        QTRY_VERIFY(!shown->frameGeometry().intersects(m_board->frameGeometry()));
+        shown->setGeometry(place.adjusted(100, 100, -100, -100));
         m_board->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_board.get()));
         type({"F1"});
