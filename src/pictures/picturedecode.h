@@ -25,8 +25,8 @@ QSize DecodedSize(const QSize &natural, const QSize &box);
 // needs, so the board calls it off its own thread; safe on any thread.
 DecodedPicture DecodePicture(const QString &path, const QSize &box);
 
-// 128 × 1024 × 1024 pixels, 134 million: every camera's photo, and at four bytes a pixel the most that one picture may
-// take while it is decoded.
+// 128 × 1024 × 1024 pixels, 134 million: every camera's photo, and at four bytes a pixel the most
+// that one picture may take while it is decoded.
 constexpr qint64 MaxPicturePixels = qint64(128) * 1024 * 1024;
 
 // Lets Qt decode pictures up to `MaxPicturePixels` (its own limit is 128 MB, a 5800 x 5800
