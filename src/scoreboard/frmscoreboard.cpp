@@ -465,7 +465,11 @@ void frmScoreboard::showOptions()
     // Modal: the scoreboard takes no keys meanwhile, but its clocks go on counting and sounding.
     frmOptions options(this);
     options.keepClearOf(this);
-    options.tellFeedTrouble(m_feed->trouble());
+    // Told as it opens, and again as the feed gets its port, or loses it, while it is open.
+    const auto tellFeed = [this, &options] { options.tellFeedTrouble(m_feed->trouble()); };
+    tellFeed();
+    connect(m_feed, &LiveFeed::problem, &options, tellFeed);
+    connect(m_feed, &LiveFeed::problemOver, &options, tellFeed);
     connect(&options, &frmOptions::newBoutConfirmed, this, &frmScoreboard::startNewBout);
     options.exec();
     // What OK changed the boards have taken on already, through the settings. The keyboard comes
