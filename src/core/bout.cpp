@@ -346,6 +346,10 @@ void Bout::resetPeriod()
     Step step(this);
     if (period()->isRunning())
         startStopPeriod();
+    // A jam played on past the period's end ends it before the clock goes back, as any key
+    // that ends that jam does.
+    if (jam()->isRunning())
+        startStopJam();
     period()->setTicks(m_state.periodResetTicks);
     emit changed(PeriodClock);
     resetJam();

@@ -387,13 +387,25 @@ private slots:
         QVERIFY(bout().jamEngine()->isRunning());
         QCOMPARE(bout().jamEngine()->ticks(), ticks(108));
         QVERIFY(takeSounds().isEmpty());
-        bout().startStopJam();
-        QCOMPARE(takeSounds(), Sounds {Bout::PeriodEndSound});
-        QCOMPARE(bout().phase(), Bout::Halftime);
-        bout().undo();
-        QCOMPARE(bout().phase(), Bout::Jam);
-        QVERIFY(bout().jamEngine()->isRunning());
-        bout().startStopJam();
+        // Whichever key ends that jam ends the period; T puts the period clock back for the next
+        // period all the same.
+        const std::pair<const char *, std::function<void()>> endings[] = {
+                {"J", [this] { bout().startStopJam(); }},
+                {"R", [this] { bout().resetJam(); }},
+                {"S", [this] { bout().startStopPeriod(); }},
+                {"T", [this] { bout().resetPeriod(); }},
+        };
+        for (const auto &[name, end] : endings) {
+            end();
+            QVERIFY2(takeSounds() == Sounds {Bout::PeriodEndSound}, name);
+            QVERIFY2(bout().phase() == Bout::Halftime, name);
+            QVERIFY2(bout().periodNumber() == 1, name);
+            bout().undo();
+            QCOMPARE(bout().phase(), Bout::Jam);
+            QVERIFY(bout().jamEngine()->isRunning());
+        }
+        bout().resetPeriod();
+        QCOMPARE(bout().periodEngine()->ticks(), ticks(10));
         takeSounds();
         QCOMPARE(bout().homeTimeouts(), 3);
         QCOMPARE(bout().visitorReviews(), 1);
