@@ -294,7 +294,8 @@ void frmOptions::fillAudienceScreens(const QString &chosen)
     m_cmbAudienceScreen->addItem(QStringLiteral("none"), QString());
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (const QScreen *screen : screens) {
-        const QSize size = screen->geometry().size();
+        // A projector is known by its pixels, whatever scale the desktop gives it.
+        const QSize size = screen->geometry().size() * screen->devicePixelRatio();
         m_cmbAudienceScreen->addItem(QStringLiteral("%1 (%2 x %3)")
                                              .arg(screen->name())
                                              .arg(size.width())

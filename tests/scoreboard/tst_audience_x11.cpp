@@ -938,7 +938,7 @@ private slots:
     }
 
     // A projector at a scale of its own (CMakeLists gives CLONE twice the pixels): the board
-    // fills it, pixel for pixel, all the same.
+    // fills it, pixel for pixel, all the same, and Options names it by its pixels.
     void fillsAProjectorAtAScaleOfItsOwn()
     {
         const auto asBefore = qScopeGuard([this] { restoreMonitors(); });
@@ -956,6 +956,11 @@ private slots:
         QVERIFY(run("xwininfo", {"-id", QString::number(audience()->winId())}, &window));
         QVERIFY2(window.contains("Width: 1280\n") && window.contains("Height: 720\n"),
                  window.constData());
+        frmOptions options;
+        auto *list = options.findChild<QComboBox *>("cmbAudienceScreen");
+        QVERIFY(list);
+        QCOMPARE(list->currentText(), "CLONE (1280 x 720)");
+        QCOMPARE(list->itemText(list->findData("DESK")), "DESK (1920 x 1080)");
     }
 };
 
