@@ -113,13 +113,18 @@ Label::Fitted Label::fitted() const
     // A smaller font first; a name is shortened only once the rest would become hard to read.
     const int designed = designedPixels();
     const int smallest = m_nameLength > 0 ? qMax(1, designed * 3 / 4) : 1;
-    int pixels = largestFitting(m_caption, designed, smallest);
-    if (m_nameLength == 0 || fits(m_caption, pixels))
-        return {m_caption, pixels};
+    // On one line a line separator (pasted with a name) would end the text where it stands: it
+    // shows as a space, as a line break does.
+    QString caption = m_caption;
+    if (!m_wordWrap)
+        caption.replace(QChar::LineSeparator, u' ');
+    int pixels = largestFitting(caption, designed, smallest);
+    if (m_nameLength == 0 || fits(caption, pixels))
+        return {caption, pixels};
 
-    const QString before = m_caption.left(m_nameFrom);
-    const QString name = m_caption.mid(m_nameFrom, m_nameLength);
-    const QString after = m_caption.mid(m_nameFrom + m_nameLength);
+    const QString before = caption.left(m_nameFrom);
+    const QString name = caption.mid(m_nameFrom, m_nameLength);
+    const QString after = caption.mid(m_nameFrom + m_nameLength);
     for (;; --pixels) {
         const QFontMetricsF metrics(fontOf(pixels));
         // A wrapping caption has as many widths of room as it has lines; where the lines break

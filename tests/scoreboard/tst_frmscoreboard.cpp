@@ -919,6 +919,24 @@ private slots:
                          && first.endsWith("wav: it is not a WAV sound file."),
                  qPrintable(first));
 
+        // A line separator pasted into a name shows as a space, as a line break does: the rest
+        // of the name is not lost.
+        Label *home = label("lblHomeTeam");
+        const auto drawn = [home] {
+            QImage image(home->size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            home->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+            return image;
+        };
+        const QString separatedName = "Rose City" + QString(QChar::LineSeparator) + "Rollers";
+        Settings::instance().edit([&](SettingsModel &m) { m.HomeText = separatedName; });
+        board().UpdateLabels();
+        QCOMPARE(home->Caption(), separatedName);
+        const QImage separated = drawn();
+        Settings::instance().edit([&](SettingsModel &m) { m.HomeText = "Rose City Rollers"; });
+        board().UpdateLabels();
+        QVERIFY(drawn() == separated);
+
         // Texts that fit are left as designed.
         Settings::instance().edit([&](SettingsModel &m) { m.TitleText = "Bout"; });
         Settings::instance().edit([&](SettingsModel &m) { m.VisitorText = "Bees"; });
