@@ -39,11 +39,16 @@ QValidator::State TextLengthLimit::validate(QString &input, int &pos) const
     int over = characters(input) - m_allowed;
     if (over <= 0)
         return Acceptable;
-    // A character typed is refused whole, which the box takes back by its own undo; a text it
-    // changed here would start its undo afresh.
-    if (characters(input) - characters(m_before) <= 1)
+    // What was just typed or pasted ends at the cursor and starts where the text first differs
+    // from before. A character typed is refused whole, which the box takes back by its own undo;
+    // a text it changed here would start its undo afresh.
+    qsizetype start = 0;
+    const qsizetype shared = std::min<qsizetype>(pos, m_before.size());
+    while (start < shared && input.at(start) == m_before.at(start))
+        ++start;
+    if (characters(input.mid(start, pos - start)) <= 1)
         return Invalid;
-    // What was just typed or pasted ends at the cursor: as much of it as is too much goes.
+    // As much of it as is too much goes.
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, input);
     finder.setPosition(pos);
     int from = pos;

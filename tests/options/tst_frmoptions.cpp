@@ -1230,6 +1230,17 @@ private slots:
         home->clear();
         QTest::keyClicks(home, "abcdefghijklmnopqrstu");
         QCOMPARE(home->text(), "abcdefghijklmnopqrst");
+        // So is a paste over the whole of a full field, one character longer than the field.
+        QGuiApplication::clipboard()->setText("ABCDEFGHIJKLMNOPQRSTU");
+        QTest::keyClick(home, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(home, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(home->text(), "ABCDEFGHIJKLMNOPQRST");
+        // One character typed over a part of it takes that part's place.
+        home->setSelection(2, 3);
+        QTest::keyClicks(home, "x");
+        QCOMPARE(home->text(), "ABxFGHIJKLMNOPQRST");
+        QTest::keyClicks(home, "yz");
+        QCOMPARE(home->text(), "ABxyzFGHIJKLMNOPQRST");
 
         // Stored values the widgets cannot hold are shown clamped, and Ok stores what is shown.
         QCOMPARE(text(window, "lblLEDSelectedWidthValue"), "5");
@@ -1240,6 +1251,7 @@ private slots:
         click(window, "cmdOk");
         const SettingsModel &m = settings();
         QCOMPARE(m.TitleText, "abcdefghijklmnopqrstuvwxy");
+        QCOMPARE(m.HomeText, "ABxyzFGHIJKLMNOPQRST");
         QCOMPARE(m.VisitorText, stored.left(29));
         QCOMPARE(m.LEDSelectedWidth, 5);
         QCOMPARE(m.PenaltyIncrementSec, 0);
