@@ -242,13 +242,6 @@ void frmOptions::Form_Activate()
     m_cmdOk->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-bool frmOptions::event(QEvent *event)
-{
-    if (event->type() == QEvent::WindowActivate)
-        Form_Activate();
-    return QDialog::event(event);
-}
-
 void frmOptions::setVisible(bool visible)
 {
     // Fitted and placed before the dialog would place itself over its parent.

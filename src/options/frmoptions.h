@@ -98,7 +98,6 @@ signals:
     void newBoutConfirmed();
 
 protected:
-    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
 
@@ -164,6 +163,8 @@ private:
     // What the window manager adds around the window, taken to be as around the window beneath.
     QSize frameAllowance() const;
     void Form_Load();
+    // The keys go to Ok as the window is shown and each time the key-capture dialog closes. A
+    // colour, picture or question window leaves them on the button that opened it.
     void Form_Activate();
     void cmdOk_Click();
     void cmdCancel_Click();

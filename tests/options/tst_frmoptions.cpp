@@ -36,6 +36,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -291,6 +292,35 @@ private slots:
         alone.show();
         QVERIFY(!find<QPushButton>(alone, "cmdNewBout")->isEnabled());
         alone.close();
+
+        // A colour window leaves the keys, when it closes, on the button that opened it: a Space
+        // to open it again must not press Ok.
+        {
+            frmOptions colours;
+            prepare(colours);
+            colours.chooseColor = [](QWidget *parent) -> std::optional<qint32> {
+                QDialog asked(parent);
+                QTimer::singleShot(0, &asked, [&asked] {
+                    if (QTest::qWaitForWindowActive(&asked))
+                        QTest::keyClick(&asked, Qt::Key_Escape);
+                });
+                asked.exec();
+                return std::nullopt;
+            };
+            colours.show();
+            QVERIFY(QTest::qWaitForWindowActive(&colours));
+            auto *change = find<QPushButton>(colours, "cmdLedSelected");
+            auto *pages = colours.findChild<QTabWidget *>();
+            for (int page = 0; page < pages->count() && !change->isVisible(); ++page)
+                pages->setCurrentIndex(page);
+            change->setFocus();
+            QTest::keyClick(change, Qt::Key_Space);
+            // As the desktop gives the keys back to the window under the one that closed.
+            colours.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&colours));
+            QTest::qWait(20);
+            QCOMPARE(colours.focusWidget(), change);
+        }
 
         frmOptions window;
         prepare(window);
