@@ -1,6 +1,8 @@
 #include "upwardscrollbar.h"
 
 #include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QWheelEvent>
 
 UpwardScrollBar::UpwardScrollBar(int maximum, QWidget *parent)
@@ -57,4 +59,16 @@ void UpwardScrollBar::wheelEvent(QWheelEvent *event)
                        event->inverted(), event->source());
     QScrollBar::wheelEvent(&turned);
     event->setAccepted(turned.isAccepted());
+}
+
+void UpwardScrollBar::paintEvent(QPaintEvent *event)
+{
+    QScrollBar::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStylePainter painter(this);
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.rect = rect().adjusted(1, 1, -1, -1);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
 }

@@ -15,6 +15,9 @@ public:
 
 protected:
     void wheelEvent(QWheelEvent *event) override;
+    // With the keys, it is framed as the other controls are: the style draws no focus of its own
+    // on a scroll bar.
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void reverse(int action);

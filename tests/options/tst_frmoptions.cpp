@@ -820,9 +820,14 @@ private slots:
         }
         // The keyboard alone: Tab reaches it after the box above it, and the up keys raise it.
         auto *above = find<QWidget>(window, "chkSuppressPeriodSound");
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         above->setFocus();
+        const QImage unfocused = bar->grab().toImage();
         QTest::keyClick(above, Qt::Key_Tab);
         QCOMPARE(window.focusWidget(), bar);
+        // It shows that it has the keys, as every other control does.
+        QVERIFY(bar->grab().toImage() != unfocused);
         bar->setValue(90);
         for (const auto &[key, shown] :
              {std::pair(Qt::Key_Up, "91"), std::pair(Qt::Key_PageUp, "92"),
