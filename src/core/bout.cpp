@@ -197,7 +197,14 @@ BoutState Bout::underNewRules(BoutState state, const GameRules &old, const GameR
         state.periodStarted = inJam;
         state.clocks[BoutState::Flow] = {0, false};
         state.flowCountsUp = false;
+        return state;
     }
+    // After a period, a game given more or fewer periods has a halftime or is over: the halftime
+    // starts afresh where one follows now, and the game is final where none does.
+    const bool ended = state.phase == BoutState::Halftime || state.phase == BoutState::Final;
+    const bool halftimeNow = std::max(state.numbers[BoutState::PeriodNumber], 1) < now.periods;
+    if (now.on && ended && halftimeNow != (state.phase == BoutState::Halftime))
+        GameFlow::periodEnded(state, now);
     return state;
 }
 

@@ -683,6 +683,37 @@ private slots:
         bout().setGameRules(rules);
         QVERIFY(!bout().flowEngine()->isRunning());
         QCOMPARE(BoutReadout::jamClock(bout()).value, 118.0f);
+
+        // The periods changed after a period: one fewer at the halftime makes the game final;
+        // more at "Final" bring a halftime, and the next period after it.
+        rules.on = true;
+        rules.periods = 2;
+        bout().setGameRules(rules);
+        bout().newBout();
+        bout().setPeriodTime(ticks(5));
+        bout().startStopJam();
+        advance(6000);
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        rules.periods = 1;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().phase(), Bout::Final);
+        QCOMPARE(caption(), "Final");
+        QVERIFY(!anyRunning());
+        rules.periods = 3;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        QVERIFY(bout().flowEngine()->isRunning());
+        QCOMPARE(bout().flowEngine()->ticks(), rules.halftimeTicks);
+        // Still a halftime with two: its clock runs on.
+        advance(1000);
+        rules.periods = 2;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        QCOMPARE(bout().flowEngine()->ticks(), rules.halftimeTicks - ticks(1));
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QCOMPARE(bout().periodNumber(), 2);
     }
 
     // The numbers the flow adds are typed like the period number, within their limits.
