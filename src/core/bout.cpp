@@ -705,6 +705,7 @@ BoutState Bout::state(qint64 takenAtMs) const
 {
     BoutState state = current();
     state.takenAtMs = takenAtMs;
+    state.keptUnder = m_rules;
     state.bootId.clear();
     state.takenAtBootMs = 0;
     return state;
@@ -756,7 +757,11 @@ void Bout::putState(const BoutState &from, const BoutState &next, bool all)
 void Bout::setState(const BoutState &state)
 {
     m_undo.clear();
-    putState(current(), withoutFlowIfOff(state), true);
+    // A bout kept under other rules (set in the settings file since) is brought under these, as a
+    // change in Options brings it.
+    BoutState given = state.keptUnder ? underNewRules(state, *state.keptUnder, m_rules) : state;
+    given.keptUnder.reset();
+    putState(current(), withoutFlowIfOff(given), true);
 }
 
 BoutState Bout::withoutFlowIfOff(BoutState state) const

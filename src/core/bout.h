@@ -201,11 +201,11 @@ public:
     BoutState::Rules rules() const;
 
     // The whole bout as one value, for the journal: the clocks as they stand now, stamped with the
-    // wall time takenAtMs.
+    // wall time takenAtMs and the rules it stands under.
     BoutState state(qint64 takenAtMs) const;
     // Puts a whole bout in place, running clocks counting on from the values given; sounds
-    // nothing and runs no rule. Every item is reported changed.
-    // Clears what undo() could take back.
+    // nothing and runs no rule but the change from the rules it was kept under, if known, to
+    // these. Every item is reported changed. Clears what undo() could take back.
     void setState(const BoutState &state);
     // A new bout: the state of a fresh board, with the counts of the game rules and, with the game
     // flow on, the period and jam lengths played to.

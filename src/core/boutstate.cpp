@@ -23,6 +23,32 @@ constexpr int kOldClockCount = 6;
 constexpr int kOldPenaltyCount = 4;
 constexpr int kOldNumberCount = 3;
 
+// Rules that are not whole and within what Options allows are not known: the bout is kept all
+// the same.
+std::optional<GameRules> rulesFromJson(const QJsonObject &object)
+{
+    bool sound = !object.isEmpty();
+    const auto integer = [&object, &sound](const char *key, qint64 low, qint64 high) {
+        const QJsonValue value = object.value(QLatin1String(key));
+        const double number = value.toDouble(qQNaN());
+        sound = sound && value.isDouble() && number == double(qint64(number)) && number >= low
+                && number <= high;
+        return sound ? qint64(number) : 0;
+    };
+    GameRules rules;
+    rules.on = object.value("on").toBool();
+    sound = sound && object.value("on").isBool();
+    rules.lineupTicks = integer("lineupTicks", 0, ClockLimitTicks);
+    rules.teamTimeoutTicks = integer("teamTimeoutTicks", 0, ClockLimitTicks);
+    rules.teamTimeouts = int(integer("teamTimeouts", 0, CountLimit));
+    rules.officialReviews = int(integer("officialReviews", 0, CountLimit));
+    rules.halftimeTicks = integer("halftimeTicks", 0, ClockLimitTicks);
+    rules.periods = int(integer("periods", 1, PeriodNumberLimit));
+    if (!sound)
+        return std::nullopt;
+    return rules;
+}
+
 } // namespace
 
 bool BoutState::isUnderWay() const
@@ -181,7 +207,7 @@ QByteArray BoutState::toJson() const
     QJsonArray numberArray;
     for (int number : numbers)
         numberArray.append(number);
-    const QJsonObject object {
+    QJsonObject object {
             {"clocks", clockArray},
             {"penaltyBlank", blankArray},
             {"numbers", numberArray},
@@ -196,6 +222,17 @@ QByteArray BoutState::toJson() const
             {"flowCountsUp", flowCountsUp},
             {"periodStarted", periodStarted},
     };
+    if (keptUnder) {
+        const GameRules &rules = *keptUnder;
+        object.insert("rules",
+                      QJsonObject {{"on", rules.on},
+                                   {"lineupTicks", rules.lineupTicks},
+                                   {"teamTimeoutTicks", rules.teamTimeoutTicks},
+                                   {"teamTimeouts", rules.teamTimeouts},
+                                   {"officialReviews", rules.officialReviews},
+                                   {"halftimeTicks", rules.halftimeTicks},
+                                   {"periods", rules.periods}});
+    }
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -259,5 +296,6 @@ std::optional<BoutState> BoutState::fromJson(const QByteArray &json)
         state.periodStarted = boolean(object.value("periodStarted"));
     if (!sound)
         return std::nullopt;
+    state.keptUnder = rulesFromJson(object.value("rules").toObject());
     return state;
 }

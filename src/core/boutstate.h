@@ -113,6 +113,9 @@ struct BoutState
     bool periodEndSignalled = false;
     bool jamEndSignalled = false;
     qint64 takenAtMs = 0;
+    // The game rules the bout stood under when the journal took it, for a board started under
+    // other rules to bring it under its own; not known from an older journal.
+    std::optional<GameRules> keptUnder;
     // Not part of the JSON: the journal keeps them beside it.
     QByteArray bootId;
     qint64 takenAtBootMs = 0;

@@ -716,6 +716,63 @@ private slots:
         QCOMPARE(bout().periodNumber(), 2);
     }
 
+    // A bout the journal kept, put back on a board whose rules were changed in the settings file
+    // meanwhile, is brought under them as a change in Options brings it; one kept by an older
+    // board, which did not keep its rules, is put back as it was.
+    void resumedUnderOtherRules()
+    {
+        // Home has used one timeout; the visitors their review.
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QVERIFY(bout().teamTimeout(Team::Home));
+        QVERIFY(bout().officialReview(Team::Visitor));
+        QCOMPARE(bout().homeTimeouts(), 2);
+        const QByteArray kept = bout().state(0).toJson();
+        const std::optional<BoutState> back = BoutState::fromJson(kept);
+        QVERIFY(back && back->keptUnder == flowRules());
+
+        GameRules fewer = flowRules();
+        fewer.teamTimeouts = 1;
+        fewer.officialReviews = 0;
+        Bout other;
+        other.setGameRules(fewer);
+        other.setState(*back);
+        QCOMPARE(other.homeTimeouts(), 0);
+        QCOMPARE(other.visitorTimeouts(), 1);
+        QCOMPARE(other.homeReviews(), 0);
+        QCOMPARE(other.visitorReviews(), 0);
+        QCOMPARE(other.phase(), Bout::VisitorReview);
+        // What it keeps from then on is kept under its own rules.
+        QCOMPARE(other.state(0).keptUnder, fewer);
+
+        BoutState older = *back;
+        older.keptUnder.reset();
+        QVERIFY(!BoutState::fromJson(older.toJson())->keptUnder);
+        other.setState(*BoutState::fromJson(older.toJson()));
+        QCOMPARE(other.homeTimeouts(), 2);
+        QCOMPARE(other.visitorTimeouts(), 3);
+
+        // Rules the journal holds out of bounds are not known: the bout comes back as it was.
+        QByteArray odd = kept;
+        odd.replace("\"teamTimeouts\":3", "\"teamTimeouts\":30");
+        QVERIFY(odd != kept);
+        const std::optional<BoutState> oddBack = BoutState::fromJson(odd);
+        QVERIFY(oddBack && !oddBack->keptUnder);
+        QCOMPARE(oddBack->numbers, back->numbers);
+
+        // Kept at the halftime of two periods, put back in a one-period game: final.
+        bout().teamTimeout(Team::Home);
+        bout().setPeriodTime(ticks(5));
+        bout().startStopJam();
+        advance(6000);
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        GameRules one = flowRules();
+        one.periods = 1;
+        other.setGameRules(one);
+        other.setState(*BoutState::fromJson(bout().state(0).toJson()));
+        QCOMPARE(other.phase(), Bout::Final);
+    }
+
     // The numbers the flow adds are typed like the period number, within their limits.
     void flowNumbers_data()
     {
