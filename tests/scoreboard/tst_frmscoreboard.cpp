@@ -250,6 +250,17 @@ private slots:
         m_clock.advanceMilliseconds(1000);
         notice->addText("Fourth.");
         QCOMPARE(caption(), "Fourth.");
+        // A sound problem that goes takes its words with it, and only its own.
+        auto *buzzer = board().findChild<MMControl *>("mmcBuzzer");
+        const QString silent = "Sound unavailable: the sound server does not answer.";
+        emit buzzer->Problem(silent);
+        QCOMPARE(caption(), silent);
+        emit buzzer->ProblemGone(silent);
+        QCOMPARE(caption(), "");
+        emit buzzer->Problem(silent);
+        notice->showText("Third.");
+        emit buzzer->ProblemGone(silent);
+        QCOMPARE(caption(), "Third.");
         // Words that end without a stop, as the bout's greeting does, get one before the next.
         m_clock.advanceMilliseconds(1000);
         notice->showText("Bout resumed from 10:00:00");
