@@ -181,11 +181,17 @@ void Bout::setGameRules(const GameRules &rules)
 
 BoutState Bout::underNewRules(BoutState state, const GameRules &old, const GameRules &now)
 {
-    // What each team has used stays used.
+    // What each team has used stays used, also beyond a count set lower for a while.
     const auto recount = [&state](int number, int before, int after) {
         int &count = state.numbers[number];
-        if (count >= 0)
-            count = std::clamp(count + after - before, 0, CountLimit);
+        int &over = state.overdrawn[number - BoutState::HomeTimeouts];
+        if (count < 0) {
+            over = 0;
+            return;
+        }
+        const int left = (count > 0 ? count : -over) + after - before;
+        count = std::clamp(left, 0, CountLimit);
+        over = std::clamp(-left, 0, CountLimit);
     };
     recount(BoutState::HomeTimeouts, old.teamTimeouts, now.teamTimeouts);
     recount(BoutState::VisitorTimeouts, old.teamTimeouts, now.teamTimeouts);
@@ -528,10 +534,14 @@ void Bout::clearNumber(Item which)
 
 void Bout::putNumber(Item which, int value)
 {
-    int &number = m_state.numbers[numberIndex(which)];
+    const int index = numberIndex(which);
+    int &number = m_state.numbers[index];
     if (value == number)
         return;
     number = value;
+    // A count typed is what is left, whatever rules took away before.
+    if (index >= BoutState::HomeTimeouts)
+        m_state.overdrawn[index - BoutState::HomeTimeouts] = 0;
     emit changed(which);
 }
 

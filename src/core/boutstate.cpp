@@ -222,6 +222,12 @@ QByteArray BoutState::toJson() const
             {"flowCountsUp", flowCountsUp},
             {"periodStarted", periodStarted},
     };
+    if (std::any_of(overdrawn.begin(), overdrawn.end(), [](int count) { return count != 0; })) {
+        QJsonArray overdrawnArray;
+        for (int count : overdrawn)
+            overdrawnArray.append(count);
+        object.insert("overdrawn", overdrawnArray);
+    }
     if (keptUnder) {
         const GameRules &rules = *keptUnder;
         object.insert("rules",
@@ -294,6 +300,11 @@ std::optional<BoutState> BoutState::fromJson(const QByteArray &json)
         state.flowCountsUp = boolean(object.value("flowCountsUp"));
     if (object.contains("periodStarted"))
         state.periodStarted = boolean(object.value("periodStarted"));
+    const QJsonArray overdrawnArray = object.value("overdrawn").toArray();
+    if (overdrawnArray.size() == int(state.overdrawn.size())) {
+        for (int count = 0; count < overdrawnArray.size(); ++count)
+            state.overdrawn[count] = int(integer(overdrawnArray.at(count), 0, CountLimit));
+    }
     if (!sound)
         return std::nullopt;
     state.keptUnder = rulesFromJson(object.value("rules").toObject());

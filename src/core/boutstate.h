@@ -104,6 +104,10 @@ struct BoutState
     // With the game flow, a jam of the period under way has started, whatever the jam number or
     // the period clock show since.
     bool periodStarted = false;
+    // The timeouts and reviews, in the order of the counts from HomeTimeouts, that new rules gave
+    // fewer of than a team had used: they come back only as the rules give as many again. Kept
+    // only while that count stands at 0.
+    std::array<int, 4> overdrawn {};
     qint64 periodResetTicks = BoutConstants::PeriodResetTicks;
     qint64 jamResetTicks = BoutConstants::JamResetTicks;
     bool clockTime = false;

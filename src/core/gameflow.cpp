@@ -85,6 +85,8 @@ void startNextPeriod(BoutState &state, const GameRules &rules)
     state.numbers[BoutState::JamNumber] = -1;
     state.numbers[BoutState::HomeReviews] = rules.officialReviews;
     state.numbers[BoutState::VisitorReviews] = rules.officialReviews;
+    state.overdrawn[BoutState::HomeReviews - BoutState::HomeTimeouts] = 0;
+    state.overdrawn[BoutState::VisitorReviews - BoutState::HomeTimeouts] = 0;
     state.periodEndSignalled = false;
     state.jamEndSignalled = false;
     state.heldPeriodEndSound = false;

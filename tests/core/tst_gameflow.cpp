@@ -626,8 +626,29 @@ private slots:
         bout().setGameRules(rules);
         QCOMPARE(bout().homeTimeouts(), 0);
         QCOMPARE(bout().visitorTimeouts(), 0);
+        // Set back, what was used is used still: a count mistyped and put right gives nothing
+        // back, also across a restart.
         rules.teamTimeouts = 2;
         bout().setGameRules(rules);
+        QCOMPARE(bout().homeTimeouts(), 1);
+        QCOMPARE(bout().visitorTimeouts(), 2);
+        rules.teamTimeouts = 0;
+        bout().setGameRules(rules);
+        Bout restarted;
+        restarted.setGameRules(rules);
+        restarted.setState(*BoutState::fromJson(bout().state(0).toJson()));
+        rules.teamTimeouts = 2;
+        restarted.setGameRules(rules);
+        QCOMPARE(restarted.homeTimeouts(), 1);
+        // A count typed is what is left.
+        rules.teamTimeouts = 0;
+        bout().setGameRules(rules);
+        bout().setNumber(Bout::HomeTimeouts, 1);
+        bout().setNumber(Bout::HomeTimeouts, 0);
+        rules.teamTimeouts = 2;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().homeTimeouts(), 2);
+        bout().setNumber(Bout::HomeTimeouts, 1);
         // Undo takes back the keys, not the rules set since.
         bout().setNumber(Bout::VisitorScore, 4);
         rules.teamTimeouts = 3;
@@ -635,7 +656,7 @@ private slots:
         bout().setGameRules(rules);
         bout().undo();
         QCOMPARE(bout().visitorScore(), 0);
-        QCOMPARE(bout().homeTimeouts(), 3);
+        QCOMPARE(bout().homeTimeouts(), 2);
         QCOMPARE(bout().visitorTimeouts(), 3);
         QCOMPARE(bout().homeReviews(), 3);
         rules.teamTimeouts = 2;
@@ -714,6 +735,23 @@ private slots:
         bout().startStopJam();
         QCOMPARE(bout().phase(), Bout::Jam);
         QCOMPARE(bout().periodNumber(), 2);
+
+        // A review the rules took away comes back with the next period's reviews.
+        rules.periods = 3;
+        bout().setGameRules(rules);
+        QVERIFY(bout().officialReview(Team::Home));
+        rules.officialReviews = 0;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().homeReviews(), 0);
+        bout().setPeriodTime(0);
+        bout().startStopJam();
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        bout().startStopJam();
+        QCOMPARE(bout().periodNumber(), 3);
+        rules.officialReviews = 1;
+        bout().setGameRules(rules);
+        QCOMPARE(bout().homeReviews(), 1);
     }
 
     // A bout the journal kept, put back on a board whose rules were changed in the settings file
