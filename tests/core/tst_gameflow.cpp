@@ -617,23 +617,18 @@ private slots:
         QCOMPARE(bout().flowEngine()->ticks(), ticks(90));
         QVERIFY(bout().teamTimeout(Team::Home));
         QVERIFY(!bout().teamTimeout(Team::Home));
-        rules.teamTimeouts = 2;
-        bout().setGameRules(rules);
-        QCOMPARE(bout().homeTimeouts(), 1);
-        QCOMPARE(bout().visitorTimeouts(), 2);
+        const auto timeoutsPerGame = [this, &rules](int count) {
+            rules.teamTimeouts = count;
+            bout().setGameRules(rules);
+            return std::pair(bout().homeTimeouts(), bout().visitorTimeouts());
+        };
+        QCOMPARE(timeoutsPerGame(2), std::pair(1, 2));
         // Fewer than a team has used leave it none.
-        rules.teamTimeouts = 0;
-        bout().setGameRules(rules);
-        QCOMPARE(bout().homeTimeouts(), 0);
-        QCOMPARE(bout().visitorTimeouts(), 0);
+        QCOMPARE(timeoutsPerGame(0), std::pair(0, 0));
         // Set back, what was used is used still: a count mistyped and put right gives nothing
         // back, also across a restart.
-        rules.teamTimeouts = 2;
-        bout().setGameRules(rules);
-        QCOMPARE(bout().homeTimeouts(), 1);
-        QCOMPARE(bout().visitorTimeouts(), 2);
-        rules.teamTimeouts = 0;
-        bout().setGameRules(rules);
+        QCOMPARE(timeoutsPerGame(2), std::pair(1, 2));
+        timeoutsPerGame(0);
         Bout restarted;
         restarted.setGameRules(rules);
         restarted.setState(*BoutState::fromJson(bout().state(0).toJson()));
@@ -641,13 +636,10 @@ private slots:
         restarted.setGameRules(rules);
         QCOMPARE(restarted.homeTimeouts(), 1);
         // A count typed is what is left.
-        rules.teamTimeouts = 0;
-        bout().setGameRules(rules);
+        timeoutsPerGame(0);
         bout().setNumber(Bout::HomeTimeouts, 1);
         bout().setNumber(Bout::HomeTimeouts, 0);
-        rules.teamTimeouts = 2;
-        bout().setGameRules(rules);
-        QCOMPARE(bout().homeTimeouts(), 2);
+        QCOMPARE(timeoutsPerGame(2), std::pair(2, 2));
         bout().setNumber(Bout::HomeTimeouts, 1);
         // Undo takes back the keys, not the rules set since.
         bout().setNumber(Bout::VisitorScore, 4);
