@@ -535,13 +535,13 @@ void Bout::clearNumber(Item which)
 void Bout::putNumber(Item which, int value)
 {
     const int index = numberIndex(which);
+    // A count typed is what is left, whatever rules took away before; also the count it showed.
+    if (index >= BoutState::HomeTimeouts)
+        m_state.overdrawn[index - BoutState::HomeTimeouts] = 0;
     int &number = m_state.numbers[index];
     if (value == number)
         return;
     number = value;
-    // A count typed is what is left, whatever rules took away before.
-    if (index >= BoutState::HomeTimeouts)
-        m_state.overdrawn[index - BoutState::HomeTimeouts] = 0;
     emit changed(which);
 }
 

@@ -635,9 +635,8 @@ private slots:
         rules.teamTimeouts = 2;
         restarted.setGameRules(rules);
         QCOMPARE(restarted.homeTimeouts(), 1);
-        // A count typed is what is left.
+        // A count typed is what is left, also one typed over the count it shows.
         timeoutsPerGame(0);
-        bout().setNumber(Bout::HomeTimeouts, 1);
         bout().setNumber(Bout::HomeTimeouts, 0);
         QCOMPARE(timeoutsPerGame(2), std::pair(2, 2));
         bout().setNumber(Bout::HomeTimeouts, 1);
