@@ -23,21 +23,29 @@ constexpr int kOldClockCount = 6;
 constexpr int kOldPenaltyCount = 4;
 constexpr int kOldNumberCount = 3;
 
+// A whole number within [low, high], or 0 with *sound cleared; JSON numbers are doubles, exact to
+// 2^53.
+qint64 wholeNumber(const QJsonValue &value, qint64 low, qint64 high, bool *sound)
+{
+    const double number = value.toDouble(qQNaN());
+    if (!value.isDouble() || number != double(qint64(number)) || number < double(low)
+        || number > double(high)) {
+        *sound = false;
+        return 0;
+    }
+    return qint64(number);
+}
+
 // Rules that are not whole and within what Options allows are not known: the bout is kept all
 // the same.
 std::optional<GameRules> rulesFromJson(const QJsonObject &object)
 {
-    bool sound = !object.isEmpty();
+    bool sound = !object.isEmpty() && object.value("on").isBool();
     const auto integer = [&object, &sound](const char *key, qint64 low, qint64 high) {
-        const QJsonValue value = object.value(QLatin1String(key));
-        const double number = value.toDouble(qQNaN());
-        sound = sound && value.isDouble() && number == double(qint64(number)) && number >= low
-                && number <= high;
-        return sound ? qint64(number) : 0;
+        return wholeNumber(object.value(QLatin1String(key)), low, high, &sound);
     };
     GameRules rules;
     rules.on = object.value("on").toBool();
-    sound = sound && object.value("on").isBool();
     rules.lineupTicks = integer("lineupTicks", 0, ClockLimitTicks);
     rules.teamTimeoutTicks = integer("teamTimeoutTicks", 0, ClockLimitTicks);
     rules.teamTimeouts = int(integer("teamTimeouts", 0, CountLimit));
@@ -250,15 +258,8 @@ std::optional<BoutState> BoutState::fromJson(const QByteArray &json)
         return std::nullopt;
     const QJsonObject object = document.object();
     bool sound = true;
-    // Whole numbers only, within [low, high]; JSON numbers are doubles, exact to 2^53.
-    const auto integer = [&sound](const QJsonValue &value, qint64 low, qint64 high) -> qint64 {
-        const double number = value.toDouble(qQNaN());
-        if (!value.isDouble() || number != double(qint64(number)) || number < double(low)
-            || number > double(high)) {
-            sound = false;
-            return 0;
-        }
-        return qint64(number);
+    const auto integer = [&sound](const QJsonValue &value, qint64 low, qint64 high) {
+        return wholeNumber(value, low, high, &sound);
     };
     const auto boolean = [&sound](const QJsonValue &value) {
         sound = sound && value.isBool();
