@@ -283,9 +283,10 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
     }
     if (!modifier)
         dropPassingWords();
-    if (const std::optional<Command> command = commandOn(keyCode, s))
-        run(*command, selected);
-    else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey && !repeats)
+    if (const std::optional<Command> command = commandOn(keyCode, s)) {
+        if (!repeats || commandKey(*command).repeatsWhenHeld)
+            run(*command, selected);
+    } else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey && !repeats)
         NewBout();
     else if (keyCode == kF1)
         showHelp();

@@ -34,7 +34,7 @@ enum class Command {
 // One assignable command: where its key is stored, the key it has by default, the phrase that
 // completes the key-capture prompt "Press the key you would like to ...", and whether "Reset Keys"
 // gives it its default again (the three keys of the additional settings keep theirs, and the
-// audience board's key too).
+// audience board's key too), and whether a key held down runs it again at each of its repeats.
 struct CommandKey
 {
     Command command;
@@ -45,6 +45,9 @@ struct CommandKey
     bool resetByResetKeys;
     // The ten first keys fill KeySettings; later ones go elsewhere, so that it keeps its keys.
     const char *section = "KeySettings";
+    // The board's own ten repeat as the platform repeats a held key (a held J toggles the jam);
+    // the later ones act once, so that a key held a moment too long takes no second timeout.
+    bool repeatsWhenHeld = true;
 };
 
 using CommandTable = std::array<CommandKey, 17>;

@@ -1101,6 +1101,37 @@ private slots:
             board().RefreshTime();
             QCOMPARE(shownCounts(), before);
         }
+        // A flow key held down acts once: its repeats, marked so or sent as X sends them (a
+        // release and a press at one instant), take no second timeout and undo no second step.
+        QWidget *jam = board().findChild<QWidget *>("tledJam");
+        const auto hold = [jam](Qt::Key key, quint32 scanCode, const QString &text) {
+            QKeyEvent first(QEvent::KeyPress, key, Qt::NoModifier, scanCode, 0, 0, text);
+            QApplication::sendEvent(jam, &first);
+            QKeyEvent repeated(QEvent::KeyPress, key, Qt::NoModifier, text, true);
+            QApplication::sendEvent(jam, &repeated);
+            for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+                QKeyEvent again(type, key, Qt::NoModifier, scanCode, 0, 0, text);
+                again.setTimestamp(7000);
+                QApplication::sendEvent(jam, &again);
+            }
+            QKeyEvent released(QEvent::KeyRelease, key, Qt::NoModifier, scanCode, 0, 0, text);
+            QApplication::sendEvent(jam, &released);
+        };
+        press(74);
+        hold(Qt::Key_H, 43, "h");
+        QCOMPARE(board().bout()->phase(), Bout::HomeTimeout);
+        QCOMPARE(shown("nledHomeTimeouts"), "2");
+        press(72);
+        hold(Qt::Key_H, 43, "h");
+        QCOMPARE(shown("nledHomeTimeouts"), "1");
+        hold(Qt::Key_U, 30, "u");
+        QCOMPARE(board().bout()->phase(), Bout::Lineup);
+        QCOMPARE(shown("nledHomeTimeouts"), "2");
+        for (int step = 0; step < 3; ++step)
+            press(85);
+        QCOMPARE(board().bout()->phase(), Bout::Between);
+        QCOMPARE(shownCounts(), before);
+
         // The official timeout counts up on the jam display and takes no team's timeout.
         press(79);
         advance(2000);
