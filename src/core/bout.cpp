@@ -99,7 +99,8 @@ Bout::Step::Step(Bout *bout)
         return;
     m_bout->followSleep();
     m_bout->m_stepChanged = false;
-    m_bout->m_undo.push_back({m_bout->current(), ClockSource::current()->nanoseconds()});
+    m_bout->m_undo.push_back(
+            {m_bout->current(), ClockSource::current()->nanoseconds(), m_bout->gameFlow()});
 }
 
 Bout::Step::~Step()
@@ -173,10 +174,63 @@ void Bout::setGameRules(const GameRules &rules)
     const GameRules old = m_rules;
     m_rules = rules;
     const BoutState from = current();
-    putState(from, underNewRules(from, old, rules));
+    BoutState next = underNewRules(from, old, rules);
+    if (old.on && !rules.on) {
+        m_hiddenFlow = Snapshot {from, ClockSource::current()->nanoseconds(), true};
+        m_hiddenFlowRules = old;
+    } else if (rules.on && !old.on) {
+        next = withHiddenFlow(next, ClockSource::current()->nanoseconds());
+    }
+    putState(from, next);
     // Undo takes back keys, not the rules set since: the states it goes back to follow them too.
-    for (Snapshot &snapshot : m_undo)
-        snapshot.state = underNewRules(snapshot.state, old, rules);
+    // One taken with the flow on keeps its phase, for the flow switched on again; one taken while
+    // it was off is given the phase the flow had then.
+    for (Snapshot &snapshot : m_undo) {
+        BoutState kept = underNewRules(snapshot.state, old, rules);
+        if (old.on != rules.on && snapshot.withFlow)
+            takeFlow(kept, snapshot.state);
+        else if (rules.on && !old.on)
+            kept = withHiddenFlow(kept, snapshot.nanoseconds);
+        snapshot.state = kept;
+    }
+    if (rules.on)
+        m_hiddenFlow.reset();
+}
+
+void Bout::takeFlow(BoutState &state, const BoutState &from)
+{
+    state.phase = from.phase;
+    state.clocks[BoutState::Flow] = from.clocks[BoutState::Flow];
+    state.flowCountsUp = from.flowCountsUp;
+    state.periodStarted = from.periodStarted;
+}
+
+BoutState Bout::withHiddenFlow(BoutState state, qint64 atNs) const
+{
+    if (!m_hiddenFlow || atNs < m_hiddenFlow->nanoseconds)
+        return state;
+    // The flow as it would stand then, had it stayed on with nothing pressed. It goes on only
+    // where the period and jam are where that flow would have them: a jam or period started,
+    // stopped or run out under the board's plain rules meanwhile leaves the phase to the clocks.
+    const qint64 hiddenNs = atNs - m_hiddenFlow->nanoseconds;
+    const BoutState flow = m_hiddenFlow->state.advancedBy(
+            hiddenNs / kNanosecondsPerTick,
+            {m_joinJamPenalty, m_delayPeriodEndSound, m_hiddenFlowRules});
+    const auto sameClock = [&](BoutState::Clock clock) {
+        const BoutState::ClockValue &a = flow.clocks[clock];
+        const BoutState::ClockValue &b = state.clocks[clock];
+        return a.running == b.running && std::abs(a.ticks - b.ticks) <= (a.running ? 1 : 0);
+    };
+    const auto sameNumber
+            = [&](int number) { return flow.numbers[number] == state.numbers[number]; };
+    if (!sameClock(BoutState::Period) || !sameClock(BoutState::Jam)
+        || !sameNumber(BoutState::PeriodNumber) || !sameNumber(BoutState::JamNumber)
+        || flow.periodEndSignalled != state.periodEndSignalled
+        || flow.jamEndSignalled != state.jamEndSignalled)
+        return state;
+    takeFlow(state, flow);
+    periodsSet(state, m_rules);
+    return state;
 }
 
 BoutState Bout::underNewRules(BoutState state, const GameRules &old, const GameRules &now)
@@ -203,15 +257,23 @@ BoutState Bout::underNewRules(BoutState state, const GameRules &old, const GameR
         state.periodStarted = inJam;
         state.clocks[BoutState::Flow] = {0, false};
         state.flowCountsUp = false;
+        // Switched on with a period's clock run out and no jam under way: that period is over.
+        if (now.on && !inJam && GameFlow::jamEndsPeriod(state))
+            GameFlow::periodEnded(state, now);
         return state;
     }
+    periodsSet(state, now);
+    return state;
+}
+
+void Bout::periodsSet(BoutState &state, const GameRules &now)
+{
     // After a period, a game given more or fewer periods has a halftime or is over: the halftime
     // starts afresh where one follows now, and the game is final where none does.
     const bool ended = state.phase == BoutState::Halftime || state.phase == BoutState::Final;
     const bool halftimeNow = std::max(state.numbers[BoutState::PeriodNumber], 1) < now.periods;
     if (now.on && ended && halftimeNow != (state.phase == BoutState::Halftime))
         GameFlow::periodEnded(state, now);
-    return state;
 }
 
 void Bout::setClockTime(bool on)
@@ -767,6 +829,7 @@ void Bout::putState(const BoutState &from, const BoutState &next, bool all)
 void Bout::setState(const BoutState &state)
 {
     m_undo.clear();
+    m_hiddenFlow.reset();
     // A bout kept under other rules (set in the settings file since) is brought under these, as a
     // change in Options brings it.
     BoutState given = state.keptUnder ? underNewRules(state, *state.keptUnder, m_rules) : state;

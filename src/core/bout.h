@@ -7,6 +7,7 @@
 
 #include <array>
 #include <deque>
+#include <optional>
 
 class ClockSource;
 class QTimer;
@@ -148,7 +149,10 @@ public:
     int number(Item which) const;
 
     // The game flow and its rules. Switching it on or off keeps the clocks and the scores; a
-    // change of the number of timeouts or reviews keeps how many each team has used.
+    // change of the number of timeouts or reviews keeps how many each team has used. Switched on
+    // again, the flow goes on in the phase it was switched off in, its clock run on, unless the
+    // period or jam clock moved otherwise meanwhile; else the phase is read from the clocks: a jam
+    // if the jam clock runs, the halftime or "Final" if the period clock ran out, else none.
     void setGameRules(const GameRules &rules);
     const GameRules &gameRules() const { return m_rules; }
     bool gameFlow() const { return m_rules.on; }
@@ -249,10 +253,18 @@ private:
     {
         BoutState state;
         qint64 nanoseconds = 0; // on the monotonic clock the engines read
+        bool withFlow = false; // taken with the game flow on
     };
     // The state as the game rules set now have it, from the old: the counts left and, with the
     // flow switched on or off, its phase.
     static BoutState underNewRules(BoutState state, const GameRules &old, const GameRules &now);
+    // A halftime or "Final" as the number of periods has it now.
+    static void periodsSet(BoutState &state, const GameRules &now);
+    // The flow's own part of a state: its phase and clock, and whether a period is under way.
+    static void takeFlow(BoutState &state, const BoutState &from);
+    // The flow switched on again: the phase it was switched off in, run on to atNs, where the
+    // clocks of state, taken then, agree with it; else state as it is, its phase read from them.
+    BoutState withHiddenFlow(BoutState state, qint64 atNs) const;
 
     // Under "Final": the scores alike (a blank one counts as 0), and what a refused command says.
     bool scoreTied() const;
@@ -301,6 +313,9 @@ private:
     bool m_delayPeriodEndSound = false;
     GameRules m_rules;
     std::deque<Snapshot> m_undo;
+    // The flow as it stood when switched off, under the rules then.
+    std::optional<Snapshot> m_hiddenFlow;
+    GameRules m_hiddenFlowRules;
     // The clock source's sleep when last looked at, and which source that was.
     const ClockSource *m_sleepSource = nullptr;
     qint64 m_sleptNs = 0;

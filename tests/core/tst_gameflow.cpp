@@ -745,6 +745,102 @@ private slots:
         QCOMPARE(bout().homeReviews(), 1);
     }
 
+    // The flow switched off and on again goes on where it was, its clock run on meanwhile, while
+    // the clocks are where it left them; else it is read from the clocks.
+    void switchedOffAndOn()
+    {
+        GameRules rules = flowRules();
+        const auto flowOn = [&](bool on) {
+            rules.on = on;
+            bout().setGameRules(rules);
+        };
+        // The halftime, with the time of day shown meanwhile and a score typed: it runs on.
+        bout().setPeriodTime(ticks(5));
+        bout().startStopJam();
+        advance(6000);
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        advance(10000);
+        flowOn(false);
+        QCOMPARE(bout().phase(), Bout::Between);
+        QCOMPARE(caption(), "");
+        bout().switchClock();
+        bout().setNumber(Bout::HomeScore, 7);
+        advance(20000);
+        flowOn(true);
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        QVERIFY(bout().flowEngine()->isRunning());
+        QCOMPARE(bout().flowEngine()->ticks(), rules.halftimeTicks - ticks(30));
+        QCOMPARE(bout().homeScore(), 7);
+        // Steps taken with the flow on come back in their phase; one taken while it was off,
+        // as the clocks have it.
+        bout().undo();
+        QCOMPARE(bout().homeScore(), 0);
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        bout().undo();
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        QVERIFY(bout().clockTime() == false);
+        QCOMPARE(bout().flowEngine()->ticks(), rules.halftimeTicks - ticks(30));
+        bout().undo();
+        QCOMPARE(bout().phase(), Bout::Jam);
+
+        // The lineup, which ran out while the flow was off: it stands at zero.
+        bout().newBout();
+        bout().setPeriodTime(ticks(600));
+        bout().startStopJam();
+        bout().startStopJam();
+        QCOMPARE(bout().phase(), Bout::Lineup);
+        flowOn(false);
+        advance(40000);
+        flowOn(true);
+        QCOMPARE(bout().phase(), Bout::Lineup);
+        QCOMPARE(bout().flowEngine()->ticks(), 0);
+        QVERIFY(!bout().flowEngine()->isRunning());
+        // A team timeout, where a jam was started and stopped meanwhile: the clocks say lineup.
+        QVERIFY(bout().teamTimeout(Team::Home));
+        flowOn(false);
+        bout().startStopJam();
+        advance(1000);
+        bout().startStopJam();
+        flowOn(true);
+        QCOMPARE(bout().phase(), Bout::Between);
+        QCOMPARE(bout().homeTimeouts(), 2);
+        // A jam started meanwhile is a jam; the rules' counts set meanwhile count.
+        QVERIFY(bout().officialReview(Team::Visitor));
+        flowOn(false);
+        rules.officialReviews = 2;
+        bout().setGameRules(rules);
+        bout().startStopJam();
+        flowOn(true);
+        QCOMPARE(bout().phase(), Bout::Jam);
+        QCOMPARE(bout().visitorReviews(), 1);
+
+        // A period run out with the flow off ends with the flow on: the halftime from its full
+        // length after the first, "Final" after the last, where J plays no more jams.
+        for (const int period : {1, 2}) {
+            flowOn(false);
+            bout().newBout();
+            bout().setNumber(Bout::PeriodNumber, period);
+            bout().setPeriodTime(ticks(3));
+            bout().startStopPeriod();
+            advance(4000);
+            flowOn(true);
+            QCOMPARE(bout().phase(), period == 1 ? Bout::Halftime : Bout::Final);
+            QCOMPARE(bout().flowEngine()->ticks(), period == 1 ? rules.halftimeTicks : 0);
+        }
+        flowOn(false);
+        flowOn(true);
+        QCOMPARE(bout().phase(), Bout::Final);
+        bout().setNumber(Bout::HomeScore, 1);
+        bout().startStopJam();
+        QVERIFY(!bout().jamEngine()->isRunning());
+        // A new bout meanwhile starts afresh.
+        flowOn(false);
+        bout().newBout();
+        flowOn(true);
+        QCOMPARE(bout().phase(), Bout::Between);
+    }
+
     // A bout the journal kept, put back on a board whose rules were changed in the settings file
     // meanwhile, is brought under them as a change in Options brings it; one kept by an older
     // board, which did not keep its rules, is put back as it was.
