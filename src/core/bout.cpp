@@ -464,7 +464,10 @@ bool Bout::callTimeout(BoutState::Phase kind)
         return true;
     }
     if (now == BoutState::Halftime || now == BoutState::Final) {
-        emit refused(now == BoutState::Halftime ? tr("No timeouts during halftime.") : finalText());
+        const bool review = kind == BoutState::HomeReview || kind == BoutState::VisitorReview;
+        emit refused(now != BoutState::Halftime ? finalText()
+                             : review           ? tr("No reviews during halftime.")
+                                                : tr("No timeouts during halftime."));
         return false;
     }
     // The jam that outlasted its period plays out: no timeout can follow it.

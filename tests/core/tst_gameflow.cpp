@@ -411,6 +411,8 @@ private slots:
         QCOMPARE(bout().visitorReviews(), 1);
         QVERIFY(!bout().officialTimeout());
         QCOMPARE(refused.takeFirst().at(0).toString(), "No timeouts during halftime.");
+        QVERIFY(!bout().officialReview(Team::Visitor));
+        QCOMPARE(refused.takeFirst().at(0).toString(), "No reviews during halftime.");
         bout().setJamTime(ticks(90));
         bout().newBout();
         QCOMPARE(bout().phase(), Bout::Between);
