@@ -288,20 +288,29 @@ BoutJournal::Opening BoutJournal::open()
             opening.state = *reading.state;
             opening.ending = reading.closed ? Ending::Closed : Ending::Abnormal;
             // Both kept for what the log may still hold; the bout goes on in a journal of its
-            // own, as the file alone has it.
-            if (logDamaged) {
+            // own, as the file alone has it. So too where the file's own start is damaged and
+            // the log held the whole bout: SQLite would write no more to that file.
+            const bool fileDamaged = !logDamaged && file && !canHoldJournal(m_path);
+            if (logDamaged || fileDamaged) {
                 const QString aside = setJournalAside(m_path);
                 asideFirst = aside.isEmpty();
                 if (asideFirst) {
-                    opening.problem
-                            = tr("The bout's latest changes could not be read, and the journal "
+                    opening.problem = fileDamaged
+                            ? tr("The bout's journal is damaged and could not be kept aside: "
+                                 "the bout is not being saved; still trying.")
+                            : tr("The bout's latest changes could not be read, and the journal "
                                  "could not be kept aside: the bout is not being saved; still "
                                  "trying.");
                 } else {
                     qWarning("The bout journal was kept as %s.", qPrintable(aside));
-                    opening.problem = tr("The bout's latest changes could not be read; the "
-                                         "journal was kept aside as %1.")
-                                              .arg(QFileInfo(aside).fileName());
+                    const QString name = QFileInfo(aside).fileName();
+                    opening.problem = fileDamaged
+                            ? tr("The bout's journal was damaged; the bout was read whole from "
+                                 "its log, and the journal was kept aside as %1.")
+                                      .arg(name)
+                            : tr("The bout's latest changes could not be read; the journal was "
+                                 "kept aside as %1.")
+                                      .arg(name);
                 }
             }
         }

@@ -792,6 +792,49 @@ private slots:
 
     // A journal file made but never written to, as a run killed at once leaves it, holds no
     // bout and is no alarm: the new bout is saved in it.
+    // A journal whose own start is damaged while its log holds the whole bout: the bout comes
+    // back whole, both files are kept as they were, and the bout goes on in a journal of its own.
+    void damagedFileBesideItsLog()
+    {
+        const QString path = journalPath();
+        const QString copy = m_dir->filePath("killed.sqlite");
+        {
+            BoutJournal journal(path);
+            journal.open();
+            journal.record(underWay());
+            QVERIFY(journal.flush(10000));
+            QVERIFY(copyAsKilled(path, copy));
+        }
+        QFile file(copy);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.write("not a journal at all") == 20);
+        file.close();
+        const QByteArray contents = readAll(copy), logContents = readAll(copy + "-wal");
+        QVERIFY(logContents.size() > 32);
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^The bout journal was kept as "));
+        BoutJournal journal(copy);
+        QSignalSpy replaced(&journal, &BoutJournal::replacedFileKeptAside);
+        const BoutJournal::Opening opening = journal.open();
+        QCOMPARE(opening.state, underWay());
+        const QStringList aside = QDir(m_dir->path()).entryList({"killed.unusable-*"});
+        QCOMPARE(aside.filter(QRegularExpression("(sqlite|wal)$")).size(), 2);
+        QCOMPARE(opening.problem,
+                 "The bout's journal was damaged; the bout was read whole from its log, and the "
+                 "journal was kept aside as "
+                         + aside[0] + ".");
+        QCOMPARE(readAll(m_dir->filePath(aside[0])), contents);
+        QCOMPARE(readAll(m_dir->filePath(aside[0] + "-wal")), logContents);
+        // Saved from then on, with nothing more said.
+        BoutState later = underWay();
+        later.numbers[BoutState::VisitorScore] = 9;
+        journal.record(later);
+        QVERIFY(journal.flush(10000));
+        QCOMPARE(replaced.size(), 0);
+        journal.close(later);
+        BoutJournal again(copy);
+        QCOMPARE(again.open().state, later);
+    }
+
     void journalNeverWrittenTo()
     {
         QFile made(journalPath());
