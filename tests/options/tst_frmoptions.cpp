@@ -3,6 +3,7 @@
 #include "frmoptions.h"
 #include "image.h"
 #include "picturebox.h"
+#include "scrollingpage.h"
 
 #include "settings.h"
 #include "settingsmodel.h"
@@ -41,6 +42,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 class TestFrmOptions : public QObject
@@ -1153,6 +1155,29 @@ private slots:
         change->setFocus(Qt::BacktabFocusReason);
         QVERIFY(inView(change));
         QVERIFY(!inView(port));
+    }
+
+    // A page asks for what its contents need within its limits, and for the room of the scroll
+    // bar a limit brings: beside contents cut shorter, below contents cut narrower.
+    void pageAsksForWhatFits()
+    {
+        auto *contents = new QWidget;
+        auto *layout = new QVBoxLayout(contents);
+        layout->setContentsMargins(0, 0, 0, 0);
+        (new QWidget(contents))->setFixedSize(500, 400);
+        layout->addWidget(contents->findChild<QWidget *>());
+        ScrollingPage page(contents);
+        QCOMPARE(page.sizeHint(), QSize(500, 400));
+        const int bar = page.verticalScrollBar()->sizeHint().width();
+        const int sideBar = page.horizontalScrollBar()->sizeHint().height();
+        QVERIFY(bar > 0 && sideBar > 0);
+        page.setSizeLimit(1000, 300);
+        QCOMPARE(page.sizeHint(), QSize(500 + bar, 300));
+        page.setSizeLimit(400, 1000);
+        QCOMPARE(page.sizeHint(), QSize(400, 400 + sideBar));
+        page.setSizeLimit(400, 300);
+        QCOMPARE(page.sizeHint(), QSize(400, 300));
+        QCOMPARE(page.minimumSizeHint(), page.sizeHint());
     }
 
     // Opened from a board, the window stands within the screen on the side with more room: beside
