@@ -212,10 +212,16 @@ BoutState Bout::withHiddenFlow(BoutState state, qint64 atNs) const
     // The flow as it would stand then, had it stayed on with nothing pressed. It goes on only
     // where the period and jam are where that flow would have them: a jam or period started,
     // stopped or run out under the board's plain rules meanwhile leaves the phase to the clocks.
-    const qint64 hiddenNs = atNs - m_hiddenFlow->nanoseconds;
-    const BoutState flow = m_hiddenFlow->state.advancedBy(
-            hiddenNs / kNanosecondsPerTick,
-            {m_joinJamPenalty, m_delayPeriodEndSound, m_hiddenFlowRules});
+    const BoutState &hidden = m_hiddenFlow->state;
+    qint64 away = (atNs - m_hiddenFlow->nanoseconds) / kNanosecondsPerTick;
+    // A halftime that ran out meanwhile is brought to its last tick, the clocks still where they
+    // stood: it ends at the next refresh, and the next period stands ready as at any halftime's
+    // end.
+    const BoutState::ClockValue &halftime = hidden.clocks[BoutState::Flow];
+    if (hidden.phase == BoutState::Halftime && halftime.running)
+        away = std::min(away, halftime.ticks - 1);
+    const BoutState flow
+            = hidden.advancedBy(away, {m_joinJamPenalty, m_delayPeriodEndSound, m_hiddenFlowRules});
     const auto sameClock = [&](BoutState::Clock clock) {
         const BoutState::ClockValue &a = flow.clocks[clock];
         const BoutState::ClockValue &b = state.clocks[clock];

@@ -841,6 +841,18 @@ private slots:
         bout().newBout();
         flowOn(true);
         QCOMPARE(bout().phase(), Bout::Between);
+        // A halftime run out while the flow was off ends: the next period stands ready.
+        bout().setPeriodTime(ticks(5));
+        bout().startStopPeriod();
+        advance(6000);
+        QCOMPARE(bout().phase(), Bout::Halftime);
+        flowOn(false);
+        advance(900000);
+        flowOn(true);
+        advance(50);
+        QCOMPARE(bout().phase(), Bout::Between);
+        QCOMPARE(bout().periodNumber(), 2);
+        QCOMPARE(bout().periodEngine()->ticks(), ticks(5));
     }
 
     // A bout the journal kept, put back on a board whose rules were changed in the settings file
