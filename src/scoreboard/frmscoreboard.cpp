@@ -281,10 +281,13 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
         startNewBout();
         return;
     }
-    if (!modifier)
+    const std::optional<Command> command = commandOn(keyCode, s);
+    // The repeats of a key that acts once are no next key: the words about it stand.
+    const bool held = repeats && command && !commandKey(*command).repeatsWhenHeld;
+    if (!modifier && !held)
         dropPassingWords();
-    if (const std::optional<Command> command = commandOn(keyCode, s)) {
-        if (!repeats || commandKey(*command).repeatsWhenHeld)
+    if (command) {
+        if (!held)
             run(*command, selected);
     } else if (s.NewBoutKey != 0 && keyCode == s.NewBoutKey && !repeats)
         NewBout();

@@ -1187,6 +1187,9 @@ private slots:
         press(72);
         press(72);
         QCOMPARE(notice(), "No home timeouts left.");
+        // A key held on is no next key: the words about it stand through its repeats.
+        hold(Qt::Key_H, 43, "h");
+        QCOMPARE(notice(), "No home timeouts left.");
         emit board().findChild<SegmentDisplay *>("tledJam")->GotFocus();
         QCOMPARE(notice(), "");
 
