@@ -5,6 +5,7 @@
 #include "bout.h"
 #include "clocksource.h"
 #include "colortable.h"
+#include "frmoptions.h"
 #include "frmscoreboard.h"
 #include "image.h"
 #include "label.h"
@@ -572,6 +573,21 @@ private slots:
         QVERIFY(opened);
         showsSettings();
         QCOMPARE(shown("tledJam"), "0:42");
+        // Options' Start a New Bout, answered Yes, starts it on the board, even when Options
+        // is then cancelled.
+        type("nledHomeScore", "5\n");
+        QTimer::singleShot(0, this, [] {
+            auto *options = qobject_cast<frmOptions *>(QApplication::activeModalWidget());
+            if (!options)
+                return;
+            options->askYesNo = [](QWidget *, const QString &, const QString &) { return true; };
+            options->findChild<QPushButton *>("cmdNewBout")->click();
+            options->findChild<QPushButton *>("cmdCancel")->click();
+        });
+        press(113);
+        board().RefreshTime();
+        QCOMPARE(shown("nledHomeScore"), "  0");
+        QCOMPARE(shown("tledJam"), "2:00");
 
         // A picture whose file is missing shows once the file is back, whole, with no word
         // from the operator.
