@@ -5,6 +5,7 @@
 #include "sideplacement.h"
 #include "twips.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
@@ -12,10 +13,13 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
@@ -29,6 +33,8 @@ constexpr int WrapMargin = 450;
 // The window opens at 640 x 480 pixels; the handlers only ever enforce the minimum.
 constexpr int InitialWidth = 9600;
 constexpr int InitialHeight = 7200;
+// The longest the text is laid out at once on the way back to the place being read.
+constexpr int ReturnMilliseconds = 16;
 
 } // namespace
 
@@ -63,6 +69,8 @@ frmHelp::frmHelp(QWidget *parent)
     connect(bar, &QAbstractSlider::rangeChanged, this, [this, bar](int, int maximum) {
         if (m_followEnd)
             bar->setValue(maximum);
+        else
+            followReadingPlace();
     });
 
     resize(Twips::toPixels(InitialWidth), Twips::toPixels(InitialHeight));
@@ -149,8 +157,10 @@ void frmHelp::showDocument(QTextDocument *document, const QString &error)
     // lays the text out a slice at a time between the board's events (HelpLayoutPacer), never
     // just before the board's next tick. Until now the layout has waited: it would have been
     // done at the document's own width, and done again at the box's.
-    if (auto *pacer = document->findChild<HelpLayoutPacer *>())
+    if (auto *pacer = document->findChild<HelpLayoutPacer *>()) {
         pacer->setRefresh(m_refresh);
+        connect(pacer, &HelpLayoutPacer::sliceLaidOut, this, &frmHelp::followReadingPlace);
+    }
     const QPointer<QTextDocument> empty = m_rtbHelp->document();
     document->setParent(m_rtbHelp);
     m_rtbHelp->setDocument(document);
@@ -192,6 +202,53 @@ void frmHelp::followEnd(int action)
 {
     // Any other move, by key, wheel or scroll bar, leaves the view where it is taken.
     m_followEnd = action == QAbstractSlider::SliderToMaximum && !isLaidOut();
+    m_readingAt = -1;
+}
+
+void frmHelp::setWrapWidth(int width)
+{
+    // A change of height alone lays nothing out anew.
+    if (width == m_rtbHelp->lineWrapColumnOrWidth())
+        return;
+    QScrollBar *bar = m_rtbHelp->verticalScrollBar();
+    if (!m_followEnd && m_readingAt < 0 && bar->value() > 0)
+        m_readingAt = m_rtbHelp->cursorForPosition(QPoint(0, 0)).position();
+    bar->setValue(0);
+    m_rtbHelp->setLineWrapColumnOrWidth(width);
+    if (m_readingAt < 0)
+        return;
+    // A short way back, as far into the shipped manual as anywhere, is laid out at once: for up
+    // to a display's refresh, as long as the board's next tick allows.
+    QTextDocument *document = m_rtbHelp->document();
+    if (auto *pacer = document->findChild<HelpLayoutPacer *>())
+        pacer->layOutTo(document->findBlock(m_readingAt), ReturnMilliseconds);
+    followReadingPlace();
+}
+
+void frmHelp::followReadingPlace()
+{
+    QScrollBar *bar = m_rtbHelp->verticalScrollBar();
+    QTextDocument *document = m_rtbHelp->document();
+    const QTextBlock block = document->findBlock(m_readingAt);
+    // No place is being gone back to, or it is not laid out yet. Until then the view stays at the
+    // top: the scroll bar's range may still be that of the old width, and a view further down would
+    // have the box lay out all the text above it at once.
+    if (m_readingAt < 0 || !block.isValid() || block.layout()->lineCount() == 0)
+        return;
+    const QTextLine line = block.layout()->lineForTextPosition(m_readingAt - block.position());
+    const int top = int(document->documentLayout()->blockBoundingRect(block).top()
+                        + (line.isValid() ? line.y() : 0));
+    // The box takes the new size of the text laid out on its next turn; it is asked now, so
+    // that no frame shows another place first.
+    if (bar->maximum() < top) {
+        QResizeEvent same(m_rtbHelp->viewport()->size(), m_rtbHelp->viewport()->size());
+        QCoreApplication::sendEvent(m_rtbHelp->viewport(), &same);
+    }
+    bar->setValue(top);
+    // The scroll bar's range may not yet reach it: it is gone to again as the range grows. Near
+    // the end the view goes no further than the end.
+    if (bar->value() == top || isLaidOut())
+        m_readingAt = -1;
 }
 
 bool frmHelp::eventFilter(QObject *watched, QEvent *event)
@@ -240,7 +297,7 @@ void frmHelp::Form_Resize()
 
     // The box fills the inside of the window, whatever frame the window manager draws.
     m_rtbHelp->setGeometry(rect());
-    m_rtbHelp->setLineWrapColumnOrWidth(std::max(0, width() - Twips::toPixels(WrapMargin)));
+    setWrapWidth(std::max(0, width() - Twips::toPixels(WrapMargin)));
     m_rtbHelp->viewport()->update();
 }
 

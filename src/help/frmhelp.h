@@ -69,12 +69,22 @@ private:
     // for last.
     void followEnd(int action);
 
+    // Wraps the text at width. The box lays its text out anew, at once as far down as its view:
+    // far into a long manual that would hold up the board. So the view goes to the top for it,
+    // and back to the place being read as the paced layout reaches it.
+    void setWrapWidth(int width);
+    // Brings the place being read, if the view is on its way back to it, to the top of the view
+    // once it is laid out.
+    void followReadingPlace();
+
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     QTextEdit *m_rtbHelp = nullptr;
     bool m_resizing = false;
     bool m_loading = false;
     bool m_followEnd = false;
+    // The position of the text at the top of the view, while the view is on its way back to it.
+    int m_readingAt = -1;
     // The asking board's refresh: the manual is put in the box and laid out between its ticks.
     QPointer<QTimer> m_refresh;
     // The window help was last placed beside.

@@ -49,21 +49,24 @@ qint64 HelpLayoutPacer::untilTick() const
     return qint64(m_refresh->remainingTime()) * 1000000 - TickMarginNanoseconds;
 }
 
-bool HelpLayoutPacer::eventFilter(QObject *watched, QEvent *event)
+bool HelpLayoutPacer::layOutTo(const QTextBlock &block, int milliseconds)
 {
-    if (event->type() != QEvent::Timer || watched != m_document->documentLayout())
-        return false;
     if (m_held)
-        return true;
-    QTextBlock block = firstUnlaidBlock();
-    if (!block.isValid())
-        return false; // laid out: the layout's own timers finish their work
+        return false;
+    QTextBlock first = firstUnlaidBlock();
+    if (first.isValid() && first.blockNumber() <= block.blockNumber())
+        first = layOutSlice(first, block.blockNumber(), milliseconds);
+    return !first.isValid() || first.blockNumber() > block.blockNumber();
+}
+
+QTextBlock HelpLayoutPacer::layOutSlice(QTextBlock block, int last, int milliseconds)
+{
     QElapsedTimer slice;
     slice.start();
     const qint64 tick = untilTick();
     QAbstractTextDocumentLayout *layout = m_document->documentLayout();
     // A step is begun only if one as long as the longest of late ends before the next tick.
-    while (block.isValid() && slice.elapsed() < SliceMilliseconds
+    while (block.isValid() && block.blockNumber() <= last && slice.elapsed() < milliseconds
            && slice.nsecsElapsed() + std::min(m_stepNanoseconds, LongestStepNanoseconds) < tick) {
         const qint64 begun = slice.nsecsElapsed();
         // Asking where a paragraph lies lays out the text up to it, a thousand or so characters
@@ -74,6 +77,21 @@ bool HelpLayoutPacer::eventFilter(QObject *watched, QEvent *event)
         // The longest step of late, fading: steps differ in length by two or three times.
         m_stepNanoseconds = std::max(slice.nsecsElapsed() - begun, m_stepNanoseconds * 7 / 8);
     }
+    return block;
+}
+
+bool HelpLayoutPacer::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Timer || watched != m_document->documentLayout())
+        return false;
+    if (m_held)
+        return true;
+    const QTextBlock block = firstUnlaidBlock();
+    if (!block.isValid())
+        return false; // laid out: the layout's own timers finish their work
     // Until the end is reached the layout's own step, which would take too long, is skipped.
-    return block.isValid();
+    const bool unfinished
+            = layOutSlice(block, std::numeric_limits<int>::max(), SliceMilliseconds).isValid();
+    emit sliceLaidOut();
+    return unfinished;
 }

@@ -36,11 +36,22 @@ public:
         m_held = false;
     }
 
+    // Lays the document out as far as block, for no more than milliseconds and clear of the
+    // refresh's ticks as the slices are; true if block is laid out.
+    bool layOutTo(const QTextBlock &block, int milliseconds);
+
+signals:
+    // A slice of the document was laid out at the layout's turn.
+    void sliceLaidOut();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QTextBlock firstUnlaidBlock() const;
+    // Lays out from block, the first not laid out, for no more than milliseconds, stopping once
+    // last is laid out; returns the first block then not laid out.
+    QTextBlock layOutSlice(QTextBlock block, int last, int milliseconds);
     // Nanoseconds to the next tick, less a margin.
     qint64 untilTick() const;
 

@@ -265,6 +265,33 @@ private slots:
         QTest::keyRelease(help->box(), Qt::Key_End, Qt::ControlModifier);
         QTest::keyRelease(help->box(), Qt::Key_Home, Qt::ControlModifier);
         QCOMPARE(bar->value(), middle);
+
+        // A wider window lays the text out anew in pieces, not at once as far down as the view,
+        // and the view comes back to the text being read once the layout reaches it.
+        QTextDocument *document = help->box()->document();
+        const int reading = help->box()->cursorForPosition(QPoint(0, 0)).position();
+        const int wrap = help->box()->lineWrapColumnOrWidth();
+        const auto topShown
+                = [help] { return help->box()->cursorForPosition(QPoint(0, 0)).position(); };
+        help->resize(help->width() + 40, help->height());
+        QTRY_COMPARE(help->box()->lineWrapColumnOrWidth(), wrap + 40);
+        QCOMPARE(document->findBlock(reading).layout()->lineCount(), 0);
+        const int ticksAtResize = ticks;
+        QTRY_VERIFY_WITH_TIMEOUT(layout->isComplete(), 60000);
+        QVERIFY2(ticks - ticksAtResize >= 10, QByteArray::number(ticks - ticksAtResize) + " ticks");
+        QTRY_VERIFY2(qAbs(topShown() - reading) < 200, QByteArray::number(topShown() - reading));
+        // A change of height alone lays nothing out anew, and leaves the view where it is.
+        const int value = bar->value();
+        help->resize(help->width(), help->height() + 40);
+        QTRY_COMPARE(help->box()->height(), help->height());
+        QVERIFY(layout->isComplete());
+        QCOMPARE(bar->value(), value);
+        // The view moved by the operator meanwhile stays where it is taken.
+        help->resize(help->width() - 40, help->height());
+        QTRY_COMPARE(help->box()->lineWrapColumnOrWidth(), wrap);
+        QTest::keyClick(help->box(), Qt::Key_Home, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(layout->isComplete(), 60000);
+        QCOMPARE(bar->value(), 0);
         closeAndDestroy(help);
     }
 };
