@@ -179,6 +179,19 @@ private:
     std::optional<QTemporaryDir> m_dir;
     QString journalPath() const { return m_dir->filePath("bout-journal.sqlite"); }
 
+    // The bout under way recorded in the journal, then its files copied to killed.sqlite as a run
+    // killed then leaves them, the changes in the log; returns the copy's path.
+    QString killedUnderWay() const
+    {
+        const QString copy = m_dir->filePath("killed.sqlite");
+        BoutJournal journal(journalPath());
+        journal.open();
+        journal.record(underWay());
+        if (!journal.flush(10000) || !copyAsKilled(journalPath(), copy))
+            return {};
+        return copy;
+    }
+
     // A journal holding a bout, then changed by the statement, in one file without companions.
     static void writeEdited(const QString &path, const QString &statement)
     {
@@ -729,14 +742,8 @@ private slots:
             journal.open();
             journal.close(earlier);
         }
-        const QString copy = m_dir->filePath("killed.sqlite");
-        {
-            BoutJournal journal(path);
-            journal.open();
-            journal.record(underWay());
-            QVERIFY(journal.flush(10000));
-            QVERIFY(copyAsKilled(path, copy));
-        }
+        const QString copy = killedUnderWay();
+        QVERIFY(!copy.isEmpty());
         QFile log(copy + "-wal");
         QVERIFY(log.size() > 32);
         QVERIFY(log.open(QIODevice::ReadWrite) && log.seek(at) && log.write(bytes) == bytes.size());
@@ -790,21 +797,12 @@ private slots:
         QVERIFY(readAll(copy + "-wal").size() > 32);
     }
 
-    // A journal file made but never written to, as a run killed at once leaves it, holds no
-    // bout and is no alarm: the new bout is saved in it.
     // A journal whose own start is damaged while its log holds the whole bout: the bout comes
     // back whole, both files are kept as they were, and the bout goes on in a journal of its own.
     void damagedFileBesideItsLog()
     {
-        const QString path = journalPath();
-        const QString copy = m_dir->filePath("killed.sqlite");
-        {
-            BoutJournal journal(path);
-            journal.open();
-            journal.record(underWay());
-            QVERIFY(journal.flush(10000));
-            QVERIFY(copyAsKilled(path, copy));
-        }
+        const QString copy = killedUnderWay();
+        QVERIFY(!copy.isEmpty());
         QFile file(copy);
         QVERIFY(file.open(QIODevice::ReadWrite) && file.write("not a journal at all") == 20);
         file.close();
@@ -835,6 +833,8 @@ private slots:
         QCOMPARE(again.open().state, later);
     }
 
+    // A journal file made but never written to, as a run killed at once leaves it, holds no
+    // bout and is no alarm: the new bout is saved in it.
     void journalNeverWrittenTo()
     {
         QFile made(journalPath());
