@@ -345,11 +345,13 @@ BoutJournal::Opening BoutJournal::open()
         // can be written, the bout is saved from then on, and the board says so.
         m_writer->startFailing();
     }
-    connect(m_writer, &JournalWriter::failedOnce, this, [this](const QString &reason) {
-        emit writeFailed(tr("The bout could not be saved to %1 (%2). The board keeps running "
-                            "and tries again.")
-                                 .arg(QDir::toNativeSeparators(m_path), reason));
-    });
+    connect(m_writer, &JournalWriter::failedOnce, this,
+            [this](const QString &reason, bool diskFull) {
+                emit writeFailed(tr("The bout could not be saved to %1 (%2). The board keeps "
+                                    "running and tries again.")
+                                         .arg(QDir::toNativeSeparators(m_path), reason),
+                                 diskFull);
+            });
     connect(m_writer, &JournalWriter::recovered, this, &BoutJournal::writeRecovered);
     connect(m_writer, &JournalWriter::keptAside, this,
             [this](const QString &aside) { emit replacedFileKeptAside(keptAsideText(aside)); });

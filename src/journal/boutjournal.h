@@ -59,8 +59,9 @@ public:
     bool flush(int timeoutMs);
 
 signals:
-    // A write failed: said once until a write succeeds again; the writer keeps trying.
-    void writeFailed(const QString &message);
+    // A write failed: said once until a write succeeds again; the writer keeps trying. diskFull:
+    // the disk had no room left for it.
+    void writeFailed(const QString &message, bool diskFull);
     void writeRecovered();
     // Something that is no journal took the journal's place while the board ran: it was kept
     // aside and the bout written afresh. Said in a few words for the operator.

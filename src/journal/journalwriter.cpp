@@ -55,6 +55,15 @@ bool addBootColumns(QSqlQuery &query, QString *reason)
                            reason));
 }
 
+// SQLite's SQLITE_FULL, in the low byte of its extended codes: the disk has no room left.
+bool diskFull(const QSqlError &error)
+{
+    constexpr int Full = 13;
+    bool number = false;
+    const int code = error.nativeErrorCode().toInt(&number);
+    return number && (code & 0xff) == Full;
+}
+
 } // namespace
 
 JournalWriter::JournalWriter(const QString &path, int schemaVersion, QObject *parent)
@@ -152,7 +161,7 @@ void JournalWriter::run()
         if (failedNow || recoveredNow) {
             lock.unlock();
             if (failedNow)
-                emit failedOnce(reason);
+                emit failedOnce(reason, m_diskFull);
             else
                 emit recovered();
             lock.relock();
@@ -174,6 +183,7 @@ void JournalWriter::run()
 // returns, and a power cut at any moment leaves either the old row or the new one.
 bool JournalWriter::write(const QString &connection, const Record &record, QString *reason)
 {
+    m_diskFull = false;
     keepIndexWhole();
     if (!fileStillOurs(connection))
         dropLostFile(connection);
@@ -197,6 +207,7 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
             emit keptAside(aside);
         if (!database.open()) {
             *reason = database.lastError().text();
+            m_diskFull = diskFull(database.lastError());
             return false;
         }
         // Another program's database is no journal either: its tables are kept as they are.
@@ -206,6 +217,7 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
                 return false;
             if (!database.open()) {
                 *reason = database.lastError().text();
+                m_diskFull = diskFull(database.lastError());
                 return false;
             }
         }
@@ -221,6 +233,7 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
             || !addBootColumns(setup, reason)
             || !execute(setup, QStringLiteral("PRAGMA user_version=%1").arg(m_schemaVersion),
                         reason)) {
+            m_diskFull = diskFull(setup.lastError());
             setup.finish();
             database.close();
             return false;
@@ -248,6 +261,7 @@ bool JournalWriter::write(const QString &connection, const Record &record, QStri
         return true;
     }
     *reason = upsert.lastError().text();
+    m_diskFull = diskFull(upsert.lastError());
     upsert.finish();
     // Opened afresh for the next try: the file may have been replaced or the disk freed.
     database.close();

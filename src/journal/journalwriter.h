@@ -42,7 +42,8 @@ public:
     void finish();
 
 signals:
-    void failedOnce(const QString &reason);
+    // diskFull: the disk had no room left for it.
+    void failedOnce(const QString &reason, bool diskFull);
     void recovered();
     // Something that is no journal took the journal's place and was moved to this path; the
     // bout is written afresh.
@@ -90,6 +91,8 @@ private:
     // The serial of the last record that is on disk or has failed.
     quint64 m_settledSerial = 0;
     bool m_failing = false;
+    // The last write failed for want of room on the disk.
+    bool m_diskFull = false;
     bool m_keepAsideFirst = false;
     bool m_finishing = false;
     // The open journal's file, as the system names it.

@@ -35,15 +35,17 @@ JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice,
     // Said at start, as the first write fails or succeeds, these follow the bout's greeting
     // rather than take its place; saving again takes the place of the trouble told before it,
     // and of nothing told beside it.
-    connect(m_journal, &BoutJournal::writeFailed, this, [this](const QString &message) {
-        qWarning("%s", qPrintable(message));
-        m_failureTold = true;
-        m_notice->addText(troubleText());
-    });
+    connect(m_journal, &BoutJournal::writeFailed, this,
+            [this](const QString &message, bool diskFull) {
+                qWarning("%s", qPrintable(message));
+                m_troubleTold = troubleText(diskFull);
+                m_notice->addText(m_troubleTold);
+            });
     connect(m_journal, &BoutJournal::writeRecovered, this, [this] {
         const QString text = tr("The bout is being saved again.");
-        if (std::exchange(m_failureTold, false))
-            m_notice->replaceText(troubleText(), text);
+        const QString told = std::exchange(m_troubleTold, QString());
+        if (!told.isEmpty())
+            m_notice->replaceText(told, text);
         else
             m_notice->addText(text);
     });
@@ -51,9 +53,11 @@ JournalSession::JournalSession(Bout *bout, BoutJournal *journal, Notice *notice,
             [this](const QString &message) { m_notice->showText(message); });
 }
 
-QString JournalSession::troubleText()
+QString JournalSession::troubleText(bool diskFull)
 {
-    return tr("The bout cannot be saved now; still trying.");
+    // A full disk is named: the operator makes room, rather than look for a program to close.
+    return diskFull ? tr("The bout cannot be saved now: the disk is full; still trying.")
+                    : tr("The bout cannot be saved now; still trying.");
 }
 
 void JournalSession::resume()

@@ -57,7 +57,8 @@ private:
     // resumed no bout.
     static QString resumedText(const BoutJournal::Opening &opening, int newBoutKey,
                                bool clocksStopped);
-    static QString troubleText();
+    // The words for a write that failed, the disk being full or not.
+    static QString troubleText(bool diskFull);
     void recordSoon();
     void record();
     // The PC's clock set since the last record: the bout is saved again, stamped with the time
@@ -78,8 +79,8 @@ private:
     QString m_resumedTold;
     bool m_recordQueued = false;
     bool m_closed = false;
-    // The trouble saving was told since the last time the bout was saved.
-    bool m_failureTold = false;
+    // The trouble saving told since the last time the bout was saved, if any.
+    QString m_troubleTold;
     // The time of day less the boot clock at the last record; unknown without a boot clock.
     std::optional<qint64> m_recordedClockOffset;
     QTimer *m_clockCheck = nullptr;

@@ -1340,9 +1340,43 @@ private slots:
         QVERIFY(recovered.wait(10000));
         QCOMPARE(failed.size(), 2);
         QVERIFY(failed.last().first().toString().contains(journalPath()));
+        // A file grown to its limit is no full disk.
+        QCOMPARE(failed.last().at(1).toBool(), false);
         QVERIFY(journal.flush(10000));
         journal.close(state);
         BoutJournal reopened(journalPath());
+        QCOMPARE(reopened.open().state, state);
+    }
+
+    // A disk with no room left is named as full, and the bout is saved once there is room again.
+    void diskWithNoRoomLeft()
+    {
+        if (!ownMounts())
+            QSKIP("a small disk of its own takes root (a mount of this process's own)");
+        const QString folder = m_dir->filePath("small");
+        QVERIFY(QDir().mkdir(folder));
+        QCOMPARE(mount("tmpfs", QFile::encodeName(folder), "tmpfs", 0, "size=256k"), 0);
+        auto mounted = qScopeGuard([&] { umount(QFile::encodeName(folder)); });
+        // The disk taken whole by another file.
+        QFile filler(QDir(folder).filePath("filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) { }
+        filler.close();
+        const QString path = QDir(folder).filePath("bout-journal.sqlite");
+        BoutJournal journal(path);
+        QSignalSpy failed(&journal, &BoutJournal::writeFailed);
+        QSignalSpy recovered(&journal, &BoutJournal::writeRecovered);
+        QCOMPARE(journal.open().problem, QString());
+        BoutState state = underWay();
+        journal.record(state);
+        QVERIFY(failed.wait(10000));
+        QCOMPARE(failed.first().at(1).toBool(), true);
+        QVERIFY(filler.remove());
+        QVERIFY(recovered.wait(10000));
+        QVERIFY(journal.flush(10000));
+        journal.close(state);
+        BoutJournal reopened(path);
         QCOMPARE(reopened.open().state, state);
     }
 

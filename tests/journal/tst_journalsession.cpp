@@ -329,6 +329,14 @@ private slots:
                                                           "full-disk.unusable-"),
                                  10000);
         QVERIFY(QFileInfo(path).isFile());
+        // A disk with no room left is named, and its words give way when the bout is saved.
+        QTest::ignoreMessage(QtWarningMsg, "no room");
+        emit journal->writeFailed("no room", true);
+        QTRY_VERIFY(notice(board).endsWith(
+                ". The bout cannot be saved now: the disk is full; still trying."));
+        emit journal->writeRecovered();
+        QTRY_VERIFY(notice(board).endsWith(". The bout is being saved again."));
+        QVERIFY(!notice(board).contains("disk is full"));
         board.close();
     }
 
