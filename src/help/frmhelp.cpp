@@ -35,6 +35,8 @@ constexpr int InitialWidth = 9600;
 constexpr int InitialHeight = 7200;
 // The longest the text is laid out at once on the way back to the place being read.
 constexpr int ReturnMilliseconds = 16;
+// The shortest time between two new widths of the text.
+constexpr qint64 WrapPaceMilliseconds = 100;
 
 } // namespace
 
@@ -45,6 +47,7 @@ QPointer<frmHelp> frmHelp::s_window;
 
 frmHelp::frmHelp(QWidget *parent)
     : QWidget(parent, Qt::Window)
+    , m_wrapLater(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Corvanta Help"));
@@ -72,6 +75,9 @@ frmHelp::frmHelp(QWidget *parent)
         else
             followReadingPlace();
     });
+
+    m_wrapLater->setSingleShot(true);
+    connect(m_wrapLater, &QTimer::timeout, this, &frmHelp::wrapToWidth);
 
     resize(Twips::toPixels(InitialWidth), Twips::toPixels(InitialHeight));
     Form_Load();
@@ -205,11 +211,31 @@ void frmHelp::followEnd(int action)
     m_readingAt = -1;
 }
 
+void frmHelp::wrapToWidth()
+{
+    const int width = std::max(0, this->width() - Twips::toPixels(WrapMargin));
+    // A change of height alone lays nothing out anew.
+    if (width == m_rtbHelp->lineWrapColumnOrWidth()) {
+        m_wrapLater->stop();
+        return;
+    }
+    // Dragging the window's edge brings a resize at every move of the mouse, faster than a long
+    // manual is set anew: the lines follow at most every WrapPaceMilliseconds, the last width
+    // always.
+    if (m_wrapped.isValid() && m_wrapped.elapsed() < WrapPaceMilliseconds) {
+        if (!m_wrapLater->isActive())
+            m_wrapLater->start(int(WrapPaceMilliseconds - m_wrapped.elapsed()));
+        return;
+    }
+    m_wrapLater->stop();
+    // Placed before it shows, the window is not being dragged.
+    if (isVisible())
+        m_wrapped.start();
+    setWrapWidth(width);
+}
+
 void frmHelp::setWrapWidth(int width)
 {
-    // A change of height alone lays nothing out anew.
-    if (width == m_rtbHelp->lineWrapColumnOrWidth())
-        return;
     QScrollBar *bar = m_rtbHelp->verticalScrollBar();
     if (!m_followEnd && m_readingAt < 0 && bar->value() > 0)
         m_readingAt = m_rtbHelp->cursorForPosition(QPoint(0, 0)).position();
@@ -297,7 +323,7 @@ void frmHelp::Form_Resize()
 
     // The box fills the inside of the window, whatever frame the window manager draws.
     m_rtbHelp->setGeometry(rect());
-    setWrapWidth(std::max(0, width() - Twips::toPixels(WrapMargin)));
+    wrapToWidth();
     m_rtbHelp->viewport()->update();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -69,6 +70,8 @@ private:
     // for last.
     void followEnd(int action);
 
+    // Wraps the text at the window's width, paced.
+    void wrapToWidth();
     // Wraps the text at width. The box lays its text out anew, at once as far down as its view:
     // far into a long manual that would hold up the board. So the view goes to the top for it,
     // and back to the place being read as the paced layout reaches it.
@@ -83,6 +86,9 @@ private:
     bool m_resizing = false;
     bool m_loading = false;
     bool m_followEnd = false;
+    // When the text was last wrapped at a new width, and the wrap still to come.
+    QElapsedTimer m_wrapped;
+    QTimer *m_wrapLater = nullptr;
     // The position of the text at the top of the view, while the view is on its way back to it.
     int m_readingAt = -1;
     // The asking board's refresh: the manual is put in the box and laid out between its ticks.

@@ -7,6 +7,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QRandomGenerator>
@@ -60,6 +61,19 @@ private slots:
         QCOMPARE(help->box()->geometry(), before);
         QCOMPARE(help->box()->lineWrapColumnOrWidth(), before.width() - 30);
         QCOMPARE(help->box()->toPlainText(), frmHelp::MissingFileText);
+        // Its edge dragged brings a width at every move: the text takes the first at once, the
+        // last soon after, and none between while they come quicker than a tenth of a second.
+        QTest::qWait(150);
+        QElapsedTimer dragged;
+        dragged.start();
+        const int width = help->width();
+        for (int step = 1; step <= 5; ++step) {
+            help->resize(width + 10 * step, help->height());
+            QCoreApplication::processEvents();
+            if (dragged.elapsed() < 100)
+                QCOMPARE(help->box()->lineWrapColumnOrWidth(), width + 10 - 30);
+        }
+        QTRY_COMPARE(help->box()->lineWrapColumnOrWidth(), width + 50 - 30);
         // Made smaller than its least size (2700 x 1700 twips, frame included), it stops there.
         help->resize(20, 20);
         QCoreApplication::processEvents();
