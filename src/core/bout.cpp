@@ -260,7 +260,11 @@ BoutState Bout::underNewRules(BoutState state, const GameRules &old, const GameR
     if (old.on != now.on) {
         const bool inJam = now.on && state.clocks[BoutState::Jam].running;
         state.phase = inJam ? BoutState::InJam : BoutState::Between;
-        state.periodStarted = inJam;
+        // Switched on mid-period, the period stays under way between its jams.
+        state.periodStarted = inJam
+                || (now.on
+                    && (state.numbers[BoutState::JamNumber] > 0
+                        || state.clocks[BoutState::Period].ticks < state.periodResetTicks));
         state.clocks[BoutState::Flow] = {0, false};
         state.flowCountsUp = false;
         // Switched on with a period's clock run out and no jam under way: that period is over.

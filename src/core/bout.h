@@ -81,8 +81,8 @@ public:
         FlowPhase,
     };
     Q_ENUM(Item)
-    // Where the game flow stands. Between is before a period's first jam, and always with the
-    // flow off.
+    // Where the game flow stands. Between is before a period's first jam, always with the flow
+    // off, and between jams where the flow was switched on mid-period.
     enum Phase {
         Between,
         Jam,

@@ -52,7 +52,8 @@ struct BoutState
             BoutConstants::PeriodNumberLimit, BoutConstants::JamNumberLimit,
             BoutConstants::CountLimit,        BoutConstants::CountLimit,
             BoutConstants::CountLimit,        BoutConstants::CountLimit};
-    // Where the game flow stands; Between before a period's first jam and whenever it is off.
+    // Where the game flow stands; Between before a period's first jam, whenever it is off, and
+    // between jams where it was switched on mid-period.
     enum Phase {
         Between,
         InJam,
@@ -102,7 +103,8 @@ struct BoutState
     // The flow clock counts up from 0:00 in an official timeout or review.
     bool flowCountsUp = false;
     // With the game flow, a jam of the period under way has started, whatever the jam number or
-    // the period clock show since.
+    // the period clock show since; or the flow was switched on with a jam numbered or the period
+    // clock run.
     bool periodStarted = false;
     // The timeouts and reviews, in the order of the counts from HomeTimeouts, that new rules gave
     // fewer of than a team had used: they come back only as the rules give as many again. Kept

@@ -122,11 +122,15 @@ int countOf(BoutState::Phase kind)
 bool inPeriod(const BoutState &state)
 {
     const Phase phase = state.phase;
+    if (phase == Phase::Halftime || phase == Phase::Final)
+        return false;
+    // Between jams only where the game flow was switched on mid-period.
+    if (phase == Phase::Between)
+        return state.periodStarted;
     // A jam started, counted or the period clock run: the jam number can be blanked and the
     // period clock put back by hand. A bout kept by an older board holds only the last two.
-    return phase != Phase::Between && phase != Phase::Halftime && phase != Phase::Final
-            && (state.periodStarted || state.numbers[BoutState::JamNumber] > 0
-                || state.clocks[Clock::Period].ticks < state.periodResetTicks);
+    return state.periodStarted || state.numbers[BoutState::JamNumber] > 0
+            || state.clocks[Clock::Period].ticks < state.periodResetTicks;
 }
 
 void startTimeout(BoutState &state, const GameRules &rules, BoutState::Phase kind)

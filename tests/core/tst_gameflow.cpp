@@ -807,6 +807,10 @@ private slots:
         flowOn(true);
         QCOMPARE(bout().phase(), Bout::Between);
         QCOMPARE(bout().homeTimeouts(), 2);
+        // The period is still under way: a time typed into its clock puts it right, and the
+        // period's length stays for the next.
+        bout().setPeriodTime(ticks(300));
+        QCOMPARE(bout().periodResetTicks(), ticks(600));
         // A jam started meanwhile is a jam; the rules' counts set meanwhile count.
         QVERIFY(bout().officialReview(Team::Visitor));
         flowOn(false);
