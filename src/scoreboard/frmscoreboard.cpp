@@ -38,6 +38,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStringList>
 #include <QTimer>
 
 #include <utility>
@@ -296,15 +297,20 @@ void frmScoreboard::keyDown(int keyCode, std::optional<Bout::Item> selected)
     else if (keyCode == kF2)
         showOptions();
     if (selected && DisplayKeyDown(m_bout, m_entry, *selected, KeyCodeToAsci(keyCode)))
-        tellKeptTime(*selected);
+        tellKeptTime({*selected});
 }
 
-// A clock given a time where its display shows something else says what it was given.
-void frmScoreboard::tellKeptTime(Bout::Item clock)
+// Clocks given a time where their displays show something else say what they were given.
+void frmScoreboard::tellKeptTime(std::initializer_list<Bout::Item> clocks)
 {
-    if (const QString kept = KeptTimeText(*m_bout, clock, settings().ClockSwitchKey);
-        !kept.isEmpty())
-        tellInPassing(kept);
+    QStringList kept;
+    for (const Bout::Item clock : clocks) {
+        if (const QString text = KeptTimeText(*m_bout, clock, settings().ClockSwitchKey);
+            !text.isEmpty())
+            kept << text;
+    }
+    if (!kept.isEmpty())
+        tellInPassing(kept.join(u' '));
 }
 
 // Words about the key just pressed stand for a moment, or until the operator does something
@@ -354,14 +360,15 @@ void frmScoreboard::run(Command command, std::optional<Bout::Item> selected)
         return;
     case Command::ResetJamClock:
         m_bout->resetJam();
-        tellKeptTime(Bout::JamClock);
+        tellKeptTime({Bout::JamClock});
         return;
     case Command::StartStopPeriodClock:
         m_bout->startStopPeriod();
         return;
     case Command::ResetPeriodClock:
+        // The jam clock is reset with it.
         m_bout->resetPeriod();
-        tellKeptTime(Bout::PeriodClock);
+        tellKeptTime({Bout::PeriodClock, Bout::JamClock});
         return;
     case Command::ClockSwitch:
         m_bout->switchClock();

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 
 class AudienceBoard;
@@ -92,7 +93,7 @@ protected:
 private:
     // Takes the new-bout question off the board if it shows; true if it did.
     bool dropNewBoutQuestion();
-    void tellKeptTime(Bout::Item clock);
+    void tellKeptTime(std::initializer_list<Bout::Item> clocks);
     void tellInPassing(const QString &text);
     void dropPassingWords();
     // Takes the notice off the board if it still says text; true if it did.

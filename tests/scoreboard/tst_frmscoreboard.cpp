@@ -1175,14 +1175,20 @@ private slots:
         press(74);
         press(82);
         QCOMPARE(notice(), "Jam clock set to 1:30; it shows when the jam starts.");
+        // T resets the jam clock too.
         press(84);
-        QCOMPARE(notice(), "Period clock set to 10:00; press C to see it.");
+        QCOMPARE(notice(),
+                 "Period clock set to 10:00; press C to see it. Jam clock set to 1:30; it shows "
+                 "when the jam starts.");
         Settings::instance().edit([](SettingsModel &m) { m.ClockSwitchKey = 0; });
         type("tledPeriod", "12.00\n");
         QCOMPARE(notice(), "Period clock set to 12:00; the display shows the time of day.");
         Settings::instance().edit([](SettingsModel &m) { m.ClockSwitchKey = 67; });
         press(67);
         QCOMPARE(shown("tledPeriod"), "12:00");
+        press(84);
+        QCOMPARE(notice(), "Jam clock set to 1:30; it shows when the jam starts.");
+        QCOMPARE(shown("tledPeriod"), "10:00");
 
         // A refusal stands until the next key, which may well make it untrue.
         type("nledHomeTimeouts", "-3");
