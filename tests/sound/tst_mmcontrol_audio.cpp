@@ -238,15 +238,22 @@ private slots:
         MMControl control;
         QSignalSpy done(&control, &MMControl::Done);
         QSignalSpy problems(&control, &MMControl::Problem);
-        const auto playToTheEnd = [&](const QString &path) {
+        // Played in the file's own sample format, as the server's stream says.
+        const auto playToTheEnd = [&](const QString &path, const QByteArray &format = {}) {
             done.clear();
             play(control, path);
             QTRY_VERIFY_WITH_TIMEOUT(m_server.streams() > 0, 5000);
+            QByteArray streams;
+            QVERIFY(m_server.pactl({"list", "short", "sink-inputs"}, &streams));
+            QVERIFY2(format.isEmpty() || streams.contains('\t' + format + ' '),
+                     streams.constData());
             QTRY_COMPARE_WITH_TIMEOUT(done.count(), 1, 5000);
             QTRY_COMPARE_WITH_TIMEOUT(m_server.streams(), 0, 5000);
         };
-        playToTheEnd(wav("six.wav", 3, 6, 32, 1));
-        playToTheEnd(wav("mono24.wav", 1, 1, 24, 1));
+        playToTheEnd(wav("six.wav", 3, 6, 32, 1), "float32le 6ch");
+        playToTheEnd(wav("mono24.wav", 1, 1, 24, 1), "s24le 1ch");
+        playToTheEnd(wav("eight.wav", 1, 2, 8, 1), "u8 2ch");
+        playToTheEnd(wav("thirty-two.wav", 1, 1, 32, 1), "s32le 1ch");
         ManualClockSource clock;
         ClockSource::setCurrent(&clock);
         play(control, wav("twenty minutes.wav", 1, 2, 16, 20 * 60));

@@ -28,9 +28,10 @@ public:
     QString address() const;
     // Streams playing on this server now, or -1 when it does not answer.
     int streams() const;
+    // Runs pactl on this server with the arguments, its output into output; false when it fails.
+    bool pactl(const QStringList &arguments, QByteArray *output = nullptr) const;
 
 private:
-    bool pactl(const QStringList &arguments, QByteArray *output = nullptr) const;
 
     QTemporaryDir m_dir;
     QProcess m_server;
