@@ -23,6 +23,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace {
 
@@ -237,8 +239,12 @@ void frmHelp::wrapToWidth()
 void frmHelp::setWrapWidth(int width)
 {
     QScrollBar *bar = m_rtbHelp->verticalScrollBar();
+    // The place brought back last, while the view is still there: the start of the line now at
+    // the top lies before it, in the middle of the line it was in at the width before.
     if (!m_followEnd && m_readingAt < 0 && bar->value() > 0)
-        m_readingAt = m_rtbHelp->cursorForPosition(QPoint(0, 0)).position();
+        m_readingAt = bar->value() == m_placeShownAt
+                ? m_placeShown
+                : m_rtbHelp->cursorForPosition(QPoint(0, 0)).position();
     bar->setValue(0);
     m_rtbHelp->setLineWrapColumnOrWidth(width);
     if (m_readingAt < 0)
@@ -262,8 +268,9 @@ void frmHelp::followReadingPlace()
     if (m_readingAt < 0 || !block.isValid() || block.layout()->lineCount() == 0)
         return;
     const QTextLine line = block.layout()->lineForTextPosition(m_readingAt - block.position());
-    const int top = int(document->documentLayout()->blockBoundingRect(block).top()
-                        + (line.isValid() ? line.y() : 0));
+    // Rounded up: a view that starts a fraction of a pixel higher starts in the line above.
+    const int top = int(std::ceil(document->documentLayout()->blockBoundingRect(block).top()
+                                  + (line.isValid() ? line.y() : 0)));
     // The box takes the new size of the text laid out on its next turn; it is asked now, so
     // that no frame shows another place first.
     if (bar->maximum() < top) {
@@ -273,8 +280,10 @@ void frmHelp::followReadingPlace()
     bar->setValue(top);
     // The scroll bar's range may not yet reach it: it is gone to again as the range grows. Near
     // the end the view goes no further than the end.
-    if (bar->value() == top || isLaidOut())
-        m_readingAt = -1;
+    if (bar->value() == top || isLaidOut()) {
+        m_placeShown = std::exchange(m_readingAt, -1);
+        m_placeShownAt = bar->value();
+    }
 }
 
 bool frmHelp::eventFilter(QObject *watched, QEvent *event)

@@ -91,6 +91,9 @@ private:
     QTimer *m_wrapLater = nullptr;
     // The position of the text at the top of the view, while the view is on its way back to it.
     int m_readingAt = -1;
+    // The place last brought back, and the view's position that showed it.
+    int m_placeShown = -1;
+    int m_placeShownAt = -1;
     // The asking board's refresh: the manual is put in the box and laid out between its ticks.
     QPointer<QTimer> m_refresh;
     // The window help was last placed beside.

@@ -181,6 +181,41 @@ private slots:
         QVERIFY(manual->lastBlock().layout()->lineCount() > 0);
     }
 
+    // Widened and narrowed again and again, as a window maximised and restored, help comes back
+    // to the very line being read each time, not a line or so above it.
+    void readingPlaceKeptThroughResizes()
+    {
+        QVERIFY(QFile::copy(QStringLiteral(CORVANTA_MANUAL), frmHelp::helpFilePath()));
+        frmHelp *help = frmHelp::showHelp();
+        QTRY_VERIFY(!help->isLoading());
+        const auto *layout = help->box()->document()->findChild<HelpLayoutPacer *>();
+        QTRY_VERIFY(layout->isComplete());
+        // A line in the middle of a long paragraph halfway down.
+        QTextDocument *document = help->box()->document();
+        QTextBlock block = document->findBlock(document->characterCount() / 2);
+        while (block.isValid() && block.layout()->lineCount() < 4)
+            block = block.next();
+        QVERIFY(block.isValid());
+        const QTextLine line = block.layout()->lineAt(2);
+        help->box()->verticalScrollBar()->setValue(
+                int(document->documentLayout()->blockBoundingRect(block).top() + line.y()) + 2);
+        const auto topShown
+                = [help] { return help->box()->cursorForPosition(QPoint(0, 0)).position(); };
+        const int reading = topShown();
+        QCOMPARE(reading, block.position() + line.textStart());
+        const int width = help->width();
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            for (const int wider : {170, 0}) {
+                QTest::qWait(150);
+                help->resize(width + wider, help->height());
+                QTRY_COMPARE(help->box()->lineWrapColumnOrWidth(), width + wider - 30);
+                QTRY_VERIFY(layout->isComplete());
+            }
+            QTRY_COMPARE(topShown(), reading);
+        }
+        closeAndDestroy(help);
+    }
+
     void largeHelpFilesLeaveTheBoardRunning()
     {
         // Over the limit: refused unread, with the file's size.
