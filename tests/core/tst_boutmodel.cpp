@@ -511,6 +511,23 @@ private slots:
         QVERIFY(slept.clocks != before.clocks);
     }
 
+    // Sleeps the PC had before the board first looked (the night before Corvanta started) are
+    // none of the bout's: a bout resumed running goes on from where it stands.
+    void sleepBeforeTheBoardIsNoneOfTheBout()
+    {
+        m_clock.sleepMilliseconds(8 * 3600 * 1000);
+        init();
+        BoutState running;
+        running.clocks[BoutState::Period] = {ticks(300), true};
+        running.clocks[BoutState::Jam] = {ticks(120), true};
+        QSignalSpy told(&bout(), &Bout::slept);
+        bout().setState(running);
+        advance(1000);
+        QCOMPARE(seconds(jam()), 119.0);
+        QCOMPARE(seconds(period()), 299.0);
+        QCOMPARE(told.size(), 0);
+    }
+
     // The boot clock's lead over the monotonic clock, read by the board at every refresh: a
     // reading the scheduler held up between its calls must not make a sleep of the hold-up.
     void bootLeadFromTheNarrowestReading()
