@@ -220,6 +220,9 @@ void resizeHelp(TimedApplication &app, frmScoreboard &board, const QString &gap,
     poll->start(100);
     loop.exec();
     QObject::disconnect(opened);
+    // The box takes the text's whole height on a turn of its own once the layout is done.
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
     QScrollBar *bar = window->box()->verticalScrollBar();
     bar->setValue(bar->maximum());
 
