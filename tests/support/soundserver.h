@@ -32,7 +32,6 @@ public:
     bool pactl(const QStringList &arguments, QByteArray *output = nullptr) const;
 
 private:
-
     QTemporaryDir m_dir;
     QProcess m_server;
 };
