@@ -37,8 +37,10 @@ constexpr int InitialWidth = 9600;
 constexpr int InitialHeight = 7200;
 // The longest the text is laid out at once on the way back to the place being read.
 constexpr int ReturnMilliseconds = 16;
-// The shortest time between two new widths of the text.
+// The shortest time between two new widths of a text longer than PacedWrapCharacters, which
+// takes several milliseconds to set anew (the shipped manual has some 60,000).
 constexpr qint64 WrapPaceMilliseconds = 100;
+constexpr int PacedWrapCharacters = 1000000;
 
 } // namespace
 
@@ -222,9 +224,10 @@ void frmHelp::wrapToWidth()
         return;
     }
     // Dragging the window's edge brings a resize at every move of the mouse, faster than a long
-    // manual is set anew: the lines follow at most every WrapPaceMilliseconds, the last width
-    // always.
-    if (m_wrapped.isValid() && m_wrapped.elapsed() < WrapPaceMilliseconds) {
+    // manual is set anew: its lines follow at most every WrapPaceMilliseconds, the last width
+    // always. A short one follows every move.
+    if (m_wrapped.isValid() && m_wrapped.elapsed() < WrapPaceMilliseconds
+        && m_rtbHelp->document()->characterCount() > PacedWrapCharacters) {
         if (!m_wrapLater->isActive())
             m_wrapLater->start(int(WrapPaceMilliseconds - m_wrapped.elapsed()));
         return;
