@@ -47,11 +47,12 @@ bool heldOrUnopened(const QSqlError &error)
 
 bool diskTrouble(const QSqlError &error)
 {
-    // SQLITE_FULL, and SQLITE_IOERR but for its short read, which is a file cut short.
-    constexpr int InputOutput = 10, Full = 13, ShortRead = 10 | (2 << 8);
+    // A full disk, and SQLITE_IOERR but for its short read, which is a file cut short.
+    constexpr int InputOutput = 10, ShortRead = 10 | (2 << 8);
     bool number = false;
     const int code = error.nativeErrorCode().toInt(&number);
-    return number && code != ShortRead && ((code & 0xff) == InputOutput || (code & 0xff) == Full);
+    return JournalWriter::diskFull(error)
+            || (number && code != ShortRead && (code & 0xff) == InputOutput);
 }
 
 Reading failed(const QString &problem, const QSqlError &error)

@@ -55,16 +55,16 @@ bool addBootColumns(QSqlQuery &query, QString *reason)
                            reason));
 }
 
-// SQLite's SQLITE_FULL, in the low byte of its extended codes: the disk has no room left.
-bool diskFull(const QSqlError &error)
+} // namespace
+
+bool JournalWriter::diskFull(const QSqlError &error)
 {
+    // SQLITE_FULL, in the low byte of SQLite's extended codes.
     constexpr int Full = 13;
     bool number = false;
     const int code = error.nativeErrorCode().toInt(&number);
     return number && (code & 0xff) == Full;
 }
-
-} // namespace
 
 JournalWriter::JournalWriter(const QString &path, int schemaVersion, QObject *parent)
     : QThread(parent)

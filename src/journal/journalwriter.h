@@ -9,6 +9,8 @@
 
 #include <optional>
 
+class QSqlError;
+
 // The journal's writing thread. It keeps the one row of the journal file equal to the latest
 // state handed to it: a state that arrives while the one before is still being written replaces
 // it, since the newer state holds every change of the older. A write that fails is tried again
@@ -24,6 +26,9 @@ class JournalWriter final : public QThread
 public:
     static constexpr int RetryMs = 1000;
     static constexpr int BusyMs = 500;
+
+    // The error is SQLite's for a disk with no room left.
+    static bool diskFull(const QSqlError &error);
 
     JournalWriter(const QString &path, int schemaVersion, QObject *parent = nullptr);
     ~JournalWriter() override;
